@@ -1,0 +1,43 @@
+// The club file: the club's roster and settings in a plain text file, its reader and
+// writer, the output file name, the pointer file "lastdance.dorvels" and the reset file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "core/dorvels.h"
+
+// How a command-card line written when the table had fewer slots is widened: the slots
+// after `insertionpoint` move `insertqty` places higher and the gap is filled with 0.
+struct SpecCardInsert {
+    int qtyspeccard;     // number of cards such an older line holds
+    int insertionpoint;  // new slots were inserted after this slot
+    int insertqty;       // number of slots inserted
+};
+// Rules in order, ended by a rule whose qtyspeccard is 0.
+extern const SpecCardInsert speccardinserts[];
+
+// Reads an open club file (rewindable, positioned at its start) into the end of the roster
+// and the settings; the caller closes it. Display names are rebuilt at the end.
+void ReadDorvels(FILE* fp);
+
+// Writes the roster and settings to the club file (keepdances 1: with dance counts, 0: every
+// count 0) or to the reset file (-1). The new content goes to a temporary file that replaces
+// the club file only once it is complete, so a failed write leaves the old file untouched.
+// Returns true when the file was written; on failure the operator is warned and false is
+// returned (false also when there is no output file name, so nothing was written).
+bool WriteDorvels(int keepdances);
+
+// Derives outputfilename from the name given, the club name or the default.
+void BuildOutputFilename();
+
+// The reset command: writes the reset file, or throws the roster away and reads the reset
+// file back (after asking the operator when nobody is present yet).
+void ResetB();
+
+// The text of the setup dialog's output-file entry while that entry exists: the dialog sets
+// this hook when it makes the entry and clears it when the entry goes. Null = no entry.
+extern std::string (*outputfile_entry_text)();
+
+// Name of the pointer file that names the club file written last.
+extern const char* const lastdancefile;  // "lastdance.dorvels"
