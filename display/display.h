@@ -1,0 +1,138 @@
+// The main window and what every display shares: the window and widget globals, the font
+// sets read from the resolution file, colours, spacings, notes and warnings, auto-scrolling.
+// Included by every GUI source (display/, commands/, rfid/, dialogs/).
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "core/dorvels.h"
+#include "core/screen.h"
+
+// ---- font sets ---------------------------------------------------------------------------
+// One font set of the resolution file. Sets of the same screen width stand next to each
+// other (a group), largest fonts first: prv = larger fonts, nxt = smaller.
+struct Resolution {
+    unsigned int screenwidth = 0;  // screen width this set is meant for
+    std::string sdfont;            // cells of the squares, present and history boards
+    std::string bttnfont1;         // name buttons of the edit display
+    std::string bttnfont2;         // the six small buttons of an edit cell
+    std::string lblfont1;          // labels of the setup dialog
+    std::string lblfont2;          // note and warning windows
+    int id = 0;                    // 1-based number of the set in file order
+    unsigned int maxsqrcolqty = 0;   // most columns on a squares/present/history board
+    unsigned int maxeditcolqty = 0;  // most columns on the edit display
+    double sf = 1.0;               // screenwidth / screenwidth of the file's first set
+    int meh = 0;                   // measured cell height (0 until measured)
+    int mew = 0;                   // measured cell width (0 until measured)
+    int rowqty = 0, colqty = 0;    // grid shape last used with this set
+    Resolution* nxt = nullptr;
+    Resolution* prv = nullptr;
+};
+
+// Defined in display/fonts.cpp.
+extern Resolution* res;     // set of the edit display, starting point of the others
+extern Resolution* sqrres;  // set of the squares, present and history boards
+extern Resolution* R;       // set chosen for the screen at start-up
+extern Resolution *rhd, *rtl;
+extern int screenwidth, screenheight;  // pixels (the requested window size when given)
+extern int fontsizechg;                // net font steps asked for by the operator (+ larger)
+
+// Reads the resolution file (resfile, search list "DORVELS"), chooses the set for the
+// screen and sets the auto-scroll base timing. Once, before the window exists.
+void SetupResolutionList();
+// Reads the sets of an open resolution file into the list (appending); the caller closes it.
+void ReadResolutionFile(FILE* fp);
+// Chooses R/res for a screen `width` pixels wide from the list read.
+void ChooseResolution(int width);
+// Frees the list of sets and forgets res, sqrres and R (tests, a fresh start).
+void ResetResolutions();
+// Auto-scroll base timing for a screen `height` pixels high.
+void SetScrollerBase(int height);
+
+int ChooseEditFont(const char* sdmaxname, int qtylbl, int* needscrolling);
+int ChooseSqrFont(const char* sdmaxname, int qtylbl, int* needscrolling);
+int MaxEntryWidth(Resolution* res, int* meh, const char* sdmaxname, int padding, FONTTYPE fonttype);
+void MaxGrid(Resolution* res, const char* sdmaxname, int* cols, int* rows, int totentries);
+// Width of a real homogeneous grid (spacing sp10) of rows x cols toggle buttons labelled
+// `text` in `font`, built off-screen. MaxGrid computes the same width without building it.
+int MeasureGridWidth(const char* font, const char* text, int rows, int cols);
+int ChangeFontSize(int chg);
+// Wanted number of columns for qtylbl cells: the rounded square root, plus one when short.
+int WantedColumns(int qtylbl);
+const char* strfont(const Resolution* res, FONTTYPE fonttype);
+const char* strfonttype(FONTTYPE fonttype);
+
+// ---- main window (display/mainwin.cpp) --------------------------------------------------------
+extern GtkWidget* sdwin;        // the one top-level window
+extern GtkWidget* sdgrid;       // the current content grid
+extern GtkWidget* sdpop;        // the one pop-up window (note, warning, dancer dialog), or null
+extern GtkWidget* sdnew;        // the new-dancer / setup window, or null
+extern GtkWidget** gridlabel;   // labels of the squares/history board (g_free'd by cleanup)
+extern GtkWidget** gridbttn;    // toggle buttons of the present board or the edit grid
+extern int gridbttnqty;         // slots in gridbttn
+extern GtkWidget* sqrslider;    // vertical scroll bar of a scrolling board, or null
+extern GdkRGBA sqrcolor[COLORQTY];
+extern GdkRGBA redpgmgdk, blkgdk;
+extern int sp1, sp2, sp4, sp5, sp10, sp25;
+// Fonts parsed from the current set: board cells, edit buttons, note and warning text.
+extern PangoFontDescription *sdfont, *bttnfont1, *bttnfont2, *lblfont2;
+// Key handler state (connected by KeybrdHandlerRestore, commands/).
+extern int didhandler;
+extern gulong keybrdhandlerid;
+// The setup dialog's square-tag sliders and their labels; null while no setup dialog exists.
+extern GtkWidget* squaretag_dancerslider[SQRTAGQTY];
+extern GtkWidget* squaretag_dancerlabel[SQRTAGQTY];
+
+void RunDisplay();
+void CleanupMainWindow();
+void SetWinTitle(GtkWidget* win, const char* extra);
+// The title SetWinTitle gives (tests and tracing).
+std::string WinTitle(const char* extra);
+void GtkInitColors();
+void SelectPgmColor(SqrDancer* sd);
+void SetSpacing();
+// Roster check made before a display switch; returns the number of problems warned about.
+// With squares set, also the role balance needed to roll (only then do problems block).
+int RosterProblems(bool squares);
+// Sets the text colour of a widget for the normal state (CSS, since GTK 3 dropped the
+// per-state override in all but name).
+void SetWidgetColor(GtkWidget* w, const GdkRGBA* fg);
+void SetWidgetBackground(GtkWidget* w, const GdkRGBA* bg);
+void SetWidgetFont(GtkWidget* w, const PangoFontDescription* font);
+
+// The main window's "destroy": leaves the main loop and writes the club file (data 1).
+void terminate(GtkWidget* window, gpointer data);
+
+// ---- notes, warnings, auto-scrolling (display/notes.cpp) ------------------------------------
+extern unsigned int scrollertime;  // auto-scroll tick, microseconds
+extern double scrollerincr;        // auto-scroll speed factor
+
+void TotDancersNote();
+void SqrDisplayAutoScroller();
+void TimerAlarmUnix(int sig);
+void TimerNoteUnix(int sig);
+void AutoScrollSpeed(int chg);
+// One auto-scroll step on the values of a scroll bar: value v, slider start s and end e.
+// Updates the step state and returns the new value (the tick does this on the main loop).
+double AutoScrollStep(double v, double s, double e);
+// Puts the scroller's direction and end pause back to their start (tests, a fresh evening).
+void ResetAutoScroller();
+// Stops the interval timer and forgets which handler owned it.
+void StopIntervalTimer();
+// The text of the pop-up's label ("" when no note or warning is open).
+std::string PopupText();
+
+// ---- defined by the other GUI parts -------------------------------------------------------
+// Boards (display/squares.cpp, edit.cpp, historydisplay.cpp).
+void SquareDisplay(EDITMODE neweditmode);
+void EditDisplay(EDITMODE neweditmode);
+void HistoryDisplay();
+// Setup dialog (dialogs/).
+void SetupDisplay(EDITMODE neweditmode);
+// Key handler (commands/): connect / disconnect KeybrdHandler on sdwin; both idempotent.
+void KeybrdHandlerRestore();
+void KeybrdHandlerSuspend();
+// Main window's "button-press-event" (commands/).
+gboolean BttnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
