@@ -1,0 +1,23 @@
+// What the logic asks of the screen. The GUI library defines these functions; the logic
+// tests link a recording stand-in instead, so that they can check the exact messages.
+#pragma once
+
+#include "core/dorvels.h"
+
+// Pop-up messages: a note (blue), a warning (red), a note that closes itself after
+// `seconds` seconds (a null fmt shows the previous timed note again).
+void GtkNote(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void GtkWarning(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void GtkTimeNote(int seconds, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// Rebuilds the main window in the given display mode.
+void SwitchDisplay(EDITMODE neweditmode);
+
+// Puts a dancer's tooltip text on its button of the current name grid, if that grid exists.
+void ShowDancerTooltip(const SqrDancer* sd);
+
+// Square-tag slot `slot` was emptied: its setup slider (when shown) goes back to "no dancer".
+void ClearSqrTagSlider(int slot);
+
+// The modal "Reset Dialog": 0 = Cancel, 1 = Yes (write a reset file), 2 = No (reset).
+int AskResetDialog();

@@ -1,0 +1,187 @@
+// Start-up: the command line, the choice of the club file, the seeds; and the end.
+#include "core/startup.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "core/dorvels.h"
+#include "files/clubfile.h"
+#include "files/record.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+#include "support/rndm.h"
+
+// Opens a club file, makes it the file read (and, when asked, the file to write), reads and
+// closes it.
+static bool ReadClubFile(const std::string& name, const char* ext, const char* search, bool output = false) {
+    FILE* fp = fopenx(name, "r", ext, search);
+    if (!fp) return false;
+    inputfilename = fopenfilename;
+    if (output) outputfilename = fopenfilename;
+    ReadDorvels(fp);
+    fclose(fp);
+    return true;
+}
+
+// Removes the recognised options from the front of the argument vector.
+static int ScanOptions(int argc, char** argv) {
+    int i = 1;
+    while (i < argc && argv[i][0] == '-') {
+        char opt = argv[i][1];
+        if (opt == 'l') {
+            lflag = !lflag;
+        } else if (opt == 'r') {
+            OpenRecordFile();
+        } else if (opt == 'd') {
+            if (isalpha(static_cast<unsigned char>(argv[i][2]))) {
+                dbgfile = argv[i] + 2;
+            } else if (i + 1 < argc) {
+                dbgfile = argv[++i];
+            }
+        } else {
+            error(2, "(main) -%s not supported\n", argv[i] + 1);
+        }
+        ++i;
+    }
+    return i;
+}
+
+void StartupArguments(int argc, char** argv) {
+    int first = ScanOptions(argc, argv);
+
+    caller = "None";
+    clubname = "None";
+    pgmfloor = Basic;
+    outputfilename = dfltsavefile;
+    os = "unix";
+    resfile = strprintf("resolution.%s", os.c_str());
+    for (auto& t : sqrtag) t = SquareTag{};
+    anoncnt = 0;
+    for (int& c : anoncounts) c = 0;
+
+    bool usedcmdline = false;
+    if (first >= argc && lflag && access("lastdance.dorvels", F_OK) == 0) {
+        if (FILE* fp = fopenx("lastdance", "r", "dorvels", "DORVELS")) {
+            usedcmdline = true;
+            std::string name;
+            autobuf_fgets(fp, name);
+            fclose(fp);
+            srmtrblk(name);
+            ReadClubFile(name, "dorvel", "DORVELS");
+        }
+    } else {
+        SDPGM pgm = Basic;
+        int usedarg = 0;
+        for (int i = first; i < argc; ++i) {
+            const char* arg = argv[i];
+            if (resfile == arg) continue;
+            if (strncmp(arg, "maxsqr", 6) == 0) {
+                if (i + 1 < argc) {
+                    if (const char* eq = strchr(argv[i + 1], '=')) {
+                        maxsquares = atoi(eq + 1);
+                        ++i;
+                    }
+                }
+            } else if (isalpha(static_cast<unsigned char>(arg[0]))) {
+                SDPGM level = idpgm(arg);
+                if (level != NOPGM) {
+                    pgmfloor = pgm = level;
+                    usedarg = 0;
+                } else if (ReadClubFile(arg, "dorvel", "DORVELS", true)) {
+                    usedcmdline = true;
+                    BuildOutputFilename();
+                } else {
+                    usedcmdline = false;
+                    std::string name = arg;
+                    size_t dot = name.rfind('.');
+                    if (dot != std::string::npos) name.resize(dot);
+                    clubname = name;
+                    BuildOutputFilename();
+                }
+            } else if (isnumber(arg)) {
+                int qty = atoi(arg);
+                usedcmdline = true;
+                switch (usedarg++) {
+                case 0: AnonCouple(qty, pgm); break;
+                case 1: AnonSingle(qty, 0, 0, 0, 0, pgm); break;
+                case 2: AnonSingle(0, qty, 0, 0, 0, pgm); break;
+                case 3: AnonSingle(0, 0, qty, 0, 0, pgm); break;
+                case 4: AnonSingle(0, 0, 0, qty, 0, pgm); break;
+                case 5: AnonSingle(0, 0, 0, 0, qty, pgm); break;
+                default: break;
+                }
+            } else if (isdigit(static_cast<unsigned char>(arg[0])) && strchr(arg, 'x')) {
+                sscanf(arg, "%dx%d", &reqW, &reqH);
+            }
+        }
+    }
+
+    if (!usedcmdline) {
+        if (FILE* fp = fopen(dfltsavefile, "r")) {
+            inputfilename = dfltsavefile;
+            outputfilename = dfltsavefile;
+            ReadDorvels(fp);
+            fclose(fp);
+        } else if (!outputfilename.empty()) {
+            if (FILE* fp2 = fopenx(outputfilename, "r", "dorvel", "DORVELS")) {
+                if (inputfilename.empty() || inputfilename != fopenfilename) inputfilename = fopenfilename;
+                ReadDorvels(fp2);
+                fclose(fp2);
+            }
+        }
+    }
+}
+
+void StartupFinish() {
+    if (sdhd) SortByName();
+    initial_s1 = initial_s2 = initial_s3 = 0;
+    int64_t a = 0, b = 0, c = 0;
+    init_rndm(&a, &b, &c);
+    s1 = a;
+    s2 = b;
+    s3 = c;
+    Record("seeds: s1=%ld s2=%ld s3=%ld\n", static_cast<long>(s1), static_cast<long>(s2), static_cast<long>(s3));
+}
+
+bool TerminateEvening(int data) {
+    Record("(terminate)\n");
+    bool ok = true;
+    if (data == 1) ok = WriteDorvels(0);
+    else if (data == 2) ok = WriteDorvels(1);
+    CloseRecordFile();
+    end_rndm();
+    return ok;
+}
+
+const char* UsageText() {
+    return "usage: dorvels [-l] [-r] [-d replayfile] [club[.dorvel]] [level] [couples [M [F [MF [FM [E]]]]]]\n"
+           "               [maxsqr =N] [WIDTHxHEIGHT]\n"
+           "\n"
+           "Runs a square-dance club evening: attendance, squares for every tip, tip history.\n"
+           "\n"
+           "options:\n"
+           "  -l            do not consult lastdance.dorvels (toggles)\n"
+           "  -r            record the operator's actions in dorvels.recordNNN\n"
+           "  -d FILE       replay file (replayed with the g and G keys)\n"
+           "  --trace=N     trace level N (1..3) on stderr; --tracefile=FILE writes it to FILE\n"
+           "  --help        this text;  --version  the program's version\n"
+           "\n"
+           "arguments:\n"
+           "  club          club file to read (extension .dorvel may be left out); a name that\n"
+           "                cannot be opened starts a new club of that name\n"
+           "  level         program level of the evening (Basic SSD Main Plus DBD A1 A2 C1 C2\n"
+           "                C3A C3B C4); also the level of the anonymous dancers that follow\n"
+           "  numbers       anonymous dancers: couples, then single M, F, MF, FM and E dancers\n"
+           "  maxsqr =N     at most N squares per tip\n"
+           "  WxH           window size, e.g. 1024x768 (default: maximised)\n"
+           "\n"
+           "files read:    the club file (default dorvels.dorvel, or the one named in\n"
+           "               lastdance.dorvels), resolution.unix (font sets), CLUB.reset\n"
+           "files written: the club file, lastdance.dorvels, CLUB.reset (on request),\n"
+           "               dorvels.recordNNN (when recording)\n"
+           "Files without a folder are looked for in the working directory, then in the\n"
+           "folders of $DORVELS (colon separated), then in the installed data folder.\n";
+}

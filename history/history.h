@@ -1,0 +1,18 @@
+// The tip history of the evening: saving rolled tips, paging through them, re-using one,
+// and repeating a roll.
+#pragma once
+
+#include "core/dorvels.h"
+
+// Saves the tip just rolled; takes ownership of sqrlist (2 * totdancers malloc'ed texts
+// or nulls, in a malloc'ed array).
+void HistorySave(char** sqrlist, int totdancers);
+void HistoryChange(int chg);
+void HistoryUse();
+// Deletes record h, or the newest record when h is null.
+void HistoryDelete(History* h);
+void SaveRollDisplay();
+void RepeatRollDisplay();
+// True when record h names sd anywhere (a place, a partner, a temporary partner, or its
+// copy of the out-dancer list).
+bool HistoryNames(const History* h, const SqrDancer* sd);

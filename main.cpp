@@ -1,0 +1,37 @@
+// Dorvels: runs a square-dance club evening.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/dorvels.h"
+#include "core/startup.h"
+#include "display/display.h"
+#include "support/helmtext.h"
+
+int main(int argc, char** argv) {
+    initdbg(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            fputs(UsageText(), stdout);
+            return 0;
+        }
+        if (strcmp(argv[i], "--version") == 0) {
+            printf("dorvels %s\n", DORVELS_VERSION);
+            return 0;
+        }
+    }
+    gtk_init(&argc, &argv);
+    StartupArguments(argc, argv);
+    SetupResolutionList();
+    if (scrollerincrchg) {
+        // The stored step count is applied once to the base speed; AutoScrollSpeed counts
+        // the steps again, so start from zero to end up with the stored value.
+        int chg = scrollerincrchg;
+        scrollerincrchg = 0;
+        AutoScrollSpeed(chg);
+    }
+    StartupFinish();
+    RunDisplay();
+    return 0;
+}

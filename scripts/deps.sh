@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Dorvels needs to build, test and run (as root), or names the
+# missing ones (otherwise). Usage: scripts/deps.sh [run|test]
+set -euo pipefail
+want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core)
+if [ "${1:-run}" = test ]; then
+  want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
+fi
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" = 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+else
+  echo "missing Debian packages: ${missing[*]}" >&2
+  echo "install them with: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi

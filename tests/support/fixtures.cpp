@@ -1,0 +1,79 @@
+#include "support/fixtures.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "registry/registry.h"
+
+// The logic tests' screen recorder replaces this with a function that empties it.
+__attribute__((weak)) void TestScreenClear() {}
+
+void Evening::SetUp() {
+    ResetEvening();
+    TestScreenClear();
+}
+
+void Evening::TearDown() { ResetEvening(); }
+
+static SqrDancer* Named(SqrDancer* sd, const std::string& first, const std::string& last) {
+    sd->firstname = first;
+    sd->lastname = last;
+    sd->firstlast = first + " " + last;
+    NameTrieInsert(sd);
+    SetupDispName(sd);
+    return sd;
+}
+
+SqrDancer* AddDancer(const std::string& first, const std::string& last, SDSEX sex, SDPGM pgm,
+                     SDPRIORITY prio) {
+    SqrDancer* sd = NewSqrDancerAlloc(nullptr);
+    sd->sex = sex;
+    sd->pgm = pgm;
+    sd->priority = prio;
+    sd->dances = 0;
+    return Named(sd, first, last);
+}
+
+SqrDancer* AddCouple(const std::string& first1, const std::string& first2, const std::string& last,
+                     SDSEX sex, SDPGM pgm) {
+    SqrDancer* a = AddDancer(first1, last, sex, pgm);
+    SqrDancer* b = NewSqrDancerAlloc(a);
+    b->dances = 0;
+    Named(b, first2, last);
+    if (a->sex == M || a->sex == MF) b->display = 0; else a->display = 0;
+    return a;
+}
+
+std::string TempDir() {
+    static std::string dir;
+    if (dir.empty()) {
+        char tmpl[] = "/tmp/dorvels-test-XXXXXX";
+        char* made = mkdtemp(tmpl);
+        dir = made ? made : "/tmp";
+        static struct Cleanup {
+            ~Cleanup() {
+                if (dir != "/tmp") {
+                    std::error_code ec;
+                    std::filesystem::remove_all(dir, ec);
+                }
+            }
+        } cleanup;
+    }
+    return dir;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}

@@ -1,0 +1,27 @@
+// Shared helpers for the tests: a clean evening per test and small roster builders.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/dorvels.h"
+
+// Every test starts with a fresh evening (and an empty screen recorder for logic tests).
+class Evening : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// Appends a single dancer (present, level Basic unless given) to the roster.
+SqrDancer* AddDancer(const std::string& first, const std::string& last, SDSEX sex,
+                     SDPGM pgm = Basic, SDPRIORITY prio = LUCK);
+// Appends a couple: the first of the two has role sex, the partner the complementary role.
+SqrDancer* AddCouple(const std::string& first1, const std::string& first2, const std::string& last,
+                     SDSEX sex = M, SDPGM pgm = Basic);
+// A scratch folder for files, removed at the end of the test program.
+std::string TempDir();
+// Reads a whole file ("" when missing).
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);

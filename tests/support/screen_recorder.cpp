@@ -1,0 +1,71 @@
+#include "support/screen_recorder.h"
+
+#include <cstdarg>
+
+#include "core/screen.h"
+#include "support/helmtext.h"
+
+namespace screen {
+std::vector<std::string> notes, warnings, timenotes, tooltips;
+std::vector<EDITMODE> switches;
+std::vector<int> clearedsliders;
+int resetanswer = 2;
+int resetasked = 0;
+bool switchsetsmode = true;
+std::string lasttimenote = "no message yet";
+
+void clear() {
+    notes.clear();
+    warnings.clear();
+    timenotes.clear();
+    switches.clear();
+    tooltips.clear();
+    clearedsliders.clear();
+    resetanswer = 2;
+    resetasked = 0;
+    switchsetsmode = true;
+    lasttimenote = "no message yet";
+}
+}  // namespace screen
+
+void GtkNote(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    screen::notes.push_back(vstrprintf(fmt, ap));
+    va_end(ap);
+}
+
+void GtkWarning(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    screen::warnings.push_back(vstrprintf(fmt, ap));
+    va_end(ap);
+}
+
+void GtkTimeNote(int, const char* fmt, ...) {
+    if (fmt) {
+        va_list ap;
+        va_start(ap, fmt);
+        screen::lasttimenote = vstrprintf(fmt, ap);
+        va_end(ap);
+    }
+    screen::timenotes.push_back(screen::lasttimenote);
+}
+
+void SwitchDisplay(EDITMODE neweditmode) {
+    screen::switches.push_back(neweditmode);
+    if (screen::switchsetsmode) editmode = neweditmode;
+}
+
+void ShowDancerTooltip(const SqrDancer* sd) {
+    if (sd) screen::tooltips.push_back(sd->dispname + "|" + sd->tooltip);
+}
+
+void ClearSqrTagSlider(int slot) { screen::clearedsliders.push_back(slot); }
+
+int AskResetDialog() {
+    ++screen::resetasked;
+    return screen::resetanswer;
+}
+
+void TestScreenClear() { screen::clear(); }

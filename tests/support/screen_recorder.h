@@ -1,0 +1,21 @@
+// A stand-in for the screen that records what the logic asked it to show.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/dorvels.h"
+
+namespace screen {
+extern std::vector<std::string> notes;      // GtkNote texts, in order
+extern std::vector<std::string> warnings;   // GtkWarning texts, in order
+extern std::vector<std::string> timenotes;  // GtkTimeNote texts, in order
+extern std::vector<EDITMODE> switches;      // SwitchDisplay modes, in order
+extern std::vector<std::string> tooltips;   // "dispname|tooltip" for ShowDancerTooltip
+extern std::vector<int> clearedsliders;     // ClearSqrTagSlider slots
+extern int resetanswer;                     // what AskResetDialog answers (default 2, "No")
+extern int resetasked;                      // how often AskResetDialog was called
+// When set, SwitchDisplay also sets editmode to the new mode (as the real one does).
+extern bool switchsetsmode;
+void clear();
+}  // namespace screen
