@@ -22,6 +22,7 @@ extern int qtyprio;                          // classes of the running roll (0 o
 extern int cntm, cntf, cntmf, cntfm, cnte;   // present dancers at or above the floor, by role
 extern int sqrtagindex;                      // tag slot used last by SqrTagDancer (0..3)
 extern int rollsanityfailed;                 // RollSqrSanity found a problem in the latest roll
+extern int sanitypauseseconds;               // pause after each sanity warning (2; tests use 0)
 
 // ---- rolling squares -------------------------------------------------------------------
 // Rolls the present dancers at or above pgmfloor into totsquare squares. Returns sqr, or

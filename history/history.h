@@ -16,3 +16,10 @@ void RepeatRollDisplay();
 // True when record h names sd anywhere (a place, a partner, a temporary partner, or its
 // copy of the out-dancer list).
 bool HistoryNames(const History* h, const SqrDancer* sd);
+
+// Deletes every record (hist becomes none); the dancers' counters are left as they are.
+void HistoryClear();
+// Drops every reference the saved roll state (SaveRollDisplay) holds to sd.
+void HistoryForgetDancer(const SqrDancer* sd);
+// Frees the history and the saved roll state (part of ResetAssign).
+void HistoryReset();

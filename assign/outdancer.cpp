@@ -1,0 +1,105 @@
+// The out-dancer list (dancers sitting out this tip) and filling empty partner slots.
+#include <cstdlib>
+#include <new>
+
+#include "assign/assign.h"
+#include "assign/partnerindex.h"
+#include "support/helmtext.h"
+
+OutDancer* OutDancerMake(SqrDancer* sd) {
+    OutDancer* od = new (std::nothrow) OutDancer;
+    outofmem(od, "%s\n", "OutDancer List");
+    od->sd = sd;
+    od->assigned = 0;
+    od->prv = outdancertl;
+    od->nxt = nullptr;
+    if (outdancertl) outdancertl->nxt = od; else outdancerhd = od;
+    outdancertl = od;
+    return od;
+}
+
+void OutDancerFree(OutDancer* od) {
+    if (!od) return;
+    if (od->prv) od->prv->nxt = od->nxt; else if (outdancerhd == od) outdancerhd = od->nxt;
+    if (od->nxt) od->nxt->prv = od->prv; else if (outdancertl == od) outdancertl = od->prv;
+    delete od;
+}
+
+void OutDancerFreeAll() {
+    while (outdancerhd) OutDancerFree(outdancerhd);
+    outdancertl = nullptr;
+}
+
+void OutDancerShow(const char* funcname, int iprio) {
+    if (!dbgtst(2)) return;
+    int n = 0;
+    for (OutDancer* od = outdancerhd; od; od = od->nxt, ++n)
+        DPRINTF(2, "(%s) iprio=%d outdancer#%d sd<%s> assigned=%d\n", funcname ? funcname : "OutDancerShow", iprio, n,
+                od->sd ? od->sd->firstlast.c_str() : "-null-", od->assigned);
+}
+
+static bool Accepts(SDSEX seeker, SDSEX other) {
+    switch (seeker) {
+    case M: return other == F || other == FM || other == MF || other == E;
+    case F: return other == M || other == FM || other == MF || other == E;
+    case MF:
+    case FM:
+    case E: return true;
+    default: return false;
+    }
+}
+
+int AttemptAssignAsk(SqrDancer* sd, int /*useoutdancer*/) {
+    if (!sd || sd->tmppartner || !outdancerhd) return 0;
+    for (OutDancer* od = outdancerhd; od; od = od->nxt) {
+        if (od->assigned || !od->sd || od->sd == sd) continue;
+        SqrDancer* recruit = od->sd;
+        if (!Accepts(sd->sex, recruit->sex)) continue;
+        od->assigned = 1;
+        if (recruit->partner) recruit->partner->display = 1;
+        if (askflag == 0) {
+            recruit->assigned = 3;
+            recruit->square = sd->square;
+            sd->tmppartner = recruit;
+            recruit->tmppartner = sd;
+            // The recruit takes the empty slot beside sd, so the square's places (and the
+            // history saved from them) hold it and no count runs past the square's size.
+            int isqr = sd->square;
+            if (sqr && isqr >= 0 && isqr < totsquare && sqr[isqr].dancer) {
+                Square& s = sqr[isqr];
+                int slot = sd->posn ^ 1;
+                if (sd->posn >= 0 && slot < rollsqrsize && s.dancer[sd->posn] == sd && !s.dancer[slot]) {
+                    s.dancer[slot] = recruit;
+                    recruit->posn = slot;
+                    if (s.qty < slot + 1) s.qty = slot + 1;
+                } else {
+                    recruit->posn = s.qty;
+                }
+            }
+            OutDancerFree(od);
+        }
+        return 1;
+    }
+    return 0;
+}
+
+static bool Counted(const SqrDancer* sd) {
+    return sd->avail && static_cast<unsigned>(sd->pgm) >= static_cast<unsigned>(pgmfloor);
+}
+
+void OutDancerCollect() {
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (Counted(sd) && sd->assigned == 0) OutDancerMake(sd);
+}
+
+void OutDancerAskAll() {
+    if (askflag != 0) return;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (Counted(sd) && (sd->assigned == 1 || sd->assigned == 2) && !sd->partner && !sd->tmppartner)
+            AttemptAssignAsk(sd, 1);
+}
+
+void OutDancersAfterRoll() {
+    OutDancerCollect();
+    OutDancerAskAll();
+}

@@ -1,0 +1,316 @@
+// The tip history: every rolled tip with a snapshot of its squares, paging through it,
+// re-using a tip, and saving/restoring the state before a roll so it can be repeated.
+#include "history/history.h"
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "assign/assign.h"
+#include "assign/partnerindex.h"
+#include "core/screen.h"
+#include "support/helmtext.h"
+#include "support/rndm.h"
+
+namespace {
+// What a roll depends on besides seeds and dance counts, saved by SaveRollDisplay so that
+// RepeatRollDisplay can make the next roll an exact repeat: the out-dancer list the roll
+// consumes, and the skip/must-once requests (with the fields they change) that the squares
+// display applies right before the roll.
+struct SavedSkip {
+    SqrDancer* sd;
+    int tip;
+    int skip;
+    int avail;
+};
+struct SavedOnce {
+    SqrDancer* sd;
+    int tip;
+    SDPRIORITY priority;
+};
+struct RollState {
+    bool valid = false;
+    int tip = 0;  // tipcnt of the roll the state precedes
+    std::vector<std::pair<SqrDancer*, int>> outdancers;
+    std::vector<SavedSkip> skips;
+    std::vector<SavedOnce> onces;
+} saved;
+
+void FreeOutList(OutDancer*& hd, OutDancer*& tl) {
+    while (hd) {
+        OutDancer* n = hd->nxt;
+        delete hd;
+        hd = n;
+    }
+    tl = nullptr;
+}
+
+// Frees record h after unlinking it; counters untouched.
+void FreeRecord(History* h) {
+    if (h->prv) h->prv->nxt = h->nxt; else if (histhd == h) histhd = h->nxt;
+    if (h->nxt) h->nxt->prv = h->prv; else if (histtl == h) histtl = h->prv;
+    if (hist == h) hist = nullptr;
+    if (h->histsqr) {
+        for (int i = 0; i < h->totsquares; ++i) free(h->histsqr[i].histsd);
+        free(h->histsqr);
+    }
+    if (h->sqrlist) {
+        for (int i = 0; i < 2 * h->totdancers; ++i) free(h->sqrlist[i]);
+        free(h->sqrlist);
+    }
+    FreeOutList(h->outdancerhd, h->outdancertl);
+    delete h;
+}
+
+void FreeSqrlist(char** sqrlist, int totdancers) {
+    if (!sqrlist) return;
+    for (int i = 0; i < 2 * totdancers; ++i) free(sqrlist[i]);
+    free(sqrlist);
+}
+
+void RestoreFrom(const History* h, bool undo) {
+    for (int i = 0; i < h->totsquares; ++i)
+        for (int j = 0; j < h->sqrsize; ++j) {
+            const HistoryDancer& hd = h->histsqr[i].histsd[j];
+            SqrDancer* sd = hd.sd;
+            if (!sd) continue;
+            if (undo) {  // take the tip back: its dancers go back to their count before it
+                sd->dances = hd.prvdances;
+                continue;
+            }
+            sd->dances = hd.dances;
+            sd->prvdances = hd.prvdances;
+            sd->avail = hd.avail;
+            sd->square = hd.square;
+            sd->pgm = hd.pgm;
+            sd->sex = hd.sex;
+            sd->tagged = hd.tagged;
+        }
+}
+}  // namespace
+
+void HistorySave(char** sqrlist, int totdancers) {
+    edbg("HistorySave(totdancers=%d)", totdancers);
+    if (editmode == PRESENT || totsquare < 1 || !sqr) {
+        FreeSqrlist(sqrlist, totdancers);  // the list is ours even when nothing is kept
+        rdbg("HistorySave : not saved");
+        return;
+    }
+    History* h = new (std::nothrow) History;
+    outofmem(h, "%s\n", "HistorySave");
+    h->tipcnt = tipcnt;
+    h->prvtipcnt = prvtipcnt;
+    h->totdancers = totdancers < 0 ? 0 : totdancers;
+    h->sqrlist = sqrlist;
+    h->totsquares = totsquare;
+    h->sqrsize = rollsqrsize > 0 ? rollsqrsize : squaresize;
+    h->s1 = s1;
+    h->s2 = s2;
+    h->s3 = s3;
+    h->pgmfloor = pgmfloor;
+    h->prv = histtl;
+    if (histtl) histtl->nxt = h; else histhd = h;
+    histtl = h;
+    for (OutDancer* od = outdancerhd; od; od = od->nxt) {
+        OutDancer* c = new (std::nothrow) OutDancer;
+        outofmem(c, "%s\n", "OutDancer List");
+        c->sd = od->sd;
+        c->assigned = od->assigned;
+        c->prv = h->outdancertl;
+        if (h->outdancertl) h->outdancertl->nxt = c; else h->outdancerhd = c;
+        h->outdancertl = c;
+    }
+    h->histsqr = static_cast<HistorySquare*>(calloc(static_cast<size_t>(h->totsquares), sizeof(HistorySquare)));
+    outofmem(h->histsqr, "%s\n", "HistorySave");
+    for (int i = 0; i < h->totsquares; ++i) {
+        h->histsqr[i].histsd =
+            static_cast<HistoryDancer*>(calloc(static_cast<size_t>(h->sqrsize), sizeof(HistoryDancer)));
+        outofmem(h->histsqr[i].histsd, "%s\n", "HistorySave");
+        for (int j = 0; j < h->sqrsize; ++j) {
+            HistoryDancer& hd = h->histsqr[i].histsd[j];
+            hd = HistoryDancer{};
+            SqrDancer* sd = sqr[i].dancer ? sqr[i].dancer[j] : nullptr;
+            if (!sd) continue;
+            hd.avail = sd->avail;
+            hd.dances = sd->dances;
+            hd.prvdances = sd->prvdances;
+            hd.square = sd->square;
+            hd.tagged = sd->tagged;
+            hd.pgm = sd->pgm;
+            hd.sex = sd->sex;
+            hd.partner = sd->partner;
+            hd.sd = sd;
+            hd.tmppartner = sd->tmppartner;
+        }
+    }
+    hist = nullptr;
+    rdbg("HistorySave");
+}
+
+void HistoryChange(int chg) {
+    edbg("HistoryChange(chg=%d)", chg);
+    History* show = nullptr;
+    if (chg == 0) {
+        if (!histtl) {
+            prehistory = 0;
+            SwitchDisplay(SQUARES);
+            rdbg("HistoryChange");
+            return;
+        }
+        show = histtl;
+        cflag = 1;
+    } else if (!hist) {
+        if (!histhd) {
+            if (sdhd)
+                GtkWarning("No history available!\nHave you rolled up any squares yet?");
+            else
+                GtkNote("               History Display\nNo dancers have been entered into Dorvels yet!\n    (use n to "
+                        "enter a new dancer)");
+            rdbg("HistoryChange");
+            return;
+        }
+        if (chg > 0) show = histhd;
+        else if (!prehistory) show = histtl;
+    } else if (chg > 0) {
+        show = hist->nxt ? hist->nxt : hist;
+    } else {
+        if (hist->prv) {
+            show = hist->prv;
+        } else {  // back up before the first tip
+            hist = nullptr;
+            prvtipcnt = tipcnt = 0;
+            prehistory = 1;
+            SwitchDisplay(EDIT);
+            rdbg("HistoryChange");
+            return;
+        }
+    }
+    if (show) {
+        hist = show;
+        prehistory = 0;
+        SwitchDisplay(HISTORY);
+    }
+    rdbg("HistoryChange");
+}
+
+void HistoryUse() {
+    edbg("HistoryUse()");
+    if (!hist && !prehistory) {
+        GtkWarning("Need to use History first! (h or H)");
+        rdbg("HistoryUse");
+        return;
+    }
+    DelSkipTips();
+    saved.valid = false;
+    if (prehistory) {
+        hist = nullptr;
+        prehistory = 0;
+        HistoryClear();
+        tipcnt = prvtipcnt = 0;
+        s1 = initial_s1;
+        s2 = initial_s2;
+        s3 = initial_s3;
+        rdbg("HistoryUse");
+        return;
+    }
+    History* shown = hist;
+    while (histtl && histtl != shown) {
+        // Every later tip is taken back: whoever danced in it loses that tip again, also
+        // the dancers who sat out the shown tip.
+        RestoreFrom(histtl, true);
+        RestoreFrom(shown, false);
+        FreeRecord(histtl);
+    }
+    OutDancerFreeAll();
+    if (histtl) {
+        for (OutDancer* od = histtl->outdancerhd; od; od = od->nxt) OutDancerMake(od->sd);
+        tipcnt = histtl->tipcnt;
+        prvtipcnt = histtl->prvtipcnt;
+        s1 = histtl->s1;
+        s2 = histtl->s2;
+        s3 = histtl->s3;
+    } else {
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->dances = sd->prvdances = sd->tagged = 0;
+        tipcnt = prvtipcnt = 0;
+        s1 = initial_s1;
+        s2 = initial_s2;
+        s3 = initial_s3;
+    }
+    rdbg("HistoryUse");
+}
+
+void HistoryDelete(History* h) {
+    if (!histtl) return;
+    if (!h) h = histtl;
+    FreeRecord(h);
+    tipcnt = histtl ? histtl->tipcnt : 0;
+    prvtipcnt = histtl ? histtl->prvtipcnt : 0;
+}
+
+void HistoryClear() {
+    while (histtl) FreeRecord(histtl);
+    hist = nullptr;
+}
+
+bool HistoryNames(const History* h, const SqrDancer* sd) {
+    if (!h || !sd) return false;
+    for (int i = 0; i < h->totsquares && h->histsqr; ++i)
+        for (int j = 0; j < h->sqrsize && h->histsqr[i].histsd; ++j) {
+            const HistoryDancer& hd = h->histsqr[i].histsd[j];
+            if (hd.sd == sd || hd.partner == sd || hd.tmppartner == sd) return true;
+        }
+    for (const OutDancer* od = h->outdancerhd; od; od = od->nxt)
+        if (od->sd == sd) return true;
+    return false;
+}
+
+void SaveRollDisplay() {
+    get_rndm(&s1, &s2, &s3);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->prvdances = sd->dances;
+    saved = RollState{};
+    saved.valid = true;
+    saved.tip = tipcnt;
+    for (OutDancer* od = outdancerhd; od; od = od->nxt) saved.outdancers.emplace_back(od->sd, od->assigned);
+    for (SkipTip* st = skiptiphd; st; st = st->nxt)
+        if (st->sd) saved.skips.push_back({st->sd, st->tip, st->sd->skip, st->sd->avail});
+    for (MustOnce* mo = mustoncehd; mo; mo = mo->nxt)
+        if (mo->sd) saved.onces.push_back({mo->sd, mo->tip, mo->sd->priority});
+}
+
+void RepeatRollDisplay() {
+    // The roll being repeated is saved again when it is shown: drop its first record.
+    bool repeat = saved.valid && tipcnt == saved.tip;
+    if (repeat && histtl && histtl->tipcnt == saved.tip && tipcnt > prvtipcnt) FreeRecord(histtl);
+    set_rndm(s1, s2, s3);
+    maxdances = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        sd->dances = sd->prvdances;
+        if (sd->prvdances > maxdances) maxdances = sd->prvdances;
+    }
+    tipcnt = prvtipcnt;
+    if (!repeat) return;
+    OutDancerFreeAll();
+    for (auto& [sd, assigned] : saved.outdancers) OutDancerMake(sd)->assigned = assigned;
+    while (skiptiphd) SkipTipFree(skiptiphd);
+    for (const SavedSkip& s : saved.skips) {
+        SkipTipAppend(s.sd, s.tip);
+        s.sd->skip = s.skip;
+        s.sd->avail = s.avail;
+    }
+    DelMustOnces();
+    for (const SavedOnce& o : saved.onces) {
+        MustOnceAppend(o.sd, o.tip);
+        o.sd->priority = o.priority;
+    }
+}
+
+void HistoryForgetDancer(const SqrDancer* sd) {
+    std::erase_if(saved.outdancers, [sd](const auto& p) { return p.first == sd; });
+    std::erase_if(saved.skips, [sd](const SavedSkip& s) { return s.sd == sd; });
+    std::erase_if(saved.onces, [sd](const SavedOnce& o) { return o.sd == sd; });
+}
+
+void HistoryReset() {
+    HistoryClear();
+    saved = RollState{};
+}
