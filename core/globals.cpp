@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "core/dorvels.h"
+#include "assign/assign.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -49,6 +50,7 @@ int lflag = 1;
 int reqW = 0, reqH = 0;
 
 void ResetEvening() {
+    ResetAssign();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);
