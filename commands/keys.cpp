@@ -1,0 +1,437 @@
+// The hotkeys of the main window. KeybrdHandler turns a key event into one command
+// character, KeybrdCmd performs it. The RFID reader types like a keyboard: ten digits and a
+// carriage return, collected here and handed to the card check-in.
+#include "commands/keys.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "assign/assign.h"
+#include "display/display.h"
+#include "files/clubfile.h"
+#include "files/record.h"
+#include "history/history.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+SqrDancer* zflagpending = nullptr;
+uint64_t zflagpendingrfid = 0;
+
+// ---- number entry -----------------------------------------------------------------------------
+// nmbrbuf keeps at most 19 digits and its terminator; further digits are only counted, so a
+// long burst can neither overrun the buffer nor pass as a card number at Enter.
+static char nmbrbuf[20] = "";
+static char* nmbr = nmbrbuf;
+static int nmbrcnt = 0;  // digits typed since the last Enter, kept or not
+
+std::string KeybrdNumber() { return nmbrbuf; }
+int KeybrdDigitCount() { return nmbrcnt; }
+
+static void NumberClear() {
+    nmbr = nmbrbuf;
+    nmbrbuf[0] = '\0';
+    nmbrcnt = 0;
+}
+
+void ResetKeybrd() {
+    NumberClear();
+    zflagpending = nullptr;
+    zflagpendingrfid = 0;
+}
+
+static void NumberDigit(char c) {
+    if (nmbr < nmbrbuf + sizeof(nmbrbuf) - 1) {
+        *nmbr++ = c;
+        *nmbr = '\0';
+    }
+    if (nmbrcnt < INT_MAX) ++nmbrcnt;
+}
+
+// Carriage return or line feed: a number of exactly ten digits is a card; anything else is
+// rejected with a warning. The buffer is empty afterwards in every case.
+static void NumberEnd() {
+    Record("(KeybrdCmd) %s\n", nmbrbuf);
+    if (nmbrcnt == 10) {
+        // The card check-in is not part of this build yet: a complete number is recorded
+        // and dropped.
+        DPRINTF(1, "(KeybrdCmd) card number<%s>\n", nmbrbuf);
+    } else {
+        GtkWarning("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n",
+                   nmbrcnt);
+    }
+    NumberClear();
+}
+
+// ---- key handler connection -------------------------------------------------------------------
+// The window the handler was connected to: a rebuilt main window (or a new one in the
+// tests) counts as not connected, so that restoring connects the current one.
+static GtkWidget* handlerwin = nullptr;
+
+void KeybrdHandlerSuspend() {
+    if (!didhandler) return;
+    if (handlerwin && keybrdhandlerid && g_signal_handler_is_connected(handlerwin, keybrdhandlerid))
+        g_signal_handler_disconnect(handlerwin, keybrdhandlerid);
+    if (handlerwin) g_object_remove_weak_pointer(G_OBJECT(handlerwin), (gpointer*)&handlerwin);
+    handlerwin = nullptr;
+    didhandler = 0;
+    keybrdhandlerid = 0;
+}
+
+void KeybrdHandlerRestore() {
+    if (didhandler && handlerwin && handlerwin == sdwin) return;
+    if (didhandler) KeybrdHandlerSuspend();  // connected to a window that is gone
+    if (!sdwin) return;
+    gtk_widget_add_events(sdwin, GDK_KEY_PRESS_MASK);
+    keybrdhandlerid = g_signal_connect(sdwin, "key-press-event", G_CALLBACK(KeybrdHandler), nullptr);
+    handlerwin = sdwin;
+    g_object_add_weak_pointer(G_OBJECT(handlerwin), (gpointer*)&handlerwin);
+    didhandler = 1;
+}
+
+gboolean KeybrdHandler(GtkWidget*, GdkEventKey* event, gpointer) {
+    if (!event || !event->string || !event->string[0]) return FALSE;
+    if (event->string[1] == '\0') KeybrdCmd(event->string[0]);
+    return TRUE;
+}
+
+// ---- helpers ------------------------------------------------------------------------------
+static void ShowMain() {
+    if (sdwin) gtk_widget_show_all(sdwin);
+}
+
+static void DestroyPopup() {
+    if (!sdpop) return;
+    GtkWidget* w = sdpop;
+    sdpop = nullptr;
+    gtk_widget_destroy(w);
+}
+
+// Shows the current tip again without rolling a new one: the state before the roll is put
+// back, the saved record of the tip is dropped, and the same roll is made once more.
+static void RedrawSquaresSameTip() {
+    if (tipcnt > 0 && !hist && histtl && histtl->tipcnt == tipcnt) HistoryDelete(histtl);
+    RepeatRollDisplay();
+    SwitchDisplay(SQUARES);
+}
+
+// Rebuilds the display of the current mode; the squares board keeps its tip.
+static void RedrawCurrent() {
+    if (editmode == SQUARES && tipcnt > 0)
+        RedrawSquaresSameTip();
+    else
+        SwitchDisplay(editmode);
+}
+
+// ---- commands with more than a line ------------------------------------------------------------
+static void NameStyle() {
+    if (editmode != SQUARES && editmode != EDIT && editmode != PRESENT && editmode != HISTORY) {
+        Record("(KeybrdCmd) d\n");
+        GtkTimeNote(3, "d not supported in %s mode", Streditmode());
+        return;
+    }
+    switch (dispnamestyle) {
+        case LASTNAME: dispnamestyle = LASTFI; break;
+        case LASTFI: dispnamestyle = FIRSTNAME; break;
+        case FIRSTNAME: dispnamestyle = FIRSTLI; break;
+        default: dispnamestyle = LASTNAME; break;
+    }
+    Record("(KeybrdCmd) d style<%s>\n", strdispnamestyle());
+    SetupDispNames();
+    SortByName();
+    RedrawCurrent();
+    ShowMain();
+}
+
+// j (chg -1) and J (chg +1): one column fewer or more on the current board.
+static void ColumnCount(int chg) {
+    if (editmode == SETUP || editmode == BEGIN || !res || !sqrres) {
+        GtkWarning("editmode<%s> not supported for column decrease\n", streditmode());
+        SwitchDisplay(editmode);
+        return;
+    }
+    Resolution* preset = nullptr;  // the preset whose count changes
+    unsigned int* count = nullptr;
+    bool editcount = false;        // the note names maxeditcolqty
+    switch (editmode) {
+        case SQUARES:
+            preset = sqrres;
+            count = &sqrres->maxsqrcolqty;
+            break;
+        case EDIT:
+            preset = res;
+            count = &res->maxeditcolqty;
+            editcount = chg > 0;
+            break;
+        case PRESENT:
+            preset = sqrres;
+            count = chg < 0 ? &sqrres->maxeditcolqty : &sqrres->maxsqrcolqty;
+            break;
+        default:  // HISTORY
+            preset = chg < 0 ? sqrres : res;
+            count = chg < 0 ? &sqrres->maxeditcolqty : &res->maxsqrcolqty;
+            break;
+    }
+    bool floor = false;
+    if (chg < 0) {
+        if (*count <= 1) {
+            *count = 1;
+            floor = true;
+        } else {
+            --*count;
+        }
+    } else {
+        ++*count;
+    }
+    if (sqrres->maxsqrcolqty < 1) sqrres->maxsqrcolqty = 1;
+    RedrawCurrent();
+    // The note comes after the redraw: a switch closes every pop-up.
+    if (floor)
+        GtkWarning("editmode<%s>: cannot decrease qty columns below 1\n", streditmode());
+    else if (editcount)
+        GtkNote("editmode<%s>: screenwidth=%d maxeditcolqty=%d\n", streditmode(),
+                (int)preset->screenwidth, (int)preset->maxeditcolqty);
+    else
+        GtkNote("editmode<%s>: screenwidth=%d maxsqrcolqty=%d\n", streditmode(),
+                (int)preset->screenwidth, (int)preset->maxsqrcolqty);
+}
+
+static void RemoveNewest() {
+    SqrDancer* last = sdtl;
+    if (last) {
+        SqrDancer* partner = last->partner;
+        if (partner && partner != last) DelDancer(partner);
+        DelDancer(last);
+    }
+    SetupDispNames();
+    SortByName();
+    if (editmode == SQUARES || editmode == EDIT) SwitchDisplay(editmode);
+}
+
+static void ProgramLevel(int chg) {
+    if (chg < 0 && pgmfloor > Basic) pgmfloor = SDPGM(pgmfloor - 1);
+    if (chg > 0 && pgmfloor < C4) pgmfloor = SDPGM(pgmfloor + 1);
+    if (sdwin && (editmode == EDIT || editmode == PRESENT))
+        SwitchDisplay(editmode);
+    else
+        GtkTimeNote(3, "must be in Edit or Present mode to use %c", chg < 0 ? 'l' : 'L');
+}
+
+static void EverybodyAvail() {
+    if (editmode != EDIT && editmode != PRESENT) {
+        GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
+        return;
+    }
+    RePartner();
+    bool anyavail = false;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->avail) anyavail = true;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        sd->avail = anyavail ? 0 : 1;
+        sd->dances = 0;
+    }
+    SwitchDisplay(editmode);
+}
+
+static void SkipRequest() {
+    if (editmode != EDIT) {
+        GtkWarning("S is supported in edit mode only");
+        return;
+    }
+    SqrDancer* sd = sdtoggled;
+    if (!sd) {
+        GtkWarning("toggle a dancer's availability first");
+        return;
+    }
+    if (!sd->avail) {
+        // A dancer keeps one skip request: an older one is replaced.
+        while (SkipTip* old = SkipTipFind(sd)) SkipTipFree(old);
+        SkipTipAppend(sd, tipcnt + 2);
+        sd->skip = 2;
+        SetupTooltip(sd);
+        GtkNote("%s is available alternately, starting with tip#%d", sd->firstlast.c_str(), tipcnt + 2);
+    } else {
+        while (SkipTip* st = SkipTipFind(sd)) {
+            SkipTipFree(st);
+            sd->skip = 0;
+            SetupTooltip(sd);
+            GtkNote("%s will not skip a tip", sd->firstlast.c_str());
+        }
+    }
+    sdtoggled = nullptr;
+}
+
+static void UseHistory() {
+    HistoryUse();
+    if (hist) {
+        RepeatRollDisplay();
+        HistoryChange(0);
+    } else {
+        SwitchDisplay(EDIT);
+    }
+    ShowMain();
+    hist = nullptr;
+}
+
+static void WriteClub(int keepdances) {
+    if (WriteDorvels(keepdances)) GtkNote("wrote <%s>", outputfilename.c_str());
+}
+
+static void Escape() {
+    Record("(KeybrdCmd) <esc>\n");
+    prehistory = 0;
+    if (Aflag) {
+        Aflag = 0;
+        SetupDispNames();
+        SwitchDisplay(PRESENT);
+    } else if (sdpop) {
+        DestroyPopup();
+        if (mapi2sd) {
+            free(mapi2sd);
+            mapi2sd = nullptr;
+            mapi2sdqty = 0;
+            if (currsd) currsd->tmppartner = nullptr;
+            currsd = nullptr;
+        }
+    } else {
+        terminate(sdwin, GINT_TO_POINTER(1));
+    }
+}
+
+bool QuitConfirmDialog() {
+    GtkWidget* dlg = gtk_dialog_new_with_buttons(
+        "Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
+        GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
+    gtk_widget_show_all(dlg);
+    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
+    gtk_widget_destroy(dlg);
+    return answer == GTK_RESPONSE_ACCEPT;
+}
+
+static void Quit() {
+    Record("(KeybrdCmd) q\n");
+    DestroyPopup();
+    Record("(KeybrdCmd) q\n");
+    if (QuitConfirmDialog()) terminate(sdwin, GINT_TO_POINTER(0));
+}
+
+// ---- the dispatcher ------------------------------------------------------------------------
+void KeybrdCmd(char cmd) {
+    DPRINTF(1, "KeybrdCmd(cmd<%s>)\n", cprt((unsigned char)cmd).c_str());
+    bool digit = cmd >= '0' && cmd <= '9';
+
+    // Pending card restore.
+    if (zflag && zflagpending && zflagpendingrfid) {
+        if (varhash) {
+            zflagpending->rfid = zflagpendingrfid;
+            RfidInsert(zflagpending);
+        }
+        zflagpending = nullptr;
+        zflagpendingrfid = 0;
+    }
+    // Any key but a digit or a carriage return cancels the pending states.
+    if ((Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) && !digit && cmd != '\r')
+        Eflag = Iflag = Mflag = NDflag = skiptipflag = zflag = 0;
+    if (cmd != 'm' && cmd != 'S' && cmd != 'T') sdtoggled = nullptr;
+
+    if (digit) {
+        NumberDigit(cmd);
+        return;
+    }
+    if (cmd == '\r' || cmd == '\n') {
+        NumberEnd();
+        return;
+    }
+
+    switch (cmd) {
+        case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
+        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'o':
+        case 'p': case 'Q': case 'r': case 'R': case 'S': case 't': case 'T': case 'u':
+        case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
+            Record("(KeybrdCmd) %c\n", cmd);
+            break;
+        default: break;
+    }
+
+    switch (cmd) {
+        case 'A':
+            if (tipcnt < 1) {
+                GtkWarning("no Squares display yet!");
+            } else {
+                Aflag = !Aflag;
+                SwitchDisplay(PRESENT);
+                GtkTimeNote(3, "Use c to return to Squares");
+            }
+            break;
+        case 'B': ResetB(); break;
+        case 'c':
+            if (tipcnt < 1 && !prehistory) {
+                GtkWarning("no current Squares display yet");
+            } else {
+                HistoryChange(0);
+                Aflag = 0;
+            }
+            break;
+        case 'd': NameStyle(); break;
+        case 'e':
+            prehistory = 0;
+            SwitchDisplay(EDIT);
+            ShowMain();
+            break;
+        case 'E':
+            Eflag = 1;
+            GtkNote("E pending (enter an rfid card)");
+            break;
+        case 'f': AutoScrollSpeed(-1); break;
+        case 'F': AutoScrollSpeed(1); break;
+        case 'h': HistoryChange(-1); break;
+        case 'H':
+            prehistory = 0;
+            HistoryChange(1);
+            break;
+        case 'I':
+            Iflag = 1;
+            GtkNote("I pending (pls swipe rfid card)");
+            break;
+        case 'j': ColumnCount(-1); break;
+        case 'J': ColumnCount(1); break;
+        case 'k': RemoveNewest(); break;
+        case 'l': ProgramLevel(-1); break;
+        case 'L': ProgramLevel(1); break;
+        case 'o': EverybodyAvail(); break;
+        case 'p':
+            prehistory = 0;
+            SetupDispNames();
+            SortByName();
+            SwitchDisplay(PRESENT);
+            ShowMain();
+            break;
+        case 'q': Quit(); break;
+        case 'Q': terminate(sdwin, GINT_TO_POINTER(0)); break;
+        case 'r':
+            prehistory = 0;
+            SwitchDisplay(SQUARES);
+            ShowMain();
+            break;
+        case 'R': GtkTimeNote(3, nullptr); break;
+        case 'S': SkipRequest(); break;
+        case 't': TotDancersNote(); break;
+        case 'T': SqrTagDancer(); break;
+        case 'u': UseHistory(); break;
+        case 'w': WriteClub(0); break;
+        case 'W': WriteClub(1); break;
+        case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
+        case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
+        case 'z':
+            zflag = 1;
+            GtkNote("z pending - pls swipe a card");
+            break;
+        case '-': ChangeFontSize(-1); break;
+        case '+': ChangeFontSize(1); break;
+        case 27: Escape(); break;
+        default:
+            Record("(KeybrdCmd) %s  (unsupported)\n", cprt((unsigned char)cmd).c_str());
+            break;
+    }
+}

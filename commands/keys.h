@@ -1,0 +1,34 @@
+// The hotkeys of the main window: key events to command characters, the dispatcher of the
+// one-character commands, the entry of card numbers typed by the RFID reader, and the quit
+// confirmation. KeybrdHandlerRestore / KeybrdHandlerSuspend are declared in display.h.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/dorvels.h"
+
+// A dancer whose card was turned into a command card, and that card's number: given back
+// at the next key after the following z (the pending restore of the dispatcher).
+extern SqrDancer* zflagpending;
+extern uint64_t zflagpendingrfid;
+
+// "key-press-event" handler of sdwin: one-character texts go to KeybrdCmd.
+gboolean KeybrdHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
+
+// Performs one command character (keyboard, RFID reader, replay).
+void KeybrdCmd(char cmd);
+
+// Digits of the card number typed so far (at most the first 19 are kept).
+std::string KeybrdNumber();
+// Number of digits typed since the last carriage return / line feed (all of them, also
+// those beyond what is kept).
+int KeybrdDigitCount();
+
+// Forgets a number half typed and the pending card restore (a fresh evening, tests).
+void ResetKeybrd();
+
+// The modal "Are you sure?" dialog: true when the operator chose QUIT.
+bool QuitConfirmDialog();
