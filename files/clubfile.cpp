@@ -1,0 +1,825 @@
+// The club file: reader, writer, output naming, pointer file and reset file.
+//
+// The club file is the club's only database. The reader accepts anything without crashing
+// (hand-edited files, files from older versions, files in Latin-1); the writer never leaves a
+// half-written club file behind: the new content is written to a temporary file in the same
+// folder, synced, and renamed over the club file only when it is complete.
+#include "files/clubfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/screen.h"
+#include "files/record.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+const SpecCardInsert speccardinserts[] = {
+    {19, 1, 2},  // slots 2 and 3 (skip-tip cards) came after files with 19 cards
+    {0, 0, 0},
+};
+
+std::string (*outputfile_entry_text)() = nullptr;
+const char* const lastdancefile = "lastdance.dorvels";
+
+namespace {
+
+constexpr const char* DORVELEXT = ".dorvel";
+constexpr int MAXSQUARESIZE = 100;    // larger squares are certainly a typing error
+constexpr long MAXANONNUMBER = 999999;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+std::string_view SkipBlanks(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    return s.substr(i);
+}
+
+// Next blank-delimited word of s; s is advanced past the word and the blanks after it.
+std::string_view NextWord(std::string_view& s) {
+    s = SkipBlanks(s);
+    size_t i = 0;
+    while (i < s.size() && !IsBlank(s[i])) ++i;
+    std::string_view w = s.substr(0, i);
+    s = SkipBlanks(s.substr(i));
+    return w;
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// An optionally signed decimal integer at the start of s, saturated to the int range.
+// False when s does not start with one.
+bool ParseInt(std::string_view s, long long lo, long long hi, long long* out) {
+    size_t i = 0;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
+    if (i >= s.size() || !IsDigit(s[i])) return false;
+    long long v = 0;
+    for (; i < s.size() && IsDigit(s[i]); ++i) {
+        if (v < LLONG_MAX / 10 - 10) v = v * 10 + (s[i] - '0');
+        else v = LLONG_MAX / 10;  // saturated; clamped below
+    }
+    if (neg) v = -v;
+    *out = v < lo ? lo : v > hi ? hi : v;
+    return true;
+}
+
+int ParseIntSat(std::string_view s, int dflt) {
+    long long v;
+    return ParseInt(SkipBlanks(s), INT_MIN, INT_MAX, &v) ? (int)v : dflt;
+}
+
+// Digits at the start of s as an unsigned 64-bit number; false when there is no digit or
+// the number does not fit.
+bool ParseCard(std::string_view s, uint64_t* out) {
+    if (s.empty() || !IsDigit(s[0])) return false;
+    uint64_t v = 0;
+    for (size_t i = 0; i < s.size() && IsDigit(s[i]); ++i) {
+        unsigned d = s[i] - '0';
+        if (v > (UINT64_MAX - d) / 10) return false;
+        v = v * 10 + d;
+    }
+    *out = v;
+    return true;
+}
+
+// Bytes that are not valid UTF-8 are taken as Latin-1 and converted, so that every text
+// read from a club file can be shown by the display (which accepts UTF-8 only). A file
+// saved by an old editor in Latin-1 is thus rewritten in UTF-8.
+void MakeValidUtf8(std::string& s) {
+    size_t i = 0;
+    const size_t n = s.size();
+    while (i < n && (unsigned char)s[i] < 0x80) ++i;
+    if (i == n) return;  // plain ASCII, the usual case
+    std::string out(s, 0, i);
+    out.reserve(n + 16);
+    while (i < n) {
+        unsigned char c = s[i];
+        size_t len = 0;
+        if (c < 0x80) len = 1;
+        else if (c >= 0xC2 && c <= 0xDF) len = 2;
+        else if (c >= 0xE0 && c <= 0xEF) len = 3;
+        else if (c >= 0xF0 && c <= 0xF4) len = 4;
+        bool ok = len > 0 && i + len <= n;
+        for (size_t k = 1; ok && k < len; ++k) ok = ((unsigned char)s[i + k] & 0xC0) == 0x80;
+        if (ok && len >= 3) {
+            unsigned char c1 = s[i + 1];
+            if (c == 0xE0 && c1 < 0xA0) ok = false;                 // overlong
+            else if (c == 0xED && c1 >= 0xA0) ok = false;           // surrogate
+            else if (c == 0xF0 && c1 < 0x90) ok = false;            // overlong
+            else if (c == 0xF4 && c1 >= 0x90) ok = false;           // beyond U+10FFFF
+        }
+        if (ok) {
+            out.append(s, i, len);
+            i += len;
+        } else {
+            out += (char)(0xC0 | (c >> 6));
+            out += (char)(0x80 | (c & 0x3F));
+            ++i;
+        }
+    }
+    s.swap(out);
+}
+
+// The lines of the file, each cut at a NUL byte (as a C string would be), converted to
+// valid UTF-8 and stripped of trailing white space.
+std::vector<std::string> ReadLines(FILE* fp) {
+    std::vector<std::string> lines;
+    std::string data;
+    char buf[65536];
+    size_t got;
+    while ((got = fread(buf, 1, sizeof buf, fp)) > 0) data.append(buf, got);
+    size_t pos = 0;
+    while (pos < data.size()) {
+        size_t end = data.find('\n', pos);
+        if (end == std::string::npos) end = data.size();
+        size_t len = end - pos;
+        const void* nul = memchr(data.data() + pos, '\0', len);
+        if (nul) len = (const char*)nul - (data.data() + pos);
+        std::string line(data, pos, len);
+        srmtrblk(line);
+        MakeValidUtf8(line);
+        lines.push_back(std::move(line));
+        pos = end + 1;
+    }
+    return lines;
+}
+
+// Reads the command-card line's numbers (fixed pitch of 11 characters after the blanks
+// that follow "="), then widens a line written when the table had fewer slots.
+void ReadSpecCards(std::string_view value) {
+    std::string_view p = SkipBlanks(value);
+    int qty = SPECCARDQTY;
+    for (int i = 0; i < SPECCARDQTY; ++i) {
+        uint64_t card = 0;
+        size_t at = (size_t)i * 11;
+        bool ok = at < p.size();
+        if (ok) {
+            std::string_view field = SkipBlanks(p.substr(at));
+            ok = ParseCard(field, &card);
+            if (!ok && !field.empty() && IsDigit(field[0])) {
+                ok = true;  // digits, but too large for a card: no card in this slot
+                card = 0;
+            }
+        }
+        speccard[i] = ok ? card : 0;
+        if (!ok && qty == SPECCARDQTY) qty = i;
+    }
+    DPRINTF(2, "(ReadDorvels) speccard: %d numbers\n", qty);
+    if (qty >= SPECCARDQTY) return;
+    for (const SpecCardInsert* rule = speccardinserts; rule->qtyspeccard; ++rule) {
+        if (qty > rule->qtyspeccard + 1) continue;
+        for (int j = qty - 1; j > rule->insertionpoint; --j)
+            if (j + rule->insertqty < SPECCARDQTY) speccard[j + rule->insertqty] = speccard[j];
+        for (int j = rule->insertionpoint + 1;
+             j <= rule->insertionpoint + rule->insertqty && j < SPECCARDQTY; ++j)
+            speccard[j] = 0;
+        qty += rule->insertqty;
+        if (qty > SPECCARDQTY) qty = SPECCARDQTY;
+    }
+}
+
+// Applies a key line of the club file; false when the line is no key line.
+bool KeyLine(std::string_view line) {
+    if (StartsWith(line, "caller=")) {
+        caller = std::string(line.substr(7));
+    } else if (StartsWith(line, "club=")) {
+        clubname = std::string(line.substr(5));
+        BuildOutputFilename();
+    } else if (StartsWith(line, "pgm=")) {
+        std::string level(SkipBlanks(line.substr(4)));
+        SDPGM pgm = idpgm(level);
+        // A value that names no level keeps the evening's level.
+        if (pgm == NOPGM) GtkWarning("unsupported pgm<%s>\n", level.c_str());
+        else pgmfloor = pgm;
+    } else if (StartsWith(line, "squaresize=")) {
+        long long n;
+        if (ParseInt(SkipBlanks(line.substr(11)), -1, INT_MAX, &n) && n >= 1 &&
+            n <= MAXSQUARESIZE) {
+            squaresize = (int)(n + (n & 1));
+        } else {
+            error(1, "(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n",
+                  std::string(line.substr(11)).c_str(), MAXSQUARESIZE);
+        }
+    } else if (line == "noask") {
+        askflag = 0;
+    } else if (line == "ask") {
+        askflag = 1;
+    } else if (StartsWith(line, "dispnamestyle=")) {
+        std::string_view v = SkipBlanks(line.substr(14));
+        if (StartsWith(v, "lastname")) dispnamestyle = LASTNAME;
+        else if (StartsWith(v, "lastfi")) dispnamestyle = LASTFI;
+        else if (StartsWith(v, "firstname")) dispnamestyle = FIRSTNAME;
+        else if (StartsWith(v, "firstli")) dispnamestyle = FIRSTLI;
+    } else if (StartsWith(line, "scrollerincrchg=")) {
+        scrollerincrchg = ParseIntSat(line.substr(16), 0);
+    } else if (StartsWith(line, "speccard=")) {
+        ReadSpecCards(line.substr(9));
+    } else if (StartsWith(line, "RfidWarn")) {
+        Rflag = 1;
+    } else if (StartsWith(line, "Statistics")) {
+        Sflag = 1;
+    } else if (StartsWith(line, "Record")) {
+        if (rflag) CloseRecordFile();
+        else OpenRecordFile();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Anonymous dancers' numbers keep the counters above every number in use.
+void CountAnonymous(const std::string& lastname, SDSEX sex) {
+    int slot;
+    size_t skip;
+    if (StartsWith(lastname, "Sngl#")) slot = sex, skip = 5;
+    else if (StartsWith(lastname, "Couple#")) slot = 5, skip = 7;
+    else return;
+    if (slot < 0 || slot > 5) return;
+    long long n;
+    if (!ParseInt(std::string_view(lastname).substr(skip), 0, LLONG_MAX, &n) ||
+        n > MAXANONNUMBER)
+        return;
+    if (n > anoncnt) anoncnt = (int)n;
+    if (n > anoncounts[slot]) anoncounts[slot] = (int)n;
+}
+
+// First pass over one dancer line: a new record with names, role, priority, presence and
+// level. Returns null for a line without a last name, which is no dancer line.
+SqrDancer* DancerLine(std::string_view line) {
+    std::string_view rest = line;
+    std::string first(NextWord(rest));
+    std::string last(NextWord(rest));
+    if (last.empty()) {
+        error(1, "(ReadDorvels) line<%s> names no square dancer (first and last name)\n",
+              first.c_str());
+        return nullptr;
+    }
+    SqrDancer* sd = NewSqrDancerAlloc(nullptr);
+    sd->firstname = first;
+    sd->lastname = last;
+    sd->firstlast = first + " " + last;
+
+    std::string sexword(NextWord(rest));
+    sd->sex = idsex(sexword);
+    if (sd->sex == NOSEX) {
+        error(1, "%s %s: unknown sex<%s> (accepts M F MF FM E)\n", first.c_str(), last.c_str(),
+              sexword.c_str());
+        sd->sex = E;  // dances either part rather than none
+    }
+    CountAnonymous(last, sd->sex);
+
+    sd->priority = LUCK;
+    if (!rest.empty()) {
+        char prio = rest[0];
+        if (prio == 'M') sd->priority = MUST;
+        else if (prio != 'L') GtkWarning("unsupported priority<%c>\n", prio);
+        rest = SkipBlanks(rest.substr(1));
+    }
+
+    NextWord(rest);  // the dance count: every evening starts at 0
+    std::string_view presence = NextWord(rest);
+    if (!presence.empty() && IsLetter(presence[0])) {
+        sd->avail = presence[0] == 'A' || presence[0] == 'a';
+    } else {
+        long long n = 1;
+        if (ParseInt(presence, -1, 1, &n)) sd->avail = n != 0;
+    }
+
+    std::string level(NextWord(rest));
+    for (char& c : level)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    sd->pgm = idpgm(level);
+    if (sd->pgm == NOPGM) {
+        GtkWarning("unsupported pgm<%s>\n", level.c_str());
+        sd->pgm = Plus;
+    }
+
+    sd->dances = 0;
+    sd->partner = nullptr;
+    NameTrieInsert(sd);
+    return sd;
+}
+
+void Unlink(SqrDancer* sd) {
+    if (sd->partner && sd->partner->partner == sd) sd->partner->partner = nullptr;
+    sd->partner = nullptr;
+}
+
+// Second pass over one dancer line: the card and the partner. The dancer's own two names
+// are taken as they stand; a "%" after them starts a comment.
+void CardAndPartner(SqrDancer* sd, std::string_view line) {
+    std::string_view rest = line;
+    NextWord(rest);
+    NextWord(rest);
+
+    // The partner's names are read as they stand too, so that a name holding "%" or "+"
+    // does not disturb the comment or card search.
+    size_t amp = rest.find('&');
+    size_t pbeg = std::string_view::npos, pend = std::string_view::npos;
+    std::string pfirst, plast;
+    if (amp != std::string_view::npos) {
+        std::string_view p = rest.substr(amp + 1);
+        pfirst = NextWord(p);
+        plast = NextWord(p);
+        pbeg = amp;
+        pend = rest.size() - p.size();
+    }
+    auto inPartner = [&](size_t i) { return pbeg != std::string_view::npos && i >= pbeg && i < pend; };
+    size_t pct = std::string_view::npos;
+    for (size_t i = 0; i < rest.size(); ++i)
+        if (rest[i] == '%' && !inPartner(i)) {
+            pct = i;
+            break;
+        }
+    if (amp != std::string_view::npos && pct != std::string_view::npos && pct < amp)
+        amp = std::string_view::npos;  // the "&" is part of a comment
+
+    uint64_t card = 0;
+    for (size_t i = 0; i < rest.size() && i < pct; ++i) {
+        if (amp != std::string_view::npos && inPartner(i)) continue;
+        if (rest[i] != '+') continue;
+        if (i + 1 < rest.size() && IsDigit(rest[i + 1]) && !ParseCard(rest.substr(i + 1), &card)) {
+            std::string_view digits = rest.substr(i + 1);
+            error(1, "%s: card number<%s> too large\n", sd->firstlast.c_str(),
+                  std::string(NextWord(digits)).c_str());
+            card = 0;
+        }
+        break;
+    }
+    if (sd->rfid && sd->rfid != card && RfidFind(sd->rfid) == sd) RfidRemove(sd->rfid);
+    sd->rfid = 0;
+    if (card) {
+        SqrDancer* owner = RfidFind(card);
+        if (owner && owner != sd) {
+            // A card belongs to one dancer only; the first one named keeps it.
+            error(1, "%s: card %010llu already belongs to %s\n", sd->firstlast.c_str(),
+                  (unsigned long long)card, owner->firstlast.c_str());
+        } else {
+            sd->rfid = card;
+            if (!owner) RfidInsert(sd);
+        }
+    }
+
+    if (amp == std::string_view::npos) return;
+    int how = 0;
+    SqrDancer* partner = NameTrieFind(pfirst, plast, &how);
+    if (how == 3) return;
+    if (!partner) {
+        GtkWarning("2nd pass: unable to find square dancer named<%s %s>\n", pfirst.c_str(),
+                   plast.c_str());
+        return;
+    }
+    if (partner == sd || (sd->partner == partner && partner->partner == sd)) return;
+    // The links stay mutual: both lose any other partner they had.
+    Unlink(sd);
+    Unlink(partner);
+    sd->partner = partner;
+    partner->partner = sd;
+}
+
+bool IsRoleM(const SqrDancer* sd) { return sd->sex == M || sd->sex == MF; }
+
+// Of a present couple exactly one member is displayed: the M or MF member, or, when both
+// or neither are, the one whose full name sorts first.
+int CoupleDisplay(const SqrDancer* sd, const SqrDancer* partner) {
+    bool a = IsRoleM(sd), b = IsRoleM(partner);
+    if (a != b) return a ? 1 : 0;
+    int c = sd->firstlast.compare(partner->firstlast);
+    if (c == 0) return sd < partner ? 1 : 0;
+    return c < 0 ? 1 : 0;
+}
+
+// The part of name after its folder, if any.
+size_t BaseStart(const std::string& name) {
+    size_t slash = name.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Position of the extension's "." in the file name part, npos when there is none.
+size_t ExtDot(const std::string& name) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot < BaseStart(name)) return std::string::npos;
+    return dot;
+}
+
+bool EndsWith(const std::string& s, const char* suffix) {
+    size_t n = strlen(suffix);
+    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+std::string ResetFilename(const std::string& name) {
+    size_t dot = ExtDot(name);
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + ".reset";
+}
+
+std::string DirOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// A folder or file without any write permission is taken as the operator's wish that it
+// is not written, even by the super-user (whom the system would let through).
+bool Writable(const std::string& path, const struct stat& st) {
+    if (access(path.c_str(), W_OK) != 0) return false;
+    if (geteuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= (size_t)n;
+    }
+    return true;
+}
+
+// Replaces the file `path` by `content` so that it holds either its old or its new content
+// whatever happens: the content goes to a temporary file in the same folder, is synced, and
+// is renamed over `path`. On failure errno tells why and `path` is untouched.
+bool ReplaceFile(const std::string& path, const std::string& content) {
+    std::string target = path;
+    struct stat lst;
+    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        // Write through a symbolic link to the file it names, as writing in place would.
+        char* real = realpath(path.c_str(), nullptr);
+        if (real) {
+            target = real;
+            free(real);
+        }
+    }
+    std::string dir = DirOf(target);
+    struct stat dst;
+    if (stat(dir.c_str(), &dst) != 0) return false;
+    if (!S_ISDIR(dst.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    if (!Writable(dir, dst)) return false;
+    struct stat fst;
+    bool exists = stat(target.c_str(), &fst) == 0;
+    if (exists && !S_ISREG(fst.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    if (exists && !Writable(target, fst)) return false;
+
+    std::string tmpl = dir + "/." + target.substr(BaseStart(target)) + ".XXXXXX";
+    std::vector<char> tmpname(tmpl.begin(), tmpl.end());
+    tmpname.push_back('\0');
+    int fd = mkstemp(tmpname.data());
+    if (fd < 0) return false;
+    mode_t mode;
+    if (exists) {
+        mode = fst.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    if (ok && exists && (fst.st_uid != geteuid() || fst.st_gid != getegid())) {
+        // Keep the owner of the file; only the super-user can, and failing is harmless.
+        if (fchown(fd, fst.st_uid, fst.st_gid) != 0) DPRINTF(1, "(WriteDorvels) owner kept\n");
+    }
+    int saved = errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        saved = errno;
+    }
+    if (ok && rename(tmpname.data(), target.c_str()) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    if (!ok) {
+        unlink(tmpname.data());
+        errno = saved;
+        return false;
+    }
+    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+    return true;
+}
+
+// The leading comment block of an existing club file, byte for byte: the lines from its
+// start whose first non-blank character is "%". False (with errno) when the file exists but
+// cannot be read.
+bool CommentBlock(const std::string& path, std::string* block) {
+    block->clear();
+    FILE* fp = fopen(path.c_str(), "rb");
+    if (!fp) return errno == ENOENT;
+    std::string line;
+    int c;
+    bool ok = true;
+    for (;;) {
+        line.clear();
+        while ((c = getc(fp)) != EOF) {
+            line += (char)c;
+            if (c == '\n') break;
+        }
+        size_t i = 0;
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i >= line.size() || line[i] != '%') break;
+        block->append(line);
+        if (c == EOF) {
+            block->push_back('\n');  // a comment at the very end still ends its line
+            break;
+        }
+    }
+    if (ferror(fp)) ok = false;
+    fclose(fp);
+    return ok;
+}
+
+// A name as one word of the club file: blanks become "_" (which the display shows as a
+// blank), an empty name becomes "_".
+std::string FileWord(const std::string& name) {
+    if (name.empty()) return "_";
+    std::string w = name;
+    for (char& c : w)
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') c = '_';
+    return w;
+}
+
+void AppendPadded(std::string& out, const std::string& s, size_t width, bool right) {
+    if (right && s.size() < width) out.append(width - s.size(), ' ');
+    out += s;
+    if (!right && s.size() < width) out.append(width - s.size(), ' ');
+}
+
+const char* FileRole(SDSEX sex) {
+    switch (sex) {
+        case M: return "m";
+        case F: return "f";
+        case MF: return "mf";
+        case FM: return "fm";
+        default: return "e";
+    }
+}
+
+// The whole content of a club or reset file after its comment block.
+std::string ClubFileContent(int keepdances) {
+    std::string out;
+    if (!clubname.empty()) out += "club=" + clubname + "\n";
+    if (!caller.empty()) out += "caller=" + caller + "\n";
+    if (pgmfloor != Basic) out += strprintf("pgm=%s\n", strpgm(pgmfloor));
+    if (squaresize != 8) out += strprintf("squaresize=%d\n", squaresize);
+    if (askflag == 0) out += "noask\n";
+    if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
+    if (Rflag) out += "RfidWarn\n";
+    if (rflag) out += "Record\n";
+    if (Sflag) out += "Statistics\n";
+    out += strprintf("dispnamestyle=%s\n", strdispnamestyle());
+
+    out += "%         PR         INFO       SKIPTIP    SKIPALTTIP";
+    for (int s = M; s <= E; ++s) out += strprintf(" %-10s", strsex(s));
+    for (int p = Basic; p < PGMQTY; ++p) out += strprintf(" %-10s", strpgm(p));
+    out += "\n";
+
+    bool anycard = false;
+    for (int i = 0; i < SPECCARDQTY; ++i) anycard |= speccard[i] != 0;
+    if (anycard) {
+        out += "speccard=";
+        for (int i = 0; i < SPECCARDQTY; ++i)
+            out += strprintf(" %010llu", (unsigned long long)speccard[i]);
+        out += "\n";
+    }
+
+    size_t maxfirst = 0, maxlast = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        maxfirst = std::max(maxfirst, FileWord(sd->firstname).size());
+        maxlast = std::max(maxlast, FileWord(sd->lastname).size());
+    }
+    char buf[128];
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        AppendPadded(out, FileWord(sd->firstname), maxfirst, false);
+        out += ' ';
+        AppendPadded(out, FileWord(sd->lastname), maxlast, false);
+        snprintf(buf, sizeof buf, " %2s %c %d %d %-5s", FileRole(sd->sex),
+                 sd->priority == MUST ? 'M' : 'L', keepdances == 1 ? sd->dances : 0, sd->avail,
+                 strpgm(sd->pgm));
+        out += buf;
+        if (sd->rfid) snprintf(buf, sizeof buf, " +%010llu", (unsigned long long)sd->rfid);
+        else snprintf(buf, sizeof buf, "  %10s", "");
+        out += buf;
+        if (sd->partner == sd) sd->partner = nullptr;
+        if (sd->partner) {
+            out += " & ";
+            AppendPadded(out, FileWord(sd->partner->firstname), maxfirst, true);
+            out += ' ';
+            out += FileWord(sd->partner->lastname);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace
+
+// The name a write goes to: the setup dialog's output-file entry while it exists, else the
+// output file name brought up to date (stored back only when `update` is set).
+static std::string ChosenOutputName(bool update) {
+    std::string name;
+    if (outputfile_entry_text) {
+        name = outputfile_entry_text();
+    } else if (!outputfilename.empty()) {
+        std::string keep = outputfilename;
+        BuildOutputFilename();
+        name = outputfilename;
+        if (!update) outputfilename = keep;
+    }
+    if (name.empty() || isspace((unsigned char)name[0])) name = dfltsavefile;
+    return name;
+}
+
+void ReadDorvels(FILE* fp) {
+    edbg("ReadDorvels(fp<%s>)", fp && fileno(fp) >= 0 ? fd2name(fileno(fp)).c_str() : "");
+    if (!fp) {
+        rdbg("ReadDorvels");
+        return;
+    }
+    if (!ps) ps = ps_make();
+    for (int i = 0; i < SPECCARDQTY; ++i) speccard[i] = 0;
+
+    std::vector<std::string> lines = ReadLines(fp);
+
+    // First pass: settings and one record per dancer line (whole-line comments only).
+    std::vector<std::pair<SqrDancer*, const std::string*>> dancers;
+    for (const std::string& raw : lines) {
+        std::string_view line = SkipBlanks(raw);
+        if (line.empty() || line[0] == '%') continue;
+        if (KeyLine(line)) continue;
+        if (SqrDancer* sd = DancerLine(line)) dancers.emplace_back(sd, &raw);
+    }
+
+    // Second pass: cards and partners, once every dancer is known. Each line goes back to
+    // the record its first pass made, so two dancers of the same name keep their own data.
+    for (auto& [sd, raw] : dancers) CardAndPartner(sd, SkipBlanks(*raw));
+
+    // Completion: present dancers start the evening unassigned; a present dancer whose
+    // partner is absent dances single tonight; a present couple shows as one entry.
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (!sd->avail) continue;
+        sd->assigned = 0;
+        sd->display = 1;
+        if (sd->partner && !sd->partner->avail) sd->partner = nullptr;
+        if (sd->partner) sd->display = CoupleDisplay(sd, sd->partner);
+    }
+    SetupDispNames();
+    DPRINTF(1, "(ReadDorvels) %zu dancer lines\n", dancers.size());
+    rdbg("ReadDorvels");
+}
+
+void BuildOutputFilename() {
+    edbg("BuildOutputFilename() outputfilename<%s>", outputfilename.c_str());
+    if (!outputfilename.empty() && outputfilename != dfltsavefile) {
+        if (!EndsWith(outputfilename, DORVELEXT)) {
+            size_t dot = ExtDot(outputfilename);
+            if (dot != std::string::npos) outputfilename.erase(dot);
+            outputfilename += DORVELEXT;
+        }
+    } else if (!clubname.empty()) {
+        // The club name's last word, in lower case; a club name is not a path.
+        size_t end = clubname.size();
+        while (end > 0 && IsBlank(clubname[end - 1])) --end;
+        size_t beg = end;
+        while (beg > 0 && !IsBlank(clubname[beg - 1])) --beg;
+        std::string word = clubname.substr(beg, end - beg);
+        if (word.empty()) {
+            outputfilename = dfltsavefile;
+        } else {
+            for (char& c : word) {
+                if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+                if (c == '/') c = '_';
+            }
+            outputfilename = word + DORVELEXT;
+        }
+    } else {
+        outputfilename = dfltsavefile;
+    }
+    DPRINTF(1, "(BuildOutputFilename) outputfilename<%s>\n", outputfilename.c_str());
+    rdbg("BuildOutputFilename");
+}
+
+bool WriteDorvels(int keepdances) {
+    edbg("WriteDorvels(keepdances=%d)", keepdances);
+    if (outputfilename.empty()) {
+        rdbg("WriteDorvels");
+        return false;
+    }
+    std::string name = ChosenOutputName(true);
+
+    std::string target, block;
+    bool ok = true;
+    if (keepdances == -1) {
+        target = ResetFilename(name);
+    } else {
+        // The club file as named, else with ".dorvel"; a new file gets the name as is.
+        target = name;
+        struct stat st;
+        if (stat(name.c_str(), &st) != 0 && stat((name + DORVELEXT).c_str(), &st) == 0)
+            target = name + DORVELEXT;
+        ok = CommentBlock(target, &block);
+    }
+    if (ok) ok = ReplaceFile(target, block + ClubFileContent(keepdances));
+    if (!ok) {
+        GtkWarning("unable to write <%s>: %s", target.c_str(), strerror(errno));
+        rdbg("WriteDorvels");
+        return false;
+    }
+    // The pointer file names the club file (also after a reset file was written). It is
+    // written only once the club file is safe, so it never names a file that failed.
+    if (!ReplaceFile(lastdancefile, name + "\n"))
+        DPRINTF(1, "(WriteDorvels) unable to write <%s>\n", lastdancefile);
+    DPRINTF(1, "(WriteDorvels) wrote <%s>\n", target.c_str());
+    rdbg("WriteDorvels");
+    return true;
+}
+
+void ResetB() {
+    edbg("ResetB()");
+    if (sdhd) {
+        bool anypresent = false;
+        for (SqrDancer* sd = sdhd; sd && !anypresent; sd = sd->nxt) anypresent = sd->avail != 0;
+        if (!anypresent) {
+            int answer = AskResetDialog();
+            if (answer == 0) {
+                rdbg("ResetB");
+                return;
+            }
+            if (answer == 1) {
+                WriteDorvels(-1);
+                editmode = PRESENT;
+                SwitchDisplay(PRESENT);
+                rdbg("ResetB");
+                return;
+            }
+        }
+    }
+
+    // The reset file is opened before the roster goes, so that a missing reset file does
+    // not cost the club its roster (which the next write would save over the club file).
+    FILE* fp = nullptr;
+    std::string resetname;
+    if (!inputfilename.empty()) {
+        std::vector<std::string> candidates;
+        if (!outputfilename.empty() || outputfile_entry_text)
+            candidates.push_back(ResetFilename(ChosenOutputName(false)));
+        candidates.push_back(ResetFilename(inputfilename));
+        for (const std::string& c : candidates)
+            if ((fp = fopen(c.c_str(), "r"))) {
+                resetname = c;
+                break;
+            }
+        if (!fp) {
+            GtkWarning("unable to read reset file <%s>: %s", candidates.front().c_str(),
+                       strerror(errno));
+            rdbg("ResetB");
+            return;
+        }
+    }
+
+    while (sdhd) DelDancer(sdhd);
+    if (ps) {
+        ps_free(ps, 0);
+        ps = nullptr;
+    }
+    if (fp) {
+        DPRINTF(1, "(ResetB) reading <%s>\n", resetname.c_str());
+        ReadDorvels(fp);
+        fclose(fp);
+        SortByName();
+    }
+    editmode = PRESENT;
+    SwitchDisplay(PRESENT);
+    rdbg("ResetB");
+}
