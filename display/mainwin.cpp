@@ -1,0 +1,358 @@
+// The main window: creation, the one switch between displays, the title, colours,
+// spacings, and the small screen services the logic asks for.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "core/startup.h"
+#include "display/display.h"
+#include "files/clubfile.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+GtkWidget* sdwin = nullptr;
+GtkWidget* sdgrid = nullptr;
+GtkWidget* sdpop = nullptr;
+GtkWidget* sdnew = nullptr;
+GtkWidget** gridlabel = nullptr;
+GtkWidget** gridbttn = nullptr;
+int gridbttnqty = 0;
+GtkWidget* sqrslider = nullptr;
+GdkRGBA sqrcolor[COLORQTY];
+GdkRGBA redpgmgdk, blkgdk;
+int sp1 = 1, sp2 = 2, sp4 = 1, sp5 = 5, sp10 = 10, sp25 = 25;
+PangoFontDescription *sdfont = nullptr, *bttnfont1 = nullptr, *bttnfont2 = nullptr,
+                     *lblfont2 = nullptr;
+int didhandler = 0;
+gulong keybrdhandlerid = 0;
+GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
+GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
+
+// ---- per-widget style -------------------------------------------------------------------
+// A widget gets its colour or font through a CSS provider on its own style context; the
+// properties are inherited by the label inside a button. Providers are shared by text.
+static GtkCssProvider* CssProvider(const std::string& css) {
+    static std::map<std::string, GtkCssProvider*> cache;
+    auto it = cache.find(css);
+    if (it != cache.end()) return it->second;
+    GtkCssProvider* p = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(p, css.c_str(), -1, nullptr);
+    cache.emplace(css, p);
+    return p;
+}
+
+static void AddCss(GtkWidget* w, const std::string& css) {
+    if (!w) return;
+    gtk_style_context_add_provider(gtk_widget_get_style_context(w),
+                                   GTK_STYLE_PROVIDER(CssProvider(css)),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+}
+
+static std::string CssColor(const GdkRGBA* c) {
+    return strprintf("rgba(%d,%d,%d,%g)", (int)std::lround(c->red * 255),
+                     (int)std::lround(c->green * 255), (int)std::lround(c->blue * 255), c->alpha);
+}
+
+void SetWidgetColor(GtkWidget* w, const GdkRGBA* fg) {
+    if (w && fg) AddCss(w, "* { color: " + CssColor(fg) + "; }");
+}
+
+void SetWidgetBackground(GtkWidget* w, const GdkRGBA* bg) {
+    if (w && bg) AddCss(w, "* { background-color: " + CssColor(bg) + "; background-image: none; }");
+}
+
+// The CSS equivalent of a Pango font description (family list, size, style, weight).
+static std::string FontCss(const PangoFontDescription* font) {
+    std::string css = "* {";
+    PangoFontMask set = pango_font_description_get_set_fields(font);
+    if (set & PANGO_FONT_MASK_FAMILY) {
+        std::string fams = pango_font_description_get_family(font);
+        std::string list;
+        size_t pos = 0;
+        while (pos <= fams.size()) {
+            size_t comma = fams.find(',', pos);
+            if (comma == std::string::npos) comma = fams.size();
+            std::string f = fams.substr(pos, comma - pos);
+            while (!f.empty() && f.front() == ' ') f.erase(0, 1);
+            while (!f.empty() && f.back() == ' ') f.pop_back();
+            if (!f.empty()) {
+                std::string q;
+                for (char c : f)
+                    if (c != '"' && c != '\\') q += c;
+                list += (list.empty() ? "\"" : ", \"") + q + "\"";
+            }
+            pos = comma + 1;
+        }
+        if (!list.empty()) css += " font-family: " + list + ";";
+    }
+    if (set & PANGO_FONT_MASK_SIZE) {
+        double size = pango_font_description_get_size(font) / (double)PANGO_SCALE;
+        if (size > 0)
+            css += strprintf(" font-size: %g%s;", size,
+                             pango_font_description_get_size_is_absolute(font) ? "px" : "pt");
+    }
+    if (set & PANGO_FONT_MASK_STYLE) {
+        PangoStyle st = pango_font_description_get_style(font);
+        css += st == PANGO_STYLE_ITALIC    ? " font-style: italic;"
+               : st == PANGO_STYLE_OBLIQUE ? " font-style: oblique;"
+                                           : " font-style: normal;";
+    }
+    if (set & PANGO_FONT_MASK_WEIGHT) {
+        int wt = (int)pango_font_description_get_weight(font);
+        wt = std::max(100, std::min(900, (wt + 50) / 100 * 100));
+        css += strprintf(" font-weight: %d;", wt);
+    }
+    return css + " }";
+}
+
+void SetWidgetFont(GtkWidget* w, const PangoFontDescription* font) {
+    if (w && font) AddCss(w, FontCss(font));
+}
+
+// ---- colours and spacings ------------------------------------------------------------------
+void GtkInitColors() {
+    static const struct { int slot; const char* spec; } table[] = {
+        {COLOR_squares1, "#fffff0"}, {COLOR_squares2, "#90ee90"}, {COLOR_warning, "#ff0000"},
+        {COLOR_note, "#0088ff"},     {COLOR_present, "#70d0ff"},  {COLOR_history, "#ff7f00"},
+        {COLOR_rfidsex, "#70d0ff"},
+    };
+    for (const auto& t : table) gdk_rgba_parse(&sqrcolor[t.slot], t.spec);
+    gdk_rgba_parse(&redpgmgdk, "#ff0000");
+    gdk_rgba_parse(&blkgdk, "#000000");
+}
+
+void SelectPgmColor(SqrDancer* sd) {
+    if (!sd || !sd->pgmbttn) return;
+    bool below = sd->avail && sd->pgm < pgmfloor;
+    SetWidgetColor(sd->pgmbttn, below ? &redpgmgdk : &blkgdk);
+    // The label inside the button gets the colour as well, whatever the theme says for it.
+    if (GTK_IS_BIN(sd->pgmbttn)) {
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(sd->pgmbttn));
+        if (child) SetWidgetColor(child, below ? &redpgmgdk : &blkgdk);
+    }
+}
+
+static int Rounded(double v) {
+    int r = (int)(v + 0.5);
+    return r > 0 ? r : 1;
+}
+
+void SetSpacing() {
+    if (!res) return;
+    double sf = res->sf;
+    sp25 = Rounded(25 * sf);
+    sp10 = Rounded(10 * sf);
+    sp5 = Rounded(5 * sf);
+    sp2 = Rounded(2 * sf);
+}
+
+// ---- title ---------------------------------------------------------------------------------
+std::string WinTitle(const char* extra) {
+    if (caller.empty()) caller = "none";
+    if (clubname.empty()) clubname = "none";
+    std::string tip;
+    if (hist && editmode == HISTORY)
+        tip = strprintf(" tip#%d", hist->tipcnt);
+    else if (tipcnt > 0)
+        tip = strprintf(" tip#%d", tipcnt);
+    const char* prefix = prehistory                        ? "PREHISTORY : "
+                         : (hist && editmode == HISTORY)   ? "HISTORY : "
+                         : editmode == PRESENT             ? "PRESENT : "
+                                                           : "";
+    const char* poss = clubname.back() == 's' ? "'" : "'s";
+    if (!extra) extra = "";
+    if (pgmfloor == Basic)
+        return strprintf("%s%s%s Square Dance%s with %s calling%s", prefix, clubname.c_str(), poss,
+                         extra, caller.c_str(), tip.c_str());
+    return strprintf("%s%s%s %s Square Dance%s with %s calling%s", prefix, clubname.c_str(), poss,
+                     strpgm(pgmfloor), extra, caller.c_str(), tip.c_str());
+}
+
+void SetWinTitle(GtkWidget* win, const char* extra) {
+    if (!win) return;
+    gtk_window_set_title(GTK_WINDOW(win), WinTitle(extra).c_str());
+}
+
+// ---- building and switching ----------------------------------------------------------------
+static void DestroyWidget(GtkWidget*& w) {
+    GtkWidget* old = w;
+    w = nullptr;
+    if (old) gtk_widget_destroy(old);
+}
+
+void CleanupMainWindow() {
+    if (sdwin || sdnew || sdpop) {
+        if (sdwin) {
+            GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
+            if (child) gtk_widget_destroy(child);
+        }
+        DestroyWidget(sdnew);
+        DestroyWidget(sdpop);
+        g_free(gridlabel);
+        gridlabel = nullptr;
+    }
+    // A grid that was made but never packed (a display that did not use it) is freed here.
+    if (sdgrid && !gtk_widget_get_parent(sdgrid)) {
+        g_object_ref_sink(sdgrid);
+        gtk_widget_destroy(sdgrid);
+        g_object_unref(sdgrid);
+    }
+    sdgrid = nullptr;
+    sqrslider = nullptr;
+    // The buttons of the old display are gone: forget them, so nobody reaches a dead widget.
+    g_free(gridbttn);
+    gridbttn = nullptr;
+    gridbttnqty = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        sd->availbttn = nullptr;
+        sd->pgmbttn = nullptr;
+        sd->sexbttn = nullptr;
+        sd->gridposn = -1;
+    }
+}
+
+static GtkWidget* NewGrid(int spacing) {
+    GtkWidget* g = gtk_grid_new();
+    gtk_grid_set_row_homogeneous(GTK_GRID(g), TRUE);
+    gtk_grid_set_column_homogeneous(GTK_GRID(g), TRUE);
+    gtk_grid_set_row_spacing(GTK_GRID(g), spacing);
+    gtk_grid_set_column_spacing(GTK_GRID(g), spacing);
+    return g;
+}
+
+int RosterProblems(bool squares) {
+    int problems = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        SqrDancer* p = sd->partner;
+        if (p && ((sd->sex == M && p->sex == M) || (sd->sex == F && p->sex == F))) {
+            GtkWarning("%s %s and %s %s are both %s!\n", sd->firstname.c_str(),
+                       sd->lastname.c_str(), p->firstname.c_str(), p->lastname.c_str(),
+                       strsex(sd->sex));
+            ++problems;
+        }
+    }
+    if (!squares) return problems;
+    if (Aflag) {
+        Aflag = 0;
+        SetupDispNames();
+    }
+    int m = 0, f = 0, mf = 0, fm = 0, e = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (!sd->avail || sd->pgm < pgmfloor) continue;
+        switch (sd->sex) {
+            case M: ++m; break;
+            case F: ++f; break;
+            case MF: ++mf; break;
+            case FM: ++fm; break;
+            case E: ++e; break;
+            default: GtkWarning("sd<%s> has unknown sex\n", sd->dispname.c_str()); break;
+        }
+    }
+    int half = squaresize / 2;
+    if (f + mf + fm + e < m && f + mf + fm + e < half) {
+        GtkWarning("M,F imbalance:, insufficient belle dancers to form a square\n");
+        ++problems;
+    }
+    if (m + mf + fm + e < f && m + mf + fm + e < half) {
+        GtkWarning("M,F imbalance:, insufficient beau dancers to form a square\n");
+        ++problems;
+    }
+    return problems;
+}
+
+void SwitchDisplay(EDITMODE neweditmode) {
+    DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
+    int problems = RosterProblems(neweditmode == SQUARES);
+    if (neweditmode == SQUARES && problems > 0) return;
+
+    CleanupMainWindow();
+    sdgrid = NewGrid(sp10);
+    KeybrdHandlerRestore();
+    switch (neweditmode) {
+        case BEGIN: SetupDisplay(BEGIN); break;
+        case EDIT: EditDisplay(EDIT); break;
+        case SETUP: SetupDisplay(SETUP); break;
+        case SQUARES:
+            SquareDisplay(SQUARES);
+            WriteDorvels(1);
+            break;
+        case PRESENT: SquareDisplay(PRESENT); break;
+        case HISTORY: HistoryDisplay(); break;
+        default: error(0, "(SwitchDisplay) neweditmode=%d is unsupported\n", (int)neweditmode);
+    }
+}
+
+void terminate(GtkWidget* window, gpointer data) {
+    if (window && window == sdwin) sdwin = nullptr;  // being destroyed
+    if (gtk_main_level() > 0) gtk_main_quit();
+    TerminateEvening(GPOINTER_TO_INT(data));
+}
+
+void RunDisplay() {
+    CleanupMainWindow();
+    sdwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    SetWinTitle(sdwin, nullptr);
+    g_signal_connect(sdwin, "destroy", G_CALLBACK(terminate), GINT_TO_POINTER(1));
+    gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
+    g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
+    GtkInitColors();
+    sdgrid = NewGrid(sp4);
+    if (!didhandler) {
+        KeybrdHandlerRestore();
+        if (reqH < 1 || reqW < 1) {
+            gtk_window_maximize(GTK_WINDOW(sdwin));
+        } else {
+            gtk_widget_set_size_request(sdwin, reqW, reqH);
+            gtk_window_set_resizable(GTK_WINDOW(sdwin), FALSE);
+        }
+    }
+    switch (editmode) {
+        case SQUARES: SquareDisplay(SQUARES); break;
+        case EDIT: EditDisplay(EDIT); break;
+        case BEGIN:
+            EditDisplay(EDIT);
+            if (!sdhd) {
+                SetupDisplay(SETUP);
+                hintflag = 1;
+            }
+            break;
+        default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
+    }
+    gtk_widget_show_all(sdwin);
+    gtk_main();
+}
+
+// ---- services asked for by the logic -------------------------------------------------------
+void ShowDancerTooltip(const SqrDancer* sd) {
+    if (!sd || !gridbttn || sd->gridposn < 0 || sd->gridposn >= gridbttnqty) return;
+    GtkWidget* b = gridbttn[sd->gridposn];
+    if (b) gtk_widget_set_tooltip_text(b, sd->tooltip.empty() ? nullptr : sd->tooltip.c_str());
+}
+
+void ClearSqrTagSlider(int slot) {
+    if (slot < 0 || slot >= SQRTAGQTY) return;
+    if (squaretag_dancerslider[slot]) gtk_range_set_value(GTK_RANGE(squaretag_dancerslider[slot]), 0);
+    if (squaretag_dancerlabel[slot])
+        gtk_label_set_text(GTK_LABEL(squaretag_dancerlabel[slot]),
+                           strprintf("Dancer<---->%26s", "").c_str());
+}
+
+int AskResetDialog() {
+    GtkWidget* dlg = gtk_dialog_new_with_buttons(
+        "Reset Dialog", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Yes", 1, "No", 2,
+        "Cancel", 0, nullptr);
+    GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
+    GtkWidget* lbl = gtk_label_new(
+        "Do you wish to generate a reset file?\n  Yes: generates a reset file\n  No: does a "
+        "reset\n  Cancel: cancels reset\n");
+    if (lblfont2) SetWidgetFont(lbl, lblfont2);
+    gtk_container_add(GTK_CONTAINER(area), lbl);
+    gtk_widget_show_all(dlg);
+    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
+    gtk_widget_destroy(dlg);
+    // Closing the dialog any other way (window close, Escape) throws nothing away.
+    return answer == 1 || answer == 2 ? answer : 0;
+}

@@ -1,0 +1,295 @@
+// Notes, warnings and timed notes in the one pop-up window, and the auto-scrolling of long
+// boards. The process has one real-time interval timer (SIGALRM); it drives either the
+// scroll tick or the end of a timed note, whichever armed it last. The signal handlers only
+// write one byte into a pipe; the GLib main loop reads it and does the GTK work.
+#include <fcntl.h>
+#include <glib-unix.h>
+#include <signal.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+#include "display/display.h"
+#include "support/helmtext.h"
+
+unsigned int scrollertime = 62500;
+double scrollerincr = 0.56;
+
+// ---- the pop-up ----------------------------------------------------------------------------
+static GtkWidget* poplabel = nullptr;     // label of the open note or warning
+static GtkWidget* timenotewin = nullptr;  // the window of the running timed note
+
+static void PopupGone(GtkWidget* w, gpointer) {
+    if (sdpop == w) sdpop = nullptr;
+    if (timenotewin == w) timenotewin = nullptr;
+    if (poplabel && gtk_widget_get_toplevel(poplabel) == w) poplabel = nullptr;
+}
+
+// Cuts text at 255 bytes without splitting a character and replaces invalid bytes, so the
+// label never gets text GTK would refuse.
+static std::string CleanText(const char* text) {
+    std::string s(text ? text : "");
+    if (s.size() > 255) s.resize(255);
+    const char* end = nullptr;
+    if (!g_utf8_validate(s.data(), (gssize)s.size(), &end)) {
+        size_t good = (size_t)(end - s.data());
+        if (s.size() - good < 4 && s.size() == 255) {
+            s.resize(good);  // a character cut by the limit
+        } else {
+            gchar* valid = g_utf8_make_valid(s.c_str(), (gssize)s.size());
+            s = valid;
+            g_free(valid);
+        }
+    }
+    return s;
+}
+
+static void ShowPopup(const char* text, COLOR color) {
+    if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
+    if (sdpop) {
+        GtkWidget* old = sdpop;
+        sdpop = nullptr;
+        gtk_widget_destroy(old);
+    }
+    sdpop = gtk_window_new(GTK_WINDOW_POPUP);
+    gtk_window_set_position(GTK_WINDOW(sdpop), GTK_WIN_POS_CENTER_ALWAYS);
+    g_signal_connect(sdpop, "destroy", G_CALLBACK(PopupGone), nullptr);
+    if (!lblfont2 && res && !res->lblfont2.empty())
+        lblfont2 = pango_font_description_from_string(res->lblfont2.c_str());
+    std::string clean = CleanText(text);
+    GtkWidget* label = gtk_label_new(clean.c_str());
+    if (lblfont2) SetWidgetFont(label, lblfont2);
+    gtk_widget_set_halign(label, GTK_ALIGN_CENTER);
+    gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+    SetWidgetColor(label, &sqrcolor[color]);
+    GtkWidget* frame = gtk_frame_new(nullptr);
+    gtk_container_add(GTK_CONTAINER(frame), label);
+    gtk_container_add(GTK_CONTAINER(sdpop), frame);
+    poplabel = label;
+    gtk_widget_show_all(sdpop);
+}
+
+std::string PopupText() {
+    return poplabel ? gtk_label_get_text(GTK_LABEL(poplabel)) : "";
+}
+
+void GtkNote(const char* fmt, ...) {
+    char buf[256];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
+    va_end(ap);
+    ShowPopup(buf, COLOR_note);
+}
+
+void GtkWarning(const char* fmt, ...) {
+    char buf[256];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
+    va_end(ap);
+    ShowPopup(buf, COLOR_warning);
+}
+
+// ---- the interval timer ----------------------------------------------------------------------
+enum TimerOwner { TIMER_NONE, TIMER_SCROLL, TIMER_NOTE };
+static TimerOwner timerowner = TIMER_NONE;
+static volatile sig_atomic_t pipewr = -1;
+static int piperd = -1;
+
+static void AlarmSignal(int) {
+    int saved = errno;
+    char c = 'A';
+    if (pipewr >= 0) (void)!write(pipewr, &c, 1);
+    errno = saved;
+}
+
+static void NoteSignal(int) {
+    int saved = errno;
+    char c = 'N';
+    if (pipewr >= 0) (void)!write(pipewr, &c, 1);
+    errno = saved;
+}
+
+// Main loop side: empties the pipe and runs the expiry of whoever owns the timer. Several
+// ticks that piled up while the loop was busy make one step.
+static gboolean TimerPipeReady(gint fd, GIOCondition, gpointer) {
+    char buf[64];
+    bool alarm = false, note = false;
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0)
+        for (ssize_t i = 0; i < n; ++i) (buf[i] == 'N' ? note : alarm) = true;
+    TimerOwner owner = timerowner;
+    if (note && owner == TIMER_NOTE) TimerNoteUnix(SIGALRM);
+    else if (alarm && owner == TIMER_SCROLL) TimerAlarmUnix(SIGALRM);
+    return G_SOURCE_CONTINUE;
+}
+
+static void EnsureTimerPipe() {
+    if (piperd >= 0) return;
+    int fds[2];
+    if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) return;
+    piperd = fds[0];
+    pipewr = fds[1];
+    g_unix_fd_add(piperd, G_IO_IN, TimerPipeReady, nullptr);
+}
+
+static void ArmTimer(void (*handler)(int), long sec, long usec, bool repeat) {
+    EnsureTimerPipe();
+    struct sigaction sa;
+    memset(&sa, 0, sizeof sa);
+    sa.sa_handler = handler;
+    sigemptyset(&sa.sa_mask);
+    // Restart interrupted system calls: a tick must never make a file write fail half-way.
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGALRM, &sa, nullptr);
+    struct itimerval it;
+    memset(&it, 0, sizeof it);
+    it.it_value.tv_sec = sec;
+    it.it_value.tv_usec = usec;
+    if (repeat) it.it_interval = it.it_value;
+    setitimer(ITIMER_REAL, &it, nullptr);
+}
+
+void StopIntervalTimer() {
+    struct itimerval it;
+    memset(&it, 0, sizeof it);
+    setitimer(ITIMER_REAL, &it, nullptr);
+    timerowner = TIMER_NONE;
+}
+
+// ---- timed notes ---------------------------------------------------------------------------
+void GtkTimeNote(int seconds, const char* fmt, ...) {
+    static char notebuf[256] = "no message yet";
+    if (fmt) {
+        va_list ap;
+        va_start(ap, fmt);
+        vsnprintf(notebuf, sizeof notebuf, fmt, ap);
+        va_end(ap);
+    }
+    ShowPopup(notebuf, COLOR_note);
+    timenotewin = sdpop;
+    ArmTimer(NoteSignal, seconds > 0 ? seconds : 1, 0, false);
+    timerowner = TIMER_NOTE;
+}
+
+void TimerNoteUnix(int) {
+    timerowner = TIMER_NONE;
+    // Only the timed note closes: a warning or dialog that replaced it stays.
+    if (sdpop && sdpop == timenotewin) {
+        GtkWidget* w = sdpop;
+        sdpop = nullptr;
+        gtk_widget_destroy(w);
+    }
+    timenotewin = nullptr;
+    if (sqrslider) SqrDisplayAutoScroller();
+}
+
+// ---- auto-scrolling ------------------------------------------------------------------------
+static double incr = 1.0;
+static double lastvalue = -100000.0;
+static int countdown = 0;
+
+void ResetAutoScroller() {
+    incr = 1.0;
+    lastvalue = -100000.0;
+    countdown = 0;
+}
+
+double AutoScrollStep(double v, double s, double e) {
+    if (incr > 0) incr = (e - s) * scrollerincr / 150;
+    else if (incr < 0) incr = -scrollerincr * (e - s) / 150;
+    else incr = 1.0;
+    if (v == lastvalue && incr != 0) {
+        // The bar did not move: it is at an end. Pause, then turn round.
+        lastvalue = v;
+        if (countdown == 0) {
+            countdown = 6;
+        } else if (--countdown == 0) {
+            incr = -incr;
+            v += incr;
+        }
+    } else {
+        lastvalue = v;
+        v += incr;
+    }
+    return v;
+}
+
+void SqrDisplayAutoScroller() {
+    if (!sqrslider) return;
+    // Keep the value inside the range the bar can take.
+    GtkAdjustment* adj = gtk_range_get_adjustment(GTK_RANGE(sqrslider));
+    double v = gtk_adjustment_get_value(adj);
+    double lo = gtk_adjustment_get_lower(adj);
+    double hi = gtk_adjustment_get_upper(adj) - gtk_adjustment_get_page_size(adj);
+    if (hi < lo) hi = lo;
+    if (v < lo) gtk_range_set_value(GTK_RANGE(sqrslider), lo);
+    else if (v > hi) gtk_range_set_value(GTK_RANGE(sqrslider), hi);
+    unsigned int t = scrollertime < 1000 ? 1000 : scrollertime;
+    ArmTimer(AlarmSignal, (long)(t / 1000000), (long)(t % 1000000), true);
+    timerowner = TIMER_SCROLL;
+}
+
+void TimerAlarmUnix(int) {
+    if (!sdwin || !sqrslider || (editmode != SQUARES && editmode != PRESENT)) {
+        StopIntervalTimer();
+        return;
+    }
+    GtkRange* r = GTK_RANGE(sqrslider);
+    int s = 0, e = 0;
+    gtk_range_get_slider_range(r, &s, &e);
+    double v = AutoScrollStep(gtk_range_get_value(r), s, e);
+    gtk_range_set_value(r, v);
+    gtk_widget_show(sdwin);
+}
+
+void AutoScrollSpeed(int chg) {
+    for (; chg > 0; --chg) {
+        scrollerincr *= 1.189;
+        ++scrollerincrchg;
+    }
+    for (; chg < 0; ++chg) {
+        scrollerincr /= 1.189;
+        --scrollerincrchg;
+    }
+}
+
+void SetScrollerBase(int height) {
+    double h = height;
+    scrollertime = (unsigned int)(((h - 1280) / 1280) * 62500 + 62500);
+    scrollerincr = ((h - 1280) / 1280) * (0.56 - 0.0625) + 0.56;
+}
+
+// ---- head count ----------------------------------------------------------------------------
+void TotDancersNote() {
+    if (sdpop) {
+        GtkWidget* w = sdpop;
+        sdpop = nullptr;
+        gtk_widget_destroy(w);
+        Iflag = 0;
+        Eflag = 0;
+        sdtoggled = nullptr;
+        return;
+    }
+    if (editmode != SQUARES && editmode != EDIT && editmode != PRESENT) return;
+    int displayed = 0, couples = 0, singles = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (!sd->avail || sd->pgm < pgmfloor) continue;
+        if (editmode == SQUARES) {
+            const SqrDancer* p = sd->partner ? sd->partner : sd->tmppartner;
+            if (sd->display || (p && p->display && p->pgm >= pgmfloor)) ++displayed;
+        } else {
+            ++displayed;
+        }
+        if (sd->partner) ++couples;
+        else ++singles;
+    }
+    GtkNote("totals: displayed=%d  couples=%d  singles=%d  maxdances=%d", displayed, couples,
+            singles, maxdances);
+}
