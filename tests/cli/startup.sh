@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The program from the outside: --help, --version, an unknown option, and a real window
+# under X whose title is checked and which the Q key closes with exit status 0.
+# Arguments: path of the dorvels program, source folder.
+set -u
+prog=$1
+fail() { echo "FAIL: $*"; exit 1; }
+
+out=$("$prog" --help) || fail "--help exit status $?"
+grep -q '^usage: dorvels' <<<"$out" || fail "--help text: $out"
+grep -q 'lastdance.dorvels' <<<"$out" || fail "--help names the files"
+out=$("$prog" --version) || fail "--version exit status $?"
+grep -Eq '^dorvels [0-9]+\.[0-9]+' <<<"$out" || fail "--version text: $out"
+
+if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
+  echo "SKIP: window checks need an X display and xdotool"
+  exit 0
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Waits for a window whose title matches $1; prints its id.
+wait_window() {
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+"$prog" -z 1024x768 3 2 1 >out.txt 2>err.txt &
+pid=$!
+win=$(wait_window "Square Dance") || { kill $pid; fail "no window"; }
+title=$(xdotool getwindowname "$win")
+[ "$title" = "None's Square Dance with None calling" ] || { kill $pid; fail "title <$title>"; }
+grep -q '(main) -z not supported' err.txt || { kill $pid; fail "no message for -z: $(cat err.txt)"; }
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+xdotool key --window "$win" Q
+for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then kill $pid; fail "Q did not end the program"; fi
+wait $pid
+status=$?
+[ $status -eq 0 ] || fail "exit status $status after Q"
+if grep -Eq 'Gtk-(WARNING|CRITICAL)' err.txt; then fail "GTK complained: $(cat err.txt)"; fi
+echo "PASS"

@@ -1,0 +1,149 @@
+// Start-up from the command line: options, the choice of the club file, anonymous dancers.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/startup.h"
+#include "registry/registry.h"
+#include "support/fixtures.h"
+#include "support/helmtext.h"
+
+namespace {
+// Runs the argument scan in a fresh folder of its own.
+class Startup : public Evening {
+protected:
+    std::string dir, home;
+    void SetUp() override {
+        Evening::SetUp();
+        char cwd[4096];
+        ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+        home = cwd;
+        static int n = 0;
+        dir = TempDir() + "/startup" + std::to_string(n++);
+        ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
+        ASSERT_EQ(chdir(dir.c_str()), 0);
+        unsetenv("DORVELS");
+    }
+    void TearDown() override {
+        ASSERT_EQ(chdir(home.c_str()), 0);
+        Evening::TearDown();
+    }
+    void Run(std::vector<std::string> args) {
+        args.insert(args.begin(), "dorvels");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        StartupArguments(static_cast<int>(args.size()), argv.data());
+    }
+    static std::vector<std::string> LastNames() {
+        std::vector<std::string> v;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) v.push_back(sd->lastname);
+        return v;
+    }
+};
+
+const char* kClubA = "club=The Happy Squares\ncaller=Pat\nAnn Able f L 0 1 Basic\nBob Able m L 0 1 Basic\n";
+const char* kClubB = "club=Other\nCid Bee m L 0 1 Basic\n";
+}  // namespace
+
+TEST_F(Startup, AnonymousDancersFromNumbers) {
+    Run({"3", "2", "1"});
+    EXPECT_EQ(RosterCount(), 3 * 2 + 2 + 1);
+    EXPECT_EQ(anoncounts[5], 3);
+    EXPECT_EQ(anoncounts[M], 2);
+    EXPECT_EQ(anoncounts[F], 1);
+    EXPECT_EQ(sdtl->lastname, "Sngl#006");
+    EXPECT_EQ(sdtl->sex, F);
+    EXPECT_EQ(pgmfloor, Basic);
+    EXPECT_EQ(caller, "None");
+    EXPECT_EQ(clubname, "None");
+}
+
+TEST_F(Startup, LevelsRestartTheCountAndSetTheFloor) {
+    Run({"Plus", "3", "A2", "2"});
+    EXPECT_EQ(anoncounts[5], 5);
+    EXPECT_EQ(pgmfloor, A2);
+    int plus = 0, a2 = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        EXPECT_TRUE(sd->partner);
+        (sd->pgm == Plus ? plus : a2) += sd->pgm == Plus || sd->pgm == A2;
+    }
+    EXPECT_EQ(plus, 6);
+    EXPECT_EQ(a2, 4);
+}
+
+TEST_F(Startup, MaxsqrWindowSizeAndOptions) {
+    Run({"-l", "-dreplay.rec", "maxsqr", "=4", "1024x768"});
+    EXPECT_EQ(maxsquares, 4);
+    EXPECT_EQ(reqW, 1024);
+    EXPECT_EQ(reqH, 768);
+    EXPECT_EQ(lflag, 0);
+    EXPECT_EQ(dbgfile, "replay.rec");
+    EXPECT_EQ(sdhd, nullptr);  // 1024x768 is a size, not 1024 couples
+    ResetEvening();
+    Run({"-d", "other.rec", "maxsqr"});
+    EXPECT_EQ(maxsquares, 0);
+    EXPECT_EQ(dbgfile, "other.rec");
+    ResetEvening();
+    Run({"-z", "2"});
+    EXPECT_EQ(lasterror, "(main) -z not supported\n");
+    EXPECT_EQ(anoncounts[5], 2);  // the unknown option is passed over, the scan goes on
+}
+
+TEST_F(Startup, PointerFileChoosesTheClub) {
+    WriteFile("a.dorvel", kClubA);
+    WriteFile("dorvels.dorvel", kClubB);
+    WriteFile("lastdance.dorvels", "a.dorvel\n");
+    Run({});
+    EXPECT_EQ(LastNames(), (std::vector<std::string>{"Able", "Able"}));
+    EXPECT_EQ(inputfilename, "a.dorvel");
+    // Not named on the command line: written back under the club's own name.
+    EXPECT_EQ(outputfilename, "squares.dorvel");
+
+    // -l ignores the pointer file; the default file is read.
+    ResetEvening();
+    Run({"-l"});
+    EXPECT_EQ(LastNames(), (std::vector<std::string>{"Bee"}));
+    EXPECT_EQ(inputfilename, "dorvels.dorvel");
+
+    // A pointer file naming a missing club reads nothing, not even the default file.
+    ResetEvening();
+    WriteFile("lastdance.dorvels", "gone.dorvel\n");
+    Run({});
+    EXPECT_EQ(sdhd, nullptr);
+}
+
+TEST_F(Startup, ClubNamedOnTheCommandLine) {
+    WriteFile("myclub.txt", kClubA);
+    WriteFile("dorvels.dorvel", kClubB);
+    Run({"myclub.txt"});
+    EXPECT_EQ(LastNames(), (std::vector<std::string>{"Able", "Able"}));
+    EXPECT_EQ(inputfilename, "myclub.txt");
+    EXPECT_EQ(outputfilename, "myclub.dorvel");
+    EXPECT_EQ(caller, "Pat");
+
+    // A club that cannot be opened starts a new one; the default file is still read.
+    ResetEvening();
+    Run({"newclub.x"});
+    EXPECT_EQ(LastNames(), (std::vector<std::string>{"Bee"}));
+    EXPECT_EQ(clubname, "Other");
+
+    ResetEvening();
+    unlink("dorvels.dorvel");
+    Run({"Fresh_Club"});
+    EXPECT_EQ(sdhd, nullptr);
+    EXPECT_EQ(clubname, "Fresh_Club");
+    EXPECT_EQ(outputfilename, "fresh_club.dorvel");
+}
+
+TEST_F(Startup, SeedsAreChosenAndRecorded) {
+    Run({"2"});
+    StartupFinish();
+    EXPECT_EQ(initial_s1, 0);
+    EXPECT_FALSE(s1 == 0 && s2 == 0 && s3 == 0);
+    // Sorted by name after start-up.
+    for (SqrDancer* sd = sdhd; sd && sd->nxt; sd = sd->nxt) EXPECT_LE(DancerCmp(sd, sd->nxt), 0);
+}
