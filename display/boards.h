@@ -1,0 +1,70 @@
+// The boards the hall reads (squares, present, history), the edit grid, and the ways the
+// operator changes who is present by hand: name-button clicks, the availability dialog, the
+// Luck/Must button and the "absent without notice" buttons of the present board.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "display/display.h"
+
+// ---- availability (display/avail.cpp) ---------------------------------------------------
+extern SqrDancer* sdblock;        // anchor of a Shift-click block while it is processed
+extern GtkWidget* sdavail;        // the availability dialog, or null
+extern GtkWidget* avail_entry;    // its "Available" entry
+extern GtkWidget* unavail_entry;  // its "Unavailable" entry
+extern long availdispsigid;       // id of the dialog's "destroy" handler; -1 = none
+
+// "toggled" handler of every name button of the edit grid (psd = the dancer). Looks at the
+// current GTK event: Shift-release = block change from sdtoggled, Ctrl-release = skip-tip.
+void ToggleAvail(GtkToggleButton* bttn, void* psd);
+// Sets avail without running ToggleAvail (handler blocked while the button is set).
+void SetToggleAvail(SqrDancer* sd, int avail);
+// "toggled" handler of the present board's buttons while Aflag is set: the dancer left
+// without notice after the roll.
+void Awon(GtkToggleButton* bttn, void* psd);
+void AvailDisplay();
+void AvailAction(GtkWidget* bttn, void* action);
+// Applies one line of the availability dialog (names, anonymous numbers, ranges "3-5").
+void AvailByName(const gchar* buf, int avail);
+// "clicked" handler of a dancer's Luck/Must button; Ctrl-click = for one tip only.
+void LuckMustBttn(GtkWidget* bttn, void* psd);
+// The ToggleAvail decision for an explicit modifier state (what a click with these keys
+// held does). ToggleAvail reads the state from the current event and calls this.
+void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl);
+// The same for the Luck/Must button.
+void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip);
+
+// ---- the dancer dialogs' buttons of an edit cell -------------------------------------------
+// "clicked" handlers of the small buttons of an edit cell (psd = the dancer). The dancer
+// dialogs define them; until they exist, a weak default in display/edit.cpp does nothing.
+void DelBttn(GtkWidget* bttn, void* psd);
+void NameBttn(GtkWidget* bttn, void* psd);
+void PartnerBttn(GtkWidget* bttn, void* psd);
+void PgmBttn(GtkWidget* bttn, void* psd);
+void SexBttn(GtkWidget* bttn, void* psd);
+
+// ---- reading the boards back (tests, tracing) --------------------------------------------
+// Number of cells of the current squares/present/history board (labels or buttons).
+int BoardCellQty();
+// The widget of cell i (a label, or a toggle button on the present board with Aflag).
+GtkWidget* BoardCell(int i);
+// Text shown by a board cell or an edit cell's name button.
+std::string CellText(GtkWidget* w);
+// Grid shape of the board just built.
+extern int boardcolqty, boardrowqty;
+
+// ---- shared by the squares, present and history boards (display/squares.cpp) -----------
+// Empties the window and makes a fresh sdgrid unless sdgrid is fresh already.
+void BoardFreshGrid();
+// Parses the sdfont of sqrres into the global sdfont.
+void BoardFont();
+// Font choice and grid shape for totentries cells whose widest text is maxname.
+void BoardShape(const char* maxname, int totentries, int* colqty, int* rowqty, int* doscrollable);
+// Background by row (even rows COLOR_squares1, odd rows oddcolor) and the board font.
+void BoardCellStyle(GtkWidget* w, int row, COLOR oddcolor);
+// Puts sdgrid into sdwin, inside a scrolled window (sqrslider) when doscrollable.
+void BoardPack(bool doscrollable);
+// Remembers the cells of the board just built (labels or buttons) and its shape.
+void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int rows);

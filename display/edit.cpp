@@ -1,0 +1,157 @@
+// The edit display: the whole roster, one framed cell per dancer in name order, filled
+// column by column. A cell is the dancer's name toggle (pressed in = absent) over a row of
+// six small buttons that open the dancer's editing dialogs.
+#include <string>
+#include <utility>
+
+#include "assign/assign.h"
+#include "display/boards.h"
+#include "files/record.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+// The dancer dialogs replace these; until then the buttons are connected and do nothing.
+__attribute__((weak)) void DelBttn(GtkWidget*, void*) {}
+__attribute__((weak)) void NameBttn(GtkWidget*, void*) {}
+__attribute__((weak)) void PartnerBttn(GtkWidget*, void*) {}
+__attribute__((weak)) void PgmBttn(GtkWidget*, void*) {}
+__attribute__((weak)) void SexBttn(GtkWidget*, void*) {}
+
+static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::string& spec) {
+    if (old) pango_font_description_free(old);
+    return pango_font_description_from_string(spec.c_str());
+}
+
+// A font on a button reaches the label inside it as well.
+static void ButtonFont(GtkWidget* b, const PangoFontDescription* font) {
+    if (!font) return;
+    SetWidgetFont(b, font);
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(b));
+    if (child) SetWidgetFont(child, font);
+}
+
+static GtkWidget* SmallButton(const char* label, GCallback handler, SqrDancer* sd) {
+    GtkWidget* b = gtk_button_new();
+    GtkWidget* l = gtk_label_new(label);
+    gtk_container_add(GTK_CONTAINER(b), l);
+    ButtonFont(b, bttnfont2);
+    g_signal_connect(b, "clicked", handler, sd);
+    return b;
+}
+
+void EditDisplay(EDITMODE neweditmode) {
+    edbg("EditDisplay(neweditmode=%d)", (int)neweditmode);
+    editmode = neweditmode;
+    Record("(EditDisplay)\n");
+    SetWinTitle(sdwin, nullptr);
+    UpdateSkips();
+
+    int totdancers = 0;
+    std::string longest;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        ++totdancers;
+        const std::string& name = sd->dispname.empty() ? sd->firstlast : sd->dispname;
+        if (name.size() > longest.size()) longest = name;
+    }
+    if (totdancers == 0) {
+        GtkNote("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
+                "    (use n to enter a new dancer)",
+                Streditmode());
+        rdbg("EditDisplay : no dancers");
+        return;
+    }
+
+    int needscrolling = 0;
+    int colqty = ChooseEditFont(longest.c_str(), totdancers, &needscrolling);
+    if (res) {
+        bttnfont1 = ParsedFont(bttnfont1, res->bttnfont1);
+        bttnfont2 = ParsedFont(bttnfont2, res->bttnfont2);
+    }
+    int maxcols = res ? (int)res->maxeditcolqty : colqty;
+    int doscrollbar = 0;
+    if (colqty > maxcols || needscrolling) {
+        doscrollbar = 1;
+        colqty = maxcols;
+    }
+    int rowqty;
+    if (colqty > 0) {
+        rowqty = (totdancers + colqty - 1) / colqty;
+    } else {
+        rowqty = colqty = 1;
+    }
+    if (rowqty < colqty) std::swap(rowqty, colqty);
+    if (res && res->meh * rowqty >= screenheight) doscrollbar = 1;
+    if (res) {
+        res->rowqty = rowqty;
+        res->colqty = colqty;
+    }
+    boardcolqty = colqty;
+    boardrowqty = rowqty;
+
+    SortByName();
+    if (!sdgrid || gtk_widget_get_parent(sdgrid)) BoardFreshGrid();
+    g_free(gridbttn);
+    gridbttn = g_new0(GtkWidget*, totdancers);
+    gridbttnqty = totdancers;
+
+    int i = 0, row = 0, col = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt, ++i) {
+        const std::string& name = sd->dispname.empty() ? sd->firstlast : sd->dispname;
+        GtkWidget* t = gtk_toggle_button_new_with_label(name.c_str());
+        gridbttn[i] = t;
+        sd->availbttn = t;
+        sd->gridposn = i;
+        SetupTooltip(sd);
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(t), sd->avail == 0);
+        gtk_widget_set_vexpand(t, TRUE);
+        ButtonFont(t, bttnfont1);
+        sd->availsigid = (long)g_signal_connect(t, "toggled", G_CALLBACK(ToggleAvail), sd);
+
+        GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+        gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Del", G_CALLBACK(DelBttn), sd), TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(hbox),
+                           SmallButton(sd->priority == LUCK ? "Luck" : "Must", G_CALLBACK(LuckMustBttn), sd),
+                           TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Name", G_CALLBACK(NameBttn), sd), TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Prtnr", G_CALLBACK(PartnerBttn), sd), TRUE, TRUE, 0);
+        sd->pgmbttn = SmallButton(strpgm(sd->pgm), G_CALLBACK(PgmBttn), sd);
+        SelectPgmColor(sd);
+        gtk_box_pack_start(GTK_BOX(hbox), sd->pgmbttn, TRUE, TRUE, 0);
+        sd->sexbttn = SmallButton(strsex(sd->sex), G_CALLBACK(SexBttn), sd);
+        gtk_box_pack_start(GTK_BOX(hbox), sd->sexbttn, TRUE, TRUE, 0);
+
+        GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        gtk_box_pack_start(GTK_BOX(vbox), t, TRUE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
+        GtkWidget* spacer = gtk_label_new("");
+        if (bttnfont2) SetWidgetFont(spacer, bttnfont2);
+        gtk_box_pack_start(GTK_BOX(vbox), spacer, FALSE, FALSE, 0);
+        GtkWidget* frame = gtk_frame_new(nullptr);
+        gtk_container_add(GTK_CONTAINER(frame), vbox);
+        gtk_grid_attach(GTK_GRID(sdgrid), frame, col, row, 1, 1);
+        if (++row >= rowqty) {
+            row = 0;
+            ++col;
+        }
+    }
+
+    if (doscrollbar) {
+        GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_AUTOMATIC,
+                                       GTK_POLICY_AUTOMATIC);
+        GtkWidget* vp = gtk_viewport_new(nullptr, nullptr);
+        gtk_container_add(GTK_CONTAINER(vp), sdgrid);
+        gtk_container_add(GTK_CONTAINER(sw), vp);
+        if (sdwin) gtk_container_add(GTK_CONTAINER(sdwin), sw);
+    } else if (sdwin) {
+        gtk_container_add(GTK_CONTAINER(sdwin), sdgrid);
+    }
+
+    if (hintflag) {
+        GtkTimeNote(5, "    Hints\ne: edit display\nm: menu\nn: new dancer\nr: roll squares\ns: setup display");
+        hintflag = 0;
+    }
+    editmode = EDIT;
+    if (sdwin) gtk_widget_show_all(sdwin);
+    rdbg("EditDisplay");
+}

@@ -1,0 +1,81 @@
+// The history board: an earlier tip's board shown again from the texts saved with it, with
+// orange stripes (green when the latest tip is merely shown again).
+#include <cstring>
+#include <string>
+
+#include "display/boards.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+void HistoryDisplay() {
+    edbg("HistoryDisplay() hist=%p", (void*)hist);
+    if (!hist) {
+        rdbg("HistoryDisplay : nothing to show");
+        return;
+    }
+    editmode = HISTORY;
+    tipcnt = hist->tipcnt;
+    SetWinTitle(sdwin, nullptr);
+    sdtoggled = nullptr;
+
+    // Dancers in the saved squares, and how many of them have a board text.
+    int totdancers = 0, totentries = 0;
+    if (hist->histsqr) {
+        for (int i = 0; i < hist->totsquares; ++i) {
+            const HistoryDancer* places = hist->histsqr[i].histsd;
+            if (!places) continue;
+            for (int j = 0; j < hist->sqrsize; ++j) {
+                if (!places[j].sd) continue;
+                if (hist->sqrlist && totdancers < 2 * hist->totdancers && hist->sqrlist[totdancers])
+                    ++totentries;
+                ++totdancers;
+            }
+        }
+    }
+
+    // The texts of the board, in the order saved.
+    int textqty = 0;
+    std::string sdmaxname;
+    int slots = hist->sqrlist ? 2 * hist->totdancers : 0;
+    for (int i = 0; i < slots; ++i) {
+        const char* t = hist->sqrlist[i];
+        if (!t) continue;
+        ++textqty;
+        if (strlen(t) > sdmaxname.size()) sdmaxname = t;
+    }
+
+    int colqty = 1, rowqty = 1, doscrollable = 0;
+    if (totdancers > 0) {
+        SetupDispNames();
+        SortByName();
+        if (textqty > totentries) totentries = textqty;
+        BoardShape(sdmaxname.c_str(), totentries > 0 ? totentries : 1, &colqty, &rowqty, &doscrollable);
+    } else {
+        textqty = 0;
+    }
+
+    BoardFreshGrid();
+    g_free(gridlabel);
+    gridlabel = g_new0(GtkWidget*, textqty > 0 ? textqty : 1);
+    BoardFont();
+    COLOR odd = cflag ? COLOR_squares2 : COLOR_history;
+    int cell = 0, row = 0, col = 0;
+    for (int i = 0; i < slots && cell < textqty; ++i) {
+        const char* t = hist->sqrlist[i];
+        if (!t) continue;
+        GtkWidget* l = gtk_label_new(t);
+        gridlabel[cell++] = l;
+        BoardCellStyle(l, row, odd);
+        gtk_grid_attach(GTK_GRID(sdgrid), l, col, row, 1, 1);
+        if (++row >= rowqty) {
+            row = 0;
+            ++col;
+        }
+    }
+    BoardRemember(gridlabel, nullptr, cell, colqty, rowqty);
+    BoardPack(doscrollable);
+    if (sdwin) gtk_widget_show_all(sdwin);
+    if (sqrslider) SqrDisplayAutoScroller();
+    cflag = 0;
+    rdbg("HistoryDisplay");
+}

@@ -1,0 +1,428 @@
+// The squares board (a new tip: roll, then every name with its square number or "Out") and
+// the present board (who is here), both a grid of equal cells filled column by column in
+// name order, striped by row, in the largest font that fits the screen.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "assign/assign.h"
+#include "display/boards.h"
+#include "files/record.h"
+#include "history/history.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+int boardcolqty = 0, boardrowqty = 0;
+
+// The cells of the board built last, so that the board can be read back and re-texted.
+static GtkWidget** boardlabels = nullptr;  // the gridlabel array the cells live in
+static GtkWidget** boardbttns = nullptr;   // or the gridbttn array (present board, Aflag)
+static int boardqty = 0;
+
+static bool Counted(const SqrDancer* sd) { return sd->avail && sd->pgm >= pgmfloor; }
+
+static bool StartsWith(const std::string& s, const char* prefix) {
+    return s.compare(0, strlen(prefix), prefix) == 0;
+}
+
+// The female half of an anonymous couple is listed under the male half on the present
+// board. When her partner is not on the board she stands for herself, so that nobody who is
+// present disappears from the attendance check.
+static bool PresentHidden(const SqrDancer* sd) {
+    return sd->sex == F && StartsWith(sd->lastname, "Couple#") && sd->partner &&
+           Counted(sd->partner);
+}
+
+// The leader rule: which member of a couple makes the couple's single entry.
+static bool LeadRule(const SqrDancer* sd, const SqrDancer* p) {
+    switch (sd->sex) {
+        case M: return p->sex == F || p->sex == FM || p->sex == MF || p->sex == E;
+        case MF:
+            if (p->sex == F || p->sex == FM || p->sex == E) return true;
+            return p->sex == MF && sd->firstlast > p->firstlast;
+        case FM:
+            if (p->sex == F || p->sex == E) return true;
+            return p->sex == FM && sd->firstlast > p->firstlast;
+        case E: return sd->firstlast > p->firstlast;
+        default: return false;
+    }
+}
+
+// A couple in which neither member leads by the rule (an E whose name sorts before an F
+// partner's, two MF or FM with equal names, two M) would vanish from the board; there both
+// members qualify and the first in list order makes the entry.
+static bool Leads(const SqrDancer* sd, const SqrDancer* p) {
+    return LeadRule(sd, p) || !LeadRule(p, sd);
+}
+
+enum EntryKind { NOENTRY, ENTRY_SQUARE, ENTRY_OUT };
+
+// The name part of a dancer's entry on the squares board. With apply set, the side effects
+// of making the entry happen too (the partner stops being displayed, a couple of one last
+// name takes one cell).
+static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, int* totentries) {
+    SqrDancer* p = sd->partner;
+    bool lnmatch = p && p->lastname == sd->lastname;
+    switch (sd->assigned) {
+        case 0:
+            if (p) {
+                if (!Leads(sd, p)) return NOENTRY;
+                if (lnmatch) {
+                    name = sd->lastname;
+                    if (apply) --*totentries;
+                } else {
+                    name = sd->dispname + ":" + p->dispname;
+                }
+                if (apply) p->display = 0;
+            } else {
+                name = sd->dispname;
+            }
+            return ENTRY_OUT;
+        case 1:
+        case 2:
+            if (lnmatch) {
+                if (!Leads(sd, p)) return NOENTRY;
+                name = sd->lastname;
+                if (apply) {
+                    p->display = 0;
+                    --*totentries;
+                }
+            } else if (sd->tmppartner) {
+                if (StartsWith(sd->dispname, "Sngl#"))
+                    name = DancerPairName(sd, sd->tmppartner);
+                else
+                    name = sd->dispname + "+" + sd->tmppartner->dispname;
+            } else if (!p) {
+                name = sd->dispname + "&(ask)";
+            } else {
+                if (!Leads(sd, p)) return NOENTRY;
+                name = sd->dispname + ":" + p->dispname;
+                if (apply) p->display = 0;
+            }
+            return ENTRY_SQUARE;
+        default:
+            // Recruited from the out-dancers: the entry names its own partner, left out.
+            if (p && p->display) {
+                name = p->dispname + strsex(p->sex);
+                return ENTRY_OUT;
+            }
+            return NOENTRY;
+    }
+}
+
+// The name part measured for the width of the board (before asking).
+static bool MeasuredNamePart(SqrDancer* sd, std::string& name) {
+    if (editmode != SQUARES) {
+        name = sd->dispname;
+        return true;
+    }
+    if ((sd->assigned == 1 || sd->assigned == 2) && sd->tmppartner &&
+        !(sd->partner && sd->partner->lastname == sd->lastname) &&
+        StartsWith(sd->dispname, "Sngl#")) {
+        const std::string& pn = sd->tmppartner->dispname;
+        name = sd->dispname + "+" + (pn.size() > 5 ? pn.substr(5) : std::string());
+        return true;
+    }
+    return SquaresNamePart(sd, name, false, nullptr) != NOENTRY;
+}
+
+static GtkWidget* NewBoardGrid() {
+    GtkWidget* g = gtk_grid_new();
+    gtk_grid_set_row_homogeneous(GTK_GRID(g), TRUE);
+    gtk_grid_set_column_homogeneous(GTK_GRID(g), TRUE);
+    gtk_grid_set_row_spacing(GTK_GRID(g), sp10);
+    gtk_grid_set_column_spacing(GTK_GRID(g), sp10);
+    return g;
+}
+
+// A board is always built into an empty window with a fresh grid. Callers that did not
+// empty the window (a font change on a board that cannot be re-texted) get it emptied here.
+void BoardFreshGrid() {
+    if (sdgrid && !gtk_widget_get_parent(sdgrid)) return;
+    if (sdwin) {
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
+        if (child) gtk_widget_destroy(child);
+    }
+    g_free(gridlabel);
+    gridlabel = nullptr;
+    sqrslider = nullptr;
+    boardlabels = boardbttns = nullptr;
+    boardqty = 0;
+    sdgrid = NewBoardGrid();
+}
+
+// Parses the board font of the chosen font set (kept in the global sdfont).
+void BoardFont() {
+    if (!sqrres) return;
+    if (sdfont) pango_font_description_free(sdfont);
+    sdfont = pango_font_description_from_string(sqrres->sdfont.c_str());
+}
+
+// Grid shape of a board of totentries cells whose widest name part is maxname.
+void BoardShape(const char* maxname, int totentries, int* colqty, int* rowqty, int* doscrollable) {
+    int needscrolling = 0;
+    int cols = ChooseSqrFont(maxname, totentries, &needscrolling);
+    int maxcols = sqrres ? (int)sqrres->maxsqrcolqty : cols;
+    *doscrollable = 0;
+    if (cols > maxcols || needscrolling) {
+        *doscrollable = 1;
+        cols = maxcols;
+    }
+    int rows;
+    if (cols > 0) {
+        rows = (totentries + cols - 1) / cols;
+    } else {
+        rows = cols = 1;
+    }
+    if (rows < cols) std::swap(rows, cols);
+    if (sqrres && sqrres->meh * rows >= screenheight) *doscrollable = 1;
+    if (cols < 1) cols = 1;
+    rows = (totentries + cols - 1) / cols;
+    if (sqrres) {
+        sqrres->colqty = cols;
+        sqrres->rowqty = rows;
+    }
+    MaxGrid(res ? res : sqrres, maxname, &cols, &rows, totentries);
+    if (cols < 1) cols = 1;
+    if (rows < 1) rows = 1;
+    if (sqrres) {
+        sqrres->colqty = cols;
+        sqrres->rowqty = rows;
+    }
+    *colqty = cols;
+    *rowqty = rows;
+}
+
+// One cell: its background by row, the board font.
+void BoardCellStyle(GtkWidget* w, int row, COLOR oddcolor) {
+    SetWidgetBackground(w, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : oddcolor]);
+    if (sdfont) {
+        SetWidgetFont(w, sdfont);
+        if (GTK_IS_BIN(w)) {
+            GtkWidget* child = gtk_bin_get_child(GTK_BIN(w));
+            if (child) SetWidgetFont(child, sdfont);
+        }
+    }
+}
+
+// Puts sdgrid into the window, in a scrolled window when the board is too long.
+void BoardPack(bool doscrollable) {
+    sqrslider = nullptr;
+    if (doscrollable) {
+        GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_AUTOMATIC,
+                                       GTK_POLICY_AUTOMATIC);
+        gtk_container_add(GTK_CONTAINER(sw), sdgrid);
+        sqrslider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(sw));
+        if (sdwin) gtk_container_add(GTK_CONTAINER(sdwin), sw);
+    } else if (sdwin) {
+        gtk_container_add(GTK_CONTAINER(sdwin), sdgrid);
+    }
+}
+
+// Remembers the cells of the board just built (BoardCell reads them back).
+void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int rows) {
+    boardlabels = labels;
+    boardbttns = bttns;
+    boardqty = qty;
+    boardcolqty = cols;
+    boardrowqty = rows;
+}
+
+int BoardCellQty() {
+    if (editmode != SQUARES && editmode != PRESENT && editmode != HISTORY) return 0;
+    if (boardlabels && boardlabels == gridlabel) return boardqty;
+    if (boardbttns && boardbttns == gridbttn) return boardqty;
+    return 0;
+}
+
+GtkWidget* BoardCell(int i) {
+    if (i < 0 || i >= BoardCellQty()) return nullptr;
+    return boardlabels ? boardlabels[i] : boardbttns[i];
+}
+
+std::string CellText(GtkWidget* w) {
+    if (!w) return "";
+    if (GTK_IS_LABEL(w)) return gtk_label_get_text(GTK_LABEL(w));
+    if (GTK_IS_BIN(w)) {
+        GtkWidget* child = gtk_bin_get_child(GTK_BIN(w));
+        if (child && GTK_IS_LABEL(child)) return gtk_label_get_text(GTK_LABEL(child));
+    }
+    if (GTK_IS_BUTTON(w)) {
+        const char* l = gtk_button_get_label(GTK_BUTTON(w));
+        return l ? l : "";
+    }
+    return "";
+}
+
+// The saved texts of the board replace those of the newest history record when the same tip
+// was rolled again for a font change, so that the tip is not kept twice.
+static bool ReplaceNewestTexts(char** sqrlist, int totdancers) {
+    if (editmode != SQUARES || !histtl || histtl->tipcnt != tipcnt) return false;
+    for (int i = 0; i < 2 * histtl->totdancers; ++i) free(histtl->sqrlist ? histtl->sqrlist[i] : nullptr);
+    free(histtl->sqrlist);
+    histtl->sqrlist = sqrlist;
+    histtl->totdancers = totdancers;
+    return true;
+}
+
+void SquareDisplay(EDITMODE neweditmode) {
+    edbg("SquareDisplay(neweditmode=%d)", (int)neweditmode);
+    editmode = neweditmode;
+    if (!sdhd) {
+        GtkNote("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
+                "    (use n to enter a new dancer)",
+                Streditmode());
+        rdbg("SquareDisplay : no dancers");
+        return;
+    }
+    int oldprvtipcnt = prvtipcnt;
+    if (editmode == SQUARES) {
+        prvtipcnt = tipcnt;
+        ++tipcnt;
+        SaveRollDisplay();
+    }
+    SetWinTitle(sdwin, nullptr);
+    ApplySkipTips();  // skip-tip and must-once requests of this tip; clears sdtoggled
+
+    if (editmode == SQUARES && !RollSquares()) {
+        // No tip took place: the tip counter goes back, so the next roll is this tip.
+        tipcnt = prvtipcnt;
+        prvtipcnt = oldprvtipcnt;
+        SetWinTitle(sdwin, nullptr);
+        rdbg("SquareDisplay : roll failed");
+        return;
+    }
+
+    // Count the dancers of the board.
+    int totdancers = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (!Counted(sd)) continue;
+        if (editmode == PRESENT && PresentHidden(sd)) {
+            sd->display = 0;
+            continue;
+        }
+        ++totdancers;
+    }
+    int totentries = totdancers;
+    char** sqrlist = nullptr;
+    int colqty = 1, rowqty = 1, doscrollable = 0;
+    std::string sdmaxname;
+
+    if (totdancers > 0) {
+        SetupDispNames();
+        SortByName();
+
+        // Name parts and the widest of them; the dancers who sit out go on the list.
+        size_t sdentrylen = 0;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+            if (!Counted(sd) || (editmode == PRESENT && PresentHidden(sd))) continue;
+            if (editmode == SQUARES && sd->assigned == 0) OutDancerMake(sd);
+            std::string part;
+            if (!MeasuredNamePart(sd, part)) continue;
+            if (part.size() > sdentrylen) {
+                sdentrylen = part.size();
+                sdmaxname = part;
+            }
+        }
+        if (editmode == SQUARES) OutDancerAskAll();  // does nothing while asking is on
+
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+            sd->display = Counted(sd) && !(editmode == PRESENT && PresentHidden(sd)) ? 1 : 0;
+            sd->outdancer = 0;
+        }
+
+        // The entries, in list order.
+        sqrlist = static_cast<char**>(calloc(2 * (size_t)totdancers, sizeof(char*)));
+        outofmem(sqrlist, "%s\n", "SquareDisplay sqrlist");
+        int i = 0;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+            if (!Counted(sd) || !sd->display) continue;
+            std::string entry;
+            if (editmode == PRESENT) {
+                entry = sd->dispname;
+            } else {
+                std::string name;
+                EntryKind kind = SquaresNamePart(sd, name, true, &totentries);
+                if (kind == NOENTRY) continue;
+                // A name part that grew after the measuring (a recruited partner) still has
+                // to fit its cell: the widest actual part sets the font.
+                if (name.size() > sdmaxname.size()) sdmaxname = name;
+                if (kind == ENTRY_OUT)
+                    entry = strprintf("%*s: Out", (int)sdentrylen, name.c_str());
+                else
+                    entry = strprintf("%*s: %3d", (int)sdentrylen, name.c_str(), sd->square + 1);
+            }
+            if (i < 2 * totdancers) {
+                sqrlist[i] = strdup(entry.c_str());
+                outofmem(sqrlist[i], "%s\n", "SquareDisplay entry");
+                ++i;
+            }
+        }
+        if (totentries < 1) totentries = 1;
+        BoardShape(sdmaxname.c_str(), totentries, &colqty, &rowqty, &doscrollable);
+    }
+
+    // The cells: the dancers still displayed, in list order.
+    std::vector<SqrDancer*> shown;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (Counted(sd) && sd->display) shown.push_back(sd);
+    int cellqty = (int)shown.size();
+    bool buttons = editmode == PRESENT && Aflag;
+    bool overwrite = !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
+                     boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
+
+    if (overwrite) {
+        // A font change: the same board in the new font, without rebuilding the layout.
+        BoardFont();
+        for (int i = 0; i < cellqty; ++i) {
+            GtkWidget* l = gridlabel[i];
+            gtk_label_set_text(GTK_LABEL(l), sqrlist && sqrlist[i] ? sqrlist[i] : "");
+            if (sdfont) SetWidgetFont(l, sdfont);
+        }
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+            if (!(Counted(sd) && sd->display)) sd->display = 0;
+        if (!ReplaceNewestTexts(sqrlist, totdancers)) HistorySave(sqrlist, totdancers);
+    } else {
+        BoardFreshGrid();
+        g_free(gridbttn);
+        gridbttn = nullptr;
+        gridbttnqty = 0;
+        GtkWidget** cells = g_new0(GtkWidget*, cellqty > 0 ? cellqty : 1);
+        if (buttons) {
+            gridbttn = cells;
+            gridbttnqty = cellqty;
+        } else {
+            g_free(gridlabel);
+            gridlabel = cells;
+        }
+        BoardFont();
+        COLOR odd = editmode == PRESENT ? COLOR_present : COLOR_squares2;
+        int row = 0, col = 0;
+        for (int i = 0; i < cellqty; ++i) {
+            const char* text = sqrlist && i < 2 * totdancers && sqrlist[i] ? sqrlist[i] : "";
+            GtkWidget* w;
+            if (buttons) {
+                w = gtk_toggle_button_new_with_label(text);
+                g_signal_connect(w, "toggled", G_CALLBACK(Awon), shown[i]);
+            } else {
+                w = gtk_label_new(text);
+            }
+            cells[i] = w;
+            BoardCellStyle(w, row, odd);
+            gtk_grid_attach(GTK_GRID(sdgrid), w, col, row, 1, 1);
+            if (++row >= rowqty) {
+                row = 0;
+                ++col;
+            }
+        }
+        BoardRemember(buttons ? nullptr : cells, buttons ? cells : nullptr, cellqty, colqty, rowqty);
+        BoardPack(doscrollable);
+        HistorySave(sqrlist, totdancers);
+    }
+    if (sdwin) gtk_widget_show_all(sdwin);
+    if (sqrslider) SqrDisplayAutoScroller();
+    rdbg("SquareDisplay");
+}
