@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assign/assign.h"
+#include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "files/record.h"
@@ -145,45 +146,50 @@ static void NameStyle() {
 
 // j (chg -1) and J (chg +1): one column fewer or more on the current board.
 static void ColumnCount(int chg) {
-    if (editmode == SETUP || editmode == BEGIN || !res || !sqrres) {
+    if (editmode == SETUP || editmode == BEGIN) {
         GtkWarning("editmode<%s> not supported for column decrease\n", streditmode());
         SwitchDisplay(editmode);
         return;
     }
     Resolution* preset = nullptr;  // the preset whose count changes
-    unsigned int* count = nullptr;
+    unsigned int Resolution::*count = nullptr;
     bool editcount = false;        // the note names maxeditcolqty
     switch (editmode) {
         case SQUARES:
             preset = sqrres;
-            count = &sqrres->maxsqrcolqty;
+            count = &Resolution::maxsqrcolqty;
             break;
         case EDIT:
             preset = res;
-            count = &res->maxeditcolqty;
+            count = &Resolution::maxeditcolqty;
             editcount = chg > 0;
             break;
         case PRESENT:
             preset = sqrres;
-            count = chg < 0 ? &sqrres->maxeditcolqty : &sqrres->maxsqrcolqty;
+            count = chg < 0 ? &Resolution::maxeditcolqty : &Resolution::maxsqrcolqty;
             break;
         default:  // HISTORY
             preset = chg < 0 ? sqrres : res;
-            count = chg < 0 ? &sqrres->maxeditcolqty : &res->maxsqrcolqty;
+            count = chg < 0 ? &Resolution::maxeditcolqty : &Resolution::maxsqrcolqty;
             break;
     }
+    if (!preset) {  // no font set chosen yet: nothing to change
+        RedrawCurrent();
+        return;
+    }
+    unsigned int& n = preset->*count;
     bool floor = false;
     if (chg < 0) {
-        if (*count <= 1) {
-            *count = 1;
+        if (n <= 1) {
+            n = 1;
             floor = true;
         } else {
-            --*count;
+            --n;
         }
     } else {
-        ++*count;
+        ++n;
     }
-    if (sqrres->maxsqrcolqty < 1) sqrres->maxsqrcolqty = 1;
+    if (sqrres && sqrres->maxsqrcolqty < 1) sqrres->maxsqrcolqty = 1;
     RedrawCurrent();
     // The note comes after the redraw: a switch closes every pop-up.
     if (floor)
@@ -259,6 +265,28 @@ static void SkipRequest() {
         }
     }
     sdtoggled = nullptr;
+}
+
+// The availability dialog on or off.
+static void AvailToggle() {
+    prehistory = 0;
+    if (sdavail) {
+        // Closed without applying anything, and without the dialog's own close handler.
+        GtkWidget* w = sdavail;
+        if (availdispsigid > 0 && g_signal_handler_is_connected(w, (gulong)availdispsigid))
+            g_signal_handler_disconnect(w, (gulong)availdispsigid);
+        availdispsigid = -1;
+        sdavail = avail_entry = unavail_entry = nullptr;
+        gtk_widget_destroy(w);
+        if (sdwin)
+            ShowMain();
+        else
+            SwitchDisplay(EDIT);
+    } else {
+        if (editmode != EDIT) SwitchDisplay(EDIT);
+        ShowMain();
+        AvailDisplay();
+    }
 }
 
 static void UseHistory() {
@@ -345,7 +373,7 @@ void KeybrdCmd(char cmd) {
     }
 
     switch (cmd) {
-        case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
+        case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
         case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'o':
         case 'p': case 'Q': case 'r': case 'R': case 'S': case 't': case 'T': case 'u':
         case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
@@ -355,6 +383,7 @@ void KeybrdCmd(char cmd) {
     }
 
     switch (cmd) {
+        case 'a': AvailToggle(); break;
         case 'A':
             if (tipcnt < 1) {
                 GtkWarning("no Squares display yet!");
