@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "assign/assign.h"
 #include "core/screen.h"
 #include "history/history.h"
 #include "support/helmtext.h"
@@ -149,29 +150,11 @@ SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* 
     return found ? static_cast<SqrDancer*>(item) : nullptr;
 }
 
-// ---- deleting --------------------------------------------------------------------------
-template <typename Node>
-static void DropNodes(Node*& hd, Node*& tl, const SqrDancer* sd) {
-    for (Node* n = hd; n;) {
-        Node* next = n->nxt;
-        if (n->sd == sd) {
-            if (n->prv) n->prv->nxt = n->nxt; else hd = n->nxt;
-            if (n->nxt) n->nxt->prv = n->prv; else tl = n->prv;
-            delete n;
-        }
-        n = next;
-    }
-}
-
-// Removes every reference the evening's lists, squares and pointer globals hold to sd.
+// ---- deleting ------------------------------------------------------------------------
+// Removes every reference the pointer globals and the roster's own lists hold to sd; the
+// requests, squares, tags and saved roll state are the assignment engine's to drop.
 static void ForgetDancer(SqrDancer* sd) {
-    DropNodes(outdancerhd, outdancertl, sd);
-    DropNodes(skiptiphd, skiptiptl, sd);
-    DropNodes(mustoncehd, mustoncetl, sd);
-    if (sqr)
-        for (int i = 0; i < totsquare; ++i)
-            for (int j = 0; j < squaresize && sqr[i].dancer; ++j)
-                if (sqr[i].dancer[j] == sd) sqr[i].dancer[j] = nullptr;
+    AssignForgetDancer(sd);
     if (currsd == sd) currsd = nullptr;
     if (newsd == sd) newsd = nullptr;
     if (sdtoggled == sd) sdtoggled = nullptr;
@@ -189,13 +172,6 @@ static void ForgetDancer(SqrDancer* sd) {
 
 void DelDancer(SqrDancer* sd) {
     if (!sd) return;
-    for (int i = 0; i < SQRTAGQTY; ++i)
-        if (sqrtag[i].sd == sd) {
-            sqrtag[i].sd = nullptr;
-            sqrtag[i].sqr = nullptr;
-            sqrtag[i].isqr = -1;
-            ClearSqrTagSlider(i);
-        }
     NameTrieRemove(sd);
     if (sd->rfid) {
         RfidRemove(sd->rfid);
