@@ -147,3 +147,39 @@ TEST_F(Startup, SeedsAreChosenAndRecorded) {
     // Sorted by name after start-up.
     for (SqrDancer* sd = sdhd; sd && sd->nxt; sd = sd->nxt) EXPECT_LE(DancerCmp(sd, sd->nxt), 0);
 }
+
+TEST_F(Startup, TraceOptionsLeaveTheScanAlone) {
+    std::string a0 = "dorvels", a1 = "--trace=2", a2 = "-l", a3 = "--tracefile=" + dir + "/t.log", a4 = "3";
+    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
+    int argc = 5;
+    initdbg(&argc, argv);
+    EXPECT_EQ(argc, 3);
+    EXPECT_STREQ(argv[1], "-l");
+    EXPECT_STREQ(argv[2], "3");
+    EXPECT_TRUE(dbgtst(2));
+    EXPECT_FALSE(dbgtst(3));
+    DPRINTF(1, "(Startup) traced line %d\n", 7);
+    setdbglevel(0);
+    EXPECT_FALSE(dbgtst(1));
+    StartupArguments(argc, argv);
+    EXPECT_EQ(lflag, 0);
+    EXPECT_EQ(anoncounts[5], 3);
+    EXPECT_NE(ReadFile(dir + "/t.log").find("(Startup) traced line 7"), std::string::npos);
+}
+
+TEST_F(Startup, TerminateWritesAsAsked) {
+    WriteFile("club.dorvel", kClubA);
+    Run({"club.dorvel"});
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->dances = 3;
+    EXPECT_TRUE(TerminateEvening(2));  // keeps the counts
+    std::string kept = ReadFile("club.dorvel");
+    EXPECT_NE(kept.find(" L 3 1 "), std::string::npos);
+    EXPECT_EQ(ReadFile("lastdance.dorvels"), "club.dorvel\n");
+    EXPECT_TRUE(TerminateEvening(1));  // counts written as 0
+    std::string zeroed = ReadFile("club.dorvel");
+    EXPECT_EQ(zeroed.find(" L 3 1 "), std::string::npos);
+    EXPECT_NE(zeroed.find(" L 0 1 "), std::string::npos);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->dances = 5;
+    EXPECT_TRUE(TerminateEvening(0));  // no writing
+    EXPECT_EQ(ReadFile("club.dorvel"), zeroed);
+}
