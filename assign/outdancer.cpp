@@ -67,8 +67,9 @@ int AttemptAssignAsk(SqrDancer* sd, int /*useoutdancer*/) {
             int isqr = sd->square;
             if (sqr && isqr >= 0 && isqr < totsquare && sqr[isqr].dancer) {
                 Square& s = sqr[isqr];
+                int size = rollsqrsize > 0 ? rollsqrsize : squaresize;
                 int slot = sd->posn ^ 1;
-                if (sd->posn >= 0 && slot < rollsqrsize && s.dancer[sd->posn] == sd && !s.dancer[slot]) {
+                if (sd->posn >= 0 && slot < size && s.dancer[sd->posn] == sd && !s.dancer[slot]) {
                     s.dancer[slot] = recruit;
                     recruit->posn = slot;
                     if (s.qty < slot + 1) s.qty = slot + 1;
