@@ -187,7 +187,8 @@ TEST_F(Tagging, SlidersPickPresentDancersAndDoneSetsTheSquare) {
     EXPECT_EQ(SqrTagMapBuild(), 3);
     EXPECT_EQ(SqrTagSliderPick(1, 1.7), c[0]->partner);  // entry 1 = first present
     EXPECT_EQ(sqrtag[1].sd, c[0]->partner);
-    EXPECT_EQ(SqrTagSliderPick(1, 99), mapi2sd[3]);      // clamped
+    SqrDancer* last = mapi2sd[3];
+    EXPECT_EQ(SqrTagSliderPick(1, 99), last);             // clamped
     EXPECT_EQ(SqrTagSliderPick(1, -3), nullptr);
     EXPECT_EQ(sqrtag[1].sd, nullptr);
     SqrTagSliderPick(2, 2);
