@@ -205,6 +205,12 @@ void ClearDancers() {
         sqrtag[i].isqr = -1;
         ClearSqrTagSlider(i);
     }
+    // The trie goes first: every name leaves it anyway, and keeping it up to date dancer
+    // by dancer costs a walk over the roster per name.
+    if (ps) {
+        ps_free(ps, 0);
+        ps = nullptr;
+    }
     while (sdhd) DelDancer(sdhd);
     if (sqr) {
         for (int i = 0; i < totsquare; ++i) free(sqr[i].dancer);
@@ -215,10 +221,6 @@ void ClearDancers() {
     free(mapi2sd);
     mapi2sd = nullptr;
     mapi2sdqty = 0;
-    if (ps) {
-        ps_free(ps, 0);
-        ps = nullptr;
-    }
     currsd = nullptr;
     editmode = BEGIN;
 }
