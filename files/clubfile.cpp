@@ -808,11 +808,13 @@ void ResetB() {
         }
     }
 
-    while (sdhd) DelDancer(sdhd);
+    // The trie goes first: every name leaves it anyway, and keeping it up to date dancer
+    // by dancer costs a walk over the roster per name.
     if (ps) {
         ps_free(ps, 0);
         ps = nullptr;
     }
+    while (sdhd) DelDancer(sdhd);
     if (fp) {
         DPRINTF(1, "(ResetB) reading <%s>\n", resetname.c_str());
         ReadDorvels(fp);
