@@ -1,0 +1,61 @@
+// Cost of one roll for 100, 1,000 and 10,000 present dancers, half of them singles.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "assign/assign.h"
+#include "registry/registry.h"
+#include "support/rndm.h"
+
+// The screen is not part of the measurement.
+void GtkNote(const char*, ...) {}
+void GtkWarning(const char*, ...) {}
+void GtkTimeNote(int, const char*, ...) {}
+void SwitchDisplay(EDITMODE) {}
+void ShowDancerTooltip(const SqrDancer*) {}
+void ClearSqrTagSlider(int) {}
+int AskResetDialog() { return 0; }
+
+static void Build(int n) {
+    ResetEvening();
+    int made = 0, i = 0;
+    const SDSEX roles[] = {M, F, MF, FM, E, M, F};
+    while (made < n / 2) {  // couples
+        SqrDancer* a = NewSqrDancerAlloc(nullptr);
+        a->firstname = "a" + std::to_string(i);
+        a->lastname = "C" + std::to_string(i);
+        a->firstlast = a->firstname + " " + a->lastname;
+        SqrDancer* b = NewSqrDancerAlloc(a);
+        b->firstname = "b" + std::to_string(i);
+        b->lastname = a->lastname;
+        b->firstlast = b->firstname + " " + b->lastname;
+        made += 2;
+        ++i;
+    }
+    while (made < n) {  // singles of every role
+        SqrDancer* s = NewSqrDancerAlloc(nullptr);
+        s->sex = roles[made % 7];
+        s->firstname = "s" + std::to_string(made);
+        s->lastname = "S" + std::to_string(made % 97);
+        s->firstlast = s->firstname + " " + s->lastname;
+        ++made;
+    }
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->dances = 0;
+}
+
+static void BM_RollSquares(benchmark::State& state) {
+    Build(static_cast<int>(state.range(0)));
+    set_rndm(1, 2, 3);
+    for (auto _ : state) {
+        Square* s = RollSquares();
+        benchmark::DoNotOptimize(s);
+        state.PauseTiming();
+        OutDancersAfterRoll();  // the next roll has sit-outs to put first, as in an evening
+        state.ResumeTiming();
+    }
+    state.counters["squares"] = totsquare;
+    ResetEvening();
+}
+BENCHMARK(BM_RollSquares)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
