@@ -119,6 +119,8 @@ void AutoScrollSpeed(int chg);
 double AutoScrollStep(double v, double s, double e);
 // Puts the scroller's direction and end pause back to their start (tests, a fresh evening).
 void ResetAutoScroller();
+// Forgets the last timed-note text ("no message yet" again).
+void ResetTimeNote();
 // Stops the interval timer and forgets which handler owned it.
 void StopIntervalTimer();
 // The text of the pop-up's label ("" when no note or warning is open).

@@ -139,6 +139,14 @@ static void EnsureTimerPipe() {
     g_unix_fd_add(piperd, G_IO_IN, TimerPipeReady, nullptr);
 }
 
+// Drops expiries still waiting in the pipe: they belong to an arming that was replaced.
+static void DrainTimerPipe() {
+    char buf[64];
+    if (piperd >= 0)
+        while (read(piperd, buf, sizeof buf) > 0) {
+        }
+}
+
 static void ArmTimer(void (*handler)(int), long sec, long usec, bool repeat) {
     EnsureTimerPipe();
     struct sigaction sa;
@@ -154,18 +162,24 @@ static void ArmTimer(void (*handler)(int), long sec, long usec, bool repeat) {
     it.it_value.tv_usec = usec;
     if (repeat) it.it_interval = it.it_value;
     setitimer(ITIMER_REAL, &it, nullptr);
+    DrainTimerPipe();
 }
 
 void StopIntervalTimer() {
     struct itimerval it;
     memset(&it, 0, sizeof it);
     setitimer(ITIMER_REAL, &it, nullptr);
+    DrainTimerPipe();
     timerowner = TIMER_NONE;
 }
 
 // ---- timed notes ---------------------------------------------------------------------------
+// The last timed-note text, shown again by a call without a format.
+static char notebuf[256] = "no message yet";
+
+void ResetTimeNote() { snprintf(notebuf, sizeof notebuf, "%s", "no message yet"); }
+
 void GtkTimeNote(int seconds, const char* fmt, ...) {
-    static char notebuf[256] = "no message yet";
     if (fmt) {
         va_list ap;
         va_start(ap, fmt);
