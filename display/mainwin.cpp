@@ -183,6 +183,14 @@ static void DestroyWidget(GtkWidget*& w) {
 }
 
 void CleanupMainWindow() {
+    // A grid that was made but never packed (a display that did not use it) is freed here;
+    // a packed one goes with the window's child below (asked first: it is freed with it).
+    if (sdgrid && !gtk_widget_get_parent(sdgrid)) {
+        g_object_ref_sink(sdgrid);
+        gtk_widget_destroy(sdgrid);
+        g_object_unref(sdgrid);
+    }
+    sdgrid = nullptr;
     if (sdwin || sdnew || sdpop) {
         if (sdwin) {
             GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
@@ -193,13 +201,6 @@ void CleanupMainWindow() {
         g_free(gridlabel);
         gridlabel = nullptr;
     }
-    // A grid that was made but never packed (a display that did not use it) is freed here.
-    if (sdgrid && !gtk_widget_get_parent(sdgrid)) {
-        g_object_ref_sink(sdgrid);
-        gtk_widget_destroy(sdgrid);
-        g_object_unref(sdgrid);
-    }
-    sdgrid = nullptr;
     sqrslider = nullptr;
     // The buttons of the old display are gone: forget them, so nobody reaches a dead widget.
     g_free(gridbttn);
@@ -302,6 +303,9 @@ void RunDisplay() {
     if (!didhandler) {
         KeybrdHandlerRestore();
         if (reqH < 1 || reqW < 1) {
+            // The screen's size as well, for a desktop without a window manager to maximise.
+            if (screenwidth > 0 && screenheight > 0)
+                gtk_window_set_default_size(GTK_WINDOW(sdwin), screenwidth, screenheight);
             gtk_window_maximize(GTK_WINDOW(sdwin));
         } else {
             gtk_widget_set_size_request(sdwin, reqW, reqH);
