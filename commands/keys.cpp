@@ -109,9 +109,8 @@ static void DestroyPopup() {
 }
 
 // Shows the current tip again without rolling a new one: the state before the roll is put
-// back, the saved record of the tip is dropped, and the same roll is made once more.
+// back and the same roll is made once more (its first record is replaced, not doubled).
 static void RedrawSquaresSameTip() {
-    if (tipcnt > 0 && !hist && histtl && histtl->tipcnt == tipcnt) HistoryDelete(histtl);
     RepeatRollDisplay();
     SwitchDisplay(SQUARES);
 }
@@ -289,10 +288,12 @@ static void AvailToggle() {
     }
 }
 
+// The shown tip becomes the current one. Its dance counts stay as HistoryUse restored them
+// (the counts right after that tip): putting back the counts from before its roll here
+// would make every dancer of the tip lose it while it is shown as the current tip.
 static void UseHistory() {
     HistoryUse();
     if (hist) {
-        RepeatRollDisplay();
         HistoryChange(0);
     } else {
         SwitchDisplay(EDIT);

@@ -1,0 +1,497 @@
+// The hotkeys driven through the real key handler: synthesised key presses delivered to
+// the main window by GTK's event dispatch, outcomes read from the window, the pop-ups and
+// the files written.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "assign/assign.h"
+#include "commands/keys.h"
+#include "display/boards.h"
+#include "display/display.h"
+#include "files/clubfile.h"
+#include "history/history.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+#include "test_keys_util.h"
+
+namespace {
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+bool StartsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
+bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+int DanceSum() {
+    int n = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) n += sd->dances;
+    return n;
+}
+std::vector<std::string> BoardTexts() {
+    std::vector<std::string> t;
+    for (int i = 0; i < BoardCellQty(); ++i) t.push_back(CellText(BoardCell(i)));
+    return t;
+}
+int HistoryQty() {
+    int n = 0;
+    for (History* h = histhd; h; h = h->nxt) ++n;
+    return n;
+}
+
+// 8 couples and 4 singles: 20 dancers, two squares, four sit out each tip.
+class Keys : public KeysWindow {
+protected:
+    void SetUp() override {
+        KeysWindow::SetUp();
+        BuildClub(8, 2, 2);
+        SwitchDisplay(EDIT);
+        Pump();
+    }
+    // Starts recording into a file of the test; returns its name.
+    std::string StartRecording() {
+        rflag = fopen("keys.record", "w");
+        EXPECT_NE(rflag, nullptr);
+        return "keys.record";
+    }
+    std::vector<std::string> Recorded() {
+        if (rflag) fflush(rflag);
+        return FileLines("keys.record");
+    }
+};
+
+// ---- rolling, the files written, the boards -----------------------------------------------
+
+TEST_F(Keys, EachRollWritesTheClubFileWithTheCountsSoFar) {
+    for (int tip = 1; tip <= 3; ++tip) {
+        Type("r");
+        EXPECT_EQ(editmode, SQUARES);
+        EXPECT_TRUE(EndsWith(Title(), strprintf("tip#%d", tip))) << Title();
+        EXPECT_EQ(DanceSum(), 16 * tip);  // two squares of eight each tip
+        RosterFacts file = ReadBack("club.dorvel");
+        ASSERT_EQ(file.size(), 20u);
+        EXPECT_EQ(file, RosterNow(true)) << "after tip " << tip;
+        EXPECT_GT(BoardCellQty(), 0);
+    }
+}
+
+TEST_F(Keys, PresentShowsThePresentBoardWithoutRolling) {
+    Type("p");
+    EXPECT_EQ(editmode, PRESENT);
+    EXPECT_TRUE(StartsWith(Title(), "PRESENT : ")) << Title();
+    EXPECT_GT(BoardCellQty(), 0);
+    EXPECT_EQ(tipcnt, 0);
+    EXPECT_FALSE(Exists("club.dorvel"));  // only a roll writes the club file
+}
+
+TEST_F(Keys, HistoryWalksBackAndForthAndUsesTheSecondTip) {
+    Type("rrr");
+    ASSERT_EQ(HistoryQty(), 3);
+    Type("h");
+    EXPECT_EQ(editmode, HISTORY);
+    EXPECT_TRUE(StartsWith(Title(), "HISTORY : ")) << Title();
+    EXPECT_TRUE(EndsWith(Title(), "tip#3")) << Title();
+    Type("h");
+    EXPECT_TRUE(EndsWith(Title(), "tip#2")) << Title();
+    Type("H");
+    EXPECT_TRUE(EndsWith(Title(), "tip#3")) << Title();
+    Type("H");  // the newest stays shown
+    EXPECT_TRUE(EndsWith(Title(), "tip#3")) << Title();
+    Type("h");
+    ASSERT_TRUE(EndsWith(Title(), "tip#2")) << Title();
+    EXPECT_FALSE(BoardTexts().empty());
+
+    Type("u");
+    // The third tip is gone; the evening goes on from the second.
+    EXPECT_EQ(HistoryQty(), 2);
+    ASSERT_NE(histtl, nullptr);
+    EXPECT_EQ(histtl->tipcnt, 2);
+    EXPECT_EQ(hist, nullptr);
+    EXPECT_EQ(tipcnt, 2);
+    EXPECT_EQ(DanceSum(), 32);
+    Type("r");
+    EXPECT_EQ(editmode, SQUARES);
+    EXPECT_TRUE(EndsWith(Title(), "tip#3")) << Title();
+    EXPECT_EQ(DanceSum(), 48);
+    EXPECT_EQ(HistoryQty(), 3);
+}
+
+TEST_F(Keys, HistoryBeforeAnyRollWarns) {
+    Type("h");
+    EXPECT_EQ(PopupText(), "No history available!\nHave you rolled up any squares yet?");
+    Type("c");
+    EXPECT_EQ(PopupText(), "no current Squares display yet");
+    EXPECT_EQ(editmode, EDIT);
+}
+
+TEST_F(Keys, ProgramLevelStopsAtBothEnds) {
+    Type("l");
+    EXPECT_EQ(pgmfloor, Basic);
+    EXPECT_EQ(editmode, EDIT);
+    for (int i = 0; i < 11; ++i) Type("L");
+    EXPECT_EQ(pgmfloor, C4);
+    EXPECT_NE(Title().find(" C4 Square Dance"), std::string::npos) << Title();
+    Type("L");
+    EXPECT_EQ(pgmfloor, C4);
+    Type("l");
+    EXPECT_EQ(pgmfloor, C3B);
+    EXPECT_NE(Title().find(" C3B Square Dance"), std::string::npos) << Title();
+
+    // Outside Edit and Present the level still changes, with a note.
+    while (pgmfloor > Basic) Type("l");
+    Type("r");
+    ASSERT_EQ(editmode, SQUARES);
+    Type("L");
+    EXPECT_EQ(pgmfloor, SSD);
+    EXPECT_EQ(PopupText(), "must be in Edit or Present mode to use L");
+    EXPECT_EQ(tipcnt, 1);
+}
+
+TEST_F(Keys, NameStyleCyclesThroughTheFourStyles) {
+    std::string rec = StartRecording();
+    SqrDancer* mo = nullptr;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->firstlast == "Mo0 Single") mo = sd;
+    ASSERT_NE(mo, nullptr);
+    std::vector<std::string> names;
+    const DISPNAME order[] = {LASTFI, FIRSTNAME, FIRSTLI, LASTNAME};
+    for (DISPNAME want : order) {
+        Type("d");
+        EXPECT_EQ(dispnamestyle, want);
+        names.push_back(mo->dispname);
+        EXPECT_EQ(editmode, EDIT);
+    }
+    // Four different names for the same dancer, and back to the first.
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    std::vector<std::string> lines = Recorded();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "(KeybrdCmd) d style<lastfi>"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "(KeybrdCmd) d style<lastname>"), 1);
+}
+
+TEST_F(Keys, NameStyleOnTheSquaresBoardKeepsTheTip) {
+    Type("rr");
+    int sum = DanceSum();
+    std::vector<std::string> before = BoardTexts();
+    Type("d");
+    EXPECT_EQ(editmode, SQUARES);
+    EXPECT_EQ(tipcnt, 2);
+    EXPECT_EQ(DanceSum(), sum);
+    EXPECT_EQ(HistoryQty(), 2);
+    EXPECT_TRUE(EndsWith(Title(), "tip#2")) << Title();
+    EXPECT_EQ(BoardTexts().size(), before.size());
+}
+
+TEST_F(Keys, ColumnsChangeWithTheirNotes) {
+    ASSERT_NE(res, nullptr);
+    res->maxeditcolqty = 3;
+    Type("J");
+    EXPECT_EQ(res->maxeditcolqty, 4u);
+    EXPECT_EQ(PopupText(), strprintf("editmode<edit>: screenwidth=%d maxeditcolqty=4\n", (int)res->screenwidth));
+    Type("j");
+    EXPECT_EQ(res->maxeditcolqty, 3u);
+    EXPECT_EQ(PopupText(), strprintf("editmode<edit>: screenwidth=%d maxsqrcolqty=%d\n",
+                                     (int)res->screenwidth, (int)res->maxsqrcolqty));
+    Type("jjj");
+    EXPECT_EQ(res->maxeditcolqty, 1u);
+    EXPECT_EQ(PopupText(), "editmode<edit>: cannot decrease qty columns below 1\n");
+
+    Type("r");
+    ASSERT_EQ(editmode, SQUARES);
+    ASSERT_NE(sqrres, nullptr);
+    int tip = tipcnt;
+    unsigned cols = sqrres->maxsqrcolqty;
+    Type("J");
+    EXPECT_EQ(sqrres->maxsqrcolqty, cols + 1);
+    EXPECT_EQ(PopupText(), strprintf("editmode<squares>: screenwidth=%d maxsqrcolqty=%d\n",
+                                     (int)sqrres->screenwidth, (int)cols + 1));
+    sqrres->maxsqrcolqty = 2;
+    Type("j");
+    EXPECT_EQ(sqrres->maxsqrcolqty, 1u);
+    EXPECT_LE(boardcolqty, 1);
+    Type("j");
+    EXPECT_EQ(sqrres->maxsqrcolqty, 1u);
+    EXPECT_EQ(PopupText(), "editmode<squares>: cannot decrease qty columns below 1\n");
+    EXPECT_EQ(tipcnt, tip);  // the board was shown again, not rolled anew
+}
+
+TEST_F(Keys, EverybodyAvailableOrNot) {
+    Type("rr");
+    Type("o");  // not on the squares board
+    EXPECT_EQ(PopupText(), "\"o\" only works in Edit or Present modes!\n");
+    EXPECT_EQ(DanceSum(), 32);
+    Type("p");
+    Type("o");
+    EXPECT_EQ(editmode, PRESENT);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        EXPECT_EQ(sd->avail, 0) << sd->firstlast;
+        EXPECT_EQ(sd->dances, 0) << sd->firstlast;
+    }
+    Type("o");
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) EXPECT_EQ(sd->avail, 1) << sd->firstlast;
+    // One present dancer is enough for everybody to go.
+    sdhd->avail = 0;
+    Type("o");
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) EXPECT_EQ(sd->avail, 0) << sd->firstlast;
+}
+
+TEST_F(Keys, WriteWithAndWithoutCounts) {
+    Type("rr");
+    ASSERT_EQ(unlink("club.dorvel"), 0);
+    Type("w");
+    EXPECT_EQ(PopupText(), "wrote <club.dorvel>");
+    RosterFacts zero = ReadBack("club.dorvel");
+    EXPECT_EQ(zero, RosterNow(false));
+    EXPECT_NE(zero, RosterNow(true));
+    Type("W");
+    EXPECT_EQ(PopupText(), "wrote <club.dorvel>");
+    EXPECT_EQ(ReadBack("club.dorvel"), RosterNow(true));
+}
+
+TEST_F(Keys, RemovesTheNewestDancerWithItsPartner) {
+    // The roster is in name order; its last dancer is removed, and a partner with it.
+    int before = RosterCount();
+    std::string last = sdtl->firstlast;
+    bool couple = sdtl->partner != nullptr;
+    Type("k");
+    EXPECT_EQ(RosterCount(), before - (couple ? 2 : 1));
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) EXPECT_NE(sd->firstlast, last);
+    EXPECT_EQ(editmode, EDIT);
+    // A couple as the newest dancer goes as a pair.
+    AddCouple("Zed", "Zoe", "Zulu");
+    before = RosterCount();
+    Type("k");
+    EXPECT_EQ(RosterCount(), before - 2);
+    // An empty roster stays empty.
+    while (sdhd) Type("k");
+    Type("k");
+    EXPECT_EQ(RosterCount(), 0);
+}
+
+TEST_F(Keys, EscapeLeavesTheAbsentViewInsteadOfQuitting) {
+    Type("rr");
+    Type("A");
+    EXPECT_EQ(Aflag, 1);
+    EXPECT_EQ(editmode, PRESENT);
+    EXPECT_EQ(PopupText(), "Use c to return to Squares");
+    Type("\x1b");
+    ASSERT_NE(sdwin, nullptr);
+    EXPECT_EQ(Aflag, 0);
+    EXPECT_EQ(editmode, PRESENT);
+    EXPECT_TRUE(StartsWith(Title(), "PRESENT : ")) << Title();
+    // With a note open, Escape closes the note.
+    GtkNote("a note");
+    Type("\x1b");
+    ASSERT_NE(sdwin, nullptr);
+    EXPECT_EQ(sdpop, nullptr);
+}
+
+TEST_F(Keys, AbsentViewNeedsATip) {
+    Type("A");
+    EXPECT_EQ(Aflag, 0);
+    EXPECT_EQ(PopupText(), "no Squares display yet!");
+}
+
+TEST_F(Keys, AvailabilityDialogOpensAndCloses) {
+    Type("p");
+    Type("a");
+    EXPECT_EQ(editmode, EDIT);
+    ASSERT_NE(sdavail, nullptr);
+    Type("a");
+    EXPECT_EQ(sdavail, nullptr);
+    EXPECT_EQ(editmode, EDIT);
+}
+
+// ---- card numbers and pending states ---------------------------------------------------------
+
+TEST_F(Keys, NumbersOfTheWrongLengthAreRejected) {
+    StartRecording();
+    Type("1234567\r");
+    EXPECT_EQ(PopupText(), "(KeybrdCmd) expecting number with 10 digits, got 7 instead!  (input rejected)\n");
+    EXPECT_EQ(KeybrdDigitCount(), 0);
+    Type("\r");
+    EXPECT_EQ(PopupText(), "(KeybrdCmd) expecting number with 10 digits, got 0 instead!  (input rejected)\n");
+    // A long burst neither overruns the buffer nor passes as a card.
+    Type(std::string(25, '7'));
+    EXPECT_EQ(KeybrdDigitCount(), 25);
+    EXPECT_LE(KeybrdNumber().size(), 19u);
+    Type("\r");
+    EXPECT_EQ(PopupText(), "(KeybrdCmd) expecting number with 10 digits, got 25 instead!  (input rejected)\n");
+    EXPECT_EQ(KeybrdNumber(), "");
+    std::vector<std::string> lines = Recorded();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "(KeybrdCmd) 1234567");
+    EXPECT_EQ(lines[1], "(KeybrdCmd) ");
+}
+
+TEST_F(Keys, ATenDigitNumberIsRecordedAndChangesNothing) {
+    StartRecording();
+    RosterFacts before = RosterNow();
+    Type("0123456789\r");
+    EXPECT_EQ(sdpop, nullptr);
+    EXPECT_EQ(RosterNow(), before);
+    EXPECT_EQ(editmode, EDIT);
+    EXPECT_EQ(KeybrdNumber(), "");
+    std::vector<std::string> lines = Recorded();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "(KeybrdCmd) 0123456789");
+}
+
+TEST_F(Keys, PendingStatesSurviveDigitsAndEndWithOtherKeys) {
+    Type("E");
+    EXPECT_EQ(Eflag, 1);
+    EXPECT_EQ(PopupText(), "E pending (enter an rfid card)");
+    Type("0123456789\r");  // digits and carriage return keep it
+    EXPECT_EQ(Eflag, 1);
+    Type("0123456789\n");  // a line feed cancels it before ending the number
+    EXPECT_EQ(Eflag, 0);
+    Type("I");
+    EXPECT_EQ(Iflag, 1);
+    EXPECT_EQ(PopupText(), "I pending (pls swipe rfid card)");
+    Type("z");  // a new pending key replaces the old state
+    EXPECT_EQ(Iflag, 0);
+    EXPECT_EQ(zflag, 1);
+    EXPECT_EQ(PopupText(), "z pending - pls swipe a card");
+    Type("t");
+    EXPECT_EQ(zflag, 0);
+}
+
+TEST_F(Keys, PendingCardGoesBackToItsDancer) {
+    SqrDancer* holder = sdhd;
+    SqrDancer* other = sdhd->nxt;
+    other->rfid = 1111111111;
+    RfidInsert(other);  // the card table exists
+    zflag = 1;
+    zflagpending = holder;
+    zflagpendingrfid = 2222222222;
+    Type("5");
+    EXPECT_EQ(holder->rfid, 2222222222u);
+    EXPECT_EQ(RfidFind(2222222222), holder);
+    EXPECT_EQ(zflagpending, nullptr);
+    EXPECT_EQ(zflagpendingrfid, 0u);
+    EXPECT_EQ(zflag, 1);  // a digit keeps the pending state
+}
+
+TEST_F(Keys, OddKeyTextsAndUnsupportedKeys) {
+    StartRecording();
+    SendKey(GDK_KEY_a, "ab");  // an input-method string: consumed, nothing happens
+    EXPECT_EQ(sdavail, nullptr);
+    Type("y");
+    SendKey(GDK_KEY_a, "\x01", GDK_CONTROL_MASK);
+    Type("b");  // chart keys are not wired yet
+    std::vector<std::string> lines = Recorded();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "(KeybrdCmd) y  (unsupported)");
+    EXPECT_EQ(lines[1], "(KeybrdCmd) \\x01  (unsupported)");
+    EXPECT_EQ(lines[2], "(KeybrdCmd) b  (unsupported)");
+    // A key without text (a modifier) is left to GTK.
+    GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
+    ev->key.string = g_strdup("");
+    ev->key.keyval = GDK_KEY_Shift_L;
+    EXPECT_FALSE(KeybrdHandler(sdwin, &ev->key, nullptr));
+    gdk_event_free(ev);
+}
+
+TEST_F(Keys, SuspendAndRestoreAreIdempotent) {
+    int steps = scrollerincrchg;
+    KeybrdHandlerSuspend();
+    KeybrdHandlerSuspend();
+    EXPECT_EQ(didhandler, 0);
+    EXPECT_EQ(keybrdhandlerid, 0u);
+    Type("F");
+    EXPECT_EQ(scrollerincrchg, steps);
+    KeybrdHandlerRestore();
+    KeybrdHandlerRestore();
+    EXPECT_EQ(didhandler, 1);
+    EXPECT_NE(keybrdhandlerid, 0u);
+    Type("F");  // one handler: one step
+    EXPECT_EQ(scrollerincrchg, steps + 1);
+    Type("f");
+    EXPECT_EQ(scrollerincrchg, steps);
+}
+
+TEST_F(Keys, SkipRequestsForTheToggledDancer) {
+    Type("S");
+    EXPECT_EQ(PopupText(), "toggle a dancer's availability first");
+    SqrDancer* sd = sdhd;
+    ASSERT_TRUE(ClickName(sd));  // now absent and the toggled dancer
+    ASSERT_EQ(sd->avail, 0);
+    ASSERT_EQ(sdtoggled, sd);
+    Type("S");
+    EXPECT_EQ(sd->skip, 2);
+    ASSERT_NE(SkipTipFind(sd), nullptr);
+    EXPECT_EQ(SkipTipFind(sd)->tip, 2);
+    EXPECT_EQ(PopupText(), sd->firstlast + " is available alternately, starting with tip#2");
+    EXPECT_EQ(sdtoggled, nullptr);
+    ASSERT_TRUE(ClickName(sd));  // present again
+    Type("S");
+    EXPECT_EQ(sd->skip, 0);
+    EXPECT_EQ(SkipTipFind(sd), nullptr);
+    EXPECT_EQ(PopupText(), sd->firstlast + " will not skip a tip");
+    Type("p");
+    Type("S");
+    EXPECT_EQ(PopupText(), "S is supported in edit mode only");
+}
+
+// ---- the modal dialogs -------------------------------------------------------------------------
+
+TEST_F(Keys, QuitAsksAndCancelKeepsTheEvening) {
+    StartRecording();
+    GtkNote("a note");
+    auto answered = AnswerDialog("Are you sure?", GTK_RESPONSE_REJECT);
+    Type("q");
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(answered_buttons, (std::vector<std::string>{"QUIT", "CANCEL"}));
+    ASSERT_NE(sdwin, nullptr);
+    EXPECT_EQ(sdpop, nullptr);
+    std::vector<std::string> lines = Recorded();
+    EXPECT_EQ(lines, (std::vector<std::string>{"(KeybrdCmd) q", "(KeybrdCmd) q"}));
+}
+
+TEST_F(Keys, ResetDialogWritesResetsOrCancels) {
+    inputfilename = "club.dorvel";
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 0;
+    RosterFacts original = RosterNow(false);
+
+    auto yes = AnswerDialog("Reset Dialog", 1);
+    Type("B");
+    EXPECT_TRUE(*yes);
+    EXPECT_EQ(answered_buttons, (std::vector<std::string>{"Yes", "No", "Cancel"}));
+    EXPECT_TRUE(Exists("club.reset"));
+    EXPECT_FALSE(Exists("club.dorvel"));  // the club file itself is not written
+    EXPECT_EQ(editmode, PRESENT);
+    EXPECT_EQ(ReadBack("club.reset"), original);
+
+    AddDancer("New", "Comer", F)->avail = 0;
+    auto cancel = AnswerDialog("Reset Dialog", 0);
+    Type("B");
+    EXPECT_TRUE(*cancel);
+    EXPECT_EQ(RosterCount(), 21);
+
+    auto no = AnswerDialog("Reset Dialog", 2);
+    Type("B");
+    EXPECT_TRUE(*no);
+    EXPECT_EQ(RosterNow(false), original);
+    EXPECT_EQ(editmode, PRESENT);
+}
+
+TEST_F(Keys, ResetWithDancersPresentDoesNotAsk) {
+    inputfilename = "club.dorvel";
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 0;
+    RosterFacts original = RosterNow(false);
+    ASSERT_TRUE(WriteDorvels(-1));
+    AddDancer("Late", "Arrival", M);  // present
+    auto asked = AnswerDialog("Reset Dialog", 0);
+    Type("B");
+    EXPECT_FALSE(*asked);
+    EXPECT_EQ(RosterNow(false), original);
+    EXPECT_EQ(editmode, PRESENT);
+}
+
+}  // namespace

@@ -1,0 +1,289 @@
+#include "test_keys_util.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "commands/keys.h"
+#include "display/display.h"
+#include "files/clubfile.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+std::vector<std::string> answered_buttons;
+
+RosterFacts RosterNow(bool counts) {
+    RosterFacts facts;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        DancerFacts f;
+        f.sex = strsex(sd->sex);
+        f.pgm = strpgm(sd->pgm);
+        f.partner = sd->partner ? sd->partner->firstlast : "";
+        f.dances = counts ? sd->dances : 0;
+        f.avail = sd->avail;
+        f.priority = sd->priority == MUST ? 1 : 0;
+        f.rfid = sd->rfid;
+        facts[sd->firstlast] = f;
+    }
+    return facts;
+}
+
+void PrintTo(const DancerFacts& f, std::ostream* os) {
+    *os << "{" << f.sex << " " << f.pgm << " dances=" << f.dances << " avail=" << f.avail
+        << " must=" << f.priority << " rfid=" << f.rfid << " partner<" << f.partner << ">}";
+}
+
+// Dance counts of the dancer lines: "first last role L|M dances avail pgm ...".
+static std::map<std::string, int> FileCounts(const std::string& path) {
+    std::map<std::string, int> counts;
+    for (const std::string& line : FileLines(path)) {
+        std::istringstream in(line);
+        std::vector<std::string> w;
+        for (std::string t; in >> t;) w.push_back(t);
+        if (w.size() < 7 || w[0][0] == '%' || (w[3] != "M" && w[3] != "L")) continue;
+        auto blanks = [](std::string s) {
+            for (char& c : s)
+                if (c == '_') c = ' ';
+            return s;
+        };
+        counts[blanks(w[0]) + " " + blanks(w[1])] = atoi(w[4].c_str());
+    }
+    return counts;
+}
+
+RosterFacts ReadBack(const std::string& path) {
+    // The reader appends to the roster and sets the club's settings: put the evening aside,
+    // read into an empty roster, take its facts, then free it and bring the evening back.
+    SqrDancer *hd = sdhd, *tl = sdtl;
+    PS* savedps = ps;
+    VarHash* savedhash = varhash;
+    FILE* savedrflag = rflag;
+    std::string club = clubname, call = caller, out = outputfilename, in = inputfilename;
+    SDPGM floor = pgmfloor;
+    int size = squaresize, ask = askflag, scroll = scrollerincrchg, rw = Rflag, st = Sflag;
+    int acnt = anoncnt;
+    int acounts[6];
+    memcpy(acounts, anoncounts, sizeof acounts);
+    uint64_t cards[SPECCARDQTY];
+    memcpy(cards, speccard, sizeof cards);
+    DISPNAME style = dispnamestyle;
+    EDITMODE mode = editmode;
+
+    sdhd = sdtl = nullptr;
+    ps = nullptr;
+    varhash = nullptr;
+    rflag = nullptr;
+    RosterFacts facts;
+    if (FILE* fp = fopen(path.c_str(), "r")) {
+        ReadDorvels(fp);
+        fclose(fp);
+        facts = RosterNow(true);
+        std::map<std::string, int> counts = FileCounts(path);
+        for (auto& [name, f] : facts) {
+            auto it = counts.find(name);
+            f.dances = it == counts.end() ? -1 : it->second;
+        }
+    }
+    while (sdhd) DelDancer(sdhd);
+    if (ps) ps_free(ps, 0);
+    if (varhash) VarHashFree(varhash, 0);
+    if (rflag) fclose(rflag);
+
+    sdhd = hd;
+    sdtl = tl;
+    ps = savedps;
+    varhash = savedhash;
+    rflag = savedrflag;
+    clubname = club;
+    caller = call;
+    outputfilename = out;
+    inputfilename = in;
+    pgmfloor = floor;
+    squaresize = size;
+    askflag = ask;
+    scrollerincrchg = scroll;
+    Rflag = rw;
+    Sflag = st;
+    anoncnt = acnt;
+    memcpy(anoncounts, acounts, sizeof acounts);
+    memcpy(speccard, cards, sizeof cards);
+    dispnamestyle = style;
+    editmode = mode;
+    return facts;
+}
+
+void Pump() {
+    for (int i = 0; i < 10000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
+}
+
+void KeysWindow::SetUp() {
+    Evening::SetUp();
+    ResetKeybrd();
+    static int n = 0;
+    dir = TempDir() + "/keys" + std::to_string(n++);
+    mkdir(dir.c_str(), 0700);
+    char cwd[4096];
+    saved_cwd = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    outputfilename = "club.dorvel";
+    ResetResolutions();
+    SetupResolutionList();
+    sdwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
+    g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
+    gtk_window_maximize(GTK_WINDOW(sdwin));
+    GtkInitColors();
+    KeybrdHandlerRestore();
+    gtk_widget_show_all(sdwin);
+    Pump();
+}
+
+void KeysWindow::TearDown() {
+    StopIntervalTimer();
+    CleanupMainWindow();
+    GtkWidget* w = sdwin;
+    sdwin = nullptr;
+    if (w) gtk_widget_destroy(w);
+    KeybrdHandlerSuspend();
+    Pump();
+    ResetKeybrd();
+    if (chdir(saved_cwd.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd;
+    Evening::TearDown();
+}
+
+void SendKey(guint keyval, const char* text, guint state) {
+    ASSERT_NE(sdwin, nullptr);
+    GdkWindow* gw = gtk_widget_get_window(sdwin);
+    ASSERT_NE(gw, nullptr);
+    GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
+    ev->key.window = GDK_WINDOW(g_object_ref(gw));
+    ev->key.send_event = TRUE;
+    ev->key.time = GDK_CURRENT_TIME;
+    ev->key.state = state;
+    ev->key.keyval = keyval;
+    ev->key.string = g_strdup(text);
+    ev->key.length = (gint)strlen(text);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    gdk_event_set_device(ev, gdk_seat_get_keyboard(seat));
+    gtk_main_do_event(ev);
+    gdk_event_free(ev);
+    Pump();
+}
+
+void Type(const std::string& s) {
+    for (char c : s) {
+        if (c == '\r')
+            SendKey(GDK_KEY_Return, "\r");
+        else if (c == '\n')
+            SendKey(GDK_KEY_Linefeed, "\n");
+        else if (c == 27)
+            SendKey(GDK_KEY_Escape, "\x1b");
+        else {
+            char text[2] = {c, 0};
+            SendKey(gdk_unicode_to_keyval((guint32)(unsigned char)c), text);
+        }
+        if (!sdwin) return;  // the program ended
+    }
+}
+
+std::string Title() {
+    if (!sdwin) return "";
+    const char* t = gtk_window_get_title(GTK_WINDOW(sdwin));
+    return t ? t : "";
+}
+
+bool ClickName(SqrDancer* sd, guint state) {
+    if (!sd || !sd->availbttn || !gtk_widget_get_mapped(sd->availbttn)) return false;
+    GtkWidget* b = sd->availbttn;
+    GdkWindow* w = gtk_button_get_event_window(GTK_BUTTON(b));
+    if (!w) return false;
+    GtkAllocation a;
+    gtk_widget_get_allocation(b, &a);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    g_object_ref(b);  // the click may rebuild the display
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* ev = gdk_event_new(type);
+        ev->button.window = GDK_WINDOW(g_object_ref(w));
+        ev->button.send_event = TRUE;
+        ev->button.time = GDK_CURRENT_TIME;
+        ev->button.x = a.width / 2.0;
+        ev->button.y = a.height / 2.0;
+        ev->button.button = 1;
+        ev->button.state = state | (type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0);
+        gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
+        gtk_main_do_event(ev);
+        gdk_event_free(ev);
+    }
+    g_object_unref(b);
+    Pump();
+    return true;
+}
+
+static void CollectButtons(GtkWidget* w, gpointer data) {
+    auto* out = static_cast<std::vector<std::string>*>(data);
+    if (GTK_IS_BUTTON(w)) {
+        const char* l = gtk_button_get_label(GTK_BUTTON(w));
+        if (l) out->push_back(l);
+    }
+    if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), CollectButtons, data);
+}
+
+namespace {
+struct Answer {
+    std::string title;
+    int response;
+    int tries = 0;
+    std::shared_ptr<bool> done;
+};
+}  // namespace
+
+static gboolean AnswerTick(gpointer data) {
+    auto* a = static_cast<Answer*>(data);
+    GList* tops = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* l = tops; l; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        const char* t = gtk_window_get_title(GTK_WINDOW(w));
+        if (GTK_IS_DIALOG(w) && gtk_widget_get_visible(w) && t && a->title == t) found = w;
+    }
+    g_list_free(tops);
+    if (found) {
+        answered_buttons.clear();
+        CollectButtons(found, &answered_buttons);
+        *a->done = true;
+        gtk_dialog_response(GTK_DIALOG(found), a->response);
+    }
+    if (found || ++a->tries > 250) {
+        delete a;
+        return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+std::shared_ptr<bool> AnswerDialog(const char* title, int response) {
+    auto done = std::make_shared<bool>(false);
+    g_timeout_add(20, AnswerTick, new Answer{title, response, 0, done});
+    return done;
+}
+
+void BuildClub(int couples, int singlesM, int singlesF) {
+    static const char* last[] = {"Adams", "Baker", "Clark", "Davis", "Evans", "Fox", "Green",
+                                 "Hill", "Irwin", "Jones", "King", "Lee", "Moore", "Nash",
+                                 "Owens", "Price", "Quinn", "Reed", "Stone", "Young"};
+    for (int i = 0; i < couples; ++i)
+        AddCouple(strprintf("Al%d", i), strprintf("Bea%d", i), last[i % 20] + std::to_string(i / 20));
+    for (int i = 0; i < singlesM; ++i) AddDancer(strprintf("Mo%d", i), "Single", M);
+    for (int i = 0; i < singlesF; ++i) AddDancer(strprintf("Flo%d", i), "Single", F);
+    SortByName();
+}
+
+std::vector<std::string> FileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}

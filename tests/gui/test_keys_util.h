@@ -1,0 +1,60 @@
+// Helpers of the hotkey and soak tests: a main window built as the program builds it (but
+// without running the main loop), key and click events delivered through GTK's own event
+// dispatch, answers to modal dialogs, and the club file read back into a roster.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/fixtures.h"
+
+// Everything a club file says about one dancer.
+struct DancerFacts {
+    std::string sex, pgm, partner;
+    int dances = 0, avail = 0, priority = 0;
+    unsigned long long rfid = 0;
+    bool operator==(const DancerFacts&) const = default;
+};
+void PrintTo(const DancerFacts& f, std::ostream* os);
+using RosterFacts = std::map<std::string, DancerFacts>;  // keyed by "first last"
+
+// The facts of the roster in memory; with counts false every dance count is taken as 0.
+RosterFacts RosterNow(bool counts = true);
+// Reads the club file at path with the program's reader into a roster of its own and
+// returns its facts; the evening's roster and settings are left as they were. The reader
+// starts every evening at 0 dances, so the counts are taken from the dancer lines' text.
+RosterFacts ReadBack(const std::string& path);
+
+// A fresh evening in a scratch folder, with the main window made as the program makes it.
+class KeysWindow : public Evening {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string dir;  // the scratch folder (working directory of the test)
+    std::string saved_cwd;
+};
+
+// Runs the main loop until nothing is pending.
+void Pump();
+// Delivers a key press with the given key value and text to the main window.
+void SendKey(guint keyval, const char* text, guint state = 0);
+// Types each character of s (carriage return, line feed and Escape included).
+void Type(const std::string& s);
+std::string Title();
+// Toggles the name button of sd as a mouse click would (press and release of button 1 with
+// the given modifier state). Returns false when the dancer has no button on screen.
+bool ClickName(SqrDancer* sd, guint state = 0);
+// Answers the next modal dialog titled `title` with `response` once it runs; the returned
+// flag turns true when it was answered.
+std::shared_ptr<bool> AnswerDialog(const char* title, int response);
+// Buttons of the open dialog titled `title` (labels), recorded by AnswerDialog.
+extern std::vector<std::string> answered_buttons;
+
+// A roster of the tests: couples and singles, all present, at Basic.
+void BuildClub(int couples, int singlesM, int singlesF);
+// Lines of a text file.
+std::vector<std::string> FileLines(const std::string& path);

@@ -1,0 +1,156 @@
+// A long random evening: a seeded stream of hotkeys, card numbers and clicks on name
+// buttons against the sample club. Nothing may crash, GTK may not complain, and every club
+// file written must read back into the roster in memory.
+//
+// The length is DORVELS_SOAK_EVENTS (default 1500) and the seed DORVELS_SOAK_SEED; the long
+// run is (one line)
+//   DORVELS_SOAK_EVENTS=20000 xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/gui_tests --gtest_filter='Soak.*'
+// (in the sanitizer build, with LSAN_OPTIONS=suppressions=scripts/lsan.supp).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "commands/keys.h"
+#include "display/boards.h"
+#include "display/display.h"
+#include "files/clubfile.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+#include "test_keys_util.h"
+
+namespace {
+
+std::vector<std::string> glib_complaints;
+
+void FailOnWarnings(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+    if (level & (G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR))
+        glib_complaints.push_back(std::string(domain ? domain : "") + ": " + (message ? message : ""));
+}
+
+long EnvNumber(const char* name, long dflt) {
+    const char* v = getenv(name);
+    return v && *v ? strtol(v, nullptr, 10) : dflt;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Soak : public KeysWindow {
+protected:
+    void SetUp() override {
+        KeysWindow::SetUp();
+        glib_complaints.clear();
+        old_handler = g_log_set_default_handler(FailOnWarnings, nullptr);
+        for (const char* d : {"Gtk", "Gdk", "GLib", "GLib-GObject", "Pango", "GdkPixbuf"})
+            handler_ids.emplace_back(d, g_log_set_handler(d, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
+                                                          FailOnWarnings, nullptr));
+    }
+    void TearDown() override {
+        KeysWindow::TearDown();
+        for (auto& [d, id] : handler_ids) g_log_remove_handler(d, id);
+        g_log_set_default_handler(old_handler, nullptr);
+    }
+    GLogFunc old_handler = nullptr;
+    std::vector<std::pair<const char*, guint>> handler_ids;
+};
+
+void LoadSample() {
+    std::string sample = std::string(DORVELS_TESTDATA) + "/sample.dorvel";
+    FILE* fp = fopen(sample.c_str(), "r");
+    ASSERT_NE(fp, nullptr) << sample;
+    ReadDorvels(fp);
+    fclose(fp);
+    outputfilename = "club.dorvel";  // written into the test's folder
+    inputfilename = "club.dorvel";
+    SortByName();
+}
+
+// Keys that neither end the program nor open a modal dialog; letters weighted by how
+// often an operator uses them.
+const std::string kKeys =
+    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+k";
+
+TEST_F(Soak, RandomEveningStaysSound) {
+    LoadSample();
+    ASSERT_GT(RosterCount(), 0);
+    int startcount = RosterCount();
+    SwitchDisplay(EDIT);
+    Pump();
+
+    const long events = EnvNumber("DORVELS_SOAK_EVENTS", 1500);
+    const unsigned seed = (unsigned)EnvNumber("DORVELS_SOAK_SEED", 20240607);
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return (int)(rng() % (unsigned)n); };
+    std::string lastfile;
+    long writes = 0, clicks = 0, keys = 0, numbers = 0;
+    std::string trail;  // the latest events, for a failure report
+
+    for (long i = 0; i < events && sdwin; ++i) {
+        int kind = pick(100);
+        char key = 0;
+        if (kind < 60) {
+            key = kKeys[(size_t)pick((int)kKeys.size())];
+            if (key == 'k' && pick(4)) key = 'e';  // removals stay rare
+            Type(std::string(1, key));
+            ++keys;
+        } else if (kind < 72) {
+            // A card number: usually ten digits, sometimes too short or far too long.
+            int len = pick(5) ? 10 : pick(30);
+            std::string n;
+            for (int d = 0; d < len; ++d) n += char('0' + pick(10));
+            n += pick(8) ? '\r' : '\n';
+            Type(n);
+            ++numbers;
+        } else if (kind < 75) {
+            // Escape only where it closes something instead of ending the evening.
+            if (Aflag || sdpop) Type("\x1b");
+        } else {
+            // A click on a name button of the current display, with Shift or Ctrl at times.
+            std::vector<SqrDancer*> shown;
+            for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+                if (sd->availbttn && gtk_widget_get_mapped(sd->availbttn)) shown.push_back(sd);
+            if (shown.empty()) {
+                Type("e");
+                continue;
+            }
+            int m = pick(10);
+            guint state = m == 0 ? GDK_SHIFT_MASK : m == 1 ? GDK_CONTROL_MASK : 0;
+            ClickName(shown[(size_t)pick((int)shown.size())], state);
+            ++clicks;
+        }
+        trail += key ? key : '.';
+        if (trail.size() > 60) trail.erase(0, trail.size() - 60);
+
+        // New dancers arrive when many have been removed.
+        if (RosterCount() < startcount / 2) {
+            for (int a = 0; a < 4; ++a) AddCouple(strprintf("New%ld", i), strprintf("Mate%ld", i), strprintf("Arrival%ld%d", i, a));
+            SetupDispNames();
+            SortByName();
+        }
+
+        std::string now = Slurp("club.dorvel");
+        if (!now.empty() && now != lastfile) {
+            lastfile = now;
+            ++writes;
+            RosterFacts file = ReadBack("club.dorvel");
+            ASSERT_EQ(file, RosterNow(key != 'w'))
+                << "event " << i << " (seed " << seed << ") after: " << trail;
+        }
+        ASSERT_TRUE(glib_complaints.empty())
+            << "event " << i << " (seed " << seed << "): " << glib_complaints.front() << "\nafter: " << trail;
+        ASSERT_LE(KeybrdNumber().size(), 19u);
+    }
+    ASSERT_NE(sdwin, nullptr) << "the evening ended during the soak";
+    EXPECT_GT(writes, 0);
+    printf("soak: %ld events (seed %u): %ld keys, %ld numbers, %ld clicks, %ld club files checked\n",
+           events, seed, keys, numbers, clicks, writes);
+}
+
+}  // namespace
