@@ -36,6 +36,7 @@ namespace {
 constexpr const char* DORVELEXT = ".dorvel";
 constexpr int MAXSQUARESIZE = 100;    // larger squares are certainly a typing error
 constexpr long MAXANONNUMBER = 999999;
+constexpr size_t MAXNAME = 255;       // bytes of a first or last name; longer ones are cut
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -258,12 +259,26 @@ void CountAnonymous(const std::string& lastname, SDSEX sex) {
     if (n > anoncounts[slot]) anoncounts[slot] = (int)n;
 }
 
+// A name longer than any real one (a damaged file) is cut to MAXNAME bytes, at a character
+// boundary, so that it neither floods the display nor the name trie.
+void CutName(std::string& name, bool report = true) {
+    if (name.size() <= MAXNAME) return;
+    if (report)
+        error(1, "(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n", name.c_str(), name.size(),
+          MAXNAME);
+    size_t n = MAXNAME;
+    while (n > 0 && ((unsigned char)name[n] & 0xC0) == 0x80) --n;
+    name.resize(n);
+}
+
 // First pass over one dancer line: a new record with names, role, priority, presence and
 // level. Returns null for a line without a last name, which is no dancer line.
 SqrDancer* DancerLine(std::string_view line) {
     std::string_view rest = line;
     std::string first(NextWord(rest));
     std::string last(NextWord(rest));
+    CutName(first);
+    CutName(last);
     if (last.empty()) {
         error(1, "(ReadDorvels) line<%s> names no square dancer (first and last name)\n",
               first.c_str());
@@ -336,6 +351,8 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
         std::string_view p = rest.substr(amp + 1);
         pfirst = NextWord(p);
         plast = NextWord(p);
+        CutName(pfirst, false);
+        CutName(plast, false);
         pbeg = amp;
         pend = rest.size() - p.size();
     }
