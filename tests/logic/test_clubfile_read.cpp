@@ -336,3 +336,41 @@ TEST_F(ReadClub, CrlfLinesAndTrailingBlanks) {
 }
 
 }  // namespace
+
+namespace {
+
+class SampleClub : public ClubFileTest {};
+
+TEST_F(SampleClub, ReadsCleanlyAndIsWrittenBackByteForByte) {
+    const std::string path = std::string(DORVELS_TESTDATA) + "/sample.dorvel";
+    const std::string original = ReadFile(path);
+    ASSERT_FALSE(original.empty());
+    WriteFile("sample.dorvel", original);
+    outputfilename = inputfilename = "sample.dorvel";
+    FILE* fp = fopen("sample.dorvel", "r");
+    ASSERT_NE(fp, nullptr);
+    ReadDorvels(fp);
+    fclose(fp);
+    EXPECT_TRUE(screen::warnings.empty());
+    EXPECT_EQ(RosterCount(), 40);
+    EXPECT_EQ(clubname, "The Merry Muddle Squares");
+    EXPECT_EQ(pgmfloor, Main);
+    int absent = 0, must = 0, cards = 0, couples = 0, below = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        absent += !sd->avail;
+        must += sd->priority == MUST;
+        cards += sd->rfid != 0;
+        couples += sd->partner != nullptr;
+        below += sd->pgm < pgmfloor;
+    }
+    EXPECT_EQ(absent, 4);
+    EXPECT_GE(must, 3);
+    EXPECT_GE(cards, 10);
+    EXPECT_GE(couples, 20);
+    EXPECT_GE(below, 4);
+    SortByName();
+    ASSERT_TRUE(WriteDorvels(0));
+    EXPECT_EQ(ReadFile("sample.dorvel"), original);
+}
+
+}  // namespace
