@@ -18,11 +18,17 @@ std::vector<std::string> answered_buttons;
 
 RosterFacts RosterNow(bool counts) {
     RosterFacts facts;
+    // A dancer whose partner is absent dances single tonight and loses its own link, while
+    // the absent partner keeps pointing at it: the couple is the same either way.
+    std::map<const SqrDancer*, const SqrDancer*> pointedby;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->partner && sd->partner != sd) pointedby[sd->partner] = sd;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         DancerFacts f;
         f.sex = strsex(sd->sex);
         f.pgm = strpgm(sd->pgm);
-        f.partner = sd->partner ? sd->partner->firstlast : "";
+        const SqrDancer* p = sd->partner && sd->partner != sd ? sd->partner : pointedby[sd];
+        f.partner = p ? p->firstlast : "";
         f.dances = counts ? sd->dances : 0;
         f.avail = sd->avail;
         f.priority = sd->priority == MUST ? 1 : 0;
@@ -37,6 +43,37 @@ void PrintTo(const DancerFacts& f, std::ostream* os) {
         << " must=" << f.priority << " rfid=" << f.rfid << " partner<" << f.partner << ">}";
 }
 
+std::string FactsDiff(const RosterFacts& a, const RosterFacts& b) {
+    std::ostringstream out;
+    auto show = [&](const std::string& name, const RosterFacts& x) {
+        auto it = x.find(name);
+        if (it == x.end()) {
+            out << "-";
+        } else {
+            PrintTo(it->second, &out);
+        }
+    };
+    std::map<std::string, int> names;
+    for (auto& [n, f] : a) names[n] |= 1;
+    for (auto& [n, f] : b) names[n] |= 2;
+    for (auto& [n, where] : names) {
+        if (where == 3 && a.at(n) == b.at(n)) continue;
+        out << n << ": ";
+        show(n, a);
+        out << " vs ";
+        show(n, b);
+        out << "\n";
+    }
+    return out.str();
+}
+
+// Names compared with an underscore and a blank taken as the same.
+static std::string Blanks(std::string s) {
+    for (char& c : s)
+        if (c == '_') c = ' ';
+    return s;
+}
+
 // Dance counts of the dancer lines: "first last role L|M dances avail pgm ...".
 static std::map<std::string, int> FileCounts(const std::string& path) {
     std::map<std::string, int> counts;
@@ -45,12 +82,7 @@ static std::map<std::string, int> FileCounts(const std::string& path) {
         std::vector<std::string> w;
         for (std::string t; in >> t;) w.push_back(t);
         if (w.size() < 7 || w[0][0] == '%' || (w[3] != "M" && w[3] != "L")) continue;
-        auto blanks = [](std::string s) {
-            for (char& c : s)
-                if (c == '_') c = ' ';
-            return s;
-        };
-        counts[blanks(w[0]) + " " + blanks(w[1])] = atoi(w[4].c_str());
+        counts[Blanks(w[0] + " " + w[1])] = atoi(w[4].c_str());
     }
     return counts;
 }
@@ -84,7 +116,7 @@ RosterFacts ReadBack(const std::string& path) {
         facts = RosterNow(true);
         std::map<std::string, int> counts = FileCounts(path);
         for (auto& [name, f] : facts) {
-            auto it = counts.find(name);
+            auto it = counts.find(Blanks(name));
             f.dances = it == counts.end() ? -1 : it->second;
         }
     }

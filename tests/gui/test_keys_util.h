@@ -29,6 +29,9 @@ RosterFacts RosterNow(bool counts = true);
 // starts every evening at 0 dances, so the counts are taken from the dancer lines' text.
 RosterFacts ReadBack(const std::string& path);
 
+// The dancers whose facts differ between a and b, one line each ("" when equal).
+std::string FactsDiff(const RosterFacts& a, const RosterFacts& b);
+
 // A fresh evening in a scratch folder, with the main window made as the program makes it.
 class KeysWindow : public Evening {
 protected:
