@@ -31,6 +31,19 @@ static void ClickModifiers(bool* shift, bool* ctrl) {
     gdk_event_free(ev);
 }
 
+// A handler that rebuilds the display destroys the button whose signal is still being
+// emitted: the button is kept until the main loop is idle again.
+static gboolean DropRef(gpointer w) {
+    g_object_unref(w);
+    return G_SOURCE_REMOVE;
+}
+
+static void KeepUntilIdle(gpointer w) {
+    if (!w) return;
+    g_object_ref(w);
+    g_idle_add(DropRef, w);
+}
+
 static void Tooltips(SqrDancer* sd) {
     SetupTooltip(sd);
     if (sd->partner) SetupTooltip(sd->partner);
@@ -80,7 +93,6 @@ static void BlockFlip(SqrDancer* sd) {
 }
 
 void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl) {
-    (void)bttn;
     if (!sd) return;
     bool skiptip = false;
     if (shift && sdtoggled) {
@@ -115,6 +127,7 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
             ShowAvail(sd);  // nothing flips: the button goes back to the dancer's state
         }
         sdblock = nullptr;
+        KeepUntilIdle(bttn);
         SwitchDisplay(EDIT);
         return;
     }
@@ -153,9 +166,9 @@ void ToggleAvail(GtkToggleButton* bttn, void* psd) {
 }
 
 void Awon(GtkToggleButton* bttn, void* psd) {
-    (void)bttn;
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
+    KeepUntilIdle(bttn);
     sd->avail = 0;
     if (sd->partner && sd->lastname.compare(0, 7, "Couple#") == 0) sd->partner->avail = 0;
     Aflag = 0;

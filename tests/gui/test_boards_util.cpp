@@ -1,0 +1,154 @@
+#include "test_boards_util.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "display/display.h"
+#include "support/helmtext.h"
+#include "support/rndm.h"
+
+void BoardsPump() {
+    for (int i = 0; i < 10000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
+}
+
+void BoardsSettle() {
+    for (int i = 0; i < 200; ++i) {
+        BoardsPump();
+        GtkWidget* child = sdwin ? gtk_bin_get_child(GTK_BIN(sdwin)) : nullptr;
+        if (!child) return;
+        GtkAllocation a;
+        gtk_widget_get_allocation(child, &a);
+        GtkWidget* probe = BoardCellQty() > 0 ? BoardCell(0) : child;
+        GtkAllocation b;
+        gtk_widget_get_allocation(probe, &b);
+        if (a.width > 1 && b.width > 1 && gtk_widget_get_realized(probe)) return;
+        g_usleep(10000);
+    }
+}
+
+void BoardsWindow::Open(int width, int height) {
+    Evening::SetUp();
+    static int n = 0;
+    dir = TempDir() + "/boards" + std::to_string(n++);
+    mkdir(dir.c_str(), 0700);
+    char cwd[4096];
+    saved_cwd = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    outputfilename = "club.dorvel";
+    ResetResolutions();
+    fontsizechg = 0;
+    screenwidth = width;
+    screenheight = height;
+    FILE* fp = fopen(DORVELS_TESTDATA "/resolution.unix", "r");
+    ASSERT_NE(fp, nullptr);
+    ReadResolutionFile(fp);
+    fclose(fp);
+    ChooseResolution(width);
+    SetSpacing();
+    GtkInitColors();
+    sdwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(sdwin), width, height);
+    sdgrid = nullptr;
+    int64_t a = 11, b = 22, c = 33;
+    init_rndm(&a, &b, &c);
+    gtk_widget_show_all(sdwin);
+    BoardsPump();
+}
+
+void BoardsWindow::TearDown() {
+    StopIntervalTimer();
+    if (sdavail) gtk_widget_destroy(sdavail);
+    CleanupMainWindow();
+    GtkWidget* w = sdwin;
+    sdwin = nullptr;
+    if (w) gtk_widget_destroy(w);
+    BoardsPump();
+    if (!saved_cwd.empty() && chdir(saved_cwd.c_str()) != 0) ADD_FAILURE() << "cannot go back";
+    Evening::TearDown();
+}
+
+std::pair<int, int> GridPos(GtkWidget* w) {
+    if (!w || !sdgrid || gtk_widget_get_parent(w) != sdgrid) return {-1, -1};
+    int left = -1, top = -1;
+    gtk_container_child_get(GTK_CONTAINER(sdgrid), w, "left-attach", &left, "top-attach", &top, nullptr);
+    return {left, top};
+}
+
+static std::string StyleColor(GtkWidget* w, const char* prop) {
+    if (!w) return "";
+    GtkStyleContext* ctx = gtk_widget_get_style_context(w);
+    GdkRGBA* c = nullptr;
+    gtk_style_context_get(ctx, gtk_style_context_get_state(ctx), prop, &c, nullptr);
+    if (!c) return "";
+    std::string s = strprintf("#%02x%02x%02x", (int)(c->red * 255 + 0.5), (int)(c->green * 255 + 0.5),
+                              (int)(c->blue * 255 + 0.5));
+    gdk_rgba_free(c);
+    return s;
+}
+
+std::string Background(GtkWidget* w) { return StyleColor(w, "background-color"); }
+std::string Foreground(GtkWidget* w) { return StyleColor(w, "color"); }
+
+std::vector<std::string> BoardTexts() {
+    std::vector<std::string> out;
+    for (int i = 0; i < BoardCellQty(); ++i) out.push_back(CellText(BoardCell(i)));
+    return out;
+}
+
+bool ClickButton(GtkWidget* b, guint state) {
+    if (!b || !gtk_widget_get_mapped(b)) return false;
+    GdkWindow* w = gtk_button_get_event_window(GTK_BUTTON(b));
+    if (!w) return false;
+    GtkAllocation a;
+    gtk_widget_get_allocation(b, &a);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    g_object_ref(b);  // the click may rebuild the display
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* ev = gdk_event_new(type);
+        ev->button.window = GDK_WINDOW(g_object_ref(w));
+        ev->button.send_event = TRUE;
+        ev->button.time = GDK_CURRENT_TIME;
+        ev->button.x = a.width / 2.0;
+        ev->button.y = a.height / 2.0;
+        ev->button.button = 1;
+        ev->button.state = state | (type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0);
+        gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
+        gtk_main_do_event(ev);
+        gdk_event_free(ev);
+    }
+    g_object_unref(b);
+    BoardsPump();
+    return true;
+}
+
+GtkWidget* EditCellFrame(SqrDancer* sd) {
+    if (!sd || !sd->availbttn) return nullptr;
+    GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
+    return vbox ? gtk_widget_get_parent(vbox) : nullptr;
+}
+
+std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
+    std::vector<GtkWidget*> out;
+    if (!sd || !sd->availbttn) return out;
+    out.push_back(sd->availbttn);
+    GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
+    GList* kids = gtk_container_get_children(GTK_CONTAINER(vbox));
+    for (GList* l = kids; l; l = l->next) {
+        if (!GTK_IS_BOX(l->data)) continue;
+        GList* bs = gtk_container_get_children(GTK_CONTAINER(l->data));
+        for (GList* b = bs; b; b = b->next) out.push_back(GTK_WIDGET(b->data));
+        g_list_free(bs);
+    }
+    g_list_free(kids);
+    return out;
+}
+
+std::string SqrEntry(int width, const std::string& name, int square) {
+    return strprintf("%*s: %3d", width, name.c_str(), square);
+}
+
+std::string OutEntry(int width, const std::string& name) {
+    return strprintf("%*s: Out", width, name.c_str());
+}

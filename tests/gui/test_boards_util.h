@@ -1,0 +1,45 @@
+// Helpers of the board tests: a main window of a given size with the bundled font sets,
+// reading cells back (text, grid position, colours), and small roster builders.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <vector>
+
+#include "display/boards.h"
+#include "support/fixtures.h"
+
+// A fresh evening in a scratch folder with a main window of width x height pixels, the
+// bundled resolution file chosen for that width, and fixed random seeds.
+class BoardsWindow : public Evening {
+protected:
+    void SetUp() override { Open(1920, 1080); }
+    void TearDown() override;
+    void Open(int width, int height);
+    std::string dir;
+    std::string saved_cwd;
+};
+
+// Runs the main loop until nothing is pending.
+void BoardsPump();
+// Runs the main loop until the window's contents have been given their sizes (at most 2 s).
+void BoardsSettle();
+// Grid position of a widget attached to sdgrid: {column, row}; {-1, -1} when not attached.
+std::pair<int, int> GridPos(GtkWidget* w);
+// Background and text colour of a widget as "#rrggbb".
+std::string Background(GtkWidget* w);
+std::string Foreground(GtkWidget* w);
+// The texts of the cells of the current board, in cell order.
+std::vector<std::string> BoardTexts();
+// A mouse click (press and release of button 1) on a button with the given modifier state,
+// delivered through GTK's own event dispatch. False when the button is not on screen.
+bool ClickButton(GtkWidget* b, guint state = 0);
+// The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
+// buttons (labels read with CellText).
+std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);
+// The frame of sd's edit cell (attached to sdgrid).
+GtkWidget* EditCellFrame(SqrDancer* sd);
+// The entry texts of a squares board, right-aligned as the board prints them.
+std::string SqrEntry(int width, const std::string& name, int square);
+std::string OutEntry(int width, const std::string& name);

@@ -1,0 +1,140 @@
+// The edit display read back: cells in name order column by column, the name toggle and its
+// six small buttons, pressed-in absentees, level colours, hints.
+#include <gtk/gtk.h>
+
+#include "assign/assign.h"
+#include "display/boards.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+#include "test_boards_util.h"
+
+using EditBoard = BoardsWindow;
+
+TEST_F(EditBoard, CellsCarryNameToggleAndSixButtonsInNameOrder) {
+    SqrDancer* bob = AddCouple("Bob", "Ann", "Smith");
+    SqrDancer* ann = bob->partner;
+    SqrDancer* zed = AddDancer("Zed", "Zorn", MF, A2, MUST);
+    SqrDancer* low = AddDancer("Lou", "Low", FM, Basic);
+    SqrDancer* gone = AddDancer("Gus", "Gone", E, Basic);
+    gone->avail = 0;
+    bob->pgm = ann->pgm = Plus;
+    pgmfloor = Plus;
+    SetupDispNames();
+    SwitchDisplay(EDIT);
+
+    EXPECT_EQ(editmode, EDIT);
+    ASSERT_EQ(gridbttnqty, 5);
+    // Name order: Gone, Low, Smith (Ann), Smith (Bob), Zorn; filled column by column.
+    std::vector<SqrDancer*> order = {gone, low, ann, bob, zed};
+    for (int i = 0; i < 5; ++i) {
+        SqrDancer* sd = order[i];
+        EXPECT_EQ(sd->gridposn, i);
+        EXPECT_EQ(gridbttn[i], sd->availbttn);
+        EXPECT_EQ(GridPos(EditCellFrame(sd)), std::make_pair(i / boardrowqty, i % boardrowqty));
+    }
+    EXPECT_GE(boardrowqty, boardcolqty);
+
+    auto labels = [](SqrDancer* sd) {
+        std::vector<std::string> out;
+        for (GtkWidget* w : EditCellButtons(sd)) out.push_back(CellText(w));
+        return out;
+    };
+    EXPECT_EQ(labels(zed), (std::vector<std::string>{"Zorn", "Del", "Must", "Name", "Prtnr", "A2", "MF"}));
+    EXPECT_EQ(labels(ann), (std::vector<std::string>{"Smith", "Del", "Luck", "Name", "Prtnr", "Plus", "F"}));
+    EXPECT_EQ(labels(gone), (std::vector<std::string>{"Gone", "Del", "Luck", "Name", "Prtnr", "Basic", "E"}));
+    EXPECT_EQ(zed->pgmbttn, EditCellButtons(zed)[5]);
+    EXPECT_EQ(zed->sexbttn, EditCellButtons(zed)[6]);
+
+    // Pressed in = absent.
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(gone->availbttn)));
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(bob->availbttn)));
+    // Present below the floor: red level; absent below the floor: black.
+    GtkWidget* lowlabel = gtk_bin_get_child(GTK_BIN(low->pgmbttn));
+    EXPECT_EQ(Foreground(lowlabel), "#ff0000");
+    EXPECT_EQ(Foreground(gtk_bin_get_child(GTK_BIN(gone->pgmbttn))), "#000000");
+    EXPECT_EQ(Foreground(gtk_bin_get_child(GTK_BIN(bob->pgmbttn))), "#000000");
+
+    // The tooltip of the name button is the dancer's tooltip text.
+    bob->dances = 3;
+    ann->avail = 0;
+    SwitchDisplay(EDIT);
+    gchar* tip = gtk_widget_get_tooltip_text(bob->availbttn);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_STREQ(tip, "Bob Smith : (Ann Smith)\n3 dances - no rfid");
+    g_free(tip);
+}
+
+TEST_F(EditBoard, ClickingAnAbsentNameMakesTheLateArrivalPresent) {
+    SqrDancer* a = AddDancer("Amy", "Able", F);
+    SqrDancer* b = AddDancer("Ben", "Best", M);
+    a->avail = b->avail = 0;
+    maxdances = 3;
+    SwitchDisplay(EDIT);
+    BoardsPump();
+    ASSERT_TRUE(ClickButton(a->availbttn));
+    EXPECT_EQ(a->avail, 1);
+    EXPECT_EQ(a->dances, 2);
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(a->availbttn)));
+    EXPECT_EQ(sdtoggled, a);
+
+    maxdances = 0;
+    ASSERT_TRUE(ClickButton(b->availbttn));
+    EXPECT_EQ(b->avail, 1);
+    EXPECT_EQ(b->dances, 0);
+
+    // Clicking again makes the dancer absent and presses the button in.
+    ASSERT_TRUE(ClickButton(a->availbttn));
+    EXPECT_EQ(a->avail, 0);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(a->availbttn)));
+    EXPECT_EQ(a->dances, 2);
+}
+
+TEST_F(EditBoard, EmptyRosterNoteThenHintsOnce) {
+    hintflag = 1;
+    SwitchDisplay(EDIT);
+    EXPECT_EQ(PopupText(), "               Edit Display\nNo dancers have been entered into Dorvels yet!\n"
+                           "    (use n to enter a new dancer)");
+    EXPECT_EQ(hintflag, 1);
+    AddDancer("Amy", "Able", F);
+    SwitchDisplay(EDIT);
+    EXPECT_EQ(PopupText(), "    Hints\ne: edit display\nm: menu\nn: new dancer\nr: roll squares\ns: setup display");
+    EXPECT_EQ(hintflag, 0);
+    SwitchDisplay(EDIT);
+    EXPECT_EQ(PopupText(), "");
+}
+
+TEST_F(EditBoard, SmallButtonsAreConnectedToTheirHandlers) {
+    SqrDancer* sd = AddDancer("Amy", "Able", F);
+    SwitchDisplay(EDIT);
+    std::vector<GtkWidget*> b = EditCellButtons(sd);
+    ASSERT_EQ(b.size(), 7u);
+    void* handlers[] = {(void*)DelBttn, (void*)LuckMustBttn, (void*)NameBttn, (void*)PartnerBttn,
+                        (void*)PgmBttn, (void*)SexBttn};
+    for (int i = 0; i < 6; ++i) {
+        gulong id = g_signal_handler_find(b[i + 1], GSignalMatchType(G_SIGNAL_MATCH_FUNC | G_SIGNAL_MATCH_DATA), 0, 0, nullptr,
+                                          handlers[i], sd);
+        EXPECT_NE(id, 0u) << "button " << i;
+    }
+    EXPECT_EQ(g_signal_handler_find(sd->availbttn, GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_FUNC),
+                                    g_signal_lookup("toggled", GTK_TYPE_TOGGLE_BUTTON), 0, nullptr,
+                                    (void*)ToggleAvail, nullptr),
+              (gulong)sd->availsigid);
+    EXPECT_GT(sd->availsigid, 0);
+}
+
+TEST_F(EditBoard, ThreeHundredDancersScroll) {
+    for (int i = 0; i < 150; ++i) AddCouple("Al", "Bea", strprintf("Surname%03d", i));
+    SwitchDisplay(EDIT);
+    ASSERT_EQ(gridbttnqty, 300);
+    GtkWidget* vp = gtk_widget_get_parent(sdgrid);
+    ASSERT_NE(vp, nullptr);
+    EXPECT_TRUE(GTK_IS_VIEWPORT(vp));
+    EXPECT_TRUE(GTK_IS_SCROLLED_WINDOW(gtk_widget_get_parent(vp)));
+    for (int i = 0; i < 300; i += 37) {
+        SqrDancer* sd = nullptr;
+        for (SqrDancer* x = sdhd; x; x = x->nxt)
+            if (x->gridposn == i) sd = x;
+        ASSERT_NE(sd, nullptr);
+        EXPECT_EQ(GridPos(EditCellFrame(sd)), std::make_pair(i / boardrowqty, i % boardrowqty));
+    }
+}
