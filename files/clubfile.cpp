@@ -36,6 +36,7 @@ namespace {
 constexpr const char* DORVELEXT = ".dorvel";
 constexpr int MAXSQUARESIZE = 100;    // larger squares are certainly a typing error
 constexpr long MAXANONNUMBER = 999999;
+constexpr uint64_t MAXCARD = 9999999999ull;  // card numbers have ten digits
 constexpr size_t MAXNAME = 255;       // bytes of a first or last name; longer ones are cut
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -137,7 +138,7 @@ void MakeValidUtf8(std::string& s) {
 }
 
 // The lines of the file, each cut at a NUL byte (as a C string would be), converted to
-// valid UTF-8 and stripped of trailing white space.
+// valid UTF-8, control characters made blanks, and stripped of trailing white space.
 std::vector<std::string> ReadLines(FILE* fp) {
     std::vector<std::string> lines;
     std::string data;
@@ -152,6 +153,10 @@ std::vector<std::string> ReadLines(FILE* fp) {
         const void* nul = memchr(data.data() + pos, '\0', len);
         if (nul) len = (const char*)nul - (data.data() + pos);
         std::string line(data, pos, len);
+        // Control characters (a stray CR, form feeds) separate words like blanks do, so
+        // that no name holds one: the display could not show it and a write would lose it.
+        for (char& c : line)
+            if (((unsigned char)c < 0x20 && c != '\t') || c == 0x7f) c = ' ';
         srmtrblk(line);
         MakeValidUtf8(line);
         lines.push_back(std::move(line));
@@ -172,10 +177,10 @@ void ReadSpecCards(std::string_view value) {
         if (ok) {
             std::string_view field = SkipBlanks(p.substr(at));
             ok = ParseCard(field, &card);
-            if (!ok && !field.empty() && IsDigit(field[0])) {
-                ok = true;  // digits, but too large for a card: no card in this slot
-                card = 0;
-            }
+            if (!ok && !field.empty() && IsDigit(field[0])) ok = true;
+            // More than ten digits is no card: the slot stays empty (and the line keeps its
+            // fixed pitch when written again).
+            if (ok && card > MAXCARD) card = 0;
         }
         speccard[i] = ok ? card : 0;
         if (!ok && qty == SPECCARDQTY) qty = i;
@@ -603,8 +608,9 @@ const char* FileRole(SDSEX sex) {
     }
 }
 
-// The whole content of a club or reset file after its comment block.
-std::string ClubFileContent(int keepdances) {
+}  // namespace
+
+std::string ClubFileText(int keepdances) {
     std::string out;
     if (!clubname.empty()) out += "club=" + clubname + "\n";
     if (!caller.empty()) out += "caller=" + caller + "\n";
@@ -659,8 +665,6 @@ std::string ClubFileContent(int keepdances) {
     }
     return out;
 }
-
-}  // namespace
 
 // The name a write goes to: the setup dialog's output-file entry while it exists, else the
 // output file name brought up to date (stored back only when `update` is set).
@@ -767,7 +771,7 @@ bool WriteDorvels(int keepdances) {
             target = name + DORVELEXT;
         ok = CommentBlock(target, &block);
     }
-    if (ok) ok = ReplaceFile(target, block + ClubFileContent(keepdances));
+    if (ok) ok = ReplaceFile(target, block + ClubFileText(keepdances));
     if (!ok) {
         GtkWarning("unable to write <%s>: %s", target.c_str(), strerror(errno));
         rdbg("WriteDorvels");

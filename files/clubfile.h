@@ -28,6 +28,10 @@ void ReadDorvels(FILE* fp);
 // returned (false also when there is no output file name, so nothing was written).
 bool WriteDorvels(int keepdances);
 
+// The text WriteDorvels writes after the kept comment block: settings, the command-card
+// header and line, and one line per dancer.
+std::string ClubFileText(int keepdances);
+
 // Derives outputfilename from the name given, the club name or the default.
 void BuildOutputFilename();
 
