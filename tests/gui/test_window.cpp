@@ -294,14 +294,16 @@ static gboolean AnswerReset(gpointer answer) {
     return G_SOURCE_CONTINUE;
 }
 
+// Answers at high priority, ahead of any other answerer still waiting in the main loop.
+static int Ask(int answer) {
+    g_timeout_add_full(G_PRIORITY_HIGH, 1, AnswerReset, GINT_TO_POINTER(answer), nullptr);
+    return AskResetDialog();
+}
+
 TEST_F(WindowTest, ResetDialogAnswers) {
-    g_timeout_add(50, AnswerReset, GINT_TO_POINTER(1));
-    EXPECT_EQ(AskResetDialog(), 1);
-    g_timeout_add(50, AnswerReset, GINT_TO_POINTER(2));
-    EXPECT_EQ(AskResetDialog(), 2);
-    g_timeout_add(50, AnswerReset, GINT_TO_POINTER(0));
-    EXPECT_EQ(AskResetDialog(), 0);
+    EXPECT_EQ(Ask(1), 1);
+    EXPECT_EQ(Ask(2), 2);
+    EXPECT_EQ(Ask(0), 0);
     // Closing the dialog without a button keeps the roster: it cancels.
-    g_timeout_add(50, AnswerReset, GINT_TO_POINTER(GTK_RESPONSE_DELETE_EVENT));
-    EXPECT_EQ(AskResetDialog(), 0);
+    EXPECT_EQ(Ask(GTK_RESPONSE_DELETE_EVENT), 0);
 }
