@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The hotkeys end to end: the program runs on a virtual X server with the sample club and
+# real key presses (xdotool) roll three tips, page the history, type card numbers and quit.
+# Arguments: the dorvels program and the source folder.
+set -u
+prog=$1
+src=$2
+
+if ! command -v xdotool >/dev/null || ! command -v Xvfb >/dev/null; then
+  echo "keys.sh: xdotool or Xvfb not installed; skipped"
+  exit 0
+fi
+
+work=$(mktemp -d /tmp/dorvels-keys-XXXXXX)
+xvfbpid=""
+progpid=""
+cleanup() {
+  [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
+  [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "keys.sh: FAIL: $*"; exit 1; }
+
+# A display of our own.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfbpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export NO_AT_BRIDGE=1
+
+cp "$src/data/sample.dorvel" "$work/club.dorvel"
+cd "$work" || exit 1
+"$prog" -r club.dorvel >"$work/out.txt" 2>&1 &
+progpid=$!
+
+win=""
+for _ in $(seq 100); do
+  win=$(xdotool search --name "Square Dance" 2>/dev/null | head -n1)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || fail "no main window"
+xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+sleep 0.3
+
+title() { xdotool getwindowname "$win"; }
+# Waits until the title matches the extended regular expression $1.
+wait_title() {
+  for _ in $(seq 100); do
+    title | grep -Eq "$1" && return 0
+    sleep 0.1
+  done
+  fail "title <$(title)> does not match <$1>"
+}
+key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.15; }
+# Sum of the dance counts in the club file (fifth field of the dancer lines).
+dances() { awk '$1 !~ /^%/ && NF >= 7 && ($4 == "L" || $4 == "M") { s += $5 } END { print s + 0 }' club.dorvel; }
+
+key r
+wait_title 'tip#1$'
+one=$(dances)
+[ "$one" -gt 0 ] || fail "no dance counts after the first roll"
+key r
+wait_title 'tip#2$'
+[ "$(dances)" -eq $((2 * one)) ] || fail "counts after two rolls: $(dances), expected $((2 * one))"
+key r
+wait_title 'tip#3$'
+[ "$(dances)" -eq $((3 * one)) ] || fail "counts after three rolls: $(dances), expected $((3 * one))"
+
+key h
+key h
+wait_title '^HISTORY : .*tip#2$'
+
+# A whole card number with no card check-in yet: recorded, nothing else changes.
+before=$(md5sum <club.dorvel)
+shown=$(title)
+key 0 1 2 3 4 5 6 7 8 9 Return
+sleep 0.3
+grep -qx '(KeybrdCmd) 0123456789' dorvels.record000 || fail "number line not recorded"
+[ "$(md5sum <club.dorvel)" = "$before" ] || fail "a card number changed the club file"
+[ "$(title)" = "$shown" ] || fail "a card number changed the display"
+
+# Seven digits are rejected (with the warning pop-up).
+key 1 2 3 4 5 6 7 Return
+sleep 0.3
+grep -qx '(KeybrdCmd) 1234567' dorvels.record000 || fail "short number not recorded"
+kill -0 "$progpid" 2>/dev/null || fail "the program ended"
+
+# Q quits at once without writing.
+key Q
+for _ in $(seq 50); do kill -0 "$progpid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$progpid" 2>/dev/null && fail "Q did not end the program"
+wait "$progpid"
+rc=$?
+progpid=""
+[ "$rc" -eq 0 ] || fail "exit status $rc"
+[ "$(md5sum <club.dorvel)" = "$before" ] || fail "Q wrote the club file"
+grep -qx '(terminate)' dorvels.record000 || fail "no (terminate) line"
+echo "keys.sh: ok"
