@@ -312,6 +312,9 @@ void RunDisplay() {
             gtk_window_set_resizable(GTK_WINDOW(sdwin), FALSE);
         }
     }
+    // The window is mapped before any display is built, so that a note or dialog that a
+    // builder opens is stacked above it, not hidden under it.
+    gtk_widget_show_all(sdwin);
     switch (editmode) {
         case SQUARES: SquareDisplay(SQUARES); break;
         case EDIT: EditDisplay(EDIT); break;

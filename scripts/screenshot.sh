@@ -47,16 +47,23 @@ fi
 [ -x "$bin" ] || { echo "screenshot.sh: no dorvels program found (use -b or DORVELS_BIN)" >&2; exit 2; }
 bin=$(cd "$(dirname "$bin")" && pwd)/$(basename "$bin")
 
-# Arguments that name existing files are made absolute: the program runs elsewhere.
-args=()
-for a in "$@"; do
-  if [ -e "$a" ]; then args+=("$(cd "$(dirname "$a")" && pwd)/$(basename "$a")"); else args+=("$a"); fi
-done
 
 case $out in /*) ;; *) out=$PWD/$out ;; esac
 tmp=$(mktemp -d)
 [ -n "$workdir" ] || workdir=$tmp/run
 mkdir -p "$workdir"
+
+# Files named as arguments are copied into the working directory and passed by their own
+# name (the program takes a club name, not a path), so the originals are never rewritten.
+args=()
+for a in "$@"; do
+  if [ -f "$a" ]; then
+    [ "$(cd "$(dirname "$a")" && pwd)" = "$(cd "$workdir" && pwd)" ] || cp "$a" "$workdir/"
+    args+=("$(basename "$a")")
+  else
+    args+=("$a")
+  fi
+done
 
 # A free display number: the first without a lock file.
 n=90
