@@ -27,6 +27,7 @@ done
 echo "built $build/fuzz_clubfile"
 [ "$seconds" -gt 0 ] || exit 0
 cd "$build/run"
+rm -f dorvels.record* lastdance.dorvels
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 exec "$build/fuzz_clubfile" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
