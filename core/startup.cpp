@@ -85,7 +85,9 @@ void StartupArguments(int argc, char** argv) {
                         ++i;
                     }
                 }
-            } else if (isalpha(static_cast<unsigned char>(arg[0]))) {
+            } else if (isalpha(static_cast<unsigned char>(arg[0])) || arg[0] == '/' || arg[0] == '.') {
+                // A word names a level or a club; a path ("/..", "./..", "../..") names a
+                // club file too, so a club kept in another folder is not silently passed over.
                 SDPGM level = idpgm(arg);
                 if (level != NOPGM) {
                     pgmfloor = pgm = level;

@@ -126,6 +126,13 @@ TEST_F(Startup, ClubNamedOnTheCommandLine) {
     EXPECT_EQ(caller, "Pat");
 
     // A club that cannot be opened starts a new one; the default file is still read.
+    // A path names a club file as well.
+    ResetEvening();
+    Run({dir + "/myclub.txt"});
+    EXPECT_EQ(inputfilename, dir + "/myclub.txt");
+    EXPECT_EQ(outputfilename, dir + "/myclub.dorvel");
+    EXPECT_EQ(RosterCount(), 2);
+
     ResetEvening();
     Run({"newclub.x"});
     EXPECT_EQ(LastNames(), (std::vector<std::string>{"Bee"}));
