@@ -23,7 +23,7 @@ cd "$work"
 
 # Waits for a window whose title matches $1; prints its id.
 wait_window() {
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -38,7 +38,7 @@ title=$(xdotool getwindowname "$win")
 [ "$title" = "None's Square Dance with None calling" ] || { kill $pid; fail "title <$title>"; }
 grep -q '(main) -z not supported' err.txt || { kill $pid; fail "no message for -z: $(cat err.txt)"; }
 xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-xdotool key --window "$win" Q
+xdotool key --window "$win" Q 2>/dev/null
 for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 $pid 2>/dev/null; then kill $pid; fail "Q did not end the program"; fi
 wait $pid
