@@ -175,6 +175,7 @@ void KeysWindow::SetUp() {
 }
 
 void KeysWindow::TearDown() {
+    CancelAnswers();
     StopIntervalTimer();
     CleanupMainWindow();
     GtkWidget* w = sdwin;
@@ -270,7 +271,9 @@ struct Answer {
     int response;
     int tries = 0;
     std::shared_ptr<bool> done;
+    guint source = 0;
 };
+std::vector<guint> pending_answers;  // answerers still waiting for their dialog
 }  // namespace
 
 static gboolean AnswerTick(gpointer data) {
@@ -290,7 +293,7 @@ static gboolean AnswerTick(gpointer data) {
         gtk_dialog_response(GTK_DIALOG(found), a->response);
     }
     if (found || ++a->tries > 250) {
-        delete a;
+        std::erase(pending_answers, a->source);
         return G_SOURCE_REMOVE;
     }
     return G_SOURCE_CONTINUE;
@@ -298,8 +301,16 @@ static gboolean AnswerTick(gpointer data) {
 
 std::shared_ptr<bool> AnswerDialog(const char* title, int response) {
     auto done = std::make_shared<bool>(false);
-    g_timeout_add(20, AnswerTick, new Answer{title, response, 0, done});
+    auto* a = new Answer{title, response, 0, done};
+    a->source = g_timeout_add_full(G_PRIORITY_DEFAULT, 20, AnswerTick, a,
+                                   [](gpointer p) { delete static_cast<Answer*>(p); });
+    pending_answers.push_back(a->source);
     return done;
+}
+
+void CancelAnswers() {
+    for (guint id : pending_answers) g_source_remove(id);
+    pending_answers.clear();
 }
 
 void BuildClub(int couples, int singlesM, int singlesF) {

@@ -54,6 +54,8 @@ bool ClickName(SqrDancer* sd, guint state = 0);
 // Answers the next modal dialog titled `title` with `response` once it runs; the returned
 // flag turns true when it was answered.
 std::shared_ptr<bool> AnswerDialog(const char* title, int response);
+// Stops the answerers still waiting (the end of a test).
+void CancelAnswers();
 // Buttons of the open dialog titled `title` (labels), recorded by AnswerDialog.
 extern std::vector<std::string> answered_buttons;
 
