@@ -64,6 +64,11 @@ void BoardFont();
 void BoardShape(const char* maxname, int totentries, int* colqty, int* rowqty, int* doscrollable);
 // Background by row (even rows COLOR_squares1, odd rows oddcolor) and the board font.
 void BoardCellStyle(GtkWidget* w, int row, COLOR oddcolor);
+// Font of a label, or of the label inside a button, as a Pango attribute (no style provider
+// per widget: thousands of those make building and tearing down a display slow).
+void BoardFontOf(GtkWidget* w, const PangoFontDescription* font);
+// Background of a widget through a style class shared by every widget of that colour.
+void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color);
 // Puts sdgrid into sdwin, inside a scrolled window (sqrslider) when doscrollable.
 void BoardPack(bool doscrollable);
 // Remembers the cells of the board just built (labels or buttons) and its shape.

@@ -22,13 +22,8 @@ static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::st
     return pango_font_description_from_string(spec.c_str());
 }
 
-// A font on a button reaches the label inside it as well.
-static void ButtonFont(GtkWidget* b, const PangoFontDescription* font) {
-    if (!font) return;
-    SetWidgetFont(b, font);
-    GtkWidget* child = gtk_bin_get_child(GTK_BIN(b));
-    if (child) SetWidgetFont(child, font);
-}
+// The font of the label inside a button.
+static void ButtonFont(GtkWidget* b, const PangoFontDescription* font) { BoardFontOf(b, font); }
 
 static GtkWidget* SmallButton(const char* label, GCallback handler, SqrDancer* sd) {
     GtkWidget* b = gtk_button_new();
@@ -124,7 +119,7 @@ void EditDisplay(EDITMODE neweditmode) {
         gtk_box_pack_start(GTK_BOX(vbox), t, TRUE, TRUE, 0);
         gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
         GtkWidget* spacer = gtk_label_new("");
-        if (bttnfont2) SetWidgetFont(spacer, bttnfont2);
+        BoardFontOf(spacer, bttnfont2);
         gtk_box_pack_start(GTK_BOX(vbox), spacer, FALSE, FALSE, 0);
         GtkWidget* frame = gtk_frame_new(nullptr);
         gtk_container_add(GTK_CONTAINER(frame), vbox);

@@ -3,6 +3,7 @@
 // name order, striped by row, in the largest font that fits the screen.
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -195,16 +196,38 @@ void BoardShape(const char* maxname, int totentries, int* colqty, int* rowqty, i
     *rowqty = rows;
 }
 
+void BoardFontOf(GtkWidget* w, const PangoFontDescription* font) {
+    if (!w || !font) return;
+    if (!GTK_IS_LABEL(w) && GTK_IS_BIN(w)) w = gtk_bin_get_child(GTK_BIN(w));
+    if (!w || !GTK_IS_LABEL(w)) return;
+    PangoAttrList* attrs = pango_attr_list_new();
+    pango_attr_list_insert(attrs, pango_attr_font_desc_new(font));
+    gtk_label_set_attributes(GTK_LABEL(w), attrs);
+    pango_attr_list_unref(attrs);
+}
+
+void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color) {
+    if (!w || !color) return;
+    static std::map<std::string, std::string> classes;  // colour -> style class
+    std::string rgb = strprintf("%02x%02x%02x", (int)(color->red * 255 + 0.5), (int)(color->green * 255 + 0.5),
+                                (int)(color->blue * 255 + 0.5));
+    auto it = classes.find(rgb);
+    if (it == classes.end()) {
+        std::string cls = "dorvels-bg-" + rgb;
+        GtkCssProvider* p = gtk_css_provider_new();
+        std::string css = "." + cls + " { background-color: #" + rgb + "; background-image: none; }";
+        gtk_css_provider_load_from_data(p, css.c_str(), -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(p),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+        it = classes.emplace(rgb, cls).first;
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(w), it->second.c_str());
+}
+
 // One cell: its background by row, the board font.
 void BoardCellStyle(GtkWidget* w, int row, COLOR oddcolor) {
-    SetWidgetBackground(w, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : oddcolor]);
-    if (sdfont) {
-        SetWidgetFont(w, sdfont);
-        if (GTK_IS_BIN(w)) {
-            GtkWidget* child = gtk_bin_get_child(GTK_BIN(w));
-            if (child) SetWidgetFont(child, sdfont);
-        }
-    }
+    BoardBackgroundOf(w, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : oddcolor]);
+    BoardFontOf(w, sdfont);
 }
 
 // Puts sdgrid into the window, in a scrolled window when the board is too long.
@@ -380,7 +403,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         for (int i = 0; i < cellqty; ++i) {
             GtkWidget* l = gridlabel[i];
             gtk_label_set_text(GTK_LABEL(l), sqrlist && sqrlist[i] ? sqrlist[i] : "");
-            if (sdfont) SetWidgetFont(l, sdfont);
+            BoardFontOf(l, sdfont);
         }
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
             if (!(Counted(sd) && sd->display)) sd->display = 0;
