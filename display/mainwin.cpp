@@ -31,23 +31,35 @@ GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
 GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
 
 // ---- per-widget style -------------------------------------------------------------------
-// A widget gets its colour or font through a CSS provider on its own style context; the
-// properties are inherited by the label inside a button. Providers are shared by text.
-static GtkCssProvider* CssProvider(const std::string& css) {
-    static std::map<std::string, GtkCssProvider*> cache;
-    auto it = cache.find(css);
-    if (it != cache.end()) return it->second;
-    GtkCssProvider* p = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(p, css.c_str(), -1, nullptr);
-    cache.emplace(css, p);
-    return p;
-}
-
-static void AddCss(GtkWidget* w, const std::string& css) {
+// A widget gets its colour, background or font through a style class: one CSS provider per
+// distinct rule, added once for the screen, and the class on the widget. (A provider on
+// each widget's own style context keeps a signal connection per widget on the shared
+// provider, which makes building and tearing down a display of thousands of buttons slow.)
+// The properties are inherited by the label inside a button. A widget keeps one class of
+// each kind: a new colour replaces the old one.
+static void AddCss(GtkWidget* w, const char* kind, const std::string& css) {
     if (!w) return;
-    gtk_style_context_add_provider(gtk_widget_get_style_context(w),
-                                   GTK_STYLE_PROVIDER(CssProvider(css)),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+    static std::map<std::string, std::string> classes;  // rule body -> class name
+    auto it = classes.find(css);
+    if (it == classes.end()) {
+        std::string cls = strprintf("dorvels-%s-%zu", kind, classes.size());
+        std::string rule = "." + cls + " " + css.substr(css.find('{'));
+        GtkCssProvider* p = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(p, rule.c_str(), -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(p),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+        it = classes.emplace(css, cls).first;
+    }
+    GtkStyleContext* ctx = gtk_widget_get_style_context(w);
+    std::string prefix = std::string("dorvels-") + kind + "-";
+    GList* old = gtk_style_context_list_classes(ctx);
+    for (GList* l = old; l; l = l->next) {
+        const char* c = static_cast<const char*>(l->data);
+        if (strncmp(c, prefix.c_str(), prefix.size()) == 0 && it->second != c)
+            gtk_style_context_remove_class(ctx, c);
+    }
+    g_list_free(old);
+    gtk_style_context_add_class(ctx, it->second.c_str());
 }
 
 static std::string CssColor(const GdkRGBA* c) {
@@ -56,11 +68,11 @@ static std::string CssColor(const GdkRGBA* c) {
 }
 
 void SetWidgetColor(GtkWidget* w, const GdkRGBA* fg) {
-    if (w && fg) AddCss(w, "* { color: " + CssColor(fg) + "; }");
+    if (w && fg) AddCss(w, "fg", "* { color: " + CssColor(fg) + "; }");
 }
 
 void SetWidgetBackground(GtkWidget* w, const GdkRGBA* bg) {
-    if (w && bg) AddCss(w, "* { background-color: " + CssColor(bg) + "; background-image: none; }");
+    if (w && bg) AddCss(w, "bg", "* { background-color: " + CssColor(bg) + "; background-image: none; }");
 }
 
 // The CSS equivalent of a Pango font description (family list, size, style, weight).
@@ -108,7 +120,7 @@ static std::string FontCss(const PangoFontDescription* font) {
 }
 
 void SetWidgetFont(GtkWidget* w, const PangoFontDescription* font) {
-    if (w && font) AddCss(w, FontCss(font));
+    if (w && font) AddCss(w, "font", FontCss(font));
 }
 
 // ---- colours and spacings ------------------------------------------------------------------
