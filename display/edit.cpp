@@ -1,8 +1,10 @@
 // The edit display: the whole roster, one framed cell per dancer in name order, filled
 // column by column. A cell is the dancer's name toggle (pressed in = absent) over a row of
 // six small buttons that open the dancer's editing dialogs.
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "assign/assign.h"
 #include "display/boards.h"
@@ -89,6 +91,8 @@ void EditDisplay(EDITMODE neweditmode) {
     gridbttn = g_new0(GtkWidget*, totdancers);
     gridbttnqty = totdancers;
 
+    std::vector<GtkWidget*> frames;
+    frames.reserve(totdancers);
     int i = 0, row = 0, col = 0;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt, ++i) {
         const std::string& name = sd->dispname.empty() ? sd->firstlast : sd->dispname;
@@ -124,16 +128,48 @@ void EditDisplay(EDITMODE neweditmode) {
         GtkWidget* frame = gtk_frame_new(nullptr);
         gtk_container_add(GTK_CONTAINER(frame), vbox);
         gtk_grid_attach(GTK_GRID(sdgrid), frame, col, row, 1, 1);
+        frames.push_back(frame);
         if (++row >= rowqty) {
             row = 0;
             ++col;
         }
     }
 
+    // The font choice measures the name button and the button row apart; a whole cell (both,
+    // the spacer line, the frame and the grid spacing) can be larger. When the cells as made
+    // do not fit the window, fewer columns are used and the grid scrolls, so that nothing is
+    // cut off.
+    int cellw = 0, cellh = 0;
+    for (GtkWidget* f : frames) {
+        gtk_widget_show_all(f);  // a hidden widget asks for no room
+        int minw = 0, natw = 0, minh = 0, nath = 0;
+        gtk_widget_get_preferred_width(f, &minw, &natw);
+        gtk_widget_get_preferred_height(f, &minh, &nath);
+        cellw = std::max(cellw, minw);
+        cellh = std::max(cellh, minh);
+    }
+    int space = gtk_grid_get_column_spacing(GTK_GRID(sdgrid));
+    if (screenwidth > 0 && colqty * (cellw + space) - space > screenwidth) {
+        colqty = std::max(1, (screenwidth + space) / (cellw + space));
+        rowqty = (totdancers + colqty - 1) / colqty;
+        for (int k = 0; k < totdancers; ++k)
+            gtk_container_child_set(GTK_CONTAINER(sdgrid), frames[k], "left-attach", k / rowqty, "top-attach",
+                                    k % rowqty, nullptr);
+        if (res) {
+            res->rowqty = rowqty;
+            res->colqty = colqty;
+        }
+        boardcolqty = colqty;
+        boardrowqty = rowqty;
+    }
+    if (screenheight > 0 && rowqty * (cellh + space) - space > screenheight) doscrollbar = 1;
+
     if (doscrollbar) {
         GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_AUTOMATIC,
                                        GTK_POLICY_AUTOMATIC);
+        // A bar that always shows tells the operator there are more names below.
+        gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(sw), FALSE);
         GtkWidget* vp = gtk_viewport_new(nullptr, nullptr);
         gtk_container_add(GTK_CONTAINER(vp), sdgrid);
         gtk_container_add(GTK_CONTAINER(sw), vp);

@@ -2,6 +2,8 @@
 // six small buttons, pressed-in absentees, level colours, hints.
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 #include "assign/assign.h"
 #include "display/boards.h"
 #include "registry/registry.h"
@@ -137,4 +139,32 @@ TEST_F(EditBoard, ThreeHundredDancersScroll) {
         ASSERT_NE(sd, nullptr);
         EXPECT_EQ(GridPos(EditCellFrame(sd)), std::make_pair(i / boardrowqty, i % boardrowqty));
     }
+}
+
+class SmallEditScreen : public BoardsWindow {
+protected:
+    void SetUp() override { Open(1024, 768); }
+};
+
+TEST_F(SmallEditScreen, CellsThatDoNotFitTakeFewerColumnsAndScroll) {
+    for (int i = 0; i < 24; ++i) AddCouple("Al", "Bea", strprintf("Crumpetshire%02d", i));
+    SwitchDisplay(EDIT);
+    BoardsSettle();
+    GtkWidget* vp = gtk_widget_get_parent(sdgrid);
+    ASSERT_NE(vp, nullptr);
+    EXPECT_TRUE(GTK_IS_VIEWPORT(vp));
+    // Every cell gets at least the width it asks for, and the columns fit the window.
+    int space = gtk_grid_get_column_spacing(GTK_GRID(sdgrid));
+    int maxright = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        GtkWidget* f = EditCellFrame(sd);
+        int minw = 0, natw = 0;
+        gtk_widget_get_preferred_width(f, &minw, &natw);
+        GtkAllocation a;
+        gtk_widget_get_allocation(f, &a);
+        EXPECT_GE(a.width, minw) << sd->firstlast;
+        maxright = std::max(maxright, a.x + a.width);
+        EXPECT_EQ(GridPos(f), std::make_pair(sd->gridposn / boardrowqty, sd->gridposn % boardrowqty));
+    }
+    EXPECT_LE(maxright, 1024 + space);
 }
