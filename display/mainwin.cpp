@@ -206,7 +206,18 @@ void CleanupMainWindow() {
     if (sdwin || sdnew || sdpop) {
         if (sdwin) {
             GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
-            if (child) gtk_widget_destroy(child);
+            if (child) {
+                gint64 t0 = g_get_monotonic_time();
+                gtk_widget_hide(child);
+                gint64 t1 = g_get_monotonic_time();
+                g_object_ref(child);
+                gtk_container_remove(GTK_CONTAINER(sdwin), child);
+                gint64 t2 = g_get_monotonic_time();
+                gtk_widget_destroy(child);
+                g_object_unref(child);
+                gint64 t3 = g_get_monotonic_time();
+                if (getenv("PH")) fprintf(stderr, "  hide %.1f remove %.1f destroy %.1f\n", (t1-t0)/1000.0, (t2-t1)/1000.0, (t3-t2)/1000.0);
+            }
         }
         DestroyWidget(sdnew);
         DestroyWidget(sdpop);
@@ -298,7 +309,12 @@ void SwitchDisplay(EDITMODE neweditmode) {
 }
 
 void terminate(GtkWidget* window, gpointer data) {
-    if (window && window == sdwin) sdwin = nullptr;  // being destroyed
+    if (window && window == sdwin) {
+        // The window is being destroyed: let go of its display first (its widgets are still
+        // alive while "destroy" is being handled), so no global points at a dead widget.
+        CleanupMainWindow();
+        sdwin = nullptr;
+    }
     if (gtk_main_level() > 0) gtk_main_quit();
     TerminateEvening(GPOINTER_TO_INT(data));
 }
