@@ -71,8 +71,13 @@ static void Board(benchmark::State& state, EDITMODE mode) {
     SwitchDisplay(mode);  // the board before: one of the same kind
     Settle();
     for (auto _ : state) {
+        gint64 t0 = g_get_monotonic_time();
+        CleanupMainWindow();
+        gint64 t1 = g_get_monotonic_time();
         SwitchDisplay(mode);
+        gint64 t2 = g_get_monotonic_time();
         Settle();
+        if (getenv("PH")) fprintf(stderr, "cleanup %.1f switch %.1f settle %.1f\n", (t1-t0)/1000.0, (t2-t1)/1000.0, (g_get_monotonic_time()-t2)/1000.0);
     }
     state.counters["cells"] = mode == EDIT ? gridbttnqty : BoardCellQty();
     state.counters["cols"] = boardcolqty;

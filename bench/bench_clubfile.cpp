@@ -12,14 +12,6 @@
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
-// No screen here: messages are dropped.
-void GtkNote(const char*, ...) {}
-void GtkWarning(const char*, ...) {}
-void GtkTimeNote(int, const char*, ...) {}
-void SwitchDisplay(EDITMODE) {}
-void ShowDancerTooltip(const SqrDancer*) {}
-void ClearSqrTagSlider(int) {}
-int AskResetDialog() { return 0; }
 
 namespace {
 

@@ -7,14 +7,6 @@
 #include "registry/registry.h"
 #include "support/rndm.h"
 
-// The screen is not part of the measurement.
-void GtkNote(const char*, ...) {}
-void GtkWarning(const char*, ...) {}
-void GtkTimeNote(int, const char*, ...) {}
-void SwitchDisplay(EDITMODE) {}
-void ShowDancerTooltip(const SqrDancer*) {}
-void ClearSqrTagSlider(int) {}
-int AskResetDialog() { return 0; }
 
 static void Build(int n) {
     ResetEvening();
@@ -22,11 +14,11 @@ static void Build(int n) {
     const SDSEX roles[] = {M, F, MF, FM, E, M, F};
     while (made < n / 2) {  // couples
         SqrDancer* a = NewSqrDancerAlloc(nullptr);
-        a->firstname = "a" + std::to_string(i);
-        a->lastname = "C" + std::to_string(i);
+        a->firstname = std::string("a").append(std::to_string(i));
+        a->lastname = std::string("C").append(std::to_string(i));
         a->firstlast = a->firstname + " " + a->lastname;
         SqrDancer* b = NewSqrDancerAlloc(a);
-        b->firstname = "b" + std::to_string(i);
+        b->firstname = std::string("b").append(std::to_string(i));
         b->lastname = a->lastname;
         b->firstlast = b->firstname + " " + b->lastname;
         made += 2;
@@ -35,8 +27,8 @@ static void Build(int n) {
     while (made < n) {  // singles of every role
         SqrDancer* s = NewSqrDancerAlloc(nullptr);
         s->sex = roles[made % 7];
-        s->firstname = "s" + std::to_string(made);
-        s->lastname = "S" + std::to_string(made % 97);
+        s->firstname = std::string("s").append(std::to_string(made));
+        s->lastname = std::string("S").append(std::to_string(made % 97));
         s->firstlast = s->firstname + " " + s->lastname;
         ++made;
     }

@@ -13,13 +13,6 @@
 #include "registry/registry.h"
 #include "support/rndm.h"
 
-void GtkNote(const char*, ...) {}
-void GtkWarning(const char*, ...) {}
-void GtkTimeNote(int, const char*, ...) {}
-void SwitchDisplay(EDITMODE) {}
-void ShowDancerTooltip(const SqrDancer*) {}
-void ClearSqrTagSlider(int) {}
-int AskResetDialog() { return 0; }
 
 namespace {
 void Build(int n, std::mt19937& rng) {
@@ -30,16 +23,16 @@ void Build(int n, std::mt19937& rng) {
         if (rng() % 2 && n - made >= 2) {
             SqrDancer* a = NewSqrDancerAlloc(nullptr);
             a->sex = sex == F ? M : sex == FM ? MF : sex;
-            a->firstlast = "a" + std::to_string(made);
+            a->firstlast = std::string("a").append(std::to_string(made));
             a->lastname = a->firstlast;
             SqrDancer* b = NewSqrDancerAlloc(a);
-            b->firstlast = "b" + std::to_string(made);
+            b->firstlast = std::string("b").append(std::to_string(made));
             b->lastname = b->firstlast;
             made += 2;
         } else {
             SqrDancer* s = NewSqrDancerAlloc(nullptr);
             s->sex = sex;
-            s->firstlast = "s" + std::to_string(made);
+            s->firstlast = std::string("s").append(std::to_string(made));
             s->lastname = s->firstlast;
             ++made;
         }

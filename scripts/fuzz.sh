@@ -11,11 +11,19 @@ seconds="${1:-600}"
 build="${FUZZ_BUILD:-$here/build-fuzz}"
 mkdir -p "$build/obj" "$build/corpus" "$build/run"
 cxx="${CXX_FUZZ:-clang++}"
+if ! command -v "$cxx" >/dev/null; then
+    if [ "$(id -u)" = 0 ]; then
+        apt-get update -qq && apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
+    else
+        echo "fuzz.sh needs clang and libclang-rt-14-dev (apt-get install clang libclang-rt-14-dev)" >&2
+        exit 1
+    fi
+fi
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined
        -fno-sanitize-recover=undefined -I"$here" -DDORVELS_DATADIR="\"/nonexistent\""
        -DDORVELS_SRCDATADIR="\"$here/data\"" -DDORVELS_VERSION="\"fuzz\"")
 objs=()
-for src in "$here"/{support,core,registry,files,assign,history}/*.cpp "$here"/fuzz/screen_stub.cpp; do
+for src in "$here"/{support,core,registry,files,assign,history}/*.cpp "$here"/tests/support/screen_silent.cpp; do
     [ -e "$src" ] || continue
     obj="$build/obj/$(echo "${src#$here/}" | tr / _).o"
     if [ ! -e "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$here" -name '*.h' -newer "$obj" -print -quit)" ]; then

@@ -1,4 +1,5 @@
-// The fuzz target has no screen: messages are dropped.
+// A screen that shows nothing: for the benchmarks and the fuzz target, where messages are
+// not part of what is measured or checked.
 #include "core/screen.h"
 
 void GtkNote(const char*, ...) {}
