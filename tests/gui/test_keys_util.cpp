@@ -1,5 +1,7 @@
 #include "test_keys_util.h"
 
+#include "test_boards_util.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -230,28 +232,7 @@ std::string Title() {
 }
 
 bool ClickName(SqrDancer* sd, guint state) {
-    if (!sd || !sd->availbttn || !gtk_widget_get_mapped(sd->availbttn)) return false;
-    GtkWidget* b = sd->availbttn;
-    GdkWindow* w = gtk_button_get_event_window(GTK_BUTTON(b));
-    if (!w) return false;
-    GtkAllocation a;
-    gtk_widget_get_allocation(b, &a);
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    g_object_ref(b);  // the click may rebuild the display
-    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
-        GdkEvent* ev = gdk_event_new(type);
-        ev->button.window = GDK_WINDOW(g_object_ref(w));
-        ev->button.send_event = TRUE;
-        ev->button.time = GDK_CURRENT_TIME;
-        ev->button.x = a.width / 2.0;
-        ev->button.y = a.height / 2.0;
-        ev->button.button = 1;
-        ev->button.state = state | (type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0);
-        gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
-        gtk_main_do_event(ev);
-        gdk_event_free(ev);
-    }
-    g_object_unref(b);
+    if (!sd || !ClickButton(sd->availbttn, state)) return false;
     Pump();
     return true;
 }
