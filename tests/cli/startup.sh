@@ -21,10 +21,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# Waits for a window whose title matches $1; prints its id.
+# Waits for a window of process $2 whose title matches $1; prints its id.
 wait_window() {
   for _ in $(seq 1 300); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    id=$(xdotool search --onlyvisible --pid "$2" --name "$1" 2>/dev/null | head -n1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
@@ -33,7 +33,7 @@ wait_window() {
 
 "$prog" -z 1024x768 3 2 1 >out.txt 2>err.txt &
 pid=$!
-win=$(wait_window "Square Dance") || { kill $pid; fail "no window"; }
+win=$(wait_window "Square Dance" $pid) || { kill $pid; fail "no window"; }
 title=$(xdotool getwindowname "$win")
 [ "$title" = "None's Square Dance with None calling" ] || { kill $pid; fail "title <$title>"; }
 grep -q '(main) -z not supported' err.txt || { kill $pid; fail "no message for -z: $(cat err.txt)"; }
