@@ -166,5 +166,14 @@ void ps_free(PS* ps, int freeitems) {
     if (!ps) return;
     if (freeitems)
         for (auto& [w, item] : ps_prefix(ps, "")) free(item);
+    // Take the nodes apart one level at a time: a recursive teardown would need a stack
+    // frame per character of the longest word.
+    std::vector<std::unique_ptr<PS>> pending;
+    for (auto& [c, child] : ps->next) pending.push_back(std::move(child));
     delete ps;
+    while (!pending.empty()) {
+        std::unique_ptr<PS> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& [c, child] : node->next) pending.push_back(std::move(child));
+    }
 }

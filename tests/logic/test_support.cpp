@@ -133,6 +133,12 @@ TEST(Tables, TrieInsertSearchRemovePrefix) {
     EXPECT_TRUE(ps_search(t, "Smithers", &item));
     EXPECT_EQ(item, &b);
     ps_free(t, 0);
+
+    // A very long word (a hostile file, a pasted text) must not exhaust the stack on free.
+    PS* deep = ps_make();
+    ps_insert(deep, std::string(300000, 'x'), &a);
+    EXPECT_TRUE(ps_search(deep, std::string(300000, 'x'), &item));
+    ps_free(deep, 0);
 }
 
 TEST(Messages, ErrorKeepsTheTextAndCarriesOn) {
