@@ -36,6 +36,64 @@ static GtkWidget* SmallButton(const char* label, GCallback handler, SqrDancer* s
     return b;
 }
 
+// One framed cell: the name toggle over the row of six small buttons and a spacer line.
+static GtkWidget* EditCell(SqrDancer* sd, int i) {
+    const std::string& name = sd->dispname.empty() ? sd->firstlast : sd->dispname;
+    GtkWidget* t = gtk_toggle_button_new_with_label(name.c_str());
+    gridbttn[i] = t;
+    sd->availbttn = t;
+    sd->gridposn = i;
+    SetupTooltip(sd);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(t), sd->avail == 0);
+    gtk_widget_set_vexpand(t, TRUE);
+    ButtonFont(t, bttnfont1);
+    sd->availsigid = (long)g_signal_connect(t, "toggled", G_CALLBACK(ToggleAvail), sd);
+
+    GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Del", G_CALLBACK(DelBttn), sd), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(hbox),
+                       SmallButton(sd->priority == LUCK ? "Luck" : "Must", G_CALLBACK(LuckMustBttn), sd), TRUE,
+                       TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Name", G_CALLBACK(NameBttn), sd), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Prtnr", G_CALLBACK(PartnerBttn), sd), TRUE, TRUE, 0);
+    sd->pgmbttn = SmallButton(strpgm(sd->pgm), G_CALLBACK(PgmBttn), sd);
+    SelectPgmColor(sd);
+    gtk_box_pack_start(GTK_BOX(hbox), sd->pgmbttn, TRUE, TRUE, 0);
+    sd->sexbttn = SmallButton(strsex(sd->sex), G_CALLBACK(SexBttn), sd);
+    gtk_box_pack_start(GTK_BOX(hbox), sd->sexbttn, TRUE, TRUE, 0);
+
+    GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(vbox), t, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
+    GtkWidget* spacer = gtk_label_new("");
+    BoardFontOf(spacer, bttnfont2);
+    gtk_box_pack_start(GTK_BOX(vbox), spacer, FALSE, FALSE, 0);
+    GtkWidget* frame = gtk_frame_new(nullptr);
+    gtk_container_add(GTK_CONTAINER(frame), vbox);
+    // Shown while it has no siblings yet: making thousands of cells visible one after the
+    // other inside the grid makes GTK look along the row of siblings for every one of them.
+    gtk_widget_show_all(frame);
+    return frame;
+}
+
+// Puts sdgrid into the window: straight, or through a viewport into a scrolled window.
+// Nothing is shown yet, so the window is neither laid out nor drawn while the cells are made.
+static void PackGrid(bool doscrollbar) {
+    if (!sdwin) return;
+    if (doscrollbar) {
+        GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+        // A bar that always shows tells the operator there are more names below.
+        gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(sw), FALSE);
+        GtkWidget* vp = gtk_viewport_new(nullptr, nullptr);
+        gtk_container_add(GTK_CONTAINER(vp), sdgrid);
+        gtk_container_add(GTK_CONTAINER(sw), vp);
+        gtk_container_add(GTK_CONTAINER(sdwin), sw);
+    } else {
+        gtk_container_add(GTK_CONTAINER(sdwin), sdgrid);
+    }
+}
+
 void EditDisplay(EDITMODE neweditmode) {
     edbg("EditDisplay(neweditmode=%d)", (int)neweditmode);
     editmode = neweditmode;
@@ -91,42 +149,15 @@ void EditDisplay(EDITMODE neweditmode) {
     gridbttn = g_new0(GtkWidget*, totdancers);
     gridbttnqty = totdancers;
 
+    // The grid goes into its place in the window before the cells are made: GTK works out a
+    // widget's style from its ancestors, so cells measured outside the window would have all
+    // their styles and sizes worked out a second time once they are put in.
+    PackGrid(doscrollbar);
     std::vector<GtkWidget*> frames;
     frames.reserve(totdancers);
     int i = 0, row = 0, col = 0;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt, ++i) {
-        const std::string& name = sd->dispname.empty() ? sd->firstlast : sd->dispname;
-        GtkWidget* t = gtk_toggle_button_new_with_label(name.c_str());
-        gridbttn[i] = t;
-        sd->availbttn = t;
-        sd->gridposn = i;
-        SetupTooltip(sd);
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(t), sd->avail == 0);
-        gtk_widget_set_vexpand(t, TRUE);
-        ButtonFont(t, bttnfont1);
-        sd->availsigid = (long)g_signal_connect(t, "toggled", G_CALLBACK(ToggleAvail), sd);
-
-        GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-        gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Del", G_CALLBACK(DelBttn), sd), TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(hbox),
-                           SmallButton(sd->priority == LUCK ? "Luck" : "Must", G_CALLBACK(LuckMustBttn), sd),
-                           TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Name", G_CALLBACK(NameBttn), sd), TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(hbox), SmallButton("Prtnr", G_CALLBACK(PartnerBttn), sd), TRUE, TRUE, 0);
-        sd->pgmbttn = SmallButton(strpgm(sd->pgm), G_CALLBACK(PgmBttn), sd);
-        SelectPgmColor(sd);
-        gtk_box_pack_start(GTK_BOX(hbox), sd->pgmbttn, TRUE, TRUE, 0);
-        sd->sexbttn = SmallButton(strsex(sd->sex), G_CALLBACK(SexBttn), sd);
-        gtk_box_pack_start(GTK_BOX(hbox), sd->sexbttn, TRUE, TRUE, 0);
-
-        GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-        gtk_box_pack_start(GTK_BOX(vbox), t, TRUE, TRUE, 0);
-        gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
-        GtkWidget* spacer = gtk_label_new("");
-        BoardFontOf(spacer, bttnfont2);
-        gtk_box_pack_start(GTK_BOX(vbox), spacer, FALSE, FALSE, 0);
-        GtkWidget* frame = gtk_frame_new(nullptr);
-        gtk_container_add(GTK_CONTAINER(frame), vbox);
+        GtkWidget* frame = EditCell(sd, i);
         gtk_grid_attach(GTK_GRID(sdgrid), frame, col, row, 1, 1);
         frames.push_back(frame);
         if (++row >= rowqty) {
@@ -138,10 +169,9 @@ void EditDisplay(EDITMODE neweditmode) {
     // The font choice measures the name button and the button row apart; a whole cell (both,
     // the spacer line, the frame and the grid spacing) can be larger. When the cells as made
     // do not fit the window, fewer columns are used and the grid scrolls, so that nothing is
-    // cut off.
+    // cut off. The sizes measured here are kept by GTK for laying out the window.
     int cellw = 0, cellh = 0;
     for (GtkWidget* f : frames) {
-        gtk_widget_show_all(f);  // a hidden widget asks for no room
         int minw = 0, natw = 0, minh = 0, nath = 0;
         gtk_widget_get_preferred_width(f, &minw, &natw);
         gtk_widget_get_preferred_height(f, &minh, &nath);
@@ -162,20 +192,14 @@ void EditDisplay(EDITMODE neweditmode) {
         boardcolqty = colqty;
         boardrowqty = rowqty;
     }
-    if (screenheight > 0 && rowqty * (cellh + space) - space > screenheight) doscrollbar = 1;
-
-    if (doscrollbar) {
-        GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
-        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_AUTOMATIC,
-                                       GTK_POLICY_AUTOMATIC);
-        // A bar that always shows tells the operator there are more names below.
-        gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(sw), FALSE);
-        GtkWidget* vp = gtk_viewport_new(nullptr, nullptr);
-        gtk_container_add(GTK_CONTAINER(vp), sdgrid);
-        gtk_container_add(GTK_CONTAINER(sw), vp);
-        if (sdwin) gtk_container_add(GTK_CONTAINER(sdwin), sw);
-    } else if (sdwin) {
-        gtk_container_add(GTK_CONTAINER(sdwin), sdgrid);
+    if (!doscrollbar && screenheight > 0 && rowqty * (cellh + space) - space > screenheight) {
+        doscrollbar = 1;
+        if (sdwin) {
+            g_object_ref(sdgrid);
+            gtk_container_remove(GTK_CONTAINER(sdwin), sdgrid);
+            PackGrid(true);
+            g_object_unref(sdgrid);
+        }
     }
 
     if (hintflag) {
