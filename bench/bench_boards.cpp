@@ -120,6 +120,9 @@ int main(int argc, char** argv) {
     std::string src = __FILE__;
     src = src.substr(0, src.rfind('/')) + "/../data";
     setenv("DORVELS", src.c_str(), 0);
+    // A roll writes the club file and names it in "lastdance.dorvels" in the working folder:
+    // work in the temporary folder, not in the tree the benchmark was started from.
+    if (chdir(g_get_tmp_dir()) != 0) perror("bench_boards: chdir");
     reqW = 1920;
     reqH = 1080;
     resfile = "resolution.unix";
