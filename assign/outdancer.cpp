@@ -3,6 +3,7 @@
 #include <new>
 
 #include "assign/assign.h"
+#include "core/dlist.h"
 #include "assign/partnerindex.h"
 #include "support/helmtext.h"
 
@@ -11,17 +12,13 @@ OutDancer* OutDancerMake(SqrDancer* sd) {
     outofmem(od, "%s\n", "OutDancer List");
     od->sd = sd;
     od->assigned = 0;
-    od->prv = outdancertl;
-    od->nxt = nullptr;
-    if (outdancertl) outdancertl->nxt = od; else outdancerhd = od;
-    outdancertl = od;
+    ListAppend(outdancerhd, outdancertl, od);
     return od;
 }
 
 void OutDancerFree(OutDancer* od) {
     if (!od) return;
-    if (od->prv) od->prv->nxt = od->nxt; else if (outdancerhd == od) outdancerhd = od->nxt;
-    if (od->nxt) od->nxt->prv = od->prv; else if (outdancertl == od) outdancertl = od->prv;
+    ListUnlink(outdancerhd, outdancertl, od);
     delete od;
 }
 

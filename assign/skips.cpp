@@ -2,6 +2,7 @@
 #include <new>
 
 #include "assign/assign.h"
+#include "core/dlist.h"
 #include "core/screen.h"
 #include "files/record.h"
 #include "support/helmtext.h"
@@ -11,16 +12,13 @@ SkipTip* SkipTipAppend(SqrDancer* sd, int tip) {
     outofmem(st, "%s\n", "SkipTip");
     st->sd = sd;
     st->tip = tip;
-    st->prv = skiptiptl;
-    if (skiptiptl) skiptiptl->nxt = st; else skiptiphd = st;
-    skiptiptl = st;
+    ListAppend(skiptiphd, skiptiptl, st);
     return st;
 }
 
 void SkipTipFree(SkipTip* st) {
     if (!st) return;
-    if (st->prv) st->prv->nxt = st->nxt; else if (skiptiphd == st) skiptiphd = st->nxt;
-    if (st->nxt) st->nxt->prv = st->prv; else if (skiptiptl == st) skiptiptl = st->prv;
+    ListUnlink(skiptiphd, skiptiptl, st);
     delete st;
 }
 
@@ -35,16 +33,13 @@ MustOnce* MustOnceAppend(SqrDancer* sd, int tip) {
     outofmem(mo, "%s\n", "MustOnce");
     mo->sd = sd;
     mo->tip = tip;
-    mo->prv = mustoncetl;
-    if (mustoncetl) mustoncetl->nxt = mo; else mustoncehd = mo;
-    mustoncetl = mo;
+    ListAppend(mustoncehd, mustoncetl, mo);
     return mo;
 }
 
 void MustOnceFree(MustOnce* mo) {
     if (!mo) return;
-    if (mo->prv) mo->prv->nxt = mo->nxt; else if (mustoncehd == mo) mustoncehd = mo->nxt;
-    if (mo->nxt) mo->nxt->prv = mo->prv; else if (mustoncetl == mo) mustoncetl = mo->prv;
+    ListUnlink(mustoncehd, mustoncetl, mo);
     delete mo;
 }
 

@@ -1,6 +1,7 @@
 // The tip history: every rolled tip with a snapshot of its squares, paging through it,
 // re-using a tip, and saving/restoring the state before a roll so it can be repeated.
 #include "history/history.h"
+#include "core/dlist.h"
 
 #include <cstdlib>
 #include <new>
@@ -47,8 +48,7 @@ void FreeOutList(OutDancer*& hd, OutDancer*& tl) {
 
 // Frees record h after unlinking it; counters untouched.
 void FreeRecord(History* h) {
-    if (h->prv) h->prv->nxt = h->nxt; else if (histhd == h) histhd = h->nxt;
-    if (h->nxt) h->nxt->prv = h->prv; else if (histtl == h) histtl = h->prv;
+    ListUnlink(histhd, histtl, h);
     if (hist == h) hist = nullptr;
     if (h->histsqr) {
         for (int i = 0; i < h->totsquares; ++i) free(h->histsqr[i].histsd);
@@ -108,17 +108,13 @@ void HistorySave(char** sqrlist, int totdancers) {
     h->s2 = s2;
     h->s3 = s3;
     h->pgmfloor = pgmfloor;
-    h->prv = histtl;
-    if (histtl) histtl->nxt = h; else histhd = h;
-    histtl = h;
+    ListAppend(histhd, histtl, h);
     for (OutDancer* od = outdancerhd; od; od = od->nxt) {
         OutDancer* c = new (std::nothrow) OutDancer;
         outofmem(c, "%s\n", "OutDancer List");
         c->sd = od->sd;
         c->assigned = od->assigned;
-        c->prv = h->outdancertl;
-        if (h->outdancertl) h->outdancertl->nxt = c; else h->outdancerhd = c;
-        h->outdancertl = c;
+        ListAppend(h->outdancerhd, h->outdancertl, c);
     }
     h->histsqr = static_cast<HistorySquare*>(calloc(static_cast<size_t>(h->totsquares), sizeof(HistorySquare)));
     outofmem(h->histsqr, "%s\n", "HistorySave");

@@ -1,5 +1,6 @@
 // Creating, deleting and ordering the dancers of the roster; the card table and name trie.
 #include "registry/registry.h"
+#include "core/dlist.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -57,9 +58,7 @@ SqrDancer* NewSqrDancerAlloc(SqrDancer* sd) {
         nsd->firstname_entry = sd->firstname_entry;
         nsd->lastname_entry = sd->lastname_entry;
     }
-    nsd->prv = sdtl;
-    if (sdtl) sdtl->nxt = nsd; else sdhd = nsd;
-    sdtl = nsd;
+    ListAppend(sdhd, sdtl, nsd);
     return nsd;
 }
 
@@ -178,8 +177,7 @@ void DelDancer(SqrDancer* sd) {
         sd->rfid = 0;
     }
     ForgetDancer(sd);
-    if (sd->prv) sd->prv->nxt = sd->nxt; else sdhd = sd->nxt;
-    if (sd->nxt) sd->nxt->prv = sd->prv; else sdtl = sd->prv;
+    ListUnlink(sdhd, sdtl, sd);
     for (SqrDancer* o = sdhd; o; o = o->nxt) {
         if (o->partner == sd) o->partner = nullptr;
         if (o->tmppartner == sd) o->tmppartner = nullptr;
@@ -251,12 +249,7 @@ void SortByName() {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) v.push_back(sd);
     std::stable_sort(v.begin(), v.end(), [](const SqrDancer* a, const SqrDancer* b) { return DancerCmp(a, b) < 0; });
     sdhd = sdtl = nullptr;
-    for (SqrDancer* sd : v) {
-        sd->prv = sdtl;
-        sd->nxt = nullptr;
-        if (sdtl) sdtl->nxt = sd; else sdhd = sd;
-        sdtl = sd;
-    }
+    for (SqrDancer* sd : v) ListAppend(sdhd, sdtl, sd);
 }
 
 void SortByDances() {
