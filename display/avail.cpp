@@ -75,7 +75,9 @@ void SetToggleAvail(SqrDancer* sd, int avail) {
     if (!sd) return;
     Disconnect(sd);
     sd->avail = avail;
-    // Pressed in means absent, as everywhere in the grid.
+    // Pressed in means absent, as everywhere in the grid: the edit display builds absent
+    // dancers' buttons pressed in, so a present dancer's button set active here would read as
+    // absent.
     if (sd->availbttn) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(sd->availbttn), avail == 0);
     Record("(SetToggleAvail) sd<%s> %sactive\n", sd->firstlast.c_str(), avail == 0 ? "in" : "");
     SelectPgmColor(sd);
@@ -236,7 +238,8 @@ void AvailByName(const gchar* buf, int avail) {
             int n1 = 0, n2 = 0;
             int got = sscanf(tok, "%d-%d", &n1, &n2);
             if (got < 2) n2 = n1;
-            // Numbers beyond the highest anonymous dancer match nobody.
+            // Numbers beyond the highest anonymous dancer match nobody: the range stops there,
+            // so that a mistyped "1-999999999" does not freeze the program counting up.
             if (n2 > maxnum) n2 = maxnum;
             for (int n = n1; n <= n2; ++n) {
                 auto it = anon.find(strprintf("Couple#%03d", n));

@@ -33,7 +33,9 @@ void HistoryDisplay() {
         }
     }
 
-    // The texts of the board, in the order saved.
+    // The texts of the board, in the order saved. Every saved text gets its cell, not only
+    // as many as there were seats in the squares: the board also named the dancers who sat
+    // out, and their entries would otherwise be missing from the tip shown again.
     int textqty = 0;
     std::string sdmaxname;
     int slots = hist->sqrlist ? 2 * hist->totdancers : 0;

@@ -207,16 +207,11 @@ void CleanupMainWindow() {
         if (sdwin) {
             GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
             if (child) {
-                gint64 t0 = g_get_monotonic_time();
                 gtk_widget_hide(child);
-                gint64 t1 = g_get_monotonic_time();
                 g_object_ref(child);
                 gtk_container_remove(GTK_CONTAINER(sdwin), child);
-                gint64 t2 = g_get_monotonic_time();
                 gtk_widget_destroy(child);
                 g_object_unref(child);
-                gint64 t3 = g_get_monotonic_time();
-                if (getenv("PH")) fprintf(stderr, "  hide %.1f remove %.1f destroy %.1f\n", (t1-t0)/1000.0, (t2-t1)/1000.0, (t3-t2)/1000.0);
             }
         }
         DestroyWidget(sdnew);

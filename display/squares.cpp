@@ -311,7 +311,9 @@ void SquareDisplay(EDITMODE neweditmode) {
     ApplySkipTips();  // skip-tip and must-once requests of this tip; clears sdtoggled
 
     if (editmode == SQUARES && !RollSquares()) {
-        // No tip took place: the tip counter goes back, so the next roll is this tip.
+        // No tip took place: the tip counter goes back, so the next roll is this tip. Left
+        // raised, the title would name a tip nobody danced and the tip numbers of the history
+        // (and of skip requests made now) would jump over it.
         tipcnt = prvtipcnt;
         prvtipcnt = oldprvtipcnt;
         SetWinTitle(sdwin, nullptr);
@@ -398,7 +400,10 @@ void SquareDisplay(EDITMODE neweditmode) {
                      boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
 
     if (overwrite) {
-        // A font change: the same board in the new font, without rebuilding the layout.
+        // A font change: the same board in the new font, without rebuilding the layout. The
+        // font is taken from the chosen set every time, also when the operator's steps add up
+        // to none again (one step up, one down): otherwise the board would keep the font of
+        // the step before.
         BoardFont();
         for (int i = 0; i < cellqty; ++i) {
             GtkWidget* l = gridlabel[i];
