@@ -4,7 +4,6 @@
 
 #include "assign/assign.h"
 #include "core/dlist.h"
-#include "assign/partnerindex.h"
 #include "support/helmtext.h"
 
 OutDancer* OutDancerMake(SqrDancer* sd) {
@@ -55,25 +54,15 @@ int AttemptAssignAsk(SqrDancer* sd, int /*useoutdancer*/) {
         od->assigned = 1;
         if (recruit->partner) recruit->partner->display = 1;
         if (askflag == 0) {
+            // The recruit counts as one more place of sd's square, but the pairing lives in
+            // the tmppartner links only: the recruit is not put into the square's places and
+            // its dance count is not raised.
+            int isqr = sd->square;
             recruit->assigned = 3;
-            recruit->square = sd->square;
+            recruit->square = isqr;
+            if (sqr && isqr >= 0 && isqr < totsquare) recruit->posn = ++sqr[isqr].qty;
             sd->tmppartner = recruit;
             recruit->tmppartner = sd;
-            // The recruit takes the empty slot beside sd, so the square's places (and the
-            // history saved from them) hold it and no count runs past the square's size.
-            int isqr = sd->square;
-            if (sqr && isqr >= 0 && isqr < totsquare && sqr[isqr].dancer) {
-                Square& s = sqr[isqr];
-                int size = rollsqrsize > 0 ? rollsqrsize : squaresize;
-                int slot = sd->posn ^ 1;
-                if (sd->posn >= 0 && slot < size && s.dancer[sd->posn] == sd && !s.dancer[slot]) {
-                    s.dancer[slot] = recruit;
-                    recruit->posn = slot;
-                    if (s.qty < slot + 1) s.qty = slot + 1;
-                } else {
-                    recruit->posn = s.qty;
-                }
-            }
             OutDancerFree(od);
         }
         return 1;

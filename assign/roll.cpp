@@ -67,7 +67,10 @@ int SquareSizeSane(int size) {
 
 Square* RollSquares() {
     edbg("RollSquares()");
-    // 1. A usable square size: below 1 means 8, and pairs need an even size.
+    // 1. A usable square size: below 1 means 8. Pairs need an even size too: with an odd
+    //    one the partner of the last dancer dealt into a square would be written past the
+    //    end of its places, so an odd size is rounded up here as the setup dialog and the
+    //    club file reader do.
     squaresize = SquareSizeSane(squaresize);
 
     // 2. Discard the previous roll.
@@ -92,8 +95,8 @@ Square* RollSquares() {
         if (sd->partner && sd->partner->avail && sd->partner->partner != sd) sd->partner->partner = sd;
     }
 
-    // 4. Statistics logging (Sflag) is done by the statistics log, which is not part of the
-    //    engine; nothing is written here.
+    // 4. Statistics logging (Sflag): no statistics log is built into this program yet, so
+    //    nothing is written here; its call belongs at this point, before the check below.
 
     // 5. Too few dancers for one square.
     if (totavail < squaresize) {
@@ -295,9 +298,9 @@ void RollSqrSanity() {
                        tipcnt);
             warn();
         }
-        // Present dancers below the floor are normal (they sit out this level); placing one
-        // in a square is the fault.
-        if (sd->avail && sd->square >= 0 && !AtFloor(sd)) {
+        // A present dancer below the program level cannot dance it: the operator should
+        // raise its level or mark it absent (the edit display shows its level in red too).
+        if (sd->avail && !AtFloor(sd)) {
             GtkWarning("sd<%s> has pgm<%s> < pgmfloor<%s>\n", sd->dispname.c_str(), strpgm(sd->pgm), strpgm(pgmfloor));
             warn();
         }

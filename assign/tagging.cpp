@@ -15,6 +15,10 @@ SqrDancer* PairOf(const SqrDancer* sd) { return sd->partner ? sd->partner : sd->
 
 // Exchanges the pair at slot p1 of square a with the pair at slot p2 of square b (each pair
 // is the slot and its neighbour slot^1), keeping the dancers' square and posn fields true.
+// Partners always sit in the neighbour slot, so this is the same as moving each dancer's
+// partner beside it; moving the two neighbour slots as a whole also carries a partner along
+// when the other pair's partner slot is empty (moving partners one by one would take the
+// partner out of its square without putting it anywhere).
 void SwapPairs(Square& a, int p1, Square& b, int p2) {
     int q1 = p1 ^ 1, q2 = p2 ^ 1;
     std::swap(a.dancer[p1], b.dancer[p2]);
@@ -63,7 +67,7 @@ void PerformSquareTagging() {
         const SquareTag& t = sqrtag[i];
         if (!t.sd || totsquare < 1) continue;
         if (t.isqr >= totsquare)
-            error(0, "(PerformSquareTagging) somehow sd<%s> has been tagged to [square#%d] >= [totsquare=%d]!\n",
+            error(0, "(PerformSquareTagging) somehow sd<%s> has been tagged to [square#%d] ≥ [totsquare=%d]!\n",
                   t.sd->dispname.c_str(), t.isqr, totsquare);
         else if (t.isqr < 0)
             error(0, "(PerformSquareTagging) somehow sd<%s> has been tagged to [square#%d] < 0!\n",
@@ -202,22 +206,14 @@ SqrDancer* SqrTagSliderPick(int islider, double value) {
     int r = static_cast<int>(value);
     SqrDancer* sd = mapi2sd[r];
     sqrtag[islider].sd = sd;
-    if (!sd) {
-        sqrtag[islider].sqr = nullptr;
-        sqrtag[islider].isqr = -1;
-    }
     Record("(SqrTagSlider) islider=%d sd<%s>\n", islider, sd ? sd->dispname.c_str() : "-null-");
     return sd;
 }
 
 void SqrTagClearAll() {
     Record("(SqrTaggingClearBttn)\n");
-    for (int i = 0; i < SQRTAGQTY; ++i) {
-        if (sqrtag[i].sd) sqrtag[i].sd->tagged = 0;
-        sqrtag[i].sd = nullptr;
-        sqrtag[i].sqr = nullptr;
-        sqrtag[i].isqr = -1;
-    }
+    // The slots lose their dancers; the tagged marks are recomputed at the next roll.
+    for (int i = 0; i < SQRTAGQTY; ++i) sqrtag[i].sd = nullptr;
 }
 
 void SqrTagApplySquare(int squarenumber) {

@@ -154,9 +154,10 @@ void HistoryChange(int chg) {
             return;
         }
         show = histtl;
-        cflag = 1;
+        cflag = 1;  // only with a tip to show: a roll instead would leave it for a later tip
     } else if (!hist) {
         if (!histhd) {
+            prehistory = 0;
             if (sdhd)
                 GtkWarning("No history available!\nHave you rolled up any squares yet?");
             else
@@ -172,7 +173,8 @@ void HistoryChange(int chg) {
     } else {
         if (hist->prv) {
             show = hist->prv;
-        } else {  // back up before the first tip
+        } else {  // back up before the first tip; no tip is shown any more, so hist is none
+            // (paging newer from here shows the oldest tip again, not the second)
             hist = nullptr;
             prvtipcnt = tipcnt = 0;
             prehistory = 1;
@@ -183,9 +185,9 @@ void HistoryChange(int chg) {
     }
     if (show) {
         hist = show;
-        prehistory = 0;
         SwitchDisplay(HISTORY);
     }
+    prehistory = 0;
     rdbg("HistoryChange");
 }
 

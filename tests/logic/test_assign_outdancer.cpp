@@ -82,10 +82,11 @@ TEST_F(Out, AskingOffRecruitsTheFirstCompatibleOutDancer) {
     EXPECT_EQ(oute->dances, 0);  // a recruit's count is not raised
     ASSERT_EQ(ListLength(), 1);
     EXPECT_EQ(outdancerhd->sd, outm);
-    // The recruit fills the empty slot beside the single; the square never overflows.
-    EXPECT_EQ(sqr[0].dancer[7], oute);
-    EXPECT_EQ(oute->posn, 7);
-    EXPECT_LE(sqr[0].qty, squaresize);
+    // The recruit counts as one more place (posn = the new count) but is not put into the
+    // square's places: the empty slot stays empty, the pairing is the tmppartner link.
+    EXPECT_EQ(sqr[0].dancer[7], nullptr);
+    EXPECT_EQ(sqr[0].qty, 9);
+    EXPECT_EQ(oute->posn, 9);
 }
 
 TEST_F(Out, AskingOffWithoutOutDancersLeavesTheSlotEmpty) {
