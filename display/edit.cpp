@@ -27,8 +27,30 @@ static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::st
 // The font of the label inside a button.
 static void ButtonFont(GtkWidget* b, const PangoFontDescription* font) { BoardFontOf(b, font); }
 
+// The edit display has seven buttons per dancer, and every click on a name rebuilds it. The
+// theme's gradients and soft shadows cost more to draw than the rest of the display, so its
+// buttons are drawn flat: plain colours, the pressed-in (absent) state still darker.
+static void FlatButton(GtkWidget* b) {
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        GtkCssProvider* p = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(
+            p,
+            "button.edit-cell { box-shadow: none; background-image: none; text-shadow: none; transition: none; }\n"
+            "button.edit-cell:hover { background-color: #fbfbfa; }\n"
+            "button.edit-cell:checked { background-color: #c8c2bd; }\n",
+            -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(p),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        g_object_unref(p);
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(b), "edit-cell");
+}
+
 static GtkWidget* SmallButton(const char* label, GCallback handler, SqrDancer* sd) {
     GtkWidget* b = gtk_button_new();
+    FlatButton(b);
     GtkWidget* l = gtk_label_new(label);
     gtk_container_add(GTK_CONTAINER(b), l);
     ButtonFont(b, bttnfont2);
@@ -40,6 +62,7 @@ static GtkWidget* SmallButton(const char* label, GCallback handler, SqrDancer* s
 static GtkWidget* EditCell(SqrDancer* sd, int i) {
     const std::string& name = sd->dispname.empty() ? sd->firstlast : sd->dispname;
     GtkWidget* t = gtk_toggle_button_new_with_label(name.c_str());
+    FlatButton(t);
     gridbttn[i] = t;
     sd->availbttn = t;
     sd->gridposn = i;
