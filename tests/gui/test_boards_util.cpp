@@ -30,12 +30,7 @@ void BoardsSettle() {
 
 void BoardsWindow::Open(int width, int height) {
     Evening::SetUp();
-    static int n = 0;
-    dir = TempDir() + "/boards" + std::to_string(n++);
-    mkdir(dir.c_str(), 0700);
-    char cwd[4096];
-    saved_cwd = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    dir = EnterNewDir("boards", &saved_cwd);
     outputfilename = "club.dorvel";
     ResetResolutions();
     fontsizechg = 0;
@@ -65,7 +60,7 @@ void BoardsWindow::TearDown() {
     sdwin = nullptr;
     if (w) gtk_widget_destroy(w);
     BoardsPump();
-    if (!saved_cwd.empty() && chdir(saved_cwd.c_str()) != 0) ADD_FAILURE() << "cannot go back";
+    LeaveDir(saved_cwd);
     Evening::TearDown();
 }
 

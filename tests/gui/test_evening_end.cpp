@@ -16,15 +16,10 @@ protected:
     std::string home;
     void SetUp() override {
         Screen::SetUp();
-        char cwd[4096];
-        ASSERT_TRUE(getcwd(cwd, sizeof cwd));
-        home = cwd;
-        std::string dir = TempDir() + "/evening-end";
-        ASSERT_EQ(system(("rm -rf " + dir + " && mkdir -p " + dir).c_str()), 0);
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        EnterNewDir("evening-end", &home);
     }
     void TearDown() override {
-        ASSERT_EQ(chdir(home.c_str()), 0);
+        LeaveDir(home);
         Screen::TearDown();
     }
 };

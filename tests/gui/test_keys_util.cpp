@@ -157,12 +157,7 @@ void Pump() {
 void KeysWindow::SetUp() {
     Evening::SetUp();
     ResetKeybrd();
-    static int n = 0;
-    dir = TempDir() + "/keys" + std::to_string(n++);
-    mkdir(dir.c_str(), 0700);
-    char cwd[4096];
-    saved_cwd = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    dir = EnterNewDir("keys", &saved_cwd);
     outputfilename = "club.dorvel";
     ResetResolutions();
     SetupResolutionList();
@@ -186,7 +181,7 @@ void KeysWindow::TearDown() {
     KeybrdHandlerSuspend();
     Pump();
     ResetKeybrd();
-    if (chdir(saved_cwd.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd;
+    LeaveDir(saved_cwd);
     Evening::TearDown();
 }
 

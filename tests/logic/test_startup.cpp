@@ -18,17 +18,11 @@ protected:
     std::string dir, home;
     void SetUp() override {
         Evening::SetUp();
-        char cwd[4096];
-        ASSERT_TRUE(getcwd(cwd, sizeof cwd));
-        home = cwd;
-        static int n = 0;
-        dir = TempDir() + "/startup" + std::to_string(n++);
-        ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        dir = EnterNewDir("startup", &home);
         unsetenv("DORVELS");
     }
     void TearDown() override {
-        ASSERT_EQ(chdir(home.c_str()), 0);
+        LeaveDir(home);
         Evening::TearDown();
     }
     void Run(std::vector<std::string> args) {

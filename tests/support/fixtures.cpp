@@ -66,6 +66,22 @@ std::string TempDir() {
     return dir;
 }
 
+std::string EnterNewDir(const std::string& prefix, std::string* saved) {
+    static int n = 0;
+    std::string dir = TempDir() + "/" + prefix + std::to_string(n++);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    std::filesystem::create_directories(dir, ec);
+    char cwd[4096];
+    if (saved) *saved = getcwd(cwd, sizeof cwd) ? cwd : "/tmp";
+    if (chdir(dir.c_str()) != 0) ADD_FAILURE() << "cannot enter " << dir;
+    return dir;
+}
+
+void LeaveDir(const std::string& saved) {
+    if (!saved.empty() && chdir(saved.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream ss;

@@ -22,6 +22,10 @@ SqrDancer* AddCouple(const std::string& first1, const std::string& first2, const
                      SDSEX sex = M, SDPGM pgm = Basic);
 // A scratch folder for files, removed at the end of the test program.
 std::string TempDir();
+// Makes a fresh folder under TempDir() named after prefix, remembers the working directory in
+// *saved and changes into the new folder; returns its path. LeaveDir goes back.
+std::string EnterNewDir(const std::string& prefix, std::string* saved);
+void LeaveDir(const std::string& saved);
 // Reads a whole file ("" when missing).
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
