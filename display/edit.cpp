@@ -19,9 +19,9 @@ __attribute__((weak)) void PartnerBttn(GtkWidget*, void*) {}
 __attribute__((weak)) void PgmBttn(GtkWidget*, void*) {}
 __attribute__((weak)) void SexBttn(GtkWidget*, void*) {}
 
-static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::string& spec) {
+static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::string& desc) {
     if (old) pango_font_description_free(old);
-    return pango_font_description_from_string(spec.c_str());
+    return pango_font_description_from_string(desc.c_str());
 }
 
 // The font of the label inside a button.

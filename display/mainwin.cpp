@@ -125,12 +125,12 @@ void SetWidgetFont(GtkWidget* w, const PangoFontDescription* font) {
 
 // ---- colours and spacings ------------------------------------------------------------------
 void GtkInitColors() {
-    static const struct { int slot; const char* spec; } table[] = {
+    static const struct { int slot; const char* text; } table[] = {
         {COLOR_squares1, "#fffff0"}, {COLOR_squares2, "#90ee90"}, {COLOR_warning, "#ff0000"},
         {COLOR_note, "#0088ff"},     {COLOR_present, "#70d0ff"},  {COLOR_history, "#ff7f00"},
         {COLOR_rfidsex, "#70d0ff"},
     };
-    for (const auto& t : table) gdk_rgba_parse(&sqrcolor[t.slot], t.spec);
+    for (const auto& t : table) gdk_rgba_parse(&sqrcolor[t.slot], t.text);
     gdk_rgba_parse(&redpgmgdk, "#ff0000");
     gdk_rgba_parse(&blkgdk, "#000000");
 }

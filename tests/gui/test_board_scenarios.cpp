@@ -85,8 +85,8 @@ std::string LabelFont(GtkWidget* w) {
     return out;
 }
 
-std::string FontString(const std::string& spec) {
-    PangoFontDescription* d = pango_font_description_from_string(spec.c_str());
+std::string FontString(const std::string& desc) {
+    PangoFontDescription* d = pango_font_description_from_string(desc.c_str());
     gchar* s = pango_font_description_to_string(d);
     std::string out = s;
     g_free(s);
