@@ -24,10 +24,10 @@ cd "$work"
 # Waits for a window of process $2 whose title matches $1; prints its id.
 wait_window() {
   for _ in $(seq 1 300); do
-    id=$(xdotool search --pid "$2" --name "$1" 2>/dev/null | head -n1)
+    id=$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null | head -n1)
     # A window without the process id property is found by its title alone (the X server
     # is this test's own while it runs: the GUI tests never share it).
-    [ -n "$id" ] || id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    [ -n "$id" ] || id=$(xdotool search --all --onlyvisible --name "$1" 2>/dev/null | head -n1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
