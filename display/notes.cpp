@@ -78,22 +78,25 @@ std::string PopupText() {
     return poplabel ? gtk_label_get_text(GTK_LABEL(poplabel)) : "";
 }
 
-void GtkNote(const char* fmt, ...) {
+// Formats at most 255 bytes of text and shows it in the pop-up in the given colour.
+static void ShowFormatted(COLOR color, const char* fmt, va_list ap) {
     char buf[256];
+    vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
+    ShowPopup(buf, color);
+}
+
+void GtkNote(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
+    ShowFormatted(COLOR_note, fmt, ap);
     va_end(ap);
-    ShowPopup(buf, COLOR_note);
 }
 
 void GtkWarning(const char* fmt, ...) {
-    char buf[256];
     va_list ap;
     va_start(ap, fmt);
-    vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
+    ShowFormatted(COLOR_warning, fmt, ap);
     va_end(ap);
-    ShowPopup(buf, COLOR_warning);
 }
 
 // ---- the interval timer ----------------------------------------------------------------------

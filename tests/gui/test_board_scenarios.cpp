@@ -16,17 +16,6 @@
 
 namespace {
 
-SqrDancer* Pair(SqrDancer* a, SqrDancer* b) {
-    a->partner = b;
-    b->partner = a;
-    return a;
-}
-
-void Prio(SqrDancer* sd, SDPRIORITY p) {
-    sd->priority = p;
-    if (sd->partner) sd->partner->priority = p;
-}
-
 // One font set only, so that the column limits of the set decide the shape. The screen is
 // wide enough for many more columns than the limits allow, and too tall to force scrolling.
 void OneFontSet(int width, int maxsqrcolqty, int maxeditcolqty) {

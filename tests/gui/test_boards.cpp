@@ -13,17 +13,6 @@
 
 namespace {
 
-SqrDancer* Pair(SqrDancer* a, SqrDancer* b) {
-    a->partner = b;
-    b->partner = a;
-    return a;
-}
-
-void Prio(SqrDancer* couple, SDPRIORITY p) {
-    couple->priority = p;
-    if (couple->partner) couple->partner->priority = p;
-}
-
 int HistoryCount() {
     int n = 0;
     for (History* h = histhd; h; h = h->nxt) ++n;

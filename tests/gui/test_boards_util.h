@@ -43,3 +43,16 @@ GtkWidget* EditCellFrame(SqrDancer* sd);
 // The entry texts of a squares board, right-aligned as the board prints them.
 std::string SqrEntry(int width, const std::string& name, int square);
 std::string OutEntry(int width, const std::string& name);
+
+// Makes a and b each other's partners; returns a.
+inline SqrDancer* Pair(SqrDancer* a, SqrDancer* b) {
+    a->partner = b;
+    b->partner = a;
+    return a;
+}
+
+// Gives a dancer and its partner the priority p.
+inline void Prio(SqrDancer* sd, SDPRIORITY p) {
+    sd->priority = p;
+    if (sd->partner) sd->partner->priority = p;
+}
