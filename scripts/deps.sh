@@ -14,8 +14,10 @@ done
 if [ "$(id -u)" = 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # Wait for the package database when another install is running instead of failing.
+  lock=(-o DPkg::Lock::Timeout=900)
+  apt-get "${lock[@]}" update -qq
+  apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 else
   echo "missing Debian packages: ${missing[*]}" >&2
   echo "install them with: sudo apt-get install ${missing[*]}" >&2
