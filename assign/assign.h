@@ -95,6 +95,8 @@ void UpdateSkips();
 void DelSkipTips();
 // Deletes every must-once request.
 void DelMustOnces();
+// Cancels every must-once request: the priority each one changed goes back at once.
+void CancelMustOnces();
 // Ctrl-click on a name: flips avail; now absent -> a skip record for tipcnt+2 (replacing an
 // old one) and a note; now present -> the record goes, with a note. Tooltips are rebuilt.
 void SkipTipToggle(SqrDancer* sd);

@@ -125,6 +125,13 @@ void DelMustOnces() {
     while (mustoncehd) MustOnceFree(mustoncehd);
 }
 
+void CancelMustOnces() {
+    while (mustoncehd) {
+        SwapMustLuck(mustoncehd->sd);
+        MustOnceFree(mustoncehd);
+    }
+}
+
 static void TooltipsOf(SqrDancer* sd) {
     SetupTooltip(sd);
     if (sd->partner) SetupTooltip(sd->partner);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assign/assign.h"
+#include "dialogs/setup.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
@@ -376,7 +377,7 @@ void KeybrdCmd(char cmd) {
     switch (cmd) {
         case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
         case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'o':
-        case 'p': case 'Q': case 'r': case 'R': case 'S': case 't': case 'T': case 'u':
+        case 'p': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
         case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
             Record("(KeybrdCmd) %c\n", cmd);
             break;
@@ -445,6 +446,13 @@ void KeybrdCmd(char cmd) {
             ShowMain();
             break;
         case 'R': GtkTimeNote(3, nullptr); break;
+        case 's':
+            // An open dialog is brought to the front as it is: nothing typed into it is lost.
+            if (SetupOpen())
+                gtk_window_present(GTK_WINDOW(sdnew));
+            else
+                SwitchDisplay(SETUP);
+            break;
         case 'S': SkipRequest(); break;
         case 't': TotDancersNote(); break;
         case 'T': SqrTagDancer(); break;

@@ -187,6 +187,7 @@ extern int anoncounts[6];                 // per role M..E, index 5 couples
 extern std::string caller, clubname;
 extern SDPGM pgmfloor;
 extern int squaresize;
+constexpr int MAXSQUARESIZE = 100;        // larger squares are certainly a typing error
 extern int maxsquares;
 extern int askflag;
 extern DISPNAME dispnamestyle;
@@ -222,6 +223,10 @@ extern int reqW, reqH;                    // window size asked for on the comman
 // list, so that each test (and a fresh evening) starts clean. Also resets the state of the
 // assignment engine (roll classes, tag memory), the history and the card table.
 void ResetEvening();
+// Puts the settings a club file holds back to the values of a club that has none (club and
+// caller "None", level Basic, squares of 8, asking on, no options, no command cards), so that
+// a club file read next sets exactly what it says.
+void ClubSettingsDefaults();
 
 // Level and role names (club file, command line, titles).
 SDPGM idpgm(const std::string& text);

@@ -75,16 +75,8 @@ void ResetEvening() {
     dhd = dtl = nullptr;
     anoncnt = 0;
     for (int& c : anoncounts) c = 0;
-    caller = "None";
-    clubname = "None";
-    pgmfloor = Basic;
-    squaresize = 8;
+    ClubSettingsDefaults();
     maxsquares = 0;
-    askflag = 1;
-    dispnamestyle = LASTNAME;
-    scrollerincrchg = 0;
-    for (auto& c : speccard) c = 0;
-    Rflag = Sflag = 0;
     inputfilename.clear();
     outputfilename = dfltsavefile;
     os = "unix";
@@ -101,4 +93,16 @@ void ResetEvening() {
     cflag = hintflag = 0;
     lflag = 1;
     reqW = reqH = 0;
+}
+
+void ClubSettingsDefaults() {
+    caller = "None";
+    clubname = "None";
+    pgmfloor = Basic;
+    squaresize = 8;
+    askflag = 1;
+    dispnamestyle = LASTNAME;
+    scrollerincrchg = 0;
+    for (auto& c : speccard) c = 0;
+    Rflag = Sflag = 0;
 }

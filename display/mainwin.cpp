@@ -27,8 +27,6 @@ PangoFontDescription *sdfont = nullptr, *bttnfont1 = nullptr, *bttnfont2 = nullp
                      *lblfont2 = nullptr;
 int didhandler = 0;
 gulong keybrdhandlerid = 0;
-GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
-GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
 
 // ---- per-widget style -------------------------------------------------------------------
 // A widget gets its colour, background or font through a style class: one CSS provider per
@@ -359,14 +357,6 @@ void ShowDancerTooltip(const SqrDancer* sd) {
     if (!sd || !gridbttn || sd->gridposn < 0 || sd->gridposn >= gridbttnqty) return;
     GtkWidget* b = gridbttn[sd->gridposn];
     if (b) gtk_widget_set_tooltip_text(b, sd->tooltip.empty() ? nullptr : sd->tooltip.c_str());
-}
-
-void ClearSqrTagSlider(int slot) {
-    if (slot < 0 || slot >= SQRTAGQTY) return;
-    if (squaretag_dancerslider[slot]) gtk_range_set_value(GTK_RANGE(squaretag_dancerslider[slot]), 0);
-    if (squaretag_dancerlabel[slot])
-        gtk_label_set_text(GTK_LABEL(squaretag_dancerlabel[slot]),
-                           strprintf("Dancer<---->%26s", "").c_str());
 }
 
 int AskResetDialog() {

@@ -28,14 +28,11 @@ const SpecCardInsert speccardinserts[] = {
     {0, 0, 0},
 };
 
-std::string (*outputfile_entry_text)() = nullptr;
 const char* const lastdancefile = "lastdance.dorvels";
 
 namespace {
 
 constexpr const char* DORVELEXT = ".dorvel";
-constexpr int MAXSQUARESIZE = 100;    // larger squares are certainly a typing error
-constexpr long MAXANONNUMBER = 999999;
 constexpr uint64_t MAXCARD = 9999999999ull;  // card numbers have ten digits
 constexpr size_t MAXNAME = 255;       // bytes of a first or last name; longer ones are cut
 
@@ -199,69 +196,83 @@ void ReadSpecCards(std::string_view value) {
     }
 }
 
+void SetLevel(std::string_view value) {
+    std::string level(SkipBlanks(value));
+    SDPGM pgm = idpgm(level);
+    // A value that names no level keeps the evening's level.
+    if (pgm == NOPGM) GtkWarning("unsupported pgm<%s>\n", level.c_str());
+    else pgmfloor = pgm;
+}
+
+void SetSquareSize(std::string_view value) {
+    long long n;
+    if (ParseInt(SkipBlanks(value), -1, INT_MAX, &n) && n >= 1 && n <= MAXSQUARESIZE)
+        squaresize = (int)(n + (n & 1));
+    else
+        error(1, "(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n", std::string(value).c_str(),
+              MAXSQUARESIZE);
+}
+
+void SetNameStyle(std::string_view value) {
+    std::string_view v = SkipBlanks(value);
+    if (StartsWith(v, "lastname")) dispnamestyle = LASTNAME;
+    else if (StartsWith(v, "lastfi")) dispnamestyle = LASTFI;
+    else if (StartsWith(v, "firstname")) dispnamestyle = FIRSTNAME;
+    else if (StartsWith(v, "firstli")) dispnamestyle = FIRSTLI;
+}
+
+// The key lines in the order they are tried: the key, whether it must be the whole line, and
+// what the value (the rest of the line after the key) sets.
+struct KeyRule {
+    const char* key;
+    bool whole;
+    void (*apply)(std::string_view value);
+};
+const KeyRule keyrules[] = {
+    {"caller=", false, [](std::string_view v) { caller = std::string(v); }},
+    {"club=", false, [](std::string_view v) { clubname = std::string(v); BuildOutputFilename(); }},
+    {"pgm=", false, SetLevel},
+    {"squaresize=", false, SetSquareSize},
+    {"noask", true, [](std::string_view) { askflag = 0; }},
+    {"ask", true, [](std::string_view) { askflag = 1; }},
+    {"dispnamestyle=", false, SetNameStyle},
+    {"scrollerincrchg=", false, [](std::string_view v) { scrollerincrchg = ParseIntSat(v, 0); }},
+    {"speccard=", false, ReadSpecCards},
+    {"RfidWarn", false, [](std::string_view) { Rflag = 1; }},
+    {"Statistics", false, [](std::string_view) { Sflag = 1; }},
+    {"Record", false, [](std::string_view) { rflag ? CloseRecordFile() : OpenRecordFile(); }},
+};
+
+const KeyRule* FindKey(std::string_view line) {
+    for (const KeyRule& r : keyrules)
+        if (r.whole ? line == r.key : StartsWith(line, r.key)) return &r;
+    return nullptr;
+}
+
 // Applies a key line of the club file; false when the line is no key line.
 bool KeyLine(std::string_view line) {
-    if (StartsWith(line, "caller=")) {
-        caller = std::string(line.substr(7));
-    } else if (StartsWith(line, "club=")) {
-        clubname = std::string(line.substr(5));
-        BuildOutputFilename();
-    } else if (StartsWith(line, "pgm=")) {
-        std::string level(SkipBlanks(line.substr(4)));
-        SDPGM pgm = idpgm(level);
-        // A value that names no level keeps the evening's level.
-        if (pgm == NOPGM) GtkWarning("unsupported pgm<%s>\n", level.c_str());
-        else pgmfloor = pgm;
-    } else if (StartsWith(line, "squaresize=")) {
-        long long n;
-        if (ParseInt(SkipBlanks(line.substr(11)), -1, INT_MAX, &n) && n >= 1 &&
-            n <= MAXSQUARESIZE) {
-            squaresize = (int)(n + (n & 1));
-        } else {
-            error(1, "(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n",
-                  std::string(line.substr(11)).c_str(), MAXSQUARESIZE);
-        }
-    } else if (line == "noask") {
-        askflag = 0;
-    } else if (line == "ask") {
-        askflag = 1;
-    } else if (StartsWith(line, "dispnamestyle=")) {
-        std::string_view v = SkipBlanks(line.substr(14));
-        if (StartsWith(v, "lastname")) dispnamestyle = LASTNAME;
-        else if (StartsWith(v, "lastfi")) dispnamestyle = LASTFI;
-        else if (StartsWith(v, "firstname")) dispnamestyle = FIRSTNAME;
-        else if (StartsWith(v, "firstli")) dispnamestyle = FIRSTLI;
-    } else if (StartsWith(line, "scrollerincrchg=")) {
-        scrollerincrchg = ParseIntSat(line.substr(16), 0);
-    } else if (StartsWith(line, "speccard=")) {
-        ReadSpecCards(line.substr(9));
-    } else if (StartsWith(line, "RfidWarn")) {
-        Rflag = 1;
-    } else if (StartsWith(line, "Statistics")) {
-        Sflag = 1;
-    } else if (StartsWith(line, "Record")) {
-        if (rflag) CloseRecordFile();
-        else OpenRecordFile();
-    } else {
-        return false;
-    }
-    return true;
+    const KeyRule* r = FindKey(line);
+    if (r) r->apply(line.substr(strlen(r->key)));
+    return r != nullptr;
 }
 
 // Anonymous dancers' numbers keep the counters above every number in use.
 void CountAnonymous(const std::string& lastname, SDSEX sex) {
-    int slot;
-    size_t skip;
-    if (StartsWith(lastname, "Sngl#")) slot = sex, skip = 5;
-    else if (StartsWith(lastname, "Couple#")) slot = 5, skip = 7;
-    else return;
-    if (slot < 0 || slot > 5) return;
-    long long n;
-    if (!ParseInt(std::string_view(lastname).substr(skip), 0, LLONG_MAX, &n) ||
-        n > MAXANONNUMBER)
-        return;
-    if (n > anoncnt) anoncnt = (int)n;
-    if (n > anoncounts[slot]) anoncounts[slot] = (int)n;
+    bool couple;
+    int n = AnonNumber(lastname, &couple);
+    int slot = couple ? 5 : sex;
+    if (n <= 0 || slot < 0 || slot > 5) return;
+    if (n > anoncnt) anoncnt = n;
+    if (n > anoncounts[slot]) anoncounts[slot] = n;
+}
+
+// The length of the longest start of s that has at most max bytes and ends between two
+// characters (s is valid UTF-8).
+size_t Utf8Cut(std::string_view s, size_t max) {
+    if (s.size() <= max) return s.size();
+    size_t n = max;
+    while (n > 0 && ((unsigned char)s[n] & 0xC0) == 0x80) --n;
+    return n;
 }
 
 // A name longer than any real one (a damaged file) is cut to MAXNAME bytes, at a character
@@ -271,9 +282,7 @@ void CutName(std::string& name, bool report = true) {
     if (report)
         error(1, "(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n", name.c_str(), name.size(),
           MAXNAME);
-    size_t n = MAXNAME;
-    while (n > 0 && ((unsigned char)name[n] & 0xC0) == 0x80) --n;
-    name.resize(n);
+    name.resize(Utf8Cut(name, MAXNAME));
 }
 
 // First pass over one dancer line: a new record with names, role, priority, presence and
@@ -666,13 +675,11 @@ std::string ClubFileText(int keepdances) {
     return out;
 }
 
-// The name a write goes to: the setup dialog's output-file entry while it exists, else the
-// output file name brought up to date (stored back only when `update` is set).
+// The name a write goes to: the output file name brought up to date (stored back only when
+// `update` is set).
 static std::string ChosenOutputName(bool update) {
     std::string name;
-    if (outputfile_entry_text) {
-        name = outputfile_entry_text();
-    } else if (!outputfilename.empty()) {
+    if (!outputfilename.empty()) {
         std::string keep = outputfilename;
         BuildOutputFilename();
         name = outputfilename;
@@ -720,6 +727,21 @@ void ReadDorvels(FILE* fp) {
     rdbg("ReadDorvels");
 }
 
+std::string ClubFileName(const std::string& club) {
+    // The club name's last word, in lower case; a club name is not a path.
+    size_t end = club.size();
+    while (end > 0 && IsBlank(club[end - 1])) --end;
+    size_t beg = end;
+    while (beg > 0 && !IsBlank(club[beg - 1])) --beg;
+    std::string word = club.substr(beg, end - beg);
+    if (word.empty()) return dfltsavefile;
+    for (char& c : word) {
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+        if (c == '/') c = '_';
+    }
+    return word + DORVELEXT;
+}
+
 void BuildOutputFilename() {
     edbg("BuildOutputFilename() outputfilename<%s>", outputfilename.c_str());
     if (!outputfilename.empty() && outputfilename != dfltsavefile) {
@@ -728,27 +750,16 @@ void BuildOutputFilename() {
             if (dot != std::string::npos) outputfilename.erase(dot);
             outputfilename += DORVELEXT;
         }
-    } else if (!clubname.empty()) {
-        // The club name's last word, in lower case; a club name is not a path.
-        size_t end = clubname.size();
-        while (end > 0 && IsBlank(clubname[end - 1])) --end;
-        size_t beg = end;
-        while (beg > 0 && !IsBlank(clubname[beg - 1])) --beg;
-        std::string word = clubname.substr(beg, end - beg);
-        if (word.empty()) {
-            outputfilename = dfltsavefile;
-        } else {
-            for (char& c : word) {
-                if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-                if (c == '/') c = '_';
-            }
-            outputfilename = word + DORVELEXT;
-        }
     } else {
-        outputfilename = dfltsavefile;
+        outputfilename = ClubFileName(clubname);
     }
     DPRINTF(1, "(BuildOutputFilename) outputfilename<%s>\n", outputfilename.c_str());
     rdbg("BuildOutputFilename");
+}
+
+bool FolderWritable(const std::string& dir) {
+    struct stat st;
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && Writable(dir, st);
 }
 
 bool WriteDorvels(int keepdances) {
@@ -786,6 +797,94 @@ bool WriteDorvels(int keepdances) {
     return true;
 }
 
+// ---- choosing the club file --------------------------------------------------------------
+namespace {
+
+// A dancer line as the writer writes it: two names, a role, "L" or "M", a dance count, a
+// presence and a level. A misspelt role or level still counts (the reader repairs those);
+// a line of another shape is no dancer line.
+bool DancerShaped(std::string_view line) {
+    std::string_view words[7];
+    for (std::string_view& w : words)
+        if ((w = NextWord(line)).empty()) return false;
+    long long n;
+    return (words[3] == "L" || words[3] == "M") && ParseInt(words[4], 0, LLONG_MAX, &n);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return !a.empty() && !b.empty() && stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Before another club file replaces the roster, the roster is written to its own club file
+// as the end of the evening would write it; not when that file is the one about to be read.
+std::string SaveRosterBefore(const std::string& toread) {
+    if (!sdhd || outputfilename.empty()) return "";
+    std::string target = ChosenOutputName(false);
+    if (SameFile(target, toread) || SameFile(target + DORVELEXT, toread)) return "";
+    if (WriteDorvels(0)) return "";
+    return "was not read: the roster could not be saved to its own file first";
+}
+
+}  // namespace
+
+std::string NotAClubFile(FILE* fp) {
+    std::vector<std::string> lines = ReadLines(fp);
+    if (ferror(fp)) return strprintf("cannot be read: %s", strerror(errno));
+    bool any = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = SkipBlanks(lines[i]);
+        if (line.empty() || line[0] == '%') continue;
+        if (!FindKey(line) && !DancerShaped(line))
+            return strprintf("is not a club file: line %zu reads <%s>", i + 1,
+                             std::string(line.substr(0, Utf8Cut(line, 40))).c_str());
+        any = true;
+    }
+    return any ? "" : "is not a club file: it holds no settings and no dancers";
+}
+
+std::string ChooseClubFile(const std::string& name, bool* read) {
+    edbg("ChooseClubFile(name<%s>)", name.c_str());
+    *read = false;
+    std::string dir = DirOf(name), why;
+    FILE* fp = nullptr;
+    if (!FolderWritable(dir)) {
+        why = strprintf("the folder <%s> cannot be written", dir.c_str());
+    } else if (!(fp = fopenx(name, "r", "dorvel", "DORVELS"))) {
+        for (const std::string& c : {name, name + DORVELEXT})
+            if (why.empty() && access(c.c_str(), F_OK) == 0 && access(c.c_str(), R_OK) != 0)
+                why = strprintf("<%s> cannot be read: %s", c.c_str(), strerror(errno));
+        // Otherwise a new file: the roster is written there from now on.
+    } else if (!sdhd || !SameFile(fopenfilename, inputfilename)) {
+        std::string opened = fopenfilename;
+        why = NotAClubFile(fp);
+        if (why.empty()) why = SaveRosterBefore(opened);
+        if (!why.empty()) {
+            why = "<" + opened + "> " + why;
+        } else {
+            // A fresh club: what the file leaves out takes its default, not the old club's value.
+            rewind(fp);
+            EDITMODE mode = editmode;
+            ClubSettingsDefaults();
+            anoncnt = 0;
+            for (int& c : anoncounts) c = 0;
+            ClearDancers();
+            editmode = mode;
+            inputfilename = opened;
+            outputfilename = name;
+            ReadDorvels(fp);
+            SortByName();
+            *read = true;
+        }
+    }
+    if (fp) fclose(fp);
+    if (why.empty() && !*read) outputfilename = name;
+    DPRINTF(1, "(ChooseClubFile) read=%d why<%s>\n", (int)*read, why.c_str());
+    rdbg("ChooseClubFile");
+    return why;
+}
+
 void ResetB() {
     edbg("ResetB()");
     if (sdhd) {
@@ -813,7 +912,7 @@ void ResetB() {
     std::string resetname;
     if (!inputfilename.empty()) {
         std::vector<std::string> candidates;
-        if (!outputfilename.empty() || outputfile_entry_text)
+        if (!outputfilename.empty())
             candidates.push_back(ResetFilename(ChosenOutputName(false)));
         candidates.push_back(ResetFilename(inputfilename));
         for (const std::string& c : candidates)

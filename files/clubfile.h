@@ -34,14 +34,28 @@ std::string ClubFileText(int keepdances);
 
 // Derives outputfilename from the name given, the club name or the default.
 void BuildOutputFilename();
+// The club file named after a club: the club name's last word in lower case with ".dorvel";
+// the default file for a name without a word.
+std::string ClubFileName(const std::string& club);
+// True when the folder exists and a file can be made in it.
+bool FolderWritable(const std::string& dir);
 
 // The reset command: writes the reset file, or throws the roster away and reads the reset
 // file back (after asking the operator when nobody is present yet).
 void ResetB();
 
-// The text of the setup dialog's output-file entry while that entry exists: the dialog sets
-// this hook when it makes the entry and clears it when the entry goes. Null = no entry.
-extern std::string (*outputfile_entry_text)();
+// Why the open file fp is not a club file, "" when it is one: a club file holds at least one
+// setting or dancer line, and nothing but those, comments and blank lines. Reads fp to its
+// end (the caller rewinds it to read it).
+std::string NotAClubFile(FILE* fp);
+
+// Makes `name` the club file, as the setup dialog's file choice does. An existing club file
+// is read in place of the roster and the club's settings (*read set), unless it is the file
+// the roster was read from; the roster is first written to its own club file. A name that
+// does not exist yet becomes the file the roster is written to. Returns "" on success;
+// otherwise why not (a folder that cannot be written, a file that cannot be read or is no
+// club file), and nothing has changed.
+std::string ChooseClubFile(const std::string& name, bool* read);
 
 // Name of the pointer file that names the club file written last.
 extern const char* const lastdancefile;  // "lastdance.dorvels"

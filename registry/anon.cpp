@@ -1,4 +1,6 @@
 // Anonymous dancers: numbered placeholders for an evening run without names.
+#include <algorithm>
+
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -36,4 +38,24 @@ void AnonSingle(int qtyM, int qtyF, int qtyMF, int qtyFM, int qtyE, SDPGM pgm) {
             ++anoncounts[sex];
             NewAnon(strsex(sex), strprintf("Sngl#%03d", anoncnt), static_cast<SDSEX>(sex), pgm);
         }
+}
+
+int AnonNumber(const std::string& lastname, bool* couple) {
+    size_t skip = lastname.starts_with("Couple#") ? 7 : lastname.starts_with("Sngl#") ? 5 : 0;
+    if (couple) *couple = skip == 7;
+    if (!skip || skip == lastname.size()) return 0;
+    long n = 0;
+    for (size_t i = skip; i < lastname.size(); ++i) {
+        char c = lastname[i];
+        if (c < '0' || c > '9') break;
+        n = n * 10 + (c - '0');
+        if (n > MAXANONNUMBER) return 0;
+    }
+    return static_cast<int>(n);
+}
+
+int HighestAnonNumber() {
+    int most = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) most = std::max(most, AnonNumber(sd->lastname));
+    return most;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/dorvels.h"
 
@@ -38,5 +39,11 @@ void SetupDispNames();
 std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2);
 
 // Anonymous dancers.
+constexpr int MAXANONNUMBER = 999999;  // highest number an anonymous dancer can have
 void AnonCouple(int qty, SDPGM pgm);
 void AnonSingle(int qtyM, int qtyF, int qtyMF, int qtyFM, int qtyE, SDPGM pgm);
+// The number in an anonymous dancer's last name ("Couple#007", "Sngl#012"); 0 when the name
+// is not an anonymous one or its number is above MAXANONNUMBER. *couple tells the kind.
+int AnonNumber(const std::string& lastname, bool* couple = nullptr);
+// The highest number of an anonymous dancer in the roster (0 when there is none).
+int HighestAnonNumber();

@@ -27,7 +27,6 @@ protected:
         ASSERT_EQ(chdir(dir.c_str()), 0);
     }
     void TearDown() override {
-        outputfile_entry_text = nullptr;
         Evening::TearDown();
         if (chdir(oldcwd.c_str()) != 0) perror("chdir");
     }

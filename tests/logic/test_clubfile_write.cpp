@@ -164,13 +164,13 @@ TEST_F(WriteClub, NothingWithoutAnOutputName) {
     EXPECT_TRUE(screen::warnings.empty());
 }
 
-TEST_F(WriteClub, SetupEntryNamesTheFile) {
+TEST_F(WriteClub, OutputNameNamesTheFile) {
     MakeRoster();
-    outputfile_entry_text = [] { return std::string("fromentry.dorvel"); };
+    outputfilename = "chosen.dorvel";
     ASSERT_TRUE(WriteDorvels(0));
-    EXPECT_EQ(ReadFile("fromentry.dorvel"), Expected(0));
-    EXPECT_EQ(ReadFile("lastdance.dorvels"), "fromentry.dorvel\n");
-    outputfile_entry_text = [] { return std::string(" blank first"); };
+    EXPECT_EQ(ReadFile("chosen.dorvel"), Expected(0));
+    EXPECT_EQ(ReadFile("lastdance.dorvels"), "chosen.dorvel\n");
+    outputfilename = " blank first";
     ASSERT_TRUE(WriteDorvels(0));
     EXPECT_EQ(ReadFile("dorvels.dorvel"), Expected(0));
 }

@@ -1,0 +1,854 @@
+// The setup dialog. One top-level window beside the main window; it takes the keyboard while
+// it is open. Entries for names apply on Enter, the level, name style, ask policy and the
+// switches apply at once, the numbers, the club file, tagging and anonymous dancers apply on
+// Done or DoItNow. A number the dialog cannot take is marked where it was typed, with the
+// reason beside it, and Done waits until it is mended. Closing the window any way other than
+// Done applies nothing more.
+#include "dialogs/setup.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "assign/assign.h"
+#include "core/settings.h"
+#include "files/clubfile.h"
+#include "files/record.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+
+GtkWidget *clubname_entry = nullptr, *caller_entry = nullptr, *maxsquares_entry = nullptr,
+          *squaresize_entry = nullptr, *outputfile_entry = nullptr;
+GtkWidget* namestylebttn = nullptr;
+GtkWidget* namestylebttns[4] = {};
+GtkWidget* pgmbttns[PGMQTY] = {};
+GtkWidget* anon_entry[ANONENTRYQTY] = {};
+GtkWidget* anon_label_cnts[ANONENTRYQTY] = {};
+GtkWidget *squaretag_entry = nullptr, *squaretag_clear = nullptr;
+GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr;
+gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0;
+int didoutputfile = 0;
+GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
+GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
+
+namespace {
+GtkWidget* setupwin = nullptr;      // the dialog while it is open
+GtkWidget* askbttn = nullptr;
+GtkWidget* applybttns[2] = {};      // Done, DoItNow
+GtkWidget* clearrfidbttn = nullptr;
+GtkWidget* namestylepop = nullptr;  // the name-style pop-up while it is sdpop
+
+const char* const namestyles[4] = {"lastname", "lastfi", "firstname", "firstli"};
+
+// The number entry of a field of the number check.
+GtkWidget*& FieldEntry(int f) {
+    switch (f) {
+        case SF_MAXSQUARES: return maxsquares_entry;
+        case SF_SQUARESIZE: return squaresize_entry;
+        case SF_TAGSQUARE: return squaretag_entry;
+        default: return anon_entry[f - SF_ANON];
+    }
+}
+
+std::string EntryText(GtkWidget* e) {
+    const gchar* t = e ? gtk_entry_get_text(GTK_ENTRY(e)) : nullptr;
+    return t ? t : "";
+}
+
+std::string Stripped(std::string s) {
+    size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
+    return b == std::string::npos ? "" : s.substr(b, e - b + 1);
+}
+
+// Sets an entry's text without its "changed" handlers taking it for typing.
+void SetEntry(GtkWidget* e, const std::string& text) {
+    if (!e) return;
+    g_signal_handlers_block_matched(e, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, setupwin);
+    gtk_entry_set_text(GTK_ENTRY(e), text.c_str());
+    g_signal_handlers_unblock_matched(e, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, setupwin);
+}
+
+void SetLabel(GtkWidget* l, const std::string& text) {
+    if (l) gtk_label_set_text(GTK_LABEL(l), text.c_str());
+}
+
+void SetBttnLabel(GtkWidget* b, const char* text) {
+    if (b) gtk_button_set_label(GTK_BUTTON(b), text);
+}
+
+// The message beside an entry: a reason in red marks the entry as refused; a remark is plain.
+void ShowMessage(GtkWidget* entry, const std::string& text, bool refused) {
+    GtkWidget* l = entry ? GTK_WIDGET(g_object_get_data(G_OBJECT(entry), "message")) : nullptr;
+    if (!l) return;
+    gtk_label_set_text(GTK_LABEL(l), text.c_str());
+    g_object_set_data(G_OBJECT(entry), "refused", GINT_TO_POINTER(refused ? 1 : 0));
+    GtkStyleContext* ctx = gtk_widget_get_style_context(entry);
+    if (refused) gtk_style_context_add_class(ctx, GTK_STYLE_CLASS_ERROR);
+    else gtk_style_context_remove_class(ctx, GTK_STYLE_CLASS_ERROR);
+    SetWidgetColor(l, refused ? &sqrcolor[COLOR_warning] : &blkgdk);
+}
+
+// Checks every number entry, shows each one's message and lets Done and DoItNow be pressed
+// only while every entry is taken.
+SetupNumbers CheckFields() {
+    std::string text[SF_QTY];
+    for (int f = 0; f < SF_QTY; ++f) text[f] = EntryText(FieldEntry(f));
+    SetupNumbers n = CheckSetupNumbers(text);
+    for (int f = 0; f < SF_QTY; ++f) ShowMessage(FieldEntry(f), n.message[f], n.bad[f]);
+    for (GtkWidget* b : applybttns)
+        if (b) gtk_widget_set_sensitive(b, n.FirstBad() == SF_QTY);
+    return n;
+}
+
+void FieldChanged(GtkEditable*, gpointer) { CheckFields(); }
+
+// Enter in an entry moves on to the next field once its text is taken; it never closes the
+// dialog (a card read ends in Enter too).
+void NextField(GtkWidget* entry) {
+    bool refused = false;
+    SetupMessage(entry, &refused);
+    if (!refused && setupwin) gtk_widget_child_focus(setupwin, GTK_DIR_TAB_FORWARD);
+}
+
+void NumberEntered(GtkEntry* entry, gpointer) {
+    CheckFields();
+    NextField(GTK_WIDGET(entry));
+}
+
+void Titles() {
+    SetWinTitle(setupwin, " Setup");
+    SetWinTitle(sdwin, nullptr);
+}
+
+// The club is renamed; a club without a club file yet has its file named after it.
+void SetClubName(const std::string& name) {
+    if (inputfilename.empty() && outputfilename == ClubFileName(clubname)) outputfilename = dfltsavefile;
+    clubname = name.empty() ? "None" : name;
+    BuildOutputFilename();
+    SetEntry(outputfile_entry, outputfilename);
+}
+
+void DestroyPopup() {
+    if (!sdpop) return;
+    GtkWidget* w = sdpop;
+    sdpop = nullptr;
+    gtk_widget_destroy(w);
+}
+
+// ---- the switches of the bottom row -------------------------------------------------------
+// A switch shows its option off by being pressed in. Another option is one more row here,
+// its flag functions and a one-line "toggled" handler.
+bool RfidWarnOn() { return Rflag != 0; }
+bool RecordOn() { return rflag != nullptr; }
+bool StatOn() { return Sflag != 0; }
+
+struct OptionSwitch {
+    const char* label;
+    GtkWidget** bttn;
+    gulong* sigid;
+    void (*handler)(GtkToggleButton*, void*);
+    bool (*on)();
+};
+const OptionSwitch switches[] = {
+    {"RfidWarn", &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
+    {"Record", &record_bttn, &record_sigid, ToggleRecord, RecordOn},
+    {"Stat", &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
+};
+
+void ShowSwitch(const OptionSwitch& s) {
+    GtkWidget* b = *s.bttn;
+    if (!b) return;
+    if (*s.sigid) g_signal_handler_block(b, *s.sigid);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), !s.on());
+    if (*s.sigid) g_signal_handler_unblock(b, *s.sigid);
+}
+
+// ---- showing the state ------------------------------------------------------------------
+// The square-tag slot's slider and label: the slider at the dancer's place among the present
+// dancers (mapi2sd, built by the caller), or at 0.
+void ShowSqrTagSlot(int i) {
+    GtkWidget* s = squaretag_dancerslider[i];
+    if (!s) return;
+    SqrDancer* sd = sqrtag[i].sd;
+    int pos = 0;
+    for (int k = 1; sd && k < mapi2sdqty; ++k)
+        if (mapi2sd[k] == sd) pos = k;
+    g_signal_handlers_block_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(i));
+    gtk_range_set_value(GTK_RANGE(s), pos);
+    g_signal_handlers_unblock_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(i));
+    SetLabel(squaretag_dancerlabel[i], sd ? strprintf("Dancer<%s>", sd->dispname.c_str())
+                                          : strprintf("Dancer<---->%22s", ""));
+}
+
+// What the roster decides: the anonymous counts, the next number, the sliders, the card button.
+void ShowRoster() {
+    for (int i = 0; i < ANONENTRYQTY - 1; ++i) SetLabel(anon_label_cnts[i], strprintf("%d", anoncounts[i]));
+    SetLabel(anon_label_cnts[ANONENTRYQTY - 1], strprintf("%d", anoncnt + 1));
+    SetEntry(anon_entry[ANONENTRYQTY - 1], strprintf("%d", anoncnt + 1));
+    SetupSqrTagSliders();
+    if (clearrfidbttn) gtk_widget_set_visible(clearrfidbttn, varhash != nullptr);
+    CheckFields();
+}
+
+// Every widget from the state (the roster's part included); no handler takes it for input.
+void ShowSetupState() {
+    SetEntry(clubname_entry, clubname.empty() ? "None" : clubname);
+    SetEntry(caller_entry, caller.empty() ? "None" : caller);
+    SetEntry(maxsquares_entry, strprintf("%d", maxsquares));
+    SetEntry(squaresize_entry, strprintf("%d", squaresize));
+    SetEntry(outputfile_entry, outputfilename);
+    ShowMessage(outputfile_entry, "", false);
+    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(askbttn, askflag ? "ask" : "use outdancer");
+    if (GtkWidget* b = pgmfloor >= 0 && pgmfloor < PGMQTY ? pgmbttns[pgmfloor] : nullptr) {
+        g_signal_handlers_block_by_func(b, (gpointer)SetupPgmRadioBttn, GINT_TO_POINTER(pgmfloor));
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), TRUE);
+        g_signal_handlers_unblock_by_func(b, (gpointer)SetupPgmRadioBttn, GINT_TO_POINTER(pgmfloor));
+    }
+    for (const OptionSwitch& s : switches) ShowSwitch(s);
+    for (int i = 0; i < ANONENTRYQTY - 1; ++i) SetEntry(anon_entry[i], "0");
+    int tagsquare = 1;
+    for (const SquareTag& t : sqrtag)
+        if (t.sd && t.isqr >= 0) tagsquare = t.isqr + 1;
+    SetEntry(squaretag_entry, strprintf("%3d", tagsquare));
+    ShowRoster();
+}
+
+// ---- building ----------------------------------------------------------------------------
+GtkWidget* Box(GtkOrientation o, int spacing) { return gtk_box_new(o, spacing); }
+
+void Pack(GtkWidget* box, GtkWidget* child) { gtk_box_pack_start(GTK_BOX(box), child, TRUE, TRUE, sp2); }
+
+GtkWidget* Label(const char* text, const PangoFontDescription* font) {
+    GtkWidget* l = gtk_label_new(text);
+    if (font) SetWidgetFont(l, font);
+    return l;
+}
+
+GtkWidget* Framed(GtkWidget* child) {
+    GtkWidget* f = gtk_frame_new(nullptr);
+    gtk_container_add(GTK_CONTAINER(f), child);
+    return f;
+}
+
+// An entry with its message label below it; "changed" rechecks the numbers when asked.
+GtkWidget* Entry(GtkWidget* box, GtkWidget** entry, int width, bool number) {
+    *entry = gtk_entry_new();
+    gtk_entry_set_width_chars(GTK_ENTRY(*entry), width);
+    GtkWidget* msg = gtk_label_new("");
+    gtk_label_set_line_wrap(GTK_LABEL(msg), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(msg), std::max(width, 16));
+    g_object_set_data(G_OBJECT(*entry), "message", msg);
+    GtkWidget* v = Box(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(v), *entry, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(v), msg, FALSE, FALSE, 0);
+    Pack(box, v);
+    if (number) {
+        g_signal_connect(*entry, "changed", G_CALLBACK(FieldChanged), setupwin);
+        if (entry != &anon_entry[ANONENTRYQTY - 1])
+            g_signal_connect(*entry, "activate", G_CALLBACK(NumberEntered), setupwin);
+    }
+    return *entry;
+}
+
+GtkWidget* Button(const char* label, GCallback handler, int psd) {
+    GtkWidget* b = gtk_button_new_with_label(label);
+    g_signal_connect(b, "clicked", handler, GINT_TO_POINTER(psd));
+    return b;
+}
+
+GtkWidget* TaggingColumn(const PangoFontDescription* font) {
+    GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
+    Pack(col, Label("Square Tagging", font));
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_homogeneous(GTK_GRID(grid), TRUE);
+    gtk_grid_set_column_homogeneous(GTK_GRID(grid), TRUE);
+    gtk_grid_set_row_spacing(GTK_GRID(grid), sp25);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), sp5);
+    // 250 pixels on the widest screens, less on smaller ones, so the dialog fits the screen.
+    int width = std::max(100, (int)(250 * (res ? res->sf : 1.0) + 0.5));
+    for (int i = 0; i < SQRTAGQTY; ++i) {
+        GtkWidget* l = squaretag_dancerlabel[i] = Label("", font);
+        GtkWidget* s = squaretag_dancerslider[i] = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, 1, 1);
+        gtk_scale_set_digits(GTK_SCALE(s), 0);
+        gtk_widget_set_size_request(l, width, -1);
+        gtk_widget_set_size_request(s, width, -1);
+        g_signal_connect(s, "value-changed", G_CALLBACK(SqrTagSlider), GINT_TO_POINTER(i));
+        gtk_grid_attach(GTK_GRID(grid), l, i / 2, (i % 2) * 2, 1, 1);
+        gtk_grid_attach(GTK_GRID(grid), s, i / 2, (i % 2) * 2 + 1, 1, 1);
+    }
+    Pack(col, grid);
+    GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
+    gtk_box_pack_start(GTK_BOX(row), Label("Tagged Square: ", font), FALSE, FALSE, sp2);
+    Entry(row, &squaretag_entry, 4, true);
+    GtkWidget* cell = gtk_widget_get_parent(squaretag_entry);
+    gtk_box_set_child_packing(GTK_BOX(row), cell, FALSE, FALSE, sp2, GTK_PACK_START);
+    squaretag_clear = Button("Clear Square Tagging", G_CALLBACK(SqrTaggingClearBttn), 0);
+    gtk_box_pack_start(GTK_BOX(row), squaretag_clear, FALSE, FALSE, sp2);
+    for (GtkWidget* w : {cell, squaretag_clear}) gtk_widget_set_valign(w, GTK_ALIGN_CENTER);
+    Pack(col, row);
+    return Framed(col);
+}
+
+GtkWidget* ClubColumn(const PangoFontDescription* font) {
+    GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
+    Pack(col, Label("Club Name", font));
+    g_signal_connect(Entry(col, &clubname_entry, 14, false), "activate", G_CALLBACK(ClubEntry), clubname_entry);
+    Pack(col, Label("Caller", font));
+    g_signal_connect(Entry(col, &caller_entry, 14, false), "activate", G_CALLBACK(CallerEntry), caller_entry);
+    Pack(col, Label("Max Squares", font));
+    Entry(col, &maxsquares_entry, 5, true);
+    Pack(col, Label("Square Size", font));
+    Entry(col, &squaresize_entry, 5, true);
+    Pack(col, Label("Name Style", font));
+    Pack(col, namestylebttn = Button("", G_CALLBACK(NameStyleBttn), 0));
+    Pack(col, Label("Ask/Use Outdancer", font));
+    Pack(col, askbttn = Button("", G_CALLBACK(AskBttn), 0));
+    Pack(col, Label("New Square Dancers", font));
+    Pack(col, Button("New Square Dancers", G_CALLBACK(SetupNewSqrDancerBttn), 0));
+    for (GtkWidget* b : {namestylebttn, askbttn})
+        if (font) SetWidgetFont(b, font);
+    return col;
+}
+
+GtkWidget* PgmColumn(const PangoFontDescription* font) {
+    GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
+    Pack(col, Label("Minimum Pgm", font));
+    GSList* group = nullptr;
+    for (int p = Basic; p < PGMQTY; ++p) {
+        GtkWidget* b = pgmbttns[p] = gtk_radio_button_new_with_label(group, strpgm(p));
+        group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(b));
+        g_signal_connect(b, "toggled", G_CALLBACK(SetupPgmRadioBttn), GINT_TO_POINTER(p));
+        Pack(col, b);
+    }
+    return Framed(col);
+}
+
+// The content scrolls on a screen too small for it.
+GtkWidget* FitScreen(GtkWidget* content) {
+    GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+    GtkScrolledWindow* s = GTK_SCROLLED_WINDOW(sw);
+    gtk_scrolled_window_set_policy(s, GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_overlay_scrolling(s, FALSE);  // a scroll bar that shows there is more
+    gtk_scrolled_window_set_propagate_natural_width(s, TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(s, TRUE);
+    GdkMonitor* m = gdk_display_get_monitor(gdk_display_get_default(), 0);
+    if (m) {
+        GdkRectangle area;
+        gdk_monitor_get_workarea(m, &area);
+        gtk_scrolled_window_set_max_content_width(s, std::max(200, area.width - 2 * sp10));
+        gtk_scrolled_window_set_max_content_height(s, std::max(200, area.height - 2 * sp10));
+    }
+    gtk_container_add(GTK_CONTAINER(sw), content);
+    return sw;
+}
+
+// The anonymous dancers: for each kind a label over its count, and an entry for how many more.
+GtkWidget* AnonColumns(const PangoFontDescription* font) {
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), sp2);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), sp5);
+    static const int order[ANONENTRYQTY] = {5, 0, 1, 2, 3, 4, 6};
+    for (int row = 0; row < ANONENTRYQTY; ++row) {
+        int i = order[row];
+        std::string text = i == 5 ? "Anon Couples" : i == 6 ? "Next Anon" : strprintf("Anon Singles %s", strsex(i));
+        GtkWidget* labels = Box(GTK_ORIENTATION_VERTICAL, sp2);
+        gtk_widget_set_valign(labels, GTK_ALIGN_CENTER);
+        Pack(labels, Label(text.c_str(), font));
+        Pack(labels, anon_label_cnts[i] = Label("0", font));
+        gtk_grid_attach(GTK_GRID(grid), labels, 0, row, 1, 1);
+        GtkWidget* cell = Box(GTK_ORIENTATION_VERTICAL, sp2);
+        gtk_widget_set_valign(cell, GTK_ALIGN_CENTER);
+        Entry(cell, &anon_entry[i], 5, true);
+        gtk_grid_attach(GTK_GRID(grid), cell, 1, row, 1, 1);
+    }
+    g_signal_connect(anon_entry[ANONENTRYQTY - 1], "activate", G_CALLBACK(AnonEntry), nullptr);
+    return grid;
+}
+
+GtkWidget* FilesColumn(const PangoFontDescription* font) {
+    GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
+    Pack(col, Label("Dorvels' File Selector", font));
+    char dirbuf[2048];
+    const char* cwd = getcwd(dirbuf, sizeof dirbuf);
+    GtkWidget* dir = gtk_file_chooser_button_new("Dorvels Directory", GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
+    GtkWidget* file = gtk_file_chooser_button_new("Dorvels Data File", GTK_FILE_CHOOSER_ACTION_OPEN);
+    for (GtkWidget* c : {dir, file}) {
+        if (cwd) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(c), cwd);
+        gtk_file_chooser_button_set_width_chars(GTK_FILE_CHOOSER_BUTTON(c), 12);
+    }
+    static const char* const filters[][2] = {{"Dorvels Data", "*.dorvel"}, {"All Files", "*"}};
+    for (const auto& f : filters) {
+        GtkFileFilter* filter = gtk_file_filter_new();
+        gtk_file_filter_set_name(filter, f[0]);
+        gtk_file_filter_add_pattern(filter, f[1]);
+        gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(file), filter);
+    }
+    if (access(outputfilename.c_str(), R_OK) == 0)
+        if (char* full = realpath(outputfilename.c_str(), nullptr)) {
+            gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(file), full);
+            free(full);
+        }
+    Pack(col, dir);
+    Pack(col, file);
+    Pack(col, Label("Output File", font));
+    Entry(col, &outputfile_entry, 16, false);
+    // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
+    g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
+    g_signal_connect(file, "file-set", G_CALLBACK(ChooserFile), outputfile_entry);
+    g_signal_connect(outputfile_entry, "changed", G_CALLBACK(+[](GtkEditable*, gpointer) {
+                         didoutputfile = 1;  // a typed name is a choice too
+                         ShowMessage(outputfile_entry, "", false);
+                     }),
+                     setupwin);
+    return col;
+}
+
+GtkWidget* ButtonRow() {
+    GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
+    applybttns[0] = Button("Done", G_CALLBACK(SetupDispDoneBttn), 0);
+    applybttns[1] = Button("DoItNow", G_CALLBACK(SetupDispDoneBttn), 1);
+    for (GtkWidget* b : applybttns) gtk_box_pack_start(GTK_BOX(row), b, FALSE, FALSE, sp2);
+    static const char* const ends[] = {"Cancel", "Reset", "Clear Dancers", "Clear Dance Counts"};
+    for (int psd = SETUP_CANCEL; psd <= SETUP_CLEARCOUNTS; ++psd)
+        gtk_box_pack_end(GTK_BOX(row), Button(ends[psd], G_CALLBACK(SetupDispCancelBttn), psd), FALSE, FALSE, sp2);
+    for (const OptionSwitch& s : switches) {
+        *s.bttn = gtk_toggle_button_new_with_label(s.label);
+        ShowSwitch(s);
+        *s.sigid = g_signal_connect(*s.bttn, "toggled", G_CALLBACK(s.handler), nullptr);
+        gtk_box_pack_end(GTK_BOX(row), *s.bttn, FALSE, FALSE, sp2);
+    }
+    clearrfidbttn = Button("Clear All Rfid", G_CALLBACK(SetupDispCancelBttn), SETUP_CLEARRFID);
+    gtk_widget_set_no_show_all(clearrfidbttn, TRUE);  // shown only while there is a card table
+    gtk_box_pack_end(GTK_BOX(row), clearrfidbttn, FALSE, FALSE, sp2);
+    return row;
+}
+
+// "destroy": the dialog is gone, whoever closed it; only forget it and give the keyboard back.
+void SetupGone(GtkWidget* w, gpointer) {
+    if (sdnew == w) sdnew = nullptr;
+    setupwin = askbttn = clearrfidbttn = nullptr;
+    clubname_entry = caller_entry = maxsquares_entry = squaresize_entry = outputfile_entry = nullptr;
+    namestylebttn = squaretag_entry = squaretag_clear = nullptr;
+    Rflag_bttn = record_bttn = Sflag_bttn = nullptr;
+    Rflag_sigid = record_sigid = Sflag_sigid = 0;
+    for (auto* a : {applybttns + 0, applybttns + 1}) *a = nullptr;
+    std::fill(std::begin(pgmbttns), std::end(pgmbttns), nullptr);
+    std::fill(std::begin(anon_entry), std::end(anon_entry), nullptr);
+    std::fill(std::begin(anon_label_cnts), std::end(anon_label_cnts), nullptr);
+    std::fill(std::begin(squaretag_dancerslider), std::end(squaretag_dancerslider), nullptr);
+    std::fill(std::begin(squaretag_dancerlabel), std::end(squaretag_dancerlabel), nullptr);
+    if (sdpop && sdpop == namestylepop) DestroyPopup();
+    KeybrdHandlerRestore();
+}
+
+// The window manager's close and Escape are Cancel.
+gboolean SetupDeleted(GtkWidget*, GdkEvent*, gpointer) {
+    SetupDispCancelBttn(nullptr, GINT_TO_POINTER(SETUP_CANCEL));
+    return TRUE;
+}
+
+gboolean SetupKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
+    if (event->keyval != GDK_KEY_Escape) return FALSE;
+    SetupDispCancelBttn(nullptr, GINT_TO_POINTER(SETUP_CANCEL));
+    return TRUE;
+}
+
+// A short modal question before something is thrown away; Cancel is the answer to Enter,
+// Escape and closing. True when the operator confirmed with the button `action`.
+bool Confirm(const char* action, const std::string& question) {
+    GtkWidget* dlg = gtk_dialog_new_with_buttons(
+        action, setupwin ? GTK_WINDOW(setupwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Cancel",
+        GTK_RESPONSE_CANCEL, action, GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dlg), GTK_RESPONSE_CANCEL);
+    GtkWidget* lbl = gtk_label_new(question.c_str());
+    gtk_container_set_border_width(GTK_CONTAINER(lbl), sp10);
+    if (lblfont2) SetWidgetFont(lbl, lblfont2);
+    gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), lbl);
+    gtk_widget_show_all(dlg);
+    // The question goes with the dialog when the setup window is destroyed meanwhile.
+    g_object_add_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
+    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
+    if (dlg) {
+        g_object_remove_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
+        gtk_widget_destroy(dlg);
+    }
+    return answer == GTK_RESPONSE_ACCEPT && setupwin;
+}
+
+std::string Count(int n, const char* what) { return strprintf("%d %s%s", n, what, n == 1 ? "" : "s"); }
+
+int TipCount() {
+    int n = 0;
+    for (History* h = histhd; h; h = h->nxt) ++n;
+    return n;
+}
+
+int CardCount() {
+    int n = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) n += sd->rfid != 0;
+    return n;
+}
+
+// Runs a button of the bottom row that throws data away, after asking when there is any.
+void ClearButton(int psd) {
+    bool counts = tipcnt > 0 || histhd;
+    for (SqrDancer* sd = sdhd; sd && !counts; sd = sd->nxt) counts = sd->dances != 0;
+    std::string what = "the roster (" + Count(RosterCount(), "dancer") + ") and the history (" +
+                       Count(TipCount(), "tip") + ")";
+    const char* action = "Reset";
+    std::string question;
+    switch (psd) {
+        case SETUP_RESET:
+            if (sdhd || histhd) question = "Remove " + what + ",\nand forget the club's name, caller and level?";
+            break;
+        case SETUP_CLEARDANCERS:
+            action = "Clear Dancers";
+            if (sdhd || histhd) question = "Remove " + what + "?";
+            break;
+        case SETUP_CLEARCOUNTS:
+            action = "Clear Dance Counts";
+            if (counts) question = "Set every dance count back to 0 and delete the history (" + Count(TipCount(), "tip") + ")?";
+            break;
+        default:
+            action = "Clear All Rfid";
+            if (CardCount()) question = "Take the cards away from " + Count(CardCount(), "dancer") + "?\nCommand cards stay.";
+            break;
+    }
+    if (!question.empty() && !Confirm(action, question)) return;
+    switch (psd) {
+        case SETUP_RESET:
+            ResetSetup();
+            didoutputfile = 0;
+            ShowSetupState();
+            break;
+        case SETUP_CLEARDANCERS:
+            ClearRoster();
+            ShowRoster();
+            break;
+        case SETUP_CLEARCOUNTS: ClearDanceCounts(); break;
+        default:
+            ClearAllRfid();
+            ShowRoster();
+            break;
+    }
+}
+
+// Applies the numbers, the club file, tagging and the names. False when something could not
+// be taken: its entry then says why, has the focus, and nothing has been applied.
+bool ApplySetup() {
+    SetupNumbers n = CheckFields();
+    if (int bad = n.FirstBad(); bad < SF_QTY) {
+        gtk_widget_grab_focus(FieldEntry(bad));
+        return false;
+    }
+    Record("(SetupDispDoneBttn)\n");
+    if (didoutputfile) {
+        std::string name = Stripped(EntryText(outputfile_entry));
+        bool read = false;
+        std::string why = ChooseClubFile(name.empty() ? dfltsavefile : name, &read);
+        if (!why.empty()) {
+            ShowMessage(outputfile_entry, why, true);
+            gtk_widget_grab_focus(outputfile_entry);
+            return false;
+        }
+        didoutputfile = 0;
+        if (read) {
+            ShowSetupState();  // the club just read, and no anonymous dancers to make
+            n = CheckFields();
+        }
+    }
+    anoncnt = n.value[SF_NEXTANON] - 1;
+    if (int made = NewAnonDancers(n)) {
+        dispnamestyle = LASTNAME;
+        AnonCouple(n.value[SF_COUPLES], pgmfloor);
+        const int* single = n.value + SF_ANON;
+        AnonSingle(single[M], single[F], single[MF], single[FM], single[E], pgmfloor);
+        UpdSquareTagSliders(made);
+    }
+    for (int i = 0; i < ANONENTRYQTY - 1; ++i) SetEntry(anon_entry[i], "0");
+    SqrTagApplySquare(n.value[SF_TAGSQUARE]);
+    maxsquares = n.value[SF_MAXSQUARES];
+    squaresize = n.value[SF_SQUARESIZE] + n.value[SF_SQUARESIZE] % 2;
+    SetEntry(squaresize_entry, strprintf("%d", squaresize));
+    caller = Stripped(EntryText(caller_entry));
+    if (caller.empty()) caller = "None";
+    SetClubName(Stripped(EntryText(clubname_entry)));
+    Titles();
+    SetupDispNames();
+    SortByName();
+    SetBttnLabel(namestylebttn, strdispnamestyle());
+    ShowRoster();
+    return true;
+}
+}  // namespace
+
+// ---- the dialog ----------------------------------------------------------------------------
+bool SetupOpen() { return setupwin != nullptr; }
+
+std::string SetupMessage(GtkWidget* entry, bool* refused) {
+    GtkWidget* l = entry ? GTK_WIDGET(g_object_get_data(G_OBJECT(entry), "message")) : nullptr;
+    if (refused) *refused = entry && g_object_get_data(G_OBJECT(entry), "refused");
+    return l ? gtk_label_get_text(GTK_LABEL(l)) : "";
+}
+
+void SetupDisplay(EDITMODE neweditmode) {
+    edbg("SetupDisplay(neweditmode=%d)", (int)neweditmode);
+    DestroyPopup();
+    if (sdnew) {
+        GtkWidget* old = sdnew;
+        sdnew = nullptr;
+        gtk_widget_destroy(old);
+    }
+    KeybrdHandlerSuspend();
+    PangoFontDescription* font = R && !R->lblfont1.empty() ? pango_font_description_from_string(R->lblfont1.c_str()) : nullptr;
+
+    GtkWidget* win = sdnew = setupwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_container_set_border_width(GTK_CONTAINER(win), sp10);
+    Titles();
+    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER_ALWAYS);
+    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(sdwin));
+    g_signal_connect(win, "destroy", G_CALLBACK(SetupGone), nullptr);
+    g_signal_connect(win, "delete-event", G_CALLBACK(SetupDeleted), nullptr);
+    g_signal_connect(win, "key-press-event", G_CALLBACK(SetupKeyPress), nullptr);
+    if (!clubname.empty()) BuildOutputFilename();
+
+    GtkWidget* top = Box(GTK_ORIENTATION_VERTICAL, sp5);
+    GtkWidget* about = Box(GTK_ORIENTATION_VERTICAL, sp2);
+    if (access("dorvelsiconsmall.gif", R_OK) == 0) Pack(about, gtk_image_new_from_file("dorvelsiconsmall.gif"));
+    Pack(about, gtk_label_new(strprintf("Version:  %d", 14).c_str()));
+    Pack(top, about);
+    GtkWidget* columns = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
+    Pack(columns, TaggingColumn(font));
+    Pack(columns, ClubColumn(font));
+    Pack(columns, PgmColumn(font));
+    Pack(columns, AnonColumns(font));
+    Pack(columns, FilesColumn(font));
+    Pack(top, columns);
+    gtk_box_pack_start(GTK_BOX(top), ButtonRow(), FALSE, FALSE, sp2);
+    gtk_container_add(GTK_CONTAINER(win), FitScreen(top));
+    if (font) pango_font_description_free(font);
+
+    ShowSetupState();
+    editmode = SETUP;
+    gtk_widget_show_all(win);
+    gtk_widget_grab_focus(clubname_entry);
+    gtk_window_present(GTK_WINDOW(win));  // the keyboard goes to the dialog
+    rdbg("SetupDisplay");
+}
+
+void SetupDispDoneBttn(GtkWidget* bttn, void* psd) {
+    if (!setupwin || !ApplySetup()) return;
+    if (GPOINTER_TO_INT(psd) == 0) SetupDispCancelBttn(bttn, GINT_TO_POINTER(SETUP_CANCEL));
+}
+
+void SetupDispCancelBttn(GtkWidget*, void* psd) {
+    // A question of a button below runs a main loop of its own: a second press, or the window
+    // closed meanwhile, must not act in the middle of the first.
+    static int nesting = 0;
+    Record("(SetupDispCancelBttn)\n");
+    if (nesting > 0 || !setupwin) return;
+    ++nesting;
+    DestroyPopup();
+    int what = GPOINTER_TO_INT(psd);
+    if (what > SETUP_CANCEL && what <= SETUP_CLEARRFID) {
+        ClearButton(what);
+    } else {
+        GtkWidget* w = setupwin;
+        sdnew = nullptr;
+        gtk_widget_destroy(w);
+        SwitchDisplay(EDIT);
+        if (sdwin) {
+            gtk_widget_show_all(sdwin);
+            gtk_window_present(GTK_WINDOW(sdwin));  // and the keyboard back to the hotkeys
+        }
+    }
+    --nesting;
+}
+
+void SetupNewSqrDancerBttn(GtkWidget* bttn, void*) {
+    Record("(SetupNewSqrDancerBttn)\n");
+    DestroyPopup();
+    if (setupwin) {
+        if (!ApplySetup()) return;
+        GtkWidget* w = setupwin;
+        sdnew = nullptr;
+        gtk_widget_destroy(w);
+    }
+    (void)bttn;
+    if (editmode != EDIT) SwitchDisplay(EDIT);
+    NewSqrDancerDisplay();
+}
+
+// Until the dancer dialogs are part of the program, the button says so.
+__attribute__((weak)) void NewSqrDancerDisplay() { GtkNote("The new-dancer dialog is not available yet."); }
+
+void AskBttn(GtkWidget* bttn, void*) {
+    askflag = !askflag;
+    Record("(AskBttn) askflag=%d\n", askflag);
+    SetBttnLabel(bttn, askflag ? "Ask" : "Use Outdancer");
+}
+
+void NameStyleBttn(GtkWidget*, void*) {
+    if (sdpop && sdpop == namestylepop) return;
+    DestroyPopup();
+    GtkWidget* pop = sdpop = namestylepop = gtk_window_new(GTK_WINDOW_POPUP);
+    gtk_container_set_border_width(GTK_CONTAINER(pop), sp10);
+    gtk_window_set_position(GTK_WINDOW(pop), GTK_WIN_POS_MOUSE);
+    if (setupwin) gtk_window_set_transient_for(GTK_WINDOW(pop), GTK_WINDOW(setupwin));
+    g_signal_connect(pop, "destroy", G_CALLBACK(+[](GtkWidget* w, gpointer) {
+                         std::fill(std::begin(namestylebttns), std::end(namestylebttns), nullptr);
+                         if (namestylepop == w) namestylepop = nullptr;
+                         if (sdpop == w) sdpop = nullptr;
+                     }),
+                     nullptr);
+    GtkWidget* box = Box(GTK_ORIENTATION_VERTICAL, sp2);
+    GSList* group = nullptr;
+    for (int i = 0; i < 4; ++i) {
+        GtkWidget* b = namestylebttns[i] = gtk_radio_button_new_with_label(group, namestyles[i]);
+        group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(b));
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), i == dispnamestyle);
+        g_signal_connect(b, "toggled", G_CALLBACK(NameStyleRadioBttn), GINT_TO_POINTER(i));
+        Pack(box, b);
+    }
+    Pack(box, Button("Done", G_CALLBACK(NameStyleDoneBttn), 0));
+    gtk_container_add(GTK_CONTAINER(pop), box);
+    gtk_widget_show_all(pop);
+}
+
+void NameStyleRadioBttn(GtkToggleButton* bttn, void* index) {
+    if (!gtk_toggle_button_get_active(bttn)) return;
+    dispnamestyle = static_cast<DISPNAME>(GPOINTER_TO_INT(index));
+    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetupDispNames();
+    SortByName();
+    Record("(NameStyleRadioBttn) dispnamestyle<%s>\n", strdispnamestyle());
+    if (setupwin) SetupSqrTagSliders();  // the labels show display names
+}
+
+void NameStyleDoneBttn(GtkWidget*, void*) {
+    Record("(NameStyleDoneBttn)\n");
+    DestroyPopup();
+    SetBttnLabel(namestylebttn, strdispnamestyle());
+}
+
+void ClubEntry(GtkWidget* entry, void*) {
+    SetClubName(Stripped(EntryText(entry)));
+    Record("(ClubEntry) clubname<%s>\n", clubname.c_str());
+    Titles();
+    NextField(entry);
+}
+
+void CallerEntry(GtkWidget* entry, void*) {
+    caller = Stripped(EntryText(entry));
+    if (caller.empty()) caller = "None";
+    Record("(CallerEntry) caller<%s>\n", caller.c_str());
+    Titles();
+    NextField(entry);
+}
+
+void AnonEntry(GtkWidget* entry, void*) {
+    SetupNumbers n = CheckFields();
+    if (n.bad[SF_NEXTANON]) return;
+    anoncnt = n.value[SF_NEXTANON] - 1;
+    Record("(AnonEntry) ianonentry=%d\n", ANONENTRYQTY - 1);
+    SetLabel(anon_label_cnts[ANONENTRYQTY - 1], strprintf("%d", anoncnt + 1));
+    NextField(entry);
+}
+
+void SetupPgmRadioBttn(GtkToggleButton* bttn, void* index) {
+    if (gtk_toggle_button_get_active(bttn)) {
+        pgmfloor = static_cast<SDPGM>(GPOINTER_TO_INT(index));
+        Record("(SetupPgmRadioBttn) pgmfloor<%s>\n", strpgm(pgmfloor));
+    }
+    Titles();
+}
+
+void ToggleRflag(GtkToggleButton*, void*) {
+    Record("(ToggleRflag)\n");
+    Rflag = !Rflag;
+    ShowSwitch(switches[0]);
+}
+
+void ToggleRecord(GtkToggleButton*, void*) {
+    if (rflag) {
+        Record("(ToggleRecord)\n");
+        CloseRecordFile();
+    } else {
+        OpenRecordFile();
+    }
+    ShowSwitch(switches[1]);
+}
+
+void ToggleSflag(GtkToggleButton*, void*) {
+    Record("(ToggleSflag)\n");
+    Sflag = !Sflag;
+    ShowSwitch(switches[2]);
+}
+
+void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser) {
+    Record("(ChooserDir)\n");
+    gchar* dir = gtk_file_chooser_get_filename(dirchooser);
+    if (!dir) return;
+    gtk_file_chooser_set_current_folder(filechooser, dir);
+    if (!FolderWritable(dir))
+        ShowMessage(outputfile_entry, strprintf("the folder <%s> cannot be written: a club file there cannot be saved", dir), true);
+    g_free(dir);
+}
+
+void ChooserFile(GtkFileChooser* filechooser, GtkWidget* entry) {
+    gchar* file = gtk_file_chooser_get_filename(filechooser);
+    if (!file) return;
+    std::string name = file;
+    g_free(file);
+    SetEntry(entry, name);
+    ShowMessage(entry, "", false);
+    didoutputfile = name.substr(name.rfind('/') + 1) != "none.dorvel";
+    Record("(ChooserFile) filename<%s>\n", name.c_str());
+}
+
+// ---- square tagging ------------------------------------------------------------------------
+void SqrTagSlider(GtkWidget* slider, void* islider) {
+    int i = GPOINTER_TO_INT(islider);
+    if (!sdhd || i < 0 || i >= SQRTAGQTY) return;
+    SqrDancer* sd = SqrTagSliderPick(i, gtk_range_get_value(GTK_RANGE(slider)));
+    SetLabel(squaretag_dancerlabel[i], SqrTagSliderLabel(sd));
+}
+
+void SetupSqrTagSliders() {
+    int count = SqrTagMapBuild();
+    for (int i = 0; i < SQRTAGQTY; ++i) {
+        if (!squaretag_dancerslider[i]) continue;
+        gtk_range_set_range(GTK_RANGE(squaretag_dancerslider[i]), 0, std::max(count, 1));
+        ShowSqrTagSlot(i);
+    }
+}
+
+void UpdSquareTagSliders(int newanoncnt) {
+    if (newanoncnt <= 0) return;
+    int count = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) count += sd->avail != 0;
+    for (GtkWidget* s : squaretag_dancerslider)
+        if (s) gtk_range_set_range(GTK_RANGE(s), 0, std::max(count, 1));
+    free(mapi2sd);
+    mapi2sd = nullptr;
+    mapi2sdqty = 0;
+}
+
+void SqrTaggingClearBttn(GtkWidget*, void*) {
+    SqrTagClearAll();
+    for (int i = 0; i < SQRTAGQTY; ++i) ClearSqrTagSlider(i);
+}
+
+void ClearSqrTagSlider(int slot) {
+    if (slot < 0 || slot >= SQRTAGQTY) return;
+    if (GtkWidget* s = squaretag_dancerslider[slot]) {
+        g_signal_handlers_block_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(slot));
+        gtk_range_set_value(GTK_RANGE(s), 0);
+        g_signal_handlers_unblock_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(slot));
+    }
+    SetLabel(squaretag_dancerlabel[slot], strprintf("Dancer<---->%26s", ""));
+}

@@ -1,0 +1,72 @@
+// The setup dialog, which is the Setup display: the club's name and caller, the hall's
+// limits, the name style, the ask policy and the club's level; anonymous dancers for an
+// evening without a roster; the club file; square tagging; the RfidWarn, Record and Stat
+// switches; and the buttons that clear parts of the evening.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "display/display.h"
+
+constexpr int ANONENTRYQTY = 7;  // single M, F, MF, FM, E; couples; the next number
+
+// The dialog's widgets; every one is null while the dialog is closed. (The square-tag
+// sliders and their labels are declared in display/display.h.)
+extern GtkWidget *clubname_entry, *caller_entry, *maxsquares_entry, *squaresize_entry;
+extern GtkWidget* outputfile_entry;
+extern GtkWidget* namestylebttn;
+extern GtkWidget* namestylebttns[4];  // radio buttons of the name-style pop-up
+extern GtkWidget* pgmbttns[PGMQTY];
+extern GtkWidget* anon_entry[ANONENTRYQTY];
+extern GtkWidget* anon_label_cnts[ANONENTRYQTY];
+extern GtkWidget *squaretag_entry, *squaretag_clear;
+extern GtkWidget *Rflag_bttn, *record_bttn, *Sflag_bttn;
+extern gulong Rflag_sigid, record_sigid, Sflag_sigid;
+// 1 once the operator has chosen or typed a club file that Done has not taken yet.
+extern int didoutputfile;
+
+// The bottom row's buttons, as the psd of SetupDispCancelBttn.
+enum SETUPBTTN { SETUP_CANCEL = 0, SETUP_RESET, SETUP_CLEARDANCERS, SETUP_CLEARCOUNTS, SETUP_CLEARRFID };
+
+// True while the dialog is open (it is then sdnew).
+bool SetupOpen();
+
+// "clicked": Done (psd 0) and DoItNow (1) apply the dialog; Done also closes it. Nothing is
+// applied while a number entry is refused or the club file chosen cannot be taken.
+void SetupDispDoneBttn(GtkWidget* bttn, void* psd);
+// "clicked" of the bottom row (psd a SETUPBTTN); the buttons that throw data away ask first.
+void SetupDispCancelBttn(GtkWidget* bttn, void* psd);
+void SetupNewSqrDancerBttn(GtkWidget* bttn, void* psd);
+void AskBttn(GtkWidget* bttn, void* psd);
+void NameStyleBttn(GtkWidget* bttn, void* psd);
+void NameStyleDoneBttn(GtkWidget* bttn, void* psd);
+// "activate" (Enter) of the club-name, caller and next-anonymous entries.
+void ClubEntry(GtkWidget* entry, void* psd);
+void CallerEntry(GtkWidget* entry, void* psd);
+void AnonEntry(GtkWidget* entry, void* psd);
+// "toggled".
+void SetupPgmRadioBttn(GtkToggleButton* bttn, void* index);
+void NameStyleRadioBttn(GtkToggleButton* bttn, void* index);
+void ToggleRflag(GtkToggleButton* bttn, void* psd);
+void ToggleRecord(GtkToggleButton* bttn, void* psd);
+void ToggleSflag(GtkToggleButton* bttn, void* psd);
+// A folder or a file chosen with the dialog's choosers.
+void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser);
+void ChooserFile(GtkFileChooser* filechooser, GtkWidget* entry);
+
+// Square tagging: "value-changed" of slider number islider (0..3); the sliders' ranges and
+// positions from the roster and the tag slots; ranges widened after `newanoncnt` anonymous
+// dancers were made; the "Clear Square Tagging" button.
+void SqrTagSlider(GtkWidget* slider, void* islider);
+void SetupSqrTagSliders();
+void UpdSquareTagSliders(int newanoncnt);
+void SqrTaggingClearBttn(GtkWidget* bttn, void* psd);
+
+// The message shown beside an entry of the dialog ("" when none), and whether it refuses
+// the entry's text.
+std::string SetupMessage(GtkWidget* entry, bool* refused = nullptr);
+
+// The new-dancer dialog (the dancer dialogs define it).
+void NewSqrDancerDisplay();
