@@ -465,7 +465,7 @@ bool Confirm(const char* action, const std::string& question) {
         GTK_RESPONSE_CANCEL, action, GTK_RESPONSE_ACCEPT, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dlg), GTK_RESPONSE_CANCEL);
     GtkWidget* lbl = gtk_label_new(question.c_str());
-    gtk_container_set_border_width(GTK_CONTAINER(lbl), sp10);
+    g_object_set(lbl, "margin", sp10, nullptr);
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), lbl);
     gtk_widget_show_all(dlg);
@@ -611,6 +611,7 @@ void SetupDisplay(EDITMODE neweditmode) {
     Titles();
     gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER_ALWAYS);
     if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(sdwin));
+    gtk_window_set_destroy_with_parent(GTK_WINDOW(win), TRUE);
     g_signal_connect(win, "destroy", G_CALLBACK(SetupGone), nullptr);
     g_signal_connect(win, "delete-event", G_CALLBACK(SetupDeleted), nullptr);
     g_signal_connect(win, "key-press-event", G_CALLBACK(SetupKeyPress), nullptr);

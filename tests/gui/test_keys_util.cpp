@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -185,9 +186,9 @@ void KeysWindow::TearDown() {
     Evening::TearDown();
 }
 
-void SendKey(guint keyval, const char* text, guint state) {
-    ASSERT_NE(sdwin, nullptr);
-    GdkWindow* gw = gtk_widget_get_window(sdwin);
+void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
+    ASSERT_NE(win, nullptr);
+    GdkWindow* gw = gtk_widget_get_window(win);
     ASSERT_NE(gw, nullptr);
     GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
     ev->key.window = GDK_WINDOW(g_object_ref(gw));
@@ -197,6 +198,15 @@ void SendKey(guint keyval, const char* text, guint state) {
     ev->key.keyval = keyval;
     ev->key.string = g_strdup(text);
     ev->key.length = (gint)strlen(text);
+    // Key bindings (Enter activating an entry) go by the key's hardware code.
+    GdkKeymapKey* keys = nullptr;
+    gint nkeys = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys,
+                                          &nkeys) && nkeys > 0) {
+        ev->key.hardware_keycode = (guint16)keys[0].keycode;
+        ev->key.group = (guint8)keys[0].group;
+    }
+    g_free(keys);
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     gdk_event_set_device(ev, gdk_seat_get_keyboard(seat));
     gtk_main_do_event(ev);
@@ -204,20 +214,29 @@ void SendKey(guint keyval, const char* text, guint state) {
     Pump();
 }
 
-void Type(const std::string& s) {
+void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
+
+void TypeTo(GtkWidget* win, const std::string& s) {
+    if (!win) return;
+    g_object_add_weak_pointer(G_OBJECT(win), (gpointer*)&win);
     for (char c : s) {
         if (c == '\r')
-            SendKey(GDK_KEY_Return, "\r");
+            SendKeyTo(win, GDK_KEY_Return, "\r");
         else if (c == '\n')
-            SendKey(GDK_KEY_Linefeed, "\n");
+            SendKeyTo(win, GDK_KEY_Linefeed, "\n");
         else if (c == 27)
-            SendKey(GDK_KEY_Escape, "\x1b");
+            SendKeyTo(win, GDK_KEY_Escape, "\x1b");
         else {
             char text[2] = {c, 0};
-            SendKey(gdk_unicode_to_keyval((guint32)(unsigned char)c), text);
+            SendKeyTo(win, gdk_unicode_to_keyval((guint32)(unsigned char)c), text);
         }
-        if (!sdwin) return;  // the program ended
+        if (!win || !sdwin) return;  // the window went away (the dialog closed, the program ended)
     }
+    g_object_remove_weak_pointer(G_OBJECT(win), (gpointer*)&win);
+}
+
+void Type(const std::string& s) {
+    if (sdwin) TypeTo(sdwin, s);
 }
 
 std::string Title() {
@@ -244,7 +263,7 @@ static void CollectButtons(GtkWidget* w, gpointer data) {
 namespace {
 struct Answer {
     std::string title;
-    int response;
+    std::function<void(GtkWidget*)> act;
     int tries = 0;
     std::shared_ptr<bool> done;
     guint source = 0;
@@ -262,26 +281,27 @@ static gboolean AnswerTick(gpointer data) {
         if (GTK_IS_DIALOG(w) && gtk_widget_get_visible(w) && t && a->title == t) found = w;
     }
     g_list_free(tops);
+    if (found || ++a->tries > 250) std::erase(pending_answers, a->source);
     if (found) {
         answered_buttons.clear();
         CollectButtons(found, &answered_buttons);
         *a->done = true;
-        gtk_dialog_response(GTK_DIALOG(found), a->response);
+        a->act(found);
     }
-    if (found || ++a->tries > 250) {
-        std::erase(pending_answers, a->source);
-        return G_SOURCE_REMOVE;
-    }
-    return G_SOURCE_CONTINUE;
+    return found || a->tries > 250 ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
 }
 
-std::shared_ptr<bool> AnswerDialog(const char* title, int response) {
+std::shared_ptr<bool> WhenDialog(const char* title, std::function<void(GtkWidget*)> act) {
     auto done = std::make_shared<bool>(false);
-    auto* a = new Answer{title, response, 0, done};
+    auto* a = new Answer{title, std::move(act), 0, done};
     a->source = g_timeout_add_full(G_PRIORITY_DEFAULT, 20, AnswerTick, a,
                                    [](gpointer p) { delete static_cast<Answer*>(p); });
     pending_answers.push_back(a->source);
     return done;
+}
+
+std::shared_ptr<bool> AnswerDialog(const char* title, int response) {
+    return WhenDialog(title, [response](GtkWidget* dlg) { gtk_dialog_response(GTK_DIALOG(dlg), response); });
 }
 
 void CancelAnswers() {

@@ -5,6 +5,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -45,8 +46,12 @@ protected:
 void Pump();
 // Delivers a key press with the given key value and text to the main window.
 void SendKey(guint keyval, const char* text, guint state = 0);
+// The same to another window: the key goes to that window's focused widget.
+void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state = 0);
 // Types each character of s (carriage return, line feed and Escape included).
 void Type(const std::string& s);
+// Types into another window (a dialog); stops when the window or the main window goes away.
+void TypeTo(GtkWidget* win, const std::string& s);
 std::string Title();
 // Toggles the name button of sd as a mouse click would (press and release of button 1 with
 // the given modifier state). Returns false when the dancer has no button on screen.
@@ -54,6 +59,8 @@ bool ClickName(SqrDancer* sd, guint state = 0);
 // Answers the next modal dialog titled `title` with `response` once it runs; the returned
 // flag turns true when it was answered.
 std::shared_ptr<bool> AnswerDialog(const char* title, int response);
+// The same with any action on the dialog (keys sent to it, other windows closed meanwhile).
+std::shared_ptr<bool> WhenDialog(const char* title, std::function<void(GtkWidget*)> act);
 // Stops the answerers still waiting (the end of a test).
 void CancelAnswers();
 // Buttons of the open dialog titled `title` (labels), recorded by AnswerDialog.
