@@ -60,21 +60,19 @@ SetupNumbers CheckSetupNumbers(const std::string (&text)[SF_QTY]) {
     if (!n.bad[SF_SQUARESIZE] && n.value[SF_SQUARESIZE] % 2)
         n.message[SF_SQUARESIZE] = strprintf("odd: Done makes it %d", n.value[SF_SQUARESIZE] + 1);
 
-    // Too many new dancers: the count that adds most is refused.
-    int made = NewAnonDancers(n);
-    if (made > MAXNEWANON) {
-        int most = SF_COUPLES;
-        for (int f = SF_ANON; f < SF_COUPLES; ++f)
-            if (Made(n, f) > Made(n, most)) most = f;
-        n.bad[most] = true;
-        n.message[most] = strprintf("%d new dancers at once: at most %d", made, MAXNEWANON);
-    }
+    // Too many new dancers together: every count that adds some says so.
+    if (int made = NewAnonDancers(n); made > MAXNEWANON)
+        for (int f = SF_ANON; f <= SF_COUPLES; ++f)
+            if (Made(n, f) > 0) {
+                n.bad[f] = true;
+                n.message[f] = strprintf("%d new dancers at once: at most %d", made, MAXNEWANON);
+            }
     // New anonymous dancers never take a number in use, nor one the club file cannot hold.
     int next = n.value[SF_NEXTANON], inuse = HighestAnonNumber();
     if (!n.bad[SF_NEXTANON] && next <= inuse) {
         n.bad[SF_NEXTANON] = true;
         n.message[SF_NEXTANON] = strprintf("numbers up to %d are in use", inuse);
-    } else if (!n.bad[SF_NEXTANON] && made > 0 && next > MAXANONNUMBER - made + 1) {
+    } else if (int made = NewAnonDancers(n); !n.bad[SF_NEXTANON] && next > MAXANONNUMBER - made + 1) {
         n.bad[SF_NEXTANON] = true;
         n.message[SF_NEXTANON] = strprintf("at most %d for %d new dancers", MAXANONNUMBER - made + 1, made);
     }
