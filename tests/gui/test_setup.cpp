@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "assign/assign.h"
@@ -14,6 +13,7 @@
 #include "core/startup.h"
 #include "dialogs/setup.h"
 #include "files/clubfile.h"
+#include "files/record.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -69,6 +69,7 @@ protected:
 
 TEST_F(SetupTest, ANewClubFromNothing) {
     outputfilename = dfltsavefile;  // as the program starts in an empty folder
+    OpenRecordFile();
     Open();
     TypeInto(clubname_entry, "Hilltop\r");
     TypeInto(caller_entry, "Joe\r");
@@ -81,6 +82,10 @@ TEST_F(SetupTest, ANewClubFromNothing) {
     EXPECT_EQ(editmode, EDIT);
     EXPECT_EQ(Title(), "Hilltop's Square Dance with Joe calling");
     EXPECT_EQ(RosterCount(), 6);
+    EXPECT_EQ(FileLines("dorvels.record000"),
+              (std::vector<std::string>{"seeds: 0 0 0", "(EditDisplay)", "(KeybrdCmd) s", "(ClubEntry) clubname<Hilltop>",
+                                        "(CallerEntry) caller<Joe>", "(SetupDispDoneBttn)", "(SetupDispCancelBttn)",
+                                        "(EditDisplay)"}));
     ASSERT_TRUE(TerminateEvening(1));
     EXPECT_NE(ReadFile("hilltop.dorvel").find("M Couple#003"), std::string::npos);
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "hilltop.dorvel\n");
@@ -230,19 +235,21 @@ TEST_F(SetupTest, LevelNameStyleAskAndSwitchesApplyAtOnce) {
     EXPECT_EQ(lines[4], "(ToggleRecord)");
 }
 
+// The dialog's chooser of folders or of files.
+GtkWidget* FindChooser(GtkWidget* w, GtkFileChooserAction action) {
+    if (GTK_IS_FILE_CHOOSER_BUTTON(w) && gtk_file_chooser_get_action(GTK_FILE_CHOOSER(w)) == action) return w;
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(w)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
+        for (GList* l = kids; l && !found; l = l->next) found = FindChooser(GTK_WIDGET(l->data), action);
+        g_list_free(kids);
+    }
+    return found;
+}
+
 // Chooses a file with the dialog's file chooser, as the operator's pick in its dialog would.
 void Choose(const std::string& name) {
-    GtkWidget* chooser = nullptr;
-    std::function<void(GtkWidget*)> find = [&](GtkWidget* w) {
-        if (GTK_IS_FILE_CHOOSER_BUTTON(w) &&
-            gtk_file_chooser_get_action(GTK_FILE_CHOOSER(w)) == GTK_FILE_CHOOSER_ACTION_OPEN)
-            chooser = w;
-        else if (GTK_IS_CONTAINER(w))
-            gtk_container_foreach(GTK_CONTAINER(w), [](GtkWidget* c, gpointer f) {
-                (*static_cast<std::function<void(GtkWidget*)>*>(f))(c);
-            }, &find);
-    };
-    find(sdnew);
+    GtkWidget* chooser = FindChooser(sdnew, GTK_FILE_CHOOSER_ACTION_OPEN);
     ASSERT_NE(chooser, nullptr);
     char* full = realpath(name.c_str(), nullptr);
     ASSERT_NE(full, nullptr) << name;
@@ -309,6 +316,27 @@ TEST_F(SetupTest, ChoosingTheClubFile) {
     ASSERT_TRUE(ClickButton(Bttn("DoItNow")));
     EXPECT_EQ(outputfilename, "fresh.dorvel");
     EXPECT_EQ(RosterCount(), 1);
+
+    // New Square Dancers applies what was typed, like DoItNow, and leaves for the edit display.
+    TypeInto(caller_entry, "Cy");
+    ASSERT_TRUE(ClickButton(Bttn("New Square Dancers")));
+    EXPECT_FALSE(SetupOpen());
+    EXPECT_EQ(caller, "Cy");
+    EXPECT_EQ(editmode, EDIT);
+}
+
+TEST_F(SetupTest, AFolderThatCannotBeWrittenIsNamedWhenChosen) {
+    mkdir("ro", 0555);
+    Open();
+    GtkWidget* dirchooser = FindChooser(sdnew, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
+    ASSERT_NE(dirchooser, nullptr);
+    char* full = realpath("ro", nullptr);
+    ASSERT_TRUE(gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(dirchooser), full));
+    g_signal_emit_by_name(dirchooser, "file-set");
+    free(full);
+    bool refused = false;
+    EXPECT_NE(SetupMessage(outputfile_entry, &refused).find("cannot be written"), std::string::npos);
+    EXPECT_TRUE(refused);
 }
 
 TEST_F(SetupTest, ButtonsThatThrowAwayAskFirst) {
