@@ -7,28 +7,7 @@
 set -u
 prog=$1
 
-if ! command -v xdotool >/dev/null || ! command -v Xvfb >/dev/null; then
-  echo "setup.sh: xdotool or Xvfb not installed; skipped"
-  exit 0
-fi
-
-work=$(mktemp -d /tmp/dorvels-setup-XXXXXX)
-xvfbpid=""
-progpid=""
-cleanup() {
-  [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
-  [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "setup.sh: FAIL: $*"; exit 1; }
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfbpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export NO_AT_BRIDGE=1
+source "$(dirname "$0")/own_display.bash" setup.sh 1024x768
 
 mkdir "$work/club"
 cd "$work/club" || exit 1
@@ -72,12 +51,7 @@ wait_window "^Hilltop's Square Dance with Joe calling$" >/dev/null || fail "no m
 xdotool search --onlyvisible --name " Setup with " >/dev/null 2>&1 && fail "the dialog is still open"
 sleep 0.5
 key x
-for _ in $(seq 100); do kill -0 "$progpid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$progpid" 2>/dev/null && fail "x did not end the program"
-wait "$progpid"
-rc=$?
-progpid=""
-[ "$rc" -eq 0 ] || fail "exit status $rc"
+ended 100 x
 [ "$(cat lastdance.dorvels)" = "hilltop.dorvel" ] || fail "lastdance.dorvels: <$(cat lastdance.dorvels)>"
 grep -qx "club=Hilltop" hilltop.dorvel || fail "no club line: $(cat hilltop.dorvel)"
 [ "$(grep -c ' Couple#00[123] ' hilltop.dorvel)" -eq 6 ] || fail "not three couples: $(cat hilltop.dorvel)"

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "assign/assign.h"
@@ -35,16 +36,22 @@ std::string Text(GtkWidget* entry) { return entry ? gtk_entry_get_text(GTK_ENTRY
 
 std::string LabelText(GtkWidget* l) { return l ? gtk_label_get_text(GTK_LABEL(l)) : "<none>"; }
 
-// A button of the dialog by its label.
-GtkWidget* FindButton(GtkWidget* w, const char* label) {
-    if (GTK_IS_BUTTON(w) && g_strcmp0(gtk_button_get_label(GTK_BUTTON(w)), label) == 0) return w;
+// The first widget inside w (w included) that matches.
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match) {
+    if (match(w)) return w;
     GtkWidget* found = nullptr;
     if (GTK_IS_CONTAINER(w)) {
         GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
-        for (GList* l = kids; l && !found; l = l->next) found = FindButton(GTK_WIDGET(l->data), label);
+        for (GList* l = kids; l && !found; l = l->next) found = Find(GTK_WIDGET(l->data), match);
         g_list_free(kids);
     }
     return found;
+}
+
+GtkWidget* FindButton(GtkWidget* w, const char* label) {
+    return Find(w, [label](GtkWidget* b) {
+        return GTK_IS_BUTTON(b) && g_strcmp0(gtk_button_get_label(GTK_BUTTON(b)), label) == 0;
+    });
 }
 
 GtkWidget* Bttn(const char* label) { return sdnew ? FindButton(sdnew, label) : nullptr; }
@@ -237,14 +244,9 @@ TEST_F(SetupTest, LevelNameStyleAskAndSwitchesApplyAtOnce) {
 
 // The dialog's chooser of folders or of files.
 GtkWidget* FindChooser(GtkWidget* w, GtkFileChooserAction action) {
-    if (GTK_IS_FILE_CHOOSER_BUTTON(w) && gtk_file_chooser_get_action(GTK_FILE_CHOOSER(w)) == action) return w;
-    GtkWidget* found = nullptr;
-    if (GTK_IS_CONTAINER(w)) {
-        GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
-        for (GList* l = kids; l && !found; l = l->next) found = FindChooser(GTK_WIDGET(l->data), action);
-        g_list_free(kids);
-    }
-    return found;
+    return Find(w, [action](GtkWidget* c) {
+        return GTK_IS_FILE_CHOOSER_BUTTON(c) && gtk_file_chooser_get_action(GTK_FILE_CHOOSER(c)) == action;
+    });
 }
 
 // Chooses a file with the dialog's file chooser, as the operator's pick in its dialog would.

@@ -1,0 +1,39 @@
+# Shared by the command-line tests that type into the program: a scratch folder ($work) and
+# an X server of their own, both gone when the test ends, and the program's process
+# ($progpid, set by the test) stopped if it still runs. Usage, with the test's name and the
+# screen size:   source own_display.bash NAME WIDTHxHEIGHT
+# A test that cannot run here (no xdotool or Xvfb) is skipped.
+name=$1
+if ! command -v xdotool >/dev/null || ! command -v Xvfb >/dev/null; then
+  echo "$name: xdotool or Xvfb not installed; skipped"
+  exit 0
+fi
+
+work=$(mktemp -d "/tmp/dorvels-${name%.sh}-XXXXXX")
+xvfbpid=""
+progpid=""
+cleanup() {
+  [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
+  [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "$name: FAIL: $*"; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 "$2x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfbpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export NO_AT_BRIDGE=1
+
+# Waits up to $1 tenths of a second for the program to end after the key $2, and checks that
+# it ended with exit status 0.
+ended() {
+  for _ in $(seq "$1"); do kill -0 "$progpid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$progpid" 2>/dev/null && fail "$2 did not end the program"
+  wait "$progpid"
+  local rc=$?
+  progpid=""
+  [ "$rc" -eq 0 ] || fail "exit status $rc"
+}
