@@ -43,7 +43,7 @@ GtkWidget* namestylepop = nullptr;  // the name-style pop-up while it is sdpop
 const char* const namestyles[4] = {"lastname", "lastfi", "firstname", "firstli"};
 
 // The number entry of a field of the number check.
-GtkWidget*& FieldEntry(int f) {
+GtkWidget* FieldEntry(int f) {
     switch (f) {
         case SF_MAXSQUARES: return maxsquares_entry;
         case SF_SQUARESIZE: return squaresize_entry;
@@ -434,7 +434,7 @@ void SetupGone(GtkWidget* w, gpointer) {
     namestylebttn = squaretag_entry = squaretag_clear = nullptr;
     Rflag_bttn = record_bttn = Sflag_bttn = nullptr;
     Rflag_sigid = record_sigid = Sflag_sigid = 0;
-    for (auto* a : {applybttns + 0, applybttns + 1}) *a = nullptr;
+    std::fill(std::begin(applybttns), std::end(applybttns), nullptr);
     std::fill(std::begin(pgmbttns), std::end(pgmbttns), nullptr);
     std::fill(std::begin(anon_entry), std::end(anon_entry), nullptr);
     std::fill(std::begin(anon_label_cnts), std::end(anon_label_cnts), nullptr);
@@ -670,7 +670,7 @@ void SetupDispCancelBttn(GtkWidget*, void* psd) {
     --nesting;
 }
 
-void SetupNewSqrDancerBttn(GtkWidget* bttn, void*) {
+void SetupNewSqrDancerBttn(GtkWidget*, void*) {
     Record("(SetupNewSqrDancerBttn)\n");
     DestroyPopup();
     if (setupwin) {
@@ -679,7 +679,6 @@ void SetupNewSqrDancerBttn(GtkWidget* bttn, void*) {
         sdnew = nullptr;
         gtk_widget_destroy(w);
     }
-    (void)bttn;
     if (editmode != EDIT) SwitchDisplay(EDIT);
     NewSqrDancerDisplay();
 }
