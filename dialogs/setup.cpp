@@ -33,6 +33,11 @@ int didoutputfile = 0;
 GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
 GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
 
+// The new-dancer dialog belongs to the dancer dialogs, which a build may not hold yet: a weak
+// reference is null then. (A weak reference pulls nothing from the library, so the dialog is
+// there once any other code, such as its key, calls it.)
+extern void NewSqrDancerDisplay() __attribute__((weak));
+
 namespace {
 GtkWidget* setupwin = nullptr;      // the dialog while it is open
 GtkWidget* askbttn = nullptr;
@@ -680,11 +685,11 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
         gtk_widget_destroy(w);
     }
     if (editmode != EDIT) SwitchDisplay(EDIT);
-    NewSqrDancerDisplay();
+    if (NewSqrDancerDisplay)
+        NewSqrDancerDisplay();
+    else
+        GtkNote("The new-dancer dialog is not available yet.");
 }
-
-// Until the dancer dialogs are part of the program, the button says so.
-__attribute__((weak)) void NewSqrDancerDisplay() { GtkNote("The new-dancer dialog is not available yet."); }
 
 void AskBttn(GtkWidget* bttn, void*) {
     askflag = !askflag;

@@ -67,6 +67,3 @@ void SqrTaggingClearBttn(GtkWidget* bttn, void* psd);
 // The message shown beside an entry of the dialog ("" when none), and whether it refuses
 // the entry's text.
 std::string SetupMessage(GtkWidget* entry, bool* refused = nullptr);
-
-// The new-dancer dialog (the dancer dialogs define it).
-void NewSqrDancerDisplay();
