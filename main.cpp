@@ -3,23 +3,35 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/dorvels.h"
+#include "core/manual.h"
 #include "core/startup.h"
 #include "display/display.h"
+#include "display/print.h"
 #include "support/helmtext.h"
 
 int main(int argc, char** argv) {
     initdbg(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
-            fputs(UsageText(), stdout);
+            fputs(UsageText().c_str(), stdout);
             return 0;
         }
         if (strcmp(argv[i], "--version") == 0) {
             printf("dorvels %s\n", DORVELS_VERSION);
             return 0;
         }
+    }
+    std::string pdf;
+    switch (TakeLongOption(&argc, argv, "--print-pdf", &pdf)) {
+        case -1: fputs("dorvels: --print-pdf needs the name of the PDF file to write\n", stderr); return 2;
+        case 1:
+            // No window and no display: GTK's printing writes the PDF without one.
+            StartupArguments(argc, argv);
+            return PrintPresentPdf(pdf);
+        default: break;
     }
     gtk_init(&argc, &argv);
     StartupArguments(argc, argv);

@@ -11,6 +11,7 @@
 #include "dialogs/setup.h"
 #include "display/boards.h"
 #include "display/display.h"
+#include "display/print.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "history/history.h"
@@ -377,7 +378,7 @@ void KeybrdCmd(char cmd) {
     switch (cmd) {
         case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
         case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'o':
-        case 'p': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
+        case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
         case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
             Record("(KeybrdCmd) %c\n", cmd);
             break;
@@ -438,6 +439,7 @@ void KeybrdCmd(char cmd) {
             SwitchDisplay(PRESENT);
             ShowMain();
             break;
+        case 'P': PrintShownBoard(); break;
         case 'q': Quit(); break;
         case 'Q': terminate(sdwin, GINT_TO_POINTER(0)); break;
         case 'r':

@@ -20,7 +20,11 @@ static bool ReadClubFile(const std::string& name, const char* ext, const char* s
     FILE* fp = fopenx(name, "r", ext, search);
     if (!fp) return false;
     inputfilename = fopenfilename;
-    if (output) outputfilename = fopenfilename;
+    // A club found in the program's data folder (the sample club) is written back to the
+    // working directory: never over the shipped copy, which a user may not write anyway.
+    if (output)
+        outputfilename = InDataFolder(fopenfilename) ? fopenfilename.substr(fopenfilename.rfind('/') + 1)
+                                                      : fopenfilename;
     ReadDorvels(fp);
     fclose(fp);
     return true;
@@ -137,6 +141,26 @@ void StartupArguments(int argc, char** argv) {
     }
 }
 
+int TakeLongOption(int* argc, char** argv, const char* name, std::string* value) {
+    size_t len = strlen(name);
+    for (int i = 1; i < *argc; ++i) {
+        if (strncmp(argv[i], name, len) != 0 || (argv[i][len] != '\0' && argv[i][len] != '=')) continue;
+        int taken = 1;
+        if (argv[i][len] == '=') {
+            *value = argv[i] + len + 1;
+        } else if (i + 1 < *argc && argv[i + 1][0] != '-') {
+            *value = argv[i + 1];
+            taken = 2;
+        } else {
+            value->clear();
+        }
+        for (int j = i; j + taken <= *argc; ++j) argv[j] = argv[j + taken];
+        *argc -= taken;
+        return value->empty() ? -1 : 1;
+    }
+    return 0;
+}
+
 void StartupFinish() {
     if (sdhd) SortByName();
     initial_s1 = initial_s2 = initial_s3 = 0;
@@ -156,34 +180,4 @@ bool TerminateEvening(int data) {
     CloseRecordFile();
     end_rndm();
     return ok;
-}
-
-const char* UsageText() {
-    return "usage: dorvels [-l] [-r] [-d replayfile] [club[.dorvel]] [level] [couples [M [F [MF [FM [E]]]]]]\n"
-           "               [maxsqr =N] [WIDTHxHEIGHT]\n"
-           "\n"
-           "Runs a square-dance club evening: attendance, squares for every tip, tip history.\n"
-           "\n"
-           "options:\n"
-           "  -l            do not consult lastdance.dorvels (toggles)\n"
-           "  -r            record the operator's actions in dorvels.recordNNN\n"
-           "  -d FILE       replay file (replayed with the g and G keys)\n"
-           "  --trace=N     trace level N (1..3) on stderr; --tracefile=FILE writes it to FILE\n"
-           "  --help        this text;  --version  the program's version\n"
-           "\n"
-           "arguments:\n"
-           "  club          club file to read (extension .dorvel may be left out); a name that\n"
-           "                cannot be opened starts a new club of that name\n"
-           "  level         program level of the evening (Basic SSD Main Plus DBD A1 A2 C1 C2\n"
-           "                C3A C3B C4); also the level of the anonymous dancers that follow\n"
-           "  numbers       anonymous dancers: couples, then single M, F, MF, FM and E dancers\n"
-           "  maxsqr =N     at most N squares per tip\n"
-           "  WxH           window size, e.g. 1024x768 (default: maximised)\n"
-           "\n"
-           "files read:    the club file (default dorvels.dorvel, or the one named in\n"
-           "               lastdance.dorvels), resolution.unix (font sets), CLUB.reset\n"
-           "files written: the club file, lastdance.dorvels, CLUB.reset (on request),\n"
-           "               dorvels.recordNNN (when recording)\n"
-           "Files without a folder are looked for in the working directory, then in the\n"
-           "folders of $DORVELS (colon separated), then in the installed data folder.\n";
 }

@@ -315,6 +315,8 @@ void terminate(GtkWidget* window, gpointer data) {
 void RunDisplay() {
     CleanupMainWindow();
     sdwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    // The installed icon (its name is the program's desktop name) for the window and dialogs.
+    gtk_window_set_default_icon_name(DORVELS_APP_ID);
     SetWinTitle(sdwin, nullptr);
     g_signal_connect(sdwin, "destroy", G_CALLBACK(terminate), GINT_TO_POINTER(1));
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);

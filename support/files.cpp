@@ -19,9 +19,45 @@ const char* dorvels_datadir() {
 #endif
 }
 
+// The data folder of an installed program, found from where the program is, so that an
+// installation under any prefix finds its own data: "" when the program runs from its build
+// tree (no such folder beside it).
+static std::string InstalledDataDir() {
+#ifdef DORVELS_BINTODATA
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    std::string exe(buf, static_cast<size_t>(n));
+    std::string dir = exe.substr(0, exe.rfind('/') + 1) + DORVELS_BINTODATA;
+    if (char* real = realpath(dir.c_str(), nullptr)) {
+        dir = real;
+        free(real);
+        return dir;
+    }
+#endif
+    return {};
+}
+
+// The program's own data folders: the installed one, or, for a program run from its build
+// tree (no data folder beside it), the configured one and the source tree's.
+static std::vector<std::string> DataFolders() {
+    std::string installed = InstalledDataDir();
+    if (!installed.empty()) return {installed + "/"};
+    std::vector<std::string> dirs{std::string(dorvels_datadir()) + "/"};
+#ifdef DORVELS_SRCDATADIR
+    dirs.push_back(std::string(DORVELS_SRCDATADIR) + "/");
+#endif
+    return dirs;
+}
+
+bool InDataFolder(const std::string& path) {
+    for (const std::string& dir : DataFolders())
+        if (path.compare(0, dir.size(), dir) == 0) return true;
+    return false;
+}
+
 // The folders searched for a file that is not given as a path: the working directory, the
-// folders of $DORVELS (colon separated), the installed data folder, then the data folder of
-// the source tree the program was built from (so a build tree runs without installing).
+// folders of $DORVELS (colon separated), then the program's data folders.
 static std::vector<std::string> SearchFolders() {
     std::vector<std::string> dirs{""};
     if (const char* env = getenv("DORVELS")) {
@@ -35,10 +71,7 @@ static std::vector<std::string> SearchFolders() {
             pos = colon + 1;
         }
     }
-    dirs.push_back(std::string(dorvels_datadir()) + "/");
-#ifdef DORVELS_SRCDATADIR
-    dirs.push_back(std::string(DORVELS_SRCDATADIR) + "/");
-#endif
+    for (const std::string& dir : DataFolders()) dirs.push_back(dir);
     return dirs;
 }
 

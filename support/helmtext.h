@@ -45,6 +45,9 @@ FILE* fopenx(const std::string& name, const char* mode, const char* ext, const c
 extern std::string fopenfilename;
 // The installed data folder searched last by fopenx (set by the build).
 const char* dorvels_datadir();
+// True when path lies in one of the program's own data folders (the last folders fopenx
+// searches), which hold the shipped files, not the club's own.
+bool InDataFolder(const std::string& path);
 // File name of an open descriptor ("" when unknown).
 std::string fd2name(int fd);
 

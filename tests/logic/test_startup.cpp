@@ -140,6 +140,21 @@ TEST_F(Startup, ClubNamedOnTheCommandLine) {
     EXPECT_EQ(outputfilename, "fresh_club.dorvel");
 }
 
+TEST_F(Startup, TheSampleClubIsWrittenBackInTheWorkingDirectory) {
+    // Found in the program's data folder, not in the working directory: reading it is fine,
+    // writing over the shipped copy is not.
+    Run({"sample"});
+    ASSERT_NE(sdhd, nullptr);
+    EXPECT_TRUE(InDataFolder(inputfilename)) << inputfilename;
+    EXPECT_EQ(outputfilename, "sample.dorvel");
+    // A club of the operator's own, named with its folder, keeps its place.
+    ResetEvening();
+    WriteFile("own.dorvel", kClubA);
+    Run({dir + "/own"});
+    EXPECT_FALSE(InDataFolder(inputfilename));
+    EXPECT_EQ(outputfilename, dir + "/own.dorvel");
+}
+
 TEST_F(Startup, SeedsAreChosenAndRecorded) {
     Run({"2"});
     StartupFinish();

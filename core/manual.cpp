@@ -1,0 +1,241 @@
+// The program's documentation tables and the two texts made from them: --help and the
+// manual page. Add an option, argument, key, file or environment variable as one line of
+// its table; both texts follow.
+#include "core/manual.h"
+
+#include <cstring>
+
+#ifndef DORVELS_VERSION
+#define DORVELS_VERSION "0"
+#endif
+
+const std::vector<DocItem> docoptions = {
+    {"-l", "", "Do not consult lastdance.dorvels when no club is named (each -l toggles this)."},
+    {"-r", "", "Record the operator's actions in dorvels.recordNNN from the start."},
+    {"-d", "FILE", "A record of actions to replay, step by step with the g key or to the end with G."},
+    {"--print-pdf", "FILE",
+     "Write the Present board of the club file (every present dancer, in the board's order) to "
+     "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
+     "the evening."},
+    {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
+    {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
+    {"--help", "", "Show the options and arguments, and end."},
+    {"--version", "", "Show the program's version, and end."},
+};
+
+const std::vector<DocItem> docarguments = {
+    {"club", "",
+     "The club file to read; the extension .dorvel may be left out. A name that cannot be opened "
+     "starts a new club of that name."},
+    {"level", "",
+     "The program level of the evening: Basic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B or "
+     "C4. Also the level of the anonymous dancers named after it."},
+    {"numbers", "",
+     "Anonymous dancers for an evening without a roster: the first number is couples, the next "
+     "ones single M, F, MF, FM and E dancers."},
+    {"maxsqr =N", "", "At most N squares per tip."},
+    {"WIDTHxHEIGHT", "", "Window size in pixels, e.g. 1024x768 (default: maximised)."},
+};
+
+const std::vector<DocItem> dockeys = {
+    {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
+    {"c", "", "Show the squares of the current tip again."},
+    {"p", "", "Present display: the dancers who are here, in name order."},
+    {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
+    {"a", "", "Open or close the availability window: mark dancers present or absent by name or number."},
+    {"A", "", "Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares."},
+    {"o", "", "Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display)."},
+    {"S", "", "Skip requests of the dancer clicked last on the Edit display: clicked absent, the dancer dances every other tip; clicked present, the skips end."},
+    {"T", "", "Tag the dancer clicked last to the square chosen in the setup; with no dancer clicked, clear all tags."},
+    {"h", "", "History: one tip back."},
+    {"H", "", "History: one tip forward."},
+    {"u", "", "Use the tip shown by the history as the current tip; the tips after it are taken back."},
+    {"B", "", "Start the evening again from the club's reset file (with nobody present, first ask whether to write one)."},
+    {"l", "", "Lower the program level of the evening (shown on the Edit or Present display)."},
+    {"L", "", "Raise the program level of the evening."},
+    {"d", "", "Next style of names: last name, last name and initial, first name, first name and initial."},
+    {"k", "", "Remove the newest dancer of the roster (and the partner)."},
+    {"P", "", "Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF."},
+    {"+", "", "Larger font."},
+    {"-", "", "Smaller font."},
+    {"J", "", "One column more on the board."},
+    {"j", "", "One column fewer on the board."},
+    {"F", "", "Faster auto-scrolling of a long board."},
+    {"f", "", "Slower auto-scrolling."},
+    {"t", "", "Show the totals of the board, or close the note."},
+    {"R", "", "Show the last timed note again."},
+    {"E", "", "The next card swiped is given to another dancer."},
+    {"I", "", "The next card swiped shows whose card it is."},
+    {"z", "", "The next card swiped becomes a command card."},
+    {"0 ... 9, Enter", "", "A card number: ten digits and Enter, as the card reader types them."},
+    {"w", "", "Write the club file, dance counts as 0."},
+    {"W", "", "Write the club file with tonight's dance counts."},
+    {"x", "", "Write the club file (dance counts as 0) and quit."},
+    {"X", "", "Write the club file with the dance counts and quit."},
+    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up; otherwise write the club file (dance counts as 0) and quit."},
+    {"q", "", "Quit without writing, after confirmation."},
+    {"Q", "", "Quit at once without writing."},
+};
+
+const std::vector<DocItem> docfiles = {
+    {"dorvels.dorvel", "",
+     "The club file read when no club is named and lastdance.dorvels names none: the roster and "
+     "the club's settings. The club file is written back after every tip and when the program "
+     "ends by x, X, Escape or by closing the window."},
+    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
+    {"resolution.unix", "", "The font sets for the screen, largest first."},
+    {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
+    {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
+    {"PREFIX/share/dorvels", "",
+     "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
+     "program with."},
+};
+
+const std::vector<DocItem> docenvironment = {
+    {"DORVELS", "", "Folders, colon separated, searched for files named without a folder."},
+    {"DORVELS_TRACE", "", "Trace level, as --trace."},
+    {"DORVELS_TRACEFILE", "", "Trace file, as --tracefile."},
+};
+
+static const char* const summary =
+    "Runs a square-dance club evening: attendance, squares for every tip, tip history.";
+static const char* const searchlist =
+    "Files named without a folder are looked for in the working directory, then in the "
+    "folders of $DORVELS, then in the installed data folder.";
+static const char* const keysnote =
+    "The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
+    "present, e the roster, P prints the board shown, q quits. Every key is listed in the "
+    "manual page (man dorvels); the README has the keys of a first evening.";
+
+// ---- --help -----------------------------------------------------------------------------
+static const size_t helpwidth = 79, helpindent = 19;
+
+// Appends text wrapped to helpwidth, its first line starting at column `at` of the current
+// line and every further line indented by `indent`.
+static void Wrap(std::string& out, const std::string& text, size_t at, size_t indent) {
+    size_t col = at;
+    size_t pos = 0;
+    bool first = true;
+    while (pos < text.size()) {
+        size_t end = text.find(' ', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string word = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (word.empty()) continue;
+        if (!first && col + 1 + word.size() > helpwidth) {
+            out += "\n" + std::string(indent, ' ');
+            col = indent;
+        } else if (!first) {
+            out += ' ';
+            ++col;
+        }
+        out += word;
+        col += word.size();
+        first = false;
+    }
+    out += '\n';
+}
+
+static std::string Joined(const DocItem& item) {
+    std::string s = item.name;
+    if (*item.arg) s += (item.arg[0] == '=' ? "" : " ") + std::string(item.arg);
+    return s;
+}
+
+static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
+    out += std::string(title) + ":\n";
+    for (const DocItem& item : items) {
+        std::string head = "  " + Joined(item);
+        if (head.size() + 1 > helpindent) {
+            out += head + "\n" + std::string(helpindent, ' ');
+        } else {
+            out += head + std::string(helpindent - head.size(), ' ');
+        }
+        Wrap(out, item.text, helpindent, helpindent);
+    }
+}
+
+std::string UsageText() {
+    std::string out =
+        "usage: dorvels [options] [club[.dorvel]] [level]\n"
+        "               [couples [M [F [MF [FM [E]]]]]] [maxsqr =N] [WIDTHxHEIGHT]\n\n";
+    Wrap(out, summary, 0, 0);
+    out += "\n";
+    HelpSection(out, "options", docoptions);
+    out += "\n";
+    HelpSection(out, "arguments", docarguments);
+    out += "\nkeys:\n  ";
+    Wrap(out, keysnote, 2, 2);
+    out += "\n";
+    HelpSection(out, "files", docfiles);
+    out += "  ";
+    Wrap(out, searchlist, 2, 2);
+    out += "\n";
+    HelpSection(out, "environment", docenvironment);
+    return out;
+}
+
+// ---- the manual page ---------------------------------------------------------------------
+std::string RoffEscape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\\') {
+            out += "\\e";
+        } else if (c == '-' && (i == 0 || strchr(" (/[", text[i - 1]))) {
+            out += "\\-";  // an option's minus sign, not a hyphen
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && (out[0] == '.' || out[0] == '\'')) out.insert(0, "\\&");
+    return out;
+}
+
+// A quoted argument of a macro line.
+static std::string Quoted(const std::string& s) { return "\"" + RoffEscape(s) + "\""; }
+
+static void ManSection(std::string& out, const char* title, const std::vector<DocItem>& items, const char* font) {
+    if (title) out += std::string(".SH ") + title + "\n";
+    for (const DocItem& item : items) {
+        out += ".TP\n";
+        if (*item.arg)
+            out += std::string(".") + font + "I " + Quoted(item.name) + " " +
+                   Quoted(item.arg[0] == '=' ? item.arg : std::string(" ") + item.arg) + "\n";
+        else
+            out += std::string(".") + font + " " + Quoted(item.name) + "\n";
+        out += RoffEscape(item.text) + "\n";
+    }
+}
+
+std::string ManualPage() {
+    std::string out;
+    out += ".TH DORVELS 1 \"\" \"dorvels " DORVELS_VERSION "\" \"User Commands\"\n";
+    out += ".SH NAME\ndorvels \\- run a square dance club evening\n";
+    out += ".SH SYNOPSIS\n.B dorvels\n"
+           "[\\fIoptions\\fR] [\\fIclub\\fR[\\fB.dorvel\\fR]] [\\fIlevel\\fR] "
+           "[\\fIcouples\\fR [\\fIM\\fR [\\fIF\\fR [\\fIMF\\fR [\\fIFM\\fR [\\fIE\\fR]]]]]] "
+           "[\\fBmaxsqr =\\fIN\\fR] [\\fIWIDTH\\fBx\\fIHEIGHT\\fR]\n";
+    out += ".SH DESCRIPTION\n" + RoffEscape(summary) + "\n.PP\n" +
+           RoffEscape("It keeps the club's roster in a plain-text club file, takes attendance by "
+                      "clicks on the names or by RFID cards (a reader that types ten digits and "
+                      "Enter like a keyboard), rolls the dancers who are present into squares for "
+                      "every tip so that everybody dances about equally often, keeps the history "
+                      "of the evening's tips and shows boards large enough to be read across a "
+                      "dance hall.") +
+           "\n";
+    ManSection(out, "OPTIONS", docoptions, "B");
+    ManSection(out, "ARGUMENTS", docarguments, "I");
+    out += ".SH KEYS\n" +
+           RoffEscape("Every command is one key typed into the main window. Keys that need a "
+                      "dancer act on the one whose name was clicked last.") +
+           "\n";
+    ManSection(out, nullptr, dockeys, "B");
+    ManSection(out, "FILES", docfiles, "I");
+    out += ".PP\n" + RoffEscape(searchlist) + "\n";
+    ManSection(out, "ENVIRONMENT", docenvironment, "B");
+    out += ".SH SEE ALSO\n" + RoffEscape("The README of the program's sources: building, running, "
+                                         "testing, and a table of the keys of a first evening.") +
+           "\n";
+    return out;
+}
