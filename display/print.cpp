@@ -60,13 +60,16 @@ static PaperBoard Roster() {
     return p;
 }
 
-// The squares or history board: the texts of its cells, in cell order.
+// The squares or history board: the texts of its cells, in cell order. The blanks that
+// right-align the names on the screen are left off: on paper the texts are right-aligned in
+// their column, so that one long name does not widen every other.
 static PaperBoard Cells(const std::string& board, SDPGM level) {
     PaperBoard p = Heading(board, level);
     p.aligned = true;
     for (int i = 0; i < BoardCellQty(); ++i) {
         std::string t = CellText(BoardCell(i));
-        if (t.find_first_not_of(' ') != std::string::npos) p.entries.push_back(t);
+        size_t first = t.find_first_not_of(' ');
+        if (first != std::string::npos) p.entries.push_back(t.substr(first));
     }
     return p;
 }
@@ -228,7 +231,7 @@ static void DrawPage(GtkPrintOperation*, GtkPrintContext* ctx, gint page, gpoint
         PangoLayout* el = w > room ? TextLayout(ctx, NameFont(lo), lo.size * room / w * 0.99, text)
                                    : PANGO_LAYOUT(g_object_ref(l));
         LayoutSize(el, &w, &h);
-        cairo_move_to(cr, x + lo.pad, y + (lo.rowh - h) / 2);
+        cairo_move_to(cr, lo.board->aligned ? x + lo.colw - lo.pad - w : x + lo.pad, y + (lo.rowh - h) / 2);
         pango_cairo_show_layout(cr, el);
         g_object_unref(el);
     }
@@ -247,6 +250,11 @@ static void DrawPage(GtkPrintOperation*, GtkPrintContext* ctx, gint page, gpoint
 
 // The printer, paper and other choices of the last print, offered again the next time.
 static GtkPrintSettings* printsettings = nullptr;
+
+void SetPrintSettings(GtkPrintSettings* settings) {
+    if (printsettings) g_object_unref(printsettings);
+    printsettings = settings ? gtk_print_settings_copy(settings) : nullptr;
+}
 
 int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) {
     Layout lo;
@@ -276,10 +284,7 @@ int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) 
         pages = -1;
     } else if (r == GTK_PRINT_OPERATION_RESULT_APPLY) {
         pages = lo.pages;
-        if (!pdf) {
-            if (printsettings) g_object_unref(printsettings);
-            printsettings = GTK_PRINT_SETTINGS(g_object_ref(gtk_print_operation_get_print_settings(op)));
-        }
+        if (!pdf) SetPrintSettings(gtk_print_operation_get_print_settings(op));
     }
     if (gerr) g_error_free(gerr);
     g_object_unref(op);

@@ -2,6 +2,8 @@
 // and the Present board written straight to a PDF (--print-pdf), without a window.
 #pragma once
 
+#include <gtk/gtk.h>
+
 #include <string>
 #include <vector>
 
@@ -10,7 +12,7 @@ struct PaperBoard {
     std::string title;     // the club
     std::string subtitle;  // which board, the tip, the level, the caller
     std::vector<std::string> entries;
-    bool aligned = false;  // texts padded to line up (squares): printed in a fixed-width font
+    bool aligned = false;  // right-aligned in a fixed-width font, so that the square numbers line up
 };
 
 // The board shown, as it goes on paper (no entries when the display shows nothing to print).
@@ -23,6 +25,10 @@ PaperBoard PresentBoard();
 // straight to that PDF file. Returns the number of pages, 0 when the operator cancelled,
 // -1 on failure with the reason in *err.
 int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err);
+
+// The choices the next print dialog starts from (printer, paper, output file); a print the
+// operator confirmed leaves its own choices there for the next one.
+void SetPrintSettings(GtkPrintSettings* settings);
 
 // The P key: prints the board shown through the print dialog.
 void PrintShownBoard();
