@@ -178,15 +178,17 @@ std::string UsageText() {
 // ---- the manual page ---------------------------------------------------------------------
 std::string RoffEscape(const std::string& text) {
     std::string out;
+    bool option = false;  // in a word that begins with a minus sign: "-l", "--print-pdf"
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '\\') {
+        if (c == '-' && (i == 0 || strchr(" (/[", text[i - 1]))) option = true;
+        if (c == ' ') option = false;
+        if (c == '\\')
             out += "\\e";
-        } else if (c == '-' && (i == 0 || strchr(" (/[", text[i - 1]))) {
-            out += "\\-";  // an option's minus sign, not a hyphen
-        } else {
+        else if (c == '-' && option)
+            out += "\\-";  // a minus sign, which man keeps as typed; a hyphen may become a dash
+        else
             out += c;
-        }
     }
     if (!out.empty() && (out[0] == '.' || out[0] == '\'')) out.insert(0, "\\&");
     return out;

@@ -5,8 +5,10 @@
 #include "display/print.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "assign/assign.h"
 #include "display/boards.h"
@@ -318,6 +320,14 @@ int PrintPresentPdf(const std::string& file) {
     SetupDispNames();
     SortByName();
     ApplySkipTips();
+    // The system's own words for a file that cannot be written (the printing reports only
+    // that its output stream failed).
+    if (FILE* fp = fopen(file.c_str(), "ab")) {
+        fclose(fp);
+    } else {
+        fprintf(stderr, "dorvels: --print-pdf: cannot write %s: %s\n", file.c_str(), strerror(errno));
+        return 1;
+    }
     std::string err;
     int pages = PrintPaperBoard(PresentBoard(), file.c_str(), &err);
     if (pages < 0) {

@@ -2,9 +2,12 @@
 # Installs the Debian packages Dorvels needs to build, test and run (as root), or names the
 # missing ones (otherwise). Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core)
+# librsvg2-bin renders the PNG icons from the SVG at build time.
+want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
+  # The installed files' validators, the manual's reader, the PDF reader of the print tests.
+  want+=(desktop-file-utils appstream man-db poppler-utils)
 fi
 missing=()
 for p in "${want[@]}"; do
