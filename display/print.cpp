@@ -214,8 +214,6 @@ static void DrawPage(GtkPrintOperation*, GtkPrintContext* ctx, gint page, gpoint
     const int n = (int)lo.board->entries.size();
     const int first = page * lo.perpage, last = std::min(n, first + lo.perpage);
     l = TextLayout(ctx, NameFont(lo), lo.size, "");
-    double lineh = 0;
-    LayoutSize(l, &w, &lineh);
     for (int i = first; i < last; ++i) {
         int k = i - first, col = k / lo.rows, row = k % lo.rows;
         double x = col * (lo.colw + lo.gap), y = lo.top + row * lo.rowh;

@@ -29,6 +29,7 @@ fi
 [ -s "$deb" ] || { echo "check-package.sh: no package $deb" >&2; exit 1; }
 
 root=$(mktemp -d /tmp/dorvels-debian12-XXXXXX)
+chmod 755 "$root"  # apt downloads as its own user
 cleanup() {
   mountpoint -q "$root/proc" && umount "$root/proc"
   rm -rf "$root"
