@@ -42,6 +42,7 @@ const std::vector<DocItem> dockeys = {
     {"c", "", "Show the squares of the current tip again."},
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
+    {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
     {"a", "", "Open or close the availability window: mark dancers present or absent by name or number."},
     {"A", "", "Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares."},
     {"o", "", "Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display)."},
