@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assign/assign.h"
+#include "dialogs/dancer.h"
 #include "dialogs/setup.h"
 #include "display/boards.h"
 #include "display/display.h"
@@ -316,7 +317,7 @@ static void Escape() {
         SetupDispNames();
         SwitchDisplay(PRESENT);
     } else if (sdpop) {
-        DestroyPopup();
+        DoneBttn(sdpop, currsd);
         if (mapi2sd) {
             free(mapi2sd);
             mapi2sd = nullptr;
@@ -377,7 +378,7 @@ void KeybrdCmd(char cmd) {
 
     switch (cmd) {
         case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
-        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'o':
+        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'n': case 'o':
         case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
         case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
             Record("(KeybrdCmd) %c\n", cmd);
@@ -431,6 +432,7 @@ void KeybrdCmd(char cmd) {
         case 'k': RemoveNewest(); break;
         case 'l': ProgramLevel(-1); break;
         case 'L': ProgramLevel(1); break;
+        case 'n': NewDancerCmd(); break;
         case 'o': EverybodyAvail(); break;
         case 'p':
             prehistory = 0;

@@ -38,7 +38,7 @@ static gboolean DropRef(gpointer w) {
     return G_SOURCE_REMOVE;
 }
 
-static void KeepUntilIdle(gpointer w) {
+void KeepUntilIdle(gpointer w) {
     if (!w) return;
     g_object_ref(w);
     g_idle_add(DropRef, w);
@@ -194,13 +194,17 @@ void Awon(GtkToggleButton* bttn, void* psd) {
 void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip) {
     if (!sd) return;
     const char* label = LuckMustToggle(sd, onetip);
-    if (!label || !bttn) return;
+    if (label) SetButtonText(bttn, label);
+}
+
+void SetButtonText(GtkWidget* bttn, const char* text) {
+    if (!bttn || !text) return;
     // The label inside the button keeps its font; only its text changes.
     GtkWidget* child = GTK_IS_BIN(bttn) ? gtk_bin_get_child(GTK_BIN(bttn)) : nullptr;
     if (child && GTK_IS_LABEL(child))
-        gtk_label_set_text(GTK_LABEL(child), label);
+        gtk_label_set_text(GTK_LABEL(child), text);
     else if (GTK_IS_BUTTON(bttn))
-        gtk_button_set_label(GTK_BUTTON(bttn), label);
+        gtk_button_set_label(GTK_BUTTON(bttn), text);
 }
 
 void LuckMustBttn(GtkWidget* bttn, void* psd) {

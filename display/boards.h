@@ -36,9 +36,15 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
 // The same for the Luck/Must button.
 void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip);
 
+// Sets the text of the label inside a button (its font stays).
+void SetButtonText(GtkWidget* bttn, const char* text);
+// Keeps a widget alive until the main loop is idle: a handler that rebuilds the display
+// destroys the button whose signal is still being emitted.
+void KeepUntilIdle(gpointer w);
+
 // ---- the dancer dialogs' buttons of an edit cell -------------------------------------------
-// "clicked" handlers of the small buttons of an edit cell (psd = the dancer). The dancer
-// dialogs define them; until they exist, a weak default in display/edit.cpp does nothing.
+// "clicked" handlers of the small buttons of an edit cell (psd = the dancer), defined by the
+// dancer dialogs (dialogs/): delete, name, partner, level and role.
 void DelBttn(GtkWidget* bttn, void* psd);
 void NameBttn(GtkWidget* bttn, void* psd);
 void PartnerBttn(GtkWidget* bttn, void* psd);

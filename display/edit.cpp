@@ -12,13 +12,6 @@
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
-// The dancer dialogs replace these; until then the buttons are connected and do nothing.
-__attribute__((weak)) void DelBttn(GtkWidget*, void*) {}
-__attribute__((weak)) void NameBttn(GtkWidget*, void*) {}
-__attribute__((weak)) void PartnerBttn(GtkWidget*, void*) {}
-__attribute__((weak)) void PgmBttn(GtkWidget*, void*) {}
-__attribute__((weak)) void SexBttn(GtkWidget*, void*) {}
-
 static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::string& desc) {
     if (old) pango_font_description_free(old);
     return pango_font_description_from_string(desc.c_str());

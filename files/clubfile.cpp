@@ -619,6 +619,19 @@ const char* FileRole(SDSEX sex) {
 
 }  // namespace
 
+const char* ClubFileLineKey(std::string_view text) {
+    // The key lines a dancer line can be mistaken for: "noask" and "ask" must be the whole
+    // line, which a dancer line never is.
+    static const char* const keys[] = {"caller=",        "club=",    "pgm=",       "squaresize=",
+                                       "dispnamestyle=", "scrollerincrchg=", "speccard=",
+                                       "RfidWarn",       "Statistics", "Record"};
+    std::string_view line = SkipBlanks(text);
+    if (!line.empty() && line[0] == '%') return "%";
+    for (const char* k : keys)
+        if (StartsWith(line, k)) return k;
+    return nullptr;
+}
+
 std::string ClubFileText(int keepdances) {
     std::string out;
     if (!clubname.empty()) out += "club=" + clubname + "\n";

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/dorvels.h"
 
@@ -31,6 +32,11 @@ bool WriteDorvels(int keepdances);
 // The text WriteDorvels writes after the kept comment block: settings, the command-card
 // header and line, and one line per dancer.
 std::string ClubFileText(int keepdances);
+
+// What the reader takes a line beginning with `text` for: "%" for a comment, the key word of a
+// key line ("caller=", "Record", ...), or null for a dancer line. A dancer whose first name
+// makes its line read as anything else would be lost by the next read.
+const char* ClubFileLineKey(std::string_view text);
 
 // Derives outputfilename from the name given, the club name or the default.
 void BuildOutputFilename();

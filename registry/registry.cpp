@@ -119,7 +119,7 @@ void NameTrieInsert(SqrDancer* sd) {
 
 // Takes sd's names out of the trie; a first or last name that other dancers share is made
 // to lead to one of them again.
-static void NameTrieRemove(SqrDancer* sd) {
+void NameTrieRemove(SqrDancer* sd) {
     if (!ps) return;
     std::string both = sd->firstname + " " + sd->lastname;
     const std::string* words[] = {&sd->firstlast, &both, &sd->firstname, &sd->lastname};

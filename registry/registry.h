@@ -29,6 +29,8 @@ void RfidRemove(uint64_t card);
 
 // Name trie helpers: the full, first and last name of sd lead to sd.
 void NameTrieInsert(SqrDancer* sd);
+// Takes sd's names out of the trie; a name other dancers share leads to one of them again.
+void NameTrieRemove(SqrDancer* sd);
 // Finds a dancer by full name, then first name, then last name; `how` tells which matched
 // (1 full, 2 first, 3 last, 0 none).
 SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* how);

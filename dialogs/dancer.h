@@ -1,0 +1,76 @@
+// The dialogs that change one dancer: the pop-ups of the small buttons of an edit cell
+// (name, partner, level, role; their handlers DelBttn, NameBttn, PartnerBttn, PgmBttn and
+// SexBttn are declared in display/boards.h), the delete question, and the new-dancer dialog
+// that the n key opens. Every pop-up is the one pop-up window sdpop; the new-dancer dialog
+// is sdnew. Both are modal over the window they came from, so that nothing else changes the
+// roster while they hold a dancer.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "core/dorvels.h"
+
+// ---- pop-ups (dialogs/popups.cpp) ------------------------------------------------------
+// "toggled" handlers of the level and role pop-ups' radio buttons (psd = the dancer).
+void PgmRadioBttn(GtkWidget* bttn, void* psd);
+void SexRadioBttn(GtkWidget* bttn, void* psd);
+// The partner pop-up's scale ("value-changed") and its button (the choice is committed).
+void PartnerSlider(GtkWidget* slider, void* psd);
+void PartnerSetBttn(GtkWidget* bttn, void* psd);
+// Closes the open pop-up.
+void DoneBttn(GtkWidget* bttn, void* psdpop);
+
+// The dancer of the open dancer pop-up (name, partner, level or role), or null.
+SqrDancer* DancerPopupDancer();
+// Closes every dancer window that holds sd (its pop-up, its new-dancer dialog), before sd
+// is deleted; leaves no pending card request and no widget pointing at it.
+void ForgetDancerWindows(SqrDancer* sd);
+
+// ---- shared by the pop-ups and the new-dancer dialog --------------------------------------
+// What the keys Escape and Return do in a dancer window (null: nothing special); `sd` is the
+// window's dancer, passed to them.
+struct DancerKeys {
+    void (*escape)(GtkWidget*, void*) = nullptr;
+    void (*enter)(GtkWidget*, void*) = nullptr;
+    SqrDancer* sd = nullptr;
+};
+// The key handler of every dancer window (data: its DancerKeys). The digits of a card number
+// and the Enter that ends it go to the card entry of the main window while its keys are on
+// or a new dancer's card is awaited; any other key ends the wait for a new dancer's card.
+gboolean DancerWindowKey(GtkWidget* w, GdkEventKey* event, gpointer data);
+// A new pop-up window for sd, which becomes sdpop (a note or warning there goes): modal and
+// transient over the new-dancer dialog when that is open, else over the main window.
+GtkWidget* DancerPopupNew(SqrDancer* sd, const char* title, DancerKeys keys);
+// Closes the open dancer pop-up, as a second click on a dancer button does. False when none
+// was open.
+bool CloseDancerPopup();
+// The keyboard of the main window is taken while a name form is open, and given back here
+// once none is.
+void SuspendKeysForDialog();
+void RestoreKeysAfterDialog();
+
+// ---- names and the new-dancer dialog (dialogs/newdancer.cpp) ------------------------------
+// Opens the new-dancer dialog (the n key and the pop-up menu's n entry: NewDancerCmd).
+void NewSqrDancerDisplay();
+// What n does: in Squares or Present the edit display comes first, then the dialog.
+void NewDancerCmd();
+// The new-dancer dialog's buttons (Done and Cancel also serve the name pop-up).
+void NewSqrDancerDoneBttn(GtkWidget* bttn, void* psd);
+void NewSqrDancer_DoItNowBttn(GtkWidget* bttn, void* psd);
+void NewSqrDancer_CancelBttn(GtkWidget* bttn, void* psd);
+void NewSqrDancerRfidBttn(GtkWidget* bttn, void* psd);
+// Applies the name entries of psd's dialog to psd; true when it did. False when the names
+// have a problem (shown beside the entry, which takes the focus; the dialog stays open) or
+// were never typed (the new-dancer dialog is then cancelled: nobody is added).
+bool NewSqrDancerCommon(GtkWidget* bttn, void* psd);
+// The dancer of the open new-dancer dialog (the placeholder being entered), or null.
+SqrDancer* NewDancerBeingEntered();
+// The name pop-up of sd (the same form as the new-dancer dialog's names).
+void NameDialog(SqrDancer* sd);
+// The problem shown in the open name form ("" when none).
+const char* NameFormProblem();
+// After a key that may have ended a card number: shows the new dancer's card.
+void NewDancerCardShown();
+// sd is about to be deleted: a name form holding it is closed without doing anything, and
+// a card awaited for it is no longer.
+void NewDancerForget(SqrDancer* sd);
