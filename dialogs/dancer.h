@@ -41,6 +41,9 @@ gboolean DancerWindowKey(GtkWidget* w, GdkEventKey* event, gpointer data);
 // A new pop-up window for sd, which becomes sdpop (a note or warning there goes): modal and
 // transient over the new-dancer dialog when that is open, else over the main window.
 GtkWidget* DancerPopupNew(SqrDancer* sd, const char* title, DancerKeys keys);
+// A dancer window going away gives the keyboard focus back to the window it came from
+// (without a window manager nobody else would).
+void ReturnFocus(GtkWidget* w);
 // Closes the open dancer pop-up, as a second click on a dancer button does. False when none
 // was open.
 bool CloseDancerPopup();

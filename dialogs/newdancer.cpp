@@ -111,6 +111,7 @@ void NameFormGone(GtkWidget* w, gpointer) {
         newdlg = NameForm();
     }
     if (sdnew == w) sdnew = nullptr;
+    ReturnFocus(w);
     RestoreKeysAfterDialog();
 }
 
@@ -204,6 +205,7 @@ void NameDialog(SqrDancer* sd) {
     RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
     gtk_container_add(GTK_CONTAINER(w), box);
     gtk_widget_show_all(w);
+    gtk_window_present(GTK_WINDOW(w));
     gtk_widget_grab_focus(namepop.first);
 }
 
@@ -263,6 +265,7 @@ void NewSqrDancerDisplay() {
     RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
     gtk_container_add(GTK_CONTAINER(w), box);
     gtk_widget_show_all(w);
+    gtk_window_present(GTK_WINDOW(w));
     gtk_widget_grab_focus(newdlg.first);
 }
 

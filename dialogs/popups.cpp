@@ -28,6 +28,7 @@ Popup pop;
 // window rebuilt): only forgets.
 void PopupGone(GtkWidget* w, gpointer) {
     if (sdpop == w) sdpop = nullptr;
+    ReturnFocus(w);
     if (pop.win != w) return;
     if (pop.sd && currsd == pop.sd) currsd = nullptr;
     if (pop.sd && OnRoster(pop.sd)) pop.sd->newpartner = nullptr;
@@ -61,6 +62,7 @@ void RadioPopup(SqrDancer* sd, const char* title, const char* const* labels, int
     gtk_box_pack_start(GTK_BOX(box), done, FALSE, FALSE, sp5);
     gtk_container_add(GTK_CONTAINER(w), box);
     gtk_widget_show_all(w);
+    gtk_window_present(GTK_WINDOW(w));
     if (active >= 0 && active < qty) gtk_widget_grab_focus(radios[active]);
 }
 
@@ -72,6 +74,12 @@ int ChosenIndex(GtkWidget* bttn) {
 }  // namespace
 
 // ---- shared ---------------------------------------------------------------------------------
+void ReturnFocus(GtkWidget* w) {
+    GtkWindow* parent = gtk_window_get_transient_for(GTK_WINDOW(w));
+    if (parent && gtk_widget_get_mapped(GTK_WIDGET(parent)) && !gtk_widget_in_destruction(GTK_WIDGET(parent)))
+        gtk_window_present(parent);
+}
+
 gboolean DancerWindowKey(GtkWidget* w, GdkEventKey* event, gpointer data) {
     if (!event) return FALSE;
     const DancerKeys* keys = static_cast<const DancerKeys*>(data);
@@ -221,6 +229,7 @@ void PartnerBttn(GtkWidget*, void* psd) {
     gtk_box_pack_start(GTK_BOX(box), slider, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(w), box);
     gtk_widget_show_all(w);
+    gtk_window_present(GTK_WINDOW(w));
     gtk_widget_grab_focus(slider);
 }
 
