@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# A new dancer entered end to end: the program runs on a virtual X server with the sample club;
+# real key presses (xdotool) open the new-dancer dialog with n, type the names, choose the role
+# F and the level Plus in their pop-ups, press Done and write the club file with w. The name
+# "Zed%Love+7" must come back byte for byte after a restart and a second w.
+# Arguments: the dorvels program and the source folder.
+set -u
+prog=$1
+src=$2
+
+if ! command -v xdotool >/dev/null || ! command -v Xvfb >/dev/null; then
+  echo "newdancer.sh: xdotool or Xvfb not installed; skipped"
+  exit 0
+fi
+
+work=$(mktemp -d /tmp/dorvels-newdancer-XXXXXX)
+xvfbpid=""
+progpid=""
+cleanup() {
+  [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
+  [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "newdancer.sh: FAIL: $*"; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfbpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export NO_AT_BRIDGE=1
+
+cp "$src/data/sample.dorvel" "$work/club.dorvel"
+cd "$work" || exit 1
+
+# Starts the program on club.dorvel and gives its window the keyboard.
+start() {
+  "$prog" club.dorvel >>"$work/out.txt" 2>&1 &
+  progpid=$!
+  win=""
+  for _ in $(seq 300); do
+    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no main window: $(cat "$work/out.txt")"
+  sleep 1
+  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
+  sleep 0.3
+}
+# Keys go to the window that has the keyboard: the main window, or a dialog it opened.
+key() { xdotool key --clearmodifiers "$@" 2>/dev/null; sleep 0.2; }
+# Waits until a window titled $1 is (with $2 = gone: is no longer) on screen.
+wait_window() {
+  for _ in $(seq 100); do
+    if xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; then [ "${2:-}" != gone ] && return 0
+    else [ "${2:-}" = gone ] && return 0; fi
+    sleep 0.1
+  done
+  fail "window <$1> ${2:-not shown}"
+}
+quit() {
+  key Q
+  for _ in $(seq 50); do kill -0 "$progpid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$progpid" 2>/dev/null && fail "Q did not end the program"
+  wait "$progpid"
+  progpid=""
+}
+
+start
+key n
+wait_window "New Square Dancer"
+xdotool type --delay 30 "Mary Ann"
+key Return                          # on to the last name
+xdotool type --delay 30 'Zed%Love+7'
+key Tab Tab space                   # Luck, then the role button: its pop-up
+wait_window "SqrDancer Role"
+key Down Return                     # M -> F, and close
+wait_window "SqrDancer Role" gone
+key Tab Tab space                   # Partner, then the level button
+wait_window "SqrDancer Level"
+key Down Return                     # Main -> Plus
+wait_window "SqrDancer Level" gone
+key Tab Tab space                   # Rfid, then Done
+wait_window "New Square Dancer" gone
+key w
+sleep 0.5
+line=$(grep -E '^Mary_Ann +Zed%Love\+7 ' club.dorvel) || fail "no line for the new dancer: $(cat club.dorvel)"
+read -r -a f <<<"$line"
+[ "${f[2]}" = f ] && [ "${f[6]}" = Plus ] || fail "role or level wrong: $line"
+quit
+first=$(cat club.dorvel; echo x)
+
+start
+key w
+sleep 0.5
+quit
+second=$(cat club.dorvel; echo x)
+[ "$first" = "$second" ] || fail "the second write differs: $(diff <(echo "$first") <(echo "$second"))"
+if grep -Eq 'Gtk-(WARNING|CRITICAL)' out.txt; then fail "GTK complained: $(cat out.txt)"; fi
+echo "newdancer.sh: ok"
