@@ -38,6 +38,8 @@ struct DancerKeys {
 // and the Enter that ends it go to the card entry of the main window while its keys are on
 // or a new dancer's card is awaited; any other key ends the wait for a new dancer's card.
 gboolean DancerWindowKey(GtkWidget* w, GdkEventKey* event, gpointer data);
+// A modal window over `parent` (null: over nothing), gone with it.
+GtkWidget* DancerWindowNew(const char* title, GtkWidget* parent, GtkWindowPosition position);
 // A new pop-up window for sd, which becomes sdpop (a note or warning there goes): modal and
 // transient over the new-dancer dialog when that is open, else over the main window.
 GtkWidget* DancerPopupNew(SqrDancer* sd, const char* title, DancerKeys keys);

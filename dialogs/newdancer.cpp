@@ -130,9 +130,12 @@ GtkWidget* NameEntry(const std::string& text) {
     return e;
 }
 
-// The rows "First name: " and "Last name: " with their entries, and the problem line. Enter
-// in the first name goes on to the last name; Enter in the last name is Done.
-void NameRows(NameForm& f, GtkWidget* box, const std::string& first, const std::string& last) {
+// The window's contents: the rows "First name: " and "Last name: " with their entries and the
+// problem line; the rows of buttons are added to the box returned. Enter in the first name
+// goes on to the last name; Enter in the last name is Done.
+GtkWidget* FormBox(NameForm& f, const std::string& first, const std::string& last) {
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp5);
+    gtk_container_set_border_width(GTK_CONTAINER(box), sp10);
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), sp5);
     gtk_grid_set_column_spacing(GTK_GRID(grid), sp5);
@@ -154,6 +157,15 @@ void NameRows(NameForm& f, GtkWidget* box, const std::string& first, const std::
     g_signal_connect(f.first, "activate", G_CALLBACK(FocusLastName), &f);
     g_signal_connect(f.last, "activate", G_CALLBACK(DoneOnEnter), &f);
     gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);
+    return box;
+}
+
+// Shows the form's window with its contents; the keyboard goes to the first name.
+void ShowForm(NameForm& f, GtkWidget* box) {
+    gtk_container_add(GTK_CONTAINER(f.win), box);
+    gtk_widget_show_all(f.win);
+    gtk_window_present(GTK_WINDOW(f.win));
+    gtk_widget_grab_focus(f.first);
 }
 
 // A button of a dialog row, "clicked" to handler with the dancer. The focus stays where it
@@ -197,16 +209,11 @@ void NameDialog(SqrDancer* sd) {
     namepop.win = w;
     namepop.sd = sd;
     g_signal_connect(w, "destroy", G_CALLBACK(NameFormGone), nullptr);
-    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp5);
-    gtk_container_set_border_width(GTK_CONTAINER(box), sp10);
-    NameRows(namepop, box, sd->firstname, sd->lastname);
+    GtkWidget* box = FormBox(namepop, sd->firstname, sd->lastname);
     GtkWidget* row = ButtonRow(box);
     RowButton(row, "Done", G_CALLBACK(NewSqrDancerDoneBttn), sd);
     RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
-    gtk_container_add(GTK_CONTAINER(w), box);
-    gtk_widget_show_all(w);
-    gtk_window_present(GTK_WINDOW(w));
-    gtk_widget_grab_focus(namepop.first);
+    ShowForm(namepop, box);
 }
 
 const char* NameFormProblem() {
@@ -235,12 +242,7 @@ void NewSqrDancerDisplay() {
     SqrDancer* sd = NewPlaceholder();
     SuspendKeysForDialog();
 
-    GtkWidget* w = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(w), "New Square Dancer");
-    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(w), GTK_WINDOW(sdwin));
-    gtk_window_set_modal(GTK_WINDOW(w), TRUE);
-    gtk_window_set_destroy_with_parent(GTK_WINDOW(w), TRUE);
-    gtk_window_set_position(GTK_WINDOW(w), GTK_WIN_POS_CENTER_ON_PARENT);
+    GtkWidget* w = DancerWindowNew("New Square Dancer", sdwin, GTK_WIN_POS_CENTER_ON_PARENT);
     newdlg = NameForm();
     newdlg.win = w;
     newdlg.sd = sd;
@@ -249,9 +251,7 @@ void NewSqrDancerDisplay() {
     g_signal_connect(w, "key-press-event", G_CALLBACK(DancerWindowKey), &newdlg.keys);
     g_signal_connect(w, "destroy", G_CALLBACK(NameFormGone), nullptr);
 
-    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp5);
-    gtk_container_set_border_width(GTK_CONTAINER(box), sp10);
-    NameRows(newdlg, box, firstname_default, lastname_default);
+    GtkWidget* box = FormBox(newdlg, firstname_default, lastname_default);
     GtkWidget* row = ButtonRow(box);
     RowButton(row, sd->priority == LUCK ? "Luck" : "Must", G_CALLBACK(LuckMustBttn), sd);
     sd->sexbttn = RowButton(row, strsex(sd->sex), G_CALLBACK(SexBttn), sd);
@@ -263,10 +263,7 @@ void NewSqrDancerDisplay() {
     RowButton(row, "Done", G_CALLBACK(NewSqrDancerDoneBttn), sd);
     RowButton(row, "DoItNow", G_CALLBACK(NewSqrDancer_DoItNowBttn), sd);
     RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
-    gtk_container_add(GTK_CONTAINER(w), box);
-    gtk_widget_show_all(w);
-    gtk_window_present(GTK_WINDOW(w));
-    gtk_widget_grab_focus(newdlg.first);
+    ShowForm(newdlg, box);
 }
 
 bool NewSqrDancerCommon(GtkWidget* bttn, void* psd) {

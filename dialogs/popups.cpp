@@ -74,6 +74,16 @@ int ChosenIndex(GtkWidget* bttn) {
 }  // namespace
 
 // ---- shared ---------------------------------------------------------------------------------
+GtkWidget* DancerWindowNew(const char* title, GtkWidget* parent, GtkWindowPosition position) {
+    GtkWidget* w = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(w), title);
+    if (parent) gtk_window_set_transient_for(GTK_WINDOW(w), GTK_WINDOW(parent));
+    gtk_window_set_modal(GTK_WINDOW(w), TRUE);
+    gtk_window_set_destroy_with_parent(GTK_WINDOW(w), TRUE);
+    gtk_window_set_position(GTK_WINDOW(w), position);
+    return w;
+}
+
 void ReturnFocus(GtkWidget* w) {
     GtkWindow* parent = gtk_window_get_transient_for(GTK_WINDOW(w));
     if (parent && gtk_widget_get_mapped(GTK_WIDGET(parent)) && !gtk_widget_in_destruction(GTK_WIDGET(parent)))
@@ -123,13 +133,7 @@ GtkWidget* DancerPopupNew(SqrDancer* sd, const char* title, DancerKeys keys) {
         sdpop = nullptr;
         gtk_widget_destroy(old);
     }
-    GtkWidget* w = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(w), title);
-    GtkWidget* parent = NewDancerBeingEntered() ? sdnew : sdwin;
-    if (parent) gtk_window_set_transient_for(GTK_WINDOW(w), GTK_WINDOW(parent));
-    gtk_window_set_modal(GTK_WINDOW(w), TRUE);
-    gtk_window_set_destroy_with_parent(GTK_WINDOW(w), TRUE);
-    gtk_window_set_position(GTK_WINDOW(w), GTK_WIN_POS_MOUSE);
+    GtkWidget* w = DancerWindowNew(title, NewDancerBeingEntered() ? sdnew : sdwin, GTK_WIN_POS_MOUSE);
     pop = Popup();
     pop.win = w;
     pop.sd = sd;

@@ -8,28 +8,7 @@ set -u
 prog=$1
 src=$2
 
-if ! command -v xdotool >/dev/null || ! command -v Xvfb >/dev/null; then
-  echo "newdancer.sh: xdotool or Xvfb not installed; skipped"
-  exit 0
-fi
-
-work=$(mktemp -d /tmp/dorvels-newdancer-XXXXXX)
-xvfbpid=""
-progpid=""
-cleanup() {
-  [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
-  [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "newdancer.sh: FAIL: $*"; exit 1; }
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfbpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export NO_AT_BRIDGE=1
+source "$(dirname "$0")/own_display.bash" newdancer.sh 1920x1080
 
 cp "$src/data/sample.dorvel" "$work/club.dorvel"
 cd "$work" || exit 1
@@ -62,10 +41,7 @@ wait_window() {
 }
 quit() {
   key Q
-  for _ in $(seq 50); do kill -0 "$progpid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$progpid" 2>/dev/null && fail "Q did not end the program"
-  wait "$progpid"
-  progpid=""
+  ended 50 Q
 }
 
 start
