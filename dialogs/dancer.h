@@ -20,8 +20,6 @@ void PartnerSetBttn(GtkWidget* bttn, void* psd);
 // Closes the open pop-up.
 void DoneBttn(GtkWidget* bttn, void* psdpop);
 
-// The dancer of the open dancer pop-up (name, partner, level or role), or null.
-SqrDancer* DancerPopupDancer();
 // Closes every dancer window that holds sd (its pop-up, its new-dancer dialog), before sd
 // is deleted; leaves no pending card request and no widget pointing at it.
 void ForgetDancerWindows(SqrDancer* sd);
@@ -50,8 +48,7 @@ void ReturnFocus(GtkWidget* w);
 // was open.
 bool CloseDancerPopup();
 // The keyboard of the main window is taken while a name form is open, and given back here
-// once none is.
-void SuspendKeysForDialog();
+// once none is (and no other window that takes the keyboard is open).
 void RestoreKeysAfterDialog();
 
 // ---- names and the new-dancer dialog (dialogs/newdancer.cpp) ------------------------------
@@ -70,8 +67,6 @@ void NewSqrDancerRfidBttn(GtkWidget* bttn, void* psd);
 bool NewSqrDancerCommon(GtkWidget* bttn, void* psd);
 // The dancer of the open new-dancer dialog (the placeholder being entered), or null.
 SqrDancer* NewDancerBeingEntered();
-// The name pop-up of sd (the same form as the new-dancer dialog's names).
-void NameDialog(SqrDancer* sd);
 // The problem shown in the open name form ("" when none).
 const char* NameFormProblem();
 // After a key that may have ended a card number: shows the new dancer's card.

@@ -186,8 +186,6 @@ GtkWidget* ButtonRow(GtkWidget* box) {
 }  // namespace
 
 // ---- keyboard ---------------------------------------------------------------------------------
-void SuspendKeysForDialog() { KeybrdHandlerSuspend(); }
-
 void RestoreKeysAfterDialog() {
     // Another window that takes the keyboard (setup, card windows) keeps it.
     if (!namepop.win && !newdlg.win && !sdnew) KeybrdHandlerRestore();
@@ -197,13 +195,9 @@ void RestoreKeysAfterDialog() {
 void NameBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    NameDialog(sd);
-}
-
-void NameDialog(SqrDancer* sd) {
     Record("(NameBttn) changing sd<%s> name\n", sd->firstlast.c_str());
     currsd = sd;
-    SuspendKeysForDialog();
+    KeybrdHandlerSuspend();
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
     namepop = NameForm();
     namepop.win = w;
@@ -240,7 +234,7 @@ void NewSqrDancerDisplay() {
     DestroyWindow(sdnew);
     if (sdwin) gtk_widget_show(sdwin);
     SqrDancer* sd = NewPlaceholder();
-    SuspendKeysForDialog();
+    KeybrdHandlerSuspend();
 
     GtkWidget* w = DancerWindowNew("New Square Dancer", sdwin, GTK_WIN_POS_CENTER_ON_PARENT);
     newdlg = NameForm();

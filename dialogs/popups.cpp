@@ -151,8 +151,6 @@ bool CloseDancerPopup() {
     return true;
 }
 
-SqrDancer* DancerPopupDancer() { return pop.sd; }
-
 void DoneBttn(GtkWidget*, void*) {
     Record("(DoneBttn)\n");
     if (sdpop) {
