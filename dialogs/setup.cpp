@@ -14,6 +14,7 @@
 
 #include "assign/assign.h"
 #include "core/settings.h"
+#include "dialogs/dancer.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "registry/registry.h"
@@ -32,11 +33,6 @@ gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0;
 int didoutputfile = 0;
 GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
 GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
-
-// The new-dancer dialog belongs to the dancer dialogs, which a build may not hold yet: a weak
-// reference is null then. (A weak reference pulls nothing from the library, so the dialog is
-// there once any other code, such as its key, calls it.)
-extern void NewSqrDancerDisplay() __attribute__((weak));
 
 namespace {
 GtkWidget* setupwin = nullptr;      // the dialog while it is open
@@ -685,10 +681,7 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
         gtk_widget_destroy(w);
     }
     if (editmode != EDIT) SwitchDisplay(EDIT);
-    if (NewSqrDancerDisplay)
-        NewSqrDancerDisplay();
-    else
-        GtkNote("The new-dancer dialog is not available yet.");
+    NewSqrDancerDisplay();
 }
 
 void AskBttn(GtkWidget* bttn, void*) {

@@ -12,6 +12,7 @@
 #include "assign/assign.h"
 #include "core/settings.h"
 #include "core/startup.h"
+#include "dialogs/dancer.h"
 #include "dialogs/setup.h"
 #include "files/clubfile.h"
 #include "files/record.h"
@@ -325,6 +326,7 @@ TEST_F(SetupTest, ChoosingTheClubFile) {
     EXPECT_FALSE(SetupOpen());
     EXPECT_EQ(caller, "Cy");
     EXPECT_EQ(editmode, EDIT);
+    EXPECT_NE(NewDancerBeingEntered(), nullptr);
 }
 
 TEST_F(SetupTest, AFolderThatCannotBeWrittenIsNamedWhenChosen) {
