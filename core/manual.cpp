@@ -43,6 +43,7 @@ const std::vector<DocItem> dockeys = {
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
     {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
+    {"n", "", "New dancer: first and last name, role, level, Luck or Must, partner and card of a dancer who walks in; \"Ann & Bob\" as the first name enters a couple. DoItNow keeps the window open for the next one."},
     {"a", "", "Open or close the availability window: mark dancers present or absent by name or number."},
     {"A", "", "Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares."},
     {"o", "", "Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display)."},
