@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/dorvels.h"
 
@@ -32,6 +33,33 @@ Square* RollSquares();
 void RollSqrSanity();
 // squaresize as a roll uses it: below 1 becomes 8, odd values are rounded up to even.
 int SquareSizeSane(int size);
+
+// ---- mixing ---------------------------------------------------------------------------
+// With mixflag set, RollSquares calls this right after the deal. The couples and pairs just
+// dealt (slots 2k and 2k+1 of a square) are placed into the squares again so that dancers
+// meet as few of the dancers they met in the earlier tips of the history as possible: the
+// sum over pairs of dancers of the square of the times they have met is kept low. Who
+// dances, who dances beside whom and how many places each square uses stay as dealt;
+// tagged dancers' pairs go to their tag square. Draws no random numbers.
+void MixSquares();
+
+// The evening so far, from the tip history, for the present dancers at or above the floor.
+struct MixReport {
+    int tips = 0;                            // tips in the history
+    int present = 0;                         // present dancers at or above the floor
+    int mindances = 0, maxdances = 0;        // their fewest and most tips danced
+    int mostout = 0;                         // the most tips one of them sat out
+    std::vector<const SqrDancer*> outmost;   // who sat out that often (roster order)
+    long mates = 0;                          // distinct square-mates met, each dancer at most its limit
+    long limit = 0;                          // the most they could have met: a single min(7d, N-1),
+                                             // a dancer with a partner min(1+6d, N-1) (d tips danced,
+                                             // N present; 7 and 6 for squares of 8)
+    int maxmeet = 0;                         // the most times two dancers met, not as partners
+    double Coverage() const;                 // mates as a percentage of limit
+};
+MixReport EveningReport();
+// The text of the fairness note (key v): dance-count spread, who sat out most, mixing share.
+std::string FairnessNoteText();
 
 // ---- partner search --------------------------------------------------------------------
 // Chooses a single of a compatible role for a dancer of role `sex` among the classes `prio`

@@ -266,6 +266,9 @@ Square* RollSquares() {
     }
     PartnerIndexDrop();
 
+    // Mixing (off by default): the same pairs, placed into the squares for new faces.
+    if (mixflag) MixSquares();
+
     // 19. The classes end with the roll.
     FreeClasses(prio, qtyprio);
     qtyprio = 0;

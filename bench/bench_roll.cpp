@@ -1,9 +1,12 @@
-// Cost of one roll for 100, 1,000 and 10,000 present dancers, half of them singles.
+// Cost of one roll for 100, 300, 1,000 and 10,000 present dancers, half of them singles: as
+// dealt (BM_RollSquares) and with mixing (BM_RollSquaresMix), which places the pairs against
+// the meetings of 11 tips in the history, as at the last tip of a 12-tip evening.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "assign/assign.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/rndm.h"
 
@@ -48,6 +51,28 @@ static void BM_RollSquares(benchmark::State& state) {
     state.counters["squares"] = totsquare;
     ResetEvening();
 }
-BENCHMARK(BM_RollSquares)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RollSquares)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+static void BM_RollSquaresMix(benchmark::State& state) {
+    Build(static_cast<int>(state.range(0)));
+    set_rndm(1, 2, 3);
+    mixflag = 1;
+    editmode = SQUARES;
+    for (tipcnt = 1; tipcnt <= 11; ++tipcnt) {  // the evening so far
+        RollSquares();
+        OutDancersAfterRoll();
+        HistorySave(nullptr, 0);
+    }
+    for (auto _ : state) {  // the twelfth tip, rolled again and again against the same history
+        Square* s = RollSquares();
+        benchmark::DoNotOptimize(s);
+        state.PauseTiming();
+        OutDancersAfterRoll();
+        state.ResumeTiming();
+    }
+    state.counters["squares"] = totsquare;
+    ResetEvening();
+}
+BENCHMARK(BM_RollSquaresMix)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -190,6 +190,7 @@ extern int squaresize;
 constexpr int MAXSQUARESIZE = 100;        // larger squares are certainly a typing error
 extern int maxsquares;
 extern int askflag;
+extern int mixflag;                       // place the pairs of a roll for new faces (off: as dealt)
 extern DISPNAME dispnamestyle;
 extern int scrollerincrchg;
 extern uint64_t speccard[SPECCARDQTY];
@@ -224,8 +225,8 @@ extern int reqW, reqH;                    // window size asked for on the comman
 // assignment engine (roll classes, tag memory), the history and the card table.
 void ResetEvening();
 // Puts the settings a club file holds back to the values of a club that has none (club and
-// caller "None", level Basic, squares of 8, asking on, no options, no command cards), so that
-// a club file read next sets exactly what it says.
+// caller "None", level Basic, squares of 8, asking on, no mixing, no options, no command
+// cards), so that a club file read next sets exactly what it says.
 void ClubSettingsDefaults();
 
 // Level and role names (club file, command line, titles).

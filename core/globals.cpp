@@ -20,6 +20,7 @@ SDPGM pgmfloor = Basic;
 int squaresize = 8;
 int maxsquares = 0;
 int askflag = 1;
+int mixflag = 0;
 DISPNAME dispnamestyle = LASTNAME;
 int scrollerincrchg = 0;
 uint64_t speccard[SPECCARDQTY] = {};
@@ -101,6 +102,7 @@ void ClubSettingsDefaults() {
     pgmfloor = Basic;
     squaresize = 8;
     askflag = 1;
+    mixflag = 0;
     dispnamestyle = LASTNAME;
     scrollerincrchg = 0;
     for (auto& c : speccard) c = 0;
