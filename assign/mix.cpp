@@ -424,7 +424,7 @@ std::string FairnessNoteText() {
     }
     return strprintf("fairness after %d tips: dances %d to %d (spread %d)\n"
                      "sat out most: %s\n"
-                     "mixing %s: %.0f%% of the possible square-mates met, no two more than %d times",
+                     "mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
                      r.tips, r.mindances, r.maxdances, r.maxdances - r.mindances, who.c_str(),
                      mixflag ? "on" : "off", r.Coverage(), r.maxmeet);
 }

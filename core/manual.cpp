@@ -13,6 +13,11 @@ const std::vector<DocItem> docoptions = {
     {"-l", "", "Do not consult lastdance.dorvels when no club is named (each -l toggles this)."},
     {"-r", "", "Record the operator's actions in dorvels.recordNNN from the start."},
     {"-d", "FILE", "A record of actions to replay, step by step with the g key or to the end with G."},
+    {"-m", "",
+     "Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
+     "they have met this evening; who dances and who sits out stay as without it. Kept in the "
+     "club file (a line mix)."},
+    {"-M", "", "No mixing: the squares as dealt (the default)."},
     {"--print-pdf", "FILE",
      "Write the Present board of the club file (every present dancer, in the board's order) to "
      "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
@@ -65,6 +70,7 @@ const std::vector<DocItem> dockeys = {
     {"F", "", "Faster auto-scrolling of a long board."},
     {"f", "", "Slower auto-scrolling."},
     {"t", "", "Show the totals of the board, or close the note."},
+    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note."},
     {"R", "", "Show the last timed note again."},
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},

@@ -30,8 +30,13 @@ static bool ReadClubFile(const std::string& name, const char* ext, const char* s
     return true;
 }
 
+// Mixing asked for on the command line (1 on, 0 off, -1 not asked): it is applied after the
+// club file is read, so that it wins over the club's setting.
+static int mixoption = -1;
+
 // Removes the recognised options from the front of the argument vector.
 static int ScanOptions(int argc, char** argv) {
+    mixoption = -1;
     int i = 1;
     while (i < argc && argv[i][0] == '-') {
         char opt = argv[i][1];
@@ -39,6 +44,8 @@ static int ScanOptions(int argc, char** argv) {
             lflag = !lflag;
         } else if (opt == 'r') {
             OpenRecordFile();
+        } else if (opt == 'm' || opt == 'M') {
+            mixoption = opt == 'm';
         } else if (opt == 'd') {
             if (isalpha(static_cast<unsigned char>(argv[i][2]))) {
                 dbgfile = argv[i] + 2;
@@ -139,6 +146,7 @@ void StartupArguments(int argc, char** argv) {
             }
         }
     }
+    if (mixoption >= 0) mixflag = mixoption;
 }
 
 int TakeLongOption(int* argc, char** argv, const char* name, std::string* value) {

@@ -110,6 +110,9 @@ extern unsigned int scrollertime;  // auto-scroll tick, microseconds
 extern double scrollerincr;        // auto-scroll speed factor
 
 void TotDancersNote();
+// The fairness note (key v): the dance-count spread, who sat out most and the mixing share
+// of the evening so far; pressed again (or with another pop-up open) it closes the pop-up.
+void FairnessNote();
 void SqrDisplayAutoScroller();
 void TimerAlarmUnix(int sig);
 void TimerNoteUnix(int sig);

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "assign/assign.h"
 #include "display/display.h"
 #include "support/helmtext.h"
 
@@ -284,16 +285,24 @@ void SetScrollerBase(int height) {
 }
 
 // ---- head count ----------------------------------------------------------------------------
+// Closes the open pop-up as the note keys do; false when none was open.
+static bool CloseNoteKey() {
+    if (!sdpop) return false;
+    GtkWidget* w = sdpop;
+    sdpop = nullptr;
+    gtk_widget_destroy(w);
+    Iflag = 0;
+    Eflag = 0;
+    sdtoggled = nullptr;
+    return true;
+}
+
+void FairnessNote() {
+    if (!CloseNoteKey()) GtkNote("%s", FairnessNoteText().c_str());
+}
+
 void TotDancersNote() {
-    if (sdpop) {
-        GtkWidget* w = sdpop;
-        sdpop = nullptr;
-        gtk_widget_destroy(w);
-        Iflag = 0;
-        Eflag = 0;
-        sdtoggled = nullptr;
-        return;
-    }
+    if (CloseNoteKey()) return;
     if (editmode != SQUARES && editmode != EDIT && editmode != PRESENT) return;
     int displayed = 0, couples = 0, singles = 0;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {

@@ -235,6 +235,8 @@ const KeyRule keyrules[] = {
     {"squaresize=", false, SetSquareSize},
     {"noask", true, [](std::string_view) { askflag = 0; }},
     {"ask", true, [](std::string_view) { askflag = 1; }},
+    {"mix", true, [](std::string_view) { mixflag = 1; }},
+    {"nomix", true, [](std::string_view) { mixflag = 0; }},
     {"dispnamestyle=", false, SetNameStyle},
     {"scrollerincrchg=", false, [](std::string_view v) { scrollerincrchg = ParseIntSat(v, 0); }},
     {"speccard=", false, ReadSpecCards},
@@ -639,6 +641,7 @@ std::string ClubFileText(int keepdances) {
     if (pgmfloor != Basic) out += strprintf("pgm=%s\n", strpgm(pgmfloor));
     if (squaresize != 8) out += strprintf("squaresize=%d\n", squaresize);
     if (askflag == 0) out += "noask\n";
+    if (mixflag) out += "mix\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";
     if (rflag) out += "Record\n";

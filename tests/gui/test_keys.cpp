@@ -494,4 +494,41 @@ TEST_F(Keys, ResetWithDancersPresentDoesNotAsk) {
     EXPECT_EQ(editmode, PRESENT);
 }
 
+// ---- mixing and the fairness note --------------------------------------------------------
+
+// Every dancer's square number (-1 sitting out).
+std::map<std::string, int> SquareOfEach() {
+    std::map<std::string, int> m;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) m[sd->firstlast] = sd->square;
+    return m;
+}
+
+TEST_F(Keys, MixedSquaresStayWhenTheBoardIsRedrawn) {
+    mixflag = 1;
+    Type("rrr");
+    const std::map<std::string, int> squares = SquareOfEach();
+    for (const char* key : {"d", "J", "j", "+", "-"}) {
+        Type(key);
+        EXPECT_EQ(SquareOfEach(), squares) << "after " << key;
+        EXPECT_EQ(tipcnt, 3);
+    }
+    EXPECT_EQ(HistoryQty(), 3);
+}
+
+TEST_F(Keys, FairnessNoteOnAndOff) {
+    std::string rec = StartRecording();
+    Type("v");
+    EXPECT_EQ(PopupText(), "fairness: no tip has been rolled yet");
+    Type("v");
+    EXPECT_EQ(sdpop, nullptr);
+    // 20 dancers in two squares: four sit out each tip, and go first the next.
+    Type("rrv");
+    const std::string text = PopupText();
+    EXPECT_TRUE(StartsWith(text, "fairness after 2 tips: dances 1 to 2 (spread 1)\nsat out most: ")) << text;
+    EXPECT_NE(text.find(" +5 more (1 of 2 tips)\nmixing off: "), std::string::npos) << text;
+    Type("v");
+    EXPECT_EQ(sdpop, nullptr);
+    EXPECT_EQ(Recorded().back(), "(KeybrdCmd) v");
+}
+
 }  // namespace

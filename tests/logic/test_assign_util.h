@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -62,6 +63,28 @@ inline std::vector<SqrDancer*> Singles(int n, SDSEX sex, const std::string& pref
     std::vector<SqrDancer*> v;
     for (int i = 0; i < n; ++i) v.push_back(AddDancer(prefix + std::to_string(i), "S" + prefix, sex));
     return v;
+}
+
+// A generated roster of n dancers: couples of M with F/FM/E, MF with FM, E with E (never
+// M+M or F+F), some with an absent partner; singles of every role, some must, absent or
+// below the level Main.
+inline void GeneratedRoster(std::mt19937& rng, int n) {
+    int made = 0;
+    while (made < n) {
+        SDSEX sex = static_cast<SDSEX>(rng() % 5);
+        if (rng() % 2 && n - made >= 2) {
+            SDSEX s = sex == F ? M : sex == FM ? MF : sex;
+            SqrDancer* a = AddCouple("a" + std::to_string(made), "b" + std::to_string(made), "C" + std::to_string(made), s);
+            if (rng() % 8 == 0) a->partner->avail = 0;
+            made += 2;
+        } else {
+            SqrDancer* sd = AddDancer("s" + std::to_string(made), "S", sex);
+            if (rng() % 6 == 0) sd->priority = MUST;
+            if (rng() % 10 == 0) sd->avail = 0;
+            if (rng() % 12 == 0) sd->pgm = static_cast<SDPGM>(rng() % 3);
+            ++made;
+        }
+    }
 }
 
 }  // namespace assigntest

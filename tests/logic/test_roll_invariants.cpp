@@ -14,26 +14,6 @@
 namespace {
 class Invariants : public Evening {};
 
-void Roster(std::mt19937& rng, int n) {
-    int made = 0;
-    while (made < n) {
-        SDSEX sex = static_cast<SDSEX>(rng() % 5);
-        if (rng() % 2 && n - made >= 2) {
-            // couples of M with F/FM/E, MF with FM, E with E: never M+M or F+F
-            SDSEX s = sex == F ? M : sex == FM ? MF : sex;
-            SqrDancer* a = AddCouple("a" + std::to_string(made), "b" + std::to_string(made), "C" + std::to_string(made), s);
-            if (rng() % 8 == 0) a->partner->avail = 0;
-            made += 2;
-        } else {
-            SqrDancer* sd = AddDancer("s" + std::to_string(made), "S", sex);
-            if (rng() % 6 == 0) sd->priority = MUST;
-            if (rng() % 10 == 0) sd->avail = 0;
-            if (rng() % 12 == 0) sd->pgm = static_cast<SDPGM>(rng() % 3);
-            ++made;
-        }
-    }
-}
-
 void Check(const std::map<SqrDancer*, int>& before) {
     for (int i = 0; i < totsquare; ++i) {
         int n = 0;
@@ -76,7 +56,7 @@ TEST_F(Invariants, HoldOverThousandsOfEvenings) {
     for (int evening = 0; evening < 2000; ++evening) {
         ResetEvening();
         int n = rng() % 10 == 0 ? 8 + static_cast<int>(rng() % 393) : 8 + static_cast<int>(rng() % 60);
-        Roster(rng, n);
+        assigntest::GeneratedRoster(rng, n);
         if (rng() % 4 == 0) pgmfloor = Main;
         if (rng() % 5 == 0) sqrtag[0] = SquareTag{static_cast<int>(rng() % 4) - 1, nullptr, sdhd};
         if (rng() % 5 == 0) sqrtag[1] = SquareTag{static_cast<int>(rng() % 3), nullptr, sdtl};
@@ -116,7 +96,7 @@ TEST_F(Invariants, SameSeedsInAFreshEveningGiveTheSameEvening) {
     auto run = [](int64_t seed) {
         ResetEvening();
         std::mt19937 rng(99);
-        Roster(rng, 90);
+        assigntest::GeneratedRoster(rng, 90);
         set_rndm(seed, 5, 9);
         std::string all;
         for (int t = 0; t < 10; ++t) {

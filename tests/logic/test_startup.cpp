@@ -87,6 +87,22 @@ TEST_F(Startup, MaxsqrWindowSizeAndOptions) {
     EXPECT_EQ(anoncounts[5], 2);  // the unknown option is passed over, the scan goes on
 }
 
+TEST_F(Startup, MixingOptionWinsOverTheClubFile) {
+    WriteFile("mixing.dorvel", "club=Mixers\nmix\nAnn Able f L 0 1 Basic\n");
+    WriteFile("plain.dorvel", kClubB);
+    Run({"mixing"});
+    EXPECT_EQ(mixflag, 1);
+    ResetEvening();
+    Run({"-M", "mixing"});
+    EXPECT_EQ(mixflag, 0);
+    ResetEvening();
+    Run({"-m", "plain"});
+    EXPECT_EQ(mixflag, 1);
+    ResetEvening();
+    Run({"plain"});
+    EXPECT_EQ(mixflag, 0);
+}
+
 TEST_F(Startup, PointerFileChoosesTheClub) {
     WriteFile("a.dorvel", kClubA);
     WriteFile("dorvels.dorvel", kClubB);

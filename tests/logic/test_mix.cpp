@@ -1,0 +1,293 @@
+// Mixing over generated evenings: the same dancers dance beside the same partners with the
+// same draws as without it, only in other squares; tags and square sizes hold; a tip rolled
+// again comes out the same; dancers meet more new faces. And the evening's report, its note,
+// the club-file setting.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include "assign/assign.h"
+#include "files/clubfile.h"
+#include "history/history.h"
+#include "registry/registry.h"
+#include "support/fixtures.h"
+#include "support/rndm.h"
+#include "test_assign_util.h"
+
+namespace {
+class Mixing : public Evening {};
+
+// What one tip decided, besides the squares themselves.
+struct TipView {
+    std::set<std::string> out;                             // present dancers sitting out
+    std::set<std::pair<std::string, std::string>> pairs;   // who dances beside whom
+    std::multiset<int> places;                             // pairs of places used by the squares
+    int64_t g1 = 0, g2 = 0, g3 = 0;                        // the generator after the roll
+    std::string picture;
+    bool operator==(const TipView& o) const {
+        return out == o.out && pairs == o.pairs && places == o.places && g1 == o.g1 && g2 == o.g2 && g3 == o.g3;
+    }
+};
+
+TipView View() {
+    TipView v;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->avail && sd->assigned == 0) v.out.insert(sd->firstlast);
+    auto name = [](const SqrDancer* sd) { return sd ? sd->firstlast : std::string("-"); };
+    for (int i = 0; i < totsquare; ++i) {
+        int used = 0;
+        for (int j = 0; j + 1 < squaresize; j += 2)
+            if (sqr[i].dancer[j] || sqr[i].dancer[j + 1]) {
+                v.pairs.insert(std::minmax(name(sqr[i].dancer[j]), name(sqr[i].dancer[j + 1])));
+                ++used;
+            }
+        v.places.insert(used);
+    }
+    get_rndm(&v.g1, &v.g2, &v.g3);
+    v.picture = assigntest::Picture();
+    return v;
+}
+
+// Couples and pairs side by side, every placed dancer where its square and place say, tagged
+// dancers in their tag square.
+void CheckPlacing() {
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (sd->assigned != 1 && sd->assigned != 2) continue;
+        ASSERT_EQ(sqr[sd->square].dancer[sd->posn], sd) << sd->firstlast;
+        SqrDancer* p = sd->partner ? sd->partner : sd->tmppartner;
+        if (p && p->assigned != 3) {  // a recruited out-dancer takes no place
+            ASSERT_EQ(sqr[sd->square].dancer[sd->posn ^ 1], p) << sd->firstlast;
+        }
+    }
+    for (const SquareTag& t : sqrtag)
+        if (t.sd && t.sd->assigned && t.isqr >= 0) {
+            ASSERT_EQ(t.sd->square, t.isqr) << t.sd->firstlast;
+        }
+}
+
+// A generated evening rolled tip by tip as the squares display rolls it, with late arrivals,
+// skip requests, tags, asking on or off, several square sizes.
+std::vector<TipView> RunEvening(unsigned seed, int mix, int tips, bool changes = true) {
+    ResetEvening();
+    std::mt19937 rng(seed);
+    assigntest::GeneratedRoster(rng, 16 + static_cast<int>(rng() % 120));
+    squaresize = rng() % 4 ? 8 : 10;
+    if (rng() % 4 == 0) pgmfloor = Main;
+    if (rng() % 5 == 0) maxsquares = 2 + static_cast<int>(rng() % 4);
+    if (rng() % 3 == 0) sqrtag[0] = SquareTag{static_cast<int>(rng() % 3), nullptr, sdhd};
+    if (rng() % 3 == 0) sqrtag[1] = SquareTag{sqrtag[0].sd ? sqrtag[0].isqr : 0, nullptr, sdtl};
+    askflag = rng() % 2;
+    mixflag = mix;
+    set_rndm(static_cast<int64_t>(rng()), static_cast<int64_t>(rng()), 7);
+    std::vector<TipView> views;
+    for (int t = 0; t < tips; ++t) {
+        if (changes && rng() % 3 == 0)
+            for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+                if (!sd->avail) {
+                    sd->avail = 1;
+                    sd->dances = maxdances > 0 ? maxdances - 1 : 0;
+                    break;
+                }
+        if (changes && rng() % 4 == 0) SkipTipToggle(sdhd->nxt);
+        if (!assigntest::Tip()) {
+            views.emplace_back();
+            continue;
+        }
+        if (mix) CheckPlacing();
+        views.push_back(View());
+    }
+    return views;
+}
+}  // namespace
+
+TEST_F(Mixing, SameDancersBesideTheSamePartnersWithTheSameDraws) {
+    for (unsigned seed = 1; seed <= 150; ++seed) {
+        SCOPED_TRACE("evening " + std::to_string(seed));
+        std::vector<TipView> dealt = RunEvening(seed, 0, 8);
+        std::vector<TipView> mixed = RunEvening(seed, 1, 8);
+        if (HasFatalFailure()) return;
+        ASSERT_EQ(dealt.size(), mixed.size());
+        for (size_t t = 0; t < dealt.size(); ++t) ASSERT_TRUE(dealt[t] == mixed[t]) << "tip " << t + 1;
+        // Without earlier meetings there is nothing to mix: the first tip stays as dealt
+        // (tagged pairs go to their square before the others, not by exchange).
+        if (!sqrtag[0].sd && !sqrtag[1].sd) {
+            EXPECT_EQ(dealt[0].picture, mixed[0].picture);
+        }
+    }
+}
+
+TEST_F(Mixing, ATipRolledAgainGivesTheSameSquares) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("evening " + std::to_string(seed));
+        std::vector<TipView> first = RunEvening(seed, 1, 4);
+        if (first.back().picture.empty()) continue;
+        // The board redrawn (name style, columns, font): the same roll again.
+        RepeatRollDisplay();
+        ASSERT_NE(assigntest::Tip(), nullptr);
+        EXPECT_EQ(assigntest::Picture(), first.back().picture);
+        EXPECT_EQ(histtl->tipcnt, 4);
+        EXPECT_EQ(histtl->prv->tipcnt, 3);  // the tip is kept once
+
+        // Tip 4 rolled again while its record is still kept: mixed against tips 1 to 3 only.
+        std::vector<TipView> plain = RunEvening(seed, 1, 4, false);
+        History* third = histhd && histhd->nxt ? histhd->nxt->nxt : nullptr;
+        if (!third || third->tipcnt != 3 || !third->nxt) continue;
+        set_rndm(third->nxt->s1, third->nxt->s2, third->nxt->s3);
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->dances = sd->prvdances;
+        OutDancerFreeAll();
+        for (OutDancer* od = third->outdancerhd; od; od = od->nxt) OutDancerMake(od->sd);
+        tipcnt = 3;
+        ASSERT_NE(assigntest::Tip(), nullptr);
+        EXPECT_EQ(assigntest::Picture(), plain[3].picture);
+        HistoryDelete(nullptr);
+
+        // Tip 2 used from the history and tip 3 rolled from the same draws: tip 3 again,
+        // mixed against tips 1 and 2 only.
+        set_rndm(third->s1, third->s2, third->s3);  // before the roll of tip 3
+        hist = histhd->nxt;
+        HistoryUse();
+        ASSERT_EQ(tipcnt, 2);
+        ASSERT_NE(assigntest::Tip(), nullptr);
+        EXPECT_EQ(assigntest::Picture(), plain[2].picture);
+    }
+}
+
+TEST_F(Mixing, DancersMeetMoreNewFaces) {
+    double coverage[2] = {}, worst = 100;
+    int maxmeet[2] = {};
+    for (unsigned seed = 1; seed <= 30; ++seed)
+        for (int mix = 0; mix < 2; ++mix) {
+            ResetEvening();
+            std::mt19937 rng(seed);
+            assigntest::GeneratedRoster(rng, 60);
+            for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 1, sd->priority = LUCK, sd->pgm = Basic;
+            mixflag = mix;
+            set_rndm(seed, 3, 5);
+            for (int t = 0; t < 12; ++t) ASSERT_NE(assigntest::Tip(), nullptr);
+            MixReport r = EveningReport();
+            coverage[mix] += r.Coverage() / 30;
+            maxmeet[mix] = std::max(maxmeet[mix], r.maxmeet);
+            if (mix) worst = std::min(worst, r.Coverage());
+        }
+    EXPECT_GT(coverage[1], 94.0);
+    EXPECT_GT(worst, 92.0);
+    EXPECT_GT(coverage[1], coverage[0] + 15);
+    EXPECT_LT(maxmeet[1], maxmeet[0]);
+}
+
+// The report read from the history agrees with what the live squares showed tip by tip,
+// also for out-dancers recruited into an empty place and for dancers who came late.
+TEST_F(Mixing, ReportAgreesWithTheSquaresOfEveryTip) {
+    for (unsigned seed = 1; seed <= 80; ++seed) {
+        SCOPED_TRACE("evening " + std::to_string(seed));
+        std::map<SqrDancer*, std::set<SqrDancer*>> mates;
+        std::map<std::pair<SqrDancer*, SqrDancer*>, int> apart;  // met, not as partners
+        std::map<SqrDancer*, int> danced, satout;
+        ResetEvening();
+        std::mt19937 rng(seed);
+        assigntest::GeneratedRoster(rng, 16 + static_cast<int>(rng() % 60));
+        askflag = rng() % 2;
+        mixflag = rng() % 2;
+        set_rndm(seed, 1, 2);
+        int tips = 0;
+        for (int t = 0; t < 6; ++t) {
+            if (rng() % 2)
+                for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+                    if (!sd->avail) {
+                        sd->avail = 1;
+                        break;
+                    }
+            if (!assigntest::Tip()) continue;
+            ++tips;
+            std::map<int, std::vector<SqrDancer*>> squares;
+            for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+                if (!sd->avail || sd->pgm < pgmfloor) continue;
+                if (sd->assigned == 0) ++satout[sd];
+                else squares[sd->square].push_back(sd), ++danced[sd];
+            }
+            for (auto& [i, group] : squares)
+                for (SqrDancer* a : group)
+                    for (SqrDancer* b : group) {
+                        if (a == b) continue;
+                        mates[a].insert(b);
+                        bool partners = a->partner == b || a->tmppartner == b;
+                        if (!partners && a < b) ++apart[{a, b}];
+                    }
+        }
+        MixReport r = EveningReport();
+        long want = 0, limit = 0;
+        int mostout = 0, maxmeet = 0, present = 0;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+            if (!sd->avail || sd->pgm < pgmfloor) continue;
+            ++present;
+            mostout = std::max(mostout, satout[sd]);
+        }
+        std::vector<const SqrDancer*> outmost;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+            if (!sd->avail || sd->pgm < pgmfloor) continue;
+            long d = danced[sd], most = d == 0 ? 0 : std::min<long>(sd->partner ? 1 + 6 * d : 7 * d, present - 1);
+            limit += most;
+            want += std::min<long>(static_cast<long>(mates[sd].size()), most);
+            if (mostout > 0 && satout[sd] == mostout) outmost.push_back(sd);
+        }
+        for (auto& [pair, n] : apart) maxmeet = std::max(maxmeet, n);
+        EXPECT_EQ(r.tips, tips);
+        EXPECT_EQ(r.present, present);
+        EXPECT_EQ(r.mates, want);
+        EXPECT_EQ(r.limit, limit);
+        EXPECT_EQ(r.maxmeet, maxmeet);
+        EXPECT_EQ(r.mostout, mostout);
+        EXPECT_EQ(r.outmost, outmost);
+        if (HasFailure()) return;
+    }
+}
+
+TEST_F(Mixing, FairnessNote) {
+    EXPECT_EQ(FairnessNoteText(), "fairness: no tip has been rolled yet");
+    // Eight must dancers fill the one square every tip; the five others always sit out.
+    assigntest::Singles(4, M, "m");
+    assigntest::Singles(4, F, "f");
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->priority = MUST;
+    for (const char* first : {"Late", "Also", "Third", "Fourth", "Fifth"}) AddDancer(first, "Comer", E);
+    mixflag = 1;
+    set_rndm(4, 5, 6);
+    ASSERT_NE(assigntest::Tip(), nullptr);
+    ASSERT_NE(assigntest::Tip(), nullptr);
+    // Each must dancer met the 7 others of min(7 * 2, 13 - 1) possible; pairs met twice, not
+    // all of them as partners.
+    EXPECT_EQ(FairnessNoteText(),
+              "fairness after 2 tips: dances 0 to 2 (spread 2)\n"
+              "sat out most: Late Comer, Also Comer, Third Comer +2 more (2 of 2 tips)\n"
+              "mixing on: 58% of the possible square-mates met, the same two at most 2 times");
+}
+
+TEST_F(Mixing, SettingKeptInTheClubFile) {
+    std::string saved, dir = EnterNewDir("mix", &saved);
+    auto read = [](const std::string& text) {
+        WriteFile("in.dorvel", text);
+        FILE* fp = fopen("in.dorvel", "r");
+        ReadDorvels(fp);
+        fclose(fp);
+    };
+    AddDancer("Ann", "Ash", F);
+    mixflag = 1;
+    outputfilename = "mix.dorvel";
+    ASSERT_TRUE(WriteDorvels(0));
+    EXPECT_NE(ReadFile("mix.dorvel").find("\nmix\n"), std::string::npos);
+    ResetEvening();
+    read(ReadFile("mix.dorvel"));
+    EXPECT_EQ(mixflag, 1);
+    EXPECT_EQ(RosterCount(), 1);  // the setting is no dancer
+    read("nomix\n");
+    EXPECT_EQ(mixflag, 0);
+    mixflag = 0;
+    outputfilename = "plain.dorvel";
+    ASSERT_TRUE(WriteDorvels(0));
+    EXPECT_EQ(ReadFile("plain.dorvel").find("mix"), std::string::npos);  // older files stay as they were
+    ResetEvening();
+    read(ReadFile("plain.dorvel"));
+    EXPECT_EQ(mixflag, 0);
+    LeaveDir(saved);
+}
