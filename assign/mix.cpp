@@ -168,14 +168,14 @@ private:
     // either of them could have met instead, plus the square of the times, so that a third
     // meeting weighs more than two second ones and the sum over pairs of dancers of the
     // square of the times met stays low.
-    static int Cost(int times) { return times > 0 ? 8 + times * times : 0; }
+    static long Cost(long times) { return times > 0 ? 8 + times * times : 0; }
 
     template <class G>
     void ForMet(int u, G&& g) {
         for (int d : units[u].d) {
             if (d < 0) continue;
             work += static_cast<long>(met[d].size());
-            for (const Met& m : met[d]) g(dancerunit[m.other], static_cast<long>(Cost(m.times)));
+            for (const Met& m : met[d]) g(dancerunit[m.other], Cost(m.times));
         }
     }
 
@@ -365,7 +365,9 @@ void MixSquares() {
     rdbg("MixSquares");
 }
 
-double MixReport::Coverage() const { return limit > 0 ? 100.0 * static_cast<double>(mates) / static_cast<double>(limit) : 100.0; }
+double MixReport::Coverage() const {
+    return limit > 0 ? 100.0 * static_cast<double>(mates) / static_cast<double>(limit) : 100.0;
+}
 
 MixReport EveningReport() {
     MixReport r;
