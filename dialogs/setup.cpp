@@ -28,8 +28,8 @@ GtkWidget* pgmbttns[PGMQTY] = {};
 GtkWidget* anon_entry[ANONENTRYQTY] = {};
 GtkWidget* anon_label_cnts[ANONENTRYQTY] = {};
 GtkWidget *squaretag_entry = nullptr, *squaretag_clear = nullptr;
-GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr;
-gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0;
+GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr, *mix_bttn = nullptr;
+gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0, mix_sigid = 0;
 int didoutputfile = 0;
 GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
 GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
@@ -144,6 +144,7 @@ void DestroyPopup() {
 bool RfidWarnOn() { return Rflag != 0; }
 bool RecordOn() { return rflag != nullptr; }
 bool StatOn() { return Sflag != 0; }
+bool MixOn() { return mixflag != 0; }
 
 struct OptionSwitch {
     const char* label;
@@ -156,6 +157,7 @@ const OptionSwitch switches[] = {
     {"RfidWarn", &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
     {"Record", &record_bttn, &record_sigid, ToggleRecord, RecordOn},
     {"Stat", &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
+    {"Mix", &mix_bttn, &mix_sigid, ToggleMix, MixOn},
 };
 
 void ShowSwitch(const OptionSwitch& s) {
@@ -433,8 +435,8 @@ void SetupGone(GtkWidget* w, gpointer) {
     setupwin = askbttn = clearrfidbttn = nullptr;
     clubname_entry = caller_entry = maxsquares_entry = squaresize_entry = outputfile_entry = nullptr;
     namestylebttn = squaretag_entry = squaretag_clear = nullptr;
-    Rflag_bttn = record_bttn = Sflag_bttn = nullptr;
-    Rflag_sigid = record_sigid = Sflag_sigid = 0;
+    Rflag_bttn = record_bttn = Sflag_bttn = mix_bttn = nullptr;
+    Rflag_sigid = record_sigid = Sflag_sigid = mix_sigid = 0;
     std::fill(std::begin(applybttns), std::end(applybttns), nullptr);
     std::fill(std::begin(pgmbttns), std::end(pgmbttns), nullptr);
     std::fill(std::begin(anon_entry), std::end(anon_entry), nullptr);
@@ -785,6 +787,12 @@ void ToggleSflag(GtkToggleButton*, void*) {
     Record("(ToggleSflag)\n");
     Sflag = !Sflag;
     ShowSwitch(switches[2]);
+}
+
+void ToggleMix(GtkToggleButton*, void*) {
+    Record("(ToggleMix)\n");
+    mixflag = !mixflag;
+    ShowSwitch(switches[3]);
 }
 
 void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser) {

@@ -243,6 +243,22 @@ TEST_F(SetupTest, LevelNameStyleAskAndSwitchesApplyAtOnce) {
     EXPECT_EQ(lines[4], "(ToggleRecord)");
 }
 
+TEST_F(SetupTest, MixSwitchAppliesAtOnceAndShowsTheSetting) {
+    BuildClub(2, 0, 0);
+    mixflag = 1;
+    Open();
+    ASSERT_NE(mix_bttn, nullptr);
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mix_bttn)));  // on: not pressed in
+    ASSERT_TRUE(ClickButton(mix_bttn));
+    EXPECT_EQ(mixflag, 0);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mix_bttn)));
+    ASSERT_TRUE(ClickButton(mix_bttn));
+    EXPECT_EQ(mixflag, 1);
+    ASSERT_TRUE(ClickButton(Bttn("Cancel")));  // a switch is not taken back by Cancel
+    EXPECT_EQ(mixflag, 1);
+    EXPECT_EQ(mix_bttn, nullptr);
+}
+
 // The dialog's chooser of folders or of files.
 GtkWidget* FindChooser(GtkWidget* w, GtkFileChooserAction action) {
     return Find(w, [action](GtkWidget* c) {
