@@ -380,7 +380,7 @@ void KeybrdCmd(char cmd) {
         case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
         case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'n': case 'o':
         case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
-        case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
+        case 'V': case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
             Record("(KeybrdCmd) %c\n", cmd);
             break;
         default: break;
@@ -461,6 +461,7 @@ void KeybrdCmd(char cmd) {
         case 't': TotDancersNote(); break;
         case 'T': SqrTagDancer(); break;
         case 'u': UseHistory(); break;
+        case 'V': HallViewSwitch(); break;
         case 'w': WriteClub(0); break;
         case 'W': WriteClub(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;

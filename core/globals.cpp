@@ -48,6 +48,7 @@ int chgpgmflag = -1, chgsexflag = -1;
 int cflag = 0, hintflag = 0;
 int lflag = 1;
 int reqW = 0, reqH = 0;
+int hallview = 0, hallfontchg = 0;
 
 void ResetEvening() {
     ResetAssign();
@@ -93,6 +94,7 @@ void ResetEvening() {
     cflag = hintflag = 0;
     lflag = 1;
     reqW = reqH = 0;
+    hallview = hallfontchg = 0;
 }
 
 void ClubSettingsDefaults() {

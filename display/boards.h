@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <vector>
 
 #include "display/display.h"
 
@@ -79,3 +80,42 @@ void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color);
 void BoardPack(bool doscrollable);
 // Remembers the cells of the board just built (labels or buttons) and its shape.
 void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int rows);
+// Builds the squares board of the last roll again as it was (V), without rolling.
+void SquaresBoardAgain();
+
+// ---- the hall view (display/hallview.cpp) --------------------------------------------------
+// The Squares display for the back of the hall, shown instead of the board while hallview
+// is set: the tip number large at the top, then every entry of the board in name order, in
+// the largest font that fills the window; pages that follow each other when even the
+// smallest readable font does not fit.
+// Starts the entries of tip `tip`; adds one: the board's name part, where it joins two
+// dancers' names (npos: one name) and the square number (0 = sits out).
+void HallViewBegin(int tip);
+void HallViewAdd(const std::string& name, size_t joint, int square);
+// Builds the hall view of the entries into the window (emptied here).
+void HallViewBuild();
+// True while the window shows the hall view.
+bool HallViewShown();
+// The V key: the Squares display shows the other view of the same tip (no roll), or, on the
+// other displays, the next Squares display will.
+void HallViewSwitch();
+// + and - on the hall view: its font a step larger (chg > 0) or smaller; counts, tips and
+// history stay. Returns 0, or -1 (with a note) when there is no further step.
+int HallViewFontStep(int chg);
+
+// ---- reading the hall view back (tests, tracing) --------------------------------------------
+struct HallViewFacts {
+    int fontpx = 0;        // font size of the entries, pixels
+    int tippx = 0;         // font size of the tip number
+    int minpx = 0;         // smallest readable size for this window
+    int cols = 0, rows = 0;  // cells of a page
+    int pages = 0, page = 0;
+    bool twolines = false;   // couples of two names take two lines
+    int width = 0, height = 0;  // the window size the view was fitted to
+};
+HallViewFacts HallViewNow();
+// The cells (a box of the name label and the square-number label), in entry order.
+std::vector<GtkWidget*> HallViewCells();
+GtkWidget* HallViewTipLabel();
+// Height in pixels of a capital letter in the font (the ink of "H").
+int LetterHeight(const PangoFontDescription* font);

@@ -136,5 +136,8 @@ void SetupDisplay(EDITMODE neweditmode);
 // Key handler (commands/): connect / disconnect KeybrdHandler on sdwin; both idempotent.
 void KeybrdHandlerRestore();
 void KeybrdHandlerSuspend();
+// The auto-scroll tick of a hall view that pages (display/hallview.cpp); false when no
+// such view is shown.
+bool HallViewTick();
 // Main window's "button-press-event" (commands/).
 gboolean BttnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);

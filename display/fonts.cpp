@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "display/boards.h"
 #include "display/display.h"
 #include "history/history.h"
 #include "support/helmtext.h"
@@ -428,6 +429,8 @@ int ChangeFontSize(int chg) {
         sdpop = nullptr;
         gtk_widget_destroy(w);
     }
+    // The hall view has its own size: its steps never repeat a roll.
+    if (HallViewShown()) return HallViewFontStep(chg);
     if (!res) return -1;
     unsigned w = res->screenwidth;
     if (chg > 0) {

@@ -258,6 +258,7 @@ void TimerAlarmUnix(int) {
         StopIntervalTimer();
         return;
     }
+    if (HallViewTick()) return;
     GtkRange* r = GTK_RANGE(sqrslider);
     int s = 0, e = 0;
     gtk_range_get_slider_range(r, &s, &e);

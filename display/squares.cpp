@@ -62,10 +62,16 @@ enum EntryKind { NOENTRY, ENTRY_SQUARE, ENTRY_OUT };
 
 // The name part of a dancer's entry on the squares board. With apply set, the side effects
 // of making the entry happen too (the partner stops being displayed, a couple of one last
-// name takes one cell).
-static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, int* totentries) {
+// name takes one cell). *joint (when asked for) is where the part joins two dancers' names
+// (the ':', '+' or '&' between them), npos for one name: the hall view may break the line
+// there.
+static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, int* totentries,
+                                 size_t* joint = nullptr) {
     SqrDancer* p = sd->partner;
     bool lnmatch = p && p->lastname == sd->lastname;
+    size_t own = sd->dispname.size(), dummy;
+    if (!joint) joint = &dummy;
+    *joint = std::string::npos;
     switch (sd->assigned) {
         case 0:
             if (p) {
@@ -75,6 +81,7 @@ static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, i
                     if (apply) --*totentries;
                 } else {
                     name = sd->dispname + ":" + p->dispname;
+                    *joint = own;
                 }
                 if (apply) p->display = 0;
             } else {
@@ -91,15 +98,20 @@ static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, i
                     --*totentries;
                 }
             } else if (sd->tmppartner) {
-                if (StartsWith(sd->dispname, "Sngl#"))
+                if (StartsWith(sd->dispname, "Sngl#")) {
                     name = DancerPairName(sd, sd->tmppartner);
-                else
+                    *joint = name.find('+');
+                } else {
                     name = sd->dispname + "+" + sd->tmppartner->dispname;
+                    *joint = own;
+                }
             } else if (!p) {
                 name = sd->dispname + "&(ask)";
+                *joint = own;
             } else {
                 if (!Leads(sd, p)) return NOENTRY;
                 name = sd->dispname + ":" + p->dispname;
+                *joint = own;
                 if (apply) p->display = 0;
             }
             return ENTRY_SQUARE;
@@ -280,6 +292,53 @@ std::string CellText(GtkWidget* w) {
     return "";
 }
 
+// The squares board built last (for the V key: shown again as it was, without a roll).
+static struct {
+    std::vector<std::string> texts;
+    int colqty = 1, rowqty = 1;
+    bool doscrollable = false;
+    std::string font;
+} lastsquares;
+
+// A new board in sdgrid, in the font sdfont: one cell per text, filled column by column.
+// With dancers given, the cells are toggle buttons of those dancers (present board, Aflag).
+static void NewBoard(const std::vector<std::string>& texts, const std::vector<SqrDancer*>* bttndancers,
+                     int colqty, int rowqty, bool doscrollable) {
+    BoardFreshGrid();
+    g_free(gridbttn);
+    gridbttn = nullptr;
+    gridbttnqty = 0;
+    int cellqty = (int)texts.size();
+    GtkWidget** cells = g_new0(GtkWidget*, cellqty > 0 ? cellqty : 1);
+    if (bttndancers) {
+        gridbttn = cells;
+        gridbttnqty = cellqty;
+    } else {
+        g_free(gridlabel);
+        gridlabel = cells;
+    }
+    COLOR odd = editmode == PRESENT ? COLOR_present : COLOR_squares2;
+    int row = 0, col = 0;
+    for (int i = 0; i < cellqty; ++i) {
+        GtkWidget* w;
+        if (bttndancers) {
+            w = gtk_toggle_button_new_with_label(texts[i].c_str());
+            g_signal_connect(w, "toggled", G_CALLBACK(Awon), (*bttndancers)[i]);
+        } else {
+            w = gtk_label_new(texts[i].c_str());
+        }
+        cells[i] = w;
+        BoardCellStyle(w, row, odd);
+        gtk_grid_attach(GTK_GRID(sdgrid), w, col, row, 1, 1);
+        if (++row >= rowqty) {
+            row = 0;
+            ++col;
+        }
+    }
+    BoardRemember(bttndancers ? nullptr : cells, bttndancers ? cells : nullptr, cellqty, colqty, rowqty);
+    BoardPack(doscrollable);
+}
+
 // The saved texts of the board replace those of the newest history record when the same tip
 // was rolled again for a font change, so that the tip is not kept twice.
 static bool ReplaceNewestTexts(char** sqrlist, int totdancers) {
@@ -332,6 +391,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         ++totdancers;
     }
     int totentries = totdancers;
+    if (editmode == SQUARES) HallViewBegin(tipcnt);
     char** sqrlist = nullptr;
     int colqty = 1, rowqty = 1, doscrollable = 0;
     std::string sdmaxname;
@@ -370,8 +430,10 @@ void SquareDisplay(EDITMODE neweditmode) {
                 entry = sd->dispname;
             } else {
                 std::string name;
-                EntryKind kind = SquaresNamePart(sd, name, true, &totentries);
+                size_t joint;
+                EntryKind kind = SquaresNamePart(sd, name, true, &totentries, &joint);
                 if (kind == NOENTRY) continue;
+                HallViewAdd(name, joint, kind == ENTRY_OUT ? 0 : sd->square + 1);
                 // A name part that grew after the measuring (a recruited partner) still has
                 // to fit its cell: the widest actual part sets the font.
                 if (name.size() > sdmaxname.size()) sdmaxname = name;
@@ -395,9 +457,14 @@ void SquareDisplay(EDITMODE neweditmode) {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (Counted(sd) && sd->display) shown.push_back(sd);
     int cellqty = (int)shown.size();
+    std::vector<std::string> texts(cellqty);
+    for (int i = 0; i < cellqty && i < 2 * totdancers; ++i)
+        if (sqrlist && sqrlist[i]) texts[i] = sqrlist[i];
     bool buttons = editmode == PRESENT && Aflag;
     bool overwrite = !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
                      boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
+    if (editmode == SQUARES)
+        lastsquares = {texts, colqty, rowqty, doscrollable != 0, sqrres ? sqrres->sdfont : ""};
 
     if (overwrite) {
         // A font change: the same board in the new font, without rebuilding the layout. The
@@ -407,50 +474,30 @@ void SquareDisplay(EDITMODE neweditmode) {
         BoardFont();
         for (int i = 0; i < cellqty; ++i) {
             GtkWidget* l = gridlabel[i];
-            gtk_label_set_text(GTK_LABEL(l), sqrlist && sqrlist[i] ? sqrlist[i] : "");
+            gtk_label_set_text(GTK_LABEL(l), texts[i].c_str());
             BoardFontOf(l, sdfont);
         }
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
             if (!(Counted(sd) && sd->display)) sd->display = 0;
         if (!ReplaceNewestTexts(sqrlist, totdancers)) HistorySave(sqrlist, totdancers);
     } else {
-        BoardFreshGrid();
-        g_free(gridbttn);
-        gridbttn = nullptr;
-        gridbttnqty = 0;
-        GtkWidget** cells = g_new0(GtkWidget*, cellqty > 0 ? cellqty : 1);
-        if (buttons) {
-            gridbttn = cells;
-            gridbttnqty = cellqty;
+        if (editmode == SQUARES && hallview) {
+            HallViewBuild();
         } else {
-            g_free(gridlabel);
-            gridlabel = cells;
+            BoardFont();
+            NewBoard(texts, buttons ? &shown : nullptr, colqty, rowqty, doscrollable);
         }
-        BoardFont();
-        COLOR odd = editmode == PRESENT ? COLOR_present : COLOR_squares2;
-        int row = 0, col = 0;
-        for (int i = 0; i < cellqty; ++i) {
-            const char* text = sqrlist && i < 2 * totdancers && sqrlist[i] ? sqrlist[i] : "";
-            GtkWidget* w;
-            if (buttons) {
-                w = gtk_toggle_button_new_with_label(text);
-                g_signal_connect(w, "toggled", G_CALLBACK(Awon), shown[i]);
-            } else {
-                w = gtk_label_new(text);
-            }
-            cells[i] = w;
-            BoardCellStyle(w, row, odd);
-            gtk_grid_attach(GTK_GRID(sdgrid), w, col, row, 1, 1);
-            if (++row >= rowqty) {
-                row = 0;
-                ++col;
-            }
-        }
-        BoardRemember(buttons ? nullptr : cells, buttons ? cells : nullptr, cellqty, colqty, rowqty);
-        BoardPack(doscrollable);
         HistorySave(sqrlist, totdancers);
     }
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
     rdbg("SquareDisplay");
+}
+
+void SquaresBoardAgain() {
+    if (sdfont) pango_font_description_free(sdfont);
+    sdfont = pango_font_description_from_string(lastsquares.font.c_str());
+    NewBoard(lastsquares.texts, nullptr, lastsquares.colqty, lastsquares.rowqty, lastsquares.doscrollable);
+    if (sdwin) gtk_widget_show_all(sdwin);
+    if (sqrslider) SqrDisplayAutoScroller();
 }

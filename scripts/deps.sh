@@ -8,6 +8,8 @@ if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
   # The installed files' validators, the manual's reader, the PDF reader of the print tests.
   want+=(desktop-file-utils appstream man-db poppler-utils)
+  # The hall view's texts are read through the accessibility bus (tests/cli/hallview.sh).
+  want+=(dbus at-spi2-core python3-gi gir1.2-atspi-2.0)
 fi
 missing=()
 for p in "${want[@]}"; do
