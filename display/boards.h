@@ -106,7 +106,9 @@ int HallViewFontStep(int chg);
 // ---- reading the hall view back (tests, tracing) --------------------------------------------
 struct HallViewFacts {
     int fontpx = 0;        // font size of the entries, pixels
+    int letter = 0;        // height of its capital letters, pixels
     int tippx = 0;         // font size of the tip number
+    int tipletter = 0;     // height of its capital letters
     int minpx = 0;         // smallest readable size for this window
     int cols = 0, rows = 0;  // cells of a page
     int pages = 0, page = 0;

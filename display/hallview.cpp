@@ -65,11 +65,9 @@ public:
     }
     Measurer(const Measurer&) = delete;
     Measurer& operator=(const Measurer&) = delete;
-    void Font(int px) {
-        if (font) pango_font_description_free(font);
-        font = HallFont(px);
-        pango_layout_set_font_description(layout, font);
-    }
+    // The hall view's font at px pixels, or a copy of another font.
+    void Font(int px) { Use(HallFont(px)); }
+    void Font(const PangoFontDescription* f) { Use(pango_font_description_copy(f)); }
     // Logical size (what a label asks for) of the text, or its ink height.
     void Size(const std::string& text, int* w, int* h) {
         pango_layout_set_text(layout, text.c_str(), -1);
@@ -83,6 +81,11 @@ public:
     }
 
 private:
+    void Use(PangoFontDescription* f) {
+        if (font) pango_font_description_free(font);
+        font = f;
+        pango_layout_set_font_description(layout, font);
+    }
     PangoLayout* layout = nullptr;
     PangoFontDescription* font = nullptr;
 };
@@ -181,28 +184,33 @@ Layout FitOnePage(Measurer& m, const Area& a, int qty, int maxpx) {
 }
 
 // Pages at font size px: as many cells as fit on the window, one or two lines, whichever
-// puts more entries on a page.
+// puts more entries on a page. A name too wide for the window even alone takes a smaller
+// font: a name cut off helps nobody.
 Layout FitPages(Measurer& m, const Area& a, int qty, int px) {
-    Needs n = Measure(m, px);
     Layout best;
-    best.px = px;
-    int bestper = 0;
-    for (int two = 0; two <= (n.cansplit ? 1 : 0); ++two) {
-        int cols = std::max(1, (a.width + a.gap) / (n.Width(px, two) + a.gap));
-        int rows = std::max(1, (a.height + a.gap) / (n.Height(px, two) + a.gap));
-        if (cols * rows > bestper) {
-            bestper = cols * rows;
-            best.cols = cols;
-            best.rows = rows;
-            best.two = two != 0;
+    for (best.px = px; best.px > 1; --best.px) {
+        Needs n = Measure(m, best.px);
+        int bestper = 0;
+        for (int two = 0; two <= (n.cansplit ? 1 : 0); ++two) {
+            int w = n.Width(best.px, two), h = n.Height(best.px, two);
+            if (w > a.width || h > a.height) continue;
+            int cols = (a.width + a.gap) / (w + a.gap), rows = (a.height + a.gap) / (h + a.gap);
+            if (cols * rows > bestper) {
+                bestper = cols * rows;
+                best.cols = cols;
+                best.rows = rows;
+                best.two = two != 0;
+            }
         }
+        if (bestper == 0) continue;
+        // Fewer columns or rows when the entries do not need them all.
+        if (qty <= bestper) {
+            best.rows = std::min(best.rows, qty);
+            best.cols = Ceil(qty, best.rows);
+        }
+        best.pages = Ceil(qty, best.cols * best.rows);
+        break;
     }
-    // Fewer columns or rows when the entries do not need them all.
-    if (qty <= bestper) {
-        best.rows = std::min(best.rows, qty);
-        best.cols = Ceil(qty, best.rows);
-    }
-    best.pages = std::max(1, Ceil(qty, best.cols * best.rows));
     return best;
 }
 
@@ -408,6 +416,10 @@ void HallViewBuild() {
     pango_font_description_free(font);
 
     facts = HallViewFacts{};
+    m.Font(std::max(1, lay.px));
+    facts.letter = m.Ink("H");
+    m.Font(tippx);
+    facts.tipletter = m.Ink("H");
     facts.fontpx = lay.px;
     facts.tippx = tippx;
     facts.minpx = minpx;
@@ -481,13 +493,7 @@ GtkWidget* HallViewTipLabel() { return HallViewShown() ? tiplabel : nullptr; }
 
 int LetterHeight(const PangoFontDescription* font) {
     if (!font) return 0;
-    PangoContext* ctx = sdwin ? gtk_widget_create_pango_context(sdwin) : gdk_pango_context_get();
-    PangoLayout* l = pango_layout_new(ctx);
-    pango_layout_set_font_description(l, font);
-    pango_layout_set_text(l, "H", -1);
-    PangoRectangle ink;
-    pango_layout_get_pixel_extents(l, &ink, nullptr);
-    g_object_unref(l);
-    g_object_unref(ctx);
-    return ink.height;
+    Measurer m;
+    m.Font(font);
+    return m.Ink("H");
 }
