@@ -397,7 +397,7 @@ void HallViewBuild() {
             gtk_grid_set_column_spacing(GTK_GRID(grid), gap);
         }
         if (lay.pages > 1) gtk_widget_set_size_request(grid, -1, area.height);
-        gtk_box_pack_start(GTK_BOX(pagebox), grid, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(pagebox), grid, lay.pages == 1, TRUE, 0);
         // Attached last to first: a grid lists its children newest first, and screen readers
         // (the accessibility bus) should read the entries in name order.
         for (int slot = perpage - 1; slot >= 0; --slot) {

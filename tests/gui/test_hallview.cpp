@@ -199,7 +199,12 @@ TEST_F(HallView, EveryEntryWholeAndTheCellsFilledAtAnySize) {
         EXPECT_EQ(HallEntries(), board);
         ExpectNothingCut();
         if (f.pages == 1 && f.fontpx < f.tippx) {
-            // The widest name or the tallest cell text leaves at most a tenth of its cell free.
+            // The cells take the whole window below the tip number, and the widest name or
+            // the tallest cell text leaves at most a tenth of its cell free.
+            GtkWidget* grid = gtk_widget_get_parent(HallViewCells()[0]);
+            GtkWidget* view = gtk_widget_get_ancestor(grid, GTK_TYPE_SCROLLED_WINDOW);
+            EXPECT_EQ(gtk_widget_get_allocated_height(grid), gtk_widget_get_allocated_height(view));
+            EXPECT_EQ(gtk_widget_get_allocated_width(grid), gtk_widget_get_allocated_width(view));
             double fill = 0;
             for (GtkWidget* c : HallViewCells()) {
                 GtkAllocation ca, la;
