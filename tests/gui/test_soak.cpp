@@ -78,7 +78,7 @@ void LoadSample() {
 // Keys that neither end the program nor open a modal dialog; letters weighted by how
 // often an operator uses them.
 const std::string kKeys =
-    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+k";
+    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+kVV";
 
 TEST_F(Soak, RandomEveningStaysSound) {
     LoadSample();
