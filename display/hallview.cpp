@@ -137,7 +137,7 @@ Needs Measure(Measurer& m, int px) {
 // The area for the entries, and the gap between cells.
 struct Area {
     int width, height, gap;
-    // Cell size for cols x rows cells; 0 when they do not fit at all.
+    // Cell size for cols x rows cells (0 or less when they do not fit at all).
     int CellWidth(int cols) const { return (width - (cols - 1) * gap) / cols; }
     int CellHeight(int rows) const { return (height - (rows - 1) * gap) / rows; }
 };
@@ -208,9 +208,9 @@ Layout FitPages(Measurer& m, const Area& a, int qty, int px) {
             best.rows = std::min(best.rows, qty);
             best.cols = Ceil(qty, best.rows);
         }
-        best.pages = Ceil(qty, best.cols * best.rows);
         break;
     }
+    best.pages = Ceil(qty, best.cols * best.rows);
     return best;
 }
 

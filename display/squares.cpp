@@ -463,8 +463,16 @@ void SquareDisplay(EDITMODE neweditmode) {
     bool buttons = editmode == PRESENT && Aflag;
     bool overwrite = !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
                      boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
-    if (editmode == SQUARES)
-        lastsquares = {texts, colqty, rowqty, doscrollable != 0, sqrres ? sqrres->sdfont : ""};
+    if (editmode == SQUARES) {
+        // A re-texted board keeps its shape (see below).
+        lastsquares.texts = texts;
+        lastsquares.font = sqrres ? sqrres->sdfont : "";
+        if (!overwrite) {
+            lastsquares.colqty = colqty;
+            lastsquares.rowqty = rowqty;
+            lastsquares.doscrollable = doscrollable != 0;
+        }
+    }
 
     if (overwrite) {
         // A font change: the same board in the new font, without rebuilding the layout. The
