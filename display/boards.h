@@ -63,6 +63,8 @@ std::string CellText(GtkWidget* w);
 extern int boardcolqty, boardrowqty;
 
 // ---- shared by the squares, present and history boards (display/squares.cpp) -----------
+// A grid of equal rows and columns with the given spacing between cells.
+GtkWidget* BoardGrid(int spacing);
 // Empties the window and makes a fresh sdgrid unless sdgrid is fresh already.
 void BoardFreshGrid();
 // Parses the sdfont of sqrres into the global sdfont.

@@ -286,15 +286,6 @@ GtkWidget* Cell(const HallEntry& e, const Layout& lay, const Pads& pads, int tag
     return box;
 }
 
-GtkWidget* PageGrid(int gap) {
-    GtkWidget* g = gtk_grid_new();
-    gtk_grid_set_row_homogeneous(GTK_GRID(g), TRUE);
-    gtk_grid_set_column_homogeneous(GTK_GRID(g), TRUE);
-    gtk_grid_set_row_spacing(GTK_GRID(g), gap);
-    gtk_grid_set_column_spacing(GTK_GRID(g), gap);
-    return g;
-}
-
 void ShowPage(int page) {
     facts.page = page;
     pageticks = 0;
@@ -391,7 +382,7 @@ void HallViewBuild() {
     cells.assign((size_t)qty, nullptr);
     int perpage = lay.cols * lay.rows;
     for (int page = 0; page < lay.pages; ++page) {
-        GtkWidget* grid = page == 0 ? sdgrid : PageGrid(gap);
+        GtkWidget* grid = page == 0 ? sdgrid : BoardGrid(gap);
         if (page == 0) {
             gtk_grid_set_row_spacing(GTK_GRID(grid), gap);
             gtk_grid_set_column_spacing(GTK_GRID(grid), gap);

@@ -141,12 +141,12 @@ static bool MeasuredNamePart(SqrDancer* sd, std::string& name) {
     return SquaresNamePart(sd, name, false, nullptr) != NOENTRY;
 }
 
-static GtkWidget* NewBoardGrid() {
+GtkWidget* BoardGrid(int spacing) {
     GtkWidget* g = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(g), TRUE);
     gtk_grid_set_column_homogeneous(GTK_GRID(g), TRUE);
-    gtk_grid_set_row_spacing(GTK_GRID(g), sp10);
-    gtk_grid_set_column_spacing(GTK_GRID(g), sp10);
+    gtk_grid_set_row_spacing(GTK_GRID(g), spacing);
+    gtk_grid_set_column_spacing(GTK_GRID(g), spacing);
     return g;
 }
 
@@ -163,7 +163,7 @@ void BoardFreshGrid() {
     sqrslider = nullptr;
     boardlabels = boardbttns = nullptr;
     boardqty = 0;
-    sdgrid = NewBoardGrid();
+    sdgrid = BoardGrid(sp10);
 }
 
 // Parses the board font of the chosen font set (kept in the global sdfont).

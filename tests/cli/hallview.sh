@@ -11,9 +11,10 @@ prog=$1
 src=$2
 py=/usr/bin/python3
 
-for tool in xdotool Xvfb dbus-run-session; do
-  command -v "$tool" >/dev/null || { echo "hallview.sh: $tool not installed; skipped"; exit 0; }
-done
+if ! command -v dbus-run-session >/dev/null; then
+  echo "hallview.sh: dbus-run-session not installed; skipped"
+  exit 0
+fi
 if ! "$py" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null; then
   echo "hallview.sh: python3-gi or gir1.2-atspi-2.0 not installed; skipped"
   exit 0
@@ -23,39 +24,22 @@ if [ -z "${DORVELS_A11Y_SESSION:-}" ]; then
   DORVELS_A11Y_SESSION=1 exec dbus-run-session -- bash "$0" "$@" 2> >(grep -v -e dbus-daemon -e SpiRegistry >&2)
 fi
 
-work=$(mktemp -d /tmp/dorvels-hall-XXXXXX)
-xvfbpid=""
-progpid=""
-cleanup() {
-  [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
-  [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "hallview.sh: FAIL: $*"; [ -f "$work/texts" ] && sed 's/^/  /' "$work/texts"; exit 1; }
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfbpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$(dirname "$0")/own_display.bash" hallview.sh 1920x1080
 unset NO_AT_BRIDGE
+# What was read and what the program said, with the reason.
+fail() {
+  echo "hallview.sh: FAIL: $*"
+  [ -f "$work/texts" ] && sed 's/^/  /' "$work/texts"
+  [ -s "$work/out.txt" ] && tail -n 20 "$work/out.txt"
+  exit 1
+}
 
 cp "$src/data/sample.dorvel" "$work/club.dorvel"
 cd "$work" || exit 1
 "$prog" club.dorvel >"$work/out.txt" 2>&1 &
 progpid=$!
 
-win=""
-for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --pid "$progpid" --name "Square Dance" 2>/dev/null | head -n1)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "no main window"
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-sleep 0.3
+focus_window
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3; }
 
 # Reads the texts of the program's window from the accessibility bus until they show what

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/boards.h"
+#include "registry/registry.h"
 #include "support/fixtures.h"
 
 // A fresh evening in a scratch folder with a main window of width x height pixels, the
@@ -49,6 +50,17 @@ inline SqrDancer* Pair(SqrDancer* a, SqrDancer* b) {
     a->partner = b;
     b->partner = a;
     return a;
+}
+
+// Eight dancers of one square, sorted by name: Bob and Ann Smith, Evan and Fay Lee (couples of
+// one last name), Carl Jones and Dora Brown (a couple of two), singles Sue Tam and Tom Uhl.
+inline void OneSquareClub() {
+    AddCouple("Bob", "Ann", "Smith");
+    Pair(AddDancer("Carl", "Jones", M), AddDancer("Dora", "Brown", F));
+    AddCouple("Evan", "Fay", "Lee");
+    AddDancer("Sue", "Tam", F);
+    AddDancer("Tom", "Uhl", M);
+    SortByName();
 }
 
 // Gives a dancer and its partner the priority p.

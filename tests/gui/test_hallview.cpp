@@ -225,12 +225,7 @@ TEST_F(HallView, EveryEntryWholeAndTheCellsFilledAtAnySize) {
 // The same tip on the board and in the hall view, with a few dancers: Smith's couple is one
 // entry, Jones and Brown share one on two lines, the pair found by the roll has an entry each.
 TEST_F(HallView, CouplesAndPairsAsTheBoardMakesThem) {
-    AddCouple("Bob", "Ann", "Smith");
-    Pair(AddDancer("Carl", "Jones", M), AddDancer("Dora", "Brown", F));
-    AddCouple("Evan", "Fay", "Lee");
-    AddDancer("Sue", "Tam", F);
-    AddDancer("Tom", "Uhl", M);
-    SortByName();
+    OneSquareClub();
     hallview = 1;
     SwitchDisplay(SQUARES);
     ASSERT_TRUE(HallViewShown());
