@@ -20,14 +20,26 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "$name: FAIL: $*"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 "$2x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfbpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+# A server of our own on a display number nobody else uses. Other test runs on this machine
+# start servers at the same moments, and a number handed out by -displayfd was seen taking
+# no connections (the program then cannot open the display): a random number from 100 up,
+# checked to take connections before it is used, with another try when it does not.
+for _ in 1 2 3 4 5; do
+  n=$((100 + RANDOM % 800))
+  [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 "$2x24" -nolisten tcp 2>/dev/null &
+  xvfbpid=$!
+  for _ in $(seq 50); do
+    kill -0 "$xvfbpid" 2>/dev/null || break
+    DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
+    sleep 0.1
+  done
+  kill "$xvfbpid" 2>/dev/null
+  xvfbpid=""
+done
+[ -n "$xvfbpid" ] || fail "no X server of our own"
+export DISPLAY=":$n"
 export NO_AT_BRIDGE=1
-# The number comes before the server always takes connections (seen on a busy machine).
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Waits until the program's main window is on screen and gives it the focus ($win).
 focus_window() {
