@@ -40,6 +40,10 @@ const std::vector<DocItem> docarguments = {
 const std::vector<DocItem> dockeys = {
     {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
     {"c", "", "Show the squares of the current tip again."},
+    {"V", "",
+     "On the squares of a tip: the hall view (the tip number large, every name with its square "
+     "number or Out in the largest font that fills the screen, pages when they do not fit), or "
+     "the board again. The choice stays for the next rolls."},
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
     {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
@@ -58,7 +62,7 @@ const std::vector<DocItem> dockeys = {
     {"d", "", "Next style of names: last name, last name and initial, first name, first name and initial."},
     {"k", "", "Remove the newest dancer of the roster (and the partner)."},
     {"P", "", "Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF."},
-    {"+", "", "Larger font."},
+    {"+", "", "Larger font (on the hall view, its own font)."},
     {"-", "", "Smaller font."},
     {"J", "", "One column more on the board."},
     {"j", "", "One column fewer on the board."},

@@ -84,6 +84,8 @@ void BoardPack(bool doscrollable);
 void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int rows);
 // Builds the squares board of the last roll again as it was (V), without rolling.
 void SquaresBoardAgain();
+// The texts of that board's cells (also while the hall view shows them instead).
+std::vector<std::string> SquaresBoardTexts();
 
 // ---- the hall view (display/hallview.cpp) --------------------------------------------------
 // The Squares display for the back of the hall, shown instead of the board while hallview

@@ -321,7 +321,11 @@ void HallViewAdd(const std::string& name, size_t joint, int square) {
 bool HallViewShown() { return halltop && sdwin && gtk_bin_get_child(GTK_BIN(sdwin)) == halltop; }
 
 void HallViewBuild() {
-    if (!sdwin) return;
+    edbg("HallViewBuild() tip=%d entries=%d", halltip, (int)entries.size());
+    if (!sdwin) {
+        rdbg("HallViewBuild : no window");
+        return;
+    }
     BoardFreshGrid();  // empties the window; sdgrid becomes the first page
     int W, H;
     WindowSize(&W, &H);
@@ -431,6 +435,10 @@ void HallViewBuild() {
     }
     gtk_container_add(GTK_CONTAINER(sdwin), halltop);
     ShowPage(0);
+    DPRINTF(1, "(HallViewBuild) %dx%d: %d px (letters %d px), %d x %d cells%s, %d page(s); tip %d px (letters %d px)\n",
+            W, H, lay.px, facts.letter, lay.cols, lay.rows, lay.two ? " of two lines" : "", lay.pages, tippx,
+            facts.tipletter);
+    rdbg("HallViewBuild");
 }
 
 bool HallViewTick() {

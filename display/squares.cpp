@@ -502,6 +502,8 @@ void SquareDisplay(EDITMODE neweditmode) {
     rdbg("SquareDisplay");
 }
 
+std::vector<std::string> SquaresBoardTexts() { return lastsquares.texts; }
+
 void SquaresBoardAgain() {
     if (sdfont) pango_font_description_free(sdfont);
     sdfont = pango_font_description_from_string(lastsquares.font.c_str());

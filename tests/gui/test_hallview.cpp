@@ -8,6 +8,7 @@
 
 #include "commands/keys.h"
 #include "display/boards.h"
+#include "display/print.h"
 #include "files/clubfile.h"
 #include "history/history.h"
 #include "registry/registry.h"
@@ -301,6 +302,10 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
     EXPECT_EQ(editmode, SQUARES);
     EXPECT_EQ(HallEntries(), BoardEntries(board));
     EXPECT_EQ(Now(), tip1);
+    // P prints the tip's squares from the hall view as from the board.
+    std::vector<std::string> paper = ShownBoard().entries;
+    EXPECT_EQ(BoardEntries(paper), BoardEntries(board));
+    EXPECT_EQ(paper.size(), BoardEntries(board).size());
 
     int px = HallViewNow().fontpx;
     Type("-");
