@@ -94,7 +94,13 @@ void KeybrdHandlerRestore() {
 }
 
 gboolean KeybrdHandler(GtkWidget*, GdkEventKey* event, gpointer) {
-    if (!event || !event->string || !event->string[0]) return FALSE;
+    if (!event) return FALSE;
+    // F1 types nothing; it is where a newcomer looks for help, so it opens the menu as m does.
+    if (event->keyval == GDK_KEY_F1) {
+        KeybrdCmd('m');
+        return TRUE;
+    }
+    if (!event->string || !event->string[0]) return FALSE;
     if (event->string[1] == '\0') KeybrdCmd(event->string[0]);
     return TRUE;
 }
@@ -127,8 +133,11 @@ static void RedrawCurrent() {
 }
 
 // ---- commands with more than a line ------------------------------------------------------------
-static void NameStyle() {
-    if (editmode != SQUARES && editmode != EDIT && editmode != PRESENT && editmode != HISTORY) {
+// The menu's d changes the style in every mode and records nothing; the key refuses outside
+// the four boards that show names.
+static void NameStyle(bool menu) {
+    bool names = editmode == SQUARES || editmode == EDIT || editmode == PRESENT || editmode == HISTORY;
+    if (!names && !menu) {
         Record("(KeybrdCmd) d\n");
         GtkTimeNote(3, "d not supported in %s mode", Streditmode());
         return;
@@ -139,9 +148,13 @@ static void NameStyle() {
         case FIRSTNAME: dispnamestyle = FIRSTLI; break;
         default: dispnamestyle = LASTNAME; break;
     }
-    Record("(KeybrdCmd) d style<%s>\n", strdispnamestyle());
+    if (!menu) Record("(KeybrdCmd) d style<%s>\n", strdispnamestyle());
     SetupDispNames();
     SortByName();
+    if (!names) {
+        GtkTimeNote(3, "d not supported with %s", Streditmode());
+        return;
+    }
     RedrawCurrent();
     ShowMain();
 }
@@ -225,9 +238,12 @@ static void ProgramLevel(int chg) {
         GtkTimeNote(3, "must be in Edit or Present mode to use %c", chg < 0 ? 'l' : 'L');
 }
 
-static void EverybodyAvail() {
+static void EverybodyAvail(bool menu) {
     if (editmode != EDIT && editmode != PRESENT) {
-        GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
+        if (menu)
+            GtkTimeNote(4, "need to be in Edit or Present Displays!\n");
+        else
+            GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
         return;
     }
     RePartner();
@@ -325,6 +341,9 @@ static void Escape() {
             if (currsd) currsd->tmppartner = nullptr;
             currsd = nullptr;
         }
+    } else if (menubttnpopup) {
+        // Escape is how one leaves a menu, not the evening.
+        MenuDestroy();
     } else {
         terminate(sdwin, GINT_TO_POINTER(1));
     }
@@ -341,31 +360,67 @@ bool QuitConfirmDialog() {
     return answer == GTK_RESPONSE_ACCEPT;
 }
 
-static void Quit() {
-    Record("(KeybrdCmd) q\n");
+// The pop-ups close before the question, so that none of them hides it.
+static void Quit(const char* who) {
+    Record("(%s) q\n", who);
     DestroyPopup();
-    Record("(KeybrdCmd) q\n");
+    MenuDestroy();
+    Record("(%s) q\n", who);
     if (QuitConfirmDialog()) terminate(sdwin, GINT_TO_POINTER(0));
 }
 
+// c: the current tip again. The key shows it from the history; the menu rolls it once more
+// on the squares board, which gives the same squares only while nothing the roll depends on
+// has changed since it was made (presence, the roster, requests, the level). Otherwise, or
+// with no tip yet, or backed up before the first tip, the menu does what the key does: a
+// new roll shown as the current tip would put dancers into squares other than the ones they
+// are dancing in.
+static void CurrentSquares(bool menu) {
+    if (menu && !prehistory && LastRollRepeatable()) {
+        tipcnt = histtl->tipcnt;  // an older tip shown from the history changed it
+        RedrawSquaresSameTip();
+        ShowMain();
+    } else if (tipcnt < 1 && !prehistory) {
+        GtkWarning("no current Squares display yet");
+    } else {
+        HistoryChange(0);
+        Aflag = 0;
+    }
+}
+
+// The menu key: a right-button press at (0, 0) with no widget, which opens the menu centred
+// on the screen, or closes the menu or pop-up that is open.
+static void MenuKey() {
+    GdkEventButton press = {};
+    press.type = GDK_BUTTON_PRESS;
+    press.button = 3;
+    BttnPress(nullptr, &press, nullptr);
+}
+
 // ---- the dispatcher ------------------------------------------------------------------------
-void KeybrdCmd(char cmd) {
-    DPRINTF(1, "KeybrdCmd(cmd<%s>)\n", cprt((unsigned char)cmd).c_str());
+// One command character, from a key (menu false) or from an entry of the pop-up menu (menu
+// true). An entry is recorded under MenuCallback's name, and it keeps the pending card
+// states and the toggled dancer, which a key resets first.
+static void Dispatch(char cmd, bool menu) {
+    const char* who = menu ? "MenuCallback" : "KeybrdCmd";
+    DPRINTF(1, "%s(cmd<%s>)\n", who, cprt((unsigned char)cmd).c_str());
     bool digit = cmd >= '0' && cmd <= '9';
 
-    // Pending card restore.
-    if (zflag && zflagpending && zflagpendingrfid) {
-        if (varhash) {
-            zflagpending->rfid = zflagpendingrfid;
-            RfidInsert(zflagpending);
+    if (!menu) {
+        // Pending card restore.
+        if (zflag && zflagpending && zflagpendingrfid) {
+            if (varhash) {
+                zflagpending->rfid = zflagpendingrfid;
+                RfidInsert(zflagpending);
+            }
+            zflagpending = nullptr;
+            zflagpendingrfid = 0;
         }
-        zflagpending = nullptr;
-        zflagpendingrfid = 0;
+        // Any key but a digit or a carriage return cancels the pending states.
+        if ((Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) && !digit && cmd != '\r')
+            Eflag = Iflag = Mflag = NDflag = skiptipflag = zflag = 0;
+        if (cmd != 'm' && cmd != '?' && cmd != 'S' && cmd != 'T') sdtoggled = nullptr;
     }
-    // Any key but a digit or a carriage return cancels the pending states.
-    if ((Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) && !digit && cmd != '\r')
-        Eflag = Iflag = Mflag = NDflag = skiptipflag = zflag = 0;
-    if (cmd != 'm' && cmd != 'S' && cmd != 'T') sdtoggled = nullptr;
 
     if (digit) {
         NumberDigit(cmd);
@@ -378,10 +433,11 @@ void KeybrdCmd(char cmd) {
 
     switch (cmd) {
         case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
-        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'n': case 'o':
-        case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
-        case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
-            Record("(KeybrdCmd) %c\n", cmd);
+        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'm':
+        case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S':
+        case 't': case 'T': case 'u': case 'w': case 'W': case 'x': case 'X': case 'z': case '-':
+        case '+': case '?':
+            Record("(%s) %c\n", who, cmd);
             break;
         default: break;
     }
@@ -398,15 +454,8 @@ void KeybrdCmd(char cmd) {
             }
             break;
         case 'B': ResetB(); break;
-        case 'c':
-            if (tipcnt < 1 && !prehistory) {
-                GtkWarning("no current Squares display yet");
-            } else {
-                HistoryChange(0);
-                Aflag = 0;
-            }
-            break;
-        case 'd': NameStyle(); break;
+        case 'c': CurrentSquares(menu); break;
+        case 'd': NameStyle(menu); break;
         case 'e':
             prehistory = 0;
             SwitchDisplay(EDIT);
@@ -432,8 +481,9 @@ void KeybrdCmd(char cmd) {
         case 'k': RemoveNewest(); break;
         case 'l': ProgramLevel(-1); break;
         case 'L': ProgramLevel(1); break;
+        case 'm': case '?': MenuKey(); break;
         case 'n': NewDancerCmd(); break;
-        case 'o': EverybodyAvail(); break;
+        case 'o': EverybodyAvail(menu); break;
         case 'p':
             prehistory = 0;
             SetupDispNames();
@@ -442,7 +492,7 @@ void KeybrdCmd(char cmd) {
             ShowMain();
             break;
         case 'P': PrintShownBoard(); break;
-        case 'q': Quit(); break;
+        case 'q': Quit(who); break;
         case 'Q': terminate(sdwin, GINT_TO_POINTER(0)); break;
         case 'r':
             prehistory = 0;
@@ -467,13 +517,17 @@ void KeybrdCmd(char cmd) {
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
         case 'z':
             zflag = 1;
-            GtkNote("z pending - pls swipe a card");
+            GtkNote(menu ? "z pending - swipe a card" : "z pending - pls swipe a card");
             break;
         case '-': ChangeFontSize(-1); break;
         case '+': ChangeFontSize(1); break;
         case 27: Escape(); break;
         default:
-            Record("(KeybrdCmd) %s  (unsupported)\n", cprt((unsigned char)cmd).c_str());
+            Record("(%s) %s  (unsupported)\n", who, cprt((unsigned char)cmd).c_str());
             break;
     }
 }
+
+void KeybrdCmd(char cmd) { Dispatch(cmd, false); }
+
+void MenuCmd(char cmd) { Dispatch(cmd, true); }

@@ -20,6 +20,10 @@ gboolean KeybrdHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
 
 // Performs one command character (keyboard, RFID reader, replay).
 void KeybrdCmd(char cmd);
+// Performs the command of the pop-up menu entry for key cmd: as the key does, but recorded
+// as "(MenuCallback) ...", keeping the pending card states and the toggled dancer, and with
+// the menu's own c, d, o and z (see CurrentSquares, NameStyle, EverybodyAvail).
+void MenuCmd(char cmd);
 
 // Digits of the card number typed so far (at most the first 19 are kept).
 std::string KeybrdNumber();

@@ -136,5 +136,10 @@ void SetupDisplay(EDITMODE neweditmode);
 // Key handler (commands/): connect / disconnect KeybrdHandler on sdwin; both idempotent.
 void KeybrdHandlerRestore();
 void KeybrdHandlerSuspend();
-// Main window's "button-press-event" (commands/).
+// Main window's "button-press-event" (commands/): the pop-up menu on the right button, a
+// partner's presence on a left double click.
 gboolean BttnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
+extern GtkWidget* menubttnpopup;  // the pop-up menu window, or null
+extern unsigned int menubttnhit;  // right-button presses handled
+// Closes the pop-up menu if it is open.
+void MenuDestroy();

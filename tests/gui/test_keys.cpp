@@ -16,6 +16,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "test_boards_util.h"
 #include "test_keys_util.h"
 
 namespace {
@@ -28,21 +29,6 @@ bool Exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
 }
-int DanceSum() {
-    int n = 0;
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) n += sd->dances;
-    return n;
-}
-std::vector<std::string> BoardTexts() {
-    std::vector<std::string> t;
-    for (int i = 0; i < BoardCellQty(); ++i) t.push_back(CellText(BoardCell(i)));
-    return t;
-}
-int HistoryQty() {
-    int n = 0;
-    for (History* h = histhd; h; h = h->nxt) ++n;
-    return n;
-}
 
 // 8 couples and 4 singles: 20 dancers, two squares, four sit out each tip.
 class Keys : public KeysWindow {
@@ -52,16 +38,6 @@ protected:
         BuildClub(8, 2, 2);
         SwitchDisplay(EDIT);
         Pump();
-    }
-    // Starts recording into a file of the test; returns its name.
-    std::string StartRecording() {
-        rflag = fopen("keys.record", "w");
-        EXPECT_NE(rflag, nullptr);
-        return "keys.record";
-    }
-    std::vector<std::string> Recorded() {
-        if (rflag) fflush(rflag);
-        return FileLines("keys.record");
     }
 };
 

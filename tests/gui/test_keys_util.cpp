@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <sstream>
 
 #include "commands/keys.h"
+#include "commands/menu.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
@@ -158,6 +160,7 @@ void Pump() {
 void KeysWindow::SetUp() {
     Evening::SetUp();
     ResetKeybrd();
+    ResetBttnPress();
     dir = EnterNewDir("keys", &saved_cwd);
     outputfilename = "club.dorvel";
     ResetResolutions();
@@ -175,6 +178,7 @@ void KeysWindow::SetUp() {
 void KeysWindow::TearDown() {
     CancelAnswers();
     StopIntervalTimer();
+    ResetBttnPress();
     CleanupMainWindow();
     GtkWidget* w = sdwin;
     sdwin = nullptr;
@@ -184,6 +188,29 @@ void KeysWindow::TearDown() {
     ResetKeybrd();
     LeaveDir(saved_cwd);
     Evening::TearDown();
+}
+
+std::string KeysWindow::StartRecording() {
+    rflag = fopen("keys.record", "w");
+    EXPECT_NE(rflag, nullptr);
+    return "keys.record";
+}
+
+std::vector<std::string> KeysWindow::Recorded() {
+    if (rflag) fflush(rflag);
+    return FileLines("keys.record");
+}
+
+int DanceSum() {
+    int n = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) n += sd->dances;
+    return n;
+}
+
+int HistoryQty() {
+    int n = 0;
+    for (History* h = histhd; h; h = h->nxt) ++n;
+    return n;
 }
 
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
@@ -249,6 +276,46 @@ bool ClickName(SqrDancer* sd, guint state) {
     if (!sd || !ClickButton(sd->availbttn, state)) return false;
     Pump();
     return true;
+}
+
+void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType type) {
+    GdkWindow* gw = w ? gtk_widget_get_window(w) : nullptr;
+    ASSERT_NE(gw, nullptr);
+    GdkEvent* ev = gdk_event_new(type);
+    ev->button.window = GDK_WINDOW(g_object_ref(gw));
+    ev->button.send_event = TRUE;
+    ev->button.time = GDK_CURRENT_TIME;
+    ev->button.x = x;
+    ev->button.y = y;
+    ev->button.button = button;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
+    gtk_main_do_event(ev);
+    gdk_event_free(ev);
+    Pump();
+}
+
+static void CollectMenuButtons(GtkWidget* w, gpointer data) {
+    if (GTK_IS_BUTTON(w))
+        static_cast<std::vector<GtkWidget*>*>(data)->push_back(w);
+    else if (GTK_IS_CONTAINER(w))
+        gtk_container_forall(GTK_CONTAINER(w), CollectMenuButtons, data);
+}
+
+std::vector<GtkWidget*> MenuButtons() {
+    std::vector<GtkWidget*> out;
+    if (menubttnpopup) CollectMenuButtons(menubttnpopup, &out);
+    // gtk_container_forall on a grid gives its children newest first.
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+GtkWidget* MenuButton(char key) {
+    for (GtkWidget* b : MenuButtons()) {
+        const char* l = gtk_button_get_label(GTK_BUTTON(b));
+        if (l && l[0] == key) return b;
+    }
+    return nullptr;
 }
 
 static void CollectButtons(GtkWidget* w, gpointer data) {

@@ -38,9 +38,17 @@ class KeysWindow : public Evening {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Starts recording into a file of the test; returns its name.
+    std::string StartRecording();
+    // The lines recorded so far.
+    std::vector<std::string> Recorded();
     std::string dir;  // the scratch folder (working directory of the test)
     std::string saved_cwd;
 };
+
+// Tips danced by the whole roster, and tips in the history.
+int DanceSum();
+int HistoryQty();
 
 // Runs the main loop until nothing is pending.
 void Pump();
@@ -56,6 +64,13 @@ std::string Title();
 // Toggles the name button of sd as a mouse click would (press and release of button 1 with
 // the given modifier state). Returns false when the dancer has no button on screen.
 bool ClickName(SqrDancer* sd, guint state = 0);
+// Delivers a mouse button press (or a double or triple press: type) at x, y of the window
+// w, as the X server reports one.
+void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType type = GDK_BUTTON_PRESS);
+// The buttons of the open pop-up menu in grid order (empty when it is closed).
+std::vector<GtkWidget*> MenuButtons();
+// The menu button whose label begins with key, or null.
+GtkWidget* MenuButton(char key);
 // Answers the next modal dialog titled `title` with `response` once it runs; the returned
 // flag turns true when it was answered.
 std::shared_ptr<bool> AnswerDialog(const char* title, int response);

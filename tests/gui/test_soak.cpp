@@ -1,5 +1,6 @@
-// A long random evening: a seeded stream of hotkeys, card numbers and clicks on name
-// buttons against the sample club. Nothing may crash, GTK may not complain, and every club
+// A long random evening: a seeded stream of hotkeys, card numbers, clicks and double clicks
+// on name buttons, right clicks and clicks on the pop-up menu's entries against the sample
+// club. Nothing may crash, GTK may not complain, and every club
 // file written must read back into the roster in memory.
 //
 // The length is DORVELS_SOAK_EVENTS (default 1500) and the seed DORVELS_SOAK_SEED; the long
@@ -15,11 +16,13 @@
 #include <sstream>
 
 #include "commands/keys.h"
+#include "commands/menu.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "test_boards_util.h"
 #include "test_keys_util.h"
 
 namespace {
@@ -78,7 +81,10 @@ void LoadSample() {
 // Keys that neither end the program nor open a modal dialog; letters weighted by how
 // often an operator uses them.
 const std::string kKeys =
-    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+k";
+    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+km?";
+// Menu entries the stream may choose: all but those that end the evening or ask a modal
+// question.
+const std::string kEntries = "aAcdeEfFhHIlLMnoprRstTuwWz";
 
 TEST_F(Soak, RandomEveningStaysSound) {
     LoadSample();
@@ -92,7 +98,7 @@ TEST_F(Soak, RandomEveningStaysSound) {
     std::mt19937 rng(seed);
     auto pick = [&](int n) { return (int)(rng() % (unsigned)n); };
     std::string lastfile;
-    long writes = 0, clicks = 0, keys = 0, numbers = 0;
+    long writes = 0, clicks = 0, keys = 0, numbers = 0, rightclicks = 0, entries = 0;
     std::string trail;  // the latest events, for a failure report
 
     for (long i = 0; i < events && sdwin; ++i) {
@@ -113,7 +119,19 @@ TEST_F(Soak, RandomEveningStaysSound) {
             ++numbers;
         } else if (kind < 75) {
             // Escape only where it closes something instead of ending the evening.
-            if (Aflag || sdpop) Type("\x1b");
+            if (Aflag || sdpop || menubttnpopup) Type("\x1b");
+        } else if (kind < 83) {
+            // The mouse's right button (on the menu when it is open, at times), or an entry.
+            if (menubttnpopup && pick(3)) {
+                key = kEntries[(size_t)pick((int)kEntries.size())];
+                ASSERT_TRUE(ClickButton(MenuButton(key))) << key;
+                Pump();
+                ++entries;
+            } else {
+                GtkWidget* on = menubttnpopup && pick(2) ? menubttnpopup : sdwin;
+                PressButton(on, 3, pick(400), pick(300));
+                ++rightclicks;
+            }
         } else {
             // A click on a name button of the current display, with Shift or Ctrl at times.
             std::vector<SqrDancer*> shown;
@@ -125,7 +143,11 @@ TEST_F(Soak, RandomEveningStaysSound) {
             }
             int m = pick(10);
             guint state = m == 0 ? GDK_SHIFT_MASK : m == 1 ? GDK_CONTROL_MASK : 0;
-            ClickName(shown[(size_t)pick((int)shown.size())], state);
+            SqrDancer* sd = shown[(size_t)pick((int)shown.size())];
+            if (m == 2)
+                ClickButton(sd->availbttn, 0, 2);  // a double click
+            else
+                ClickName(sd, state);
             ++clicks;
         }
         trail += key ? key : '.';
@@ -153,8 +175,10 @@ TEST_F(Soak, RandomEveningStaysSound) {
     }
     ASSERT_NE(sdwin, nullptr) << "the evening ended during the soak";
     EXPECT_GT(writes, 0);
-    printf("soak: %ld events (seed %u): %ld keys, %ld numbers, %ld clicks, %ld club files checked\n",
-           events, seed, keys, numbers, clicks, writes);
+    EXPECT_GT(entries, 0);
+    printf("soak: %ld events (seed %u): %ld keys, %ld numbers, %ld clicks, %ld right clicks, %ld menu "
+           "entries, %ld club files checked\n",
+           events, seed, keys, numbers, clicks, rightclicks, entries, writes);
 }
 
 }  // namespace
