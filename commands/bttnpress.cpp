@@ -310,6 +310,7 @@ static GtkWidget* GridButton(const SqrDancer* sd) {
 
 gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
     if (!event) return FALSE;
+    DPRINTF(1, "BttnPress(event<%s> button=%u x=%g y=%g)\n", strevent(event->type), event->button, event->x, event->y);
     Record("(BttnPress) event<%s> data=%d\n", strevent(event->type), GPOINTER_TO_INT(data));
 
     if (event->type == GDK_BUTTON_PRESS && event->button == 3) {

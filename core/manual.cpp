@@ -38,6 +38,9 @@ const std::vector<DocItem> docarguments = {
 };
 
 const std::vector<DocItem> dockeys = {
+    {"m, F1, ?", "",
+     "Open the menu of the common commands, each with its key and a help text, centred on the screen (a right "
+     "click opens it at the mouse); pressed again, or Escape, closes it."},
     {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
     {"c", "", "Show the squares of the current tip again."},
     {"p", "", "Present display: the dancers who are here, in name order."},
@@ -74,7 +77,7 @@ const std::vector<DocItem> dockeys = {
     {"W", "", "Write the club file with tonight's dance counts."},
     {"x", "", "Write the club file (dance counts as 0) and quit."},
     {"X", "", "Write the club file with the dance counts and quit."},
-    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up; otherwise write the club file (dance counts as 0) and quit."},
+    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit."},
     {"q", "", "Quit without writing, after confirmation."},
     {"Q", "", "Quit at once without writing."},
 };
@@ -106,7 +109,8 @@ static const char* const searchlist =
     "folders of $DORVELS, then in the installed data folder.";
 static const char* const keysnote =
     "The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
-    "present, e the roster, P prints the board shown, q quits. Every key is listed in the "
+    "present, e the roster, P prints the board shown, q quits; a right click, m, F1 or ? shows a "
+    "menu of the common commands. Every key is listed in the "
     "manual page (man dorvels); the README has the keys of a first evening.";
 
 // ---- --help -----------------------------------------------------------------------------
