@@ -30,16 +30,7 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
-// 8 couples and 4 singles: 20 dancers, two squares, four sit out each tip.
-class Keys : public KeysWindow {
-protected:
-    void SetUp() override {
-        KeysWindow::SetUp();
-        BuildClub(8, 2, 2);
-        SwitchDisplay(EDIT);
-        Pump();
-    }
-};
+class Keys : public ClubWindow {};
 
 // ---- rolling, the files written, the boards -----------------------------------------------
 

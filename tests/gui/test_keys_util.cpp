@@ -175,6 +175,13 @@ void KeysWindow::SetUp() {
     Pump();
 }
 
+void ClubWindow::SetUp() {
+    KeysWindow::SetUp();
+    BuildClub(8, 2, 2);
+    SwitchDisplay(EDIT);
+    Pump();
+}
+
 void KeysWindow::TearDown() {
     CancelAnswers();
     StopIntervalTimer();
@@ -213,14 +220,26 @@ int HistoryQty() {
     return n;
 }
 
+// Hands GTK an event for the window of w as if the X server had sent it, then lets GTK
+// finish what it causes.
+static void Deliver(GdkEvent* ev, GtkWidget* w, bool keyboard) {
+    GdkWindow* gw = w ? gtk_widget_get_window(w) : nullptr;
+    if (!gw) {
+        gdk_event_free(ev);
+        ADD_FAILURE() << "no window to send the event to";
+        return;
+    }
+    ev->any.window = GDK_WINDOW(g_object_ref(gw));
+    ev->any.send_event = TRUE;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    gdk_event_set_device(ev, keyboard ? gdk_seat_get_keyboard(seat) : gdk_seat_get_pointer(seat));
+    gtk_main_do_event(ev);
+    gdk_event_free(ev);
+    Pump();
+}
+
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
-    ASSERT_NE(win, nullptr);
-    GdkWindow* gw = gtk_widget_get_window(win);
-    ASSERT_NE(gw, nullptr);
     GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
-    ev->key.window = GDK_WINDOW(g_object_ref(gw));
-    ev->key.send_event = TRUE;
-    ev->key.time = GDK_CURRENT_TIME;
     ev->key.state = state;
     ev->key.keyval = keyval;
     ev->key.string = g_strdup(text);
@@ -234,11 +253,7 @@ void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
         ev->key.group = (guint8)keys[0].group;
     }
     g_free(keys);
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_event_set_device(ev, gdk_seat_get_keyboard(seat));
-    gtk_main_do_event(ev);
-    gdk_event_free(ev);
-    Pump();
+    Deliver(ev, win, true);
 }
 
 void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
@@ -279,20 +294,11 @@ bool ClickName(SqrDancer* sd, guint state) {
 }
 
 void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType type) {
-    GdkWindow* gw = w ? gtk_widget_get_window(w) : nullptr;
-    ASSERT_NE(gw, nullptr);
     GdkEvent* ev = gdk_event_new(type);
-    ev->button.window = GDK_WINDOW(g_object_ref(gw));
-    ev->button.send_event = TRUE;
-    ev->button.time = GDK_CURRENT_TIME;
     ev->button.x = x;
     ev->button.y = y;
     ev->button.button = button;
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
-    gtk_main_do_event(ev);
-    gdk_event_free(ev);
-    Pump();
+    Deliver(ev, w, false);
 }
 
 static void CollectMenuButtons(GtkWidget* w, gpointer data) {

@@ -46,6 +46,12 @@ protected:
     std::string saved_cwd;
 };
 
+// 8 couples and 4 singles on the edit display: 20 dancers, two squares, four sit out each tip.
+class ClubWindow : public KeysWindow {
+protected:
+    void SetUp() override;
+};
+
 // Tips danced by the whole roster, and tips in the history.
 int DanceSum();
 int HistoryQty();

@@ -36,14 +36,8 @@ GtkWindowPosition MenuPosition() {
 
 bool StartsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
 
-class Menu : public KeysWindow {
+class Menu : public ClubWindow {
 protected:
-    void SetUp() override {
-        KeysWindow::SetUp();
-        BuildClub(8, 2, 2);
-        SwitchDisplay(EDIT);
-        Pump();
-    }
     void RightClick() { PressButton(sdwin, 3, 200, 150); }
     // Opens the menu with a right click and chooses the entry of key.
     void Choose(char key) {
@@ -336,6 +330,13 @@ TEST_F(Menu, CurrentSquaresNeverShowsANewRollAsTheCurrentTip) {
     Type("rr");
     std::vector<std::string> tip2 = BoardTexts();
     int sum = DanceSum();
+    auto showsTip2 = [&](EDITMODE mode) {
+        EXPECT_EQ(editmode, mode);
+        EXPECT_EQ(tipcnt, 2);
+        EXPECT_EQ(HistoryQty(), 2);
+        EXPECT_EQ(DanceSum(), sum);
+        EXPECT_EQ(BoardTexts(), tip2);
+    };
 
     // A dancer leaves after the roll: rolled again, the tip would come out different.
     Type("e");
@@ -346,21 +347,13 @@ TEST_F(Menu, CurrentSquaresNeverShowsANewRollAsTheCurrentTip) {
     ASSERT_EQ(leaving->avail, 0);
     Type("h");
     Choose('c');
-    EXPECT_EQ(editmode, HISTORY);
-    EXPECT_EQ(tipcnt, 2);
-    EXPECT_EQ(HistoryQty(), 2);
-    EXPECT_EQ(DanceSum(), sum);
-    EXPECT_EQ(BoardTexts(), tip2);
+    showsTip2(HISTORY);
 
     // Back as it was: the entry shows the tip on the squares board, the same squares.
     Type("e");
     ASSERT_TRUE(ClickName(leaving));
     Choose('c');
-    EXPECT_EQ(editmode, SQUARES);
-    EXPECT_EQ(tipcnt, 2);
-    EXPECT_EQ(HistoryQty(), 2);
-    EXPECT_EQ(DanceSum(), sum);
-    EXPECT_EQ(BoardTexts(), tip2);
+    showsTip2(SQUARES);
 
     // An older tip put back in use is shown, not rolled anew under its number.
     Type("rhh");
