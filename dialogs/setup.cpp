@@ -599,6 +599,7 @@ std::string SetupMessage(GtkWidget* entry, bool* refused) {
 void SetupDisplay(EDITMODE neweditmode) {
     edbg("SetupDisplay(neweditmode=%d)", (int)neweditmode);
     DestroyPopup();
+    MenuDestroy();
     if (sdnew) {
         GtkWidget* old = sdnew;
         sdnew = nullptr;

@@ -272,9 +272,11 @@ void TypeTo(GtkWidget* win, const std::string& s) {
             char text[2] = {c, 0};
             SendKeyTo(win, gdk_unicode_to_keyval((guint32)(unsigned char)c), text);
         }
-        if (!win || !sdwin) return;  // the window went away (the dialog closed, the program ended)
+        if (!win || !sdwin) break;  // the window went away (the dialog closed, the program ended)
     }
-    g_object_remove_weak_pointer(G_OBJECT(win), (gpointer*)&win);
+    // Also when the program ended: its window lives on, and its end must not write into a
+    // stack frame long gone.
+    if (win) g_object_remove_weak_pointer(G_OBJECT(win), (gpointer*)&win);
 }
 
 void Type(const std::string& s) {
