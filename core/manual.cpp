@@ -38,9 +38,9 @@ const std::vector<DocItem> docarguments = {
 };
 
 const std::vector<DocItem> dockeys = {
-    {"m, F1, ?", "",
-     "Open the menu of the common commands, each with its key and a help text, centred on the screen (a right "
-     "click opens it at the mouse); pressed again, or Escape, closes it."},
+    {"m", "",
+     "Open the menu of the common commands, each with its key and a help text, centred on the screen; F1 and ? "
+     "do the same, and a right click opens it at the mouse. Pressed again, or Escape, closes it."},
     {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
     {"c", "", "Show the squares of the current tip again."},
     {"p", "", "Present display: the dancers who are here, in name order."},
