@@ -6,7 +6,7 @@
 #include <string>
 
 #include "commands/keys.h"
-#include "display/display.h"
+#include "display/boards.h"
 #include "files/record.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
@@ -153,7 +153,8 @@ void RfidSlider(GtkRange* slider, void*) {
     gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : "None");
 }
 
-void RfidSliderBttn(GtkWidget*, void*) {
+void RfidSliderBttn(GtkWidget* bttn, void*) {
+    KeepUntilIdle(bttn);
     uint64_t card = windowcard;
     RfidTakeAway(card);
     SqrDancer* sd = rfid_sd;
@@ -179,6 +180,7 @@ void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
             if (rfidcplsnglbttns[i] == bttn) statsd.sex = KindOf(i);
         return;
     }
+    KeepUntilIdle(bttn);
     unsigned i = GPOINTER_TO_UINT(psd);
     if (i >= 6) {
         GtkWarning("(RfidCplSnglBttn) bad couple-single button (returned %u)\n", i);
@@ -195,7 +197,8 @@ void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
 }
 
 // ---- closing -------------------------------------------------------------------------------------
-void RfidCancelBttn(GtkWidget*, void*) {
+void RfidCancelBttn(GtkWidget* bttn, void*) {
+    KeepUntilIdle(bttn);
     DestroyWidget(sdpop);
     DestroyWidget(sdnew);
     Mflag = 0;

@@ -195,7 +195,8 @@ void RfidSpecCardClear(int action) {
     if (action >= 0 && action < SPECCARDQTY) SpecCardForget(speccard[action]);
 }
 
-void RfidSpecCard(GtkToggleButton*, void* pslot) {
+void RfidSpecCard(GtkToggleButton* bttn, void* pslot) {
+    KeepUntilIdle(bttn);
     int slot = GPOINTER_TO_INT(pslot);
     uint64_t card = gridcard;
     bool valid = slot >= 0 && slot < SPECCARDQTY;
