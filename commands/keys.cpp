@@ -122,6 +122,9 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
     if (owner && owner != sdpop) return FALSE;  // the pop-up it served is gone
     int c = KeyChar(event);
     if (!SwipeChar(c)) return FALSE;
+    // In a window of its own, Enter without digits is the operator's: it presses the button
+    // that has the focus. A card's Enter, after its digits, never does.
+    if (!owner && (c == '\r' || c == '\n') && nmbrcnt == 0) return FALSE;
     KeybrdCmd((char)c);
     return TRUE;
 }

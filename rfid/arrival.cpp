@@ -51,18 +51,23 @@ static GtkWidget* Button(GtkWidget* box, const char* label, GCallback handler, g
     return b;
 }
 
-static void CardWindow(uint64_t card) {
-    Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
+GtkWidget* RfidWindowNew(const char* title) {
     DestroyWidget(sdpop);
     DestroyWidget(sdnew);
     if (sdwin) gtk_widget_show_all(sdwin);
-    windowcard = card;
     sdnew = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_position(GTK_WINDOW(sdnew), GTK_WIN_POS_CENTER_ALWAYS);
     gtk_container_set_border_width(GTK_CONTAINER(sdnew), sp10);
-    gtk_window_set_title(GTK_WINDOW(sdnew), "Rfid Display");
+    gtk_window_set_title(GTK_WINDOW(sdnew), title);
     if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(sdnew), GTK_WINDOW(sdwin));
     g_signal_connect(sdnew, "destroy", G_CALLBACK(RfidDestroy), nullptr);
+    return sdnew;
+}
+
+static void CardWindow(uint64_t card) {
+    Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
+    RfidWindowNew("Rfid Display");
+    windowcard = card;
     // The reader types into this window while it has the focus: a card swiped now is handled
     // as a swipe (it replaces this window or checks its dancer in), and its Enter never
     // presses one of the buttons.

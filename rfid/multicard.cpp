@@ -29,15 +29,7 @@ static void ShowCounts() {
 
 static void MultiWindow() {
     Record("(RfidMDisplay) multi-anonymous dancer\n");
-    DestroyWidget(sdpop);
-    DestroyWidget(sdnew);
-    if (sdwin) gtk_widget_show_all(sdwin);
-    sdnew = multiwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_position(GTK_WINDOW(sdnew), GTK_WIN_POS_CENTER_ALWAYS);
-    gtk_container_set_border_width(GTK_CONTAINER(sdnew), sp10);
-    gtk_window_set_title(GTK_WINDOW(sdnew), "Multiple-Anonymous Rfid Display");
-    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(sdnew), GTK_WINDOW(sdwin));
-    g_signal_connect(sdnew, "destroy", G_CALLBACK(RfidDestroy), nullptr);
+    multiwin = RfidWindowNew("Multiple-Anonymous Rfid Display");
     g_signal_connect(sdnew, "destroy", G_CALLBACK(MultiGone), nullptr);
     // Cards swiped while this window has the focus reach the dispatcher as in the main window.
     g_signal_connect(sdnew, "key-press-event", G_CALLBACK(KeybrdHandler), nullptr);

@@ -38,6 +38,9 @@ void RfidCancelBttn(GtkWidget* bttn, void* data);
 void RfidDoneBttn(GtkWidget* bttn, void* data);
 // "destroy" of the card and multi-card windows, however they close.
 void RfidDestroy(GtkWidget* window, void* data);
+// Closes the pop-up and the secondary window and makes sdnew a new top-level window of that
+// title, centred over the main window, ended by RfidDestroy; the caller fills and shows it.
+GtkWidget* RfidWindowNew(const char* title);
 
 // ---- command cards (rfid/speccard.cpp) ------------------------------------------------------
 // The grid in which a freshly swiped card is given to a command (in sdpop while open).
