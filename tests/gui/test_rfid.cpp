@@ -41,11 +41,12 @@ protected:
         Type("f");
         return moved && didhandler == 1;
     }
-    // Runs the main loop for ms milliseconds.
-    static void PumpFor(int ms) {
+    // Runs the main loop for ms milliseconds, or until the card window is gone with gone set.
+    static void PumpFor(int ms, bool gone = false) {
         for (gint64 end = g_get_monotonic_time() + ms * 1000; g_get_monotonic_time() < end;) {
             g_usleep(5000);
             Pump();
+            if (gone && !sdnew) return;
         }
     }
     // The number the card window shows (its label outside the buttons).
@@ -126,7 +127,7 @@ TEST_F(Rfid, AnUnknownCardGoesToANewAnonymousDancerOrToADancerWithoutCard) {
     // The operator's own Enter presses the button that has the focus.
     gtk_widget_grab_focus(ButtonLabelled(sdnew, "Couple"));
     QueueKeys(sdnew, "\r");
-    PumpFor(400);
+    PumpFor(3000, true);
     SqrDancer* cpl = RfidFind(kUnknown + 1);
     ASSERT_NE(cpl, nullptr);
     EXPECT_EQ(cpl->firstlast, "M Couple#001");
