@@ -31,6 +31,8 @@ static void ClickModifiers(bool* shift, bool* ctrl) {
     gdk_event_free(ev);
 }
 
+// A handler that rebuilds the display destroys the button whose signal is still being
+// emitted: the button is kept until the main loop is idle again.
 static gboolean DropRef(gpointer w) {
     g_object_unref(w);
     return G_SOURCE_REMOVE;

@@ -16,9 +16,6 @@ extern GtkWidget* avail_entry;    // its "Available" entry
 extern GtkWidget* unavail_entry;  // its "Unavailable" entry
 extern long availdispsigid;       // id of the dialog's "destroy" handler; -1 = none
 
-// A handler that rebuilds the display or closes its window destroys the button whose signal
-// is still being emitted: the button is kept until the main loop is idle again.
-void KeepUntilIdle(gpointer w);
 // "toggled" handler of every name button of the edit grid (psd = the dancer). Looks at the
 // current GTK event: Shift-release = block change from sdtoggled, Ctrl-release = skip-tip.
 void ToggleAvail(GtkToggleButton* bttn, void* psd);

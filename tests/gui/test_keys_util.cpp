@@ -32,12 +32,12 @@ RosterFacts RosterNow(bool counts) {
         f.sex = strsex(sd->sex);
         f.pgm = strpgm(sd->pgm);
         const SqrDancer* p = sd->partner && sd->partner != sd ? sd->partner : pointedby[sd];
-        f.partner = p ? p->firstlast : "";
+        f.partner = p ? p->firstname + " " + p->lastname : "";
         f.dances = counts ? sd->dances : 0;
         f.avail = sd->avail;
         f.priority = sd->priority == MUST ? 1 : 0;
         f.rfid = sd->rfid;
-        facts[sd->firstlast] = f;
+        facts[sd->firstname + " " + sd->lastname] = f;
     }
     return facts;
 }

@@ -22,7 +22,7 @@ struct DancerFacts {
     bool operator==(const DancerFacts&) const = default;
 };
 void PrintTo(const DancerFacts& f, std::ostream* os);
-using RosterFacts = std::map<std::string, DancerFacts>;  // keyed by "first last"
+using RosterFacts = std::map<std::string, DancerFacts>;  // keyed by "first last" as filed
 
 // The facts of the roster in memory; with counts false every dance count is taken as 0.
 RosterFacts RosterNow(bool counts = true);

@@ -130,7 +130,7 @@ TEST_F(Rfid, AnUnknownCardGoesToANewAnonymousDancerOrToADancerWithoutCard) {
     PumpFor(3000, true);
     SqrDancer* cpl = RfidFind(kUnknown + 1);
     ASSERT_NE(cpl, nullptr);
-    EXPECT_EQ(cpl->firstlast, "M Couple#001");
+    EXPECT_EQ(cpl->firstname + " " + cpl->lastname, "M Couple#001");
     EXPECT_EQ(cpl->avail + cpl->partner->avail, 2);
     EXPECT_EQ(sdnew, nullptr);
     EXPECT_TRUE(KeysWork());
@@ -295,7 +295,7 @@ TEST_F(Rfid, MultiCardWindowMakesAnonymousDancers) {
     EXPECT_EQ(Mflag, 1);
     EXPECT_EQ(SdnewTitle(), "Multiple-Anonymous Rfid Display");
     for (uint64_t c = 1; c <= 3; ++c) Swipe(4400000000 + c);  // into the window that has the focus
-    EXPECT_EQ(RfidFind(4400000003)->firstlast, "M Couple#003");
+    EXPECT_EQ(RfidFind(4400000003)->lastname, "Couple#003");
     EXPECT_EQ(anoncounts[5], 3);
     EXPECT_EQ(RosterCount(), 20 + 6);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(ButtonLabelled(sdnew, "F")), TRUE);

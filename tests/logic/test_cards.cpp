@@ -55,8 +55,8 @@ TEST_F(Cards, AnonymousDancersMadeAndRetypedFromCards) {
     EXPECT_EQ(anoncounts[5], 3);
     SqrDancer* c2 = RfidFind(4100000002);
     ASSERT_NE(c2, nullptr);
-    EXPECT_EQ(c2->firstlast, "M Couple#002");
-    EXPECT_EQ(c2->partner->firstlast, "F Couple#002");
+    EXPECT_EQ(c2->firstname + " " + c2->lastname, "M Couple#002");
+    EXPECT_EQ(c2->partner->firstname + " " + c2->partner->lastname, "F Couple#002");
     EXPECT_EQ(c2->partner->rfid, 0u);
     EXPECT_EQ(c2->pgm, A1);
 
