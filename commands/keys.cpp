@@ -17,10 +17,8 @@
 #include "files/record.h"
 #include "history/history.h"
 #include "registry/registry.h"
+#include "rfid/rfid.h"
 #include "support/helmtext.h"
-
-SqrDancer* zflagpending = nullptr;
-uint64_t zflagpendingrfid = 0;
 
 // ---- number entry -----------------------------------------------------------------------------
 // nmbrbuf keeps at most 19 digits and its terminator; further digits are only counted, so a
@@ -38,11 +36,7 @@ static void NumberClear() {
     nmbrcnt = 0;
 }
 
-void ResetKeybrd() {
-    NumberClear();
-    zflagpending = nullptr;
-    zflagpendingrfid = 0;
-}
+void ResetKeybrd() { NumberClear(); }
 
 static void NumberDigit(char c) {
     if (nmbr < nmbrbuf + sizeof(nmbrbuf) - 1) {
@@ -52,19 +46,29 @@ static void NumberDigit(char c) {
     if (nmbrcnt < INT_MAX) ++nmbrcnt;
 }
 
-// Carriage return or line feed: a number of exactly ten digits is a card; anything else is
-// rejected with a warning. The buffer is empty afterwards in every case.
+// Carriage return or line feed: a number of exactly ten digits is a card, handed to whoever
+// waits for the next card; anything else is rejected with a warning. The buffer is empty
+// afterwards in every case (and already while the card is handled).
 static void NumberEnd() {
     Record("(KeybrdCmd) %s\n", nmbrbuf);
-    if (nmbrcnt == 10) {
-        // The card check-in is not part of this build yet: a complete number is recorded
-        // and dropped.
-        DPRINTF(1, "(KeybrdCmd) card number<%s>\n", nmbrbuf);
-    } else {
+    if (nmbrcnt != 10) {
         GtkWarning("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n",
                    nmbrcnt);
+        NumberClear();
+        return;
     }
+    char card[11];
+    memcpy(card, nmbrbuf, sizeof card);
     NumberClear();
+    if (!RfidParse(card)) {  // 0 stands for "no card" everywhere
+        GtkWarning("(KeybrdCmd) %s is no card number  (input rejected)\n", card);
+        return;
+    }
+    if (Mflag) RfidMDisplay(card);
+    else if (zflag) RfidSpecCardDisplay(card);
+    else if (NDflag) RfidNewDancerAssoc(card);
+    else if (skiptipflag) RfidSkipTip(card);
+    else RfidDisplay(card);
 }
 
 // ---- key handler connection -------------------------------------------------------------------
@@ -93,15 +97,40 @@ void KeybrdHandlerRestore() {
     didhandler = 1;
 }
 
+// The command character of a key event: 0 for a key without text (left to GTK), -1 for a
+// text of several characters. Some card readers type on the keypad: its digits and Enter
+// count as the main keys whatever their text.
+static int KeyChar(const GdkEventKey* event) {
+    if (!event) return 0;
+    if (event->keyval >= GDK_KEY_KP_0 && event->keyval <= GDK_KEY_KP_9)
+        return '0' + (int)(event->keyval - GDK_KEY_KP_0);
+    if (event->keyval == GDK_KEY_KP_Enter) return '\r';
+    if (!event->string || !event->string[0]) return 0;
+    return event->string[1] ? -1 : (unsigned char)event->string[0];
+}
+
+static bool SwipeChar(int c) { return (c >= '0' && c <= '9') || c == '\r' || c == '\n'; }
+
 gboolean KeybrdHandler(GtkWidget*, GdkEventKey* event, gpointer) {
-    if (!event) return FALSE;
     // F1 types nothing; it is where a newcomer looks for help, so it opens the menu as m does.
-    if (event->keyval == GDK_KEY_F1) {
+    if (event && event->keyval == GDK_KEY_F1) {
         KeybrdCmd('m');
         return TRUE;
     }
-    if (!event->string || !event->string[0]) return FALSE;
-    if (event->string[1] == '\0') KeybrdCmd(event->string[0]);
+    int c = KeyChar(event);
+    if (c == 0) return FALSE;
+    if (c > 0) KeybrdCmd((char)c);
+    return TRUE;
+}
+
+gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
+    if (owner && owner != sdpop) return FALSE;  // the pop-up it served is gone
+    int c = KeyChar(event);
+    if (!SwipeChar(c)) return FALSE;
+    // In a window of its own, Enter without digits is the operator's: it presses the button
+    // that has the focus. A card's Enter, after its digits, never does.
+    if (!owner && (c == '\r' || c == '\n') && nmbrcnt == 0) return FALSE;
+    KeybrdCmd((char)c);
     return TRUE;
 }
 
@@ -110,12 +139,7 @@ static void ShowMain() {
     if (sdwin) gtk_widget_show_all(sdwin);
 }
 
-static void DestroyPopup() {
-    if (!sdpop) return;
-    GtkWidget* w = sdpop;
-    sdpop = nullptr;
-    gtk_widget_destroy(w);
-}
+static void DestroyPopup() { DestroyWidget(sdpop); }
 
 // Shows the current tip again without rolling a new one: the state before the roll is put
 // back and the same roll is made once more (its first record is replaced, not doubled).
@@ -405,17 +429,11 @@ static void Dispatch(char cmd, bool menu) {
     const char* who = menu ? "MenuCallback" : "KeybrdCmd";
     DPRINTF(1, "%s(cmd<%s>)\n", who, cprt((unsigned char)cmd).c_str());
     bool digit = cmd >= '0' && cmd <= '9';
+    bool multicard = Mflag;  // the M key switches by the mode as it was
 
     if (!menu) {
         // Pending card restore.
-        if (zflag && zflagpending && zflagpendingrfid) {
-            if (varhash) {
-                zflagpending->rfid = zflagpendingrfid;
-                RfidInsert(zflagpending);
-            }
-            zflagpending = nullptr;
-            zflagpendingrfid = 0;
-        }
+        if (zflag) RfidPendingRestore();
         // Any key but a digit or a carriage return cancels the pending states.
         if ((Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) && !digit && cmd != '\r')
             Eflag = Iflag = Mflag = NDflag = skiptipflag = zflag = 0;
@@ -433,7 +451,7 @@ static void Dispatch(char cmd, bool menu) {
 
     switch (cmd) {
         case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
-        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'm':
+        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'm': case 'M':
         case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S':
         case 't': case 'T': case 'u': case 'w': case 'W': case 'x': case 'X': case 'z': case '-':
         case '+': case '?':
@@ -461,10 +479,7 @@ static void Dispatch(char cmd, bool menu) {
             SwitchDisplay(EDIT);
             ShowMain();
             break;
-        case 'E':
-            Eflag = 1;
-            GtkNote("E pending (enter an rfid card)");
-            break;
+        case 'E': RfidAssocPending(); break;
         case 'f': AutoScrollSpeed(-1); break;
         case 'F': AutoScrollSpeed(1); break;
         case 'h': HistoryChange(-1); break;
@@ -472,16 +487,14 @@ static void Dispatch(char cmd, bool menu) {
             prehistory = 0;
             HistoryChange(1);
             break;
-        case 'I':
-            Iflag = 1;
-            GtkNote("I pending (pls swipe rfid card)");
-            break;
+        case 'I': RfidInfoPending(); break;
         case 'j': ColumnCount(-1); break;
         case 'J': ColumnCount(1); break;
         case 'k': RemoveNewest(); break;
         case 'l': ProgramLevel(-1); break;
         case 'L': ProgramLevel(1); break;
         case 'm': case '?': MenuKey(); break;
+        case 'M': RfidMultiCardSwitch(!multicard); break;
         case 'n': NewDancerCmd(); break;
         case 'o': EverybodyAvail(menu); break;
         case 'p':
@@ -515,10 +528,7 @@ static void Dispatch(char cmd, bool menu) {
         case 'W': WriteClub(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
-        case 'z':
-            zflag = 1;
-            GtkNote(menu ? "z pending - swipe a card" : "z pending - pls swipe a card");
-            break;
+        case 'z': RfidCmdCardPending(menu ? "z pending - swipe a card" : "z pending - pls swipe a card"); break;
         case '-': ChangeFontSize(-1); break;
         case '+': ChangeFontSize(1); break;
         case 27: Escape(); break;

@@ -72,6 +72,7 @@ const std::vector<DocItem> dockeys = {
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},
     {"z", "", "The next card swiped becomes a command card."},
+    {"M", "", "Multi-card window: every card swiped goes to a new anonymous couple or single of the kind and level chosen there; M again ends it."},
     {"0 ... 9, Enter", "", "A card number: ten digits and Enter, as the card reader types them."},
     {"w", "", "Write the club file, dance counts as 0."},
     {"W", "", "Write the club file with tonight's dance counts."},

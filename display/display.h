@@ -87,6 +87,9 @@ extern GtkWidget* squaretag_dancerlabel[SQRTAGQTY];
 
 void RunDisplay();
 void CleanupMainWindow();
+// Destroys the window or widget w points at, if any; w is null before it goes, so that the
+// widget's own "destroy" handlers see it gone already.
+void DestroyWidget(GtkWidget*& w);
 void SetWinTitle(GtkWidget* win, const char* extra);
 // The title SetWinTitle gives (tests and tracing).
 std::string WinTitle(const char* extra);

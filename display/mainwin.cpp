@@ -186,7 +186,7 @@ void SetWinTitle(GtkWidget* win, const char* extra) {
 }
 
 // ---- building and switching ----------------------------------------------------------------
-static void DestroyWidget(GtkWidget*& w) {
+void DestroyWidget(GtkWidget*& w) {
     GtkWidget* old = w;
     w = nullptr;
     if (old) gtk_widget_destroy(old);

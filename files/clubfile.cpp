@@ -725,6 +725,7 @@ void ReadDorvels(FILE* fp) {
     // Second pass: cards and partners, once every dancer is known. Each line goes back to
     // the record its first pass made, so two dancers of the same name keep their own data.
     for (auto& [sd, raw] : dancers) CardAndPartner(sd, SkipBlanks(*raw));
+    RfidCommandCardsWin();
 
     // Completion: present dancers start the evening unassigned; a present dancer whose
     // partner is absent dances single tonight; a present couple shows as one entry.

@@ -17,6 +17,7 @@
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
+#include "rfid/rfid.h"
 #include "support/helmtext.h"
 
 std::vector<std::string> answered_buttons;
@@ -33,12 +34,12 @@ RosterFacts RosterNow(bool counts) {
         f.sex = strsex(sd->sex);
         f.pgm = strpgm(sd->pgm);
         const SqrDancer* p = sd->partner && sd->partner != sd ? sd->partner : pointedby[sd];
-        f.partner = p ? p->firstlast : "";
+        f.partner = p ? p->firstname + " " + p->lastname : "";
         f.dances = counts ? sd->dances : 0;
         f.avail = sd->avail;
         f.priority = sd->priority == MUST ? 1 : 0;
         f.rfid = sd->rfid;
-        facts[sd->firstlast] = f;
+        facts[sd->firstname + " " + sd->lastname] = f;
     }
     return facts;
 }
@@ -220,9 +221,9 @@ int HistoryQty() {
     return n;
 }
 
-// Hands GTK an event for the window of w as if the X server had sent it, then lets GTK
+// Hands GTK a mouse event for the window of w as if the X server had sent it, then lets GTK
 // finish what it causes.
-static void Deliver(GdkEvent* ev, GtkWidget* w, bool keyboard) {
+static void Deliver(GdkEvent* ev, GtkWidget* w) {
     GdkWindow* gw = w ? gtk_widget_get_window(w) : nullptr;
     if (!gw) {
         gdk_event_free(ev);
@@ -232,14 +233,20 @@ static void Deliver(GdkEvent* ev, GtkWidget* w, bool keyboard) {
     ev->any.window = GDK_WINDOW(g_object_ref(gw));
     ev->any.send_event = TRUE;
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_event_set_device(ev, keyboard ? gdk_seat_get_keyboard(seat) : gdk_seat_get_pointer(seat));
+    gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
     gtk_main_do_event(ev);
     gdk_event_free(ev);
     Pump();
 }
 
-void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
+// A key press for the window win as the X server delivers it.
+static GdkEvent* KeyEvent(GtkWidget* win, guint keyval, const char* text, guint state) {
+    GdkWindow* gw = win ? gtk_widget_get_window(win) : nullptr;
+    if (!gw) return nullptr;
     GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
+    ev->key.window = GDK_WINDOW(g_object_ref(gw));
+    ev->key.send_event = TRUE;
+    ev->key.time = GDK_CURRENT_TIME;
     ev->key.state = state;
     ev->key.keyval = keyval;
     ev->key.string = g_strdup(text);
@@ -253,7 +260,30 @@ void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
         ev->key.group = (guint8)keys[0].group;
     }
     g_free(keys);
-    Deliver(ev, win, true);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    gdk_event_set_device(ev, gdk_seat_get_keyboard(seat));
+    return ev;
+}
+
+void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
+    GdkEvent* ev = KeyEvent(win, keyval, text, state);
+    ASSERT_NE(ev, nullptr);
+    gtk_main_do_event(ev);
+    gdk_event_free(ev);
+    Pump();
+}
+
+void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
+    for (char c : s) {
+        char text[2] = {c, 0};
+        guint keyval = gdk_unicode_to_keyval((guint32)(unsigned char)c);
+        if (c == '\r') keyval = keypad ? GDK_KEY_KP_Enter : GDK_KEY_Return;
+        else if (keypad && c >= '0' && c <= '9') keyval = GDK_KEY_KP_0 + (guint)(c - '0');
+        GdkEvent* ev = KeyEvent(win, keyval, text, 0);
+        ASSERT_NE(ev, nullptr);
+        gdk_event_put(ev);
+        gdk_event_free(ev);
+    }
 }
 
 void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
@@ -300,7 +330,7 @@ void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType ty
     ev->button.x = x;
     ev->button.y = y;
     ev->button.button = button;
-    Deliver(ev, w, false);
+    Deliver(ev, w);
 }
 
 static void CollectMenuButtons(GtkWidget* w, gpointer data) {
@@ -400,4 +430,53 @@ std::vector<std::string> FileLines(const std::string& path) {
     std::ifstream in(path);
     for (std::string l; std::getline(in, l);) lines.push_back(l);
     return lines;
+}
+
+GtkWidget* KeyTarget() { return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin; }
+
+void Swipe(uint64_t card, bool keypad) {
+    QueueKeys(KeyTarget(), strprintf("%010lu\r", card), keypad);
+    Pump();
+}
+
+static void AddButtons(GtkWidget* w, gpointer data) {
+    if (GTK_IS_BUTTON(w)) static_cast<std::vector<GtkWidget*>*>(data)->push_back(w);
+    else if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), AddButtons, data);
+}
+
+std::vector<GtkWidget*> ButtonsOf(GtkWidget* root) {
+    std::vector<GtkWidget*> found;
+    if (root) gtk_container_forall(GTK_CONTAINER(root), AddButtons, &found);
+    return found;
+}
+
+GtkWidget* ButtonLabelled(GtkWidget* root, const std::string& label) {
+    for (GtkWidget* b : ButtonsOf(root)) {
+        const char* l = gtk_button_get_label(GTK_BUTTON(b));
+        if (l && label == l) return b;
+    }
+    return nullptr;
+}
+
+bool ActOnCardWindows(unsigned pick) {
+    if (speccardgrid && sdpop) {
+        std::vector<GtkWidget*> bs = ButtonsOf(sdpop);
+        GtkToggleButton* b = GTK_TOGGLE_BUTTON(bs[pick % bs.size()]);
+        gtk_toggle_button_set_active(b, !gtk_toggle_button_get_active(b));
+    } else if (rfidslider && sdpop) {
+        GtkAdjustment* adj = gtk_range_get_adjustment(GTK_RANGE(rfidslider));
+        int top = (int)gtk_adjustment_get_upper(adj);
+        gtk_range_set_value(GTK_RANGE(rfidslider), pick % (unsigned)(top + 1));
+        if (pick % 3) gtk_button_clicked(GTK_BUTTON(rfidsliderbttn));
+    } else if (sdnew && gtk_widget_get_visible(sdnew)) {
+        std::vector<GtkWidget*> bs = ButtonsOf(sdnew);
+        if (bs.empty()) return false;
+        GtkWidget* b = bs[pick % bs.size()];
+        if (GTK_IS_RADIO_BUTTON(b)) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), TRUE);
+        else gtk_button_clicked(GTK_BUTTON(b));
+    } else {
+        return false;
+    }
+    Pump();
+    return true;
 }

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "registry/registry.h"
+#include "support/helmtext.h"
 
 // The logic tests' screen recorder replaces this with a function that empties it.
 __attribute__((weak)) void TestScreenClear() {}
@@ -92,4 +94,22 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+std::string CardTableFaults() {
+    std::ostringstream out;
+    std::map<uint64_t, const SqrDancer*> holders;
+    size_t withcard = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (!sd->rfid) continue;
+        ++withcard;
+        if (RfidFind(sd->rfid) != sd) out << sd->firstlast << ": card " << sd->rfid << " leads elsewhere\n";
+        if (IsCommandCard(sd->rfid)) out << sd->firstlast << ": card " << sd->rfid << " is a command card\n";
+        auto [it, fresh] = holders.emplace(sd->rfid, sd);
+        if (!fresh) out << "card " << sd->rfid << " held by " << it->second->firstlast << " and " << sd->firstlast << "\n";
+    }
+    // Every entry of the table is a card found above: none leads to a dancer who is gone.
+    if (VarHashCount(varhash) != withcard)
+        out << "the card table holds " << VarHashCount(varhash) << " numbers, the roster " << withcard << "\n";
+    return out.str();
 }

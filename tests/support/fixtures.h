@@ -29,3 +29,7 @@ void LeaveDir(const std::string& saved);
 // Reads a whole file ("" when missing).
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
+// What is wrong between the roster, the card table and the command cards ("" when nothing):
+// each dancer's card leads to that dancer, no card is two dancers' or a command card, and the
+// table holds no other number.
+std::string CardTableFaults();
