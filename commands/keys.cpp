@@ -15,6 +15,8 @@
 #include "display/print.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/replay.h"
+#include "files/statistics.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
@@ -370,7 +372,10 @@ static void Quit() {
     Record("(KeybrdCmd) q\n");
     DestroyPopup();
     Record("(KeybrdCmd) q\n");
-    if (QuitConfirmDialog()) terminate(sdwin, GINT_TO_POINTER(0));
+    // The answer is recorded, and a replay takes it from the record instead of asking.
+    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
+    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
+    if (quit) terminate(sdwin, GINT_TO_POINTER(0));
 }
 
 // ---- the dispatcher ------------------------------------------------------------------------
@@ -396,10 +401,10 @@ void KeybrdCmd(char cmd) {
     }
 
     switch (cmd) {
-        case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
-        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'M': case 'n':
-        case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S': case 't':
-        case 'T': case 'u':
+        case 'a': case 'A': case 'b': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F':
+        case 'h': case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'M':
+        case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S':
+        case 't': case 'T': case 'u':
         case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
             Record("(KeybrdCmd) %c\n", cmd);
             break;
@@ -417,6 +422,7 @@ void KeybrdCmd(char cmd) {
                 GtkTimeNote(3, "Use c to return to Squares");
             }
             break;
+        case 'b': GenDanceBars(); break;
         case 'B': ResetB(); break;
         case 'c':
             if (tipcnt < 1 && !prehistory) {
@@ -435,6 +441,8 @@ void KeybrdCmd(char cmd) {
         case 'E': RfidAssocPending(); break;
         case 'f': AutoScrollSpeed(-1); break;
         case 'F': AutoScrollSpeed(1); break;
+        case 'g': ReplayKey(0); break;
+        case 'G': ReplayKey(1); break;
         case 'h': HistoryChange(-1); break;
         case 'H':
             prehistory = 0;
@@ -456,7 +464,10 @@ void KeybrdCmd(char cmd) {
             SwitchDisplay(PRESENT);
             ShowMain();
             break;
-        case 'P': PrintShownBoard(); break;
+        case 'P':
+            // A replay changes no paper: the print dialog would wait for the operator.
+            if (!Replaying()) PrintShownBoard();
+            break;
         case 'q': Quit(); break;
         case 'Q': terminate(sdwin, GINT_TO_POINTER(0)); break;
         case 'r':

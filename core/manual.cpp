@@ -65,6 +65,7 @@ const std::vector<DocItem> dockeys = {
     {"F", "", "Faster auto-scrolling of a long board."},
     {"f", "", "Slower auto-scrolling."},
     {"t", "", "Show the totals of the board, or close the note."},
+    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
     {"R", "", "Show the last timed note again."},
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},
@@ -89,6 +90,10 @@ const std::vector<DocItem> docfiles = {
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
     {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
+    {"CLUB.stat", "",
+     "The statistics log of a club file with the Statistics option: one line per tip with the "
+     "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
+    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
     {"PREFIX/share/dorvels", "",
      "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
      "program with."},

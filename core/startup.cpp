@@ -10,6 +10,7 @@
 #include "core/dorvels.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
@@ -178,6 +179,7 @@ bool TerminateEvening(int data) {
     if (data == 1) ok = WriteDorvels(0);
     else if (data == 2) ok = WriteDorvels(1);
     CloseRecordFile();
+    ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();
     return ok;
 }

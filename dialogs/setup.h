@@ -67,3 +67,21 @@ void SqrTaggingClearBttn(GtkWidget* bttn, void* psd);
 // The message shown beside an entry of the dialog ("" when none), and whether it refuses
 // the entry's text.
 std::string SetupMessage(GtkWidget* entry, bool* refused = nullptr);
+
+// The replay of the lines written by the dialog's handlers: the same button, entry, switch or
+// slider once more, with what the operator had typed.
+void ReplaySetupDispDoneBttn(const std::string& text);
+void ReplaySetupDispCancelBttn(const std::string& text);
+void ReplaySetupNewSqrDancerBttn(const std::string& text);
+void ReplayAskBttn(const std::string& text);
+void ReplayNameStyleRadioBttn(const std::string& text);
+void ReplayNameStyleDoneBttn(const std::string& text);
+void ReplayClubEntry(const std::string& text);
+void ReplayCallerEntry(const std::string& text);
+void ReplayAnonEntry(const std::string& text);
+void ReplaySetupPgmRadioBttn(const std::string& text);
+void ReplayToggleRflag(const std::string& text);
+void ReplayToggleSflag(const std::string& text);
+void ReplayChooserFile(const std::string& text);
+void ReplaySqrTagSlider(const std::string& text);
+void ReplaySqrTaggingClearBttn(const std::string& text);

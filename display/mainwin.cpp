@@ -9,6 +9,8 @@
 #include "core/startup.h"
 #include "display/display.h"
 #include "files/clubfile.h"
+#include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -361,7 +363,24 @@ void ShowDancerTooltip(const SqrDancer* sd) {
     if (b) gtk_widget_set_tooltip_text(b, sd->tooltip.empty() ? nullptr : sd->tooltip.c_str());
 }
 
+// The modal dialog itself: 0 = Cancel, 1 = Yes, 2 = No.
+static int RunResetDialog();
+
 int AskResetDialog() {
+    static const char* const answers[] = {"Cancel", "Yes", "No"};
+    int answer = 0;
+    if (Replaying()) {
+        std::string recorded = ReplayAnswer("AskResetDialog");
+        for (int i = 0; i < 3; ++i)
+            if (recorded == answers[i]) answer = i;
+    } else {
+        answer = RunResetDialog();
+    }
+    Record("(AskResetDialog) %s\n", answers[answer]);
+    return answer;
+}
+
+static int RunResetDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
         "Reset Dialog", sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Yes", 1, "No", 2,

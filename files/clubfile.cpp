@@ -641,7 +641,7 @@ std::string ClubFileText(int keepdances) {
     if (askflag == 0) out += "noask\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";
-    if (rflag) out += "Record\n";
+    if (RecordingOn()) out += "Record\n";
     if (Sflag) out += "Statistics\n";
     out += strprintf("dispnamestyle=%s\n", strdispnamestyle());
 

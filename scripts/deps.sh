@@ -2,8 +2,9 @@
 # Installs the Debian packages Dorvels needs to build, test and run (as root), or names the
 # missing ones (otherwise). Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-# librsvg2-bin renders the PNG icons from the SVG at build time.
-want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin)
+# librsvg2-bin renders the PNG icons from the SVG at build time; gnuplot-x11 draws the
+# dance-count charts (PNG files and a window).
+want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin gnuplot-x11)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
   # The installed files' validators, the manual's reader, the PDF reader of the print tests.
