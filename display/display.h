@@ -86,6 +86,9 @@ extern GtkWidget* squaretag_dancerslider[SQRTAGQTY];
 extern GtkWidget* squaretag_dancerlabel[SQRTAGQTY];
 
 void RunDisplay();
+// With tracing at level 2 or more, writes the title and every text of the board shown to the
+// trace, so that two runs of an evening (a recording and its replay) compare board by board.
+void TraceBoard();
 void CleanupMainWindow();
 // Destroys the window or widget w points at, if any; w is null before it goes, so that the
 // widget's own "destroy" handlers see it gone already.

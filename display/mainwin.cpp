@@ -281,6 +281,21 @@ int RosterProblems(bool squares) {
     return problems;
 }
 
+// Every label and button text of the main window, with "[x]" after a button pressed in.
+static void CollectTexts(GtkWidget* w, gpointer data) {
+    std::string* out = static_cast<std::string*>(data);
+    if (GTK_IS_LABEL(w)) *out += std::string(gtk_label_get_text(GTK_LABEL(w))) + "|";
+    if (GTK_IS_TOGGLE_BUTTON(w) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w))) *out += "[x]|";
+    if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), CollectTexts, data);
+}
+
+void TraceBoard() {
+    if (!dbgtst(2) || !sdwin) return;
+    std::string texts;
+    CollectTexts(sdwin, &texts);
+    DPRINTF(2, "(TraceBoard) <%s> %s\n", WinTitle(nullptr).c_str(), texts.c_str());
+}
+
 void SwitchDisplay(EDITMODE neweditmode) {
     DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
     int problems = RosterProblems(neweditmode == SQUARES);
@@ -301,6 +316,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case HISTORY: HistoryDisplay(); break;
         default: error(0, "(SwitchDisplay) neweditmode=%d is unsupported\n", (int)neweditmode);
     }
+    TraceBoard();
 }
 
 void terminate(GtkWidget* window, gpointer data) {
@@ -340,6 +356,8 @@ void RunDisplay() {
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
+    // The first display is no action of the operator's: the record holds none of its lines.
+    RecordSuspend();
     switch (editmode) {
         case SQUARES: SquareDisplay(SQUARES); break;
         case EDIT: EditDisplay(EDIT); break;
@@ -352,7 +370,9 @@ void RunDisplay() {
             break;
         default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
     }
+    RecordResume();
     gtk_widget_show_all(sdwin);
+    TraceBoard();
     gtk_main();
 }
 
