@@ -92,8 +92,10 @@ TEST_F(SetupTest, ANewClubFromNothing) {
     EXPECT_EQ(RosterCount(), 6);
     EXPECT_EQ(FileLines("dorvels.record000"),
               (std::vector<std::string>{"seeds: 0 0 0", "(EditDisplay)", "(KeybrdCmd) s", "(ClubEntry) clubname<Hilltop>",
-                                        "(CallerEntry) caller<Joe>", "(SetupDispDoneBttn)", "(SetupDispCancelBttn)",
-                                        "(EditDisplay)"}));
+                                        "(CallerEntry) caller<Joe>",
+                                        "(SetupDispDoneBttn) Done club<Hilltop> caller<Joe> maxsquares<0> squaresize<8> "
+                                        "tagsquare<  1> M<0> F<0> MF<0> FM<0> E<0> couples<3> next<1>",
+                                        "(SetupDispCancelBttn) Cancel", "(EditDisplay)"}));
     ASSERT_TRUE(TerminateEvening(1));
     EXPECT_NE(ReadFile("hilltop.dorvel").find("M Couple#003"), std::string::npos);
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "hilltop.dorvel\n");
