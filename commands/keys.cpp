@@ -402,7 +402,7 @@ void KeybrdCmd(char cmd) {
 
     switch (cmd) {
         case 'a': case 'A': case 'b': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F':
-        case 'h': case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'M':
+        case 'h': case 'H': case 'i': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'M':
         case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S':
         case 't': case 'T': case 'u':
         case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
@@ -448,6 +448,7 @@ void KeybrdCmd(char cmd) {
             prehistory = 0;
             HistoryChange(1);
             break;
+        case 'i': PhonePageAddress(); break;
         case 'I': RfidInfoPending(); break;
         case 'j': ColumnCount(-1); break;
         case 'J': ColumnCount(1); break;

@@ -19,6 +19,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "registry/registry.h"
+#include "server/server.h"
 #include "support/helmtext.h"
 
 GtkWidget *clubname_entry = nullptr, *caller_entry = nullptr, *maxsquares_entry = nullptr,
@@ -29,8 +30,8 @@ GtkWidget* pgmbttns[PGMQTY] = {};
 GtkWidget* anon_entry[ANONENTRYQTY] = {};
 GtkWidget* anon_label_cnts[ANONENTRYQTY] = {};
 GtkWidget *squaretag_entry = nullptr, *squaretag_clear = nullptr;
-GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr;
-gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0;
+GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr, *phonepage_bttn = nullptr;
+gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0, phonepage_sigid = 0;
 int didoutputfile = 0;
 GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
 GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
@@ -150,6 +151,7 @@ void DestroyPopup() {
 bool RfidWarnOn() { return Rflag != 0; }
 bool RecordOn() { return rflag != nullptr; }
 bool StatOn() { return Sflag != 0; }
+bool PhonePageOn() { return PhoneServerRunning(); }
 
 struct OptionSwitch {
     const char* label;
@@ -162,6 +164,7 @@ const OptionSwitch switches[] = {
     {"RfidWarn", &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
     {"Record", &record_bttn, &record_sigid, ToggleRecord, RecordOn},
     {"Stat", &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
+    {"Phone Page", &phonepage_bttn, &phonepage_sigid, TogglePhonePage, PhonePageOn},
 };
 
 void ShowSwitch(const OptionSwitch& s) {
@@ -439,8 +442,10 @@ void SetupGone(GtkWidget* w, gpointer) {
     setupwin = askbttn = clearrfidbttn = nullptr;
     clubname_entry = caller_entry = maxsquares_entry = squaresize_entry = outputfile_entry = nullptr;
     namestylebttn = squaretag_entry = squaretag_clear = nullptr;
-    Rflag_bttn = record_bttn = Sflag_bttn = nullptr;
-    Rflag_sigid = record_sigid = Sflag_sigid = 0;
+    for (const OptionSwitch& s : switches) {
+        *s.bttn = nullptr;
+        *s.sigid = 0;
+    }
     std::fill(std::begin(applybttns), std::end(applybttns), nullptr);
     std::fill(std::begin(pgmbttns), std::end(pgmbttns), nullptr);
     std::fill(std::begin(anon_entry), std::end(anon_entry), nullptr);
@@ -818,6 +823,17 @@ void ToggleSflag(GtkToggleButton*, void*) {
     Record("(ToggleSflag)\n");
     Sflag = !Sflag;
     ShowSwitch(switches[2]);
+}
+
+// The phone page's server on or off, listening as --serve said (or on every address at the
+// default port); when it cannot listen, the warning says why and the switch stays off.
+void TogglePhonePage(GtkToggleButton*, void*) {
+    Record("(TogglePhonePage)\n");
+    if (PhoneServerRunning())
+        PhoneServerStop();
+    else
+        PhonePageStart(PhoneServerOption());
+    ShowSwitch(switches[3]);
 }
 
 void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser) {
