@@ -37,9 +37,32 @@ bool SplitBoardText(const std::string& text, PhoneEntry* e) {
     return true;
 }
 
+// The dancers of a saved tip with their squares: the places of its squares (and the
+// temporary partners brought in from the out-dancers, who have no place of their own), then
+// those who sat out.
+static std::vector<std::pair<const SqrDancer*, int>> TipDancers(const History* h) {
+    std::vector<std::pair<const SqrDancer*, int>> out;
+    auto add = [&](const SqrDancer* sd, int square) {
+        for (const auto& d : out)
+            if (d.first == sd) return;
+        out.push_back({sd, square});
+    };
+    for (int i = 0; h->histsqr && i < h->totsquares; ++i)
+        for (int j = 0; h->histsqr[i].histsd && j < h->sqrsize; ++j) {
+            const HistoryDancer& hd = h->histsqr[i].histsd[j];
+            if (!hd.sd) continue;
+            add(hd.sd, hd.square + 1);
+            if (hd.tmppartner) add(hd.tmppartner, hd.square + 1);
+        }
+    for (const OutDancer* o = h->outdancerhd; o; o = o->nxt)
+        if (o->sd) add(o->sd, 0);
+    return out;
+}
+
 PhoneBoard CurrentPhoneBoard() {
     PhoneBoard b;
     if (!clubname.empty() && clubname != "None" && clubname != "none") b.club = clubname;
+    std::vector<std::pair<const SqrDancer*, int>> dancers;
     if (const History* h = histtl) {
         // The texts saved with the tip are the board the hall saw, in the board's order.
         b.tip = h->tipcnt;
@@ -47,14 +70,17 @@ PhoneBoard CurrentPhoneBoard() {
             PhoneEntry e;
             if (h->sqrlist[i] && SplitBoardText(h->sqrlist[i], &e)) b.entries.push_back(e);
         }
-        return b;
+        dancers = TipDancers(h);
+    } else {
+        for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+            if (sd->avail && sd->pgm >= pgmfloor) dancers.push_back({sd, -1});
     }
-    std::vector<const SqrDancer*> here;
-    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
-        if (sd->avail && sd->pgm >= pgmfloor && !PresentHidden(sd)) here.push_back(sd);
-    std::stable_sort(here.begin(), here.end(),
-                     [](const SqrDancer* x, const SqrDancer* y) { return DancerCmp(x, y) < 0; });
-    for (const SqrDancer* sd : here) b.entries.push_back({sd->dispname, -1});
+    std::stable_sort(dancers.begin(), dancers.end(),
+                     [](const auto& x, const auto& y) { return DancerCmp(x.first, y.first) < 0; });
+    for (const auto& [sd, square] : dancers) {
+        if (!b.tip && !PresentHidden(sd)) b.entries.push_back({sd->dispname, -1});
+        b.dancers.push_back({FullName(sd), square});
+    }
     return b;
 }
 
@@ -132,24 +158,26 @@ const char* const phonepagescript =
     ".split(/[^\\p{L}\\p{N}#'-]+/u).filter(Boolean);}"
     "function cell(e){return e.s>0?String(e.s):e.s===0?\"Out\":\"\";}"
     "function say(e){return e.s>0?\"Square \"+e.s:e.s===0?\"sitting out\":\"here: no squares yet\";}"
-    "function find(q){var qw=words(q),best=0,found=[];if(!data)return found;"
-    "data.entries.forEach(function(e,i){var ew=words(e.n),score=0;"
+    "function find(list,qw){var best=0,found=[];"
+    "list.forEach(function(e){var ew=words(e.n),score=0;"
     "qw.forEach(function(w){if(ew.indexOf(w)>=0)score+=2;"
     "else if(w.length>1&&ew.some(function(x){return x.lastIndexOf(w,0)===0;}))score+=1;});"
-    "if(score>best){best=score;found=[];}if(score&&score===best)found.push(i);});return found;}"
+    "if(score>best){best=score;found=[];}if(score&&score===best)found.push(e);});return found;}"
     "function add(big,small){var d=document.createElement(\"div\"),s=document.createElement(\"small\");"
     "d.textContent=big;s.textContent=small;d.appendChild(s);ans.appendChild(d);}"
-    "function answer(){ans.textContent=\"\";var rows=list.children;"
-    "for(var k=0;k<rows.length;k++)rows[k].className=\"\";"
-    "if(!data||!words(box.value).length)return;var found=find(box.value);"
-    "if(!found.length){add(\"not on the board\",\"\");return;}"
-    "found.slice(0,6).forEach(function(i){add(say(data.entries[i]),data.entries[i].n);"
-    "if(rows[i])rows[i].className=\"me\";});}"
+    "function answer(){ans.textContent=\"\";var rows=list.children,qw=words(box.value);"
+    "for(var k=0;k<rows.length;k++)rows[k].className=\"\";if(!data||!qw.length)return;"
+    "var cells=find(data.entries,qw),people=find(data.dancers,qw),shown=people.length?people:cells;"
+    "if(!shown.length)add(\"not on the board\",\"\");"
+    "shown.slice(0,6).forEach(function(e){add(say(e),e.n);});"
+    "data.entries.forEach(function(e,i){if(cells.indexOf(e)>=0&&rows[i])rows[i].className=\"me\";});}"
     "function show(d){data=d;document.getElementById(\"club\").textContent=d.club;"
     "document.getElementById(\"tip\").textContent=d.heading;list.textContent=\"\";"
     "d.entries.forEach(function(e){var li=document.createElement(\"li\"),n=document.createElement(\"span\"),"
     "s=document.createElement(\"b\");n.textContent=e.n;s.textContent=cell(e);li.appendChild(n);"
-    "li.appendChild(s);list.appendChild(li);});answer();}"
+    "li.appendChild(s);list.appendChild(li);});var dl=document.getElementById(\"dancers\");dl.textContent=\"\";"
+    "d.dancers.forEach(function(e){var o=document.createElement(\"option\");o.value=e.n;dl.appendChild(o);});"
+    "answer();}"
     "function poll(){if(document.hidden){setTimeout(poll,2000);return;}"
     "fetch(\"/board.json\",{cache:\"no-store\",headers:etag?{\"If-None-Match\":etag}:{}})"
     ".then(function(r){if(r.status===304)return;if(r.status!==200)throw new Error(r.status);"
@@ -176,8 +204,10 @@ std::string PhonePageHtml(const PhoneBoard& b) {
         "<style>" + phonepagestyle + "</style></head>\n<body>"
         "<h1 id=\"club\">" + club + "</h1><p id=\"tip\">" + heading + "</p>"
         "<label for=\"name\">Your name as the board shows it</label>"
-        "<input id=\"name\" type=\"search\" autocomplete=\"off\" autocapitalize=\"words\" spellcheck=\"false\">"
-        "<div id=\"answer\" aria-live=\"polite\"></div>\n<ol id=\"board\">\n";
+        "<input id=\"name\" type=\"search\" list=\"dancers\" autocomplete=\"off\" autocapitalize=\"words\" "
+        "spellcheck=\"false\"><datalist id=\"dancers\">";
+    for (const PhoneEntry& d : b.dancers) out += "<option value=\"" + HtmlEscape(d.name) + "\">";
+    out += "</datalist><div id=\"answer\" aria-live=\"polite\"></div>\n<ol id=\"board\">\n";
     for (const PhoneEntry& e : b.entries)
         out += "<li><span>" + HtmlEscape(e.name) + "</span><b>" + SquareCell(e.square) + "</b></li>\n";
     out += "</ol><p id=\"state\"></p><script>";
@@ -186,14 +216,19 @@ std::string PhonePageHtml(const PhoneBoard& b) {
     return out;
 }
 
-std::string PhoneBoardJson(const PhoneBoard& b) {
-    std::string out = "{\"club\":" + JsonString(b.club) + ",\"tip\":" + std::to_string(b.tip) +
-                      ",\"heading\":" + JsonString(PhoneBoardHeading(b)) + ",\"entries\":[";
-    for (size_t i = 0; i < b.entries.size(); ++i) {
+static std::string JsonEntries(const std::vector<PhoneEntry>& list) {
+    std::string out = "[";
+    for (size_t i = 0; i < list.size(); ++i) {
         if (i) out += ',';
-        out += "{\"n\":" + JsonString(b.entries[i].name) + ",\"s\":" + std::to_string(b.entries[i].square) + "}";
+        out += "{\"n\":" + JsonString(list[i].name) + ",\"s\":" + std::to_string(list[i].square) + "}";
     }
-    return out + "]}\n";
+    return out + "]";
+}
+
+std::string PhoneBoardJson(const PhoneBoard& b) {
+    return "{\"club\":" + JsonString(b.club) + ",\"tip\":" + std::to_string(b.tip) +
+           ",\"heading\":" + JsonString(PhoneBoardHeading(b)) + ",\"entries\":" + JsonEntries(b.entries) +
+           ",\"dancers\":" + JsonEntries(b.dancers) + "}\n";
 }
 
 // ---- --serve ------------------------------------------------------------------------------

@@ -17,7 +17,10 @@ struct PhoneEntry {
 struct PhoneBoard {
     std::string club;  // "" when the club has no name
     int tip = 0;       // the latest tip; 0 before the first: the entries are who is present
-    std::vector<PhoneEntry> entries;
+    std::vector<PhoneEntry> entries;  // the board's cells, in the board's order
+    // Every dancer of the board by whole name, so that a dancer finds the square by the name
+    // typed (the board may show only a last name), in name order.
+    std::vector<PhoneEntry> dancers;
     bool operator==(const PhoneBoard&) const = default;
 };
 

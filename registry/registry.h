@@ -67,6 +67,9 @@ SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* 
 void SetupDispName(SqrDancer* sd);
 void SetupDispNames();
 std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2);
+// A dancer's whole name for people to read (paper, phones): blanks for the club file's
+// underscores.
+std::string FullName(const SqrDancer* sd);
 
 // Anonymous dancers.
 // The female half of an anonymous couple is listed under the male half on the present
