@@ -37,16 +37,18 @@ void PhonePageStartup(const ServeOption& opt) {
 
 static gboolean DrawQr(GtkWidget* w, cairo_t* cr, gpointer) {
     std::vector<std::vector<bool>> qr = QrModules(PhoneServerUrl());
-    int size = gtk_widget_get_allocated_width(w);
+    int width = gtk_widget_get_allocated_width(w), height = gtk_widget_get_allocated_height(w);
+    int size = width < height ? width : height;
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     if (qr.empty()) return TRUE;
     int n = (int)qr.size() + 8;  // four light modules around the code
-    double m = (double)size / n;
+    int m = size / n > 0 ? size / n : 1;  // whole pixels: sharp edges scan best
+    int x0 = (width - m * (int)qr.size()) / 2, y0 = (height - m * (int)qr.size()) / 2;
     cairo_set_source_rgb(cr, 0, 0, 0);
     for (size_t y = 0; y < qr.size(); ++y)
         for (size_t x = 0; x < qr.size(); ++x)
-            if (qr[y][x]) cairo_rectangle(cr, (x + 4) * m, (y + 4) * m, m, m);
+            if (qr[y][x]) cairo_rectangle(cr, x0 + (int)x * m, y0 + (int)y * m, m, m);
     cairo_fill(cr);
     return TRUE;
 }
@@ -92,6 +94,7 @@ void PhonePageAddress() {
     gtk_box_pack_start(GTK_BOX(box), BigLabel("Where am I next tip? Scan, or open"), FALSE, FALSE, 0);
     GtkWidget* area = gtk_drawing_area_new();
     gtk_widget_set_size_request(area, side, side);
+    gtk_widget_set_halign(area, GTK_ALIGN_CENTER);
     g_signal_connect(area, "draw", G_CALLBACK(DrawQr), nullptr);
     gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), BigLabel(PhoneServerUrl()), FALSE, FALSE, 0);

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ std::vector<std::string> BoardTexts();
 // A mouse click (press and release of button 1) on a button with the given modifier state,
 // delivered through GTK's own event dispatch. False when the button is not on screen.
 bool ClickButton(GtkWidget* b, guint state = 0);
+// The first widget inside w (w included) that matches.
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match);
 // The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
 // buttons (labels read with CellText).
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);
