@@ -204,6 +204,10 @@ void Answer(SoupServerMessage* msg) {
         type = "application/json";
     }
     SoupMessageHeaders* out = soup_server_message_get_response_headers(msg);
+    // libsoup keeps a connection open for the next request only when it listens itself; the
+    // listening socket here is ours, so it closes every connection after one answer. Saying
+    // so keeps clients from sending their next poll into a connection that is closing.
+    soup_message_headers_replace(out, "Connection", "close");
     soup_message_headers_replace(out, "X-Content-Type-Options", "nosniff");
     soup_message_headers_replace(out, "Referrer-Policy", "no-referrer");
     soup_message_headers_replace(out, "Content-Security-Policy", srv.csp.c_str());
@@ -308,6 +312,9 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
         }
     }
     GSocketService* service = g_socket_service_new();
+    // GLib's queue of 10 connections not yet accepted drops the rest when a hall of phones
+    // opens the page at once, and each dropped phone waits a second before it tries again.
+    g_socket_listener_set_backlog(G_SOCKET_LISTENER(service), limits.maxconnections);
     int port = opt.port;
     if (!Listen(G_SOCKET_LISTENER(service), address, &port, err)) {
         g_object_unref(service);

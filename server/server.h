@@ -16,7 +16,7 @@ struct ServeLimits {
     int maxperaddress = 24;     // of them from one client address (a phone opens a few)
     int deadlinems = 10000;     // a request must arrive, and an idle connection is closed, within this
     int maxrequestbytes = 8192; // request line and headers
-    int answerbudgetus = 4000;  // answering time per turn of the main loop before the window's turn
+    int answerbudgetus = 2000;  // answering time per turn of the main loop before the window's turn
 };
 
 // The limits in force (tests lower them); a change applies to the next connection.

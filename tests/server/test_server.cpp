@@ -65,6 +65,9 @@ TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
     HttpReply json = Http(port, "GET", "/board.json");
     ASSERT_EQ(json.status, 200);
     EXPECT_EQ(json.Header("Content-Type"), "application/json");
+    // Every connection ends after its answer: the answer says so, or a phone's next poll
+    // would go into a connection that is closing.
+    EXPECT_EQ(json.Header("Connection"), "close");
     EXPECT_NE(json.body.find("\"tip\":1"), std::string::npos);
     EXPECT_NE(json.body.find("{\"n\":\"Green\",\"s\":0}"), std::string::npos);
 
