@@ -133,5 +133,5 @@ SqrDancer* AnonForCard(uint64_t card, SDSEX kind, SDPGM pgm, bool keepnumber) {
 
 bool PresentHidden(const SqrDancer* sd) {
     const SqrDancer* p = sd->partner;
-    return sd->sex == F && sd->lastname.rfind("Couple#", 0) == 0 && p && p->avail && p->pgm >= pgmfloor;
+    return sd->sex == F && IsAnonCouple(sd) && p && p->avail && p->pgm >= pgmfloor;
 }

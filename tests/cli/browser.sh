@@ -15,10 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cp "$src/data/sample.dorvel" "$work/club.dorvel"
 echo "<img_src=x_onerror=document.title='pwned'>  Tester  f L 0 1 Main" >>"$work/club.dorvel"
 cd "$work" || exit 1
-for _ in $(seq 50); do
-  port=$((20000 + RANDOM % 40000))
-  curl -s -o /dev/null "http://127.0.0.1:$port/" || break
-done
+free_port
 "$prog" --serve="127.0.0.1:$port" club.dorvel >out.txt 2>&1 &
 progpid=$!
 main_window

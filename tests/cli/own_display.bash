@@ -55,3 +55,11 @@ main_window() {
 }
 # Sends keys to the main window.
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.15; }
+# A TCP port on loopback that nothing answers on, in $port.
+free_port() {
+  for _ in $(seq 50); do
+    port=$((20000 + RANDOM % 40000))
+    curl -s -o /dev/null "http://127.0.0.1:$port/" || return 0
+  done
+  fail "no free port found"
+}

@@ -35,11 +35,7 @@ sleep 1
 key Q
 ended 50 Q
 
-# A free port.
-for _ in $(seq 50); do
-  port=$((20000 + RANDOM % 40000))
-  curl -s -o /dev/null "http://127.0.0.1:$port/" || break
-done
+free_port
 
 "$prog" --serve="$port" club.dorvel >out.txt 2>&1 &
 progpid=$!
