@@ -29,8 +29,9 @@ void ReplayTerminate(const std::string&) {
 // replayed with that action, never on their own.
 void ReplayNothing(const std::string&) {}
 
-// Switching recording on or off belongs to the evening that was recorded, not to the replay.
-void ReplayToggleRecord(const std::string&) {}
+// Switching recording or the phone page on or off belongs to the evening that was recorded,
+// not to the replay: a replay neither records over itself nor opens a network port.
+void ReplayEveningSwitch(const std::string&) {}
 
 struct ReplayHandler {
     const char* name;
@@ -60,8 +61,9 @@ const ReplayHandler handlers[] = {
     {"AnonEntry", ReplayAnonEntry},
     {"SetupPgmRadioBttn", ReplaySetupPgmRadioBttn},
     {"ToggleRflag", ReplayToggleRflag},
-    {"ToggleRecord", ReplayToggleRecord},
+    {"ToggleRecord", ReplayEveningSwitch},
     {"ToggleSflag", ReplayToggleSflag},
+    {"TogglePhonePage", ReplayEveningSwitch},
     {"ChooserDir", ReplayNothing},
     {"ChooserFile", ReplayChooserFile},
     {"SqrTagSlider", ReplaySqrTagSlider},
