@@ -15,6 +15,8 @@
 #include "display/print.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/replay.h"
+#include "files/statistics.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
@@ -390,7 +392,10 @@ static void Quit(const char* who) {
     DestroyPopup();
     MenuDestroy();
     Record("(%s) q\n", who);
-    if (QuitConfirmDialog()) terminate(sdwin, GINT_TO_POINTER(0));
+    // The answer is recorded, and a replay takes it from the record instead of asking.
+    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
+    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
+    if (quit) terminate(sdwin, GINT_TO_POINTER(0));
 }
 
 // c: the current tip again. The key shows it from the history; the menu rolls it once more
@@ -450,11 +455,11 @@ static void Dispatch(char cmd, bool menu) {
     }
 
     switch (cmd) {
-        case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
-        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'm': case 'M':
-        case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S':
-        case 't': case 'T': case 'u': case 'w': case 'W': case 'x': case 'X': case 'z': case '-':
-        case '+': case '?':
+        case 'a': case 'A': case 'b': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F':
+        case 'h': case 'H': case 'i': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L':
+        case 'm': case 'M': case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R':
+        case 's': case 'S': case 't': case 'T': case 'u': case 'w': case 'W': case 'x': case 'X':
+        case 'z': case '-': case '+': case '?':
             Record("(%s) %c\n", who, cmd);
             break;
         default: break;
@@ -471,6 +476,7 @@ static void Dispatch(char cmd, bool menu) {
                 GtkTimeNote(3, "Use c to return to Squares");
             }
             break;
+        case 'b': GenDanceBars(); break;
         case 'B': ResetB(); break;
         case 'c': CurrentSquares(menu); break;
         case 'd': NameStyle(menu); break;
@@ -482,11 +488,14 @@ static void Dispatch(char cmd, bool menu) {
         case 'E': RfidAssocPending(); break;
         case 'f': AutoScrollSpeed(-1); break;
         case 'F': AutoScrollSpeed(1); break;
+        case 'g': ReplayKey(0); break;
+        case 'G': ReplayKey(1); break;
         case 'h': HistoryChange(-1); break;
         case 'H':
             prehistory = 0;
             HistoryChange(1);
             break;
+        case 'i': PhonePageAddress(); break;
         case 'I': RfidInfoPending(); break;
         case 'j': ColumnCount(-1); break;
         case 'J': ColumnCount(1); break;
@@ -504,7 +513,10 @@ static void Dispatch(char cmd, bool menu) {
             SwitchDisplay(PRESENT);
             ShowMain();
             break;
-        case 'P': PrintShownBoard(); break;
+        case 'P':
+            // A replay changes no paper: the print dialog would wait for the operator.
+            if (!Replaying()) PrintShownBoard();
+            break;
         case 'q': Quit(who); break;
         case 'Q': terminate(sdwin, GINT_TO_POINTER(0)); break;
         case 'r':

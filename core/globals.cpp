@@ -3,6 +3,8 @@
 
 #include "core/dorvels.h"
 #include "assign/assign.h"
+#include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -64,14 +66,8 @@ void ResetEvening() {
         ps_free(ps, 0);
         ps = nullptr;
     }
-    if (rflag) {
-        fclose(rflag);
-        rflag = nullptr;
-    }
-    if (dbgfilefp) {
-        fclose(dbgfilefp);
-        dbgfilefp = nullptr;
-    }
+    CloseRecordFile();
+    ReplayStop();
     free(mapi2sd);
     mapi2sd = nullptr;
     mapi2sdqty = 0;

@@ -17,6 +17,13 @@ const std::vector<DocItem> docoptions = {
      "Write the Present board of the club file (every present dancer, in the board's order) to "
      "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
      "the evening."},
+    {"--serve", "[=[ADDRESS:]PORT]",
+     "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
+     "phones, with a box to type one's name. Without ADDRESS it listens on every address of "
+     "the computer; ADDRESS lan listens on its address on the local network only, a numeric "
+     "address on that one. PORT defaults to 8099. Read only: it answers GET and HEAD and shows "
+     "names and squares, nothing else of the club file. Off unless asked for here or by the "
+     "Phone Page switch of the setup; the i key shows the address and its QR code."},
     {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
     {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
     {"--help", "", "Show the options and arguments, and end."},
@@ -68,6 +75,8 @@ const std::vector<DocItem> dockeys = {
     {"F", "", "Faster auto-scrolling of a long board."},
     {"f", "", "Slower auto-scrolling."},
     {"t", "", "Show the totals of the board, or close the note."},
+    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
+    {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
     {"R", "", "Show the last timed note again."},
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},
@@ -92,6 +101,10 @@ const std::vector<DocItem> docfiles = {
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
     {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
+    {"CLUB.stat", "",
+     "The statistics log of a club file with the Statistics option: one line per tip with the "
+     "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
+    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
     {"PREFIX/share/dorvels", "",
      "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
      "program with."},
@@ -143,9 +156,12 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
     out += '\n';
 }
 
+// An option's value written joined to it ("--trace=N", "--serve[=PORT]"), not after a blank.
+static bool Joined(const char* arg) { return arg[0] == '=' || arg[0] == '['; }
+
 static std::string Joined(const DocItem& item) {
     std::string s = item.name;
-    if (*item.arg) s += (item.arg[0] == '=' ? "" : " ") + std::string(item.arg);
+    if (*item.arg) s += (Joined(item.arg) ? "" : " ") + std::string(item.arg);
     return s;
 }
 
@@ -210,7 +226,7 @@ static void ManSection(std::string& out, const char* title, const std::vector<Do
         out += ".TP\n";
         if (*item.arg)
             out += std::string(".") + font + "I " + Quoted(item.name) + " " +
-                   Quoted(item.arg[0] == '=' ? item.arg : std::string(" ") + item.arg) + "\n";
+                   Quoted(Joined(item.arg) ? item.arg : std::string(" ") + item.arg) + "\n";
         else
             out += std::string(".") + font + " " + Quoted(item.name) + "\n";
         out += RoffEscape(item.text) + "\n";

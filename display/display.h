@@ -9,6 +9,7 @@
 
 #include "core/dorvels.h"
 #include "core/screen.h"
+#include "phone/page.h"
 
 // ---- font sets ---------------------------------------------------------------------------
 // One font set of the resolution file. Sets of the same screen width stand next to each
@@ -86,6 +87,9 @@ extern GtkWidget* squaretag_dancerslider[SQRTAGQTY];
 extern GtkWidget* squaretag_dancerlabel[SQRTAGQTY];
 
 void RunDisplay();
+// With tracing at level 2 or more, writes the title and every text of the board shown to the
+// trace, so that two runs of an evening (a recording and its replay) compare board by board.
+void TraceBoard();
 void CleanupMainWindow();
 // Destroys the window or widget w points at, if any; w is null before it goes, so that the
 // widget's own "destroy" handlers see it gone already.
@@ -128,6 +132,16 @@ void ResetTimeNote();
 void StopIntervalTimer();
 // The text of the pop-up's label ("" when no note or warning is open).
 std::string PopupText();
+
+// ---- the phone page (display/phonepage.cpp) ---------------------------------------------------
+// Starts the page's server; when it cannot listen, warns why and returns false.
+bool PhonePageStart(const ServeOption& opt);
+// --serve at start-up: the address on standard output, or the reason it is off on standard
+// error and in a warning once the window is up.
+void PhonePageStartup(const ServeOption& opt);
+// The i key: the page's address and its QR code in the pop-up (i again closes it), or a note
+// that the page is off.
+void PhonePageAddress();
 
 // ---- defined by the other GUI parts -------------------------------------------------------
 // Boards (display/squares.cpp, edit.cpp, historydisplay.cpp).

@@ -454,5 +454,6 @@ int ChangeFontSize(int chg) {
         RepeatRollDisplay();
         SquareDisplay(editmode);
     }
+    TraceBoard();
     return 0;
 }

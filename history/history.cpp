@@ -280,7 +280,12 @@ bool HistoryNames(const History* h, const SqrDancer* sd) {
     return false;
 }
 
+bool rollrepeat = false;
+
 void SaveRollDisplay() {
+    // A repeat asked for before a display that rolls nothing (the present board) is over by
+    // the time a new tip is rolled.
+    rollrepeat = rollrepeat && saved.valid && saved.tip == tipcnt;
     get_rndm(&s1, &s2, &s3);
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->prvdances = sd->dances;
     saved = RollState{};
@@ -296,6 +301,7 @@ void SaveRollDisplay() {
 void RepeatRollDisplay() {
     // The roll being repeated is saved again when it is shown: drop its first record.
     bool repeat = saved.valid && tipcnt == saved.tip;
+    rollrepeat = repeat;
     if (repeat && histtl && histtl->tipcnt == saved.tip && tipcnt > prvtipcnt) FreeRecord(histtl);
     set_rndm(s1, s2, s3);
     maxdances = 0;
@@ -334,4 +340,5 @@ void HistoryForgetDancer(const SqrDancer* sd) {
 void HistoryReset() {
     HistoryClear();
     saved = RollState{};
+    rollrepeat = false;
 }

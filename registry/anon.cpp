@@ -130,3 +130,8 @@ SqrDancer* AnonForCard(uint64_t card, SDSEX kind, SDPGM pgm, bool keepnumber) {
     }
     return sd;
 }
+
+bool PresentHidden(const SqrDancer* sd) {
+    const SqrDancer* p = sd->partner;
+    return sd->sex == F && IsAnonCouple(sd) && p && p->avail && p->pgm >= pgmfloor;
+}

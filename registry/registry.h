@@ -67,8 +67,15 @@ SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* 
 void SetupDispName(SqrDancer* sd);
 void SetupDispNames();
 std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2);
+// A dancer's whole name for people to read (paper, phones): blanks for the club file's
+// underscores.
+std::string FullName(const SqrDancer* sd);
 
 // Anonymous dancers.
+// The female half of an anonymous couple is listed under the male half on the present
+// board. When her partner is not on the board she stands for herself, so that nobody who is
+// present disappears from the attendance check.
+bool PresentHidden(const SqrDancer* sd);
 constexpr int MAXANONNUMBER = 999999;  // highest number an anonymous dancer can have
 void AnonCouple(int qty, SDPGM pgm);
 void AnonSingle(int qtyM, int qtyF, int qtyMF, int qtyFM, int qtyE, SDPGM pgm);

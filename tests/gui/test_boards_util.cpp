@@ -150,3 +150,14 @@ std::string SqrEntry(int width, const std::string& name, int square) {
 std::string OutEntry(int width, const std::string& name) {
     return strprintf("%*s: Out", width, name.c_str());
 }
+
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match) {
+    if (match(w)) return w;
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(w)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
+        for (GList* l = kids; l && !found; l = l->next) found = Find(GTK_WIDGET(l->data), match);
+        g_list_free(kids);
+    }
+    return found;
+}

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ std::vector<std::string> BoardTexts();
 // delivered through GTK's own event dispatch; with clicks 2 a double click, as X reports it
 // (press, release, press, double press, release). False when the button is not on screen.
 bool ClickButton(GtkWidget* b, guint state = 0, int clicks = 1);
+// The first widget inside w (w included) that matches.
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match);
 // The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
 // buttons (labels read with CellText).
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);

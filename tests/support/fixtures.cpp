@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "assign/assign.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -112,4 +115,15 @@ std::string CardTableFaults() {
     if (VarHashCount(varhash) != withcard)
         out << "the card table holds " << VarHashCount(varhash) << " numbers, the roster " << withcard << "\n";
     return out.str();
+}
+
+void SaveTipTexts(const std::vector<std::string>& texts) {
+    EDITMODE mode = editmode;
+    editmode = SQUARES;
+    prvtipcnt = tipcnt++;
+    ASSERT_NE(RollSquares(), nullptr) << "too few dancers for a square";
+    char** list = static_cast<char**>(calloc(2 * texts.size() + 1, sizeof(char*)));
+    for (size_t i = 0; i < texts.size(); ++i) list[i] = strdup(texts[i].c_str());
+    HistorySave(list, (int)texts.size());
+    editmode = mode;
 }
