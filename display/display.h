@@ -132,6 +132,9 @@ void ResetTimeNote();
 void StopIntervalTimer();
 // The text of the pop-up's label ("" when no note or warning is open).
 std::string PopupText();
+// The one pop-up window sdpop made afresh (an open one is closed), centred, with the pop-up
+// font lblfont2 ready; the caller fills and shows it.
+GtkWidget* NewPopup();
 
 // ---- the phone page (display/phonepage.cpp) ---------------------------------------------------
 // Starts the page's server; when it cannot listen, warns why and returns false.

@@ -6,8 +6,6 @@
 #include "server/server.h"
 #include "support/helmtext.h"
 
-static GtkWidget* qrwin = nullptr;  // the i key's pop-up while it is open (then also sdpop)
-
 bool PhonePageStart(const ServeOption& opt) {
     std::string err;
     if (PhoneServerStart(opt, &err)) return true;
@@ -53,42 +51,29 @@ static gboolean DrawQr(GtkWidget* w, cairo_t* cr, gpointer) {
     return TRUE;
 }
 
-static void QrGone(GtkWidget* w, gpointer) {
-    if (qrwin == w) qrwin = nullptr;
-    if (sdpop == w) sdpop = nullptr;
-}
-
 static GtkWidget* BigLabel(const std::string& text) {
     GtkWidget* l = gtk_label_new(text.c_str());
     if (lblfont2) SetWidgetFont(l, lblfont2);
-    gtk_label_set_selectable(GTK_LABEL(l), FALSE);
     return l;
 }
 
+// The i key's pop-up is marked, so that i again knows it is open.
+static const char qrmark[] = "dorvels-phone-page";
+
 void PhonePageAddress() {
-    if (qrwin && sdpop == qrwin) {  // i again closes it
-        GtkWidget* w = qrwin;
-        sdpop = qrwin = nullptr;
-        gtk_widget_destroy(w);
+    if (sdpop && g_object_get_data(G_OBJECT(sdpop), qrmark)) {  // i again closes it
+        gtk_widget_destroy(sdpop);
         return;
     }
     if (!PhoneServerRunning()) {
         GtkNote("The phone page is off.\nSwitch it on in the setup (s): Phone Page,\nor start with --serve");
         return;
     }
-    if (sdpop) {
-        GtkWidget* old = sdpop;
-        sdpop = nullptr;
-        gtk_widget_destroy(old);
-    }
-    if (!lblfont2 && res && !res->lblfont2.empty())
-        lblfont2 = pango_font_description_from_string(res->lblfont2.c_str());
     int screen = screenwidth < screenheight ? screenwidth : screenheight;
     if (screen <= 0) screen = 800;
     int side = screen * 55 / 100;
-    sdpop = qrwin = gtk_window_new(GTK_WINDOW_POPUP);
-    gtk_window_set_position(GTK_WINDOW(qrwin), GTK_WIN_POS_CENTER_ALWAYS);
-    g_signal_connect(qrwin, "destroy", G_CALLBACK(QrGone), nullptr);
+    GtkWidget* win = NewPopup();
+    g_object_set_data(G_OBJECT(win), qrmark, win);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp10);
     gtk_container_set_border_width(GTK_CONTAINER(box), sp10);
     gtk_box_pack_start(GTK_BOX(box), BigLabel("Where am I next tip? Scan, or open"), FALSE, FALSE, 0);
@@ -103,6 +88,6 @@ void PhonePageAddress() {
                            FALSE, FALSE, 0);
     GtkWidget* frame = gtk_frame_new(nullptr);
     gtk_container_add(GTK_CONTAINER(frame), box);
-    gtk_container_add(GTK_CONTAINER(qrwin), frame);
-    gtk_widget_show_all(qrwin);
+    gtk_container_add(GTK_CONTAINER(win), frame);
+    gtk_widget_show_all(win);
 }
