@@ -206,7 +206,9 @@ SqrDancer* SqrTagSliderPick(int islider, double value) {
     int r = static_cast<int>(value);
     SqrDancer* sd = mapi2sd[r];
     sqrtag[islider].sd = sd;
-    Record("(SqrTagSlider) islider=%d sd<%s>\n", islider, sd ? sd->dispname.c_str() : "-null-");
+    // The display name may be shared; the full name after it tells the dancer for a replay.
+    Record("(SqrTagSlider) islider=%d sd<%s>%s%s%s\n", islider, sd ? sd->dispname.c_str() : "-null-",
+           sd ? " dancer<" : "", sd ? sd->firstlast.c_str() : "", sd ? ">" : "");
     return sd;
 }
 

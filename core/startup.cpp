@@ -10,6 +10,7 @@
 #include "core/dorvels.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
@@ -141,14 +142,14 @@ void StartupArguments(int argc, char** argv) {
     }
 }
 
-int TakeLongOption(int* argc, char** argv, const char* name, std::string* value) {
+int TakeLongOption(int* argc, char** argv, const char* name, std::string* value, bool optional) {
     size_t len = strlen(name);
     for (int i = 1; i < *argc; ++i) {
         if (strncmp(argv[i], name, len) != 0 || (argv[i][len] != '\0' && argv[i][len] != '=')) continue;
         int taken = 1;
         if (argv[i][len] == '=') {
             *value = argv[i] + len + 1;
-        } else if (i + 1 < *argc && argv[i + 1][0] != '-') {
+        } else if (!optional && i + 1 < *argc && argv[i + 1][0] != '-') {
             *value = argv[i + 1];
             taken = 2;
         } else {
@@ -156,7 +157,7 @@ int TakeLongOption(int* argc, char** argv, const char* name, std::string* value)
         }
         for (int j = i; j + taken <= *argc; ++j) argv[j] = argv[j + taken];
         *argc -= taken;
-        return value->empty() ? -1 : 1;
+        return value->empty() && !optional ? -1 : 1;
     }
     return 0;
 }
@@ -178,6 +179,7 @@ bool TerminateEvening(int data) {
     if (data == 1) ok = WriteDorvels(0);
     else if (data == 2) ok = WriteDorvels(1);
     CloseRecordFile();
+    ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();
     return ok;
 }

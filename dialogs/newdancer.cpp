@@ -86,12 +86,6 @@ void Finish(NameForm& f) {
     f.sd = nullptr;
 }
 
-void DestroyWindow(GtkWidget*& w) {
-    GtkWidget* old = w;
-    w = nullptr;
-    if (old) gtk_widget_destroy(old);
-}
-
 // "destroy" of a name form's window. The new-dancer dialog closed by anything but its own
 // buttons (the main window closing or rebuilt): names typed are kept, as Done would keep
 // them; an untouched placeholder goes, as Cancel would remove it.
@@ -230,8 +224,8 @@ void NewSqrDancerDisplay() {
         gtk_window_present(GTK_WINDOW(newdlg.win));
         return;
     }
-    DestroyWindow(sdpop);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
     if (sdwin) gtk_widget_show(sdwin);
     SqrDancer* sd = NewPlaceholder();
     KeybrdHandlerSuspend();
@@ -284,8 +278,8 @@ void NewSqrDancerDoneBttn(GtkWidget* bttn, void* psd) {
     if (!NewSqrDancerCommon(bttn, sd)) return;
     Finish(namepop);
     Finish(newdlg);
-    DestroyWindow(sdpop);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
     RestoreKeysAfterDialog();
     KeepUntilIdle(bttn);
     SwitchDisplay(EDIT);
@@ -305,9 +299,9 @@ void NewSqrDancer_DoItNowBttn(GtkWidget* bttn, void* psd) {
     NewSqrDancerCommon(bttn, sd);
     Record("(NewSqrDancer_DoItNowBttn) sd<%s>\n", sd->firstlast.c_str());
     Finish(newdlg);
-    DestroyWindow(sdpop);
+    DestroyWidget(sdpop);
     KeepUntilIdle(bttn);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdnew);
     NewSqrDancerDisplay();
 }
 
@@ -324,8 +318,8 @@ void NewSqrDancer_CancelBttn(GtkWidget* bttn, void*) {
         EndCardWait(placeholder);
         DelDancer(placeholder);
     }
-    DestroyWindow(sdpop);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
     RestoreKeysAfterDialog();
     KeepUntilIdle(bttn);
     SwitchDisplay(EDIT);

@@ -36,6 +36,13 @@ void LuckMustBttn(GtkWidget* bttn, void* psd);
 void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl);
 // The same for the Luck/Must button.
 void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip);
+// The replay of the lines written by ToggleAvail, SetToggleAvail, Awon, LuckMustBttn and
+// AvailAction: the same click, on the same dancer, once more.
+void ReplayToggleAvail(const std::string& text);
+void ReplaySetToggleAvail(const std::string& text);
+void ReplayAwon(const std::string& text);
+void ReplayLuckMustBttn(const std::string& text);
+void ReplayAvailAction(const std::string& text);
 
 // Sets the text of the label inside a button (its font stays).
 void SetButtonText(GtkWidget* bttn, const char* text);

@@ -9,6 +9,7 @@
 
 #include "core/dorvels.h"
 #include "core/screen.h"
+#include "phone/page.h"
 
 // ---- font sets ---------------------------------------------------------------------------
 // One font set of the resolution file. Sets of the same screen width stand next to each
@@ -86,7 +87,13 @@ extern GtkWidget* squaretag_dancerslider[SQRTAGQTY];
 extern GtkWidget* squaretag_dancerlabel[SQRTAGQTY];
 
 void RunDisplay();
+// With tracing at level 2 or more, writes the title and every text of the board shown to the
+// trace, so that two runs of an evening (a recording and its replay) compare board by board.
+void TraceBoard();
 void CleanupMainWindow();
+// Destroys the window or widget w points at, if any; w is null before it goes, so that the
+// widget's own "destroy" handlers see it gone already.
+void DestroyWidget(GtkWidget*& w);
 void SetWinTitle(GtkWidget* win, const char* extra);
 // The title SetWinTitle gives (tests and tracing).
 std::string WinTitle(const char* extra);
@@ -125,6 +132,19 @@ void ResetTimeNote();
 void StopIntervalTimer();
 // The text of the pop-up's label ("" when no note or warning is open).
 std::string PopupText();
+// The one pop-up window sdpop made afresh (an open one is closed), centred, with the pop-up
+// font lblfont2 ready; the caller fills and shows it.
+GtkWidget* NewPopup();
+
+// ---- the phone page (display/phonepage.cpp) ---------------------------------------------------
+// Starts the page's server; when it cannot listen, warns why and returns false.
+bool PhonePageStart(const ServeOption& opt);
+// --serve at start-up: the address on standard output, or the reason it is off on standard
+// error and in a warning once the window is up.
+void PhonePageStartup(const ServeOption& opt);
+// The i key: the page's address and its QR code in the pop-up (i again closes it), or a note
+// that the page is off.
+void PhonePageAddress();
 
 // ---- defined by the other GUI parts -------------------------------------------------------
 // Boards (display/squares.cpp, edit.cpp, historydisplay.cpp).
@@ -139,5 +159,10 @@ void KeybrdHandlerSuspend();
 // The auto-scroll tick of a hall view that pages (display/hallview.cpp); false when no
 // such view is shown.
 bool HallViewTick();
-// Main window's "button-press-event" (commands/).
+// Main window's "button-press-event" (commands/): the pop-up menu on the right button, a
+// partner's presence on a left double click.
 gboolean BttnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
+extern GtkWidget* menubttnpopup;  // the pop-up menu window, or null
+extern unsigned int menubttnhit;  // right-button presses handled
+// Closes the pop-up menu if it is open.
+void MenuDestroy();

@@ -457,5 +457,6 @@ int ChangeFontSize(int chg) {
         RepeatRollDisplay();
         SquareDisplay(editmode);
     }
+    TraceBoard();
     return 0;
 }

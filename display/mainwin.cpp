@@ -9,6 +9,8 @@
 #include "core/startup.h"
 #include "display/display.h"
 #include "files/clubfile.h"
+#include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -186,7 +188,7 @@ void SetWinTitle(GtkWidget* win, const char* extra) {
 }
 
 // ---- building and switching ----------------------------------------------------------------
-static void DestroyWidget(GtkWidget*& w) {
+void DestroyWidget(GtkWidget*& w) {
     GtkWidget* old = w;
     w = nullptr;
     if (old) gtk_widget_destroy(old);
@@ -279,6 +281,21 @@ int RosterProblems(bool squares) {
     return problems;
 }
 
+// Every label and button text of the main window, with "[x]" after a button pressed in.
+static void CollectTexts(GtkWidget* w, gpointer data) {
+    std::string* out = static_cast<std::string*>(data);
+    if (GTK_IS_LABEL(w)) *out += std::string(gtk_label_get_text(GTK_LABEL(w))) + "|";
+    if (GTK_IS_TOGGLE_BUTTON(w) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w))) *out += "[x]|";
+    if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), CollectTexts, data);
+}
+
+void TraceBoard() {
+    if (!dbgtst(2) || !sdwin) return;
+    std::string texts;
+    CollectTexts(sdwin, &texts);
+    DPRINTF(2, "(TraceBoard) <%s> %s\n", WinTitle(nullptr).c_str(), texts.c_str());
+}
+
 void SwitchDisplay(EDITMODE neweditmode) {
     DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
     int problems = RosterProblems(neweditmode == SQUARES);
@@ -299,6 +316,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case HISTORY: HistoryDisplay(); break;
         default: error(0, "(SwitchDisplay) neweditmode=%d is unsupported\n", (int)neweditmode);
     }
+    TraceBoard();
 }
 
 void terminate(GtkWidget* window, gpointer data) {
@@ -338,6 +356,8 @@ void RunDisplay() {
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
+    // The first display is no action of the operator's: the record holds none of its lines.
+    RecordSuspend();
     switch (editmode) {
         case SQUARES: SquareDisplay(SQUARES); break;
         case EDIT: EditDisplay(EDIT); break;
@@ -350,7 +370,9 @@ void RunDisplay() {
             break;
         default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
     }
+    RecordResume();
     gtk_widget_show_all(sdwin);
+    TraceBoard();
     gtk_main();
 }
 
@@ -361,7 +383,24 @@ void ShowDancerTooltip(const SqrDancer* sd) {
     if (b) gtk_widget_set_tooltip_text(b, sd->tooltip.empty() ? nullptr : sd->tooltip.c_str());
 }
 
+// The modal dialog itself: 0 = Cancel, 1 = Yes, 2 = No.
+static int RunResetDialog();
+
 int AskResetDialog() {
+    static const char* const answers[] = {"Cancel", "Yes", "No"};
+    int answer = 0;
+    if (Replaying()) {
+        std::string recorded = ReplayAnswer("AskResetDialog");
+        for (int i = 0; i < 3; ++i)
+            if (recorded == answers[i]) answer = i;
+    } else {
+        answer = RunResetDialog();
+    }
+    Record("(AskResetDialog) %s\n", answers[answer]);
+    return answer;
+}
+
+static int RunResetDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
         "Reset Dialog", sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Yes", 1, "No", 2,

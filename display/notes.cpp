@@ -49,8 +49,7 @@ static std::string CleanText(const char* text) {
     return s;
 }
 
-static void ShowPopup(const char* text, COLOR color) {
-    if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
+GtkWidget* NewPopup() {
     if (sdpop) {
         GtkWidget* old = sdpop;
         sdpop = nullptr;
@@ -61,6 +60,12 @@ static void ShowPopup(const char* text, COLOR color) {
     g_signal_connect(sdpop, "destroy", G_CALLBACK(PopupGone), nullptr);
     if (!lblfont2 && res && !res->lblfont2.empty())
         lblfont2 = pango_font_description_from_string(res->lblfont2.c_str());
+    return sdpop;
+}
+
+static void ShowPopup(const char* text, COLOR color) {
+    if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
+    NewPopup();
     std::string clean = CleanText(text);
     GtkWidget* label = gtk_label_new(clean.c_str());
     if (lblfont2) SetWidgetFont(label, lblfont2);

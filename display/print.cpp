@@ -26,13 +26,6 @@ static PaperBoard Heading(const std::string& board, SDPGM level) {
     return p;
 }
 
-// A dancer's name for paper: blanks for the club file's underscores.
-static std::string FullName(const SqrDancer* sd) {
-    std::string s = sd->firstlast.empty() ? sd->dispname : sd->firstlast;
-    std::replace(s.begin(), s.end(), '_', ' ');
-    return s;
-}
-
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 PaperBoard PresentBoard() {

@@ -28,14 +28,6 @@ static bool StartsWith(const std::string& s, const char* prefix) {
     return s.compare(0, strlen(prefix), prefix) == 0;
 }
 
-// The female half of an anonymous couple is listed under the male half on the present
-// board. When her partner is not on the board she stands for herself, so that nobody who is
-// present disappears from the attendance check.
-static bool PresentHidden(const SqrDancer* sd) {
-    return sd->sex == F && StartsWith(sd->lastname, "Couple#") && sd->partner &&
-           Counted(sd->partner);
-}
-
 // The leader rule: which member of a couple makes the couple's single entry.
 static bool LeadRule(const SqrDancer* sd, const SqrDancer* p) {
     switch (sd->sex) {

@@ -96,6 +96,8 @@ bool ParseCard(std::string_view s, uint64_t* out) {
     return true;
 }
 
+}  // namespace
+
 // Bytes that are not valid UTF-8 are taken as Latin-1 and converted, so that every text
 // read from a club file can be shown by the display (which accepts UTF-8 only). A file
 // saved by an old editor in Latin-1 is thus rewritten in UTF-8.
@@ -133,6 +135,8 @@ void MakeValidUtf8(std::string& s) {
     }
     s.swap(out);
 }
+
+namespace {
 
 // The lines of the file, each cut at a NUL byte (as a C string would be), converted to
 // valid UTF-8, control characters made blanks, and stripped of trailing white space.
@@ -641,7 +645,7 @@ std::string ClubFileText(int keepdances) {
     if (askflag == 0) out += "noask\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";
-    if (rflag) out += "Record\n";
+    if (RecordingOn()) out += "Record\n";
     if (Sflag) out += "Statistics\n";
     out += strprintf("dispnamestyle=%s\n", strdispnamestyle());
 
@@ -725,6 +729,7 @@ void ReadDorvels(FILE* fp) {
     // Second pass: cards and partners, once every dancer is known. Each line goes back to
     // the record its first pass made, so two dancers of the same name keep their own data.
     for (auto& [sd, raw] : dancers) CardAndPartner(sd, SkipBlanks(*raw));
+    RfidCommandCardsWin();
 
     // Completion: present dancers start the evening unassigned; a present dancer whose
     // partner is absent dances single tonight; a present couple shows as one entry.

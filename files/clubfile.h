@@ -65,3 +65,6 @@ std::string ChooseClubFile(const std::string& name, bool* read);
 
 // Name of the pointer file that names the club file written last.
 extern const char* const lastdancefile;  // "lastdance.dorvels"
+
+// Makes s valid UTF-8: bytes that are not are taken as Latin-1 and converted.
+void MakeValidUtf8(std::string& s);

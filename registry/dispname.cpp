@@ -1,4 +1,5 @@
 // Display names: the text on a dancer's buttons and labels.
+#include <algorithm>
 #include <cctype>
 
 #include "registry/registry.h"
@@ -65,4 +66,11 @@ std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2) {
         return kind + role + (p ? "#" : "") + rest;
     };
     return part(sd1, p1, rest1) + "+" + part(sd2, p2, rest2);
+}
+
+std::string FullName(const SqrDancer* sd) {
+    std::string s = sd->firstlast.empty() ? sd->dispname : sd->firstlast;
+    std::replace(s.begin(), s.end(), '_', ' ');
+    size_t start = s.find_first_not_of(' '), end = s.find_last_not_of(' ');
+    return start == std::string::npos ? "" : s.substr(start, end - start + 1);
 }

@@ -47,7 +47,7 @@ key h
 key h
 wait_title '^HISTORY : .*tip#2$'
 
-# A whole card number with no card check-in yet: recorded, nothing else changes.
+# An unknown card while the history is shown: recorded, nothing else changes.
 before=$(md5sum <club.dorvel)
 shown=$(title)
 key 0 1 2 3 4 5 6 7 8 9 Return

@@ -15,7 +15,7 @@ progpid=""
 cleanup() {
   [ -n "$progpid" ] && kill "$progpid" 2>/dev/null
   [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null
-  rm -rf "$work"
+  [ -n "${keepwork:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "$name: FAIL: $*"; exit 1; }
@@ -65,4 +65,30 @@ ended() {
   local rc=$?
   progpid=""
   [ "$rc" -eq 0 ] || fail "exit status $rc"
+}
+
+# Waits for the program's main window to be on screen with its first display built, gives it
+# the focus and sets $win. Keys sent before then would be lost.
+main_window() {
+  win=""
+  for _ in $(seq 300); do
+    win=$(xdotool search --onlyvisible --pid "$progpid" --name "Square Dance" 2>/dev/null | head -n1)
+    [ -n "$win" ] && break
+    kill -0 "$progpid" 2>/dev/null || fail "the program ended: $(cat "$work"/*.txt 2>/dev/null)"
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no main window"
+  sleep 1
+  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
+  sleep 0.3
+}
+# Sends keys to the main window.
+key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.15; }
+# A TCP port on loopback that nothing answers on, in $port.
+free_port() {
+  for _ in $(seq 50); do
+    port=$((20000 + RANDOM % 40000))
+    curl -s -o /dev/null "http://127.0.0.1:$port/" || return 0
+  done
+  fail "no free port found"
 }

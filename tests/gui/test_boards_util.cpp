@@ -92,7 +92,7 @@ std::vector<std::string> BoardTexts() {
     return out;
 }
 
-bool ClickButton(GtkWidget* b, guint state) {
+bool ClickButton(GtkWidget* b, guint state, int clicks) {
     if (!b || !gtk_widget_get_mapped(b)) return false;
     GdkWindow* w = gtk_button_get_event_window(GTK_BUTTON(b));
     if (!w) return false;
@@ -100,7 +100,10 @@ bool ClickButton(GtkWidget* b, guint state) {
     gtk_widget_get_allocation(b, &a);
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     g_object_ref(b);  // the click may rebuild the display
-    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+    std::vector<GdkEventType> events = {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE};
+    if (clicks == 2)
+        events = {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE, GDK_BUTTON_PRESS, GDK_2BUTTON_PRESS, GDK_BUTTON_RELEASE};
+    for (GdkEventType type : events) {
         GdkEvent* ev = gdk_event_new(type);
         ev->button.window = GDK_WINDOW(g_object_ref(w));
         ev->button.send_event = TRUE;
@@ -146,4 +149,15 @@ std::string SqrEntry(int width, const std::string& name, int square) {
 
 std::string OutEntry(int width, const std::string& name) {
     return strprintf("%*s: Out", width, name.c_str());
+}
+
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match) {
+    if (match(w)) return w;
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(w)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
+        for (GList* l = kids; l && !found; l = l->next) found = Find(GTK_WIDGET(l->data), match);
+        g_list_free(kids);
+    }
+    return found;
 }

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,11 @@ std::string Foreground(GtkWidget* w);
 // The texts of the cells of the current board, in cell order.
 std::vector<std::string> BoardTexts();
 // A mouse click (press and release of button 1) on a button with the given modifier state,
-// delivered through GTK's own event dispatch. False when the button is not on screen.
-bool ClickButton(GtkWidget* b, guint state = 0);
+// delivered through GTK's own event dispatch; with clicks 2 a double click, as X reports it
+// (press, release, press, double press, release). False when the button is not on screen.
+bool ClickButton(GtkWidget* b, guint state = 0, int clicks = 1);
+// The first widget inside w (w included) that matches.
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match);
 // The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
 // buttons (labels read with CellText).
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);

@@ -6,7 +6,8 @@
 #include "support/helmtext.h"
 
 namespace screen {
-std::vector<std::string> notes, warnings, timenotes, tooltips;
+std::vector<std::string> notes, warnings, timenotes, tooltips, plots, replayed;
+std::function<void(const std::string&, const std::string&)> onreplay;
 std::vector<EDITMODE> switches;
 std::vector<int> clearedsliders;
 int resetanswer = 2;
@@ -20,6 +21,9 @@ void clear() {
     timenotes.clear();
     switches.clear();
     tooltips.clear();
+    plots.clear();
+    replayed.clear();
+    onreplay = nullptr;
     clearedsliders.clear();
     resetanswer = 2;
     resetasked = 0;
@@ -66,6 +70,16 @@ void ClearSqrTagSlider(int slot) { screen::clearedsliders.push_back(slot); }
 int AskResetDialog() {
     ++screen::resetasked;
     return screen::resetanswer;
+}
+
+int PlotCommands(const std::string& commands, bool onscreen) {
+    screen::plots.push_back((onscreen ? "screen " : "png ") + commands);
+    return 0;
+}
+
+void ReplayLine(const std::string& handler, const std::string& text) {
+    screen::replayed.push_back(handler + "|" + text);
+    if (screen::onreplay) screen::onreplay(handler, text);
 }
 
 void TestScreenClear() { screen::clear(); }

@@ -9,3 +9,5 @@ void SwitchDisplay(EDITMODE) {}
 void ShowDancerTooltip(const SqrDancer*) {}
 void ClearSqrTagSlider(int) {}
 int AskResetDialog() { return 0; }
+int PlotCommands(const std::string&, bool) { return 0; }
+void ReplayLine(const std::string&, const std::string&) {}

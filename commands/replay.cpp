@@ -1,0 +1,78 @@
+// The replay's table: for every handler that writes record lines, the function that performs
+// a line of it again. A handler not in the table has its text typed as keys. One line per
+// handler; the handler's own source defines its replay function.
+#include <cstring>
+
+#include "commands/keys.h"
+#include "core/startup.h"
+#include "dialogs/setup.h"
+#include "display/boards.h"
+#include "files/replay.h"
+
+namespace {
+// Types the keys a text stands for, as long as the evening goes on.
+void TypeKeys(const std::string& text, bool keybrdline) {
+    for (char c : ReplayKeys(text, keybrdline)) {
+        if (!dbgfilefp) return;  // a key ended the evening
+        KeybrdCmd(c);
+    }
+}
+
+void ReplayKeybrdCmd(const std::string& text) { TypeKeys(text, true); }
+
+// "(terminate)" on its own: the main window was closed.
+void ReplayTerminate(const std::string&) {
+    if (sdwin) gtk_widget_destroy(sdwin);
+}
+
+// Lines that only tell what an action set off (a board built, a question answered); they are
+// replayed with that action, never on their own.
+void ReplayNothing(const std::string&) {}
+
+// Switching recording or the phone page on or off belongs to the evening that was recorded,
+// not to the replay: a replay neither records over itself nor opens a network port.
+void ReplayEveningSwitch(const std::string&) {}
+
+struct ReplayHandler {
+    const char* name;
+    void (*replay)(const std::string& text);
+};
+
+const ReplayHandler handlers[] = {
+    {"KeybrdCmd", ReplayKeybrdCmd},
+    {"terminate", ReplayTerminate},
+    {"EditDisplay", ReplayNothing},
+    {"QuitConfirmDialog", ReplayNothing},
+    {"AskResetDialog", ReplayNothing},
+    {"Confirm", ReplayNothing},
+    {"ToggleAvail", ReplayToggleAvail},
+    {"SetToggleAvail", ReplaySetToggleAvail},
+    {"Awon", ReplayAwon},
+    {"LuckMustBttn", ReplayLuckMustBttn},
+    {"AvailAction", ReplayAvailAction},
+    {"SetupDispDoneBttn", ReplaySetupDispDoneBttn},
+    {"SetupDispCancelBttn", ReplaySetupDispCancelBttn},
+    {"SetupNewSqrDancerBttn", ReplaySetupNewSqrDancerBttn},
+    {"AskBttn", ReplayAskBttn},
+    {"NameStyleRadioBttn", ReplayNameStyleRadioBttn},
+    {"NameStyleDoneBttn", ReplayNameStyleDoneBttn},
+    {"ClubEntry", ReplayClubEntry},
+    {"CallerEntry", ReplayCallerEntry},
+    {"AnonEntry", ReplayAnonEntry},
+    {"SetupPgmRadioBttn", ReplaySetupPgmRadioBttn},
+    {"ToggleRflag", ReplayToggleRflag},
+    {"ToggleRecord", ReplayEveningSwitch},
+    {"ToggleSflag", ReplayToggleSflag},
+    {"TogglePhonePage", ReplayEveningSwitch},
+    {"ChooserDir", ReplayNothing},
+    {"ChooserFile", ReplayChooserFile},
+    {"SqrTagSlider", ReplaySqrTagSlider},
+    {"SqrTaggingClearBttn", ReplaySqrTaggingClearBttn},
+};
+}  // namespace
+
+void ReplayLine(const std::string& handler, const std::string& text) {
+    for (const ReplayHandler& h : handlers)
+        if (handler == h.name) return h.replay(text);
+    TypeKeys(text, false);
+}
