@@ -47,11 +47,11 @@ extern const char* const phonepagestyle;
 
 // Where --serve listens: address "" = every address of the machine, "lan" = the machine's
 // address on the local network, or a numeric IPv4/IPv6 address; port 0 = any free port.
+constexpr int DEFAULTSERVEPORT = 8099;
 struct ServeOption {
     std::string address;
-    int port = 8099;
+    int port = DEFAULTSERVEPORT;
 };
-constexpr int DEFAULTSERVEPORT = 8099;
 // The value of --serve=VALUE: PORT, ADDRESS, ADDRESS:PORT, [IPV6]:PORT, lan, lan:PORT, or
 // empty (the defaults). On a bad value, false with the reason in *err.
 bool ParseServeOption(const std::string& value, ServeOption* opt, std::string* err);
