@@ -121,7 +121,19 @@ bool ClickButton(GtkWidget* b, guint state, int clicks) {
     return true;
 }
 
+// The edit display makes a cell when its row comes into view: one out of view is made here,
+// and laid out before it is looked at.
+static void MakeEditCell(SqrDancer* sd) {
+    if (!sd || sd->availbttn) return;
+    GtkWidget* f = EditCellMade(sd);
+    for (int i = 0; f && i < 200 && gtk_widget_get_allocated_width(f) <= 1; ++i) {
+        BoardsPump();
+        if (gtk_widget_get_allocated_width(f) <= 1) g_usleep(10000);
+    }
+}
+
 GtkWidget* EditCellFrame(SqrDancer* sd) {
+    MakeEditCell(sd);
     if (!sd || !sd->availbttn) return nullptr;
     GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
     return vbox ? gtk_widget_get_parent(vbox) : nullptr;
@@ -129,6 +141,7 @@ GtkWidget* EditCellFrame(SqrDancer* sd) {
 
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
     std::vector<GtkWidget*> out;
+    MakeEditCell(sd);
     if (!sd || !sd->availbttn) return out;
     out.push_back(sd->availbttn);
     GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);

@@ -39,6 +39,7 @@ std::vector<std::string> BoardTexts();
 bool ClickButton(GtkWidget* b, guint state = 0, int clicks = 1);
 // The first widget inside w (w included) that matches.
 GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match);
+// The edit cell of sd is made first when it has not been in view yet.
 // The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
 // buttons (labels read with CellText).
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);
