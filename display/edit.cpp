@@ -164,13 +164,13 @@ static void MakeRows(int first, int last) {
         }
 }
 
-// The rows in view (and one either side) get their cells, as the display scrolls.
+// The rows in view get their cells, as the display scrolls.
 static void MakeCellsInView(GtkAdjustment* adj, gpointer) {
     double upper = gtk_adjustment_get_upper(adj), page = gtk_adjustment_get_page_size(adj);
     if (upper <= 0 || page <= 0 || !view.grid) return;
     double pitch = (upper + gtk_grid_get_row_spacing(GTK_GRID(view.grid))) / view.rowqty;
     double v = gtk_adjustment_get_value(adj);
-    MakeRows((int)(v / pitch) - 1, (int)((v + page) / pitch) + 1);
+    MakeRows((int)(v / pitch), (int)((v + page - 1) / pitch));
 }
 
 // Width in pixels of text in font, as a label of the grid would lay it out.
@@ -354,17 +354,18 @@ static void BuildView(std::vector<SqrDancer*>&& order, int colqty, int rowqty, b
         g_object_unref(view.grid);
     }
 
-    // The grid has its whole size before its cells are made: an empty corner cell as large as
-    // the widest cell holds every row and column at their size.
-    GtkWidget* corner = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    gtk_widget_set_size_request(corner, cellw, cellh);
-    gtk_grid_attach(GTK_GRID(view.grid), corner, colqty - 1, rowqty - 1, 1, 1);
-    gtk_widget_show(corner);
+    // The grid has its whole size before its cells are made: an empty box over all of it, as
+    // large as colqty x rowqty of the widest cell, holds every row and column at their size
+    // (a homogeneous grid shares its height among the rows that have something in them).
+    GtkWidget* under = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_widget_set_size_request(under, colqty * (cellw + space) - space, rowqty * (cellh + space) - space);
+    gtk_grid_attach(GTK_GRID(view.grid), under, 0, 0, colqty, rowqty);
+    gtk_widget_show(under);
 
     if (view.vadj) {
         int seen = sdwin ? gtk_widget_get_allocated_height(sdwin) : 0;
         if (seen <= 1) seen = screenheight;
-        MakeRows(0, seen / (cellh + space) + 1);
+        MakeRows(0, (seen - 1) / (cellh + space));
     } else {
         MakeRows(0, rowqty - 1);
     }
