@@ -358,7 +358,7 @@ int RosterProblems(bool squares) {
     return problems;
 }
 
-// Every label and button text of the main window, with "[x]" after a button pressed in.
+// Every label and button text of the display shown, with "[x]" after a button pressed in.
 static void CollectTexts(GtkWidget* w, gpointer data) {
     std::string* out = static_cast<std::string*>(data);
     if (GTK_IS_LABEL(w)) *out += std::string(gtk_label_get_text(GTK_LABEL(w))) + "|";
@@ -369,7 +369,7 @@ static void CollectTexts(GtkWidget* w, gpointer data) {
 void TraceBoard() {
     if (!dbgtst(2) || !sdwin) return;
     std::string texts;
-    CollectTexts(sdwin, &texts);
+    if (GtkWidget* shown = ShownDisplay()) CollectTexts(shown, &texts);
     DPRINTF(2, "(TraceBoard) <%s> %s\n", WinTitle(nullptr).c_str(), texts.c_str());
 }
 
