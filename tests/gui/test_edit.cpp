@@ -237,3 +237,21 @@ TEST_F(EditBoard, KeptCellsFollowTheirDancersOverARandomEvening) {
         ASSERT_EQ(EditCellFaults(), "") << "step " << step;
     }
 }
+
+// A double click on one of a couple sets the partner through the partner's name button, also
+// when the partner's cell is out of view and not made yet.
+TEST_F(EditBoard, DoubleClickSetsAPartnerWhoseCellIsOutOfView) {
+    for (int i = 0; i < 150; ++i) AddCouple("Al", "Bea", strprintf("Surname%03d", i));
+    SqrDancer* a = Pair(AddDancer("Amos", "Aaron", M), AddDancer("Zoe", "Zyx", F));
+    SqrDancer* z = a->partner;
+    SetupDispNames();
+    g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
+    SwitchDisplay(EDIT);
+    BoardsSettle();
+    ASSERT_NE(a->availbttn, nullptr);
+    ASSERT_EQ(z->availbttn, nullptr);  // the last name of the roster: far out of view
+    ASSERT_TRUE(ClickButton(a->availbttn, 0, 2));
+    EXPECT_EQ(a->avail, 1);
+    EXPECT_EQ(z->avail, 0);
+    EXPECT_EQ(EditCellFaults(), "");
+}
