@@ -1,7 +1,10 @@
 // Building the boards as the operator sees them, on a 1920x1080 window with the bundled
 // resolution file: from SwitchDisplay(SQUARES) (a roll, the board, the club file written)
 // to a board fully laid out once the main loop has handled what was pending, for 40, 300
-// and 1,000 present dancers; the hall view, the present board and the edit display likewise.
+// and 1,000 present dancers; the hall view, the present board and the edit display likewise
+// (each built from an empty window); the switches between the edit display, the present
+// board and the squares board once each has been shown; a click on a name of the edit
+// display until the button is redrawn.
 // Run under an X server: xvfb-run -a -s "-screen 0 1920x1080x24" bench/bench_boards
 #include <benchmark/benchmark.h>
 
@@ -14,13 +17,9 @@ static void Board(benchmark::State& state, EDITMODE mode, bool hall = false) {
     SwitchDisplay(mode);  // the board before: one of the same kind
     BenchSettle();
     for (auto _ : state) {
-        gint64 t0 = g_get_monotonic_time();
         CleanupMainWindow();
-        gint64 t1 = g_get_monotonic_time();
         SwitchDisplay(mode);
-        gint64 t2 = g_get_monotonic_time();
         BenchSettle();
-        if (getenv("PH")) fprintf(stderr, "cleanup %.1f switch %.1f settle %.1f\n", (t1-t0)/1000.0, (t2-t1)/1000.0, (g_get_monotonic_time()-t2)/1000.0);
     }
     state.counters["cells"] = mode == EDIT ? gridbttnqty : hall ? (int)HallViewCells().size() : BoardCellQty();
     state.counters["cols"] = hall ? HallViewNow().cols : boardcolqty;
@@ -30,33 +29,84 @@ static void Board(benchmark::State& state, EDITMODE mode, bool hall = false) {
 }
 
 static void SquaresBoard(benchmark::State& state) { Board(state, SQUARES); }
-
-// The first roll of the evening: from the edit display of the same roster to the board.
-static void SquaresFromEdit(benchmark::State& state) {
-    BenchRoster((int)state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        SwitchDisplay(EDIT);
-        BenchSettle();
-        state.ResumeTiming();
-        SwitchDisplay(SQUARES);
-        BenchSettle();
-    }
-    state.counters["cells"] = BoardCellQty();
-    CleanupMainWindow();
-    BenchSettle();
-}
 static void PresentBoard(benchmark::State& state) { Board(state, PRESENT); }
 // The hall view instead of the squares board (V pressed before): a roll, the font fitted by
 // measuring every entry, the cells laid out.
 static void HallView(benchmark::State& state) { Board(state, SQUARES, true); }
 static void EditBoard(benchmark::State& state) { Board(state, EDIT); }
 
-BENCHMARK(SquaresBoard)->Arg(40)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(SquaresFromEdit)->Arg(40)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(HallView)->Arg(40)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(PresentBoard)->Arg(40)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(EditBoard)->Arg(40)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+// A switch from one display to another, each shown once before (the evening's first build).
+static void Switch(benchmark::State& state, EDITMODE from, EDITMODE to) {
+    BenchRoster((int)state.range(0));
+    for (EDITMODE m : {EDIT, PRESENT, SQUARES}) {
+        SwitchDisplay(m);
+        BenchSettle();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        SwitchDisplay(from);
+        BenchSettle();
+        state.ResumeTiming();
+        SwitchDisplay(to);
+        BenchSettle();
+    }
+    CleanupMainWindow();
+    BenchSettle();
+}
+
+// The first roll of the evening: from the edit display of the same roster to the board.
+static void SquaresFromEdit(benchmark::State& state) { Switch(state, EDIT, SQUARES); }
+static void EditFromSquares(benchmark::State& state) { Switch(state, SQUARES, EDIT); }
+static void PresentFromEdit(benchmark::State& state) { Switch(state, EDIT, PRESENT); }
+static void EditFromPresent(benchmark::State& state) { Switch(state, PRESENT, EDIT); }
+static void SquaresFromPresent(benchmark::State& state) { Switch(state, PRESENT, SQUARES); }
+static void PresentFromSquares(benchmark::State& state) { Switch(state, SQUARES, PRESENT); }
+
+static gboolean Drawn(GtkWidget*, cairo_t*, gpointer flag) {
+    *static_cast<bool*>(flag) = true;
+    return FALSE;
+}
+
+// A click on a name of the edit display (the dancer's presence toggled), from the press
+// until the main loop is idle with the button redrawn. The clicks go to the names at the
+// top of the display in turn, a moment apart as the operator's are.
+static void EditNameClick(benchmark::State& state) {
+    BenchRoster((int)state.range(0));
+    SwitchDisplay(EDIT);
+    BenchSettle();
+    std::vector<SqrDancer*> names;
+    for (SqrDancer* sd = sdhd; sd && names.size() < 4; sd = sd->nxt)
+        if (sd->availbttn) names.push_back(sd);
+    bool drawn = false;
+    for (SqrDancer* sd : names) g_signal_connect_after(sd->availbttn, "draw", G_CALLBACK(Drawn), &drawn);
+    long i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        g_usleep(20000);
+        SqrDancer* sd = names[(size_t)(i++ % (long)names.size())];
+        drawn = false;
+        state.ResumeTiming();
+        BenchClick(sd->availbttn);
+        while (!drawn || gtk_events_pending()) gtk_main_iteration_do(!drawn);
+    }
+    state.counters["cells"] = gridbttnqty;
+    CleanupMainWindow();
+    BenchSettle();
+}
+
+#define BOARD_SIZES Arg(40)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()
+#define SWITCH_SIZES Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()
+BENCHMARK(SquaresBoard)->BOARD_SIZES;
+BENCHMARK(SquaresFromEdit)->BOARD_SIZES;
+BENCHMARK(HallView)->BOARD_SIZES;
+BENCHMARK(PresentBoard)->BOARD_SIZES;
+BENCHMARK(EditBoard)->BOARD_SIZES;
+BENCHMARK(EditFromSquares)->SWITCH_SIZES;
+BENCHMARK(PresentFromEdit)->SWITCH_SIZES;
+BENCHMARK(EditFromPresent)->SWITCH_SIZES;
+BENCHMARK(SquaresFromPresent)->SWITCH_SIZES;
+BENCHMARK(PresentFromSquares)->SWITCH_SIZES;
+BENCHMARK(EditNameClick)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     if (!BenchWindow(&argc, &argv, "bench_boards")) return 1;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "display/boards.h"
 #include "registry/registry.h"
@@ -56,11 +57,33 @@ inline void BenchSettle() {
         if (!child) return;
         GtkWidget* probe = child;
         if (BoardCellQty() > 0) probe = BoardCell(BoardCellQty() - 1);
-        else if (gridbttn && gridbttnqty > 0) probe = gridbttn[gridbttnqty - 1];
+        else
+            for (int k = gridbttn ? gridbttnqty - 1 : -1; k >= 0 && probe == child; --k)
+                if (gridbttn[k]) probe = gridbttn[k];  // the edit display's last cell made
         GtkAllocation a;
         gtk_widget_get_allocation(probe, &a);
         if (gtk_widget_get_mapped(probe) && a.width > 1) return;
         gtk_main_iteration_do(TRUE);  // wait for the frame that lays the window out
+    }
+}
+
+// A click of the first mouse button on a button, as the X server delivers it.
+inline void BenchClick(GtkWidget* b) {
+    GtkAllocation a;
+    gtk_widget_get_allocation(b, &a);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* ev = gdk_event_new(type);
+        ev->button.window = GDK_WINDOW(g_object_ref(gtk_button_get_event_window(GTK_BUTTON(b))));
+        ev->button.send_event = TRUE;
+        ev->button.time = GDK_CURRENT_TIME;
+        ev->button.x = a.width / 2.0;
+        ev->button.y = a.height / 2.0;
+        ev->button.button = 1;
+        ev->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+        gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
+        gdk_event_put(ev);
+        gdk_event_free(ev);
     }
 }
 

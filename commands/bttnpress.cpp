@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "commands/keys.h"
+#include "display/boards.h"
 #include "display/display.h"
 #include "files/record.h"
 #include "support/helmtext.h"
@@ -302,9 +303,11 @@ static const char* strevent(GdkEventType type) {
     }
 }
 
-// The name button of sd on the current grid, or null.
-static GtkWidget* GridButton(const SqrDancer* sd) {
+// The name button of sd on the current grid, or null. The edit display makes the cell of a
+// dancer out of view first.
+static GtkWidget* GridButton(SqrDancer* sd) {
     if (!gridbttn || sd->gridposn < 0 || sd->gridposn >= gridbttnqty) return nullptr;
+    if (editmode == EDIT) EditCellMade(sd);
     return gridbttn[sd->gridposn];
 }
 

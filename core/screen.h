@@ -16,6 +16,9 @@ void SwitchDisplay(EDITMODE neweditmode);
 // Puts a dancer's tooltip text on its button of the current name grid, if that grid exists.
 void ShowDancerTooltip(const SqrDancer* sd);
 
+// sd leaves the roster: the screen lets go of every widget it keeps for the dancer.
+void DancerLeaves(SqrDancer* sd);
+
 // Square-tag slot `slot` was emptied: its setup slider (when shown) goes back to "no dancer".
 void ClearSqrTagSlider(int slot);
 

@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/display.h"
@@ -58,6 +59,14 @@ void NameBttn(GtkWidget* bttn, void* psd);
 void PartnerBttn(GtkWidget* bttn, void* psd);
 void PgmBttn(GtkWidget* bttn, void* psd);
 void SexBttn(GtkWidget* bttn, void* psd);
+
+// ---- the kept edit display (display/edit.cpp) ------------------------------------------------
+// sd's cell of the edit display, made now if its row has not been in view yet; its frame, or
+// null when the edit display has no cell for sd.
+GtkWidget* EditCellMade(SqrDancer* sd);
+// The cells made so far, in cell order: each one's dancer (null when deleted since) and name
+// toggle.
+std::vector<std::pair<SqrDancer*, GtkWidget*>> EditCellsMade();
 
 // ---- reading the boards back (tests, tracing) --------------------------------------------
 // Number of cells of the current squares/present/history board (labels or buttons).

@@ -90,7 +90,19 @@ void RunDisplay();
 // With tracing at level 2 or more, writes the title and every text of the board shown to the
 // trace, so that two runs of an evening (a recording and its replay) compare board by board.
 void TraceBoard();
+// Empties the window altogether (the kept edit display too) and closes the pop-ups.
 void CleanupMainWindow();
+// Shows a display's top widget in the window, as a page of its own (named, for the page that
+// is kept: "edit"). The page shown before stays only when it is the kept one.
+void ShowInWindow(GtkWidget* top, const char* name = nullptr);
+// The top widget of the display shown; null when none is.
+GtkWidget* ShownDisplay();
+// The display shown leaves the window (the kept edit display stays, hidden).
+void EmptyWindow();
+// Destroys the kept edit display (display/edit.cpp); every dancer lets go of its cell.
+void EditViewDrop();
+// gridbttn lets go of its buttons (freed, unless they are the kept edit display's).
+void ForgetGridBttn();
 // Destroys the window or widget w points at, if any; w is null before it goes, so that the
 // widget's own "destroy" handlers see it gone already.
 void DestroyWidget(GtkWidget*& w);

@@ -318,7 +318,7 @@ void HallViewAdd(const std::string& name, size_t joint, int square) {
     entries.push_back(e);
 }
 
-bool HallViewShown() { return halltop && sdwin && gtk_bin_get_child(GTK_BIN(sdwin)) == halltop; }
+bool HallViewShown() { return halltop && sdwin && ShownDisplay() == halltop; }
 
 void HallViewBuild() {
     edbg("HallViewBuild() tip=%d entries=%d", halltip, (int)entries.size());
@@ -433,7 +433,7 @@ void HallViewBuild() {
         gtk_widget_set_margin_end(pagelabel, gap);
         gtk_box_pack_end(GTK_BOX(header), pagelabel, FALSE, FALSE, 0);
     }
-    gtk_container_add(GTK_CONTAINER(sdwin), halltop);
+    ShowInWindow(halltop);
     ShowPage(0);
     DPRINTF(1, "(HallViewBuild) %dx%d: %d px (letters %d px), %d x %d cells%s, %d page(s); tip %d px (letters %d px)\n",
             W, H, lay.px, facts.letter, lay.cols, lay.rows, lay.two ? " of two lines" : "", lay.pages, tippx,

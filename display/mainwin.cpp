@@ -194,15 +194,94 @@ void DestroyWidget(GtkWidget*& w) {
     if (old) gtk_widget_destroy(old);
 }
 
-void CleanupMainWindow() {
-    // A grid that was made but never packed (a display that did not use it) is freed here;
-    // a packed one goes with the window's child below (asked first: it is freed with it).
+// ---- the window's pages --------------------------------------------------------------------
+// The window holds its displays as the pages of a stack. The first page is empty: it shows
+// while no display does. The edit display's page ("edit") is kept while other displays show
+// (display/edit.cpp); every other page goes when the display after it comes.
+static GtkWidget* pages = nullptr;
+static GtkWidget* blankpage = nullptr;
+
+static void PagesGone(GtkWidget*, gpointer) { pages = blankpage = nullptr; }
+
+static GtkWidget* Pages() {
+    if (!pages && sdwin) {
+        pages = gtk_stack_new();
+        // Only the page shown is measured: the kept edit display may be larger than the window.
+        gtk_stack_set_homogeneous(GTK_STACK(pages), FALSE);
+        blankpage = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        gtk_container_add(GTK_CONTAINER(pages), blankpage);
+        g_signal_connect(pages, "destroy", G_CALLBACK(PagesGone), nullptr);
+        gtk_container_add(GTK_CONTAINER(sdwin), pages);
+        gtk_widget_show_all(pages);
+    }
+    return pages;
+}
+
+void ShowInWindow(GtkWidget* top, const char* name) {
+    GtkWidget* p = Pages();
+    if (!p || !top) return;
+    if (!gtk_widget_get_parent(top)) {
+        if (name)
+            gtk_stack_add_named(GTK_STACK(p), top, name);
+        else
+            gtk_container_add(GTK_CONTAINER(p), top);
+    }
+    gtk_widget_show(top);
+    gtk_stack_set_visible_child(GTK_STACK(p), top);
+}
+
+GtkWidget* ShownDisplay() {
+    GtkWidget* shown = pages ? gtk_stack_get_visible_child(GTK_STACK(pages)) : nullptr;
+    return shown == blankpage ? nullptr : shown;
+}
+
+// The pages other than the empty one and the kept edit display go; the edit display stays
+// shown when keepedit is set and it is the page shown.
+static void EmptyPages(bool keepedit) {
+    if (!pages) return;
+    GtkWidget* edit = gtk_stack_get_child_by_name(GTK_STACK(pages), "edit");
+    if (!(keepedit && edit && ShownDisplay() == edit)) gtk_stack_set_visible_child(GTK_STACK(pages), blankpage);
+    GList* kids = gtk_container_get_children(GTK_CONTAINER(pages));
+    for (GList* l = kids; l; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        if (w != blankpage && w != edit) gtk_widget_destroy(w);
+    }
+    g_list_free(kids);
+}
+
+void EmptyWindow() { EmptyPages(false); }
+
+// A grid that was made but never packed (a display that did not use it) is freed.
+static void DropUnpackedGrid() {
     if (sdgrid && !gtk_widget_get_parent(sdgrid)) {
         g_object_ref_sink(sdgrid);
         gtk_widget_destroy(sdgrid);
         g_object_unref(sdgrid);
     }
     sdgrid = nullptr;
+}
+
+// What every switch does first: the display shown and the pop-ups go, the kept edit display
+// stays (shown still when keepedit is set, since it is shown next).
+static void LeaveDisplay(bool keepedit) {
+    DropUnpackedGrid();
+    EmptyPages(keepedit);
+    DestroyWidget(sdnew);
+    DestroyWidget(sdpop);
+    g_free(gridlabel);
+    gridlabel = nullptr;
+    sqrslider = nullptr;
+    // Buttons of the display that went are forgotten; the edit display keeps its own, and
+    // its dancers their buttons, but no dancer has a place in a grid shown.
+    ForgetGridBttn();
+    if (!keepedit)
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->gridposn = -1;
+}
+
+void CleanupMainWindow() {
+    DropUnpackedGrid();
+    // The kept edit display goes too: every dancer lets go of its cell.
+    EditViewDrop();
     if (sdwin || sdnew || sdpop) {
         if (sdwin) {
             GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
@@ -221,9 +300,7 @@ void CleanupMainWindow() {
     }
     sqrslider = nullptr;
     // The buttons of the old display are gone: forget them, so nobody reaches a dead widget.
-    g_free(gridbttn);
-    gridbttn = nullptr;
-    gridbttnqty = 0;
+    ForgetGridBttn();
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         sd->availbttn = nullptr;
         sd->pgmbttn = nullptr;
@@ -281,7 +358,7 @@ int RosterProblems(bool squares) {
     return problems;
 }
 
-// Every label and button text of the main window, with "[x]" after a button pressed in.
+// Every label and button text of the display shown, with "[x]" after a button pressed in.
 static void CollectTexts(GtkWidget* w, gpointer data) {
     std::string* out = static_cast<std::string*>(data);
     if (GTK_IS_LABEL(w)) *out += std::string(gtk_label_get_text(GTK_LABEL(w))) + "|";
@@ -292,7 +369,7 @@ static void CollectTexts(GtkWidget* w, gpointer data) {
 void TraceBoard() {
     if (!dbgtst(2) || !sdwin) return;
     std::string texts;
-    CollectTexts(sdwin, &texts);
+    if (GtkWidget* shown = ShownDisplay()) CollectTexts(shown, &texts);
     DPRINTF(2, "(TraceBoard) <%s> %s\n", WinTitle(nullptr).c_str(), texts.c_str());
 }
 
@@ -301,7 +378,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
     int problems = RosterProblems(neweditmode == SQUARES);
     if (neweditmode == SQUARES && problems > 0) return;
 
-    CleanupMainWindow();
+    LeaveDisplay(neweditmode == EDIT);
     sdgrid = NewGrid(sp10);
     KeybrdHandlerRestore();
     switch (neweditmode) {
@@ -380,7 +457,11 @@ void RunDisplay() {
 void ShowDancerTooltip(const SqrDancer* sd) {
     if (!sd || !gridbttn || sd->gridposn < 0 || sd->gridposn >= gridbttnqty) return;
     GtkWidget* b = gridbttn[sd->gridposn];
-    if (b) gtk_widget_set_tooltip_text(b, sd->tooltip.empty() ? nullptr : sd->tooltip.c_str());
+    if (!b) return;
+    const char* tip = sd->tooltip.empty() ? nullptr : sd->tooltip.c_str();
+    gchar* old = gtk_widget_get_tooltip_text(b);
+    if (g_strcmp0(old, tip) != 0) gtk_widget_set_tooltip_text(b, tip);
+    g_free(old);
 }
 
 // The modal dialog itself: 0 = Cancel, 1 = Yes, 2 = No.

@@ -146,10 +146,7 @@ GtkWidget* BoardGrid(int spacing) {
 // empty the window (a font change on a board that cannot be re-texted) get it emptied here.
 void BoardFreshGrid() {
     if (sdgrid && !gtk_widget_get_parent(sdgrid)) return;
-    if (sdwin) {
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
-        if (child) gtk_widget_destroy(child);
-    }
+    EmptyWindow();
     g_free(gridlabel);
     gridlabel = nullptr;
     sqrslider = nullptr;
@@ -243,9 +240,9 @@ void BoardPack(bool doscrollable) {
                                        GTK_POLICY_AUTOMATIC);
         gtk_container_add(GTK_CONTAINER(sw), sdgrid);
         sqrslider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(sw));
-        if (sdwin) gtk_container_add(GTK_CONTAINER(sdwin), sw);
-    } else if (sdwin) {
-        gtk_container_add(GTK_CONTAINER(sdwin), sdgrid);
+        ShowInWindow(sw);
+    } else {
+        ShowInWindow(sdgrid);
     }
 }
 
@@ -297,9 +294,7 @@ static struct {
 static void NewBoard(const std::vector<std::string>& texts, const std::vector<SqrDancer*>* bttndancers,
                      int colqty, int rowqty, bool doscrollable) {
     BoardFreshGrid();
-    g_free(gridbttn);
-    gridbttn = nullptr;
-    gridbttnqty = 0;
+    ForgetGridBttn();
     int cellqty = (int)texts.size();
     GtkWidget** cells = g_new0(GtkWidget*, cellqty > 0 ? cellqty : 1);
     if (bttndancers) {

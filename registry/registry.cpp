@@ -197,6 +197,7 @@ void DelDancer(SqrDancer* sd) {
             break;
         }
     hist = nullptr;
+    DancerLeaves(sd);
     delete sd;
 }
 

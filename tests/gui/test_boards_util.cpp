@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <set>
+
+#include "display/boards.h"
 
 #include "display/display.h"
 #include "support/helmtext.h"
@@ -121,17 +124,30 @@ bool ClickButton(GtkWidget* b, guint state, int clicks) {
     return true;
 }
 
+// The edit display makes a cell when its row comes into view: one out of view is made here,
+// and laid out before it is looked at.
+static void MakeEditCell(SqrDancer* sd) {
+    if (!sd || sd->availbttn) return;
+    GtkWidget* f = EditCellMade(sd);
+    for (int i = 0; f && i < 200 && gtk_widget_get_allocated_width(f) <= 1; ++i) {
+        BoardsPump();
+        if (gtk_widget_get_allocated_width(f) <= 1) g_usleep(10000);
+    }
+}
+
 GtkWidget* EditCellFrame(SqrDancer* sd) {
+    MakeEditCell(sd);
     if (!sd || !sd->availbttn) return nullptr;
     GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
     return vbox ? gtk_widget_get_parent(vbox) : nullptr;
 }
 
-std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
+// The buttons of the cell whose name toggle is t, in packing order.
+static std::vector<GtkWidget*> CellButtons(GtkWidget* t) {
     std::vector<GtkWidget*> out;
-    if (!sd || !sd->availbttn) return out;
-    out.push_back(sd->availbttn);
-    GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
+    if (!t) return out;
+    out.push_back(t);
+    GtkWidget* vbox = gtk_widget_get_parent(t);
     GList* kids = gtk_container_get_children(GTK_CONTAINER(vbox));
     for (GList* l = kids; l; l = l->next) {
         if (!GTK_IS_BOX(l->data)) continue;
@@ -140,6 +156,64 @@ std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
         g_list_free(bs);
     }
     g_list_free(kids);
+    return out;
+}
+
+std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
+    MakeEditCell(sd);
+    return CellButtons(sd ? sd->availbttn : nullptr);
+}
+
+std::string EditCellFaults() {
+    std::set<SqrDancer*> roster;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) roster.insert(sd);
+    std::string out;
+    std::set<GtkWidget*> kept;
+    for (auto [sd, t] : EditCellsMade()) {
+        kept.insert(t);
+        if (!sd) {
+            if (g_signal_handler_find(t, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, (void*)ToggleAvail, nullptr))
+                out += "the cell of a deleted dancer still reaches it\n";
+            continue;
+        }
+        if (!roster.count(sd)) {
+            out += "a cell of a dancer who is not on the roster\n";
+            continue;
+        }
+        std::string who = sd->firstlast + ": ";
+        if (sd->availbttn != t) out += who + "its button is not its cell's\n";
+        if (editmode != EDIT) continue;
+        // The display shown is the dancer as it is now.
+        std::vector<GtkWidget*> b = CellButtons(t);
+        if (b.size() != 7) {
+            out += who + "a cell without its seven buttons\n";
+            continue;
+        }
+        std::vector<std::string> want = {sd->dispname.empty() ? sd->firstlast : sd->dispname, "Del",
+                                         sd->priority == LUCK ? "Luck" : "Must", "Name", "Prtnr",
+                                         strpgm(sd->pgm), strsex(sd->sex)};
+        for (size_t k = 0; k < 7; ++k)
+            if (CellText(b[k]) != want[k]) out += who + "shows <" + CellText(b[k]) + "> for <" + want[k] + ">\n";
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)) != (sd->avail == 0)) out += who + "pressed in wrongly\n";
+        bool red = sd->avail && sd->pgm < pgmfloor;
+        if (Foreground(gtk_bin_get_child(GTK_BIN(b[5]))) != (red ? "#ff0000" : "#000000")) out += who + "level colour\n";
+        if (sd->pgmbttn != b[5] || sd->sexbttn != b[6]) out += who + "level or role button not its cell's\n";
+    }
+    for (SqrDancer* sd : roster)
+        if (sd->availbttn && !kept.count(sd->availbttn)) out += sd->firstlast + ": a button of no kept cell\n";
+    // Every row in view has its cells.
+    GtkWidget* shown = ShownDisplay();
+    if (editmode == EDIT && shown && GTK_IS_SCROLLED_WINDOW(shown) && sdgrid && boardrowqty > 0) {
+        GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
+        double pitch = (gtk_widget_get_allocated_height(sdgrid) + gtk_grid_get_row_spacing(GTK_GRID(sdgrid))) /
+                       (double)boardrowqty;
+        double v = gtk_adjustment_get_value(adj), page = gtk_adjustment_get_page_size(adj);
+        for (SqrDancer* sd : roster) {
+            int row = sd->gridposn % boardrowqty;
+            if (sd->gridposn >= 0 && (row + 1) * pitch > v + 1 && row * pitch < v + page - 1 && !sd->availbttn)
+                out += sd->firstlast + ": in view without a cell\n";
+        }
+    }
     return out;
 }
 

@@ -40,11 +40,17 @@ std::vector<std::string> BoardTexts();
 bool ClickButton(GtkWidget* b, guint state = 0, int clicks = 1);
 // The first widget inside w (w included) that matches.
 GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match);
+// The edit cell of sd is made first when it has not been in view yet.
 // The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
 // buttons (labels read with CellText).
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);
 // The frame of sd's edit cell (attached to sdgrid).
 GtkWidget* EditCellFrame(SqrDancer* sd);
+// What is wrong with the edit display's kept cells, one line each ("" when nothing): a cell
+// reaching a deleted dancer, a dancer pointing at a button of no kept cell, and, while the
+// edit display shows, a cell that does not show its dancer as the dancer is or a row in view
+// without its cells.
+std::string EditCellFaults();
 // The entry texts of a squares board, right-aligned as the board prints them.
 std::string SqrEntry(int width, const std::string& name, int square);
 std::string OutEntry(int width, const std::string& name);

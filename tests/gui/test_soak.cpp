@@ -2,8 +2,9 @@
 // on name buttons, right clicks and clicks on the pop-up menu's entries against the sample
 // club. Cards are swiped at reader speed into whichever window has the focus: dancers' cards,
 // command cards, unknown cards and stray numbers, and the card windows they open are answered.
-// Nothing may crash, GTK may not complain, the card table must agree with the roster, and
-// every club file written must read back into the roster in memory.
+// Nothing may crash, GTK may not complain, the card table must agree with the roster, the
+// edit display's kept cells with their dancers, and every club file written must read back
+// into the roster in memory.
 //
 // The length is DORVELS_SOAK_EVENTS (default 1500) and the seed DORVELS_SOAK_SEED; the long
 // run is (one line)
@@ -192,6 +193,7 @@ TEST_F(Soak, RandomEveningStaysSound) {
                 << "event " << i << " (seed " << seed << ") after: " << trail;
         }
         ASSERT_EQ(CardTableFaults(), "") << "event " << i << " (seed " << seed << ") after: " << trail;
+        ASSERT_EQ(EditCellFaults(), "") << "event " << i << " (seed " << seed << ") after: " << trail;
         ASSERT_TRUE(glib_complaints.empty())
             << "event " << i << " (seed " << seed << "): " << glib_complaints.front() << "\nafter: " << trail;
         ASSERT_LE(KeybrdNumber().size(), 19u);

@@ -65,6 +65,8 @@ void ShowDancerTooltip(const SqrDancer* sd) {
     if (sd) screen::tooltips.push_back(sd->dispname + "|" + sd->tooltip);
 }
 
+void DancerLeaves(SqrDancer*) {}
+
 void ClearSqrTagSlider(int slot) { screen::clearedsliders.push_back(slot); }
 
 int AskResetDialog() {

@@ -7,6 +7,7 @@ void GtkWarning(const char*, ...) {}
 void GtkTimeNote(int, const char*, ...) {}
 void SwitchDisplay(EDITMODE) {}
 void ShowDancerTooltip(const SqrDancer*) {}
+void DancerLeaves(SqrDancer*) {}
 void ClearSqrTagSlider(int) {}
 int AskResetDialog() { return 0; }
 int PlotCommands(const std::string&, bool) { return 0; }
