@@ -375,8 +375,13 @@ void TraceBoard() {
 
 void SwitchDisplay(EDITMODE neweditmode) {
     DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
+    bool marked = Aflag;  // a refused roll still takes the absent-board marks off the names
     int problems = RosterProblems(neweditmode == SQUARES);
-    if (neweditmode == SQUARES && problems > 0) return;
+    if (neweditmode == SQUARES && problems > 0) {
+        // The kept edit display shows the names as they are now.
+        if (marked && !Aflag && editmode == EDIT) EditDisplay(EDIT);
+        return;
+    }
 
     LeaveDisplay(neweditmode == EDIT);
     sdgrid = NewGrid(sp10);
