@@ -139,7 +139,10 @@ void SettleHall() {
     for (int i = 0; i < 200; ++i) {
         BoardsSettle();
         HallViewFacts f = HallViewNow();
-        if (f.width == gtk_widget_get_allocated_width(sdwin) && f.height == gtk_widget_get_allocated_height(sdwin))
+        // The view is a page of the window: it must have its place as well as the window.
+        GtkWidget* top = ShownDisplay();
+        if (f.width == gtk_widget_get_allocated_width(sdwin) && f.height == gtk_widget_get_allocated_height(sdwin) &&
+            top && gtk_widget_get_allocated_width(top) == f.width && gtk_widget_get_allocated_height(top) == f.height)
             return;
         g_usleep(10000);
     }
