@@ -27,11 +27,18 @@ fail() { echo "$name: FAIL: $*"; exit 1; }
 for _ in 1 2 3 4 5; do
   n=$((100 + RANDOM % 800))
   [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 "$2x24" -nolisten tcp 2>/dev/null &
+  # -noreset: the server would otherwise start over whenever its last client leaves (the
+  # check below, a program that ended), refusing whoever connects in that moment.
+  Xvfb ":$n" -screen 0 "$2x24" -nolisten tcp -noreset 2>/dev/null &
   xvfbpid=$!
   for _ in $(seq 50); do
     kill -0 "$xvfbpid" 2>/dev/null || break
-    DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
+    # The server answering must be ours: a number taken at the same moment by another test
+    # run leaves our server to exit and theirs to answer (and to go away with their test).
+    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 &&
+       [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfbpid" ]; then
+      break 2
+    fi
     sleep 0.1
   done
   kill "$xvfbpid" 2>/dev/null
