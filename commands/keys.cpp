@@ -136,6 +136,8 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
     return TRUE;
 }
 
+bool KeyboardTaken() { return sdwin && !didhandler; }
+
 // ---- helpers ------------------------------------------------------------------------------
 static void ShowMain() {
     if (sdwin) gtk_widget_show_all(sdwin);

@@ -168,7 +168,7 @@ void DbgRecording(int Gmode) {
         } else {
             GtkTimeNote(2, "%s: not a record line, passed over: %.60s", dbgfile.c_str(), line.c_str());
         }
-        if (Gmode == 0 || editmode != mode || !dbgfilefp) break;
+        if (!dbgfilefp || (!KeyboardTaken() && (Gmode == 0 || editmode != mode))) break;
     }
     replaying = false;
     RecordResume();
