@@ -136,7 +136,9 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
     return TRUE;
 }
 
-bool KeyboardTaken() { return sdwin && !didhandler; }
+bool KeyboardTaken() {
+    return sdwin && (!didhandler || (sdpop && gtk_window_get_modal(GTK_WINDOW(sdpop))));
+}
 
 // ---- helpers ------------------------------------------------------------------------------
 static void ShowMain() {
@@ -438,6 +440,13 @@ static void Dispatch(char cmd, bool menu) {
     bool digit = cmd >= '0' && cmd <= '9';
     bool multicard = Mflag;  // the M key switches by the mode as it was
 
+    // The replay's keys are no part of the evening replayed: they leave its pending states,
+    // its number entry and the last toggled dancer as they are.
+    if (cmd == 'g' || cmd == 'G') {
+        ReplayKey(cmd == 'G');
+        return;
+    }
+
     if (!menu) {
         // Pending card restore.
         if (zflag) RfidPendingRestore();
@@ -490,8 +499,6 @@ static void Dispatch(char cmd, bool menu) {
         case 'E': RfidAssocPending(); break;
         case 'f': AutoScrollSpeed(-1); break;
         case 'F': AutoScrollSpeed(1); break;
-        case 'g': ReplayKey(0); break;
-        case 'G': ReplayKey(1); break;
         case 'h': HistoryChange(-1); break;
         case 'H':
             prehistory = 0;

@@ -195,7 +195,7 @@ void RestoreKeysAfterDialog() {
 void NameBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(NameBttn) changing sd<%s> name\n", sd->firstlast.c_str());
+    Record("(NameBttn) changing sd<%s> name\n", RecordName(sd).c_str());
     currsd = sd;
     KeybrdHandlerSuspend();
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
@@ -280,7 +280,7 @@ void NewSqrDancerDoneBttn(GtkWidget* bttn, void* psd) {
     TypedNames t;
     bool untouched = false;
     if (!f || !FormNames(*f, &t, &untouched, true)) return;
-    Record("(NewSqrDancerDoneBttn) sd<%s> %s\n", sd->firstlast.c_str(), TypedFields(*f).c_str());
+    Record("(NewSqrDancerDoneBttn) sd<%s> %s\n", RecordName(sd).c_str(), TypedFields(*f).c_str());
     if (!NewSqrDancerCommon(bttn, sd)) return;
     Finish(namepop);
     Finish(newdlg);
@@ -304,7 +304,7 @@ void NewSqrDancer_DoItNowBttn(GtkWidget* bttn, void* psd) {
     }
     std::string typed = TypedFields(newdlg);
     NewSqrDancerCommon(bttn, sd);
-    Record("(NewSqrDancer_DoItNowBttn) sd<%s> %s\n", sd->firstlast.c_str(), typed.c_str());
+    Record("(NewSqrDancer_DoItNowBttn) sd<%s> %s\n", RecordName(sd).c_str(), typed.c_str());
     Finish(newdlg);
     DestroyWidget(sdpop);
     KeepUntilIdle(bttn);
@@ -336,7 +336,7 @@ void NewSqrDancer_CancelBttn(GtkWidget* bttn, void*) {
 void NewSqrDancerRfidBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
-    Record("(NewSqrDancerRfidBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(NewSqrDancerRfidBttn) sd<%s>\n", RecordName(sd).c_str());
     NDflag = 1;
     newsd = sd;
     GtkNote("New Dancer rfid: move cursor over edit display, then swipe card");

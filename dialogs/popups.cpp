@@ -182,7 +182,7 @@ void ForgetDancerWindows(SqrDancer* sd) {
 void PgmBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(PgmBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(PgmBttn) sd<%s>\n", RecordName(sd).c_str());
     RadioPopup(sd, "SqrDancer Level", pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
 }
 
@@ -193,13 +193,13 @@ static void PgmChosen(SqrDancer* sd, int i) {
     sd->pgm = SDPGM(i);
     SetButtonText(sd->pgmbttn, strpgm(i));
     SelectPgmColor(sd);
-    Record("(PgmRadioBttn) sd<%s> pgm<%s>\n", sd->firstlast.c_str(), strpgm(i));
+    Record("(PgmRadioBttn) sd<%s> pgm<%s>\n", RecordName(sd).c_str(), strpgm(i));
 }
 
 void SexBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(SexBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(SexBttn) sd<%s>\n", RecordName(sd).c_str());
     static const char* const roles[SEXQTY] = {"M", "F", "MF", "FM", "E"};
     RadioPopup(sd, "SqrDancer Role", roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
 }
@@ -210,14 +210,14 @@ static void SexChosen(SqrDancer* sd, int i) {
     if (!sd || i < 0 || i >= SEXQTY) return;
     sd->sex = SDSEX(i);
     SetButtonText(sd->sexbttn, strsex(i));
-    Record("(SexRadioBttn) sd<%s> sex<%s>\n", sd->firstlast.c_str(), strsex(i));
+    Record("(SexRadioBttn) sd<%s> sex<%s>\n", RecordName(sd).c_str(), strsex(i));
 }
 
 // ---- partner ----------------------------------------------------------------------------------
 void PartnerBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(PartnerBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(PartnerBttn) sd<%s>\n", RecordName(sd).c_str());
     sd->newpartner = sd->partner;
     currsd = sd;
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Partner", {DoneBttn, PartnerSetBttn, sd});
@@ -257,13 +257,13 @@ void PartnerSlider(GtkWidget* slider, void* psd) {
 static void PartnerChosen(SqrDancer* sd, SqrDancer* np) {
     sd->newpartner = np;
     SetButtonText(pop.partnerbttn, np ? np->dispname.c_str() : "None");
-    Record("(PartnerSlider) sd<%s> set partner<%s>\n", sd->firstlast.c_str(), np ? np->firstlast.c_str() : "None");
+    Record("(PartnerSlider) sd<%s> set partner<%s>\n", RecordName(sd).c_str(), np ? RecordName(np).c_str() : "None");
 }
 
 void PartnerSetBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
-    Record("(PartnerSetBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(PartnerSetBttn) sd<%s>\n", RecordName(sd).c_str());
     SetPartner(sd, sd->newpartner);
     pop.map.clear();
     DoneBttn(nullptr, nullptr);
@@ -296,7 +296,7 @@ void DelBttn(GtkWidget* bttn, void* psd) {
 // or nothing happens (null).
 static void DelAnswered(GtkWidget* bttn, SqrDancer* sd, const char* what) {
     if (!what) return;
-    Record("(DelBttn) sd<%s>%s\n", sd->firstlast.c_str(), what);
+    Record("(DelBttn) sd<%s>%s\n", RecordName(sd).c_str(), what);
     if (!*what) {
         ForgetDancerWindows(sd);
         // Whoever was partnered with sd dances single from now on, with an entry of its own.

@@ -161,7 +161,7 @@ void RfidSlider(GtkRange* slider, void*) {
 }
 
 void RfidSliderBttn(GtkWidget* bttn, void*) {
-    Record("(RfidSliderBttn) sd<%s>\n", rfid_sd ? rfid_sd->firstlast.c_str() : "None");
+    Record("(RfidSliderBttn) sd<%s>\n", rfid_sd ? RecordName(rfid_sd).c_str() : "None");
     KeepUntilIdle(bttn);
     uint64_t card = windowcard;
     RfidTakeAway(card);
