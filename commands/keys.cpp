@@ -163,8 +163,8 @@ static void RedrawCurrent() {
 }
 
 // ---- commands with more than a line ------------------------------------------------------------
-// The menu's d changes the style in every mode and records nothing; the key refuses outside
-// the four boards that show names.
+// The menu's d changes the style in every mode; the key refuses outside the four boards that
+// show names. Both record the style chosen, so that a replay chooses it too.
 static void NameStyle(bool menu) {
     bool names = editmode == SQUARES || editmode == EDIT || editmode == PRESENT || editmode == HISTORY;
     if (!names && !menu) {
@@ -178,7 +178,7 @@ static void NameStyle(bool menu) {
         case FIRSTNAME: dispnamestyle = FIRSTLI; break;
         default: dispnamestyle = LASTNAME; break;
     }
-    if (!menu) Record("(KeybrdCmd) d style<%s>\n", strdispnamestyle());
+    Record("(%s) d style<%s>\n", menu ? "MenuCallback" : "KeybrdCmd", strdispnamestyle());
     SetupDispNames();
     SortByName();
     if (!names) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "commands/keys.h"
+#include "commands/menu.h"
 #include "core/startup.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
@@ -43,6 +44,8 @@ struct ReplayHandler {
 const ReplayHandler handlers[] = {
     {"KeybrdCmd", ReplayKeybrdCmd},
     {"terminate", ReplayTerminate},
+    {"BttnPress", ReplayBttnPress},
+    {"MenuCallback", ReplayMenuCallback},
     {"EditDisplay", ReplayNothing},
     {"QuitConfirmDialog", ReplayNothing},
     {"AskResetDialog", ReplayNothing},
