@@ -15,29 +15,11 @@ for d in rec rep; do
   { cat "$src/data/sample.dorvel"; echo "Statistics"; } >"$work/$d/club.dorvel"
 done
 
-# Starts the program in folder $1 with the rest as arguments; sets $win.
-start() {
-  local dir=$1
-  shift
-  cd "$work/$dir" || exit 1
-  "$prog" "$@" >"$work/$dir/out.txt" 2>&1 &
-  progpid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no main window in $dir: $(cat "$work/$dir/out.txt")"
-  sleep 1
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.3
-}
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.4; titles+="$(title)"$'\n'; }
 title() { xdotool getwindowname "$win" 2>/dev/null; }
 
 titles=""
-start rec -r club.dorvel
+start_in rec -r club.dorvel
 for k in r p r b h; do key "$k"; done
 title | grep -q '^HISTORY : .*tip#2$' || fail "after r p r b h the title is <$(title)>"
 rectitles=$titles
@@ -61,7 +43,7 @@ size=$(od -An -tx1 -j16 -N8 dorvelbars02.png | tr -d ' \n')
 # The replay: G runs up to the next change of display; pressed until the recorded closing of
 # the window ends the program.
 titles=""
-start rep -d ../rec/dorvels.record000 club.dorvel
+start_in rep -d ../rec/dorvels.record000 club.dorvel
 for _ in $(seq 20); do
   kill -0 "$progpid" 2>/dev/null || break
   key G

@@ -15,29 +15,11 @@ source "$(dirname "$0")/own_display.bash" replay_evening.sh 1280x1024
 mkdir -p "$work/rec" "$work/rep"
 for d in rec rep; do sed 's/ Basic / Main  /' "$src/data/sample.dorvel" >"$work/$d/club.dorvel"; done
 
-# Starts the program in folder $1 with the rest as arguments, tracing the boards; sets $win.
-start() {
-  local dir=$1
-  shift
-  cd "$work/$dir" || exit 1
-  "$prog" --trace=2 --tracefile=trace.txt "$@" >"$work/$dir/out.txt" 2>&1 &
-  progpid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no main window in $dir: $(cat "$work/$dir/out.txt")"
-  sleep 1
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.3
-}
 key() { xdotool key --clearmodifiers "$@" 2>/dev/null; sleep 0.5; }
 click() { xdotool mousemove "$1" "$2" click 1 2>/dev/null; sleep 0.5; }
 boards() { grep -o '(TraceBoard) .*' "$work/$1/trace.txt"; }
 
-start rec -r club.dorvel
+start_in rec --trace=2 --tracefile=trace.txt -r club.dorvel
 key e
 click 157 230                   # Buttonwillow's name: absent
 click 479 332                   # Hobnobble's name: absent
@@ -62,7 +44,7 @@ for line in '(ToggleAvail) sd<Buttonwillow> inactive' '(ToggleAvail) sd<Hobnobbl
 done
 [ "$(boards rec | wc -l)" -ge 8 ] || fail "boards traced: $(boards rec | wc -l); $(tail -n3 "$work/rec/out.txt")"
 
-start rep -d ../rec/dorvels.record000 club.dorvel
+start_in rep --trace=2 --tracefile=trace.txt -d ../rec/dorvels.record000 club.dorvel
 for _ in $(seq 30); do
   kill -0 "$progpid" 2>/dev/null || break
   xdotool key --window "$win" G 2>/dev/null
