@@ -307,6 +307,9 @@ static void PackView(bool scroll) {
     else
         g_object_ref_sink(view.top);  // no window to hold it: the view holds it
     gtk_widget_show_all(view.top);
+    // The displays show the window with everything in it when they are built: the cells of
+    // the kept page are shown already, and walking them all again would cost each switch.
+    gtk_widget_set_no_show_all(view.top, TRUE);
 }
 
 // A new grid for the roster in order, colqty x rowqty as the font choice made it, packed
