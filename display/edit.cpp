@@ -269,6 +269,11 @@ void DancerLeaves(SqrDancer* sd) {
     sd->availsigid = -1;
 }
 
+void EditCellsRefresh() {
+    if (!view.top || ShownDisplay() != view.top) return;
+    for (int i = 0; i < (int)view.cells.size(); ++i) ShowCell(i);
+}
+
 GtkWidget* EditCellMade(SqrDancer* sd) {
     if (!sd || sd->gridposn < 0 || sd->gridposn >= (int)view.order.size() || view.order[(size_t)sd->gridposn] != sd)
         return nullptr;

@@ -360,7 +360,12 @@ void TraceBoard() {
 void SwitchDisplay(EDITMODE neweditmode) {
     DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
     int problems = RosterProblems(neweditmode == SQUARES);
-    if (neweditmode == SQUARES && problems > 0) return;
+    if (neweditmode == SQUARES && problems > 0) {
+        // The display stays, but the names may have changed (the check ends the view of who
+        // left without notice): the edit display shows them as they are now.
+        EditCellsRefresh();
+        return;
+    }
 
     LeaveDisplay(neweditmode == EDIT);
     sdgrid = NewGrid(sp10);
