@@ -5,6 +5,7 @@
 #include "core/dlist.h"
 #include "core/screen.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "support/helmtext.h"
 
 SkipTip* SkipTipAppend(SqrDancer* sd, int tip) {
@@ -173,12 +174,12 @@ const char* LuckMustToggle(SqrDancer* sd, bool onetip) {
         sd->priority = MUST;
         label = "Must";
         Record("(LuckMustBttn) sd<%s> must%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
-               sd->firstlast.c_str());
+               RecordName(sd).c_str());
     } else if (sd->priority == MUST) {
         sd->priority = LUCK;
         label = "Luck";
         Record("(LuckMustBttn) sd<%s> luck%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
-               sd->firstlast.c_str());
+               RecordName(sd).c_str());
     }
     if (onetip) {
         MustOnce* mo = MustOnceAppend(sd, tipcnt + 2);

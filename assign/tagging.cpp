@@ -6,6 +6,7 @@
 #include "assign/partnerindex.h"
 #include "core/screen.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "support/helmtext.h"
 
 int sqrtagindex = 0;
@@ -208,7 +209,7 @@ SqrDancer* SqrTagSliderPick(int islider, double value) {
     sqrtag[islider].sd = sd;
     // The display name may be shared; the full name after it tells the dancer for a replay.
     Record("(SqrTagSlider) islider=%d sd<%s>%s%s%s\n", islider, sd ? sd->dispname.c_str() : "-null-",
-           sd ? " dancer<" : "", sd ? sd->firstlast.c_str() : "", sd ? ">" : "");
+           sd ? " dancer<" : "", sd ? RecordName(sd).c_str() : "", sd ? ">" : "");
     return sd;
 }
 

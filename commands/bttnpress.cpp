@@ -4,6 +4,7 @@
 // the same dispatcher as the keys (MenuCmd).
 #include "commands/menu.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "commands/keys.h"
@@ -311,19 +312,13 @@ static GtkWidget* GridButton(SqrDancer* sd) {
     return gridbttn[sd->gridposn];
 }
 
-gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
-    if (!event) return FALSE;
-    DPRINTF(1, "BttnPress(event<%s> button=%u x=%g y=%g)\n", strevent(event->type), event->button, event->x, event->y);
-    Record("(BttnPress) event<%s> data=%d\n", strevent(event->type), GPOINTER_TO_INT(data));
-
-    if (event->type == GDK_BUTTON_PRESS && event->button == 3) {
+// What a press does, once it is recorded: a right press opens or closes (unless within the
+// second of the last one), a left double click on a couple's name gives the partner the
+// opposite presence.
+static gboolean PressActs(GdkEventType type, guint button, bool centred, bool taken) {
+    if (type == GDK_BUTTON_PRESS && button == 3) {
         ++menubttnhit;
-        time_t now = time(nullptr);
-        if (now <= lasttime) {
-            lasttime = now;
-            return TRUE;
-        }
-        lasttime = now;
+        if (!taken) return TRUE;
         if (sdpop) {
             GtkWidget* w = sdpop;
             sdpop = nullptr;
@@ -332,12 +327,12 @@ gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
             MenuDestroy();
             sdtoggled = nullptr;
         } else {
-            MenuOpen(event->x == 0 && event->y == 0);
+            MenuOpen(centred);
         }
         return TRUE;
     }
 
-    if (event->type == GDK_2BUTTON_PRESS && event->button == 1 && sdtoggled && sdtoggled->partner) {
+    if (type == GDK_2BUTTON_PRESS && button == 1 && sdtoggled && sdtoggled->partner) {
         // A double click on a name button of a couple: the clicked dancer keeps the presence it
         // had, and the partner gets the opposite. GTK reports the double click between the
         // second press and the second release, and that release toggles the clicked dancer
@@ -351,4 +346,36 @@ gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
         sdtoggled = nullptr;
     }
     return FALSE;
+}
+
+gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    if (!event) return FALSE;
+    DPRINTF(1, "BttnPress(event<%s> button=%u x=%g y=%g)\n", strevent(event->type), event->button, event->x, event->y);
+    // The button, and a right press within the second of the last one (which does nothing),
+    // are recorded too, so that a replay does what the press did.
+    bool right = event->type == GDK_BUTTON_PRESS && event->button == 3;
+    time_t now = time(nullptr);
+    bool taken = !right || now > lasttime;
+    if (right) lasttime = now;
+    bool centred = event->x == 0 && event->y == 0;
+    Record("(BttnPress) event<%s> data=%d button=%u%s%s\n", strevent(event->type), GPOINTER_TO_INT(data),
+           event->button, centred ? " centred" : "", taken ? "" : " ignored");
+    return PressActs(event->type, event->button, centred, taken);
+}
+
+void ReplayBttnPress(const std::string& text) {
+    unsigned button = 0;
+    size_t at = text.find(" button=");
+    if (at == std::string::npos || sscanf(text.c_str() + at, " button=%u", &button) != 1) return;
+    GdkEventType type = text.compare(0, 18, "event<2bttn-press>") == 0 ? GDK_2BUTTON_PRESS
+                        : text.compare(0, 17, "event<bttn-press>") == 0 ? GDK_BUTTON_PRESS
+                                                                         : GDK_NOTHING;
+    PressActs(type, button, text.find(" centred") != std::string::npos,
+              text.find(" ignored") == std::string::npos);
+}
+
+void ReplayMenuCallback(const std::string& text) {
+    // The entry of the recorded hotkey, as if its button were clicked.
+    for (const MenuEntry& e : menuentries)
+        if (!text.empty() && e.key == text[0]) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
 }

@@ -136,6 +136,10 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
     return TRUE;
 }
 
+bool KeyboardTaken() {
+    return sdwin && (!didhandler || (sdpop && gtk_window_get_modal(GTK_WINDOW(sdpop))));
+}
+
 // ---- helpers ------------------------------------------------------------------------------
 static void ShowMain() {
     if (sdwin) gtk_widget_show_all(sdwin);
@@ -159,8 +163,8 @@ static void RedrawCurrent() {
 }
 
 // ---- commands with more than a line ------------------------------------------------------------
-// The menu's d changes the style in every mode and records nothing; the key refuses outside
-// the four boards that show names.
+// The menu's d changes the style in every mode; the key refuses outside the four boards that
+// show names. Both record the style chosen, so that a replay chooses it too.
 static void NameStyle(bool menu) {
     bool names = editmode == SQUARES || editmode == EDIT || editmode == PRESENT || editmode == HISTORY;
     if (!names && !menu) {
@@ -174,7 +178,7 @@ static void NameStyle(bool menu) {
         case FIRSTNAME: dispnamestyle = FIRSTLI; break;
         default: dispnamestyle = LASTNAME; break;
     }
-    if (!menu) Record("(KeybrdCmd) d style<%s>\n", strdispnamestyle());
+    Record("(%s) d style<%s>\n", menu ? "MenuCallback" : "KeybrdCmd", strdispnamestyle());
     SetupDispNames();
     SortByName();
     if (!names) {
@@ -436,6 +440,13 @@ static void Dispatch(char cmd, bool menu) {
     bool digit = cmd >= '0' && cmd <= '9';
     bool multicard = Mflag;  // the M key switches by the mode as it was
 
+    // The replay's keys are no part of the evening replayed: they leave its pending states,
+    // its number entry and the last toggled dancer as they are.
+    if (cmd == 'g' || cmd == 'G') {
+        ReplayKey(cmd == 'G');
+        return;
+    }
+
     if (!menu) {
         // Pending card restore.
         if (zflag) RfidPendingRestore();
@@ -488,8 +499,6 @@ static void Dispatch(char cmd, bool menu) {
         case 'E': RfidAssocPending(); break;
         case 'f': AutoScrollSpeed(-1); break;
         case 'F': AutoScrollSpeed(1); break;
-        case 'g': ReplayKey(0); break;
-        case 'G': ReplayKey(1); break;
         case 'h': HistoryChange(-1); break;
         case 'H':
             prehistory = 0;

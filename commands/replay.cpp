@@ -4,10 +4,13 @@
 #include <cstring>
 
 #include "commands/keys.h"
+#include "commands/menu.h"
 #include "core/startup.h"
+#include "dialogs/dancer.h"
 #include "dialogs/setup.h"
 #include "display/boards.h"
 #include "files/replay.h"
+#include "rfid/rfid.h"
 
 namespace {
 // Types the keys a text stands for, as long as the evening goes on.
@@ -41,6 +44,8 @@ struct ReplayHandler {
 const ReplayHandler handlers[] = {
     {"KeybrdCmd", ReplayKeybrdCmd},
     {"terminate", ReplayTerminate},
+    {"BttnPress", ReplayBttnPress},
+    {"MenuCallback", ReplayMenuCallback},
     {"EditDisplay", ReplayNothing},
     {"QuitConfirmDialog", ReplayNothing},
     {"AskResetDialog", ReplayNothing},
@@ -68,6 +73,30 @@ const ReplayHandler handlers[] = {
     {"ChooserFile", ReplayChooserFile},
     {"SqrTagSlider", ReplaySqrTagSlider},
     {"SqrTaggingClearBttn", ReplaySqrTaggingClearBttn},
+    {"RfidDisplay", ReplayNothing},
+    {"RfidSpecCardDisplay", ReplayNothing},
+    {"RfidMDisplay", ReplayNothing},
+    {"RfidSqrDancerBttn", ReplayRfidSqrDancerBttn},
+    {"RfidSliderBttn", ReplayRfidSliderBttn},
+    {"RfidCplSnglBttn", ReplayRfidCplSnglBttn},
+    {"RfidCancelBttn", ReplayRfidCancelBttn},
+    {"RfidDoneBttn", ReplayRfidDoneBttn},
+    {"RfidDestroy", ReplayRfidDestroy},
+    {"RfidSpecCard", ReplayRfidSpecCard},
+    {"PgmBttn", [](const std::string& t) { ReplayDancerBttn(PgmBttn, t); }},
+    {"SexBttn", [](const std::string& t) { ReplayDancerBttn(SexBttn, t); }},
+    {"PartnerBttn", [](const std::string& t) { ReplayDancerBttn(PartnerBttn, t); }},
+    {"NameBttn", [](const std::string& t) { ReplayDancerBttn(NameBttn, t); }},
+    {"PartnerSetBttn", [](const std::string& t) { ReplayDancerBttn(PartnerSetBttn, t); }},
+    {"PgmRadioBttn", ReplayPgmRadioBttn},
+    {"SexRadioBttn", ReplaySexRadioBttn},
+    {"PartnerSlider", ReplayPartnerSlider},
+    {"DoneBttn", ReplayDoneBttn},
+    {"DelBttn", ReplayDelBttn},
+    {"NewSqrDancerDoneBttn", ReplayNewSqrDancerDoneBttn},
+    {"NewSqrDancer_DoItNowBttn", ReplayNewSqrDancer_DoItNowBttn},
+    {"NewSqrDancer_CancelBttn", ReplayNewSqrDancer_CancelBttn},
+    {"NewSqrDancerRfidBttn", ReplayNewSqrDancerRfidBttn},
 };
 }  // namespace
 

@@ -32,3 +32,7 @@ int PlotCommands(const std::string& commands, bool onscreen);
 
 // Performs the recorded action of one record line "(handler) text" again.
 void ReplayLine(const std::string& handler, const std::string& text);
+// True while a window of its own has taken the main window's keys (a dialog or a modal
+// pop-up is open): g and G cannot be typed then, so a replay goes on through the dialog's
+// lines, and shows no note in the pop-up's place.
+bool KeyboardTaken();

@@ -80,7 +80,7 @@ void SetToggleAvail(SqrDancer* sd, int avail) {
     // dancers' buttons pressed in, so a present dancer's button set active here would read as
     // absent.
     if (sd->availbttn) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(sd->availbttn), avail == 0);
-    Record("(SetToggleAvail) sd<%s> %sactive\n", sd->firstlast.c_str(), avail == 0 ? "in" : "");
+    Record("(SetToggleAvail) sd<%s> %sactive\n", RecordName(sd).c_str(), avail == 0 ? "in" : "");
     SelectPgmColor(sd);
     Reconnect(sd);
 }
@@ -112,15 +112,15 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
             SqrDancer* x = sd1->nxt;
             while (x && x != sd2) x = x->nxt;
             if (x) {
-                Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", sd1->firstlast.c_str(),
-                       sd2->firstlast.c_str());
+                Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", RecordName(sd1).c_str(),
+                       RecordName(sd2).c_str());
                 for (x = sd1->nxt; x; x = x->nxt) {
                     BlockFlip(x);
                     if (x == sd2) break;
                 }
             } else {
-                Record("(SetToggleAvail) bwd block toggle sd1<%s> sd2<%s>\n", sd1->firstlast.c_str(),
-                       sd2->firstlast.c_str());
+                Record("(SetToggleAvail) bwd block toggle sd1<%s> sd2<%s>\n", RecordName(sd1).c_str(),
+                       RecordName(sd2).c_str());
                 for (x = sd1->prv; x; x = x->prv) {
                     BlockFlip(x);
                     if (x == sd2) break;
@@ -129,7 +129,7 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
         } else {
             // Nothing flips: the button goes back to the dancer's state. The block still ends
             // and the display is rebuilt, which a replay must do as well.
-            Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", sd1->firstlast.c_str(), sd2->firstlast.c_str());
+            Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", RecordName(sd1).c_str(), RecordName(sd2).c_str());
             ShowAvail(sd);
         }
         sdblock = nullptr;
@@ -139,7 +139,7 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
     }
 
     if (skiptip) {
-        Record("(ToggleAvail) sd<%s> skip-tip dancer<%s>\n", sd->dispname.c_str(), sd->firstlast.c_str());
+        Record("(ToggleAvail) sd<%s> skip-tip dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
         SkipTipToggle(sd);  // flips avail, keeps the skip record, notes, tooltips
         ShowAvail(sd);
         SelectPgmColor(sd);
@@ -156,10 +156,10 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
             Tooltips(sd);
         }
         ShowAvail(sd);
-        Record("(ToggleAvail) sd<%s> active dancer<%s>\n", sd->dispname.c_str(), sd->firstlast.c_str());
+        Record("(ToggleAvail) sd<%s> active dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
     } else {
         ShowAvail(sd);
-        Record("(ToggleAvail) sd<%s> inactive dancer<%s>\n", sd->dispname.c_str(), sd->firstlast.c_str());
+        Record("(ToggleAvail) sd<%s> inactive dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
     }
     Tooltips(sd);
     SelectPgmColor(sd);
@@ -175,7 +175,7 @@ void ToggleAvail(GtkToggleButton* bttn, void* psd) {
 void Awon(GtkToggleButton* bttn, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
-    Record("(Awon) sd<%s> dancer<%s>\n", sd->dispname.c_str(), sd->firstlast.c_str());
+    Record("(Awon) sd<%s> dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
     KeepUntilIdle(bttn);
     sd->avail = 0;
     if (sd->partner && sd->lastname.compare(0, 7, "Couple#") == 0) sd->partner->avail = 0;

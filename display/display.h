@@ -101,6 +101,8 @@ GtkWidget* ShownDisplay();
 void EmptyWindow();
 // Destroys the kept edit display (display/edit.cpp); every dancer lets go of its cell.
 void EditViewDrop();
+// The edit display, when shown, shows every dancer as the dancer is now.
+void EditCellsRefresh();
 // gridbttn lets go of its buttons (freed, unless they are the kept edit display's).
 void ForgetGridBttn();
 // Destroys the window or widget w points at, if any; w is null before it goes, so that the

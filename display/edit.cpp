@@ -9,7 +9,6 @@
 // that a roster of a thousand dancers costs the cells of one screen, not 18,000 widgets.
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -89,14 +88,12 @@ static EditCell CellWidgets(SqrDancer* sd) {
     BoardFontOf(t, bttnfont1);
     sd->availsigid = (long)g_signal_connect(t, "toggled", G_CALLBACK(ToggleAvail), sd);
 
-    static const struct { const char* label; GCallback handler; } small[] = {
-        {"Del", G_CALLBACK(DelBttn)},     {nullptr, G_CALLBACK(LuckMustBttn)}, {"Name", G_CALLBACK(NameBttn)},
-        {"Prtnr", G_CALLBACK(PartnerBttn)}, {nullptr, G_CALLBACK(PgmBttn)},    {nullptr, G_CALLBACK(SexBttn)},
-    };
+    const GCallback handlers[] = {G_CALLBACK(DelBttn),     G_CALLBACK(LuckMustBttn), G_CALLBACK(NameBttn),
+                                  G_CALLBACK(PartnerBttn), G_CALLBACK(PgmBttn),      G_CALLBACK(SexBttn)};
     const char* texts[] = {"Del", LuckOf(sd), "Name", "Prtnr", strpgm(sd->pgm), strsex(sd->sex)};
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     for (int k = 0; k < CELLBTTNQTY - 1; ++k) {
-        c.b[k + 1] = SmallButton(texts[k], small[k].handler, sd);
+        c.b[k + 1] = SmallButton(texts[k], handlers[k], sd);
         gtk_box_pack_start(GTK_BOX(hbox), c.b[k + 1], TRUE, TRUE, 0);
     }
 
@@ -112,7 +109,7 @@ static EditCell CellWidgets(SqrDancer* sd) {
 }
 
 // Sets the text of a button's label when it differs (an equal text would lay it out again).
-static void CellText(GtkWidget* b, const char* text) {
+static void SetCellText(GtkWidget* b, const char* text) {
     GtkWidget* l = gtk_bin_get_child(GTK_BIN(b));
     if (!l || !GTK_IS_LABEL(l) || g_strcmp0(gtk_label_get_text(GTK_LABEL(l)), text) != 0) SetButtonText(b, text);
 }
@@ -126,10 +123,10 @@ static void ShowCell(int i) {
     sd->availbttn = view.bttns[i] = c.b[NAMEB];
     sd->pgmbttn = c.b[PGMB];
     sd->sexbttn = c.b[SEXB];
-    CellText(c.b[NAMEB], NameOf(sd).c_str());
-    CellText(c.b[LUCKB], LuckOf(sd));
-    CellText(c.b[PGMB], strpgm(sd->pgm));
-    CellText(c.b[SEXB], strsex(sd->sex));
+    SetCellText(c.b[NAMEB], NameOf(sd).c_str());
+    SetCellText(c.b[LUCKB], LuckOf(sd));
+    SetCellText(c.b[PGMB], strpgm(sd->pgm));
+    SetCellText(c.b[SEXB], strsex(sd->sex));
     GtkToggleButton* t = GTK_TOGGLE_BUTTON(c.b[NAMEB]);
     if (gtk_toggle_button_get_active(t) != (sd->avail == 0)) {
         g_signal_handlers_block_by_func(t, (gpointer)ToggleAvail, sd);
@@ -147,8 +144,7 @@ static void MakeCell(int i) {
     if (c.frame || !sd) return;
     c = CellWidgets(sd);
     gtk_grid_attach(GTK_GRID(view.grid), c.frame, i / view.rowqty, i % view.rowqty, 1, 1);
-    // Shown while it has no children of its own to show yet in the grid's eyes: showing the
-    // whole grid again would walk every cell made so far.
+    // Shown on its own: showing the grid again would walk every cell made so far.
     gtk_widget_show_all(c.frame);
     ShowCell(i);
 }
@@ -273,6 +269,11 @@ void DancerLeaves(SqrDancer* sd) {
     sd->availsigid = -1;
 }
 
+void EditCellsRefresh() {
+    if (!view.top || ShownDisplay() != view.top) return;
+    for (int i = 0; i < (int)view.cells.size(); ++i) ShowCell(i);
+}
+
 GtkWidget* EditCellMade(SqrDancer* sd) {
     if (!sd || sd->gridposn < 0 || sd->gridposn >= (int)view.order.size() || view.order[(size_t)sd->gridposn] != sd)
         return nullptr;
@@ -311,6 +312,9 @@ static void PackView(bool scroll) {
     else
         g_object_ref_sink(view.top);  // no window to hold it: the view holds it
     gtk_widget_show_all(view.top);
+    // The displays show the window with everything in it when they are built: the cells of
+    // the kept page are shown already, and walking them all again would cost each switch.
+    gtk_widget_set_no_show_all(view.top, TRUE);
 }
 
 // A new grid for the roster in order, colqty x rowqty as the font choice made it, packed

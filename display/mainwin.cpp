@@ -279,34 +279,18 @@ static void LeaveDisplay(bool keepedit) {
 }
 
 void CleanupMainWindow() {
-    DropUnpackedGrid();
     // The kept edit display goes too: every dancer lets go of its cell.
     EditViewDrop();
-    if (sdwin || sdnew || sdpop) {
-        if (sdwin) {
-            GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
-            if (child) {
-                gtk_widget_hide(child);
-                g_object_ref(child);
-                gtk_container_remove(GTK_CONTAINER(sdwin), child);
-                gtk_widget_destroy(child);
-                g_object_unref(child);
-            }
-        }
-        DestroyWidget(sdnew);
-        DestroyWidget(sdpop);
-        g_free(gridlabel);
-        gridlabel = nullptr;
+    LeaveDisplay(false);
+    if (GtkWidget* child = sdwin ? gtk_bin_get_child(GTK_BIN(sdwin)) : nullptr) {
+        gtk_widget_hide(child);
+        g_object_ref(child);
+        gtk_container_remove(GTK_CONTAINER(sdwin), child);
+        gtk_widget_destroy(child);
+        g_object_unref(child);
     }
-    sqrslider = nullptr;
-    // The buttons of the old display are gone: forget them, so nobody reaches a dead widget.
-    ForgetGridBttn();
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
-        sd->availbttn = nullptr;
-        sd->pgmbttn = nullptr;
-        sd->sexbttn = nullptr;
-        sd->gridposn = -1;
-    }
+    // Nobody reaches a dead widget.
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->availbttn = sd->pgmbttn = sd->sexbttn = nullptr;
 }
 
 static GtkWidget* NewGrid(int spacing) {
@@ -375,11 +359,11 @@ void TraceBoard() {
 
 void SwitchDisplay(EDITMODE neweditmode) {
     DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
-    bool marked = Aflag;  // a refused roll still takes the absent-board marks off the names
     int problems = RosterProblems(neweditmode == SQUARES);
     if (neweditmode == SQUARES && problems > 0) {
-        // The kept edit display shows the names as they are now.
-        if (marked && !Aflag && editmode == EDIT) EditDisplay(EDIT);
+        // The display stays, but the names may have changed (the check ends the view of who
+        // left without notice): the edit display shows them as they are now.
+        EditCellsRefresh();
         return;
     }
 

@@ -156,7 +156,8 @@ void DbgRecording(int Gmode) {
             if (Gmode == 0) break;
             continue;
         }
-        GtkTimeNote(2, "%s: %s", dbgfile.c_str(), line.c_str());
+        // The line is shown, unless the note would take the place of a dialog's pop-up.
+        if (!KeyboardTaken()) GtkTimeNote(2, "%s: %s", dbgfile.c_str(), line.c_str());
         std::string handler, text;
         if (line.compare(0, 7, "seeds: ") == 0) {
             if (SeedsLine(line, Gmode)) break;
@@ -168,7 +169,7 @@ void DbgRecording(int Gmode) {
         } else {
             GtkTimeNote(2, "%s: not a record line, passed over: %.60s", dbgfile.c_str(), line.c_str());
         }
-        if (Gmode == 0 || editmode != mode || !dbgfilefp) break;
+        if (!dbgfilefp || (!KeyboardTaken() && (Gmode == 0 || editmode != mode))) break;
     }
     replaying = false;
     RecordResume();
@@ -191,11 +192,17 @@ std::string RecordField(const std::string& text, const char* key, bool* found) {
     return "";
 }
 
+std::string RecordName(const SqrDancer* sd) {
+    return sd->lastname.compare(0, 7, "Couple#") == 0 ? sd->firstname + " " + sd->lastname : sd->firstlast;
+}
+
 SqrDancer* RecordedDancer(const std::string& text) {
     bool found = false;
     std::string name = RecordField(text, "dancer", &found);
     if (!found) name = RecordField(text, "sd", &found);
     if (!found) return nullptr;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (RecordName(sd) == name) return sd;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (sd->firstlast == name) return sd;
     SqrDancer* only = nullptr;

@@ -42,6 +42,9 @@ bool SplitRecordLine(const std::string& line, std::string* handler, std::string*
 // whether it was there. A value runs to the first ">" that ends the text or stands before a
 // blank.
 std::string RecordField(const std::string& text, const char* key, bool* found = nullptr);
-// The dancer a record text names: the field dancer<first last>, else sd<...> as a full name
-// and then as a display name that only one dancer has. Null when there is none.
+// The name by which record lines name a dancer: its full name, with the first name before it
+// for a member of an anonymous couple (both members have the full name "Couple#%03d").
+std::string RecordName(const SqrDancer* sd);
+// The dancer a record text names: the field dancer<...>, else sd<...>, as a record name, then
+// as a full name, then as a display name that only one dancer has. Null when there is none.
 SqrDancer* RecordedDancer(const std::string& text);

@@ -2,12 +2,14 @@
 // card, a dancer's card checks the dancer in or out, and an unknown card opens the "Rfid
 // Display" window, where the operator gives it to a dancer without a card or to a new
 // anonymous couple or single.
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "commands/keys.h"
 #include "display/boards.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
@@ -159,6 +161,7 @@ void RfidSlider(GtkRange* slider, void*) {
 }
 
 void RfidSliderBttn(GtkWidget* bttn, void*) {
+    Record("(RfidSliderBttn) sd<%s>\n", rfid_sd ? RecordName(rfid_sd).c_str() : "None");
     KeepUntilIdle(bttn);
     uint64_t card = windowcard;
     RfidTakeAway(card);
@@ -181,8 +184,11 @@ static SDSEX KindOf(unsigned i) { return i == 0 ? NOSEX : SDSEX(i - 1); }
 void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
     if (psd == &statsd) {  // a radio button of the multi-card window
         if (!gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(bttn))) return;
-        for (unsigned i = 0; i < 6; ++i)
-            if (rfidcplsnglbttns[i] == bttn) statsd.sex = KindOf(i);
+        for (unsigned i = 0; i < 6; ++i) {
+            if (rfidcplsnglbttns[i] != bttn) continue;
+            statsd.sex = KindOf(i);
+            Record("(RfidCplSnglBttn) radio=%u<%s>\n", i, gtk_button_get_label(GTK_BUTTON(bttn)));
+        }
         return;
     }
     KeepUntilIdle(bttn);
@@ -202,7 +208,7 @@ void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
 }
 
 // ---- closing -------------------------------------------------------------------------------------
-void RfidCancelBttn(GtkWidget* bttn, void*) {
+static void CloseCardWindows(GtkWidget* bttn) {
     KeepUntilIdle(bttn);
     DestroyWidget(sdpop);
     DestroyWidget(sdnew);
@@ -212,7 +218,15 @@ void RfidCancelBttn(GtkWidget* bttn, void*) {
     KeybrdHandlerRestore();
 }
 
-void RfidDoneBttn(GtkWidget* bttn, void* data) { RfidCancelBttn(bttn, data); }
+void RfidCancelBttn(GtkWidget* bttn, void*) {
+    Record("(RfidCancelBttn)\n");
+    CloseCardWindows(bttn);
+}
+
+void RfidDoneBttn(GtkWidget* bttn, void*) {
+    Record("(RfidDoneBttn)\n");
+    CloseCardWindows(bttn);
+}
 
 void RfidDestroy(GtkWidget* window, void*) {
     // Closing the slider pop-up from here may come back here: only the outermost call acts.
@@ -241,3 +255,31 @@ void RfidNewDancerAssoc(const char* nmbrbuf) {
     }
     RfidGive(sd, rfid);
 }
+
+// ---- replaying the lines written here ----------------------------------------------------------
+void ReplayRfidSqrDancerBttn(const std::string&) { RfidSqrDancerBttn(nullptr, nullptr); }
+
+void ReplayRfidSliderBttn(const std::string& text) {
+    rfid_sd = RecordField(text, "sd") == "None" ? nullptr : RecordedDancer(text);
+    RfidSliderBttn(nullptr, nullptr);
+}
+
+void ReplayRfidCplSnglBttn(const std::string& text) {
+    unsigned i = 0;
+    if (sscanf(text.c_str(), "isex=%u", &i) == 1 && i < 6) {
+        RfidCplSnglBttn(nullptr, GUINT_TO_POINTER(i));
+        return;
+    }
+    // A kind chosen in the multi-card window.
+    if (sscanf(text.c_str(), "radio=%u", &i) != 1 || i >= 6) return;
+    if (rfidcplsnglbttns[i] && GTK_IS_RADIO_BUTTON(rfidcplsnglbttns[i]))
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(rfidcplsnglbttns[i]), TRUE);
+    else
+        statsd.sex = KindOf(i);
+}
+
+void ReplayRfidCancelBttn(const std::string&) { RfidCancelBttn(nullptr, nullptr); }
+void ReplayRfidDoneBttn(const std::string&) { RfidDoneBttn(nullptr, nullptr); }
+
+// The card window closed by the window manager.
+void ReplayRfidDestroy(const std::string&) { DestroyWidget(sdnew); }

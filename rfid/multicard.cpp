@@ -57,10 +57,11 @@ static void MultiWindow() {
     gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(sdnew), vbox);
 
-    for (GtkWidget* b : rfidcplsnglbttns)
-        g_signal_connect(b, "toggled", G_CALLBACK(RfidCplSnglBttn), &statsd);
+    // The kind chosen before is pressed in first: only the operator's choices are recorded.
     int chosen = statsd.sex >= M && statsd.sex <= E ? statsd.sex + 1 : 0;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(rfidcplsnglbttns[chosen]), TRUE);
+    for (GtkWidget* b : rfidcplsnglbttns)
+        g_signal_connect(b, "toggled", G_CALLBACK(RfidCplSnglBttn), &statsd);
     gtk_widget_show_all(sdnew);
 }
 

@@ -9,6 +9,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdint>
+#include <string>
 
 #include "core/dorvels.h"
 
@@ -75,3 +76,14 @@ void RfidAssocPending();                   // E: the next card is given anew (ca
 void RfidInfoPending();                    // I: the next card is reported
 void RfidCmdCardPending(const char* note); // z: the next card becomes a command card
 void RfidMultiCardSwitch(bool on);         // M: multi-card mode on (window opens) or off
+
+// ---- replaying the lines of the card windows' handlers ----------------------------------------
+// The same button, slider choice or grid command once more, for the card the replayed swipe
+// opened the window with.
+void ReplayRfidSqrDancerBttn(const std::string& text);
+void ReplayRfidSliderBttn(const std::string& text);
+void ReplayRfidCplSnglBttn(const std::string& text);
+void ReplayRfidCancelBttn(const std::string& text);
+void ReplayRfidDoneBttn(const std::string& text);
+void ReplayRfidDestroy(const std::string& text);
+void ReplayRfidSpecCard(const std::string& text);

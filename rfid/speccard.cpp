@@ -1,6 +1,7 @@
 // Command cards: swiping one performs a command without the keyboard (a new roll or back to
 // the present board, an information request, a skip request, a role or level change for the
 // next dancer's card). After z the next card swiped is given a command in a grid of buttons.
+#include <cstdio>
 #include <string>
 
 #include "assign/assign.h"
@@ -200,6 +201,7 @@ void RfidSpecCard(GtkToggleButton* bttn, void* pslot) {
     int slot = GPOINTER_TO_INT(pslot);
     uint64_t card = gridcard;
     bool valid = slot >= 0 && slot < SPECCARDQTY;
+    Record("(RfidSpecCard) slot=%d<%s>\n", slot, valid ? strcmdbynmbr(slot) : "");
     if (valid) {  // the card is a command card now: it goes back to no dancer
         zflagpending = nullptr;
         zflagpendingrfid = 0;
@@ -229,4 +231,9 @@ void RfidInfoPending() {
 void RfidCmdCardPending(const char* note) {
     zflag = 1;
     GtkNote("%s", note);
+}
+
+void ReplayRfidSpecCard(const std::string& text) {
+    int slot = -1;
+    if (sscanf(text.c_str(), "slot=%d", &slot) == 1) RfidSpecCard(nullptr, GINT_TO_POINTER(slot));
 }

@@ -99,3 +99,23 @@ free_port() {
   done
   fail "no free port found"
 }
+
+# Starts the program ($prog) in the folder $work/$1 with the other arguments, its output in
+# out.txt there, and waits for its main window; sets $progpid and $win (focused).
+start_in() {
+  local dir=$1
+  shift
+  cd "$work/$dir" || exit 1
+  "$prog" "$@" >"$work/$dir/out.txt" 2>&1 &
+  progpid=$!
+  win=""
+  for _ in $(seq 300); do
+    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no main window in $dir: $(cat "$work/$dir/out.txt")"
+  sleep 1
+  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
+  sleep 0.3
+}

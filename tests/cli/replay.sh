@@ -15,40 +15,22 @@ for d in rec rep; do
   { cat "$src/data/sample.dorvel"; echo "Statistics"; } >"$work/$d/club.dorvel"
 done
 
-# Starts the program in folder $1 with the rest as arguments; sets $win.
-start() {
-  local dir=$1
-  shift
-  cd "$work/$dir" || exit 1
-  "$prog" "$@" >"$work/$dir/out.txt" 2>&1 &
-  progpid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no main window in $dir: $(cat "$work/$dir/out.txt")"
-  sleep 1
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.3
-}
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.4; titles+="$(title)"$'\n'; }
 title() { xdotool getwindowname "$win" 2>/dev/null; }
 
 titles=""
-start rec -r club.dorvel
+start_in rec -r club.dorvel
 for k in r p r b h; do key "$k"; done
 title | grep -q '^HISTORY : .*tip#2$' || fail "after r p r b h the title is <$(title)>"
 rectitles=$titles
-key Escape
-ended 50 Escape
+xdotool windowclose "$win" 2>/dev/null
+ended 50 "closing the window"
 
 cd "$work/rec" || exit 1
 head -n2 dorvels.record000 | sed -n '1p' | grep -qx 'seeds: 0 0 0' || fail "first line: $(head -n1 dorvels.record000)"
 sed -n '2p' dorvels.record000 | grep -Eqx 'seeds: s1=-?[0-9]+ s2=-?[0-9]+ s3=-?[0-9]+' || fail "no seeds line"
 actions=$(tail -n +3 dorvels.record000)
-want=$'(KeybrdCmd) r\n(KeybrdCmd) p\n(KeybrdCmd) r\n(KeybrdCmd) b\n(KeybrdCmd) h\n(KeybrdCmd) <esc>\n(terminate)'
+want=$'(KeybrdCmd) r\n(KeybrdCmd) p\n(KeybrdCmd) r\n(KeybrdCmd) b\n(KeybrdCmd) h\n(terminate)'
 [ "$actions" = "$want" ] || fail "record lines after the seeds: <$actions>"
 [ "$(wc -l <club.stat)" -eq 2 ] || fail "club.stat: $(cat club.stat)"
 grep -Eq '^[0-9]{4}-[0-9]{2}-[0-9]{2}/[0-9]{2}:[0-9]{2}:[0-9]{2} +[0-9]+( +[0-9]+){6}    # (Sun|Mon|Tue|Wed|Thu|Fri|Sat): totdancers couples snglM snglF snglMF snglFM snglE$' club.stat ||
@@ -58,10 +40,10 @@ for _ in $(seq 100); do [ -s dorvelbars02.png ] && break; sleep 0.1; done
 size=$(od -An -tx1 -j16 -N8 dorvelbars02.png | tr -d ' \n')
 [ "$size" = 0000028a0000028a ] || fail "dorvelbars02.png is not 650 by 650 ($size)"
 
-# The replay: G runs up to the next change of display; pressed until the recorded Escape ends
-# the program.
+# The replay: G runs up to the next change of display; pressed until the recorded closing of
+# the window ends the program.
 titles=""
-start rep -d ../rec/dorvels.record000 club.dorvel
+start_in rep -d ../rec/dorvels.record000 club.dorvel
 for _ in $(seq 20); do
   kill -0 "$progpid" 2>/dev/null || break
   key G

@@ -66,7 +66,7 @@ TEST(ReplayFields, RecordLinesAndTheirFields) {
     EXPECT_EQ(RecordField(text, "file"), "a b.dorvel");
 }
 
-TEST_F(Replay, DancersByFullNameThenByAnUnsharedDisplayName) {
+TEST_F(Replay, DancersByRecordNameFullNameThenAnUnsharedDisplayName) {
     SqrDancer* a = AddDancer("Ann", "Smith", F);
     SqrDancer* b = AddDancer("Bob", "Smith", M);
     a->dispname = b->dispname = "Smith";
@@ -77,6 +77,12 @@ TEST_F(Replay, DancersByFullNameThenByAnUnsharedDisplayName) {
     EXPECT_EQ(RecordedDancer("sd<Jones> active"), c);
     EXPECT_EQ(RecordedDancer("sd<Smith> active"), nullptr);  // two dancers show as Smith
     EXPECT_EQ(RecordedDancer("islider=0 sd<-null->"), nullptr);
+    // Both members of an anonymous couple have the full name Couple#001.
+    SqrDancer* m = AddCouple("M", "F", "Couple#001");
+    m->firstlast = m->partner->firstlast = "Couple#001";
+    EXPECT_EQ(RecordName(m->partner), "F Couple#001");
+    EXPECT_EQ(RecordedDancer("sd<" + RecordName(m->partner) + "> pgm<Plus>"), m->partner);
+    EXPECT_EQ(RecordedDancer("sd<" + RecordName(m) + ">"), m);
 }
 
 TEST_F(Replay, KeysWarnWithoutAFileToReplay) {

@@ -8,6 +8,7 @@
 namespace screen {
 std::vector<std::string> notes, warnings, timenotes, tooltips, plots, replayed;
 std::function<void(const std::string&, const std::string&)> onreplay;
+bool keyboardtaken = false;
 std::vector<EDITMODE> switches;
 std::vector<int> clearedsliders;
 int resetanswer = 2;
@@ -24,6 +25,7 @@ void clear() {
     plots.clear();
     replayed.clear();
     onreplay = nullptr;
+    keyboardtaken = false;
     clearedsliders.clear();
     resetanswer = 2;
     resetasked = 0;
@@ -83,5 +85,7 @@ void ReplayLine(const std::string& handler, const std::string& text) {
     screen::replayed.push_back(handler + "|" + text);
     if (screen::onreplay) screen::onreplay(handler, text);
 }
+
+bool KeyboardTaken() { return screen::keyboardtaken; }
 
 void TestScreenClear() { screen::clear(); }

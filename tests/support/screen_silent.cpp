@@ -12,3 +12,4 @@ void ClearSqrTagSlider(int) {}
 int AskResetDialog() { return 0; }
 int PlotCommands(const std::string&, bool) { return 0; }
 void ReplayLine(const std::string&, const std::string&) {}
+bool KeyboardTaken() { return false; }
