@@ -160,6 +160,29 @@ void SetSpacing() {
     sp2 = Rounded(2 * sf);
 }
 
+// ---- text width ------------------------------------------------------------------------------
+int ShownWidth(const std::string& text) {
+    int width = 0;
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    while (p < end) {
+        gunichar c = g_utf8_get_char_validated(p, end - p);
+        if (c == (gunichar)-1 || c == (gunichar)-2) {  // a stray byte: one column
+            ++width;
+            ++p;
+            continue;
+        }
+        width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
+        p = g_utf8_next_char(p);
+    }
+    return width;
+}
+
+std::string PadLeft(const std::string& text, int width) {
+    int shown = ShownWidth(text);
+    return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
 // ---- title ---------------------------------------------------------------------------------
 std::string WinTitle(const char* extra) {
     if (caller.empty()) caller = "none";

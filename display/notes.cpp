@@ -272,11 +272,12 @@ void TimerAlarmUnix(int) {
 }
 
 void AutoScrollSpeed(int chg) {
-    for (; chg > 0; --chg) {
+    // Steps beyond the range are passed over: the speed stays finite and above nil.
+    for (; chg > 0 && scrollerincrchg < MAXSCROLLERINCRCHG; --chg) {
         scrollerincr *= 1.189;
         ++scrollerincrchg;
     }
-    for (; chg < 0; ++chg) {
+    for (; chg < 0 && scrollerincrchg > -MAXSCROLLERINCRCHG; ++chg) {
         scrollerincr /= 1.189;
         --scrollerincrchg;
     }

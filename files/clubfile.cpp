@@ -37,6 +37,7 @@ constexpr uint64_t MAXCARD = 9999999999ull;  // card numbers have ten digits
 constexpr size_t MAXNAME = 255;       // bytes of a first or last name; longer ones are cut
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool HasUtf8Bom(std::string_view s) { return s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF"; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -75,11 +76,6 @@ bool ParseInt(std::string_view s, long long lo, long long hi, long long* out) {
     if (neg) v = -v;
     *out = v < lo ? lo : v > hi ? hi : v;
     return true;
-}
-
-int ParseIntSat(std::string_view s, int dflt) {
-    long long v;
-    return ParseInt(SkipBlanks(s), INT_MIN, INT_MAX, &v) ? (int)v : dflt;
 }
 
 // Digits at the start of s as an unsigned 64-bit number; false when there is no digit or
@@ -146,7 +142,8 @@ std::vector<std::string> ReadLines(FILE* fp) {
     char buf[65536];
     size_t got;
     while ((got = fread(buf, 1, sizeof buf, fp)) > 0) data.append(buf, got);
-    size_t pos = 0;
+    // The byte-order mark some editors put at the start of UTF-8 text is no content.
+    size_t pos = HasUtf8Bom(data) ? 3 : 0;
     while (pos < data.size()) {
         size_t end = data.find('\n', pos);
         if (end == std::string::npos) end = data.size();
@@ -217,6 +214,18 @@ void SetSquareSize(std::string_view value) {
               MAXSQUARESIZE);
 }
 
+// Each step changes the scroll speed by a factor 1.189: far beyond the range the speed is
+// nil or unbounded, and applying the steps one by one would take seconds.
+void SetScrollSteps(std::string_view value) {
+    long long n;
+    if (ParseInt(SkipBlanks(value), INT_MIN, INT_MAX, &n) && n >= -MAXSCROLLERINCRCHG &&
+        n <= MAXSCROLLERINCRCHG)
+        scrollerincrchg = (int)n;
+    else
+        error(1, "(ReadDorvels) scrollerincrchg<%s> ignored (accepts %d to %d)\n", std::string(value).c_str(),
+              -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG);
+}
+
 void SetNameStyle(std::string_view value) {
     std::string_view v = SkipBlanks(value);
     if (StartsWith(v, "lastname")) dispnamestyle = LASTNAME;
@@ -240,7 +249,7 @@ const KeyRule keyrules[] = {
     {"noask", true, [](std::string_view) { askflag = 0; }},
     {"ask", true, [](std::string_view) { askflag = 1; }},
     {"dispnamestyle=", false, SetNameStyle},
-    {"scrollerincrchg=", false, [](std::string_view v) { scrollerincrchg = ParseIntSat(v, 0); }},
+    {"scrollerincrchg=", false, SetScrollSteps},
     {"speccard=", false, ReadSpecCards},
     {"RfidWarn", false, [](std::string_view) { Rflag = 1; }},
     {"Statistics", false, [](std::string_view) { Sflag = 1; }},
@@ -581,7 +590,8 @@ bool CommentBlock(const std::string& path, std::string* block) {
             line += (char)c;
             if (c == '\n') break;
         }
-        size_t i = 0;
+        // A byte-order mark before the first line is kept with the block it starts.
+        size_t i = block->empty() && HasUtf8Bom(line) ? 3 : 0;
         while (i < line.size() && IsBlank(line[i])) ++i;
         if (i >= line.size() || line[i] != '%') break;
         block->append(line);
