@@ -361,8 +361,9 @@ static void UseHistory() {
     hist = nullptr;
 }
 
-static void WriteClub(int keepdances) {
-    if (WriteDorvels(keepdances)) GtkNote("wrote <%s>", outputfilename.c_str());
+// w and W: the operator saves on purpose (also a file that could not be read at the start).
+static void WriteKey(int keepdances) {
+    if (WriteDorvels(keepdances, true)) GtkNote("wrote <%s>", outputfilename.c_str());
 }
 
 static void Escape() {
@@ -560,8 +561,8 @@ static void Dispatch(char cmd, bool menu) {
         case 't': TotDancersNote(); break;
         case 'T': SqrTagDancer(); break;
         case 'u': UseHistory(); break;
-        case 'w': WriteClub(0); break;
-        case 'W': WriteClub(1); break;
+        case 'w': WriteKey(0); break;
+        case 'W': WriteKey(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
         case 'z': RfidCmdCardPending(menu ? "z pending - swipe a card" : "z pending - pls swipe a card"); break;

@@ -135,6 +135,9 @@ void terminate(GtkWidget* window, gpointer data);
 extern unsigned int scrollertime;  // auto-scroll tick, microseconds
 extern double scrollerincr;        // auto-scroll speed factor
 
+// A warning of any length (the start-up notice about the club files); GtkWarning cuts its
+// text at 255 bytes.
+void GtkWarningText(const std::string& text);
 void TotDancersNote();
 void SqrDisplayAutoScroller();
 void TimerAlarmUnix(int sig);

@@ -1,7 +1,9 @@
-// Keys that must behave on every display: the font keys change nothing of the evening, k
+// Keys that could cost an evening: the font keys change nothing of it on any display, k
 // leaves no button holding a dancer that is gone, the quit confirmation does not take a
-// card's Enter as QUIT, and names in any script come out whole and aligned on every board.
+// card's Enter as QUIT, a reset file that cannot be written is asked about, and names in any
+// script come out whole and aligned on every board.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <set>
@@ -9,6 +11,7 @@
 #include "commands/keys.h"
 #include "display/boards.h"
 #include "display/display.h"
+#include "files/clubfile.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -183,6 +186,30 @@ TEST_F(EveryDisplay, QuitConfirmationTakesEnterAsCancel) {
     Type("q");
     EXPECT_TRUE(*quit);
     EXPECT_EQ(sdwin, nullptr);
+}
+
+TEST_F(EveryDisplay, AResetFileThatCannotBeWrittenIsAskedAboutAfterTheRedraw) {
+    inputfilename = "club.dorvel";
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 0;
+    Type("e");
+    ASSERT_EQ(mkdir("ro", 0755), 0);
+    ASSERT_EQ(chmod("ro", 0555), 0);
+    outputfilename = "ro/club.dorvel";
+    auto yes = AnswerDialog("Reset Dialog", 1);
+    static std::string shown;
+    shown.clear();
+    auto asked = WhenDialog("Club file not saved", [](GtkWidget* dlg) {
+        shown = Title();  // the present board is up behind the question
+        gtk_dialog_response(GTK_DIALOG(dlg), SAVE_NOT);
+    });
+    Type("B");
+    ASSERT_EQ(chmod("ro", 0755), 0);
+    EXPECT_TRUE(*yes);
+    EXPECT_TRUE(*asked);
+    EXPECT_EQ(answered_buttons, (std::vector<std::string>{"_Try again", "_Save as...", "_Do not save"}));
+    EXPECT_EQ(shown.rfind("PRESENT : ", 0), 0u) << shown;
+    EXPECT_NE(sdwin, nullptr);
+    EXPECT_EQ(RosterCount(), 20);
 }
 
 // ---- names in any script ----------------------------------------------------------------------
