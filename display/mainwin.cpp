@@ -408,19 +408,30 @@ void SwitchDisplay(EDITMODE neweditmode) {
     TraceBoard();
 }
 
+static gboolean TerminateLater(gpointer data) {
+    terminate(nullptr, data);
+    return G_SOURCE_REMOVE;
+}
+
 // The end of the evening. The club file is written while the window still stands, so that
 // a failed write is asked about in a dialog above it; then the window goes and the main loop
 // ends. Called again while its dialog is open (a second close), it does nothing.
 void terminate(GtkWidget* window, gpointer data) {
     static int nesting = 0;
     if (nesting) return;
-    ++nesting;
     if (window && window == sdwin && gtk_widget_in_destruction(window)) {
-        // The window is being destroyed: let go of its display first (its widgets are still
-        // alive while "destroy" is being handled), so no global points at a dead widget.
+        // The window is being destroyed (from outside the program): let go of its display
+        // first (its widgets are still alive while "destroy" is being handled), so no global
+        // points at a dead widget, and end the evening once the destruction is over, where
+        // a dialog may run.
         CleanupMainWindow();
         sdwin = nullptr;
+        if (gtk_main_level() > 0) {
+            g_idle_add(TerminateLater, data);
+            return;
+        }
     }
+    ++nesting;
     TerminateEvening(GPOINTER_TO_INT(data));
     if (GtkWidget* w = sdwin) {
         CleanupMainWindow();

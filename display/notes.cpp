@@ -72,6 +72,10 @@ static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
     if (lblfont2) SetWidgetFont(label, lblfont2);
     gtk_widget_set_halign(label, GTK_ALIGN_CENTER);
     gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+    if (limit > 255) {
+        gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(label), 64);
+    }
     SetWidgetColor(label, &sqrcolor[color]);
     GtkWidget* frame = gtk_frame_new(nullptr);
     gtk_container_add(GTK_CONTAINER(frame), label);
