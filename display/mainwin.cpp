@@ -408,6 +408,18 @@ void SwitchDisplay(EDITMODE neweditmode) {
     TraceBoard();
 }
 
+static bool ended = false;  // terminate ended the evening while the main loop ran
+
+// The main window and its display, gone; its "destroy" no longer ends the evening.
+static void DestroyMainWindow() {
+    GtkWidget* w = sdwin;
+    if (!w) return;
+    CleanupMainWindow();
+    sdwin = nullptr;
+    g_signal_handlers_disconnect_by_func(w, (gpointer)terminate, GINT_TO_POINTER(1));
+    gtk_widget_destroy(w);
+}
+
 static gboolean TerminateLater(gpointer data) {
     terminate(nullptr, data);
     return G_SOURCE_REMOVE;
@@ -433,13 +445,14 @@ void terminate(GtkWidget* window, gpointer data) {
     }
     ++nesting;
     TerminateEvening(GPOINTER_TO_INT(data));
-    if (GtkWidget* w = sdwin) {
-        CleanupMainWindow();
-        sdwin = nullptr;
-        g_signal_handlers_disconnect_by_func(w, (gpointer)terminate, GINT_TO_POINTER(1));
-        gtk_widget_destroy(w);
+    // With a main loop the window goes once that loop has ended (RunDisplay), not within the
+    // key press or click that ended the evening: its release still finds the window.
+    if (gtk_main_level() > 0) {
+        ended = true;
+        gtk_main_quit();
+    } else {
+        DestroyMainWindow();
     }
-    if (gtk_main_level() > 0) gtk_main_quit();
     --nesting;
 }
 
@@ -498,6 +511,8 @@ void RunDisplay() {
     std::string notice = TakeClubFileNotice();
     if (!notice.empty()) GtkWarningText(notice);
     gtk_main();
+    if (ended) DestroyMainWindow();
+    ended = false;
 }
 
 // ---- services asked for by the logic -------------------------------------------------------
