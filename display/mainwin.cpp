@@ -410,14 +410,15 @@ void SwitchDisplay(EDITMODE neweditmode) {
 
 static bool ended = false;  // terminate ended the evening while the main loop ran
 
-// The main window and its display, gone; its "destroy" no longer ends the evening.
-static void DestroyMainWindow() {
+// Lets go of the main window and its display; its "destroy" no longer ends the evening.
+// Returns the window (null when there is none).
+static GtkWidget* ForgetMainWindow() {
     GtkWidget* w = sdwin;
-    if (!w) return;
+    if (!w) return nullptr;
     CleanupMainWindow();
     sdwin = nullptr;
     g_signal_handlers_disconnect_by_func(w, (gpointer)terminate, GINT_TO_POINTER(1));
-    gtk_widget_destroy(w);
+    return w;
 }
 
 static gboolean TerminateLater(gpointer data) {
@@ -445,13 +446,14 @@ void terminate(GtkWidget* window, gpointer data) {
     }
     ++nesting;
     TerminateEvening(GPOINTER_TO_INT(data));
-    // With a main loop the window goes once that loop has ended (RunDisplay), not within the
-    // key press or click that ended the evening: its release still finds the window.
+    // The window goes once the main loop has ended (RunDisplay), not within the key press or
+    // click that ended the evening: its release still finds the window. Without a main loop
+    // (a test driving the handlers) it is left to its maker.
     if (gtk_main_level() > 0) {
         ended = true;
         gtk_main_quit();
     } else {
-        DestroyMainWindow();
+        ForgetMainWindow();
     }
     --nesting;
 }
@@ -511,7 +513,7 @@ void RunDisplay() {
     std::string notice = TakeClubFileNotice();
     if (!notice.empty()) GtkWarningText(notice);
     gtk_main();
-    if (ended) DestroyMainWindow();
+    if (GtkWidget* w = ended ? ForgetMainWindow() : nullptr) gtk_widget_destroy(w);
     ended = false;
 }
 
