@@ -247,8 +247,12 @@ static void ColumnCount(int chg) {
                 (int)preset->screenwidth, (int)preset->maxsqrcolqty);
 }
 
+// k: removes the newest dancer (and its partner). Every display is drawn again, so that no
+// button or dialog is left holding a dancer that is gone: the squares board rolls anew, the
+// history board shows its tip again when that tip is still kept (the edit grid otherwise).
 static void RemoveNewest() {
     SqrDancer* last = sdtl;
+    History* shown = hist;
     if (last) {
         SqrDancer* partner = last->partner;
         if (partner && partner != last) DelDancer(partner);
@@ -256,7 +260,13 @@ static void RemoveNewest() {
     }
     SetupDispNames();
     SortByName();
-    if (editmode == SQUARES || editmode == EDIT) SwitchDisplay(editmode);
+    if (editmode == HISTORY) {
+        for (History* h = histhd; h; h = h->nxt)
+            if (h == shown) hist = shown;
+        SwitchDisplay(hist ? HISTORY : EDIT);
+    } else if (editmode != BEGIN) {
+        SwitchDisplay(editmode);
+    }
 }
 
 static void ProgramLevel(int chg) {
@@ -351,8 +361,9 @@ static void UseHistory() {
     hist = nullptr;
 }
 
-static void WriteClub(int keepdances) {
-    if (WriteDorvels(keepdances)) GtkNote("wrote <%s>", outputfilename.c_str());
+// w and W: the operator saves on purpose (also a file that could not be read at the start).
+static void WriteKey(int keepdances) {
+    if (WriteDorvels(keepdances, true)) GtkNote("wrote <%s>", outputfilename.c_str());
 }
 
 static void Escape() {
@@ -384,7 +395,12 @@ bool QuitConfirmDialog() {
         "Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
         GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
+    // CANCEL is the default and has the focus: a card swiped while the dialog is open ends
+    // with Enter, which must not end the evening.
+    gtk_dialog_set_default_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
     gtk_widget_show_all(dlg);
+    GtkWidget* cancel = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
+    if (cancel) gtk_widget_grab_focus(cancel);
     int answer = gtk_dialog_run(GTK_DIALOG(dlg));
     gtk_widget_destroy(dlg);
     return answer == GTK_RESPONSE_ACCEPT;
@@ -546,8 +562,8 @@ static void Dispatch(char cmd, bool menu) {
         case 'T': SqrTagDancer(); break;
         case 'u': UseHistory(); break;
         case 'V': HallViewSwitch(); break;
-        case 'w': WriteClub(0); break;
-        case 'W': WriteClub(1); break;
+        case 'w': WriteKey(0); break;
+        case 'W': WriteKey(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
         case 'z': RfidCmdCardPending(menu ? "z pending - swipe a card" : "z pending - pls swipe a card"); break;

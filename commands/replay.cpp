@@ -23,9 +23,10 @@ void TypeKeys(const std::string& text, bool keybrdline) {
 
 void ReplayKeybrdCmd(const std::string& text) { TypeKeys(text, true); }
 
-// "(terminate)" on its own: the main window was closed.
+// "(terminate)" on its own: the main window was closed. The evening ends here, as the
+// close did, while the replay still runs (its record file belongs to the evening written).
 void ReplayTerminate(const std::string&) {
-    if (sdwin) gtk_widget_destroy(sdwin);
+    if (sdwin) terminate(sdwin, GINT_TO_POINTER(1));
 }
 
 // Lines that only tell what an action set off (a board built, a question answered); they are

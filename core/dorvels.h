@@ -192,6 +192,7 @@ extern int maxsquares;
 extern int askflag;
 extern DISPNAME dispnamestyle;
 extern int scrollerincrchg;
+constexpr int MAXSCROLLERINCRCHG = 50;      // speed steps either way (factor 1.189 each)
 extern uint64_t speccard[SPECCARDQTY];
 extern int Rflag, Sflag;
 extern FILE* rflag;                       // open record file, null when not recording

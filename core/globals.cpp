@@ -5,6 +5,7 @@
 #include "assign/assign.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "files/clubfile.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -58,6 +59,7 @@ int hallview = 0, hallfontchg = 0;
 
 void ResetEvening() {
     ResetAssign();
+    ResetClubFiles();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);

@@ -2,6 +2,8 @@
 // tests link a recording stand-in instead, so that they can check the exact messages.
 #pragma once
 
+#include <string>
+
 #include "core/dorvels.h"
 
 // Pop-up messages: a note (blue), a warning (red), a note that closes itself after
@@ -36,3 +38,9 @@ void ReplayLine(const std::string& handler, const std::string& text);
 // pop-up is open): g and G cannot be typed then, so a replay goes on through the dialog's
 // lines, and shows no note in the pop-up's place.
 bool KeyboardTaken();
+
+// A write that must not fail unseen failed (the end of the evening, a reset file): shows
+// text and asks what to do. Answers SAVE_RETRY, SAVE_OTHERNAME (with the file chosen in
+// *othername) or SAVE_NOT (quitting: "Quit without saving").
+enum SaveAnswer { SAVE_NOT = 0, SAVE_RETRY = 1, SAVE_OTHERNAME = 2 };
+int AskSaveFailed(const std::string& text, bool quitting, std::string* othername);

@@ -14,5 +14,5 @@ int TakeLongOption(int* argc, char** argv, const char* name, std::string* value,
 void StartupFinish();
 // The end of the evening: records "(terminate)", writes the club file (data 1: counts as
 // 0, data 2: keeping the counts, 0: no writing), stops recording and ends the generator.
-// Returns false when a write was asked for and failed.
+// A failed write is asked about (SaveWithChoice); false when the operator chose not to save.
 bool TerminateEvening(int data);

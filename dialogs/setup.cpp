@@ -594,6 +594,9 @@ bool ApplySetup(const char* button) {
         if (read) {
             ShowSetupState();  // the club just read, and no anonymous dancers to make
             n = CheckFields();
+            // What reading found (the file in use by another Dorvels, problems of its lines).
+            std::string notice = TakeClubFileNotice();
+            if (!notice.empty()) GtkWarningText(notice);
         }
     }
     anoncnt = n.value[SF_NEXTANON] - 1;

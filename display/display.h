@@ -109,6 +109,11 @@ void ForgetGridBttn();
 // widget's own "destroy" handlers see it gone already.
 void DestroyWidget(GtkWidget*& w);
 void SetWinTitle(GtkWidget* win, const char* extra);
+// Columns a text takes on a board: one per character, two for a wide (East Asian)
+// character, none for a combining mark. Names are padded by this, not by their bytes.
+int ShownWidth(const std::string& text);
+// text right-justified to `width` columns with blanks.
+std::string PadLeft(const std::string& text, int width);
 // The title SetWinTitle gives (tests and tracing).
 std::string WinTitle(const char* extra);
 void GtkInitColors();
@@ -130,6 +135,9 @@ void terminate(GtkWidget* window, gpointer data);
 extern unsigned int scrollertime;  // auto-scroll tick, microseconds
 extern double scrollerincr;        // auto-scroll speed factor
 
+// A warning of any length (the start-up notice about the club files); GtkWarning cuts its
+// text at 255 bytes.
+void GtkWarningText(const std::string& text);
 void TotDancersNote();
 void SqrDisplayAutoScroller();
 void TimerAlarmUnix(int sig);
@@ -163,8 +171,13 @@ void PhonePageAddress();
 // ---- defined by the other GUI parts -------------------------------------------------------
 // Boards (display/squares.cpp, edit.cpp, historydisplay.cpp).
 void SquareDisplay(EDITMODE neweditmode);
+// Shows the present board again in the current font; nothing of the evening changes.
+void PresentRetext();
 void EditDisplay(EDITMODE neweditmode);
 void HistoryDisplay();
+// Shows the history board of `hist` again as it was shown last (same stripes), in the
+// current font.
+void HistoryRedisplay();
 // Setup dialog (dialogs/).
 void SetupDisplay(EDITMODE neweditmode);
 // Key handler (commands/): connect / disconnect KeybrdHandler on sdwin; both idempotent.

@@ -384,10 +384,15 @@ void EditDisplay(EDITMODE neweditmode) {
 
     int totdancers = 0;
     std::string longest;
+    int longestwidth = 0;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         ++totdancers;
         const std::string& name = NameOf(sd);
-        if (name.size() > longest.size()) longest = name;
+        int width = ShownWidth(name);
+        if (width > longestwidth) {
+            longestwidth = width;
+            longest = name;
+        }
     }
     if (totdancers == 0) {
         EditViewDrop();

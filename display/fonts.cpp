@@ -451,11 +451,19 @@ int ChangeFontSize(int chg) {
         }
     }
     SetSpacing();
+    // A font change never changes the evening: only the squares board rolls its tip again,
+    // from the state saved before that roll, so that the same squares come out. The
+    // present and history boards are only shown again in the new font (repeating the roll
+    // there would take the last tip back: its dance counts, tip number and record).
     if (editmode == EDIT) {
         SwitchDisplay(EDIT);
-    } else if (editmode == SQUARES || editmode == PRESENT) {
+    } else if (editmode == SQUARES) {
         RepeatRollDisplay();
-        SquareDisplay(editmode);
+        SquareDisplay(SQUARES);
+    } else if (editmode == PRESENT) {
+        PresentRetext();
+    } else if (editmode == HISTORY) {
+        HistoryRedisplay();
     }
     TraceBoard();
     return 0;

@@ -160,6 +160,29 @@ void SetSpacing() {
     sp2 = Rounded(2 * sf);
 }
 
+// ---- text width ------------------------------------------------------------------------------
+int ShownWidth(const std::string& text) {
+    int width = 0;
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    while (p < end) {
+        gunichar c = g_utf8_get_char_validated(p, end - p);
+        if (c == (gunichar)-1 || c == (gunichar)-2) {  // a stray byte: one column
+            ++width;
+            ++p;
+            continue;
+        }
+        width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
+        p = g_utf8_next_char(p);
+    }
+    return width;
+}
+
+std::string PadLeft(const std::string& text, int width) {
+    int shown = ShownWidth(text);
+    return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
 // ---- title ---------------------------------------------------------------------------------
 std::string WinTitle(const char* extra) {
     if (caller.empty()) caller = "none";
@@ -385,15 +408,61 @@ void SwitchDisplay(EDITMODE neweditmode) {
     TraceBoard();
 }
 
+static bool ended = false;  // terminate ended the evening while the main loop ran
+
+// Lets go of the main window and its display; its "destroy" no longer ends the evening.
+// Returns the window (null when there is none).
+static GtkWidget* ForgetMainWindow() {
+    GtkWidget* w = sdwin;
+    if (!w) return nullptr;
+    CleanupMainWindow();
+    sdwin = nullptr;
+    g_signal_handlers_disconnect_by_func(w, (gpointer)terminate, GINT_TO_POINTER(1));
+    return w;
+}
+
+static gboolean TerminateLater(gpointer data) {
+    terminate(nullptr, data);
+    return G_SOURCE_REMOVE;
+}
+
+// The end of the evening. The club file is written while the window still stands, so that
+// a failed write is asked about in a dialog above it; then the window goes and the main loop
+// ends. Called again while its dialog is open (a second close), it does nothing.
 void terminate(GtkWidget* window, gpointer data) {
-    if (window && window == sdwin) {
-        // The window is being destroyed: let go of its display first (its widgets are still
-        // alive while "destroy" is being handled), so no global points at a dead widget.
+    static int nesting = 0;
+    if (nesting) return;
+    if (window && window == sdwin && gtk_widget_in_destruction(window)) {
+        // The window is being destroyed (from outside the program): let go of its display
+        // first (its widgets are still alive while "destroy" is being handled), so no global
+        // points at a dead widget, and end the evening once the destruction is over, where
+        // a dialog may run.
         CleanupMainWindow();
         sdwin = nullptr;
+        if (gtk_main_level() > 0) {
+            g_idle_add(TerminateLater, data);
+            return;
+        }
     }
-    if (gtk_main_level() > 0) gtk_main_quit();
+    ++nesting;
     TerminateEvening(GPOINTER_TO_INT(data));
+    // The window goes once the main loop has ended (RunDisplay), not within the key press or
+    // click that ended the evening: its release still finds the window. Without a main loop
+    // (a test driving the handlers) it is left to its maker.
+    if (gtk_main_level() > 0) {
+        ended = true;
+        gtk_main_quit();
+    } else {
+        ForgetMainWindow();
+    }
+    --nesting;
+}
+
+// The window manager's close button: the end of the evening, saving as the "destroy" of the
+// window would, but before the window goes.
+static gboolean MainWinDelete(GtkWidget* w, GdkEvent*, gpointer) {
+    terminate(w, GINT_TO_POINTER(1));
+    return TRUE;
 }
 
 void RunDisplay() {
@@ -403,6 +472,7 @@ void RunDisplay() {
     gtk_window_set_default_icon_name(DORVELS_APP_ID);
     SetWinTitle(sdwin, nullptr);
     g_signal_connect(sdwin, "destroy", G_CALLBACK(terminate), GINT_TO_POINTER(1));
+    g_signal_connect(sdwin, "delete-event", G_CALLBACK(MainWinDelete), nullptr);
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
     GtkInitColors();
@@ -439,7 +509,12 @@ void RunDisplay() {
     RecordResume();
     gtk_widget_show_all(sdwin);
     TraceBoard();
+    // What start-up found in the club files, once, above the first display.
+    std::string notice = TakeClubFileNotice();
+    if (!notice.empty()) GtkWarningText(notice);
     gtk_main();
+    if (GtkWidget* w = ended ? ForgetMainWindow() : nullptr) gtk_widget_destroy(w);
+    ended = false;
 }
 
 // ---- services asked for by the logic -------------------------------------------------------
@@ -486,4 +561,49 @@ static int RunResetDialog() {
     gtk_widget_destroy(dlg);
     // Closing the dialog any other way (window close, Escape) throws nothing away.
     return answer == 1 || answer == 2 ? answer : 0;
+}
+
+// Answers of the "Club file not saved" dialog (the response ids are the answers).
+int AskSaveFailed(const std::string& text, bool quitting, std::string* othername) {
+    for (;;) {
+        GtkWidget* dlg = gtk_dialog_new_with_buttons(
+            "Club file not saved", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+            GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Try again", SAVE_RETRY,
+            "_Save as...", SAVE_OTHERNAME, quitting ? "_Quit without saving" : "_Do not save", SAVE_NOT,
+            nullptr);
+        // Enter (a card swiped while the dialog is open) tries again: it never throws
+        // the evening away.
+        gtk_dialog_set_default_response(GTK_DIALOG(dlg), SAVE_RETRY);
+        GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
+        GtkWidget* lbl = gtk_label_new(text.c_str());
+        gtk_label_set_line_wrap(GTK_LABEL(lbl), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(lbl), 70);
+        if (lblfont2) SetWidgetFont(lbl, lblfont2);
+        gtk_container_set_border_width(GTK_CONTAINER(area), (guint)sp10);
+        gtk_container_add(GTK_CONTAINER(area), lbl);
+        gtk_widget_show_all(dlg);
+        GtkWidget* retry = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), SAVE_RETRY);
+        if (retry) gtk_widget_grab_focus(retry);
+        int answer = gtk_dialog_run(GTK_DIALOG(dlg));
+        gtk_widget_destroy(dlg);
+        if (answer == SAVE_NOT) return SAVE_NOT;
+        if (answer != SAVE_OTHERNAME) return SAVE_RETRY;  // closed otherwise: ask again after a try
+
+        GtkWidget* chooser = gtk_file_chooser_dialog_new(
+            "Save the club file as", sdwin ? GTK_WINDOW(sdwin) : nullptr, GTK_FILE_CHOOSER_ACTION_SAVE,
+            "_Cancel", GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+        gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+        gchar* base = g_path_get_basename(outputfilename.empty() ? dfltsavefile : outputfilename.c_str());
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), base);
+        g_free(base);
+        int chosen = gtk_dialog_run(GTK_DIALOG(chooser));
+        char* file = chosen == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;
+        gtk_widget_destroy(chooser);
+        if (file) {
+            *othername = file;
+            g_free(file);
+            return SAVE_OTHERNAME;
+        }
+        // No file chosen: the question again.
+    }
 }

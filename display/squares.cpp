@@ -337,7 +337,9 @@ static bool ReplaceNewestTexts(char** sqrlist, int totdancers) {
     return true;
 }
 
-void SquareDisplay(EDITMODE neweditmode) {
+// The squares or present board. With requests set, the skip-tip and must-once requests of
+// this tip are applied first (a font change shows the present board again without them).
+static void SquareBoard(EDITMODE neweditmode, bool requests) {
     edbg("SquareDisplay(neweditmode=%d)", (int)neweditmode);
     editmode = neweditmode;
     if (!sdhd) {
@@ -354,7 +356,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         SaveRollDisplay();
     }
     SetWinTitle(sdwin, nullptr);
-    ApplySkipTips();  // skip-tip and must-once requests of this tip; clears sdtoggled
+    if (requests) ApplySkipTips();  // requests of this tip; clears sdtoggled
 
     if (editmode == SQUARES && !RollSquares()) {
         // No tip took place: the tip counter goes back, so the next roll is this tip. Left
@@ -388,14 +390,15 @@ void SquareDisplay(EDITMODE neweditmode) {
         SortByName();
 
         // Name parts and the widest of them; the dancers who sit out go on the list.
-        size_t sdentrylen = 0;
+        int sdentrylen = 0;  // columns of the widest name part
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
             if (!Counted(sd) || (editmode == PRESENT && PresentHidden(sd))) continue;
             if (editmode == SQUARES && sd->assigned == 0) OutDancerMake(sd);
             std::string part;
             if (!MeasuredNamePart(sd, part)) continue;
-            if (part.size() > sdentrylen) {
-                sdentrylen = part.size();
+            int width = ShownWidth(part);
+            if (width > sdentrylen) {
+                sdentrylen = width;
                 sdmaxname = part;
             }
         }
@@ -410,6 +413,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         sqrlist = static_cast<char**>(calloc(2 * (size_t)totdancers, sizeof(char*)));
         outofmem(sqrlist, "%s\n", "SquareDisplay sqrlist");
         int i = 0;
+        int maxwidth = sdentrylen;
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
             if (!Counted(sd) || !sd->display) continue;
             std::string entry;
@@ -423,11 +427,13 @@ void SquareDisplay(EDITMODE neweditmode) {
                 HallViewAdd(name, joint, kind == ENTRY_OUT ? 0 : sd->square + 1);
                 // A name part that grew after the measuring (a recruited partner) still has
                 // to fit its cell: the widest actual part sets the font.
-                if (name.size() > sdmaxname.size()) sdmaxname = name;
-                if (kind == ENTRY_OUT)
-                    entry = strprintf("%*s: Out", (int)sdentrylen, name.c_str());
-                else
-                    entry = strprintf("%*s: %3d", (int)sdentrylen, name.c_str(), sd->square + 1);
+                int width = ShownWidth(name);
+                if (width > maxwidth) {
+                    maxwidth = width;
+                    sdmaxname = name;
+                }
+                entry = PadLeft(name, sdentrylen) +
+                        (kind == ENTRY_OUT ? std::string(": Out") : strprintf(": %3d", sd->square + 1));
             }
             if (i < 2 * totdancers) {
                 sqrlist[i] = strdup(entry.c_str());
@@ -488,6 +494,10 @@ void SquareDisplay(EDITMODE neweditmode) {
     if (sqrslider) SqrDisplayAutoScroller();
     rdbg("SquareDisplay");
 }
+
+void SquareDisplay(EDITMODE neweditmode) { SquareBoard(neweditmode, true); }
+
+void PresentRetext() { SquareBoard(PRESENT, false); }
 
 std::vector<std::string> SquaresBoardTexts() { return lastsquares.texts; }
 

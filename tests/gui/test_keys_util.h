@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/fixtures.h"
+#include "test_dialog_answers.h"
 
 // Everything a club file says about one dancer.
 struct DancerFacts {
@@ -94,15 +94,6 @@ void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType ty
 std::vector<GtkWidget*> MenuButtons();
 // The menu button whose label begins with key, or null.
 GtkWidget* MenuButton(char key);
-// Answers the next modal dialog titled `title` with `response` once it runs; the returned
-// flag turns true when it was answered.
-std::shared_ptr<bool> AnswerDialog(const char* title, int response);
-// The same with any action on the dialog (keys sent to it, other windows closed meanwhile).
-std::shared_ptr<bool> WhenDialog(const char* title, std::function<void(GtkWidget*)> act);
-// Stops the answerers still waiting (the end of a test).
-void CancelAnswers();
-// Buttons of the open dialog titled `title` (labels), recorded by AnswerDialog.
-extern std::vector<std::string> answered_buttons;
 
 // A roster of the tests: couples and singles, all present, at Basic.
 void BuildClub(int couples, int singlesM, int singlesF);

@@ -13,6 +13,8 @@ std::vector<EDITMODE> switches;
 std::vector<int> clearedsliders;
 int resetanswer = 2;
 int resetasked = 0;
+std::vector<std::string> saveasked;
+std::vector<std::pair<int, std::string>> saveanswers;
 bool switchsetsmode = true;
 std::string lasttimenote = "no message yet";
 
@@ -29,6 +31,8 @@ void clear() {
     clearedsliders.clear();
     resetanswer = 2;
     resetasked = 0;
+    saveasked.clear();
+    saveanswers.clear();
     switchsetsmode = true;
     lasttimenote = "no message yet";
 }
@@ -87,5 +91,14 @@ void ReplayLine(const std::string& handler, const std::string& text) {
 }
 
 bool KeyboardTaken() { return screen::keyboardtaken; }
+
+int AskSaveFailed(const std::string& text, bool, std::string* othername) {
+    screen::saveasked.push_back(text);
+    if (screen::saveanswers.empty()) return SAVE_NOT;
+    auto [answer, name] = screen::saveanswers.front();
+    screen::saveanswers.erase(screen::saveanswers.begin());
+    *othername = name;
+    return answer;
+}
 
 void TestScreenClear() { screen::clear(); }

@@ -13,3 +13,4 @@ int AskResetDialog() { return 0; }
 int PlotCommands(const std::string&, bool) { return 0; }
 void ReplayLine(const std::string&, const std::string&) {}
 bool KeyboardTaken() { return false; }
+int AskSaveFailed(const std::string&, bool, std::string*) { return SAVE_NOT; }
