@@ -24,6 +24,15 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // --serve[=[ADDRESS:]PORT]: the phone page. Taken out before the club's arguments.
+    std::string serve;
+    bool serving = TakeLongOption(&argc, argv, "--serve", &serve, true) == 1;
+    ServeOption serveopt;
+    std::string err;
+    if (serving && !ParseServeOption(serve, &serveopt, &err)) {
+        fprintf(stderr, "dorvels: --serve=%s: %s\n", serve.c_str(), err.c_str());
+        return 2;
+    }
     std::string pdf;
     switch (TakeLongOption(&argc, argv, "--print-pdf", &pdf)) {
         case -1: fputs("dorvels: --print-pdf needs the name of the PDF file to write\n", stderr); return 2;
@@ -44,6 +53,7 @@ int main(int argc, char** argv) {
         AutoScrollSpeed(chg);
     }
     StartupFinish();
+    if (serving) PhonePageStartup(serveopt);
     RunDisplay();
     return 0;
 }

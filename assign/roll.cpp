@@ -8,6 +8,8 @@
 #include "assign/assign.h"
 #include "assign/partnerindex.h"
 #include "core/screen.h"
+#include "files/statistics.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
@@ -95,8 +97,10 @@ Square* RollSquares() {
         if (sd->partner && sd->partner->avail && sd->partner->partner != sd) sd->partner->partner = sd;
     }
 
-    // 4. Statistics logging (Sflag): no statistics log is built into this program yet, so
-    //    nothing is written here; its call belongs at this point, before the check below.
+    // 4. The statistics log, before the check below (a failed roll is logged too); a repeat
+    //    of the last roll shows the same tip and is not logged again.
+    if (Sflag && !rollrepeat) DorvelStatistics(totavail);
+    rollrepeat = false;
 
     // 5. Too few dancers for one square.
     if (totavail < squaresize) {

@@ -5,6 +5,7 @@
 #include "core/dlist.h"
 #include "core/screen.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "support/helmtext.h"
 
 SkipTip* SkipTipAppend(SqrDancer* sd, int tip) {
@@ -172,11 +173,13 @@ const char* LuckMustToggle(SqrDancer* sd, bool onetip) {
     if (sd->priority == LUCK) {
         sd->priority = MUST;
         label = "Must";
-        Record("(LuckMustBttn) sd<%s> must%s\n", sd->dispname.c_str(), onetip ? " one-tip" : "");
+        Record("(LuckMustBttn) sd<%s> must%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
+               RecordName(sd).c_str());
     } else if (sd->priority == MUST) {
         sd->priority = LUCK;
         label = "Luck";
-        Record("(LuckMustBttn) sd<%s> luck%s\n", sd->dispname.c_str(), onetip ? " one-tip" : "");
+        Record("(LuckMustBttn) sd<%s> luck%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
+               RecordName(sd).c_str());
     }
     if (onetip) {
         MustOnce* mo = MustOnceAppend(sd, tipcnt + 2);

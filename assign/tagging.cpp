@@ -6,6 +6,7 @@
 #include "assign/partnerindex.h"
 #include "core/screen.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "support/helmtext.h"
 
 int sqrtagindex = 0;
@@ -206,7 +207,9 @@ SqrDancer* SqrTagSliderPick(int islider, double value) {
     int r = static_cast<int>(value);
     SqrDancer* sd = mapi2sd[r];
     sqrtag[islider].sd = sd;
-    Record("(SqrTagSlider) islider=%d sd<%s>\n", islider, sd ? sd->dispname.c_str() : "-null-");
+    // The display name may be shared; the full name after it tells the dancer for a replay.
+    Record("(SqrTagSlider) islider=%d sd<%s>%s%s%s\n", islider, sd ? sd->dispname.c_str() : "-null-",
+           sd ? " dancer<" : "", sd ? RecordName(sd).c_str() : "", sd ? ">" : "");
     return sd;
 }
 

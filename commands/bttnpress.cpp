@@ -1,11 +1,381 @@
-// Mouse buttons on the main window. For now a click only closes an open note or warning;
-// the pop-up menu will be opened from here.
-#include "display/display.h"
+// Mouse buttons on the main window and the pop-up menu. A right press opens the menu, or
+// closes the menu or the pop-up that is open; a left double click on one dancer of a couple
+// gives the partner the opposite presence. The menu's entries perform their commands through
+// the same dispatcher as the keys (MenuCmd).
+#include "commands/menu.h"
 
-gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer) {
-    if (!event || event->type != GDK_BUTTON_PRESS || !sdpop) return FALSE;
-    GtkWidget* w = sdpop;
-    sdpop = nullptr;
-    gtk_widget_destroy(w);
-    return TRUE;
+#include <cstdio>
+#include <ctime>
+
+#include "commands/keys.h"
+#include "display/boards.h"
+#include "display/display.h"
+#include "files/record.h"
+#include "support/helmtext.h"
+
+GtkWidget* menubttnpopup = nullptr;
+unsigned int menubttnhit = 0;
+
+// The clock second of the last right press handled: at most one per second opens or closes
+// anything, so the second press of a double click does not close the menu the first opened.
+static time_t lasttime = 0;
+
+namespace {
+struct MenuEntry {
+    char key;     // the hotkey whose command the entry performs
+    int id;       // user data of the button's "clicked" signal
+    int col, row; // place in the grid of buttons
+    const char* label;    // padded to 30 characters so that the columns line up
+    const char* tooltip;  // "\r" separates lines
+};
+
+// In grid order: column 0 and column 1 of each row.
+const MenuEntry menuentries[] = {
+    {'a', 0, 0, 1, "a: availability display       ",
+         "\t\ta: availability display\r"
+         "Two entries: Available and Unavailable\r"
+         "Enter in one or more names or numeric ranges (###-###) for anonymous dancers,\r"
+         "making the specified dancers available or unavailable"},
+    {'n', 14, 1, 1, "n: new square dancer          ",
+         "\t\tn: new square dancer\r"
+         "Generate a new square dancer - you will need to provide\r"
+         "names:        first name, last name\r"
+         "               ex.      A               B        one dancer named A  B\r"
+         "               ex.    A&B            C         two dancers named A C and B C (partner)\r"
+         "               ex.    A&B          C&D      two dancers named A C and B D (partner)\r"
+         "luck or must: most dancers are luck dancers; some may be specified as\r"
+         "                       must dancers who must dance (such as students)\r"
+         "partner        : brings up a slider which can select a (compatible-only) partner\r"
+         "sex              : M F MF FM E\r"
+         "                      (male female prefer-M prefer F either)"},
+    {'A', 1, 0, 2, "A: absent without notification",
+         "\t\tA: absent without notification\r"
+         "When one or more dancers have left without checking out:\r"
+         "displays dancers in a grid sorted by assigned square.\r"
+         "Find out who's missing and click on that square;\r"
+         "that dancer will then be made unavailable."},
+    {'o', 15, 1, 2, "o: make all (not) available   ",
+         "\t\to: make all (not) available\r"
+         "The \"o\" hotkey will make all dancers not available, unless all dancers are\r"
+         "already not available. In that case, \"o\" will make all dancers available."},
+    {'B', 27, 0, 3, "B: go back (reset dance)      ",
+         "\t\tB: go back (reset dance)\r"
+         "If a file clubname.reset exists, will reset\r"
+         "to that. Currently one will need to copy\r"
+         "clubname.dorvel to clubname.reset outside of\r"
+         "Dorvels."},
+    {'p', 16, 1, 3, "p: present display            ",
+         "\t\tp: present display\r"
+         "The \"p\" hotkey generates the Present Display, a list of available dancers that\r"
+         "can dance at the currently selected level. Show this display to dancers so they\r"
+         "can tell you if they’re missing from the display. This display has blue and\r"
+         "white stripes."},
+    {'c', 2, 0, 4, "c: current squares display    ",
+         "\t\tc: current squares display\r"
+         "Restore the display to the current roll-up of\r"
+         "squares display."},
+    {'q', 17, 1, 4, "q: quit (no save)             ",
+         "\t\tThe \"q\" hotkey tells Dorvels to quit without saving the pseudo-random number generator seeds.\r"
+         "The \"q\" hotkey tells Dorvels to quit without saving the pseudo-random number\r"
+         "generator seeds."},
+    {'d', 3, 0, 5, "d: display name style         ",
+         "\t\td: display name style\r"
+         "Change the manner in which dancer's name are displayed.\r"
+         "Lastname only  - Lastname-First Initial\r"
+         "Firstname only - Firstname-Last Initial"},
+    {'R', 28, 1, 5, "R: repeat last timed mesg     ",
+         "\t\tR:\r"
+         "Repeat last timed note for three seconds"},
+    {'e', 4, 0, 6, "e: edit display               ",
+         "\t\te: edit display\r"
+         "Presents a grid of the square dancers in your club;\r"
+         "each grid square contains a name and six special controls.\r"
+         "Bright background means that a dancer is available for dancing;\r"
+         "a dark background means that a dancer is absent/not available.\r"
+         "Click on the dancer's name to change availability status.\r"
+         "\tDel               : delete dancer from database\r"
+         "\tLuck/Must         : most dancers are luck; use Must for students, etc\r"
+         "\tName              : change (correct?) the square dancer's name\r"
+         "\tPrtnr             : change the partner in a couple; convert to single\r"
+         "\tBasic-SSD-DBD-etc : change the dancer's program level\r"
+         "\tF M MF FM E       : change Dorvels' idea of a dancers dancing style"},
+    {'r', 18, 1, 6, "r: roll up squares            ",
+         "\t\tr: roll up squares\r"
+         "The “r” hotkey will bring up the Squares Display; it generates a new set of\r"
+         "square assignments to dancers on a green and white background grid.\r"
+         "\t\tlastname      : a couple with the same last name\r"
+         "\t\tname:name     : a couple with different last names\r"
+         "\t\tname+name     : two single dancers\r"
+         "\t\tSngl#...+...  : two single dancers (anonymous, numbered)\r"
+         "\t\tCouple#...    : a couple (anonymous, numbered)"},
+    {'E', 5, 0, 7, "E: edit rfid association      ",
+         "\t\tE: edit rfid association\r"
+         "When a rfid card is entered that Dorvels knows nothing about, it will\r"
+         "present a display where you can associate the card with a dancing style\r"
+         "or dancer's name. It will also inherit the current program level of the\r"
+         "club."},
+    {'s', 19, 1, 7, "s: setup display              ",
+         "\t\ts: setup display\r"
+         "The \"s\" hotkey brings up the Setup Display.\r"
+         "Use this display to specify the club's name, the caller's name, the maximum\r"
+         "squares your hall can handle"},
+    {'f', 6, 0, 8, "f: slower autoscrolling       ",
+         "\t\tf: slower autoscrolling\r"
+         "When the Present or Squares displays show a lot of dancers, Dorvels will\r"
+         "scroll the display up and down to reveal all the dancers. Use the f key\r"
+         "to slow down the scrolling."},
+    {'t', 21, 1, 8, "t: total dancers/clear mesg   ",
+         "\t\tt: total dancers/clear mesg\r"
+         "Dorvels will generate a small popup containing totals (qty of dancers,\r"
+         "qty of single dancers, etc).\r"
+         "If a small popup already exists then a \"t\" will simply clear it off the screen."},
+    {'F', 7, 0, 9, "F: faster autoscrolling       ",
+         "\t\tF: faster autoscrolling\r"
+         "When the Present or Squares displays show a lot of dancers, Dorvels will\r"
+         "scroll the display up and down to reveal all the dancers. Use the F key\r"
+         "to speed up the scrolling."},
+    {'T', 20, 1, 9, "T: click+tag dancer           ",
+         "\t\tT: click+tag dancer\r"
+         "Using the Edit display (\"e\"):\r"
+         " * change a dancer's availability to off (click on the name).\r"
+         " * Follow that action by pressing \"T\".\r"
+         "This action will restore the dancer's availability but also put the dancer on\r"
+         "the tagged square dancer list.  Such dancers will be rolled up normally except\r"
+         "that they will end up in the tagged dancer square. See the Setup Display (\"s\")."},
+    {'h', 8, 0, 10, "h: newest to oldest history   ",
+         "\t\th: newest to oldest history\r"
+         "Shows history; the h hotkey begins with the most recently saved Square Display\r"
+         "and moves backwards in the list (also see H and u)"},
+    {'u', 22, 1, 10, "u: use history display        ",
+         "\t\tu: use history display\r"
+         "Makes the currently displaying history display into the current Squares Display."},
+    {'H', 9, 0, 11, "H: oldest to newest history   ",
+         "\t\tH: oldest to newest history\r"
+         "Shows history; the H hotkey begins with the oldest saved Square Display and\r"
+         "moves forward in the list (also see h and u)"},
+    {'w', 24, 1, 11, "w: write                      ",
+         "\t\tw: write\r"
+         "The \"w\" hotkey tells Dorvels to write the [clubname].dorvel file with the dancer\r"
+         "information (but not the number of dances danced)."},
+    {'I', 10, 0, 12, "I: info on rfid association   ",
+         "\t\tI: info on rfid association\r"
+         "Press 'I' then swipe a rfid tag.\r"
+         "Will show the rfid tag number and the name of the associated square dancer.\r"
+         "Use 't' to clear the message."},
+    {'W', 23, 1, 12, "W: write+save dance counts    ",
+         "\t\tW: write+save dance counts\r"
+         "The \"W\" hotkey tells Dorvels to write the [clubname].dorvel file with the dancer\r"
+         "information (including the number of dances danced)."},
+    {'l', 11, 0, 13, "l: decrease program level     ",
+         "\t\tl: decrease program level\r"
+         "A 'l' will decrease the current program level.\r"
+         "The program level order is:\r"
+         "\tBasic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B, and C4.\r"
+         "The club's current program level is shown in the main display titles\r"
+         "(Edit, Present, Squares, History) and in the Setup Display.\r"
+         "Program level is used to select which dancers are capable of dancing the\r"
+         "current club's level and so modifies the 'r' key's action (roll squares)."},
+    {'x', 26, 1, 13, "x: save using w then exit     ",
+         "\t\tx: save using w then exit\r"
+         "The \"x\" hotkey tells Dorvels to do a \"w\" (write the [clubname].dorvel data) and\r"
+         "then to exit. Does not include the quantity of dances each dancer danced."},
+    {'L', 12, 0, 14, "L: increase program level     ",
+         "\t\tL: increase program level\r"
+         "A 'L' will increase the current program level.\r"
+         "The program level order is:\r"
+         "\tBasic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B, and C4.\r"
+         "The club's current program level is shown in the main display titles\r"
+         "(Edit, Present, Squares, History) and in the Setup Display.\r"
+         "Program level is used to select which dancers are capable of dancing the\r"
+         "current club's level and so modifies the 'r' key's action (roll squares)."},
+    {'X', 25, 1, 14, "X: save using W then exit     ",
+         "\t\tX: save using W then exit\r"
+         "The \"X\" hotkey tells Dorvels to do a \"W\" (write the [clubname].dorvel data) and\r"
+         "then to exit. Includes the quantity of dances each dancer danced."},
+    {'M', 13, 0, 15, "M: multiple rfid associate    ",
+         "\t\tM: multiple rfid associate\r"
+         "Used to generate a lot of rfid tag associations with anonymous dancers.\r"
+         "Select dancing style (couple, M, F, MF, FM, E) and program level (Basic ... C4).\r"
+         "Then begin swiping rfid cards; the anonymous dancer number will increase by\r"
+         "one on each swipe."},
+    {'z', 29, 1, 15, "z: command-card setup         ",
+         "\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command."},
+};
+
+struct LegendLine {
+    const char* mouse;
+    const char* action;
+};
+const LegendLine legend[] = {
+    {"leftmouse", " : avail on/off"},
+    {"ctrl-leftmouse", " : skip tip once"},
+    {"luck, ctrl-leftmouse", " : must once"},
+    {"avail off, S", " : skip alternate tips - last selected dancer"},
+    {"avail on, S", " : remove all skips - last selected dancer"},
+    {"+", " : increase fontsize"},
+    {"-", " : decrease fontsize"},
+};
+}  // namespace
+
+void MenuDestroy() {
+    GtkWidget* w = menubttnpopup;
+    menubttnpopup = nullptr;
+    if (w) gtk_widget_destroy(w);
+}
+
+void ResetBttnPress() {
+    MenuDestroy();
+    lasttime = 0;
+}
+
+static void MenuGone(GtkWidget* w, gpointer) {
+    if (menubttnpopup == w) menubttnpopup = nullptr;
+}
+
+// Builds and shows the menu: at the mouse, or centred on the screen for the menu keys.
+static void MenuOpen(bool centred) {
+    GtkWidget* win = gtk_window_new(GTK_WINDOW_POPUP);
+    menubttnpopup = win;
+    gtk_window_set_position(GTK_WINDOW(win), centred ? GTK_WIN_POS_CENTER_ALWAYS : GTK_WIN_POS_MOUSE);
+    g_signal_connect(win, "destroy", G_CALLBACK(MenuGone), nullptr);
+    // A right click on the menu closes it.
+    gtk_widget_add_events(win, GDK_BUTTON_PRESS_MASK);
+    g_signal_connect(win, "button-press-event", G_CALLBACK(BttnPress), nullptr);
+
+    // A pop-up window has no border of its own: the frame sets the menu off from the board.
+    GtkWidget* frame = gtk_frame_new(nullptr);
+    gtk_container_add(GTK_CONTAINER(win), frame);
+    GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
+    gtk_container_add(GTK_CONTAINER(frame), vbox);
+
+    GtkWidget* bttns = gtk_grid_new();  // row 0 stays empty
+    for (const MenuEntry& e : menuentries) {
+        GtkWidget* b = gtk_button_new_with_label(e.label);
+        // The hotkeys line up at the left edge of each column.
+        gtk_label_set_xalign(GTK_LABEL(gtk_bin_get_child(GTK_BIN(b))), 0);
+        gtk_widget_set_tooltip_text(b, e.tooltip);
+        g_signal_connect(b, "clicked", G_CALLBACK(MenuCallback), GINT_TO_POINTER(e.id));
+        gtk_grid_attach(GTK_GRID(bttns), b, e.col, e.row, 1, 1);
+    }
+    gtk_box_pack_start(GTK_BOX(vbox), bttns, FALSE, FALSE, 0);
+
+    GtkWidget* mouse = gtk_grid_new();
+    gtk_grid_attach(GTK_GRID(mouse), gtk_label_new("-----------------------------"), 0, 0, 2, 1);
+    int row = 1;
+    for (const LegendLine& l : legend) {
+        gtk_grid_attach(GTK_GRID(mouse), gtk_label_new(l.mouse), 0, row, 1, 1);
+        GtkWidget* action = gtk_label_new(l.action);
+        gtk_widget_set_halign(action, GTK_ALIGN_START);
+        gtk_grid_attach(GTK_GRID(mouse), action, 1, row, 1, 1);
+        ++row;
+    }
+    gtk_box_pack_start(GTK_BOX(vbox), mouse, FALSE, FALSE, 0);
+    gtk_widget_show_all(win);
+}
+
+void MenuCallback(GtkWidget*, void* ptr) {
+    int id = GPOINTER_TO_INT(ptr);
+    DPRINTF(1, "MenuCallback(id=%d)\n", id);
+    // A command that runs a dialog of its own runs a main loop inside this handler: a click
+    // that reaches the menu meanwhile is not acted on.
+    static int nesting = 0;
+    if (nesting > 0) return;
+    const MenuEntry* entry = nullptr;
+    for (const MenuEntry& e : menuentries)
+        if (e.id == id) entry = &e;
+    if (!entry) {
+        Record("(MenuCallback) -\n");
+        return;
+    }
+    ++nesting;
+    // The menu steps aside at once, so that no dialog the command opens is hidden under it.
+    if (menubttnpopup) gtk_widget_hide(menubttnpopup);
+    MenuCmd(entry->key);
+    MenuDestroy();
+    --nesting;
+}
+
+static const char* strevent(GdkEventType type) {
+    switch (type) {
+        case GDK_BUTTON_PRESS: return "bttn-press";
+        case GDK_2BUTTON_PRESS: return "2bttn-press";
+        case GDK_3BUTTON_PRESS: return "3bttn-press";
+        default: return "other";
+    }
+}
+
+// The name button of sd on the current grid, or null. The edit display makes the cell of a
+// dancer out of view first.
+static GtkWidget* GridButton(SqrDancer* sd) {
+    if (!gridbttn || sd->gridposn < 0 || sd->gridposn >= gridbttnqty) return nullptr;
+    if (editmode == EDIT) EditCellMade(sd);
+    return gridbttn[sd->gridposn];
+}
+
+// What a press does, once it is recorded: a right press opens or closes (unless within the
+// second of the last one), a left double click on a couple's name gives the partner the
+// opposite presence.
+static gboolean PressActs(GdkEventType type, guint button, bool centred, bool taken) {
+    if (type == GDK_BUTTON_PRESS && button == 3) {
+        ++menubttnhit;
+        if (!taken) return TRUE;
+        if (sdpop) {
+            GtkWidget* w = sdpop;
+            sdpop = nullptr;
+            gtk_widget_destroy(w);
+        } else if (menubttnpopup) {
+            MenuDestroy();
+            sdtoggled = nullptr;
+        } else {
+            MenuOpen(centred);
+        }
+        return TRUE;
+    }
+
+    if (type == GDK_2BUTTON_PRESS && button == 1 && sdtoggled && sdtoggled->partner) {
+        // A double click on a name button of a couple: the clicked dancer keeps the presence it
+        // had, and the partner gets the opposite. GTK reports the double click between the
+        // second press and the second release, and that release toggles the clicked dancer
+        // back to where it started; so the partner takes the state the first click gave,
+        // which the clicked dancer is about to leave. (Setting the clicked dancer's button
+        // here as well would be undone by the release and leave both in the same state.)
+        // The partner changes through its grid button, whose "toggled" handler does the work.
+        SqrDancer* sd = sdtoggled;
+        if (GtkWidget* partner = GridButton(sd->partner))
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(partner), !sd->avail);  // pressed in = absent
+        sdtoggled = nullptr;
+    }
+    return FALSE;
+}
+
+gboolean BttnPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    if (!event) return FALSE;
+    DPRINTF(1, "BttnPress(event<%s> button=%u x=%g y=%g)\n", strevent(event->type), event->button, event->x, event->y);
+    // The button, and a right press within the second of the last one (which does nothing),
+    // are recorded too, so that a replay does what the press did.
+    bool right = event->type == GDK_BUTTON_PRESS && event->button == 3;
+    time_t now = time(nullptr);
+    bool taken = !right || now > lasttime;
+    if (right) lasttime = now;
+    bool centred = event->x == 0 && event->y == 0;
+    Record("(BttnPress) event<%s> data=%d button=%u%s%s\n", strevent(event->type), GPOINTER_TO_INT(data),
+           event->button, centred ? " centred" : "", taken ? "" : " ignored");
+    return PressActs(event->type, event->button, centred, taken);
+}
+
+void ReplayBttnPress(const std::string& text) {
+    unsigned button = 0;
+    size_t at = text.find(" button=");
+    if (at == std::string::npos || sscanf(text.c_str() + at, " button=%u", &button) != 1) return;
+    GdkEventType type = text.compare(0, 18, "event<2bttn-press>") == 0 ? GDK_2BUTTON_PRESS
+                        : text.compare(0, 17, "event<bttn-press>") == 0 ? GDK_BUTTON_PRESS
+                                                                         : GDK_NOTHING;
+    PressActs(type, button, text.find(" centred") != std::string::npos,
+              text.find(" ignored") == std::string::npos);
+}
+
+void ReplayMenuCallback(const std::string& text) {
+    // The entry of the recorded hotkey, as if its button were clicked.
+    for (const MenuEntry& e : menuentries)
+        if (!text.empty() && e.key == text[0]) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
 }

@@ -15,12 +15,12 @@
 #include "display/print.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/replay.h"
+#include "files/statistics.h"
 #include "history/history.h"
 #include "registry/registry.h"
+#include "rfid/rfid.h"
 #include "support/helmtext.h"
-
-SqrDancer* zflagpending = nullptr;
-uint64_t zflagpendingrfid = 0;
 
 // ---- number entry -----------------------------------------------------------------------------
 // nmbrbuf keeps at most 19 digits and its terminator; further digits are only counted, so a
@@ -38,11 +38,7 @@ static void NumberClear() {
     nmbrcnt = 0;
 }
 
-void ResetKeybrd() {
-    NumberClear();
-    zflagpending = nullptr;
-    zflagpendingrfid = 0;
-}
+void ResetKeybrd() { NumberClear(); }
 
 static void NumberDigit(char c) {
     if (nmbr < nmbrbuf + sizeof(nmbrbuf) - 1) {
@@ -52,19 +48,29 @@ static void NumberDigit(char c) {
     if (nmbrcnt < INT_MAX) ++nmbrcnt;
 }
 
-// Carriage return or line feed: a number of exactly ten digits is a card; anything else is
-// rejected with a warning. The buffer is empty afterwards in every case.
+// Carriage return or line feed: a number of exactly ten digits is a card, handed to whoever
+// waits for the next card; anything else is rejected with a warning. The buffer is empty
+// afterwards in every case (and already while the card is handled).
 static void NumberEnd() {
     Record("(KeybrdCmd) %s\n", nmbrbuf);
-    if (nmbrcnt == 10) {
-        // The card check-in is not part of this build yet: a complete number is recorded
-        // and dropped.
-        DPRINTF(1, "(KeybrdCmd) card number<%s>\n", nmbrbuf);
-    } else {
+    if (nmbrcnt != 10) {
         GtkWarning("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n",
                    nmbrcnt);
+        NumberClear();
+        return;
     }
+    char card[11];
+    memcpy(card, nmbrbuf, sizeof card);
     NumberClear();
+    if (!RfidParse(card)) {  // 0 stands for "no card" everywhere
+        GtkWarning("(KeybrdCmd) %s is no card number  (input rejected)\n", card);
+        return;
+    }
+    if (Mflag) RfidMDisplay(card);
+    else if (zflag) RfidSpecCardDisplay(card);
+    else if (NDflag) RfidNewDancerAssoc(card);
+    else if (skiptipflag) RfidSkipTip(card);
+    else RfidDisplay(card);
 }
 
 // ---- key handler connection -------------------------------------------------------------------
@@ -93,10 +99,45 @@ void KeybrdHandlerRestore() {
     didhandler = 1;
 }
 
+// The command character of a key event: 0 for a key without text (left to GTK), -1 for a
+// text of several characters. Some card readers type on the keypad: its digits and Enter
+// count as the main keys whatever their text.
+static int KeyChar(const GdkEventKey* event) {
+    if (!event) return 0;
+    if (event->keyval >= GDK_KEY_KP_0 && event->keyval <= GDK_KEY_KP_9)
+        return '0' + (int)(event->keyval - GDK_KEY_KP_0);
+    if (event->keyval == GDK_KEY_KP_Enter) return '\r';
+    if (!event->string || !event->string[0]) return 0;
+    return event->string[1] ? -1 : (unsigned char)event->string[0];
+}
+
+static bool SwipeChar(int c) { return (c >= '0' && c <= '9') || c == '\r' || c == '\n'; }
+
 gboolean KeybrdHandler(GtkWidget*, GdkEventKey* event, gpointer) {
-    if (!event || !event->string || !event->string[0]) return FALSE;
-    if (event->string[1] == '\0') KeybrdCmd(event->string[0]);
+    // F1 types nothing; it is where a newcomer looks for help, so it opens the menu as m does.
+    if (event && event->keyval == GDK_KEY_F1) {
+        KeybrdCmd('m');
+        return TRUE;
+    }
+    int c = KeyChar(event);
+    if (c == 0) return FALSE;
+    if (c > 0) KeybrdCmd((char)c);
     return TRUE;
+}
+
+gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
+    if (owner && owner != sdpop) return FALSE;  // the pop-up it served is gone
+    int c = KeyChar(event);
+    if (!SwipeChar(c)) return FALSE;
+    // In a window of its own, Enter without digits is the operator's: it presses the button
+    // that has the focus. A card's Enter, after its digits, never does.
+    if (!owner && (c == '\r' || c == '\n') && nmbrcnt == 0) return FALSE;
+    KeybrdCmd((char)c);
+    return TRUE;
+}
+
+bool KeyboardTaken() {
+    return sdwin && (!didhandler || (sdpop && gtk_window_get_modal(GTK_WINDOW(sdpop))));
 }
 
 // ---- helpers ------------------------------------------------------------------------------
@@ -104,12 +145,7 @@ static void ShowMain() {
     if (sdwin) gtk_widget_show_all(sdwin);
 }
 
-static void DestroyPopup() {
-    if (!sdpop) return;
-    GtkWidget* w = sdpop;
-    sdpop = nullptr;
-    gtk_widget_destroy(w);
-}
+static void DestroyPopup() { DestroyWidget(sdpop); }
 
 // Shows the current tip again without rolling a new one: the state before the roll is put
 // back and the same roll is made once more (its first record is replaced, not doubled).
@@ -127,8 +163,11 @@ static void RedrawCurrent() {
 }
 
 // ---- commands with more than a line ------------------------------------------------------------
-static void NameStyle() {
-    if (editmode != SQUARES && editmode != EDIT && editmode != PRESENT && editmode != HISTORY) {
+// The menu's d changes the style in every mode; the key refuses outside the four boards that
+// show names. Both record the style chosen, so that a replay chooses it too.
+static void NameStyle(bool menu) {
+    bool names = editmode == SQUARES || editmode == EDIT || editmode == PRESENT || editmode == HISTORY;
+    if (!names && !menu) {
         Record("(KeybrdCmd) d\n");
         GtkTimeNote(3, "d not supported in %s mode", Streditmode());
         return;
@@ -139,9 +178,13 @@ static void NameStyle() {
         case FIRSTNAME: dispnamestyle = FIRSTLI; break;
         default: dispnamestyle = LASTNAME; break;
     }
-    Record("(KeybrdCmd) d style<%s>\n", strdispnamestyle());
+    Record("(%s) d style<%s>\n", menu ? "MenuCallback" : "KeybrdCmd", strdispnamestyle());
     SetupDispNames();
     SortByName();
+    if (!names) {
+        GtkTimeNote(3, "d not supported with %s", Streditmode());
+        return;
+    }
     RedrawCurrent();
     ShowMain();
 }
@@ -204,8 +247,12 @@ static void ColumnCount(int chg) {
                 (int)preset->screenwidth, (int)preset->maxsqrcolqty);
 }
 
+// k: removes the newest dancer (and its partner). Every display is drawn again, so that no
+// button or dialog is left holding a dancer that is gone: the squares board rolls anew, the
+// history board shows its tip again when that tip is still kept (the edit grid otherwise).
 static void RemoveNewest() {
     SqrDancer* last = sdtl;
+    History* shown = hist;
     if (last) {
         SqrDancer* partner = last->partner;
         if (partner && partner != last) DelDancer(partner);
@@ -213,7 +260,13 @@ static void RemoveNewest() {
     }
     SetupDispNames();
     SortByName();
-    if (editmode == SQUARES || editmode == EDIT) SwitchDisplay(editmode);
+    if (editmode == HISTORY) {
+        for (History* h = histhd; h; h = h->nxt)
+            if (h == shown) hist = shown;
+        SwitchDisplay(hist ? HISTORY : EDIT);
+    } else if (editmode != BEGIN) {
+        SwitchDisplay(editmode);
+    }
 }
 
 static void ProgramLevel(int chg) {
@@ -225,9 +278,12 @@ static void ProgramLevel(int chg) {
         GtkTimeNote(3, "must be in Edit or Present mode to use %c", chg < 0 ? 'l' : 'L');
 }
 
-static void EverybodyAvail() {
+static void EverybodyAvail(bool menu) {
     if (editmode != EDIT && editmode != PRESENT) {
-        GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
+        if (menu)
+            GtkTimeNote(4, "need to be in Edit or Present Displays!\n");
+        else
+            GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
         return;
     }
     RePartner();
@@ -305,8 +361,9 @@ static void UseHistory() {
     hist = nullptr;
 }
 
-static void WriteClub(int keepdances) {
-    if (WriteDorvels(keepdances)) GtkNote("wrote <%s>", outputfilename.c_str());
+// w and W: the operator saves on purpose (also a file that could not be read at the start).
+static void WriteKey(int keepdances) {
+    if (WriteDorvels(keepdances, true)) GtkNote("wrote <%s>", outputfilename.c_str());
 }
 
 static void Escape() {
@@ -325,6 +382,9 @@ static void Escape() {
             if (currsd) currsd->tmppartner = nullptr;
             currsd = nullptr;
         }
+    } else if (menubttnpopup) {
+        // Escape is how one leaves a menu, not the evening.
+        MenuDestroy();
     } else {
         terminate(sdwin, GINT_TO_POINTER(1));
     }
@@ -335,37 +395,82 @@ bool QuitConfirmDialog() {
         "Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
         GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
+    // CANCEL is the default and has the focus: a card swiped while the dialog is open ends
+    // with Enter, which must not end the evening.
+    gtk_dialog_set_default_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
     gtk_widget_show_all(dlg);
+    GtkWidget* cancel = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
+    if (cancel) gtk_widget_grab_focus(cancel);
     int answer = gtk_dialog_run(GTK_DIALOG(dlg));
     gtk_widget_destroy(dlg);
     return answer == GTK_RESPONSE_ACCEPT;
 }
 
-static void Quit() {
-    Record("(KeybrdCmd) q\n");
+// The pop-ups close before the question, so that none of them hides it.
+static void Quit(const char* who) {
+    Record("(%s) q\n", who);
     DestroyPopup();
-    Record("(KeybrdCmd) q\n");
-    if (QuitConfirmDialog()) terminate(sdwin, GINT_TO_POINTER(0));
+    MenuDestroy();
+    Record("(%s) q\n", who);
+    // The answer is recorded, and a replay takes it from the record instead of asking.
+    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
+    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
+    if (quit) terminate(sdwin, GINT_TO_POINTER(0));
+}
+
+// c: the current tip again. The key shows it from the history; the menu rolls it once more
+// on the squares board, which gives the same squares only while nothing the roll depends on
+// has changed since it was made (presence, the roster, requests, the level). Otherwise, or
+// with no tip yet, or backed up before the first tip, the menu does what the key does: a
+// new roll shown as the current tip would put dancers into squares other than the ones they
+// are dancing in.
+static void CurrentSquares(bool menu) {
+    if (menu && !prehistory && LastRollRepeatable()) {
+        tipcnt = histtl->tipcnt;  // an older tip shown from the history changed it
+        RedrawSquaresSameTip();
+        ShowMain();
+    } else if (tipcnt < 1 && !prehistory) {
+        GtkWarning("no current Squares display yet");
+    } else {
+        HistoryChange(0);
+        Aflag = 0;
+    }
+}
+
+// The menu key: a right-button press at (0, 0) with no widget, which opens the menu centred
+// on the screen, or closes the menu or pop-up that is open.
+static void MenuKey() {
+    GdkEventButton press = {};
+    press.type = GDK_BUTTON_PRESS;
+    press.button = 3;
+    BttnPress(nullptr, &press, nullptr);
 }
 
 // ---- the dispatcher ------------------------------------------------------------------------
-void KeybrdCmd(char cmd) {
-    DPRINTF(1, "KeybrdCmd(cmd<%s>)\n", cprt((unsigned char)cmd).c_str());
+// One command character, from a key (menu false) or from an entry of the pop-up menu (menu
+// true). An entry is recorded under MenuCallback's name, and it keeps the pending card
+// states and the toggled dancer, which a key resets first.
+static void Dispatch(char cmd, bool menu) {
+    const char* who = menu ? "MenuCallback" : "KeybrdCmd";
+    DPRINTF(1, "%s(cmd<%s>)\n", who, cprt((unsigned char)cmd).c_str());
     bool digit = cmd >= '0' && cmd <= '9';
+    bool multicard = Mflag;  // the M key switches by the mode as it was
 
-    // Pending card restore.
-    if (zflag && zflagpending && zflagpendingrfid) {
-        if (varhash) {
-            zflagpending->rfid = zflagpendingrfid;
-            RfidInsert(zflagpending);
-        }
-        zflagpending = nullptr;
-        zflagpendingrfid = 0;
+    // The replay's keys are no part of the evening replayed: they leave its pending states,
+    // its number entry and the last toggled dancer as they are.
+    if (cmd == 'g' || cmd == 'G') {
+        ReplayKey(cmd == 'G');
+        return;
     }
-    // Any key but a digit or a carriage return cancels the pending states.
-    if ((Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) && !digit && cmd != '\r')
-        Eflag = Iflag = Mflag = NDflag = skiptipflag = zflag = 0;
-    if (cmd != 'm' && cmd != 'S' && cmd != 'T') sdtoggled = nullptr;
+
+    if (!menu) {
+        // Pending card restore.
+        if (zflag) RfidPendingRestore();
+        // Any key but a digit or a carriage return cancels the pending states.
+        if ((Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) && !digit && cmd != '\r')
+            Eflag = Iflag = Mflag = NDflag = skiptipflag = zflag = 0;
+        if (cmd != 'm' && cmd != '?' && cmd != 'S' && cmd != 'T') sdtoggled = nullptr;
+    }
 
     if (digit) {
         NumberDigit(cmd);
@@ -377,11 +482,12 @@ void KeybrdCmd(char cmd) {
     }
 
     switch (cmd) {
-        case 'a': case 'A': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F': case 'h':
-        case 'H': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L': case 'n': case 'o':
-        case 'p': case 'P': case 'Q': case 'r': case 'R': case 's': case 'S': case 't': case 'T': case 'u':
-        case 'v': case 'w': case 'W': case 'x': case 'X': case 'z': case '-': case '+':
-            Record("(KeybrdCmd) %c\n", cmd);
+        case 'a': case 'A': case 'b': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F':
+        case 'h': case 'H': case 'i': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L':
+        case 'm': case 'M': case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R':
+        case 's': case 'S': case 't': case 'T': case 'u': case 'v': case 'V': case 'w': case 'W':
+        case 'x': case 'X': case 'z': case '-': case '+': case '?':
+            Record("(%s) %c\n", who, cmd);
             break;
         default: break;
     }
@@ -397,25 +503,16 @@ void KeybrdCmd(char cmd) {
                 GtkTimeNote(3, "Use c to return to Squares");
             }
             break;
+        case 'b': GenDanceBars(); break;
         case 'B': ResetB(); break;
-        case 'c':
-            if (tipcnt < 1 && !prehistory) {
-                GtkWarning("no current Squares display yet");
-            } else {
-                HistoryChange(0);
-                Aflag = 0;
-            }
-            break;
-        case 'd': NameStyle(); break;
+        case 'c': CurrentSquares(menu); break;
+        case 'd': NameStyle(menu); break;
         case 'e':
             prehistory = 0;
             SwitchDisplay(EDIT);
             ShowMain();
             break;
-        case 'E':
-            Eflag = 1;
-            GtkNote("E pending (enter an rfid card)");
-            break;
+        case 'E': RfidAssocPending(); break;
         case 'f': AutoScrollSpeed(-1); break;
         case 'F': AutoScrollSpeed(1); break;
         case 'h': HistoryChange(-1); break;
@@ -423,17 +520,17 @@ void KeybrdCmd(char cmd) {
             prehistory = 0;
             HistoryChange(1);
             break;
-        case 'I':
-            Iflag = 1;
-            GtkNote("I pending (pls swipe rfid card)");
-            break;
+        case 'i': PhonePageAddress(); break;
+        case 'I': RfidInfoPending(); break;
         case 'j': ColumnCount(-1); break;
         case 'J': ColumnCount(1); break;
         case 'k': RemoveNewest(); break;
         case 'l': ProgramLevel(-1); break;
         case 'L': ProgramLevel(1); break;
+        case 'm': case '?': MenuKey(); break;
+        case 'M': RfidMultiCardSwitch(!multicard); break;
         case 'n': NewDancerCmd(); break;
-        case 'o': EverybodyAvail(); break;
+        case 'o': EverybodyAvail(menu); break;
         case 'p':
             prehistory = 0;
             SetupDispNames();
@@ -441,8 +538,11 @@ void KeybrdCmd(char cmd) {
             SwitchDisplay(PRESENT);
             ShowMain();
             break;
-        case 'P': PrintShownBoard(); break;
-        case 'q': Quit(); break;
+        case 'P':
+            // A replay changes no paper: the print dialog would wait for the operator.
+            if (!Replaying()) PrintShownBoard();
+            break;
+        case 'q': Quit(who); break;
         case 'Q': terminate(sdwin, GINT_TO_POINTER(0)); break;
         case 'r':
             prehistory = 0;
@@ -462,19 +562,21 @@ void KeybrdCmd(char cmd) {
         case 'T': SqrTagDancer(); break;
         case 'u': UseHistory(); break;
         case 'v': FairnessNote(); break;
-        case 'w': WriteClub(0); break;
-        case 'W': WriteClub(1); break;
+        case 'V': HallViewSwitch(); break;
+        case 'w': WriteKey(0); break;
+        case 'W': WriteKey(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
-        case 'z':
-            zflag = 1;
-            GtkNote("z pending - pls swipe a card");
-            break;
+        case 'z': RfidCmdCardPending(menu ? "z pending - swipe a card" : "z pending - pls swipe a card"); break;
         case '-': ChangeFontSize(-1); break;
         case '+': ChangeFontSize(1); break;
         case 27: Escape(); break;
         default:
-            Record("(KeybrdCmd) %s  (unsupported)\n", cprt((unsigned char)cmd).c_str());
+            Record("(%s) %s  (unsupported)\n", who, cprt((unsigned char)cmd).c_str());
             break;
     }
 }
+
+void KeybrdCmd(char cmd) { Dispatch(cmd, false); }
+
+void MenuCmd(char cmd) { Dispatch(cmd, true); }

@@ -10,16 +10,21 @@
 
 #include "core/dorvels.h"
 
-// A dancer whose card was turned into a command card, and that card's number: given back
-// at the next key after the following z (the pending restore of the dispatcher).
-extern SqrDancer* zflagpending;
-extern uint64_t zflagpendingrfid;
-
 // "key-press-event" handler of sdwin: one-character texts go to KeybrdCmd.
 gboolean KeybrdHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
 
+// "key-press-event" handler of a window over the main window that takes no typing of its own
+// (the card window, or the main window while the command-card grid is up, owner being that
+// pop-up): a card swiped meanwhile still arrives, digits and line ends going to KeybrdCmd.
+// Other keys, and in a window of its own an Enter typed without digits, are left to GTK.
+gboolean KeybrdSwipeHandler(GtkWidget* widget, GdkEventKey* event, gpointer owner);
+
 // Performs one command character (keyboard, RFID reader, replay).
 void KeybrdCmd(char cmd);
+// Performs the command of the pop-up menu entry for key cmd: as the key does, but recorded
+// as "(MenuCallback) ...", keeping the pending card states and the toggled dancer, and with
+// the menu's own c, d, o and z (see CurrentSquares, NameStyle, EverybodyAvail).
+void MenuCmd(char cmd);
 
 // Digits of the card number typed so far (at most the first 19 are kept).
 std::string KeybrdNumber();
@@ -27,7 +32,7 @@ std::string KeybrdNumber();
 // those beyond what is kept).
 int KeybrdDigitCount();
 
-// Forgets a number half typed and the pending card restore (a fresh evening, tests).
+// Forgets a number half typed (a fresh evening, tests).
 void ResetKeybrd();
 
 // The modal "Are you sure?" dialog: true when the operator chose QUIT.

@@ -193,6 +193,7 @@ extern int askflag;
 extern int mixflag;                       // place the pairs of a roll for new faces (off: as dealt)
 extern DISPNAME dispnamestyle;
 extern int scrollerincrchg;
+constexpr int MAXSCROLLERINCRCHG = 50;      // speed steps either way (factor 1.189 each)
 extern uint64_t speccard[SPECCARDQTY];
 extern int Rflag, Sflag;
 extern FILE* rflag;                       // open record file, null when not recording
@@ -216,9 +217,20 @@ extern int64_t s1, s2, s3;
 extern int64_t initial_s1, initial_s2, initial_s3;
 extern int Aflag, Eflag, Iflag, Mflag, NDflag, zflag, skiptipflag;
 extern int chgpgmflag, chgsexflag;
+extern uint64_t rfid;                     // the card number being handled; 0 = none
+// A dancer whose card was turned into a command card, and that card's number, while the
+// command is being chosen: the card goes back to the dancer when no command takes it.
+extern SqrDancer* zflagpending;
+extern uint64_t zflagpendingrfid;
+// The multi-card window's choice for new anonymous dancers: pgm is their level, sex their
+// role (NOSEX for couples), pgmbttn the window's level button. Set up on first use (its
+// dispname is then "&statsd"); it is no dancer of the roster.
+extern SqrDancer statsd;
 extern int cflag, hintflag;
 extern int lflag;
 extern int reqW, reqH;                    // window size asked for on the command line
+extern int hallview;                      // 1 = the Squares display shows the hall view (key V)
+extern int hallfontchg;                   // the operator's font steps on the hall view (+ larger)
 
 // Resets every global of the evening to its initial value and frees the roster and every
 // list, so that each test (and a fresh evening) starts clean. Also resets the state of the
@@ -238,3 +250,5 @@ const char* strprio(int prio);
 const char* strdispnamestyle();
 const char* streditmode();
 const char* Streditmode();
+// Name of a command-card slot ("PRESENT_ROLL", "INFO", ...); "not supported" for any other.
+const char* strcmdbynmbr(int slot);

@@ -3,6 +3,9 @@
 
 #include "core/dorvels.h"
 #include "assign/assign.h"
+#include "files/record.h"
+#include "files/replay.h"
+#include "files/clubfile.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -46,12 +49,18 @@ int64_t s1 = 0, s2 = 0, s3 = 0;
 int64_t initial_s1 = 0, initial_s2 = 0, initial_s3 = 0;
 int Aflag = 0, Eflag = 0, Iflag = 0, Mflag = 0, NDflag = 0, zflag = 0, skiptipflag = 0;
 int chgpgmflag = -1, chgsexflag = -1;
+uint64_t rfid = 0;
+SqrDancer* zflagpending = nullptr;
+uint64_t zflagpendingrfid = 0;
+SqrDancer statsd;
 int cflag = 0, hintflag = 0;
 int lflag = 1;
 int reqW = 0, reqH = 0;
+int hallview = 0, hallfontchg = 0;
 
 void ResetEvening() {
     ResetAssign();
+    ResetClubFiles();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);
@@ -61,14 +70,8 @@ void ResetEvening() {
         ps_free(ps, 0);
         ps = nullptr;
     }
-    if (rflag) {
-        fclose(rflag);
-        rflag = nullptr;
-    }
-    if (dbgfilefp) {
-        fclose(dbgfilefp);
-        dbgfilefp = nullptr;
-    }
+    CloseRecordFile();
+    ReplayStop();
     free(mapi2sd);
     mapi2sd = nullptr;
     mapi2sdqty = 0;
@@ -91,9 +94,14 @@ void ResetEvening() {
     initial_s1 = initial_s2 = initial_s3 = 0;
     Aflag = Eflag = Iflag = Mflag = NDflag = zflag = skiptipflag = 0;
     chgpgmflag = chgsexflag = -1;
+    rfid = 0;
+    zflagpending = nullptr;
+    zflagpendingrfid = 0;
+    statsd = SqrDancer{};
     cflag = hintflag = 0;
     lflag = 1;
     reqW = reqH = 0;
+    hallview = hallfontchg = 0;
 }
 
 void ClubSettingsDefaults() {

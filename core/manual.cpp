@@ -22,6 +22,13 @@ const std::vector<DocItem> docoptions = {
      "Write the Present board of the club file (every present dancer, in the board's order) to "
      "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
      "the evening."},
+    {"--serve", "[=[ADDRESS:]PORT]",
+     "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
+     "phones, with a box to type one's name. Without ADDRESS it listens on every address of "
+     "the computer; ADDRESS lan listens on its address on the local network only, a numeric "
+     "address on that one. PORT defaults to 8099. Read only: it answers GET and HEAD and shows "
+     "names and squares, nothing else of the club file. Off unless asked for here or by the "
+     "Phone Page switch of the setup; the i key shows the address and its QR code."},
     {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
     {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
     {"--help", "", "Show the options and arguments, and end."},
@@ -43,8 +50,15 @@ const std::vector<DocItem> docarguments = {
 };
 
 const std::vector<DocItem> dockeys = {
+    {"m", "",
+     "Open the menu of the common commands, each with its key and a help text, centred on the screen; F1 and ? "
+     "do the same, and a right click opens it at the mouse. Pressed again, or Escape, closes it."},
     {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
     {"c", "", "Show the squares of the current tip again."},
+    {"V", "",
+     "On the squares of a tip: the hall view (the tip number large, every name with its square "
+     "number or Out in the largest font that fills the screen, pages when they do not fit), or "
+     "the board again. The choice stays for the next rolls."},
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
     {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
@@ -63,24 +77,29 @@ const std::vector<DocItem> dockeys = {
     {"d", "", "Next style of names: last name, last name and initial, first name, first name and initial."},
     {"k", "", "Remove the newest dancer of the roster (and the partner)."},
     {"P", "", "Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF."},
-    {"+", "", "Larger font."},
+    {"+", "", "Larger font (on the hall view, its own font)."},
     {"-", "", "Smaller font."},
     {"J", "", "One column more on the board."},
     {"j", "", "One column fewer on the board."},
     {"F", "", "Faster auto-scrolling of a long board."},
     {"f", "", "Slower auto-scrolling."},
     {"t", "", "Show the totals of the board, or close the note."},
+    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
+    {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
+    {"g", "", "Replay the record named with -d: one action of the operator's."},
+    {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},
     {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note."},
     {"R", "", "Show the last timed note again."},
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},
     {"z", "", "The next card swiped becomes a command card."},
+    {"M", "", "Multi-card window: every card swiped goes to a new anonymous couple or single of the kind and level chosen there; M again ends it."},
     {"0 ... 9, Enter", "", "A card number: ten digits and Enter, as the card reader types them."},
     {"w", "", "Write the club file, dance counts as 0."},
     {"W", "", "Write the club file with tonight's dance counts."},
     {"x", "", "Write the club file (dance counts as 0) and quit."},
     {"X", "", "Write the club file with the dance counts and quit."},
-    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up; otherwise write the club file (dance counts as 0) and quit."},
+    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit."},
     {"q", "", "Quit without writing, after confirmation."},
     {"Q", "", "Quit at once without writing."},
 };
@@ -94,6 +113,10 @@ const std::vector<DocItem> docfiles = {
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
     {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
+    {"CLUB.stat", "",
+     "The statistics log of a club file with the Statistics option: one line per tip with the "
+     "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
+    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
     {"PREFIX/share/dorvels", "",
      "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
      "program with."},
@@ -112,7 +135,8 @@ static const char* const searchlist =
     "folders of $DORVELS, then in the installed data folder.";
 static const char* const keysnote =
     "The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
-    "present, e the roster, P prints the board shown, q quits. Every key is listed in the "
+    "present, e the roster, P prints the board shown, q quits; a right click, m, F1 or ? shows a "
+    "menu of the common commands. Every key is listed in the "
     "manual page (man dorvels); the README has the keys of a first evening.";
 
 // ---- --help -----------------------------------------------------------------------------
@@ -144,9 +168,12 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
     out += '\n';
 }
 
+// An option's value written joined to it ("--trace=N", "--serve[=PORT]"), not after a blank.
+static bool Joined(const char* arg) { return arg[0] == '=' || arg[0] == '['; }
+
 static std::string Joined(const DocItem& item) {
     std::string s = item.name;
-    if (*item.arg) s += (item.arg[0] == '=' ? "" : " ") + std::string(item.arg);
+    if (*item.arg) s += (Joined(item.arg) ? "" : " ") + std::string(item.arg);
     return s;
 }
 
@@ -211,7 +238,7 @@ static void ManSection(std::string& out, const char* title, const std::vector<Do
         out += ".TP\n";
         if (*item.arg)
             out += std::string(".") + font + "I " + Quoted(item.name) + " " +
-                   Quoted(item.arg[0] == '=' ? item.arg : std::string(" ") + item.arg) + "\n";
+                   Quoted(Joined(item.arg) ? item.arg : std::string(" ") + item.arg) + "\n";
         else
             out += std::string(".") + font + " " + Quoted(item.name) + "\n";
         out += RoffEscape(item.text) + "\n";

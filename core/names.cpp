@@ -60,3 +60,11 @@ const char* Streditmode() {
     int m = editmode;
     return m >= 0 && m <= HISTORY ? names[m] : "???";
 }
+
+const char* strcmdbynmbr(int slot) {
+    static const char* const names[SPECCARDQTY] = {
+        "PRESENT_ROLL", "INFO", "SKIPTIP", "SKIPALTTIP", "M",   "F",   "MF",  "FM",
+        "E",            "BASIC", "SSD",    "MAIN",       "PLUS", "DBD", "A1",  "A2",
+        "C1",           "C2",    "C3A",    "C3B",        "C4",   "SKIP"};
+    return slot >= 0 && slot < SPECCARDQTY ? names[slot] : "not supported";
+}

@@ -2,6 +2,8 @@
 // tests link a recording stand-in instead, so that they can check the exact messages.
 #pragma once
 
+#include <string>
+
 #include "core/dorvels.h"
 
 // Pop-up messages: a note (blue), a warning (red), a note that closes itself after
@@ -16,8 +18,29 @@ void SwitchDisplay(EDITMODE neweditmode);
 // Puts a dancer's tooltip text on its button of the current name grid, if that grid exists.
 void ShowDancerTooltip(const SqrDancer* sd);
 
+// sd leaves the roster: the screen lets go of every widget it keeps for the dancer.
+void DancerLeaves(SqrDancer* sd);
+
 // Square-tag slot `slot` was emptied: its setup slider (when shown) goes back to "no dancer".
 void ClearSqrTagSlider(int slot);
 
 // The modal "Reset Dialog": 0 = Cancel, 1 = Yes (write a reset file), 2 = No (reset).
 int AskResetDialog();
+
+// Starts the plotting program (gnuplot) and hands it the commands without waiting for it;
+// a window of its own (onscreen) is drawn only when there is a screen. Returns the program's
+// process id, 0 when it did not start (the reason goes to stderr).
+int PlotCommands(const std::string& commands, bool onscreen);
+
+// Performs the recorded action of one record line "(handler) text" again.
+void ReplayLine(const std::string& handler, const std::string& text);
+// True while a window of its own has taken the main window's keys (a dialog or a modal
+// pop-up is open): g and G cannot be typed then, so a replay goes on through the dialog's
+// lines, and shows no note in the pop-up's place.
+bool KeyboardTaken();
+
+// A write that must not fail unseen failed (the end of the evening, a reset file): shows
+// text and asks what to do. Answers SAVE_RETRY, SAVE_OTHERNAME (with the file chosen in
+// *othername) or SAVE_NOT (quitting: "Quit without saving").
+enum SaveAnswer { SAVE_NOT = 0, SAVE_RETRY = 1, SAVE_OTHERNAME = 2 };
+int AskSaveFailed(const std::string& text, bool quitting, std::string* othername);

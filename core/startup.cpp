@@ -4,18 +4,25 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <string>
 
 #include "core/dorvels.h"
 #include "files/clubfile.h"
+#include "files/clubguard.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
 
+// A club named on the command line (or in the pointer file) was not found: a new club is
+// started, and written only once something is entered into it.
+static bool startednew = false;
+
 // Opens a club file, makes it the file read (and, when asked, the file to write), reads and
-// closes it.
+// closes it. False when it could not be opened; errno tells why.
 static bool ReadClubFile(const std::string& name, const char* ext, const char* search, bool output = false) {
     FILE* fp = fopenx(name, "r", ext, search);
     if (!fp) return false;
@@ -33,6 +40,21 @@ static bool ReadClubFile(const std::string& name, const char* ext, const char* s
 // Mixing asked for on the command line (1 on, 0 off, -1 not asked): it is applied after the
 // club file is read, so that it wins over the club's setting.
 static int mixoption = -1;
+// A club argument that opened no file. A file that is there but could not be opened is
+// kept from being written over; otherwise the names looked for are noted in *notfound.
+static void NoClubFile(const std::string& arg, std::string* notfound) {
+    std::string withext = arg + ".dorvel";
+    bool hasext = arg.size() > 7 && arg.compare(arg.size() - 7, 7, ".dorvel") == 0;
+    for (const std::string& name : {arg, withext}) {
+        if (access(name.c_str(), F_OK) != 0) continue;
+        int err = access(name.c_str(), R_OK) == 0 ? EIO : errno;
+        GuardUnread(name, strerror(err));
+        ClubFileNotice("<%s> was not read: %s.\nIt is not written over unless saved on purpose (w).",
+                       name.c_str(), strerror(err));
+        return;
+    }
+    *notfound = hasext ? "<" + arg + ">" : "<" + arg + "> or <" + withext + ">";
+}
 
 // Removes the recognised options from the front of the argument vector.
 static int ScanOptions(int argc, char** argv) {
@@ -74,6 +96,8 @@ void StartupArguments(int argc, char** argv) {
     for (int& c : anoncounts) c = 0;
 
     bool usedcmdline = false;
+    std::string notfound;  // a club argument that names no file
+    startednew = false;
     if (first >= argc && lflag && access("lastdance.dorvels", F_OK) == 0) {
         if (FILE* fp = fopenx("lastdance", "r", "dorvels", "DORVELS")) {
             usedcmdline = true;
@@ -81,7 +105,15 @@ void StartupArguments(int argc, char** argv) {
             autobuf_fgets(fp, name);
             fclose(fp);
             srmtrblk(name);
-            ReadClubFile(name, "dorvel", "DORVELS");
+            if (!ReadClubFile(name, "dorvel", "DORVELS") && !name.empty()) {
+                // The club's file may be on a medium not at hand tonight: the empty club
+                // that starts must not take the club's place in the pointer file.
+                ClubFileNotice("lastdance.dorvels names <%s>, which could not be opened (%s):\nan "
+                               "empty club is started; lastdance.dorvels keeps naming <%s> until "
+                               "something is entered.",
+                               name.c_str(), strerror(errno), name.c_str());
+                startednew = true;
+            }
         }
     } else {
         SDPGM pgm = Basic;
@@ -108,6 +140,7 @@ void StartupArguments(int argc, char** argv) {
                     BuildOutputFilename();
                 } else {
                     usedcmdline = false;
+                    NoClubFile(arg, &notfound);
                     std::string name = arg;
                     size_t dot = name.rfind('.');
                     if (dot != std::string::npos) name.resize(dot);
@@ -146,17 +179,29 @@ void StartupArguments(int argc, char** argv) {
             }
         }
     }
+
+    if (!notfound.empty()) {
+        if (inputfilename.empty()) {
+            ClubFileNotice("No club file %s was found:\na new club \"%s\" is started. It is saved "
+                           "once a dancer or a setting is entered.",
+                           notfound.c_str(), clubname.c_str());
+            startednew = true;
+        } else {
+            ClubFileNotice("No club file %s was found: <%s> was read instead.", notfound.c_str(),
+                           inputfilename.c_str());
+        }
+    }
     if (mixoption >= 0) mixflag = mixoption;
 }
 
-int TakeLongOption(int* argc, char** argv, const char* name, std::string* value) {
+int TakeLongOption(int* argc, char** argv, const char* name, std::string* value, bool optional) {
     size_t len = strlen(name);
     for (int i = 1; i < *argc; ++i) {
         if (strncmp(argv[i], name, len) != 0 || (argv[i][len] != '\0' && argv[i][len] != '=')) continue;
         int taken = 1;
         if (argv[i][len] == '=') {
             *value = argv[i] + len + 1;
-        } else if (i + 1 < *argc && argv[i + 1][0] != '-') {
+        } else if (!optional && i + 1 < *argc && argv[i + 1][0] != '-') {
             *value = argv[i + 1];
             taken = 2;
         } else {
@@ -164,13 +209,14 @@ int TakeLongOption(int* argc, char** argv, const char* name, std::string* value)
         }
         for (int j = i; j + taken <= *argc; ++j) argv[j] = argv[j + taken];
         *argc -= taken;
-        return value->empty() ? -1 : 1;
+        return value->empty() && !optional ? -1 : 1;
     }
     return 0;
 }
 
 void StartupFinish() {
     if (sdhd) SortByName();
+    MarkClubUnchanged(startednew);
     initial_s1 = initial_s2 = initial_s3 = 0;
     int64_t a = 0, b = 0, c = 0;
     init_rndm(&a, &b, &c);
@@ -183,9 +229,9 @@ void StartupFinish() {
 bool TerminateEvening(int data) {
     Record("(terminate)\n");
     bool ok = true;
-    if (data == 1) ok = WriteDorvels(0);
-    else if (data == 2) ok = WriteDorvels(1);
+    if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
     CloseRecordFile();
+    ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();
     return ok;
 }

@@ -8,6 +8,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 #include "core/dorvels.h"
 
 // ---- pop-ups (dialogs/popups.cpp) ------------------------------------------------------
@@ -74,3 +76,19 @@ void NewDancerCardShown();
 // sd is about to be deleted: a name form holding it is closed without doing anything, and
 // a card awaited for it is no longer.
 void NewDancerForget(SqrDancer* sd);
+
+// ---- replaying the lines of these dialogs ---------------------------------------------------
+// A click on a dancer's button (level, role, partner, name) once more, for the dancer the line
+// names (the multi-card window's level button for a line that names nobody).
+void ReplayDancerBttn(void (*handler)(GtkWidget*, void*), const std::string& text);
+// The choice in a pop-up, its Done, the delete question's answer, and the name form's buttons
+// with the names typed.
+void ReplayPgmRadioBttn(const std::string& text);
+void ReplaySexRadioBttn(const std::string& text);
+void ReplayPartnerSlider(const std::string& text);
+void ReplayDoneBttn(const std::string& text);
+void ReplayDelBttn(const std::string& text);
+void ReplayNewSqrDancerDoneBttn(const std::string& text);
+void ReplayNewSqrDancer_DoItNowBttn(const std::string& text);
+void ReplayNewSqrDancer_CancelBttn(const std::string& text);
+void ReplayNewSqrDancerRfidBttn(const std::string& text);

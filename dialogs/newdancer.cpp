@@ -10,6 +10,7 @@
 #include "dialogs/dancer.h"
 #include "display/boards.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -65,6 +66,11 @@ bool FormNames(NameForm& f, TypedNames* t, bool* untouched, bool show) {
     return ok;
 }
 
+// The names typed, as the fields of a record line: a replay types them again.
+std::string TypedFields(const NameForm& f) {
+    return strprintf("first<%s> last<%s>", EntryText(f.first).c_str(), EntryText(f.last).c_str());
+}
+
 void EndCardWait(const SqrDancer* sd) {
     if (sd && newsd == sd) {
         newsd = nullptr;
@@ -84,12 +90,6 @@ void ApplyForm(NameForm& f, const TypedNames& t) {
 void Finish(NameForm& f) {
     if (&f == &newdlg && f.sd && OnRoster(f.sd)) f.sd->pgmbttn = f.sd->sexbttn = f.sd->rfidbttn = nullptr;
     f.sd = nullptr;
-}
-
-void DestroyWindow(GtkWidget*& w) {
-    GtkWidget* old = w;
-    w = nullptr;
-    if (old) gtk_widget_destroy(old);
 }
 
 // "destroy" of a name form's window. The new-dancer dialog closed by anything but its own
@@ -195,7 +195,7 @@ void RestoreKeysAfterDialog() {
 void NameBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(NameBttn) changing sd<%s> name\n", sd->firstlast.c_str());
+    Record("(NameBttn) changing sd<%s> name\n", RecordName(sd).c_str());
     currsd = sd;
     KeybrdHandlerSuspend();
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
@@ -230,8 +230,8 @@ void NewSqrDancerDisplay() {
         gtk_window_present(GTK_WINDOW(newdlg.win));
         return;
     }
-    DestroyWindow(sdpop);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
     if (sdwin) gtk_widget_show(sdwin);
     SqrDancer* sd = NewPlaceholder();
     KeybrdHandlerSuspend();
@@ -280,12 +280,12 @@ void NewSqrDancerDoneBttn(GtkWidget* bttn, void* psd) {
     TypedNames t;
     bool untouched = false;
     if (!f || !FormNames(*f, &t, &untouched, true)) return;
-    Record("(NewSqrDancerDoneBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(NewSqrDancerDoneBttn) sd<%s> %s\n", RecordName(sd).c_str(), TypedFields(*f).c_str());
     if (!NewSqrDancerCommon(bttn, sd)) return;
     Finish(namepop);
     Finish(newdlg);
-    DestroyWindow(sdpop);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
     RestoreKeysAfterDialog();
     KeepUntilIdle(bttn);
     SwitchDisplay(EDIT);
@@ -302,12 +302,13 @@ void NewSqrDancer_DoItNowBttn(GtkWidget* bttn, void* psd) {
         gtk_widget_grab_focus(newdlg.first);  // nothing to enter yet
         return;
     }
+    std::string typed = TypedFields(newdlg);
     NewSqrDancerCommon(bttn, sd);
-    Record("(NewSqrDancer_DoItNowBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(NewSqrDancer_DoItNowBttn) sd<%s> %s\n", RecordName(sd).c_str(), typed.c_str());
     Finish(newdlg);
-    DestroyWindow(sdpop);
+    DestroyWidget(sdpop);
     KeepUntilIdle(bttn);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdnew);
     NewSqrDancerDisplay();
 }
 
@@ -324,8 +325,8 @@ void NewSqrDancer_CancelBttn(GtkWidget* bttn, void*) {
         EndCardWait(placeholder);
         DelDancer(placeholder);
     }
-    DestroyWindow(sdpop);
-    DestroyWindow(sdnew);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
     RestoreKeysAfterDialog();
     KeepUntilIdle(bttn);
     SwitchDisplay(EDIT);
@@ -335,6 +336,7 @@ void NewSqrDancer_CancelBttn(GtkWidget* bttn, void*) {
 void NewSqrDancerRfidBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
+    Record("(NewSqrDancerRfidBttn) sd<%s>\n", RecordName(sd).c_str());
     NDflag = 1;
     newsd = sd;
     GtkNote("New Dancer rfid: move cursor over edit display, then swipe card");
@@ -359,3 +361,30 @@ void NewDancerForget(SqrDancer* sd) {
             if (w) gtk_widget_destroy(w);
         }
 }
+
+// ---- replaying the lines written here ----------------------------------------------------------
+// The form a line of its buttons was written for: the name pop-up of the dancer it names,
+// else the new-dancer dialog. The names it records are typed into the form again.
+static NameForm* ReplayedForm(const std::string& text) {
+    NameForm* f = FormOf(RecordedDancer(text));
+    if (!f && newdlg.win) f = &newdlg;
+    if (!f || !f->win) {
+        GtkTimeNote(2, "replay: no name form for <%s>", text.c_str());
+        return nullptr;
+    }
+    gtk_entry_set_text(GTK_ENTRY(f->first), RecordField(text, "first").c_str());
+    gtk_entry_set_text(GTK_ENTRY(f->last), RecordField(text, "last").c_str());
+    return f;
+}
+
+void ReplayNewSqrDancerDoneBttn(const std::string& text) {
+    if (NameForm* f = ReplayedForm(text)) NewSqrDancerDoneBttn(nullptr, f->sd);
+}
+
+void ReplayNewSqrDancer_DoItNowBttn(const std::string& text) {
+    if (NameForm* f = ReplayedForm(text)) NewSqrDancer_DoItNowBttn(nullptr, f->sd);
+}
+
+void ReplayNewSqrDancer_CancelBttn(const std::string&) { NewSqrDancer_CancelBttn(nullptr, nullptr); }
+
+void ReplayNewSqrDancerRfidBttn(const std::string&) { NewSqrDancerRfidBttn(nullptr, newdlg.sd); }

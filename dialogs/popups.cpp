@@ -9,6 +9,7 @@
 #include "dialogs/dancer.h"
 #include "display/boards.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -72,6 +73,11 @@ int ChosenIndex(GtkWidget* bttn) {
     return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(bttn), "dorvels-index"));
 }
 }  // namespace
+
+static void PgmChosen(SqrDancer* sd, int i);
+static void SexChosen(SqrDancer* sd, int i);
+static void PartnerChosen(SqrDancer* sd, SqrDancer* np);
+static void DelAnswered(GtkWidget* bttn, SqrDancer* sd, const char* what);
 
 // ---- shared ---------------------------------------------------------------------------------
 GtkWidget* DancerWindowNew(const char* title, GtkWidget* parent, GtkWindowPosition position) {
@@ -176,42 +182,42 @@ void ForgetDancerWindows(SqrDancer* sd) {
 void PgmBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(PgmBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(PgmBttn) sd<%s>\n", RecordName(sd).c_str());
     RadioPopup(sd, "SqrDancer Level", pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
 }
 
-void PgmRadioBttn(GtkWidget* bttn, void* psd) {
-    SqrDancer* sd = static_cast<SqrDancer*>(psd);
-    int i = ChosenIndex(bttn);
+void PgmRadioBttn(GtkWidget* bttn, void* psd) { PgmChosen(static_cast<SqrDancer*>(psd), ChosenIndex(bttn)); }
+
+static void PgmChosen(SqrDancer* sd, int i) {
     if (!sd || i < 0 || i >= PGMQTY) return;
     sd->pgm = SDPGM(i);
     SetButtonText(sd->pgmbttn, strpgm(i));
     SelectPgmColor(sd);
-    Record("(PgmRadioBttn) sd<%s> pgm<%s>\n", sd->firstlast.c_str(), strpgm(i));
+    Record("(PgmRadioBttn) sd<%s> pgm<%s>\n", RecordName(sd).c_str(), strpgm(i));
 }
 
 void SexBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(SexBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(SexBttn) sd<%s>\n", RecordName(sd).c_str());
     static const char* const roles[SEXQTY] = {"M", "F", "MF", "FM", "E"};
     RadioPopup(sd, "SqrDancer Role", roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
 }
 
-void SexRadioBttn(GtkWidget* bttn, void* psd) {
-    SqrDancer* sd = static_cast<SqrDancer*>(psd);
-    int i = ChosenIndex(bttn);
+void SexRadioBttn(GtkWidget* bttn, void* psd) { SexChosen(static_cast<SqrDancer*>(psd), ChosenIndex(bttn)); }
+
+static void SexChosen(SqrDancer* sd, int i) {
     if (!sd || i < 0 || i >= SEXQTY) return;
     sd->sex = SDSEX(i);
     SetButtonText(sd->sexbttn, strsex(i));
-    Record("(SexRadioBttn) sd<%s> sex<%s>\n", sd->firstlast.c_str(), strsex(i));
+    Record("(SexRadioBttn) sd<%s> sex<%s>\n", RecordName(sd).c_str(), strsex(i));
 }
 
 // ---- partner ----------------------------------------------------------------------------------
 void PartnerBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
-    Record("(PartnerBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(PartnerBttn) sd<%s>\n", RecordName(sd).c_str());
     sd->newpartner = sd->partner;
     currsd = sd;
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Partner", {DoneBttn, PartnerSetBttn, sd});
@@ -245,16 +251,19 @@ void PartnerSlider(GtkWidget* slider, void* psd) {
     double v = gtk_range_get_value(GTK_RANGE(slider));
     size_t r = v < 0 ? 0 : (size_t)v;
     if (r >= pop.map.size()) r = pop.map.size() - 1;
-    SqrDancer* np = pop.map[r];
+    PartnerChosen(sd, pop.map[r]);
+}
+
+static void PartnerChosen(SqrDancer* sd, SqrDancer* np) {
     sd->newpartner = np;
     SetButtonText(pop.partnerbttn, np ? np->dispname.c_str() : "None");
-    Record("(PartnerSlider) sd<%s> set partner<%s>\n", sd->firstlast.c_str(), np ? np->firstlast.c_str() : "None");
+    Record("(PartnerSlider) sd<%s> set partner<%s>\n", RecordName(sd).c_str(), np ? RecordName(np).c_str() : "None");
 }
 
 void PartnerSetBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
-    Record("(PartnerSetBttn) sd<%s>\n", sd->firstlast.c_str());
+    Record("(PartnerSetBttn) sd<%s>\n", RecordName(sd).c_str());
     SetPartner(sd, sd->newpartner);
     pop.map.clear();
     DoneBttn(nullptr, nullptr);
@@ -280,9 +289,15 @@ void DelBttn(GtkWidget* bttn, void* psd) {
     int answer = gtk_dialog_run(GTK_DIALOG(dlg));
     gtk_widget_destroy(dlg);
     if (!OnRoster(sd)) return;  // gone while the question was open
+    DelAnswered(bttn, sd, answer == DEL_ALL ? "" : answer == DEL_CARD ? " rfid-only" : nullptr);
+}
 
-    if (answer == DEL_ALL) {
-        Record("(DelBttn) sd<%s>\n", sd->firstlast.c_str());
+// The answer to the delete question: the dancer goes (""), only its card goes (" rfid-only"),
+// or nothing happens (null).
+static void DelAnswered(GtkWidget* bttn, SqrDancer* sd, const char* what) {
+    if (!what) return;
+    Record("(DelBttn) sd<%s>%s\n", RecordName(sd).c_str(), what);
+    if (!*what) {
         ForgetDancerWindows(sd);
         // Whoever was partnered with sd dances single from now on, with an entry of its own.
         for (SqrDancer* o = sdhd; o; o = o->nxt)
@@ -291,9 +306,46 @@ void DelBttn(GtkWidget* bttn, void* psd) {
         KeepUntilIdle(bttn);
         SwitchDisplay(EDIT);
         ShowMain();
-    } else if (answer == DEL_CARD) {
+    } else {
         RfidRemove(sd->rfid);
         sd->rfid = 0;
         SetupTooltip(sd);
     }
+}
+
+// ---- replaying the lines written here ----------------------------------------------------------
+// The dancer a line names; the multi-card window's level button belongs to no dancer of the
+// roster, and its lines name nobody.
+static SqrDancer* LineDancer(const std::string& text) {
+    bool found = false;
+    if (RecordField(text, "sd", &found).empty() && found) return &statsd;
+    SqrDancer* sd = RecordedDancer(text);
+    if (!sd) GtkTimeNote(2, "replay: no dancer for <%s>", text.c_str());
+    return sd;
+}
+
+void ReplayDancerBttn(void (*handler)(GtkWidget*, void*), const std::string& text) {
+    if (SqrDancer* sd = LineDancer(text)) handler(nullptr, sd);
+}
+
+void ReplayPgmRadioBttn(const std::string& text) {
+    SDPGM p = idpgm(RecordField(text, "pgm"));
+    if (p != NOPGM) PgmChosen(LineDancer(text), p);
+}
+
+void ReplaySexRadioBttn(const std::string& text) {
+    SDSEX x = idsex(RecordField(text, "sex"));
+    if (x != NOSEX) SexChosen(LineDancer(text), x);
+}
+
+void ReplayPartnerSlider(const std::string& text) {
+    SqrDancer* sd = LineDancer(text);
+    std::string partner = RecordField(text, "partner");
+    if (sd) PartnerChosen(sd, partner == "None" ? nullptr : RecordedDancer("dancer<" + partner + ">"));
+}
+
+void ReplayDoneBttn(const std::string&) { DoneBttn(nullptr, nullptr); }
+
+void ReplayDelBttn(const std::string& text) {
+    if (SqrDancer* sd = LineDancer(text)) DelAnswered(nullptr, sd, text.find("> rfid-only") != std::string::npos ? " rfid-only" : "");
 }

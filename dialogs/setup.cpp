@@ -17,7 +17,9 @@
 #include "dialogs/dancer.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
+#include "server/server.h"
 #include "support/helmtext.h"
 
 GtkWidget *clubname_entry = nullptr, *caller_entry = nullptr, *maxsquares_entry = nullptr,
@@ -28,11 +30,15 @@ GtkWidget* pgmbttns[PGMQTY] = {};
 GtkWidget* anon_entry[ANONENTRYQTY] = {};
 GtkWidget* anon_label_cnts[ANONENTRYQTY] = {};
 GtkWidget *squaretag_entry = nullptr, *squaretag_clear = nullptr;
-GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr, *mix_bttn = nullptr;
-gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0, mix_sigid = 0;
+GtkWidget *Rflag_bttn = nullptr, *record_bttn = nullptr, *Sflag_bttn = nullptr, *phonepage_bttn = nullptr,
+          *mix_bttn = nullptr;
+gulong Rflag_sigid = 0, record_sigid = 0, Sflag_sigid = 0, phonepage_sigid = 0, mix_sigid = 0;
 int didoutputfile = 0;
 GtkWidget* squaretag_dancerslider[SQRTAGQTY] = {};
 GtkWidget* squaretag_dancerlabel[SQRTAGQTY] = {};
+
+static void SetNameStyle(int style);
+static void ChosenFile(GtkWidget* entry, const std::string& name);
 
 namespace {
 GtkWidget* setupwin = nullptr;      // the dialog while it is open
@@ -42,6 +48,8 @@ GtkWidget* clearrfidbttn = nullptr;
 GtkWidget* namestylepop = nullptr;  // the name-style pop-up while it is sdpop
 
 const char* const namestyles[4] = {"lastname", "lastfi", "firstname", "firstli"};
+// The bottom row's buttons (SETUPBTTN order), as their record lines name them.
+const char* const cancelnames[] = {"Cancel", "Reset", "Clear Dancers", "Clear Dance Counts", "Clear All Rfid"};
 
 // The number entry of a field of the number check.
 GtkWidget* FieldEntry(int f) {
@@ -144,6 +152,7 @@ void DestroyPopup() {
 bool RfidWarnOn() { return Rflag != 0; }
 bool RecordOn() { return rflag != nullptr; }
 bool StatOn() { return Sflag != 0; }
+bool PhonePageOn() { return PhoneServerRunning(); }
 bool MixOn() { return mixflag != 0; }
 
 struct OptionSwitch {
@@ -157,6 +166,7 @@ const OptionSwitch switches[] = {
     {"RfidWarn", &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
     {"Record", &record_bttn, &record_sigid, ToggleRecord, RecordOn},
     {"Stat", &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
+    {"Phone Page", &phonepage_bttn, &phonepage_sigid, TogglePhonePage, PhonePageOn},
     {"Mix", &mix_bttn, &mix_sigid, ToggleMix, MixOn},
 };
 
@@ -435,8 +445,10 @@ void SetupGone(GtkWidget* w, gpointer) {
     setupwin = askbttn = clearrfidbttn = nullptr;
     clubname_entry = caller_entry = maxsquares_entry = squaresize_entry = outputfile_entry = nullptr;
     namestylebttn = squaretag_entry = squaretag_clear = nullptr;
-    Rflag_bttn = record_bttn = Sflag_bttn = mix_bttn = nullptr;
-    Rflag_sigid = record_sigid = Sflag_sigid = mix_sigid = 0;
+    for (const OptionSwitch& s : switches) {
+        *s.bttn = nullptr;
+        *s.sigid = 0;
+    }
     std::fill(std::begin(applybttns), std::end(applybttns), nullptr);
     std::fill(std::begin(pgmbttns), std::end(pgmbttns), nullptr);
     std::fill(std::begin(anon_entry), std::end(anon_entry), nullptr);
@@ -461,7 +473,16 @@ gboolean SetupKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
 
 // A short modal question before something is thrown away; Cancel is the answer to Enter,
 // Escape and closing. True when the operator confirmed with the button `action`.
+bool AskConfirm(const char* action, const std::string& question);
+
 bool Confirm(const char* action, const std::string& question) {
+    // The answer is recorded; a replay takes it from the record instead of asking.
+    bool yes = Replaying() ? ReplayAnswer("Confirm") == std::string(action) + ": yes" : AskConfirm(action, question);
+    Record("(Confirm) %s: %s\n", action, yes ? "yes" : "no");
+    return yes && setupwin;
+}
+
+bool AskConfirm(const char* action, const std::string& question) {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
         action, setupwin ? GTK_WINDOW(setupwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Cancel",
@@ -479,7 +500,7 @@ bool Confirm(const char* action, const std::string& question) {
         g_object_remove_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
         gtk_widget_destroy(dlg);
     }
-    return answer == GTK_RESPONSE_ACCEPT && setupwin;
+    return answer == GTK_RESPONSE_ACCEPT;
 }
 
 std::string Count(int n, const char* what) { return strprintf("%d %s%s", n, what, n == 1 ? "" : "s"); }
@@ -540,15 +561,29 @@ void ClearButton(int psd) {
     }
 }
 
+// Names of the number fields in the record line of Done, in field order.
+const char* const fieldnames[SF_QTY] = {"maxsquares", "squaresize", "tagsquare", "M", "F", "MF", "FM", "E",
+                                        "couples", "next"};
+
+// What the operator typed into the dialog, as the fields of Done's record line, so that a
+// replay applies the same: the names, the numbers, and the club file when one was chosen.
+std::string TypedFields() {
+    std::string t = strprintf("club<%s> caller<%s>", EntryText(clubname_entry).c_str(), EntryText(caller_entry).c_str());
+    for (int f = 0; f < SF_QTY; ++f) t += strprintf(" %s<%s>", fieldnames[f], EntryText(FieldEntry(f)).c_str());
+    if (didoutputfile) t += strprintf(" file<%s>", EntryText(outputfile_entry).c_str());
+    return t;
+}
+
 // Applies the numbers, the club file, tagging and the names. False when something could not
-// be taken: its entry then says why, has the focus, and nothing has been applied.
-bool ApplySetup() {
+// be taken: its entry then says why, has the focus, and nothing has been applied. `button`
+// names the button in the record line.
+bool ApplySetup(const char* button) {
     SetupNumbers n = CheckFields();
     if (int bad = n.FirstBad(); bad < SF_QTY) {
         gtk_widget_grab_focus(FieldEntry(bad));
         return false;
     }
-    Record("(SetupDispDoneBttn)\n");
+    Record("(SetupDispDoneBttn) %s %s\n", button, TypedFields().c_str());
     if (didoutputfile) {
         std::string name = Stripped(EntryText(outputfile_entry));
         bool read = false;
@@ -562,6 +597,9 @@ bool ApplySetup() {
         if (read) {
             ShowSetupState();  // the club just read, and no anonymous dancers to make
             n = CheckFields();
+            // What reading found (the file in use by another Dorvels, problems of its lines).
+            std::string notice = TakeClubFileNotice();
+            if (!notice.empty()) GtkWarningText(notice);
         }
     }
     anoncnt = n.value[SF_NEXTANON] - 1;
@@ -601,6 +639,7 @@ std::string SetupMessage(GtkWidget* entry, bool* refused) {
 void SetupDisplay(EDITMODE neweditmode) {
     edbg("SetupDisplay(neweditmode=%d)", (int)neweditmode);
     DestroyPopup();
+    MenuDestroy();
     if (sdnew) {
         GtkWidget* old = sdnew;
         sdnew = nullptr;
@@ -645,7 +684,7 @@ void SetupDisplay(EDITMODE neweditmode) {
 }
 
 void SetupDispDoneBttn(GtkWidget* bttn, void* psd) {
-    if (!setupwin || !ApplySetup()) return;
+    if (!setupwin || !ApplySetup(GPOINTER_TO_INT(psd) == 0 ? "Done" : "DoItNow")) return;
     if (GPOINTER_TO_INT(psd) == 0) SetupDispCancelBttn(bttn, GINT_TO_POINTER(SETUP_CANCEL));
 }
 
@@ -653,11 +692,11 @@ void SetupDispCancelBttn(GtkWidget*, void* psd) {
     // A question of a button below runs a main loop of its own: a second press, or the window
     // closed meanwhile, must not act in the middle of the first.
     static int nesting = 0;
-    Record("(SetupDispCancelBttn)\n");
+    int what = GPOINTER_TO_INT(psd);
+    Record("(SetupDispCancelBttn) %s\n", what >= SETUP_CANCEL && what <= SETUP_CLEARRFID ? cancelnames[what] : "Cancel");
     if (nesting > 0 || !setupwin) return;
     ++nesting;
     DestroyPopup();
-    int what = GPOINTER_TO_INT(psd);
     if (what > SETUP_CANCEL && what <= SETUP_CLEARRFID) {
         ClearButton(what);
     } else {
@@ -677,7 +716,7 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
     Record("(SetupNewSqrDancerBttn)\n");
     DestroyPopup();
     if (setupwin) {
-        if (!ApplySetup()) return;
+        if (!ApplySetup("New")) return;
         GtkWidget* w = setupwin;
         sdnew = nullptr;
         gtk_widget_destroy(w);
@@ -721,7 +760,11 @@ void NameStyleBttn(GtkWidget*, void*) {
 
 void NameStyleRadioBttn(GtkToggleButton* bttn, void* index) {
     if (!gtk_toggle_button_get_active(bttn)) return;
-    dispnamestyle = static_cast<DISPNAME>(GPOINTER_TO_INT(index));
+    SetNameStyle(GPOINTER_TO_INT(index));
+}
+
+static void SetNameStyle(int style) {
+    dispnamestyle = static_cast<DISPNAME>(style);
     SetBttnLabel(namestylebttn, strdispnamestyle());
     SetupDispNames();
     SortByName();
@@ -754,7 +797,7 @@ void AnonEntry(GtkWidget* entry, void*) {
     SetupNumbers n = CheckFields();
     if (n.bad[SF_NEXTANON]) return;
     anoncnt = n.value[SF_NEXTANON] - 1;
-    Record("(AnonEntry) ianonentry=%d\n", ANONENTRYQTY - 1);
+    Record("(AnonEntry) ianonentry=%d next<%s>\n", ANONENTRYQTY - 1, EntryText(entry).c_str());
     SetLabel(anon_label_cnts[ANONENTRYQTY - 1], strprintf("%d", anoncnt + 1));
     NextField(entry);
 }
@@ -789,10 +832,21 @@ void ToggleSflag(GtkToggleButton*, void*) {
     ShowSwitch(switches[2]);
 }
 
+// The phone page's server on or off, listening as --serve said (or on every address at the
+// default port); when it cannot listen, the warning says why and the switch stays off.
+void TogglePhonePage(GtkToggleButton*, void*) {
+    Record("(TogglePhonePage)\n");
+    if (PhoneServerRunning())
+        PhoneServerStop();
+    else
+        PhonePageStart(PhoneServerOption());
+    ShowSwitch(switches[3]);
+}
+
 void ToggleMix(GtkToggleButton*, void*) {
     Record("(ToggleMix)\n");
     mixflag = !mixflag;
-    ShowSwitch(switches[3]);
+    ShowSwitch(switches[4]);
 }
 
 void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser) {
@@ -810,6 +864,10 @@ void ChooserFile(GtkFileChooser* filechooser, GtkWidget* entry) {
     if (!file) return;
     std::string name = file;
     g_free(file);
+    ChosenFile(entry, name);
+}
+
+static void ChosenFile(GtkWidget* entry, const std::string& name) {
     SetEntry(entry, name);
     ShowMessage(entry, "", false);
     didoutputfile = name.substr(name.rfind('/') + 1) != "none.dorvel";
@@ -858,3 +916,124 @@ void ClearSqrTagSlider(int slot) {
     }
     SetLabel(squaretag_dancerlabel[slot], strprintf("Dancer<---->%26s", ""));
 }
+
+// ---- replaying the lines written here ----------------------------------------------------
+// Every replay acts on the open dialog as the operator did; without the dialog (a replay that
+// has gone its own way) there is nothing to act on.
+static bool ReplayNeedsDialog(const char* handler) {
+    if (setupwin) return true;
+    GtkTimeNote(2, "replay: (%s) without the setup dialog, passed over", handler);
+    return false;
+}
+
+// Puts what the operator had typed into the entries, as Done's record line tells it.
+static void ReplayTypedFields(const std::string& text) {
+    bool found = false;
+    std::string v = RecordField(text, "club", &found);
+    if (found) SetEntry(clubname_entry, v);
+    v = RecordField(text, "caller", &found);
+    if (found) SetEntry(caller_entry, v);
+    for (int f = 0; f < SF_QTY; ++f) {
+        v = RecordField(text, fieldnames[f], &found);
+        if (found) SetEntry(FieldEntry(f), v);
+    }
+    v = RecordField(text, "file", &found);
+    if (found) SetEntry(outputfile_entry, v);
+    didoutputfile = found;
+    CheckFields();
+}
+
+void ReplaySetupDispDoneBttn(const std::string& text) {
+    if (!ReplayNeedsDialog("SetupDispDoneBttn")) return;
+    ReplayTypedFields(text);
+    SetupDispDoneBttn(nullptr, GINT_TO_POINTER(text.compare(0, 7, "DoItNow") == 0 ? 1 : 0));
+}
+
+void ReplaySetupDispCancelBttn(const std::string& text) {
+    int what = SETUP_CANCEL;
+    for (int i = SETUP_CANCEL; i <= SETUP_CLEARRFID; ++i)
+        if (text == cancelnames[i]) what = i;
+    if (ReplayNeedsDialog("SetupDispCancelBttn")) SetupDispCancelBttn(nullptr, GINT_TO_POINTER(what));
+}
+
+void ReplaySetupNewSqrDancerBttn(const std::string&) {
+    // The dialog is applied first: what was typed is in the line that follows.
+    if (setupwin) ReplayTypedFields(ReplayAnswer("SetupDispDoneBttn"));
+    SetupNewSqrDancerBttn(nullptr, nullptr);
+}
+
+void ReplayAskBttn(const std::string& text) {
+    int flag = 0;
+    if (ReplayNeedsDialog("AskBttn") && sscanf(text.c_str(), "askflag=%d", &flag) == 1 && flag != askflag)
+        AskBttn(askbttn, nullptr);
+}
+
+void ReplayNameStyleRadioBttn(const std::string& text) {
+    std::string style = RecordField(text, "dispnamestyle");
+    for (int i = 0; i < 4; ++i) {
+        if (style != namestyles[i]) continue;
+        if (namestylebttns[i] && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(namestylebttns[i])))
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(namestylebttns[i]), TRUE);
+        else
+            SetNameStyle(i);
+    }
+}
+
+void ReplayNameStyleDoneBttn(const std::string&) { NameStyleDoneBttn(nullptr, nullptr); }
+
+void ReplayClubEntry(const std::string& text) {
+    if (!ReplayNeedsDialog("ClubEntry")) return;
+    SetEntry(clubname_entry, RecordField(text, "clubname"));
+    ClubEntry(clubname_entry, nullptr);
+}
+
+void ReplayCallerEntry(const std::string& text) {
+    if (!ReplayNeedsDialog("CallerEntry")) return;
+    SetEntry(caller_entry, RecordField(text, "caller"));
+    CallerEntry(caller_entry, nullptr);
+}
+
+void ReplayAnonEntry(const std::string& text) {
+    if (!ReplayNeedsDialog("AnonEntry")) return;
+    GtkWidget* e = anon_entry[ANONENTRYQTY - 1];
+    SetEntry(e, RecordField(text, "next"));
+    AnonEntry(e, nullptr);
+}
+
+void ReplaySetupPgmRadioBttn(const std::string& text) {
+    SDPGM p = idpgm(RecordField(text, "pgmfloor"));
+    if (p == NOPGM || !ReplayNeedsDialog("SetupPgmRadioBttn")) return;
+    GtkToggleButton* b = GTK_TOGGLE_BUTTON(pgmbttns[p]);
+    if (!gtk_toggle_button_get_active(b))
+        gtk_toggle_button_set_active(b, TRUE);  // its "toggled" applies and records it
+    else
+        SetupPgmRadioBttn(b, GINT_TO_POINTER(p));
+}
+
+void ReplayToggleRflag(const std::string&) { ToggleRflag(nullptr, nullptr); }
+void ReplayToggleSflag(const std::string&) { ToggleSflag(nullptr, nullptr); }
+
+void ReplayToggleMix(const std::string&) { ToggleMix(nullptr, nullptr); }
+
+void ReplayChooserFile(const std::string& text) {
+    if (ReplayNeedsDialog("ChooserFile")) ChosenFile(outputfile_entry, RecordField(text, "filename"));
+}
+
+void ReplaySqrTagSlider(const std::string& text) {
+    int i = -1;
+    if (sscanf(text.c_str(), "islider=%d", &i) != 1 || i < 0 || i >= SQRTAGQTY) return;
+    SqrDancer* sd = text.find("sd<-null->") != std::string::npos ? nullptr : RecordedDancer(text);
+    int count = SqrTagMapBuild();
+    int pos = 0;
+    for (int k = 1; sd && k <= count; ++k)
+        if (mapi2sd[k] == sd) pos = k;
+    GtkWidget* s = squaretag_dancerslider[i];
+    if (s && gtk_range_get_value(GTK_RANGE(s)) != pos)
+        gtk_range_set_value(GTK_RANGE(s), pos);  // its "value-changed" takes the dancer
+    else if (s)
+        SqrTagSlider(s, GINT_TO_POINTER(i));
+    else
+        SqrTagSliderPick(i, pos);
+}
+
+void ReplaySqrTaggingClearBttn(const std::string&) { SqrTaggingClearBttn(nullptr, nullptr); }

@@ -1,7 +1,7 @@
 // The setup dialog, which is the Setup display: the club's name and caller, the hall's
 // limits, the name style, the ask policy and the club's level; anonymous dancers for an
-// evening without a roster; the club file; square tagging; the RfidWarn, Record, Stat and
-// Mix switches; and the buttons that clear parts of the evening.
+// evening without a roster; the club file; square tagging; the RfidWarn, Record, Stat,
+// Phone Page and Mix switches; and the buttons that clear parts of the evening.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -22,8 +22,8 @@ extern GtkWidget* pgmbttns[PGMQTY];
 extern GtkWidget* anon_entry[ANONENTRYQTY];
 extern GtkWidget* anon_label_cnts[ANONENTRYQTY];
 extern GtkWidget *squaretag_entry, *squaretag_clear;
-extern GtkWidget *Rflag_bttn, *record_bttn, *Sflag_bttn, *mix_bttn;
-extern gulong Rflag_sigid, record_sigid, Sflag_sigid, mix_sigid;
+extern GtkWidget *Rflag_bttn, *record_bttn, *Sflag_bttn, *phonepage_bttn, *mix_bttn;
+extern gulong Rflag_sigid, record_sigid, Sflag_sigid, phonepage_sigid, mix_sigid;
 // 1 once the operator has chosen or typed a club file that Done has not taken yet.
 extern int didoutputfile;
 
@@ -52,6 +52,9 @@ void NameStyleRadioBttn(GtkToggleButton* bttn, void* index);
 void ToggleRflag(GtkToggleButton* bttn, void* psd);
 void ToggleRecord(GtkToggleButton* bttn, void* psd);
 void ToggleSflag(GtkToggleButton* bttn, void* psd);
+// The phone page's server on or off (not kept in the club file: off at every start).
+void TogglePhonePage(GtkToggleButton* bttn, void* psd);
+// Mixing on or off (kept in the club file).
 void ToggleMix(GtkToggleButton* bttn, void* psd);
 // A folder or a file chosen with the dialog's choosers.
 void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser);
@@ -68,3 +71,22 @@ void SqrTaggingClearBttn(GtkWidget* bttn, void* psd);
 // The message shown beside an entry of the dialog ("" when none), and whether it refuses
 // the entry's text.
 std::string SetupMessage(GtkWidget* entry, bool* refused = nullptr);
+
+// The replay of the lines written by the dialog's handlers: the same button, entry, switch or
+// slider once more, with what the operator had typed.
+void ReplaySetupDispDoneBttn(const std::string& text);
+void ReplaySetupDispCancelBttn(const std::string& text);
+void ReplaySetupNewSqrDancerBttn(const std::string& text);
+void ReplayAskBttn(const std::string& text);
+void ReplayNameStyleRadioBttn(const std::string& text);
+void ReplayNameStyleDoneBttn(const std::string& text);
+void ReplayClubEntry(const std::string& text);
+void ReplayCallerEntry(const std::string& text);
+void ReplayAnonEntry(const std::string& text);
+void ReplaySetupPgmRadioBttn(const std::string& text);
+void ReplayToggleRflag(const std::string& text);
+void ReplayToggleSflag(const std::string& text);
+void ReplayToggleMix(const std::string& text);
+void ReplayChooserFile(const std::string& text);
+void ReplaySqrTagSlider(const std::string& text);
+void ReplaySqrTaggingClearBttn(const std::string& text);

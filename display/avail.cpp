@@ -10,6 +10,7 @@
 #include "assign/assign.h"
 #include "display/boards.h"
 #include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -79,7 +80,7 @@ void SetToggleAvail(SqrDancer* sd, int avail) {
     // dancers' buttons pressed in, so a present dancer's button set active here would read as
     // absent.
     if (sd->availbttn) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(sd->availbttn), avail == 0);
-    Record("(SetToggleAvail) sd<%s> %sactive\n", sd->firstlast.c_str(), avail == 0 ? "in" : "");
+    Record("(SetToggleAvail) sd<%s> %sactive\n", RecordName(sd).c_str(), avail == 0 ? "in" : "");
     SelectPgmColor(sd);
     Reconnect(sd);
 }
@@ -111,22 +112,25 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
             SqrDancer* x = sd1->nxt;
             while (x && x != sd2) x = x->nxt;
             if (x) {
-                Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", sd1->firstlast.c_str(),
-                       sd2->firstlast.c_str());
+                Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", RecordName(sd1).c_str(),
+                       RecordName(sd2).c_str());
                 for (x = sd1->nxt; x; x = x->nxt) {
                     BlockFlip(x);
                     if (x == sd2) break;
                 }
             } else {
-                Record("(SetToggleAvail) bwd block toggle sd1<%s> sd2<%s>\n", sd1->firstlast.c_str(),
-                       sd2->firstlast.c_str());
+                Record("(SetToggleAvail) bwd block toggle sd1<%s> sd2<%s>\n", RecordName(sd1).c_str(),
+                       RecordName(sd2).c_str());
                 for (x = sd1->prv; x; x = x->prv) {
                     BlockFlip(x);
                     if (x == sd2) break;
                 }
             }
         } else {
-            ShowAvail(sd);  // nothing flips: the button goes back to the dancer's state
+            // Nothing flips: the button goes back to the dancer's state. The block still ends
+            // and the display is rebuilt, which a replay must do as well.
+            Record("(SetToggleAvail) fwd block sd1<%s> sd2<%s>\n", RecordName(sd1).c_str(), RecordName(sd2).c_str());
+            ShowAvail(sd);
         }
         sdblock = nullptr;
         KeepUntilIdle(bttn);
@@ -135,6 +139,7 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
     }
 
     if (skiptip) {
+        Record("(ToggleAvail) sd<%s> skip-tip dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
         SkipTipToggle(sd);  // flips avail, keeps the skip record, notes, tooltips
         ShowAvail(sd);
         SelectPgmColor(sd);
@@ -151,10 +156,10 @@ void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl
             Tooltips(sd);
         }
         ShowAvail(sd);
-        Record("(ToggleAvail) sd<%s> active\n", sd->dispname.c_str());
+        Record("(ToggleAvail) sd<%s> active dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
     } else {
         ShowAvail(sd);
-        Record("(ToggleAvail) sd<%s> inactive\n", sd->dispname.c_str());
+        Record("(ToggleAvail) sd<%s> inactive dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
     }
     Tooltips(sd);
     SelectPgmColor(sd);
@@ -170,6 +175,7 @@ void ToggleAvail(GtkToggleButton* bttn, void* psd) {
 void Awon(GtkToggleButton* bttn, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
+    Record("(Awon) sd<%s> dancer<%s>\n", sd->dispname.c_str(), RecordName(sd).c_str());
     KeepUntilIdle(bttn);
     sd->avail = 0;
     if (sd->partner && sd->lastname.compare(0, 7, "Couple#") == 0) sd->partner->avail = 0;
@@ -276,7 +282,11 @@ static void AvailClose() {
 
 void AvailAction(GtkWidget* bttn, void* action) {
     (void)bttn;
-    switch (GPOINTER_TO_INT(action)) {
+    static const char* const names[] = {"", "Done", "DoItNow", "Cancel"};
+    int a = GPOINTER_TO_INT(action);
+    Record("(AvailAction) %s available<%s> unavailable<%s>\n", names[a >= AVAIL_DONE && a <= AVAIL_CANCEL ? a : AVAIL_CANCEL],
+           EntryText(avail_entry).c_str(), EntryText(unavail_entry).c_str());
+    switch (a) {
         case AVAIL_DONE: {
             std::string a = EntryText(avail_entry), u = EntryText(unavail_entry);
             AvailByName(a.c_str(), 1);
@@ -340,4 +350,81 @@ void AvailDisplay() {
     availdispsigid =
         (long)g_signal_connect(sdavail, "destroy", G_CALLBACK(AvailAction), GINT_TO_POINTER(AVAIL_CANCEL));
     gtk_widget_show_all(sdavail);
+}
+
+// ---- replaying the lines written here ----------------------------------------------------
+// A line that names nobody in this roster cannot be performed: the operator is told.
+static SqrDancer* ReplayedDancer(const std::string& text) {
+    SqrDancer* sd = RecordedDancer(text);
+    if (!sd) GtkTimeNote(2, "replay: no dancer for <%s>", text.c_str());
+    return sd;
+}
+
+static GtkToggleButton* AvailButton(SqrDancer* sd) {
+    return sd->availbttn ? GTK_TOGGLE_BUTTON(sd->availbttn) : nullptr;
+}
+
+void ReplayToggleAvail(const std::string& text) {
+    SqrDancer* sd = ReplayedDancer(text);
+    if (!sd) return;
+    bool skiptip = text.find("> skip-tip ") != std::string::npos;
+    bool active = text.find("> active") != std::string::npos;
+    // A plain click flips the dancer into the state recorded; one already there is not flipped
+    // back (the replay has gone its own way, and the next lines may still fit).
+    if (!skiptip && (sd->avail != 0) == active) return;
+    ToggleAvailWith(AvailButton(sd), sd, false, skiptip);
+}
+
+void ReplaySetToggleAvail(const std::string& text) {
+    if (text.compare(0, 4, "fwd ") == 0 || text.compare(0, 4, "bwd ") == 0) {
+        SqrDancer* sd1 = ReplayedDancer("dancer<" + RecordField(text, "sd1") + ">");
+        SqrDancer* sd2 = ReplayedDancer("dancer<" + RecordField(text, "sd2") + ">");
+        if (!sd1 || !sd2) return;
+        sdtoggled = sd1;  // the Shift-click's anchor: the dancer clicked before
+        ToggleAvailWith(AvailButton(sd2), sd2, true, false);
+        return;
+    }
+    if (SqrDancer* sd = ReplayedDancer(text)) SetToggleAvail(sd, text.find("> inactive") == std::string::npos);
+}
+
+void ReplayAwon(const std::string& text) {
+    if (SqrDancer* sd = ReplayedDancer(text)) Awon(nullptr, sd);
+}
+
+// The Luck/Must button of the dancer's cell on the edit display, if it is shown.
+static GtkWidget* LuckMustButton(SqrDancer* sd) {
+    GtkWidget* cell = sd->availbttn ? gtk_widget_get_parent(sd->availbttn) : nullptr;
+    GtkWidget* found = nullptr;
+    if (!cell || !GTK_IS_CONTAINER(cell)) return nullptr;
+    GList* rows = gtk_container_get_children(GTK_CONTAINER(cell));
+    for (GList* r = rows; r && !found; r = r->next) {
+        if (!GTK_IS_BOX(r->data)) continue;
+        GList* bttns = gtk_container_get_children(GTK_CONTAINER(r->data));
+        for (GList* b = bttns; b && !found; b = b->next) {
+            GtkWidget* child = GTK_IS_BIN(b->data) ? gtk_bin_get_child(GTK_BIN(b->data)) : nullptr;
+            const char* label = child && GTK_IS_LABEL(child) ? gtk_label_get_text(GTK_LABEL(child)) : "";
+            if (!strcmp(label, "Luck") || !strcmp(label, "Must")) found = GTK_WIDGET(b->data);
+        }
+        g_list_free(bttns);
+    }
+    g_list_free(rows);
+    return found;
+}
+
+void ReplayLuckMustBttn(const std::string& text) {
+    if (SqrDancer* sd = ReplayedDancer(text))
+        LuckMustBttnWith(LuckMustButton(sd), sd, text.find(" one-tip") != std::string::npos);
+}
+
+void ReplayAvailAction(const std::string& text) {
+    int action = text.compare(0, 4, "Done") == 0      ? AVAIL_DONE
+                 : text.compare(0, 7, "DoItNow") == 0 ? AVAIL_DOIT
+                                                      : AVAIL_CANCEL;
+    if (!sdavail) {
+        if (action == AVAIL_CANCEL) return;
+        AvailDisplay();
+    }
+    gtk_entry_set_text(GTK_ENTRY(avail_entry), RecordField(text, "available").c_str());
+    gtk_entry_set_text(GTK_ENTRY(unavail_entry), RecordField(text, "unavailable").c_str());
+    AvailAction(nullptr, GINT_TO_POINTER(action));
 }

@@ -6,6 +6,8 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/display.h"
 
@@ -35,6 +37,13 @@ void LuckMustBttn(GtkWidget* bttn, void* psd);
 void ToggleAvailWith(GtkToggleButton* bttn, SqrDancer* sd, bool shift, bool ctrl);
 // The same for the Luck/Must button.
 void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip);
+// The replay of the lines written by ToggleAvail, SetToggleAvail, Awon, LuckMustBttn and
+// AvailAction: the same click, on the same dancer, once more.
+void ReplayToggleAvail(const std::string& text);
+void ReplaySetToggleAvail(const std::string& text);
+void ReplayAwon(const std::string& text);
+void ReplayLuckMustBttn(const std::string& text);
+void ReplayAvailAction(const std::string& text);
 
 // Sets the text of the label inside a button (its font stays).
 void SetButtonText(GtkWidget* bttn, const char* text);
@@ -51,6 +60,14 @@ void PartnerBttn(GtkWidget* bttn, void* psd);
 void PgmBttn(GtkWidget* bttn, void* psd);
 void SexBttn(GtkWidget* bttn, void* psd);
 
+// ---- the kept edit display (display/edit.cpp) ------------------------------------------------
+// sd's cell of the edit display, made now if its row has not been in view yet; its frame, or
+// null when the edit display has no cell for sd.
+GtkWidget* EditCellMade(SqrDancer* sd);
+// The cells made so far, in cell order: each one's dancer (null when deleted since) and name
+// toggle.
+std::vector<std::pair<SqrDancer*, GtkWidget*>> EditCellsMade();
+
 // ---- reading the boards back (tests, tracing) --------------------------------------------
 // Number of cells of the current squares/present/history board (labels or buttons).
 int BoardCellQty();
@@ -62,6 +79,8 @@ std::string CellText(GtkWidget* w);
 extern int boardcolqty, boardrowqty;
 
 // ---- shared by the squares, present and history boards (display/squares.cpp) -----------
+// A grid of equal rows and columns with the given spacing between cells.
+GtkWidget* BoardGrid(int spacing);
 // Empties the window and makes a fresh sdgrid unless sdgrid is fresh already.
 void BoardFreshGrid();
 // Parses the sdfont of sqrres into the global sdfont.
@@ -79,3 +98,46 @@ void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color);
 void BoardPack(bool doscrollable);
 // Remembers the cells of the board just built (labels or buttons) and its shape.
 void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int rows);
+// Builds the squares board of the last roll again as it was (V), without rolling.
+void SquaresBoardAgain();
+// The texts of that board's cells (also while the hall view shows them instead).
+std::vector<std::string> SquaresBoardTexts();
+
+// ---- the hall view (display/hallview.cpp) --------------------------------------------------
+// The Squares display for the back of the hall, shown instead of the board while hallview
+// is set: the tip number large at the top, then every entry of the board in name order, in
+// the largest font that fills the window; pages that follow each other when even the
+// smallest readable font does not fit.
+// Starts the entries of tip `tip`; adds one: the board's name part, where it joins two
+// dancers' names (npos: one name) and the square number (0 = sits out).
+void HallViewBegin(int tip);
+void HallViewAdd(const std::string& name, size_t joint, int square);
+// Builds the hall view of the entries into the window (emptied here).
+void HallViewBuild();
+// True while the window shows the hall view.
+bool HallViewShown();
+// The V key: the Squares display shows the other view of the same tip (no roll), or, on the
+// other displays, the next Squares display will.
+void HallViewSwitch();
+// + and - on the hall view: its font a step larger (chg > 0) or smaller; counts, tips and
+// history stay. Returns 0, or -1 (with a note) when there is no further step.
+int HallViewFontStep(int chg);
+
+// ---- reading the hall view back (tests, tracing) --------------------------------------------
+struct HallViewFacts {
+    int fontpx = 0;        // font size of the entries, pixels
+    int letter = 0;        // height of its capital letters, pixels
+    int tippx = 0;         // font size of the tip number
+    int tipletter = 0;     // height of its capital letters
+    int minpx = 0;         // smallest readable size for this window
+    int cols = 0, rows = 0;  // cells of a page
+    int pages = 0, page = 0;
+    bool twolines = false;   // couples of two names take two lines
+    int width = 0, height = 0;  // the window size the view was fitted to
+};
+HallViewFacts HallViewNow();
+// The cells (a box of the name label and the square-number label), in entry order.
+std::vector<GtkWidget*> HallViewCells();
+GtkWidget* HallViewTipLabel();
+// Height in pixels of a capital letter in the font (the ink of "H").
+int LetterHeight(const PangoFontDescription* font);

@@ -9,6 +9,7 @@
 
 #include "core/dorvels.h"
 #include "core/screen.h"
+#include "phone/page.h"
 
 // ---- font sets ---------------------------------------------------------------------------
 // One font set of the resolution file. Sets of the same screen width stand next to each
@@ -86,8 +87,33 @@ extern GtkWidget* squaretag_dancerslider[SQRTAGQTY];
 extern GtkWidget* squaretag_dancerlabel[SQRTAGQTY];
 
 void RunDisplay();
+// With tracing at level 2 or more, writes the title and every text of the board shown to the
+// trace, so that two runs of an evening (a recording and its replay) compare board by board.
+void TraceBoard();
+// Empties the window altogether (the kept edit display too) and closes the pop-ups.
 void CleanupMainWindow();
+// Shows a display's top widget in the window, as a page of its own (named, for the page that
+// is kept: "edit"). The page shown before stays only when it is the kept one.
+void ShowInWindow(GtkWidget* top, const char* name = nullptr);
+// The top widget of the display shown; null when none is.
+GtkWidget* ShownDisplay();
+// The display shown leaves the window (the kept edit display stays, hidden).
+void EmptyWindow();
+// Destroys the kept edit display (display/edit.cpp); every dancer lets go of its cell.
+void EditViewDrop();
+// The edit display, when shown, shows every dancer as the dancer is now.
+void EditCellsRefresh();
+// gridbttn lets go of its buttons (freed, unless they are the kept edit display's).
+void ForgetGridBttn();
+// Destroys the window or widget w points at, if any; w is null before it goes, so that the
+// widget's own "destroy" handlers see it gone already.
+void DestroyWidget(GtkWidget*& w);
 void SetWinTitle(GtkWidget* win, const char* extra);
+// Columns a text takes on a board: one per character, two for a wide (East Asian)
+// character, none for a combining mark. Names are padded by this, not by their bytes.
+int ShownWidth(const std::string& text);
+// text right-justified to `width` columns with blanks.
+std::string PadLeft(const std::string& text, int width);
 // The title SetWinTitle gives (tests and tracing).
 std::string WinTitle(const char* extra);
 void GtkInitColors();
@@ -109,6 +135,9 @@ void terminate(GtkWidget* window, gpointer data);
 extern unsigned int scrollertime;  // auto-scroll tick, microseconds
 extern double scrollerincr;        // auto-scroll speed factor
 
+// A warning of any length (the start-up notice about the club files); GtkWarning cuts its
+// text at 255 bytes.
+void GtkWarningText(const std::string& text);
 void TotDancersNote();
 // The fairness note (key v): the dance-count spread, who sat out most and the mixing share
 // of the evening so far; pressed again (or with another pop-up open) it closes the pop-up.
@@ -128,16 +157,42 @@ void ResetTimeNote();
 void StopIntervalTimer();
 // The text of the pop-up's label ("" when no note or warning is open).
 std::string PopupText();
+// The one pop-up window sdpop made afresh (an open one is closed), centred, with the pop-up
+// font lblfont2 ready; the caller fills and shows it.
+GtkWidget* NewPopup();
+
+// ---- the phone page (display/phonepage.cpp) ---------------------------------------------------
+// Starts the page's server; when it cannot listen, warns why and returns false.
+bool PhonePageStart(const ServeOption& opt);
+// --serve at start-up: the address on standard output, or the reason it is off on standard
+// error and in a warning once the window is up.
+void PhonePageStartup(const ServeOption& opt);
+// The i key: the page's address and its QR code in the pop-up (i again closes it), or a note
+// that the page is off.
+void PhonePageAddress();
 
 // ---- defined by the other GUI parts -------------------------------------------------------
 // Boards (display/squares.cpp, edit.cpp, historydisplay.cpp).
 void SquareDisplay(EDITMODE neweditmode);
+// Shows the present board again in the current font; nothing of the evening changes.
+void PresentRetext();
 void EditDisplay(EDITMODE neweditmode);
 void HistoryDisplay();
+// Shows the history board of `hist` again as it was shown last (same stripes), in the
+// current font.
+void HistoryRedisplay();
 // Setup dialog (dialogs/).
 void SetupDisplay(EDITMODE neweditmode);
 // Key handler (commands/): connect / disconnect KeybrdHandler on sdwin; both idempotent.
 void KeybrdHandlerRestore();
 void KeybrdHandlerSuspend();
-// Main window's "button-press-event" (commands/).
+// The auto-scroll tick of a hall view that pages (display/hallview.cpp); false when no
+// such view is shown.
+bool HallViewTick();
+// Main window's "button-press-event" (commands/): the pop-up menu on the right button, a
+// partner's presence on a left double click.
 gboolean BttnPress(GtkWidget* widget, GdkEventButton* event, gpointer data);
+extern GtkWidget* menubttnpopup;  // the pop-up menu window, or null
+extern unsigned int menubttnhit;  // right-button presses handled
+// Closes the pop-up menu if it is open.
+void MenuDestroy();

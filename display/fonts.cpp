@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "display/boards.h"
 #include "display/display.h"
 #include "history/history.h"
 #include "support/helmtext.h"
@@ -428,6 +429,8 @@ int ChangeFontSize(int chg) {
         sdpop = nullptr;
         gtk_widget_destroy(w);
     }
+    // The hall view has its own size: its steps never repeat a roll.
+    if (HallViewShown()) return HallViewFontStep(chg);
     if (!res) return -1;
     unsigned w = res->screenwidth;
     if (chg > 0) {
@@ -448,11 +451,20 @@ int ChangeFontSize(int chg) {
         }
     }
     SetSpacing();
+    // A font change never changes the evening: only the squares board rolls its tip again,
+    // from the state saved before that roll, so that the same squares come out. The
+    // present and history boards are only shown again in the new font (repeating the roll
+    // there would take the last tip back: its dance counts, tip number and record).
     if (editmode == EDIT) {
         SwitchDisplay(EDIT);
-    } else if (editmode == SQUARES || editmode == PRESENT) {
+    } else if (editmode == SQUARES) {
         RepeatRollDisplay();
-        SquareDisplay(editmode);
+        SquareDisplay(SQUARES);
+    } else if (editmode == PRESENT) {
+        PresentRetext();
+    } else if (editmode == HISTORY) {
+        HistoryRedisplay();
     }
+    TraceBoard();
     return 0;
 }

@@ -7,10 +7,21 @@
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
+// Stripes of the board shown last, so that showing it again (a font change) keeps them.
+static COLOR lastodd = COLOR_history;
+
 void HistoryDisplay() {
-    edbg("HistoryDisplay() hist=%p", (void*)hist);
+    if (hist) {
+        lastodd = cflag ? COLOR_squares2 : COLOR_history;
+        cflag = 0;
+    }
+    HistoryRedisplay();
+}
+
+void HistoryRedisplay() {
+    edbg("HistoryRedisplay() hist=%p", (void*)hist);
     if (!hist) {
-        rdbg("HistoryDisplay : nothing to show");
+        rdbg("HistoryRedisplay : nothing to show");
         return;
     }
     editmode = HISTORY;
@@ -38,12 +49,17 @@ void HistoryDisplay() {
     // out, and their entries would otherwise be missing from the tip shown again.
     int textqty = 0;
     std::string sdmaxname;
+    int maxwidth = 0;
     int slots = hist->sqrlist ? 2 * hist->totdancers : 0;
     for (int i = 0; i < slots; ++i) {
         const char* t = hist->sqrlist[i];
         if (!t) continue;
         ++textqty;
-        if (strlen(t) > sdmaxname.size()) sdmaxname = t;
+        int width = ShownWidth(t);
+        if (width > maxwidth) {
+            maxwidth = width;
+            sdmaxname = t;
+        }
     }
 
     int colqty = 1, rowqty = 1, doscrollable = 0;
@@ -60,7 +76,7 @@ void HistoryDisplay() {
     g_free(gridlabel);
     gridlabel = g_new0(GtkWidget*, textqty > 0 ? textqty : 1);
     BoardFont();
-    COLOR odd = cflag ? COLOR_squares2 : COLOR_history;
+    COLOR odd = lastodd;
     int cell = 0, row = 0, col = 0;
     for (int i = 0; i < slots && cell < textqty; ++i) {
         const char* t = hist->sqrlist[i];
@@ -78,6 +94,5 @@ void HistoryDisplay() {
     BoardPack(doscrollable);
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
-    cflag = 0;
-    rdbg("HistoryDisplay");
+    rdbg("HistoryRedisplay");
 }

@@ -9,6 +9,8 @@
 #include "core/startup.h"
 #include "display/display.h"
 #include "files/clubfile.h"
+#include "files/record.h"
+#include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -158,6 +160,29 @@ void SetSpacing() {
     sp2 = Rounded(2 * sf);
 }
 
+// ---- text width ------------------------------------------------------------------------------
+int ShownWidth(const std::string& text) {
+    int width = 0;
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    while (p < end) {
+        gunichar c = g_utf8_get_char_validated(p, end - p);
+        if (c == (gunichar)-1 || c == (gunichar)-2) {  // a stray byte: one column
+            ++width;
+            ++p;
+            continue;
+        }
+        width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
+        p = g_utf8_next_char(p);
+    }
+    return width;
+}
+
+std::string PadLeft(const std::string& text, int width) {
+    int shown = ShownWidth(text);
+    return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
 // ---- title ---------------------------------------------------------------------------------
 std::string WinTitle(const char* extra) {
     if (caller.empty()) caller = "none";
@@ -186,48 +211,109 @@ void SetWinTitle(GtkWidget* win, const char* extra) {
 }
 
 // ---- building and switching ----------------------------------------------------------------
-static void DestroyWidget(GtkWidget*& w) {
+void DestroyWidget(GtkWidget*& w) {
     GtkWidget* old = w;
     w = nullptr;
     if (old) gtk_widget_destroy(old);
 }
 
-void CleanupMainWindow() {
-    // A grid that was made but never packed (a display that did not use it) is freed here;
-    // a packed one goes with the window's child below (asked first: it is freed with it).
+// ---- the window's pages --------------------------------------------------------------------
+// The window holds its displays as the pages of a stack. The first page is empty: it shows
+// while no display does. The edit display's page ("edit") is kept while other displays show
+// (display/edit.cpp); every other page goes when the display after it comes.
+static GtkWidget* pages = nullptr;
+static GtkWidget* blankpage = nullptr;
+
+static void PagesGone(GtkWidget*, gpointer) { pages = blankpage = nullptr; }
+
+static GtkWidget* Pages() {
+    if (!pages && sdwin) {
+        pages = gtk_stack_new();
+        // Only the page shown is measured: the kept edit display may be larger than the window.
+        gtk_stack_set_homogeneous(GTK_STACK(pages), FALSE);
+        blankpage = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        gtk_container_add(GTK_CONTAINER(pages), blankpage);
+        g_signal_connect(pages, "destroy", G_CALLBACK(PagesGone), nullptr);
+        gtk_container_add(GTK_CONTAINER(sdwin), pages);
+        gtk_widget_show_all(pages);
+    }
+    return pages;
+}
+
+void ShowInWindow(GtkWidget* top, const char* name) {
+    GtkWidget* p = Pages();
+    if (!p || !top) return;
+    if (!gtk_widget_get_parent(top)) {
+        if (name)
+            gtk_stack_add_named(GTK_STACK(p), top, name);
+        else
+            gtk_container_add(GTK_CONTAINER(p), top);
+    }
+    gtk_widget_show(top);
+    gtk_stack_set_visible_child(GTK_STACK(p), top);
+}
+
+GtkWidget* ShownDisplay() {
+    GtkWidget* shown = pages ? gtk_stack_get_visible_child(GTK_STACK(pages)) : nullptr;
+    return shown == blankpage ? nullptr : shown;
+}
+
+// The pages other than the empty one and the kept edit display go; the edit display stays
+// shown when keepedit is set and it is the page shown.
+static void EmptyPages(bool keepedit) {
+    if (!pages) return;
+    GtkWidget* edit = gtk_stack_get_child_by_name(GTK_STACK(pages), "edit");
+    if (!(keepedit && edit && ShownDisplay() == edit)) gtk_stack_set_visible_child(GTK_STACK(pages), blankpage);
+    GList* kids = gtk_container_get_children(GTK_CONTAINER(pages));
+    for (GList* l = kids; l; l = l->next) {
+        GtkWidget* w = GTK_WIDGET(l->data);
+        if (w != blankpage && w != edit) gtk_widget_destroy(w);
+    }
+    g_list_free(kids);
+}
+
+void EmptyWindow() { EmptyPages(false); }
+
+// A grid that was made but never packed (a display that did not use it) is freed.
+static void DropUnpackedGrid() {
     if (sdgrid && !gtk_widget_get_parent(sdgrid)) {
         g_object_ref_sink(sdgrid);
         gtk_widget_destroy(sdgrid);
         g_object_unref(sdgrid);
     }
     sdgrid = nullptr;
-    if (sdwin || sdnew || sdpop) {
-        if (sdwin) {
-            GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
-            if (child) {
-                gtk_widget_hide(child);
-                g_object_ref(child);
-                gtk_container_remove(GTK_CONTAINER(sdwin), child);
-                gtk_widget_destroy(child);
-                g_object_unref(child);
-            }
-        }
-        DestroyWidget(sdnew);
-        DestroyWidget(sdpop);
-        g_free(gridlabel);
-        gridlabel = nullptr;
-    }
+}
+
+// What every switch does first: the display shown and the pop-ups go, the kept edit display
+// stays (shown still when keepedit is set, since it is shown next).
+static void LeaveDisplay(bool keepedit) {
+    DropUnpackedGrid();
+    EmptyPages(keepedit);
+    DestroyWidget(sdnew);
+    DestroyWidget(sdpop);
+    g_free(gridlabel);
+    gridlabel = nullptr;
     sqrslider = nullptr;
-    // The buttons of the old display are gone: forget them, so nobody reaches a dead widget.
-    g_free(gridbttn);
-    gridbttn = nullptr;
-    gridbttnqty = 0;
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
-        sd->availbttn = nullptr;
-        sd->pgmbttn = nullptr;
-        sd->sexbttn = nullptr;
-        sd->gridposn = -1;
+    // Buttons of the display that went are forgotten; the edit display keeps its own, and
+    // its dancers their buttons, but no dancer has a place in a grid shown.
+    ForgetGridBttn();
+    if (!keepedit)
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->gridposn = -1;
+}
+
+void CleanupMainWindow() {
+    // The kept edit display goes too: every dancer lets go of its cell.
+    EditViewDrop();
+    LeaveDisplay(false);
+    if (GtkWidget* child = sdwin ? gtk_bin_get_child(GTK_BIN(sdwin)) : nullptr) {
+        gtk_widget_hide(child);
+        g_object_ref(child);
+        gtk_container_remove(GTK_CONTAINER(sdwin), child);
+        gtk_widget_destroy(child);
+        g_object_unref(child);
     }
+    // Nobody reaches a dead widget.
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->availbttn = sd->pgmbttn = sd->sexbttn = nullptr;
 }
 
 static GtkWidget* NewGrid(int spacing) {
@@ -279,12 +365,32 @@ int RosterProblems(bool squares) {
     return problems;
 }
 
+// Every label and button text of the display shown, with "[x]" after a button pressed in.
+static void CollectTexts(GtkWidget* w, gpointer data) {
+    std::string* out = static_cast<std::string*>(data);
+    if (GTK_IS_LABEL(w)) *out += std::string(gtk_label_get_text(GTK_LABEL(w))) + "|";
+    if (GTK_IS_TOGGLE_BUTTON(w) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w))) *out += "[x]|";
+    if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), CollectTexts, data);
+}
+
+void TraceBoard() {
+    if (!dbgtst(2) || !sdwin) return;
+    std::string texts;
+    if (GtkWidget* shown = ShownDisplay()) CollectTexts(shown, &texts);
+    DPRINTF(2, "(TraceBoard) <%s> %s\n", WinTitle(nullptr).c_str(), texts.c_str());
+}
+
 void SwitchDisplay(EDITMODE neweditmode) {
     DPRINTF(1, "SwitchDisplay(neweditmode=%d) from %s\n", (int)neweditmode, streditmode());
     int problems = RosterProblems(neweditmode == SQUARES);
-    if (neweditmode == SQUARES && problems > 0) return;
+    if (neweditmode == SQUARES && problems > 0) {
+        // The display stays, but the names may have changed (the check ends the view of who
+        // left without notice): the edit display shows them as they are now.
+        EditCellsRefresh();
+        return;
+    }
 
-    CleanupMainWindow();
+    LeaveDisplay(neweditmode == EDIT);
     sdgrid = NewGrid(sp10);
     KeybrdHandlerRestore();
     switch (neweditmode) {
@@ -299,17 +405,64 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case HISTORY: HistoryDisplay(); break;
         default: error(0, "(SwitchDisplay) neweditmode=%d is unsupported\n", (int)neweditmode);
     }
+    TraceBoard();
 }
 
+static bool ended = false;  // terminate ended the evening while the main loop ran
+
+// Lets go of the main window and its display; its "destroy" no longer ends the evening.
+// Returns the window (null when there is none).
+static GtkWidget* ForgetMainWindow() {
+    GtkWidget* w = sdwin;
+    if (!w) return nullptr;
+    CleanupMainWindow();
+    sdwin = nullptr;
+    g_signal_handlers_disconnect_by_func(w, (gpointer)terminate, GINT_TO_POINTER(1));
+    return w;
+}
+
+static gboolean TerminateLater(gpointer data) {
+    terminate(nullptr, data);
+    return G_SOURCE_REMOVE;
+}
+
+// The end of the evening. The club file is written while the window still stands, so that
+// a failed write is asked about in a dialog above it; then the window goes and the main loop
+// ends. Called again while its dialog is open (a second close), it does nothing.
 void terminate(GtkWidget* window, gpointer data) {
-    if (window && window == sdwin) {
-        // The window is being destroyed: let go of its display first (its widgets are still
-        // alive while "destroy" is being handled), so no global points at a dead widget.
+    static int nesting = 0;
+    if (nesting) return;
+    if (window && window == sdwin && gtk_widget_in_destruction(window)) {
+        // The window is being destroyed (from outside the program): let go of its display
+        // first (its widgets are still alive while "destroy" is being handled), so no global
+        // points at a dead widget, and end the evening once the destruction is over, where
+        // a dialog may run.
         CleanupMainWindow();
         sdwin = nullptr;
+        if (gtk_main_level() > 0) {
+            g_idle_add(TerminateLater, data);
+            return;
+        }
     }
-    if (gtk_main_level() > 0) gtk_main_quit();
+    ++nesting;
     TerminateEvening(GPOINTER_TO_INT(data));
+    // The window goes once the main loop has ended (RunDisplay), not within the key press or
+    // click that ended the evening: its release still finds the window. Without a main loop
+    // (a test driving the handlers) it is left to its maker.
+    if (gtk_main_level() > 0) {
+        ended = true;
+        gtk_main_quit();
+    } else {
+        ForgetMainWindow();
+    }
+    --nesting;
+}
+
+// The window manager's close button: the end of the evening, saving as the "destroy" of the
+// window would, but before the window goes.
+static gboolean MainWinDelete(GtkWidget* w, GdkEvent*, gpointer) {
+    terminate(w, GINT_TO_POINTER(1));
+    return TRUE;
 }
 
 void RunDisplay() {
@@ -319,6 +472,7 @@ void RunDisplay() {
     gtk_window_set_default_icon_name(DORVELS_APP_ID);
     SetWinTitle(sdwin, nullptr);
     g_signal_connect(sdwin, "destroy", G_CALLBACK(terminate), GINT_TO_POINTER(1));
+    g_signal_connect(sdwin, "delete-event", G_CALLBACK(MainWinDelete), nullptr);
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
     GtkInitColors();
@@ -338,6 +492,8 @@ void RunDisplay() {
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
+    // The first display is no action of the operator's: the record holds none of its lines.
+    RecordSuspend();
     switch (editmode) {
         case SQUARES: SquareDisplay(SQUARES); break;
         case EDIT: EditDisplay(EDIT); break;
@@ -350,18 +506,46 @@ void RunDisplay() {
             break;
         default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
     }
+    RecordResume();
     gtk_widget_show_all(sdwin);
+    TraceBoard();
+    // What start-up found in the club files, once, above the first display.
+    std::string notice = TakeClubFileNotice();
+    if (!notice.empty()) GtkWarningText(notice);
     gtk_main();
+    if (GtkWidget* w = ended ? ForgetMainWindow() : nullptr) gtk_widget_destroy(w);
+    ended = false;
 }
 
 // ---- services asked for by the logic -------------------------------------------------------
 void ShowDancerTooltip(const SqrDancer* sd) {
     if (!sd || !gridbttn || sd->gridposn < 0 || sd->gridposn >= gridbttnqty) return;
     GtkWidget* b = gridbttn[sd->gridposn];
-    if (b) gtk_widget_set_tooltip_text(b, sd->tooltip.empty() ? nullptr : sd->tooltip.c_str());
+    if (!b) return;
+    const char* tip = sd->tooltip.empty() ? nullptr : sd->tooltip.c_str();
+    gchar* old = gtk_widget_get_tooltip_text(b);
+    if (g_strcmp0(old, tip) != 0) gtk_widget_set_tooltip_text(b, tip);
+    g_free(old);
 }
 
+// The modal dialog itself: 0 = Cancel, 1 = Yes, 2 = No.
+static int RunResetDialog();
+
 int AskResetDialog() {
+    static const char* const answers[] = {"Cancel", "Yes", "No"};
+    int answer = 0;
+    if (Replaying()) {
+        std::string recorded = ReplayAnswer("AskResetDialog");
+        for (int i = 0; i < 3; ++i)
+            if (recorded == answers[i]) answer = i;
+    } else {
+        answer = RunResetDialog();
+    }
+    Record("(AskResetDialog) %s\n", answers[answer]);
+    return answer;
+}
+
+static int RunResetDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
         "Reset Dialog", sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Yes", 1, "No", 2,
@@ -377,4 +561,49 @@ int AskResetDialog() {
     gtk_widget_destroy(dlg);
     // Closing the dialog any other way (window close, Escape) throws nothing away.
     return answer == 1 || answer == 2 ? answer : 0;
+}
+
+// Answers of the "Club file not saved" dialog (the response ids are the answers).
+int AskSaveFailed(const std::string& text, bool quitting, std::string* othername) {
+    for (;;) {
+        GtkWidget* dlg = gtk_dialog_new_with_buttons(
+            "Club file not saved", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+            GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Try again", SAVE_RETRY,
+            "_Save as...", SAVE_OTHERNAME, quitting ? "_Quit without saving" : "_Do not save", SAVE_NOT,
+            nullptr);
+        // Enter (a card swiped while the dialog is open) tries again: it never throws
+        // the evening away.
+        gtk_dialog_set_default_response(GTK_DIALOG(dlg), SAVE_RETRY);
+        GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
+        GtkWidget* lbl = gtk_label_new(text.c_str());
+        gtk_label_set_line_wrap(GTK_LABEL(lbl), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(lbl), 70);
+        if (lblfont2) SetWidgetFont(lbl, lblfont2);
+        gtk_container_set_border_width(GTK_CONTAINER(area), (guint)sp10);
+        gtk_container_add(GTK_CONTAINER(area), lbl);
+        gtk_widget_show_all(dlg);
+        GtkWidget* retry = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), SAVE_RETRY);
+        if (retry) gtk_widget_grab_focus(retry);
+        int answer = gtk_dialog_run(GTK_DIALOG(dlg));
+        gtk_widget_destroy(dlg);
+        if (answer == SAVE_NOT) return SAVE_NOT;
+        if (answer != SAVE_OTHERNAME) return SAVE_RETRY;  // closed otherwise: ask again after a try
+
+        GtkWidget* chooser = gtk_file_chooser_dialog_new(
+            "Save the club file as", sdwin ? GTK_WINDOW(sdwin) : nullptr, GTK_FILE_CHOOSER_ACTION_SAVE,
+            "_Cancel", GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+        gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+        gchar* base = g_path_get_basename(outputfilename.empty() ? dfltsavefile : outputfilename.c_str());
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), base);
+        g_free(base);
+        int chosen = gtk_dialog_run(GTK_DIALOG(chooser));
+        char* file = chosen == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)) : nullptr;
+        gtk_widget_destroy(chooser);
+        if (file) {
+            *othername = file;
+            g_free(file);
+            return SAVE_OTHERNAME;
+        }
+        // No file chosen: the question again.
+    }
 }

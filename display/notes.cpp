@@ -31,15 +31,15 @@ static void PopupGone(GtkWidget* w, gpointer) {
     if (poplabel && gtk_widget_get_toplevel(poplabel) == w) poplabel = nullptr;
 }
 
-// Cuts text at 255 bytes without splitting a character and replaces invalid bytes, so the
-// label never gets text GTK would refuse.
-static std::string CleanText(const char* text) {
+// Cuts text at `limit` bytes without splitting a character and replaces invalid bytes, so
+// the label never gets text GTK would refuse.
+static std::string CleanText(const char* text, size_t limit) {
     std::string s(text ? text : "");
-    if (s.size() > 255) s.resize(255);
+    if (s.size() > limit) s.resize(limit);
     const char* end = nullptr;
     if (!g_utf8_validate(s.data(), (gssize)s.size(), &end)) {
         size_t good = (size_t)(end - s.data());
-        if (s.size() - good < 4 && s.size() == 255) {
+        if (s.size() - good < 4 && s.size() == limit) {
             s.resize(good);  // a character cut by the limit
         } else {
             gchar* valid = g_utf8_make_valid(s.c_str(), (gssize)s.size());
@@ -50,8 +50,7 @@ static std::string CleanText(const char* text) {
     return s;
 }
 
-static void ShowPopup(const char* text, COLOR color) {
-    if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
+GtkWidget* NewPopup() {
     if (sdpop) {
         GtkWidget* old = sdpop;
         sdpop = nullptr;
@@ -62,11 +61,22 @@ static void ShowPopup(const char* text, COLOR color) {
     g_signal_connect(sdpop, "destroy", G_CALLBACK(PopupGone), nullptr);
     if (!lblfont2 && res && !res->lblfont2.empty())
         lblfont2 = pango_font_description_from_string(res->lblfont2.c_str());
-    std::string clean = CleanText(text);
+    return sdpop;
+}
+
+// A long text (limit above 255) is wrapped to lines that fit a small screen.
+static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
+    if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
+    NewPopup();
+    std::string clean = CleanText(text, limit);
     GtkWidget* label = gtk_label_new(clean.c_str());
     if (lblfont2) SetWidgetFont(label, lblfont2);
     gtk_widget_set_halign(label, GTK_ALIGN_CENTER);
     gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+    if (limit > 255) {
+        gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(label), 64);
+    }
     SetWidgetColor(label, &sqrcolor[color]);
     GtkWidget* frame = gtk_frame_new(nullptr);
     gtk_container_add(GTK_CONTAINER(frame), label);
@@ -99,6 +109,8 @@ void GtkWarning(const char* fmt, ...) {
     ShowFormatted(COLOR_warning, fmt, ap);
     va_end(ap);
 }
+
+void GtkWarningText(const std::string& text) { ShowPopup(text.c_str(), COLOR_warning, 8192); }
 
 // ---- the interval timer ----------------------------------------------------------------------
 enum TimerOwner { TIMER_NONE, TIMER_SCROLL, TIMER_NOTE };
@@ -259,6 +271,7 @@ void TimerAlarmUnix(int) {
         StopIntervalTimer();
         return;
     }
+    if (HallViewTick()) return;
     GtkRange* r = GTK_RANGE(sqrslider);
     int s = 0, e = 0;
     gtk_range_get_slider_range(r, &s, &e);
@@ -268,11 +281,12 @@ void TimerAlarmUnix(int) {
 }
 
 void AutoScrollSpeed(int chg) {
-    for (; chg > 0; --chg) {
+    // Steps beyond the range are passed over: the speed stays finite and above nil.
+    for (; chg > 0 && scrollerincrchg < MAXSCROLLERINCRCHG; --chg) {
         scrollerincr *= 1.189;
         ++scrollerincrchg;
     }
-    for (; chg < 0; ++chg) {
+    for (; chg < 0 && scrollerincrchg > -MAXSCROLLERINCRCHG; ++chg) {
         scrollerincr /= 1.189;
         --scrollerincrchg;
     }

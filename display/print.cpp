@@ -26,13 +26,6 @@ static PaperBoard Heading(const std::string& board, SDPGM level) {
     return p;
 }
 
-// A dancer's name for paper: blanks for the club file's underscores.
-static std::string FullName(const SqrDancer* sd) {
-    std::string s = sd->firstlast.empty() ? sd->dispname : sd->firstlast;
-    std::replace(s.begin(), s.end(), '_', ' ');
-    return s;
-}
-
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 PaperBoard PresentBoard() {
@@ -68,8 +61,11 @@ static PaperBoard Roster() {
 static PaperBoard Cells(const std::string& board, SDPGM level) {
     PaperBoard p = Heading(board, level);
     p.aligned = true;
-    for (int i = 0; i < BoardCellQty(); ++i) {
-        std::string t = CellText(BoardCell(i));
+    // The hall view shows the squares board's entries in cells of its own: the board's go on
+    // paper.
+    std::vector<std::string> texts = HallViewShown() ? SquaresBoardTexts() : std::vector<std::string>{};
+    for (int i = 0; i < BoardCellQty(); ++i) texts.push_back(CellText(BoardCell(i)));
+    for (const std::string& t : texts) {
         size_t first = t.find_first_not_of(' ');
         if (first != std::string::npos) p.entries.push_back(t.substr(first));
     }

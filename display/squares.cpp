@@ -28,14 +28,6 @@ static bool StartsWith(const std::string& s, const char* prefix) {
     return s.compare(0, strlen(prefix), prefix) == 0;
 }
 
-// The female half of an anonymous couple is listed under the male half on the present
-// board. When her partner is not on the board she stands for herself, so that nobody who is
-// present disappears from the attendance check.
-static bool PresentHidden(const SqrDancer* sd) {
-    return sd->sex == F && StartsWith(sd->lastname, "Couple#") && sd->partner &&
-           Counted(sd->partner);
-}
-
 // The leader rule: which member of a couple makes the couple's single entry.
 static bool LeadRule(const SqrDancer* sd, const SqrDancer* p) {
     switch (sd->sex) {
@@ -62,10 +54,16 @@ enum EntryKind { NOENTRY, ENTRY_SQUARE, ENTRY_OUT };
 
 // The name part of a dancer's entry on the squares board. With apply set, the side effects
 // of making the entry happen too (the partner stops being displayed, a couple of one last
-// name takes one cell).
-static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, int* totentries) {
+// name takes one cell). *joint (when asked for) is where the part joins two dancers' names
+// (the ':', '+' or '&' between them), npos for one name: the hall view may break the line
+// there.
+static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, int* totentries,
+                                 size_t* joint = nullptr) {
     SqrDancer* p = sd->partner;
     bool lnmatch = p && p->lastname == sd->lastname;
+    size_t own = sd->dispname.size(), dummy;
+    if (!joint) joint = &dummy;
+    *joint = std::string::npos;
     switch (sd->assigned) {
         case 0:
             if (p) {
@@ -75,6 +73,7 @@ static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, i
                     if (apply) --*totentries;
                 } else {
                     name = sd->dispname + ":" + p->dispname;
+                    *joint = own;
                 }
                 if (apply) p->display = 0;
             } else {
@@ -91,15 +90,20 @@ static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, i
                     --*totentries;
                 }
             } else if (sd->tmppartner) {
-                if (StartsWith(sd->dispname, "Sngl#"))
+                if (StartsWith(sd->dispname, "Sngl#")) {
                     name = DancerPairName(sd, sd->tmppartner);
-                else
+                    *joint = name.find('+');
+                } else {
                     name = sd->dispname + "+" + sd->tmppartner->dispname;
+                    *joint = own;
+                }
             } else if (!p) {
                 name = sd->dispname + "&(ask)";
+                *joint = own;
             } else {
                 if (!Leads(sd, p)) return NOENTRY;
                 name = sd->dispname + ":" + p->dispname;
+                *joint = own;
                 if (apply) p->display = 0;
             }
             return ENTRY_SQUARE;
@@ -129,12 +133,12 @@ static bool MeasuredNamePart(SqrDancer* sd, std::string& name) {
     return SquaresNamePart(sd, name, false, nullptr) != NOENTRY;
 }
 
-static GtkWidget* NewBoardGrid() {
+GtkWidget* BoardGrid(int spacing) {
     GtkWidget* g = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(g), TRUE);
     gtk_grid_set_column_homogeneous(GTK_GRID(g), TRUE);
-    gtk_grid_set_row_spacing(GTK_GRID(g), sp10);
-    gtk_grid_set_column_spacing(GTK_GRID(g), sp10);
+    gtk_grid_set_row_spacing(GTK_GRID(g), spacing);
+    gtk_grid_set_column_spacing(GTK_GRID(g), spacing);
     return g;
 }
 
@@ -142,16 +146,13 @@ static GtkWidget* NewBoardGrid() {
 // empty the window (a font change on a board that cannot be re-texted) get it emptied here.
 void BoardFreshGrid() {
     if (sdgrid && !gtk_widget_get_parent(sdgrid)) return;
-    if (sdwin) {
-        GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdwin));
-        if (child) gtk_widget_destroy(child);
-    }
+    EmptyWindow();
     g_free(gridlabel);
     gridlabel = nullptr;
     sqrslider = nullptr;
     boardlabels = boardbttns = nullptr;
     boardqty = 0;
-    sdgrid = NewBoardGrid();
+    sdgrid = BoardGrid(sp10);
 }
 
 // Parses the board font of the chosen font set (kept in the global sdfont).
@@ -239,9 +240,9 @@ void BoardPack(bool doscrollable) {
                                        GTK_POLICY_AUTOMATIC);
         gtk_container_add(GTK_CONTAINER(sw), sdgrid);
         sqrslider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(sw));
-        if (sdwin) gtk_container_add(GTK_CONTAINER(sdwin), sw);
-    } else if (sdwin) {
-        gtk_container_add(GTK_CONTAINER(sdwin), sdgrid);
+        ShowInWindow(sw);
+    } else {
+        ShowInWindow(sdgrid);
     }
 }
 
@@ -280,6 +281,51 @@ std::string CellText(GtkWidget* w) {
     return "";
 }
 
+// The squares board built last (for the V key: shown again as it was, without a roll).
+static struct {
+    std::vector<std::string> texts;
+    int colqty = 1, rowqty = 1;
+    bool doscrollable = false;
+    std::string font;
+} lastsquares;
+
+// A new board in sdgrid, in the font sdfont: one cell per text, filled column by column.
+// With dancers given, the cells are toggle buttons of those dancers (present board, Aflag).
+static void NewBoard(const std::vector<std::string>& texts, const std::vector<SqrDancer*>* bttndancers,
+                     int colqty, int rowqty, bool doscrollable) {
+    BoardFreshGrid();
+    ForgetGridBttn();
+    int cellqty = (int)texts.size();
+    GtkWidget** cells = g_new0(GtkWidget*, cellqty > 0 ? cellqty : 1);
+    if (bttndancers) {
+        gridbttn = cells;
+        gridbttnqty = cellqty;
+    } else {
+        g_free(gridlabel);
+        gridlabel = cells;
+    }
+    COLOR odd = editmode == PRESENT ? COLOR_present : COLOR_squares2;
+    int row = 0, col = 0;
+    for (int i = 0; i < cellqty; ++i) {
+        GtkWidget* w;
+        if (bttndancers) {
+            w = gtk_toggle_button_new_with_label(texts[i].c_str());
+            g_signal_connect(w, "toggled", G_CALLBACK(Awon), (*bttndancers)[i]);
+        } else {
+            w = gtk_label_new(texts[i].c_str());
+        }
+        cells[i] = w;
+        BoardCellStyle(w, row, odd);
+        gtk_grid_attach(GTK_GRID(sdgrid), w, col, row, 1, 1);
+        if (++row >= rowqty) {
+            row = 0;
+            ++col;
+        }
+    }
+    BoardRemember(bttndancers ? nullptr : cells, bttndancers ? cells : nullptr, cellqty, colqty, rowqty);
+    BoardPack(doscrollable);
+}
+
 // The saved texts of the board replace those of the newest history record when the same tip
 // was rolled again for a font change, so that the tip is not kept twice.
 static bool ReplaceNewestTexts(char** sqrlist, int totdancers) {
@@ -291,7 +337,9 @@ static bool ReplaceNewestTexts(char** sqrlist, int totdancers) {
     return true;
 }
 
-void SquareDisplay(EDITMODE neweditmode) {
+// The squares or present board. With requests set, the skip-tip and must-once requests of
+// this tip are applied first (a font change shows the present board again without them).
+static void SquareBoard(EDITMODE neweditmode, bool requests) {
     edbg("SquareDisplay(neweditmode=%d)", (int)neweditmode);
     editmode = neweditmode;
     if (!sdhd) {
@@ -308,7 +356,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         SaveRollDisplay();
     }
     SetWinTitle(sdwin, nullptr);
-    ApplySkipTips();  // skip-tip and must-once requests of this tip; clears sdtoggled
+    if (requests) ApplySkipTips();  // requests of this tip; clears sdtoggled
 
     if (editmode == SQUARES && !RollSquares()) {
         // No tip took place: the tip counter goes back, so the next roll is this tip. Left
@@ -332,6 +380,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         ++totdancers;
     }
     int totentries = totdancers;
+    if (editmode == SQUARES) HallViewBegin(tipcnt);
     char** sqrlist = nullptr;
     int colqty = 1, rowqty = 1, doscrollable = 0;
     std::string sdmaxname;
@@ -341,14 +390,15 @@ void SquareDisplay(EDITMODE neweditmode) {
         SortByName();
 
         // Name parts and the widest of them; the dancers who sit out go on the list.
-        size_t sdentrylen = 0;
+        int sdentrylen = 0;  // columns of the widest name part
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
             if (!Counted(sd) || (editmode == PRESENT && PresentHidden(sd))) continue;
             if (editmode == SQUARES && sd->assigned == 0) OutDancerMake(sd);
             std::string part;
             if (!MeasuredNamePart(sd, part)) continue;
-            if (part.size() > sdentrylen) {
-                sdentrylen = part.size();
+            int width = ShownWidth(part);
+            if (width > sdentrylen) {
+                sdentrylen = width;
                 sdmaxname = part;
             }
         }
@@ -363,6 +413,7 @@ void SquareDisplay(EDITMODE neweditmode) {
         sqrlist = static_cast<char**>(calloc(2 * (size_t)totdancers, sizeof(char*)));
         outofmem(sqrlist, "%s\n", "SquareDisplay sqrlist");
         int i = 0;
+        int maxwidth = sdentrylen;
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
             if (!Counted(sd) || !sd->display) continue;
             std::string entry;
@@ -370,15 +421,19 @@ void SquareDisplay(EDITMODE neweditmode) {
                 entry = sd->dispname;
             } else {
                 std::string name;
-                EntryKind kind = SquaresNamePart(sd, name, true, &totentries);
+                size_t joint;
+                EntryKind kind = SquaresNamePart(sd, name, true, &totentries, &joint);
                 if (kind == NOENTRY) continue;
+                HallViewAdd(name, joint, kind == ENTRY_OUT ? 0 : sd->square + 1);
                 // A name part that grew after the measuring (a recruited partner) still has
                 // to fit its cell: the widest actual part sets the font.
-                if (name.size() > sdmaxname.size()) sdmaxname = name;
-                if (kind == ENTRY_OUT)
-                    entry = strprintf("%*s: Out", (int)sdentrylen, name.c_str());
-                else
-                    entry = strprintf("%*s: %3d", (int)sdentrylen, name.c_str(), sd->square + 1);
+                int width = ShownWidth(name);
+                if (width > maxwidth) {
+                    maxwidth = width;
+                    sdmaxname = name;
+                }
+                entry = PadLeft(name, sdentrylen) +
+                        (kind == ENTRY_OUT ? std::string(": Out") : strprintf(": %3d", sd->square + 1));
             }
             if (i < 2 * totdancers) {
                 sqrlist[i] = strdup(entry.c_str());
@@ -395,9 +450,22 @@ void SquareDisplay(EDITMODE neweditmode) {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (Counted(sd) && sd->display) shown.push_back(sd);
     int cellqty = (int)shown.size();
+    std::vector<std::string> texts(cellqty);
+    for (int i = 0; i < cellqty && i < 2 * totdancers; ++i)
+        if (sqrlist && sqrlist[i]) texts[i] = sqrlist[i];
     bool buttons = editmode == PRESENT && Aflag;
     bool overwrite = !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
                      boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
+    if (editmode == SQUARES) {
+        // A re-texted board keeps its shape (see below).
+        lastsquares.texts = texts;
+        lastsquares.font = sqrres ? sqrres->sdfont : "";
+        if (!overwrite) {
+            lastsquares.colqty = colqty;
+            lastsquares.rowqty = rowqty;
+            lastsquares.doscrollable = doscrollable != 0;
+        }
+    }
 
     if (overwrite) {
         // A font change: the same board in the new font, without rebuilding the layout. The
@@ -407,50 +475,36 @@ void SquareDisplay(EDITMODE neweditmode) {
         BoardFont();
         for (int i = 0; i < cellqty; ++i) {
             GtkWidget* l = gridlabel[i];
-            gtk_label_set_text(GTK_LABEL(l), sqrlist && sqrlist[i] ? sqrlist[i] : "");
+            gtk_label_set_text(GTK_LABEL(l), texts[i].c_str());
             BoardFontOf(l, sdfont);
         }
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
             if (!(Counted(sd) && sd->display)) sd->display = 0;
         if (!ReplaceNewestTexts(sqrlist, totdancers)) HistorySave(sqrlist, totdancers);
     } else {
-        BoardFreshGrid();
-        g_free(gridbttn);
-        gridbttn = nullptr;
-        gridbttnqty = 0;
-        GtkWidget** cells = g_new0(GtkWidget*, cellqty > 0 ? cellqty : 1);
-        if (buttons) {
-            gridbttn = cells;
-            gridbttnqty = cellqty;
+        if (editmode == SQUARES && hallview) {
+            HallViewBuild();
         } else {
-            g_free(gridlabel);
-            gridlabel = cells;
+            BoardFont();
+            NewBoard(texts, buttons ? &shown : nullptr, colqty, rowqty, doscrollable);
         }
-        BoardFont();
-        COLOR odd = editmode == PRESENT ? COLOR_present : COLOR_squares2;
-        int row = 0, col = 0;
-        for (int i = 0; i < cellqty; ++i) {
-            const char* text = sqrlist && i < 2 * totdancers && sqrlist[i] ? sqrlist[i] : "";
-            GtkWidget* w;
-            if (buttons) {
-                w = gtk_toggle_button_new_with_label(text);
-                g_signal_connect(w, "toggled", G_CALLBACK(Awon), shown[i]);
-            } else {
-                w = gtk_label_new(text);
-            }
-            cells[i] = w;
-            BoardCellStyle(w, row, odd);
-            gtk_grid_attach(GTK_GRID(sdgrid), w, col, row, 1, 1);
-            if (++row >= rowqty) {
-                row = 0;
-                ++col;
-            }
-        }
-        BoardRemember(buttons ? nullptr : cells, buttons ? cells : nullptr, cellqty, colqty, rowqty);
-        BoardPack(doscrollable);
         HistorySave(sqrlist, totdancers);
     }
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
     rdbg("SquareDisplay");
+}
+
+void SquareDisplay(EDITMODE neweditmode) { SquareBoard(neweditmode, true); }
+
+void PresentRetext() { SquareBoard(PRESENT, false); }
+
+std::vector<std::string> SquaresBoardTexts() { return lastsquares.texts; }
+
+void SquaresBoardAgain() {
+    if (sdfont) pango_font_description_free(sdfont);
+    sdfont = pango_font_description_from_string(lastsquares.font.c_str());
+    NewBoard(lastsquares.texts, nullptr, lastsquares.colqty, lastsquares.rowqty, lastsquares.doscrollable);
+    if (sdwin) gtk_widget_show_all(sdwin);
+    if (sqrslider) SqrDisplayAutoScroller();
 }

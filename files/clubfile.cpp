@@ -11,14 +11,18 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdarg>
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/screen.h"
+#include "files/clubguard.h"
 #include "files/record.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -35,8 +39,25 @@ namespace {
 constexpr const char* DORVELEXT = ".dorvel";
 constexpr uint64_t MAXCARD = 9999999999ull;  // card numbers have ten digits
 constexpr size_t MAXNAME = 255;       // bytes of a first or last name; longer ones are cut
+constexpr size_t MAXCLUBFILE = (size_t)64 << 20;  // far beyond the largest club's roster
+
+bool newclub = false;  // the club named was not found: a new one, written once entered into
+std::set<std::string> reportedrefusals;  // refused writes the operator was told about
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool HasUtf8Bom(std::string_view s) { return s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF"; }
+
+// What was wrong in the club file being read, and what was kept instead, each with its line.
+int readline = 0;  // line being read, 1-based
+std::vector<std::string> problems;
+
+void Problem(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void Problem(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    problems.push_back(strprintf("line %d: ", readline) + vstrprintf(fmt, ap));
+    va_end(ap);
+}
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -77,11 +98,6 @@ bool ParseInt(std::string_view s, long long lo, long long hi, long long* out) {
     return true;
 }
 
-int ParseIntSat(std::string_view s, int dflt) {
-    long long v;
-    return ParseInt(SkipBlanks(s), INT_MIN, INT_MAX, &v) ? (int)v : dflt;
-}
-
 // Digits at the start of s as an unsigned 64-bit number; false when there is no digit or
 // the number does not fit.
 bool ParseCard(std::string_view s, uint64_t* out) {
@@ -95,6 +111,8 @@ bool ParseCard(std::string_view s, uint64_t* out) {
     *out = v;
     return true;
 }
+
+}  // namespace
 
 // Bytes that are not valid UTF-8 are taken as Latin-1 and converted, so that every text
 // read from a club file can be shown by the display (which accepts UTF-8 only). A file
@@ -134,15 +152,55 @@ void MakeValidUtf8(std::string& s) {
     s.swap(out);
 }
 
-// The lines of the file, each cut at a NUL byte (as a C string would be), converted to
-// valid UTF-8, control characters made blanks, and stripped of trailing white space.
-std::vector<std::string> ReadLines(FILE* fp) {
-    std::vector<std::string> lines;
-    std::string data;
+namespace {
+
+// Why the bytes of a file are no text to read as a club file ("" when they are).
+std::string NotText(const std::string& data) {
+    if (data.size() >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF')))
+        return "it is UTF-16 text: save it as UTF-8 or plain text";
+    // A NUL or control byte here and there is damage (a NUL ends its line, a control byte
+    // separates words); many are no text: UTF-16 without its mark, or a binary file.
+    size_t n = std::min(data.size(), (size_t)65536), odd = 0;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = data[i];
+        odd += (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7f;
+    }
+    if (odd * 16 > n) return "it is no text file (UTF-16, or not a club file at all)";
+    return "";
+}
+
+// The whole content of an open file, at most MAXCLUBFILE bytes; false with the reason when
+// it cannot be read.
+bool ReadAll(FILE* fp, std::string* data, std::string* why) {
+    struct stat st;
+    if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode) && (uintmax_t)st.st_size > MAXCLUBFILE) {
+        *why = strprintf("it is %jd MiB, larger than any club file (at most %zu MiB)",
+                         (intmax_t)(st.st_size >> 20), MAXCLUBFILE >> 20);
+        return false;
+    }
     char buf[65536];
     size_t got;
-    while ((got = fread(buf, 1, sizeof buf, fp)) > 0) data.append(buf, got);
-    size_t pos = 0;
+    errno = 0;
+    while ((got = fread(buf, 1, sizeof buf, fp)) > 0) {
+        if (data->size() + got > MAXCLUBFILE) {  // a device or pipe that never ends
+            *why = strprintf("it is larger than any club file (at most %zu MiB)", MAXCLUBFILE >> 20);
+            return false;
+        }
+        data->append(buf, got);
+    }
+    if (ferror(fp)) {
+        *why = strerror(errno ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+// The lines of a club file's text, each cut at a NUL byte (as a C string would be),
+// converted to valid UTF-8, control characters made blanks, and stripped of trailing white
+// space. The byte-order mark some editors put at the start of UTF-8 text is no content.
+std::vector<std::string> SplitLines(const std::string& data) {
+    std::vector<std::string> lines;
+    size_t pos = HasUtf8Bom(data) ? 3 : 0;
     while (pos < data.size()) {
         size_t end = data.find('\n', pos);
         if (end == std::string::npos) end = data.size();
@@ -200,17 +258,39 @@ void SetLevel(std::string_view value) {
     std::string level(SkipBlanks(value));
     SDPGM pgm = idpgm(level);
     // A value that names no level keeps the evening's level.
-    if (pgm == NOPGM) GtkWarning("unsupported pgm<%s>\n", level.c_str());
-    else pgmfloor = pgm;
+    if (pgm == NOPGM) {
+        GtkWarning("unsupported pgm<%s>\n", level.c_str());
+        Problem("unknown level <%s> after pgm=; %s kept", level.c_str(), strpgm(pgmfloor));
+    } else {
+        pgmfloor = pgm;
+    }
 }
 
 void SetSquareSize(std::string_view value) {
     long long n;
-    if (ParseInt(SkipBlanks(value), -1, INT_MAX, &n) && n >= 1 && n <= MAXSQUARESIZE)
+    if (ParseInt(SkipBlanks(value), -1, INT_MAX, &n) && n >= 1 && n <= MAXSQUARESIZE) {
         squaresize = (int)(n + (n & 1));
-    else
+    } else {
         error(1, "(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n", std::string(value).c_str(),
               MAXSQUARESIZE);
+        Problem("square size <%s> is not 2 to %d; %d kept", std::string(value).c_str(), MAXSQUARESIZE,
+                squaresize);
+    }
+}
+
+// Each step changes the scroll speed by a factor 1.189: far beyond the range the speed is
+// nil or unbounded, and applying the steps one by one would take seconds.
+void SetScrollSteps(std::string_view value) {
+    long long n;
+    if (ParseInt(SkipBlanks(value), INT_MIN, INT_MAX, &n) && n >= -MAXSCROLLERINCRCHG &&
+        n <= MAXSCROLLERINCRCHG) {
+        scrollerincrchg = (int)n;
+    } else {
+        error(1, "(ReadDorvels) scrollerincrchg<%s> ignored (accepts %d to %d)\n", std::string(value).c_str(),
+              -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG);
+        Problem("scroll speed steps <%s> are not %d to %d; %d kept", std::string(value).c_str(),
+                -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG, scrollerincrchg);
+    }
 }
 
 void SetNameStyle(std::string_view value) {
@@ -238,7 +318,7 @@ const KeyRule keyrules[] = {
     {"mix", true, [](std::string_view) { mixflag = 1; }},
     {"nomix", true, [](std::string_view) { mixflag = 0; }},
     {"dispnamestyle=", false, SetNameStyle},
-    {"scrollerincrchg=", false, [](std::string_view v) { scrollerincrchg = ParseIntSat(v, 0); }},
+    {"scrollerincrchg=", false, SetScrollSteps},
     {"speccard=", false, ReadSpecCards},
     {"RfidWarn", false, [](std::string_view) { Rflag = 1; }},
     {"Statistics", false, [](std::string_view) { Sflag = 1; }},
@@ -249,6 +329,33 @@ const KeyRule* FindKey(std::string_view line) {
     for (const KeyRule& r : keyrules)
         if (r.whole ? line == r.key : StartsWith(line, r.key)) return &r;
     return nullptr;
+}
+
+// A line a club file can hold besides comments: a key line, or a dancer line (two names and
+// a role). A file with content but no such line is no club file.
+bool ClubLine(std::string_view line) {
+    if (FindKey(line)) return true;
+    NextWord(line);
+    NextWord(line);
+    return idsex(std::string(NextWord(line))) != NOSEX;
+}
+
+// The lines of the club file open as fp, or the reason it is no club file to read.
+bool ClubLines(FILE* fp, std::vector<std::string>* lines, std::string* why) {
+    std::string data;
+    if (!ReadAll(fp, &data, why)) return false;
+    *why = NotText(data);
+    if (!why->empty()) return false;
+    *lines = SplitLines(data);
+    bool content = false;
+    for (const std::string& raw : *lines) {
+        std::string_view line = SkipBlanks(raw);
+        if (line.empty() || line[0] == '%') continue;
+        if (ClubLine(line)) return true;
+        content = true;
+    }
+    if (content) *why = "it holds no dancer and no setting: it is no club file";
+    return !content;
 }
 
 // Applies a key line of the club file; false when the line is no key line.
@@ -281,9 +388,11 @@ size_t Utf8Cut(std::string_view s, size_t max) {
 // boundary, so that it neither floods the display nor the name trie.
 void CutName(std::string& name, bool report = true) {
     if (name.size() <= MAXNAME) return;
-    if (report)
+    if (report) {
         error(1, "(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n", name.c_str(), name.size(),
-          MAXNAME);
+              MAXNAME);
+        Problem("a name of %zu bytes cut to %zu", name.size(), MAXNAME);
+    }
     name.resize(Utf8Cut(name, MAXNAME));
 }
 
@@ -298,6 +407,7 @@ SqrDancer* DancerLine(std::string_view line) {
     if (last.empty()) {
         error(1, "(ReadDorvels) line<%s> names no square dancer (first and last name)\n",
               first.c_str());
+        Problem("<%s> names no dancer (first and last name); the line is passed over", first.c_str());
         return nullptr;
     }
     SqrDancer* sd = NewSqrDancerAlloc(nullptr);
@@ -310,6 +420,8 @@ SqrDancer* DancerLine(std::string_view line) {
     if (sd->sex == NOSEX) {
         error(1, "%s %s: unknown sex<%s> (accepts M F MF FM E)\n", first.c_str(), last.c_str(),
               sexword.c_str());
+        Problem("%s %s: unknown role <%s>; E (either role) kept", first.c_str(), last.c_str(),
+                sexword.c_str());
         sd->sex = E;  // dances either part rather than none
     }
     CountAnonymous(last, sd->sex);
@@ -318,7 +430,10 @@ SqrDancer* DancerLine(std::string_view line) {
     if (!rest.empty()) {
         char prio = rest[0];
         if (prio == 'M') sd->priority = MUST;
-        else if (prio != 'L') GtkWarning("unsupported priority<%c>\n", prio);
+        else if (prio != 'L') {
+            GtkWarning("unsupported priority<%c>\n", prio);
+            Problem("%s %s: unknown priority <%c>; L (luck) kept", first.c_str(), last.c_str(), prio);
+        }
         rest = SkipBlanks(rest.substr(1));
     }
 
@@ -337,6 +452,7 @@ SqrDancer* DancerLine(std::string_view line) {
     sd->pgm = idpgm(level);
     if (sd->pgm == NOPGM) {
         GtkWarning("unsupported pgm<%s>\n", level.c_str());
+        Problem("%s %s: unknown level <%s>; Plus kept", first.c_str(), last.c_str(), level.c_str());
         sd->pgm = Plus;
     }
 
@@ -388,8 +504,10 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
         if (rest[i] != '+') continue;
         if (i + 1 < rest.size() && IsDigit(rest[i + 1]) && !ParseCard(rest.substr(i + 1), &card)) {
             std::string_view digits = rest.substr(i + 1);
-            error(1, "%s: card number<%s> too large\n", sd->firstlast.c_str(),
-                  std::string(NextWord(digits)).c_str());
+            std::string number(NextWord(digits));
+            error(1, "%s: card number<%s> too large\n", sd->firstlast.c_str(), number.c_str());
+            Problem("%s: card number <%.20s> too large; no card kept", sd->firstlast.c_str(),
+                    number.c_str());
             card = 0;
         }
         break;
@@ -402,6 +520,8 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
             // A card belongs to one dancer only; the first one named keeps it.
             error(1, "%s: card %010llu already belongs to %s\n", sd->firstlast.c_str(),
                   (unsigned long long)card, owner->firstlast.c_str());
+            Problem("%s: card %010llu belongs to %s already; no card kept", sd->firstlast.c_str(),
+                    (unsigned long long)card, owner->firstlast.c_str());
         } else {
             sd->rfid = card;
             if (!owner) RfidInsert(sd);
@@ -415,6 +535,8 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
     if (!partner) {
         GtkWarning("2nd pass: unable to find square dancer named<%s %s>\n", pfirst.c_str(),
                    plast.c_str());
+        Problem("%s: partner <%s %s> not found; no partner kept", sd->firstlast.c_str(),
+                pfirst.c_str(), plast.c_str());
         return;
     }
     if (partner == sd || (sd->partner == partner && partner->partner == sd)) return;
@@ -437,12 +559,6 @@ int CoupleDisplay(const SqrDancer* sd, const SqrDancer* partner) {
     return c < 0 ? 1 : 0;
 }
 
-// The part of name after its folder, if any.
-size_t BaseStart(const std::string& name) {
-    size_t slash = name.rfind('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
 // Position of the extension's "." in the file name part, npos when there is none.
 size_t ExtDot(const std::string& name) {
     size_t dot = name.rfind('.');
@@ -458,109 +574,6 @@ bool EndsWith(const std::string& s, const char* suffix) {
 std::string ResetFilename(const std::string& name) {
     size_t dot = ExtDot(name);
     return (dot == std::string::npos ? name : name.substr(0, dot)) + ".reset";
-}
-
-std::string DirOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// A folder or file without any write permission is taken as the operator's wish that it
-// is not written, even by the super-user (whom the system would let through).
-bool Writable(const std::string& path, const struct stat& st) {
-    if (access(path.c_str(), W_OK) != 0) return false;
-    if (geteuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        errno = EACCES;
-        return false;
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    const char* p = data.data();
-    size_t left = data.size();
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= (size_t)n;
-    }
-    return true;
-}
-
-// Replaces the file `path` by `content` so that it holds either its old or its new content
-// whatever happens: the content goes to a temporary file in the same folder, is synced, and
-// is renamed over `path`. On failure errno tells why and `path` is untouched.
-bool ReplaceFile(const std::string& path, const std::string& content) {
-    std::string target = path;
-    struct stat lst;
-    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        // Write through a symbolic link to the file it names, as writing in place would.
-        char* real = realpath(path.c_str(), nullptr);
-        if (real) {
-            target = real;
-            free(real);
-        }
-    }
-    std::string dir = DirOf(target);
-    struct stat dst;
-    if (stat(dir.c_str(), &dst) != 0) return false;
-    if (!S_ISDIR(dst.st_mode)) {
-        errno = ENOTDIR;
-        return false;
-    }
-    if (!Writable(dir, dst)) return false;
-    struct stat fst;
-    bool exists = stat(target.c_str(), &fst) == 0;
-    if (exists && !S_ISREG(fst.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    if (exists && !Writable(target, fst)) return false;
-
-    std::string tmpl = dir + "/." + target.substr(BaseStart(target)) + ".XXXXXX";
-    std::vector<char> tmpname(tmpl.begin(), tmpl.end());
-    tmpname.push_back('\0');
-    int fd = mkstemp(tmpname.data());
-    if (fd < 0) return false;
-    mode_t mode;
-    if (exists) {
-        mode = fst.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    if (ok && exists && (fst.st_uid != geteuid() || fst.st_gid != getegid())) {
-        // Keep the owner of the file; only the super-user can, and failing is harmless.
-        if (fchown(fd, fst.st_uid, fst.st_gid) != 0) DPRINTF(1, "(WriteDorvels) owner kept\n");
-    }
-    int saved = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    if (ok && rename(tmpname.data(), target.c_str()) != 0) {
-        ok = false;
-        saved = errno;
-    }
-    if (!ok) {
-        unlink(tmpname.data());
-        errno = saved;
-        return false;
-    }
-    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
-    return true;
 }
 
 // The leading comment block of an existing club file, byte for byte: the lines from its
@@ -579,7 +592,8 @@ bool CommentBlock(const std::string& path, std::string* block) {
             line += (char)c;
             if (c == '\n') break;
         }
-        size_t i = 0;
+        // A byte-order mark before the first line is kept with the block it starts.
+        size_t i = block->empty() && HasUtf8Bom(line) ? 3 : 0;
         while (i < line.size() && IsBlank(line[i])) ++i;
         if (i >= line.size() || line[i] != '%') break;
         block->append(line);
@@ -644,7 +658,7 @@ std::string ClubFileText(int keepdances) {
     if (mixflag) out += "mix\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";
-    if (rflag) out += "Record\n";
+    if (RecordingOn()) out += "Record\n";
     if (Sflag) out += "Statistics\n";
     out += strprintf("dispnamestyle=%s\n", strdispnamestyle());
 
@@ -705,29 +719,30 @@ static std::string ChosenOutputName(bool update) {
     return name;
 }
 
-void ReadDorvels(FILE* fp) {
-    edbg("ReadDorvels(fp<%s>)", fp && fileno(fp) >= 0 ? fd2name(fileno(fp)).c_str() : "");
-    if (!fp) {
-        rdbg("ReadDorvels");
-        return;
-    }
+// Reads the lines of a club file into the roster and the settings (the two passes and the
+// completion); the problems found are collected with their lines.
+static void ReadClubLines(const std::vector<std::string>& lines) {
     if (!ps) ps = ps_make();
     for (int i = 0; i < SPECCARDQTY; ++i) speccard[i] = 0;
-
-    std::vector<std::string> lines = ReadLines(fp);
+    problems.clear();
 
     // First pass: settings and one record per dancer line (whole-line comments only).
-    std::vector<std::pair<SqrDancer*, const std::string*>> dancers;
-    for (const std::string& raw : lines) {
-        std::string_view line = SkipBlanks(raw);
+    std::vector<std::pair<SqrDancer*, int>> dancers;  // with the index of the line
+    for (size_t i = 0; i < lines.size(); ++i) {
+        readline = (int)i + 1;
+        std::string_view line = SkipBlanks(lines[i]);
         if (line.empty() || line[0] == '%') continue;
         if (KeyLine(line)) continue;
-        if (SqrDancer* sd = DancerLine(line)) dancers.emplace_back(sd, &raw);
+        if (SqrDancer* sd = DancerLine(line)) dancers.emplace_back(sd, (int)i);
     }
 
     // Second pass: cards and partners, once every dancer is known. Each line goes back to
     // the record its first pass made, so two dancers of the same name keep their own data.
-    for (auto& [sd, raw] : dancers) CardAndPartner(sd, SkipBlanks(*raw));
+    for (auto& [sd, i] : dancers) {
+        readline = i + 1;
+        CardAndPartner(sd, SkipBlanks(lines[i]));
+    }
+    RfidCommandCardsWin();
 
     // Completion: present dancers start the evening unassigned; a present dancer whose
     // partner is absent dances single tonight; a present couple shows as one entry.
@@ -740,7 +755,48 @@ void ReadDorvels(FILE* fp) {
     }
     SetupDispNames();
     DPRINTF(1, "(ReadDorvels) %zu dancer lines\n", dancers.size());
+}
+
+// Most problems listed in the notice; the rest are counted.
+constexpr size_t NOTICEDPROBLEMS = 12;
+
+bool ReadDorvels(FILE* fp) {
+    edbg("ReadDorvels(fp<%s>)", fp && fileno(fp) >= 0 ? fd2name(fileno(fp)).c_str() : "");
+    if (!fp) {
+        rdbg("ReadDorvels");
+        return false;
+    }
+    std::vector<std::string> lines;
+    std::string why;
+    bool readable = ClubLines(fp, &lines, &why);
+    bool inuse = false;
+    std::string path = GuardRead(fp, why, &inuse);
+    std::string name = path.empty() ? "The club file" : "<" + ShownName(path) + ">";
+    if (!readable) {
+        // Nothing of it is taken: a roster read in part would be written over the whole.
+        ClubFileNotice("%s was not read: %s.\nIt is not written over unless saved on purpose "
+                       "(w), which keeps the old file as <%s~>.",
+                       name.c_str(), why.c_str(), path.empty() ? "name" : ShownName(path).c_str());
+        rdbg("ReadDorvels : not read");
+        return false;
+    }
+    if (inuse)
+        ClubFileNotice("%s is in use by another Dorvels: this one does not write it.", name.c_str());
+    ReadClubLines(lines);
+    if (!problems.empty()) {
+        std::string text = strprintf("%s: %zu problem%s", name.c_str(), problems.size(),
+                                     problems.size() > 1 ? "s" : "");
+        if (!path.empty())
+            text += strprintf(" (the file as it is now is kept as <%s~> when it is first written)",
+                              ShownName(path).c_str());
+        text += ":";
+        for (size_t i = 0; i < problems.size() && i < NOTICEDPROBLEMS; ++i) text += "\n" + problems[i];
+        if (problems.size() > NOTICEDPROBLEMS)
+            text += strprintf("\n... and %zu more", problems.size() - NOTICEDPROBLEMS);
+        ClubFileNotice("%s", text.c_str());
+    }
     rdbg("ReadDorvels");
+    return true;
 }
 
 std::string ClubFileName(const std::string& club) {
@@ -766,6 +822,9 @@ void BuildOutputFilename() {
             if (dot != std::string::npos) outputfilename.erase(dot);
             outputfilename += DORVELEXT;
         }
+    } else if ((clubname.empty() || clubname == "None") && !inputfilename.empty()) {
+        // A club file read without a club name is written back to itself.
+        outputfilename = inputfilename;
     } else {
         outputfilename = ClubFileName(clubname);
     }
@@ -778,38 +837,102 @@ bool FolderWritable(const std::string& dir) {
     return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && Writable(dir, st);
 }
 
-bool WriteDorvels(int keepdances) {
-    edbg("WriteDorvels(keepdances=%d)", keepdances);
-    if (outputfilename.empty()) {
-        rdbg("WriteDorvels");
-        return false;
+WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asname, std::string* why) {
+    edbg("WriteClub(keepdances=%d, explicitsave=%d, asname<%s>)", keepdances, (int)explicitsave,
+         asname.c_str());
+    why->clear();
+    if (asname.empty() && outputfilename.empty()) {
+        rdbg("WriteClub : no name");
+        return WRITE_NOTHING;
     }
-    std::string name = ChosenOutputName(true);
-
-    std::string target, block;
-    bool ok = true;
+    // A new club that nobody has entered anything into yet is not written, so that a
+    // misspelt club name leaves no empty club file and the pointer file its club.
+    if (keepdances != -1 && asname.empty() && !explicitsave && newclub && !ClubChanged()) {
+        rdbg("WriteClub : new club, nothing entered");
+        return WRITE_NOTHING;
+    }
+    std::string name = asname.empty() ? ChosenOutputName(true) : asname;
+    std::string target, note;
+    bool ok;
     if (keepdances == -1) {
-        target = ResetFilename(name);
+        target = asname.empty() ? ResetFilename(name) : asname;
+        ok = ReplaceFile(target, ClubFileText(-1));
+        if (!ok) *why = strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno));
     } else {
         // The club file as named, else with ".dorvel"; a new file gets the name as is.
         target = name;
         struct stat st;
-        if (stat(name.c_str(), &st) != 0 && stat((name + DORVELEXT).c_str(), &st) == 0)
+        if (asname.empty() && stat(name.c_str(), &st) != 0 && stat((name + DORVELEXT).c_str(), &st) == 0)
             target = name + DORVELEXT;
+        GuardCheck check = GuardBeforeWrite(target, explicitsave || !asname.empty(), why);
+        if (check != GUARD_OK) {
+            rdbg("WriteClub : refused");
+            return check == GUARD_INUSE ? WRITE_INUSE : WRITE_UNREAD;
+        }
+        std::string block;
         ok = CommentBlock(target, &block);
+        if (!ok) *why = strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno));
+        else ok = GuardedWrite(target, block + ClubFileText(keepdances), why, &note);
     }
-    if (ok) ok = ReplaceFile(target, block + ClubFileText(keepdances));
     if (!ok) {
-        GtkWarning("unable to write <%s>: %s", target.c_str(), strerror(errno));
-        rdbg("WriteDorvels");
-        return false;
+        rdbg("WriteClub : failed");
+        return WRITE_FAILED;
     }
+    if (!asname.empty() && keepdances != -1) outputfilename = asname;
     // The pointer file names the club file (also after a reset file was written). It is
     // written only once the club file is safe, so it never names a file that failed.
-    if (!ReplaceFile(lastdancefile, name + "\n"))
-        DPRINTF(1, "(WriteDorvels) unable to write <%s>\n", lastdancefile);
-    DPRINTF(1, "(WriteDorvels) wrote <%s>\n", target.c_str());
-    rdbg("WriteDorvels");
+    std::string pointed = keepdances == -1 && !asname.empty() ? ChosenOutputName(false) : name;
+    if (!ReplaceFile(lastdancefile, pointed + "\n"))
+        DPRINTF(1, "(WriteClub) unable to write <%s>\n", lastdancefile);
+    if (!note.empty()) {
+        error(1, "%s\n", note.c_str());
+        GtkWarning("%s", note.c_str());
+    }
+    DPRINTF(1, "(WriteClub) wrote <%s>\n", target.c_str());
+    rdbg("WriteClub");
+    return WRITE_WRITTEN;
+}
+
+bool WriteDorvels(int keepdances, bool explicitsave) {
+    std::string why;
+    WriteOutcome outcome = WriteClub(keepdances, explicitsave, "", &why);
+    // A failure is shown every time; a refusal when the operator saved on purpose, else
+    // once (it would come again at every roll).
+    if (outcome == WRITE_FAILED || ((outcome == WRITE_INUSE || outcome == WRITE_UNREAD) &&
+                                    (reportedrefusals.insert(why).second || explicitsave))) {
+        error(1, "%s\n", why.c_str());
+        GtkWarning("%s", why.c_str());
+    }
+    return outcome == WRITE_WRITTEN;
+}
+
+bool SaveWithChoice(int keepdances, bool quitting) {
+    edbg("SaveWithChoice(keepdances=%d, quitting=%d)", keepdances, (int)quitting);
+    std::string why, othername;
+    bool explicitsave = false;
+    for (;;) {
+        WriteOutcome outcome = WriteClub(keepdances, explicitsave, othername, &why);
+        if (outcome == WRITE_WRITTEN || outcome == WRITE_NOTHING) break;
+        error(1, "%s\n", why.c_str());
+        // A file kept from being written, with nothing entered since the start: nothing
+        // of the evening is lost by leaving it as it is.
+        if (outcome != WRITE_FAILED && !ClubChanged()) break;
+        std::string text = why;
+        if (outcome == WRITE_UNREAD)
+            text += "\n\nTry again writes it all the same, keeping the old file.";
+        else if (outcome == WRITE_INUSE)
+            text += "\n\nTo keep this evening's changes, save them under another name.";
+        othername.clear();
+        int answer = AskSaveFailed(text, quitting, &othername);
+        if (answer == SAVE_NOT) {
+            error(1, "(SaveWithChoice) %s not saved\n", keepdances == -1 ? "reset file" : "club file");
+            rdbg("SaveWithChoice : not saved");
+            return false;
+        }
+        explicitsave = answer == SAVE_RETRY;
+        if (answer != SAVE_OTHERNAME) othername.clear();
+    }
+    rdbg("SaveWithChoice");
     return true;
 }
 
@@ -846,8 +969,11 @@ std::string SaveRosterBefore(const std::string& toread) {
 }  // namespace
 
 std::string NotAClubFile(FILE* fp) {
-    std::vector<std::string> lines = ReadLines(fp);
-    if (ferror(fp)) return strprintf("cannot be read: %s", strerror(errno));
+    std::string data, why;
+    if (!ReadAll(fp, &data, &why)) return "cannot be read: " + why;
+    why = NotText(data);
+    if (!why.empty()) return "is not a club file: " + why;
+    std::vector<std::string> lines = SplitLines(data);
     bool any = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = SkipBlanks(lines[i]);
@@ -896,6 +1022,7 @@ std::string ChooseClubFile(const std::string& name, bool* read) {
     }
     if (fp) fclose(fp);
     if (why.empty() && !*read) outputfilename = name;
+    if (why.empty()) MarkClubUnchanged();  // the club chosen is the evening's start now
     DPRINTF(1, "(ChooseClubFile) read=%d why<%s>\n", (int)*read, why.c_str());
     rdbg("ChooseClubFile");
     return why;
@@ -913,19 +1040,22 @@ void ResetB() {
                 return;
             }
             if (answer == 1) {
-                WriteDorvels(-1);
                 editmode = PRESENT;
                 SwitchDisplay(PRESENT);
+                // After the redraw, so that a failure is not closed by it at once.
+                SaveWithChoice(-1, false);
                 rdbg("ResetB");
                 return;
             }
         }
     }
 
-    // The reset file is opened before the roster goes, so that a missing reset file does
-    // not cost the club its roster (which the next write would save over the club file).
+    // The reset file is read before the roster goes, so that a missing or unreadable reset
+    // file does not cost the club its roster (which the next write would save over the club
+    // file).
     FILE* fp = nullptr;
     std::string resetname;
+    std::vector<std::string> lines;
     if (!inputfilename.empty()) {
         std::vector<std::string> candidates;
         if (!outputfilename.empty())
@@ -942,6 +1072,14 @@ void ResetB() {
             rdbg("ResetB");
             return;
         }
+        std::string why;
+        bool readable = ClubLines(fp, &lines, &why);
+        fclose(fp);
+        if (!readable) {
+            GtkWarning("reset file <%s> not read: %s", resetname.c_str(), why.c_str());
+            rdbg("ResetB");
+            return;
+        }
     }
 
     // The trie goes first: every name leaves it anyway, and keeping it up to date dancer
@@ -953,11 +1091,65 @@ void ResetB() {
     while (sdhd) DelDancer(sdhd);
     if (fp) {
         DPRINTF(1, "(ResetB) reading <%s>\n", resetname.c_str());
-        ReadDorvels(fp);
-        fclose(fp);
+        ReadClubLines(lines);
         SortByName();
     }
     editmode = PRESENT;
     SwitchDisplay(PRESENT);
     rdbg("ResetB");
+}
+
+// ---- what the operator is told about club files, and what was entered since ----------------
+
+namespace {
+std::vector<std::string> notices;  // for the operator, not shown yet
+std::string startedtext;           // the roster and settings as the evening started
+}  // namespace
+
+void ClubFileNotice(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    std::string text = vstrprintf(fmt, ap);
+    va_end(ap);
+    fprintf(stderr, "dorvels: %s\n", text.c_str());
+    notices.push_back(text);
+}
+
+std::string TakeClubFileNotice() {
+    std::string all;
+    for (const std::string& n : notices) all += (all.empty() ? "" : "\n\n") + n;
+    notices.clear();
+    return all;
+}
+
+// The club file's text for comparing: its lines sorted, since the roster's order changes
+// with the boards (a squares board sorts couples by family name) while nothing is entered.
+static std::string ComparableText() {
+    std::string text = ClubFileText(0);
+    std::vector<std::string_view> lines;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        lines.emplace_back(text.data() + pos, end - pos);
+        pos = end + 1;
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string sorted;
+    for (std::string_view l : lines) (sorted += l) += '\n';
+    return sorted;
+}
+
+void MarkClubUnchanged(bool isnew) {
+    startedtext = ComparableText();
+    newclub = isnew;
+}
+
+bool ClubChanged() { return ComparableText() != startedtext; }
+
+void ResetClubFiles() {
+    GuardReset();
+    notices.clear();
+    startedtext.clear();
+    newclub = false;
+    reportedrefusals.clear();
 }

@@ -18,16 +18,58 @@ struct SpecCardInsert {
 // Rules in order, ended by a rule whose qtyspeccard is 0.
 extern const SpecCardInsert speccardinserts[];
 
-// Reads an open club file (rewindable, positioned at its start) into the end of the roster
-// and the settings; the caller closes it. Display names are rebuilt at the end.
-void ReadDorvels(FILE* fp);
+// Reads an open club file (positioned at its start) into the end of the roster and the
+// settings; the caller closes it. Display names are rebuilt at the end. A file that cannot
+// be read to its end, is no text (UTF-16, binary), is larger than any club file (64 MiB) or
+// holds no dancer and no setting is not read at all: false is returned, nothing changes,
+// and the file is not written over in this run unless the operator saves on purpose. The
+// file is locked against a second Dorvels. What the operator must know (a file not read, in
+// use, or the problems of its lines with what was kept) waits in TakeClubFileNotice.
+bool ReadDorvels(FILE* fp);
 
 // Writes the roster and settings to the club file (keepdances 1: with dance counts, 0: every
 // count 0) or to the reset file (-1). The new content goes to a temporary file that replaces
-// the club file only once it is complete, so a failed write leaves the old file untouched.
-// Returns true when the file was written; on failure the operator is warned and false is
-// returned (false also when there is no output file name, so nothing was written).
-bool WriteDorvels(int keepdances);
+// the club file only once it is complete, so a failed write leaves the old file untouched;
+// the first write of a run keeps the file's previous version as "name~". A club file that
+// another Dorvels holds is never written; one that could not be read only when the operator
+// saves on purpose (explicitsave). Returns true when the file was written; otherwise the
+// operator is warned (a refusal once, unless saving on purpose) and false is returned
+// (false also when there is no output file name, or a new club has nothing entered yet).
+bool WriteDorvels(int keepdances, bool explicitsave = false);
+
+// What a write did.
+enum WriteOutcome {
+    WRITE_WRITTEN,  // written
+    WRITE_NOTHING,  // nothing to write: no output name, or a new club nothing was entered into
+    WRITE_INUSE,    // refused: another Dorvels holds the club file
+    WRITE_UNREAD,   // refused: the club file could not be read, and the write was not on purpose
+    WRITE_FAILED,   // the system refused the write
+};
+// WriteDorvels without telling the operator: *why says what went wrong. With asname the
+// file written is that one, as named (a club file then becomes the output file).
+WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asname, std::string* why);
+
+// Writes the club file (or with keepdances -1 the reset file) at a moment the operator must
+// not miss a failure: at the end of the evening (quitting) and after the reset dialog. When
+// the write fails the operator chooses (AskSaveFailed): try again, save under another name,
+// or go on without saving. A file kept from being written is only asked about when
+// something was entered since the start. False when the operator chose not to save.
+bool SaveWithChoice(int keepdances, bool quitting);
+
+// A message about a club file for the operator (also written to stderr at once); start-up
+// shows them in one warning once the window is open.
+void ClubFileNotice(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// The messages not shown yet, as one text ("" when none); they are forgotten.
+std::string TakeClubFileNotice();
+
+// Remembers the roster and settings as they are now, as the start of the evening. With
+// isnew, a club named on the command line was not found: it is written (and named in the
+// pointer file) only once a dancer or a setting has been entered.
+void MarkClubUnchanged(bool isnew = false);
+// Whether the roster or the settings differ from that start (the roster's order aside).
+bool ClubChanged();
+// Forgets the club files of the run: their locks, notices, the start (ResetEvening).
+void ResetClubFiles();
 
 // The text WriteDorvels writes after the kept comment block: settings, the command-card
 // header and line, and one line per dancer.
@@ -65,3 +107,6 @@ std::string ChooseClubFile(const std::string& name, bool* read);
 
 // Name of the pointer file that names the club file written last.
 extern const char* const lastdancefile;  // "lastdance.dorvels"
+
+// Makes s valid UTF-8: bytes that are not are taken as Latin-1 and converted.
+void MakeValidUtf8(std::string& s);

@@ -11,25 +11,51 @@
 
 #include "core/dorvels.h"
 #include "core/screen.h"
+#include "files/replay.h"
 #include "support/helmtext.h"
 
 static constexpr int RECORDQTY = 1000;
+static FILE* rflagaside = nullptr;  // the record file while a replayed action runs
 
 void Record(const char* fmt, ...) {
-    if (!rflag || !fmt) return;
+    if (!fmt || (!rflag && !Replaying())) return;
     va_list ap;
     va_start(ap, fmt);
-    vfprintf(rflag, fmt, ap);
+    std::string line = vstrprintf(fmt, ap);
     va_end(ap);
-    fflush(rflag);
+    // Every call is one whole line: a text without its line end would glue the next action's
+    // line to it, and neither could be replayed.
+    if (line.empty() || line.back() != '\n') line += '\n';
+    if (Replaying()) ReplayEcho(line);
+    if (rflag) {
+        fputs(line.c_str(), rflag);
+        fflush(rflag);
+    }
 }
 
 void CloseRecordFile() {
-    if (rflag) {
-        fclose(rflag);
-        rflag = nullptr;
+    for (FILE** fp : {&rflag, &rflagaside}) {
+        if (*fp) fclose(*fp);
+        *fp = nullptr;
     }
 }
+
+void RecordSuspend() {
+    if (!rflag) return;
+    rflagaside = rflag;
+    rflag = nullptr;
+}
+
+void RecordResume() {
+    if (!rflagaside) return;
+    if (rflag)
+        fclose(rflagaside);  // the replayed action started a record of its own
+    else
+        rflag = rflagaside;
+    rflagaside = nullptr;
+}
+
+bool RecordingOn() { return rflag || rflagaside || dbgfilefp; }
 
 void OpenRecordFile() {
     edbg("OpenRecordFile()");

@@ -1,8 +1,8 @@
 // The record of operator actions: one line per action in a numbered record file.
 #pragma once
 
-// Appends the formatted text to the open record file and flushes it at once; does nothing
-// when not recording (rflag null).
+// Appends the formatted text to the open record file as one line and flushes it at once;
+// does nothing when not recording (rflag null). During a replay the line goes to ReplayEcho.
 void Record(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Starts recording in the first free "dorvels.record%03d" (000..999) of the working
@@ -12,3 +12,10 @@ void OpenRecordFile();
 
 // Stops recording: closes the open record file and clears rflag.
 void CloseRecordFile();
+
+// Recording is put aside while a replayed action runs, so that it is not recorded again.
+void RecordSuspend();
+void RecordResume();
+// Whether the club file says that this evening is recorded: a record file is open (or put
+// aside), or a record is being replayed, whose evening was being recorded.
+bool RecordingOn();

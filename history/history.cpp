@@ -3,6 +3,7 @@
 #include "history/history.h"
 #include "core/dlist.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -35,7 +36,23 @@ struct RollState {
     std::vector<std::pair<SqrDancer*, int>> outdancers;
     std::vector<SavedSkip> skips;
     std::vector<SavedOnce> onces;
+    std::vector<intptr_t> after;  // RollInputs() when the roll had been made and saved
 } saved;
+
+// What the operator can change after a roll that the roll depends on: the roster in its
+// order with each dancer's presence, level, role, priority, partner, requests and count, the
+// square tags and the club's settings for rolling.
+std::vector<intptr_t> RollInputs() {
+    std::vector<intptr_t> v = {pgmfloor, squaresize, maxsquares, askflag};
+    for (const SquareTag& t : sqrtag) {
+        v.push_back(reinterpret_cast<intptr_t>(t.sd));
+        v.push_back(t.isqr);
+    }
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        v.insert(v.end(), {reinterpret_cast<intptr_t>(sd), sd->avail, sd->pgm, sd->sex, sd->priority,
+                           reinterpret_cast<intptr_t>(sd->partner), sd->skip, sd->tagged, sd->dances});
+    return v;
+}
 
 void FreeOutList(OutDancer*& hd, OutDancer*& tl) {
     while (hd) {
@@ -139,6 +156,7 @@ void HistorySave(char** sqrlist, int totdancers) {
             hd.tmppartner = sd->tmppartner;
         }
     }
+    if (saved.valid && saved.tip == tipcnt) saved.after = RollInputs();
     hist = nullptr;
     rdbg("HistorySave");
 }
@@ -262,7 +280,12 @@ bool HistoryNames(const History* h, const SqrDancer* sd) {
     return false;
 }
 
+bool rollrepeat = false;
+
 void SaveRollDisplay() {
+    // A repeat asked for before a display that rolls nothing (the present board) is over by
+    // the time a new tip is rolled.
+    rollrepeat = rollrepeat && saved.valid && saved.tip == tipcnt;
     get_rndm(&s1, &s2, &s3);
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->prvdances = sd->dances;
     saved = RollState{};
@@ -278,6 +301,7 @@ void SaveRollDisplay() {
 void RepeatRollDisplay() {
     // The roll being repeated is saved again when it is shown: drop its first record.
     bool repeat = saved.valid && tipcnt == saved.tip;
+    rollrepeat = repeat;
     if (repeat && histtl && histtl->tipcnt == saved.tip && tipcnt > prvtipcnt) FreeRecord(histtl);
     set_rndm(s1, s2, s3);
     maxdances = 0;
@@ -302,6 +326,11 @@ void RepeatRollDisplay() {
     }
 }
 
+bool LastRollRepeatable() {
+    return saved.valid && histtl && histtl->tipcnt == saved.tip && !saved.after.empty() &&
+           saved.after == RollInputs();
+}
+
 void HistoryForgetDancer(const SqrDancer* sd) {
     std::erase_if(saved.outdancers, [sd](const auto& p) { return p.first == sd; });
     std::erase_if(saved.skips, [sd](const SavedSkip& s) { return s.sd == sd; });
@@ -311,4 +340,5 @@ void HistoryForgetDancer(const SqrDancer* sd) {
 void HistoryReset() {
     HistoryClear();
     saved = RollState{};
+    rollrepeat = false;
 }

@@ -13,6 +13,13 @@ void HistoryUse();
 void HistoryDelete(History* h);
 void SaveRollDisplay();
 void RepeatRollDisplay();
+// True when RepeatRollDisplay and a roll would give the newest tip again (with tipcnt set
+// to its number: showing an older tip changes tipcnt): the newest tip is the last roll
+// made, and nothing the roll depended on has changed since.
+bool LastRollRepeatable();
+// Set by RepeatRollDisplay when the next roll shows the same tip again (a board redrawn for
+// a font or a name style); the roll clears it. Such a roll is not a new tip of the evening.
+extern bool rollrepeat;
 // True when record h names sd anywhere (a place, a partner, a temporary partner, or its
 // copy of the out-dancer list).
 bool HistoryNames(const History* h, const SqrDancer* sd);

@@ -1,6 +1,7 @@
 // Anonymous dancers: numbered placeholders for an evening run without names.
 #include <algorithm>
 
+#include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -58,4 +59,79 @@ int HighestAnonNumber() {
     int most = 0;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) most = std::max(most, AnonNumber(sd->lastname));
     return most;
+}
+
+bool IsAnonCouple(const SqrDancer* sd) { return sd && sd->lastname.starts_with("Couple#"); }
+
+bool IsAnonymous(const SqrDancer* sd) {
+    return sd && (IsAnonCouple(sd) || sd->lastname.starts_with("Sngl#"));
+}
+
+// The anoncounts entry of an anonymous dancer's kind.
+static int AnonSlot(const SqrDancer* sd) {
+    if (IsAnonCouple(sd)) return 5;
+    return sd->sex >= M && sd->sex <= E ? sd->sex : E;
+}
+
+// The other half of an anonymous couple: the partner of the same last name.
+static SqrDancer* CoupleHalf(SqrDancer* sd) {
+    SqrDancer* p = sd->partner;
+    return p && p != sd && p->lastname == sd->lastname ? p : nullptr;
+}
+
+SqrDancer* AnonForCard(uint64_t card, SDSEX kind, SDPGM pgm, bool keepnumber) {
+    if (!card) return nullptr;
+    bool couple = kind < M || kind > E;
+    SpecCardForget(card);
+    SqrDancer* sd = RfidHolder(card);
+    if (sd && !IsAnonymous(sd)) {
+        RfidTakeAway(card);
+        sd = nullptr;
+    }
+    int number = 0;
+    SqrDancer* half = nullptr;
+    if (sd) {
+        int& was = anoncounts[AnonSlot(sd)];
+        if (was > 0) --was;
+        if (keepnumber) number = AnonNumber(sd->lastname);
+        else sd->pgm = pgm;
+        half = CoupleHalf(sd);
+        if (!half && sd->partner) {
+            // A partner who is not the other half of this couple keeps its own name.
+            if (sd->partner->partner == sd) sd->partner->partner = nullptr;
+            sd->partner = nullptr;
+        }
+        if (!couple && half) {
+            DelDancer(half);
+            half = nullptr;
+        }
+        RfidInsert(sd);
+    } else {
+        sd = NewSqrDancerAlloc(nullptr);
+        sd->pgm = pgm;
+        sd->rfid = card;
+        RfidInsert(sd);
+    }
+    if (!number) number = ++anoncnt;
+    ++anoncounts[couple ? 5 : kind];
+    if (couple) {
+        std::string last = strprintf("Couple#%03d", number);
+        sd->sex = M;
+        if (!half) half = NewSqrDancerAlloc(sd);
+        else if (!keepnumber) half->pgm = pgm;
+        half->sex = F;
+        SetDancerNames(sd, "M", last);
+        SetDancerNames(half, "F", last);
+        sd->display = 1;
+        half->display = 0;  // a present couple shows as one entry, under its M member
+    } else {
+        sd->sex = kind;
+        SetDancerNames(sd, strsex(kind), strprintf("Sngl#%03d", number));
+    }
+    return sd;
+}
+
+bool PresentHidden(const SqrDancer* sd) {
+    const SqrDancer* p = sd->partner;
+    return sd->sex == F && IsAnonCouple(sd) && p && p->avail && p->pgm >= pgmfloor;
 }

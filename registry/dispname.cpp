@@ -1,11 +1,45 @@
 // Display names: the text on a dancer's buttons and labels.
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
 #include <cctype>
 
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
-static char Initial(const std::string& name) {
-    return name.empty() ? ' ' : static_cast<char>(toupper(static_cast<unsigned char>(name[0])));
+// The first character of a name (all its bytes: names are UTF-8), in upper case. Upper case
+// follows Unicode whatever the operator's locale; letters without a case stay as they are.
+static std::string Initial(const std::string& name) {
+    if (name.empty()) return " ";
+    unsigned char c = static_cast<unsigned char>(name[0]);
+    size_t len = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (len > name.size()) len = 1;
+    for (size_t i = 1; i < len; ++i)
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80) len = 1;
+    if (len == 1) return std::string(1, static_cast<char>(toupper(c)));
+    wint_t wc = c & (0x7F >> len);
+    for (size_t i = 1; i < len; ++i) wc = (wc << 6) | (static_cast<unsigned char>(name[i]) & 0x3F);
+    static locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    wint_t up = unicode ? towupper_l(wc, unicode) : wc;
+    // The upper-case letter is written back in as many bytes as it needs.
+    std::string out;
+    if (up < 0x80) {
+        out += static_cast<char>(up);
+    } else if (up < 0x800) {
+        out += static_cast<char>(0xC0 | (up >> 6));
+        out += static_cast<char>(0x80 | (up & 0x3F));
+    } else if (up < 0x10000) {
+        out += static_cast<char>(0xE0 | (up >> 12));
+        out += static_cast<char>(0x80 | ((up >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (up & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (up >> 18));
+        out += static_cast<char>(0x80 | ((up >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((up >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (up & 0x3F));
+    }
+    return out;
 }
 
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
@@ -65,4 +99,11 @@ std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2) {
         return kind + role + (p ? "#" : "") + rest;
     };
     return part(sd1, p1, rest1) + "+" + part(sd2, p2, rest2);
+}
+
+std::string FullName(const SqrDancer* sd) {
+    std::string s = sd->firstlast.empty() ? sd->dispname : sd->firstlast;
+    std::replace(s.begin(), s.end(), '_', ' ');
+    size_t start = s.find_first_not_of(' '), end = s.find_last_not_of(' ');
+    return start == std::string::npos ? "" : s.substr(start, end - start + 1);
 }

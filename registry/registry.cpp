@@ -156,6 +156,10 @@ static void ForgetDancer(SqrDancer* sd) {
     AssignForgetDancer(sd);
     if (currsd == sd) currsd = nullptr;
     if (newsd == sd) newsd = nullptr;
+    if (zflagpending == sd) {
+        zflagpending = nullptr;
+        zflagpendingrfid = 0;
+    }
     if (sdtoggled == sd) sdtoggled = nullptr;
     if (rfid_sd == sd) rfid_sd = nullptr;
     for (int i = 0; i < mapi2sdqty; ++i)
@@ -193,6 +197,7 @@ void DelDancer(SqrDancer* sd) {
             break;
         }
     hist = nullptr;
+    DancerLeaves(sd);
     delete sd;
 }
 

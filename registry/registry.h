@@ -27,6 +27,34 @@ void RfidInsert(SqrDancer* sd);
 SqrDancer* RfidFind(uint64_t card);
 void RfidRemove(uint64_t card);
 
+// Cards and command cards in step: a card number belongs to at most one dancer, and a
+// number that is a command card belongs to no dancer (registry/cards.cpp).
+// Lowest command-card slot holding card, or -1. A number only in the SKIP slot is no command.
+int SpecCardSlot(uint64_t card);
+bool IsCommandCard(uint64_t card);
+// Every command slot holding card becomes empty.
+void SpecCardForget(uint64_t card);
+// The dancer holding card (the card table, or the roster when there is no table yet).
+SqrDancer* RfidHolder(uint64_t card);
+// Every dancer holding card loses it, in the record and in the card table.
+void RfidTakeAway(uint64_t card);
+// sd gets card: any other holder and every command slot lose it, sd's old card leaves the
+// table, and the table leads from card to sd.
+void RfidGive(SqrDancer* sd, uint64_t card);
+// After a club file was read: a dancer's card that is also a command card stays the command
+// card only (the command is what a swipe of it performs); the dancer loses it, with a message.
+void RfidCommandCardsWin();
+// A dancer whose card was set aside for a command (zflagpending) gets it back, unless the card
+// has become a command card or another dancer's, or the dancer has another card by now.
+void RfidPendingRestore();
+// sd is present from now on; a dancer who has not danced yet counts one tip behind the most
+// active dancer (a late arrival), as for a click on the name.
+void CardArrives(SqrDancer* sd);
+// A card check-in or check-out: presence flips, a level below the club's is raised to it, the
+// partner of an anonymous couple (who shares the card) follows, and a late arrival counts
+// as in CardArrives.
+void CardPresenceFlip(SqrDancer* sd);
+
 // Name trie helpers: the full, first and last name of sd lead to sd.
 void NameTrieInsert(SqrDancer* sd);
 // Takes sd's names out of the trie; a name other dancers share leads to one of them again.
@@ -39,8 +67,15 @@ SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* 
 void SetupDispName(SqrDancer* sd);
 void SetupDispNames();
 std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2);
+// A dancer's whole name for people to read (paper, phones): blanks for the club file's
+// underscores.
+std::string FullName(const SqrDancer* sd);
 
 // Anonymous dancers.
+// The female half of an anonymous couple is listed under the male half on the present
+// board. When her partner is not on the board she stands for herself, so that nobody who is
+// present disappears from the attendance check.
+bool PresentHidden(const SqrDancer* sd);
 constexpr int MAXANONNUMBER = 999999;  // highest number an anonymous dancer can have
 void AnonCouple(int qty, SDPGM pgm);
 void AnonSingle(int qtyM, int qtyF, int qtyMF, int qtyFM, int qtyE, SDPGM pgm);
@@ -49,3 +84,13 @@ void AnonSingle(int qtyM, int qtyF, int qtyMF, int qtyFM, int qtyE, SDPGM pgm);
 int AnonNumber(const std::string& lastname, bool* couple = nullptr);
 // The highest number of an anonymous dancer in the roster (0 when there is none).
 int HighestAnonNumber();
+// An anonymous dancer's last name begins "Couple#" (a couple) or "Sngl#" (a single).
+bool IsAnonymous(const SqrDancer* sd);
+bool IsAnonCouple(const SqrDancer* sd);
+// Gives card to an anonymous dancer of kind `kind` (NOSEX: a couple, whose first record
+// holds the card; else a single of that role). A named holder loses the card to a new
+// anonymous dancer of level pgm. The card's anonymous holder is re-typed instead and keeps
+// the card: with keepnumber it keeps its number and level, otherwise it takes the next number
+// and level pgm. A couple's other half is kept or made; a couple re-typed as a single loses
+// it. Returns the dancer holding the card.
+SqrDancer* AnonForCard(uint64_t card, SDSEX kind, SDPGM pgm, bool keepnumber);

@@ -2,12 +2,22 @@
 # Installs the Debian packages Dorvels needs to build, test and run (as root), or names the
 # missing ones (otherwise). Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-# librsvg2-bin renders the PNG icons from the SVG at build time.
-want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin)
+# librsvg2-bin renders the PNG icons from the SVG at build time; gnuplot-x11 draws the
+# dance-count charts (PNG files and a window); libsoup-3.0-dev and libqrencode-dev: the phone
+# page's server and the QR code of its address.
+want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin gnuplot-x11
+  libsoup-3.0-dev libqrencode-dev)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
   # The installed files' validators, the manual's reader, the PDF reader of the print tests.
   want+=(desktop-file-utils appstream man-db poppler-utils)
+  # The hall view's texts are read through the accessibility bus (tests/cli/hallview.sh).
+  want+=(dbus at-spi2-core python3-gi gir1.2-atspi-2.0)
+  # The phone page's tests: curl as a user's client, chromium to render the page, python3
+  # for the browser's remote control and the load test's clients.
+  want+=(curl chromium python3)
+  # zbarimg reads the QR code of the page's address back as a phone would.
+  want+=(zbar-tools)
 fi
 missing=()
 for p in "${want[@]}"; do

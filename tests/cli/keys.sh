@@ -13,22 +13,7 @@ cd "$work" || exit 1
 "$prog" -r club.dorvel >"$work/out.txt" 2>&1 &
 progpid=$!
 
-win=""
-for _ in $(seq 300); do
-  win=$(xdotool search --name "Square Dance" 2>/dev/null | head -n1)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "no main window"
-# Keys sent before the window is on screen are lost: wait until it is viewable and its first
-# display is built, then give it the focus.
-for _ in $(seq 300); do
-  xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | grep -qx "$win" && break
-  sleep 0.1
-done
-sleep 1
-xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-sleep 0.3
+focus_window
 
 title() { xdotool getwindowname "$win"; }
 # Waits until the title matches the extended regular expression $1.
@@ -62,7 +47,7 @@ key h
 key h
 wait_title '^HISTORY : .*tip#2$'
 
-# A whole card number with no card check-in yet: recorded, nothing else changes.
+# An unknown card while the history is shown: recorded, nothing else changes.
 before=$(md5sum <club.dorvel)
 shown=$(title)
 key 0 1 2 3 4 5 6 7 8 9 Return

@@ -271,7 +271,7 @@ TEST_F(PresentScenario, NobodyPresentGivesAnEmptyGrid) {
     EXPECT_EQ(editmode, PRESENT);
     EXPECT_EQ(BoardCellQty(), 0);
     ASSERT_NE(sdwin, nullptr);
-    EXPECT_EQ(gtk_bin_get_child(GTK_BIN(sdwin)), sdgrid);
+    EXPECT_EQ(ShownDisplay(), sdgrid);
     EXPECT_EQ(sqrslider, nullptr);
     EXPECT_EQ(histhd, nullptr);
 }

@@ -47,12 +47,7 @@ void ExpectNothingCut() {
 using SquaresBoard = BoardsWindow;
 
 TEST_F(SquaresBoard, OneSquareCoupleSinglePairAndMixedNames) {
-    AddCouple("Bob", "Ann", "Smith");
-    Pair(AddDancer("Carl", "Jones", M), AddDancer("Dora", "Brown", F));
-    AddCouple("Evan", "Fay", "Lee");
-    AddDancer("Sue", "Tam", F);
-    AddDancer("Tom", "Uhl", M);
-    SortByName();
+    OneSquareClub();
     SwitchDisplay(SQUARES);
 
     EXPECT_EQ(editmode, SQUARES);

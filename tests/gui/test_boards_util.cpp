@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <set>
+
+#include "display/boards.h"
 
 #include "display/display.h"
 #include "support/helmtext.h"
@@ -92,7 +95,7 @@ std::vector<std::string> BoardTexts() {
     return out;
 }
 
-bool ClickButton(GtkWidget* b, guint state) {
+bool ClickButton(GtkWidget* b, guint state, int clicks) {
     if (!b || !gtk_widget_get_mapped(b)) return false;
     GdkWindow* w = gtk_button_get_event_window(GTK_BUTTON(b));
     if (!w) return false;
@@ -100,7 +103,10 @@ bool ClickButton(GtkWidget* b, guint state) {
     gtk_widget_get_allocation(b, &a);
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     g_object_ref(b);  // the click may rebuild the display
-    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+    std::vector<GdkEventType> events = {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE};
+    if (clicks == 2)
+        events = {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE, GDK_BUTTON_PRESS, GDK_2BUTTON_PRESS, GDK_BUTTON_RELEASE};
+    for (GdkEventType type : events) {
         GdkEvent* ev = gdk_event_new(type);
         ev->button.window = GDK_WINDOW(g_object_ref(w));
         ev->button.send_event = TRUE;
@@ -118,17 +124,30 @@ bool ClickButton(GtkWidget* b, guint state) {
     return true;
 }
 
+// The edit display makes a cell when its row comes into view: one out of view is made here,
+// and laid out before it is looked at.
+static void MakeEditCell(SqrDancer* sd) {
+    if (!sd || sd->availbttn) return;
+    GtkWidget* f = EditCellMade(sd);
+    for (int i = 0; f && i < 200 && gtk_widget_get_allocated_width(f) <= 1; ++i) {
+        BoardsPump();
+        if (gtk_widget_get_allocated_width(f) <= 1) g_usleep(10000);
+    }
+}
+
 GtkWidget* EditCellFrame(SqrDancer* sd) {
+    MakeEditCell(sd);
     if (!sd || !sd->availbttn) return nullptr;
     GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
     return vbox ? gtk_widget_get_parent(vbox) : nullptr;
 }
 
-std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
+// The buttons of the cell whose name toggle is t, in packing order.
+static std::vector<GtkWidget*> CellButtons(GtkWidget* t) {
     std::vector<GtkWidget*> out;
-    if (!sd || !sd->availbttn) return out;
-    out.push_back(sd->availbttn);
-    GtkWidget* vbox = gtk_widget_get_parent(sd->availbttn);
+    if (!t) return out;
+    out.push_back(t);
+    GtkWidget* vbox = gtk_widget_get_parent(t);
     GList* kids = gtk_container_get_children(GTK_CONTAINER(vbox));
     for (GList* l = kids; l; l = l->next) {
         if (!GTK_IS_BOX(l->data)) continue;
@@ -140,10 +159,79 @@ std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
     return out;
 }
 
+std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd) {
+    MakeEditCell(sd);
+    return CellButtons(sd ? sd->availbttn : nullptr);
+}
+
+std::string EditCellFaults() {
+    std::set<SqrDancer*> roster;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) roster.insert(sd);
+    std::string out;
+    std::set<GtkWidget*> kept;
+    for (auto [sd, t] : EditCellsMade()) {
+        kept.insert(t);
+        if (!sd) {
+            if (g_signal_handler_find(t, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, (void*)ToggleAvail, nullptr))
+                out += "the cell of a deleted dancer still reaches it\n";
+            continue;
+        }
+        if (!roster.count(sd)) {
+            out += "a cell of a dancer who is not on the roster\n";
+            continue;
+        }
+        std::string who = sd->firstlast + ": ";
+        if (sd->availbttn != t) out += who + "its button is not its cell's\n";
+        if (editmode != EDIT) continue;
+        // The display shown is the dancer as it is now.
+        std::vector<GtkWidget*> b = CellButtons(t);
+        if (b.size() != 7) {
+            out += who + "a cell without its seven buttons\n";
+            continue;
+        }
+        std::vector<std::string> want = {sd->dispname.empty() ? sd->firstlast : sd->dispname, "Del",
+                                         sd->priority == LUCK ? "Luck" : "Must", "Name", "Prtnr",
+                                         strpgm(sd->pgm), strsex(sd->sex)};
+        for (size_t k = 0; k < 7; ++k)
+            if (CellText(b[k]) != want[k]) out += who + "shows <" + CellText(b[k]) + "> for <" + want[k] + ">\n";
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)) != (sd->avail == 0)) out += who + "pressed in wrongly\n";
+        bool red = sd->avail && sd->pgm < pgmfloor;
+        if (Foreground(gtk_bin_get_child(GTK_BIN(b[5]))) != (red ? "#ff0000" : "#000000")) out += who + "level colour\n";
+        if (sd->pgmbttn != b[5] || sd->sexbttn != b[6]) out += who + "level or role button not its cell's\n";
+    }
+    for (SqrDancer* sd : roster)
+        if (sd->availbttn && !kept.count(sd->availbttn)) out += sd->firstlast + ": a button of no kept cell\n";
+    // Every row in view has its cells.
+    GtkWidget* shown = ShownDisplay();
+    if (editmode == EDIT && shown && GTK_IS_SCROLLED_WINDOW(shown) && sdgrid && boardrowqty > 0) {
+        GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
+        double pitch = (gtk_widget_get_allocated_height(sdgrid) + gtk_grid_get_row_spacing(GTK_GRID(sdgrid))) /
+                       (double)boardrowqty;
+        double v = gtk_adjustment_get_value(adj), page = gtk_adjustment_get_page_size(adj);
+        for (SqrDancer* sd : roster) {
+            int row = sd->gridposn % boardrowqty;
+            if (sd->gridposn >= 0 && (row + 1) * pitch > v + 1 && row * pitch < v + page - 1 && !sd->availbttn)
+                out += sd->firstlast + ": in view without a cell\n";
+        }
+    }
+    return out;
+}
+
 std::string SqrEntry(int width, const std::string& name, int square) {
     return strprintf("%*s: %3d", width, name.c_str(), square);
 }
 
 std::string OutEntry(int width, const std::string& name) {
     return strprintf("%*s: Out", width, name.c_str());
+}
+
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match) {
+    if (match(w)) return w;
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(w)) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
+        for (GList* l = kids; l && !found; l = l->next) found = Find(GTK_WIDGET(l->data), match);
+        g_list_free(kids);
+    }
+    return found;
 }

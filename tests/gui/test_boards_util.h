@@ -4,10 +4,12 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "display/boards.h"
+#include "registry/registry.h"
 #include "support/fixtures.h"
 
 // A fresh evening in a scratch folder with a main window of width x height pixels, the
@@ -33,13 +35,22 @@ std::string Foreground(GtkWidget* w);
 // The texts of the cells of the current board, in cell order.
 std::vector<std::string> BoardTexts();
 // A mouse click (press and release of button 1) on a button with the given modifier state,
-// delivered through GTK's own event dispatch. False when the button is not on screen.
-bool ClickButton(GtkWidget* b, guint state = 0);
+// delivered through GTK's own event dispatch; with clicks 2 a double click, as X reports it
+// (press, release, press, double press, release). False when the button is not on screen.
+bool ClickButton(GtkWidget* b, guint state = 0, int clicks = 1);
+// The first widget inside w (w included) that matches.
+GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match);
+// The edit cell of sd is made first when it has not been in view yet.
 // The buttons packed in the edit cell of sd, in order: the name toggle, then the six small
 // buttons (labels read with CellText).
 std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);
 // The frame of sd's edit cell (attached to sdgrid).
 GtkWidget* EditCellFrame(SqrDancer* sd);
+// What is wrong with the edit display's kept cells, one line each ("" when nothing): a cell
+// reaching a deleted dancer, a dancer pointing at a button of no kept cell, and, while the
+// edit display shows, a cell that does not show its dancer as the dancer is or a row in view
+// without its cells.
+std::string EditCellFaults();
 // The entry texts of a squares board, right-aligned as the board prints them.
 std::string SqrEntry(int width, const std::string& name, int square);
 std::string OutEntry(int width, const std::string& name);
@@ -49,6 +60,17 @@ inline SqrDancer* Pair(SqrDancer* a, SqrDancer* b) {
     a->partner = b;
     b->partner = a;
     return a;
+}
+
+// Eight dancers of one square, sorted by name: Bob and Ann Smith, Evan and Fay Lee (couples of
+// one last name), Carl Jones and Dora Brown (a couple of two), singles Sue Tam and Tom Uhl.
+inline void OneSquareClub() {
+    AddCouple("Bob", "Ann", "Smith");
+    Pair(AddDancer("Carl", "Jones", M), AddDancer("Dora", "Brown", F));
+    AddCouple("Evan", "Fay", "Lee");
+    AddDancer("Sue", "Tam", F);
+    AddDancer("Tom", "Uhl", M);
+    SortByName();
 }
 
 // Gives a dancer and its partner the priority p.

@@ -3,6 +3,8 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 
 #include "assign/assign.h"
 #include "display/boards.h"
@@ -167,4 +169,89 @@ TEST_F(SmallEditScreen, CellsThatDoNotFitTakeFewerColumnsAndScroll) {
         EXPECT_EQ(GridPos(f), std::make_pair(sd->gridposn / boardrowqty, sd->gridposn % boardrowqty));
     }
     EXPECT_LE(maxright, 1024 + space);
+}
+
+// The edit display is kept across switches: over a random evening of presence, level, role,
+// priority and name changes, deletions and arrivals, switches and scrolling, every cell made
+// shows its dancer as the dancer is whenever the display shows, a deleted dancer's cell
+// reaches it no more, the rows in view have their cells, and the cells are the same widgets
+// as long as nobody joined, left or moved in the name order.
+TEST_F(EditBoard, KeptCellsFollowTheirDancersOverARandomEvening) {
+    for (int i = 0; i < 100; ++i) AddCouple("Al", "Bea", strprintf("Surname%03d", i));
+    SetupDispNames();
+    std::mt19937 rng(20261207);
+    auto pick = [&](int n) { return (int)(rng() % (unsigned)n); };
+    auto any = [&] {
+        std::vector<SqrDancer*> all;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) all.push_back(sd);
+        return all[(size_t)pick((int)all.size())];
+    };
+    std::map<SqrDancer*, GtkWidget*> before;  // the cells of the last edit display shown
+    bool moved = true;                        // someone joined, left or was renamed since
+    for (int step = 0; step < 80; ++step) {
+        SqrDancer* sd = any();
+        switch (pick(8)) {
+            case 0: CardPresenceFlip(sd); break;
+            case 1: sd->pgm = SDPGM(pick(PGMQTY)); break;
+            case 2: sd->sex = SDSEX(pick(SEXQTY)); break;
+            case 3: sd->priority = sd->priority == LUCK ? MUST : LUCK; break;
+            case 4:
+                sd->firstname = strprintf("Re%d", step);
+                sd->firstlast = sd->firstname + " " + sd->lastname;
+                SetupDispNames();
+                moved = true;
+                break;
+            case 5:
+                if (RosterCount() > 20) DelDancer(sd), moved = true;
+                break;
+            case 6:
+                AddDancer(strprintf("New%d", step), strprintf("Late%03d", pick(200)), F);
+                SetupDispNames();
+                moved = true;
+                break;
+            default: break;
+        }
+        static const EDITMODE modes[] = {EDIT, EDIT, PRESENT, SQUARES};
+        EDITMODE mode = modes[pick(4)];
+        SwitchDisplay(mode);
+        // A roll that cannot be made (roles out of balance) leaves the display as it was.
+        if (editmode != mode) continue;
+        if (editmode == EDIT) {
+            GtkWidget* shown = ShownDisplay();
+            if (shown && GTK_IS_SCROLLED_WINDOW(shown) && pick(2)) {
+                GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
+                gtk_adjustment_set_value(adj, gtk_adjustment_get_upper(adj) * pick(100) / 100.0);
+            }
+            BoardsSettle();
+            BoardsPump();
+            std::map<SqrDancer*, GtkWidget*> now;
+            for (auto [d, t] : EditCellsMade())
+                if (d) now[d] = t;
+            if (!moved) {
+                for (auto [d, t] : before)
+                    EXPECT_EQ(now[d], t) << "step " << step << ": " << d->firstlast << "'s cell made anew";
+            }
+            before = now;
+            moved = false;
+        }
+        ASSERT_EQ(EditCellFaults(), "") << "step " << step;
+    }
+}
+
+// A double click on one of a couple sets the partner through the partner's name button, also
+// when the partner's cell is out of view and not made yet.
+TEST_F(EditBoard, DoubleClickSetsAPartnerWhoseCellIsOutOfView) {
+    for (int i = 0; i < 150; ++i) AddCouple("Al", "Bea", strprintf("Surname%03d", i));
+    SqrDancer* a = Pair(AddDancer("Amos", "Aaron", M), AddDancer("Zoe", "Zyx", F));
+    SqrDancer* z = a->partner;
+    SetupDispNames();
+    g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
+    SwitchDisplay(EDIT);
+    BoardsSettle();
+    ASSERT_NE(a->availbttn, nullptr);
+    ASSERT_EQ(z->availbttn, nullptr);  // the last name of the roster: far out of view
+    ASSERT_TRUE(ClickButton(a->availbttn, 0, 2));
+    EXPECT_EQ(a->avail, 1);
+    EXPECT_EQ(z->avail, 0);
+    EXPECT_EQ(EditCellFaults(), "");
 }

@@ -1,26 +1,42 @@
 // The whole evening in one process: start-up reads a hand-made club file named on the
 // command line, the real main window runs, and closing the window writes the club back.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "core/startup.h"
+#include "files/clubfile.h"
 #include "registry/registry.h"
+#include "test_dialog_answers.h"
 #include "test_window_helpers.h"
 
 namespace {
 class EveningEnd : public Screen {
 protected:
-    std::string home;
+    std::string home;      // the working directory before the test
+    std::string home_dir;  // the test's own folder
     void SetUp() override {
         Screen::SetUp();
-        EnterNewDir("evening-end", &home);
+        home_dir = EnterNewDir("evening-end", &home);
     }
     void TearDown() override {
+        CancelAnswers();
         LeaveDir(home);
         Screen::TearDown();
+    }
+    // Start-up as main does it, from these arguments.
+    static void Start(std::vector<std::string> args) {
+        args.insert(args.begin(), "dorvels");
+        args.push_back("1024x768");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        StartupArguments((int)args.size(), argv.data());
+        SetupResolutionList();
+        StartupFinish();
     }
 };
 
@@ -70,4 +86,81 @@ TEST_F(EveningEnd, ClosingTheWindowWritesTheClubBack) {
     EXPECT_EQ(out.find(" L 4 "), std::string::npos);
     EXPECT_EQ(out.find(" L 7 "), std::string::npos);
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "myclub.dorvel\n");
+}
+
+namespace {
+// Closes the window once it is up, as the window manager's close button does.
+void CloseSoon() { g_timeout_add(300, CloseMainWindow, nullptr); }
+}  // namespace
+
+TEST_F(EveningEnd, AFailedSaveAtTheCloseIsAskedAboutAndQuitLeavesTheFile) {
+    ASSERT_EQ(mkdir("ro", 0755), 0);
+    WriteFile("ro/club.dorvel", kHandMade);
+    Start({"ro/club.dorvel"});
+    ASSERT_EQ(chmod("ro", 0555), 0);
+    std::string asked;
+    auto answered = WhenDialog("Club file not saved", [&asked](GtkWidget* dlg) {
+        GList* kids = gtk_container_get_children(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))));
+        for (GList* k = kids; k; k = k->next)
+            if (GTK_IS_LABEL(k->data)) asked = gtk_label_get_text(GTK_LABEL(k->data));
+        g_list_free(kids);
+        gtk_dialog_response(GTK_DIALOG(dlg), SAVE_NOT);
+    });
+    CloseSoon();
+    RunDisplay();
+    ASSERT_EQ(chmod("ro", 0755), 0);
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(answered_buttons, (std::vector<std::string>{"_Try again", "_Save as...", "_Quit without saving"}));
+    EXPECT_EQ(asked, "unable to write <ro/club.dorvel>: Permission denied");
+    EXPECT_EQ(sdwin, nullptr);
+    EXPECT_EQ(ReadFile("ro/club.dorvel"), kHandMade);
+}
+
+TEST_F(EveningEnd, AFailedSaveCanGoToAnotherFileChosenByTheOperator) {
+    ASSERT_EQ(mkdir("ro", 0755), 0);
+    WriteFile("ro/club.dorvel", kHandMade);
+    Start({"ro/club.dorvel"});
+    ASSERT_EQ(chmod("ro", 0555), 0);
+    auto saveas = AnswerDialog("Club file not saved", SAVE_OTHERNAME);
+    auto chosen = WhenDialog("Save the club file as", [this](GtkWidget* dlg) {
+        // The chooser changes folder in the background, as when the operator clicks one.
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dlg), home_dir.c_str());
+        gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dlg), "rescued.dorvel");
+        for (int i = 0; i < 200; ++i) {
+            char* f = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dlg));
+            g_free(f);
+            if (f) break;
+            g_usleep(10000);
+            while (gtk_events_pending()) gtk_main_iteration();
+        }
+        gtk_dialog_response(GTK_DIALOG(dlg), GTK_RESPONSE_ACCEPT);
+    });
+    CloseSoon();
+    RunDisplay();
+    ASSERT_EQ(chmod("ro", 0755), 0);
+    EXPECT_TRUE(*saveas);
+    EXPECT_TRUE(*chosen);
+    EXPECT_EQ(ReadFile("ro/club.dorvel"), kHandMade);
+    std::string rescued = ReadFile("rescued.dorvel");
+    EXPECT_NE(rescued.find("Ann Smith  f L 0 1 Plus  +0000000042 & Bob Smith\n"), std::string::npos) << rescued;
+    EXPECT_EQ(ReadFile("lastdance.dorvels"), home_dir + "/rescued.dorvel\n");
+}
+
+TEST_F(EveningEnd, WhatStartUpFoundIsShownOnceTheWindowIsOpen) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string(kHandMade)) (utf16 += c) += '\0';
+    WriteFile("club.dorvel", utf16);
+    Start({"club.dorvel"});
+    EXPECT_EQ(RosterCount(), 0);
+    static std::string shown;
+    shown.clear();
+    g_timeout_add(300, [](gpointer) -> gboolean {
+        shown = PopupText();
+        return CloseMainWindow(nullptr);
+    }, nullptr);
+    RunDisplay();
+    EXPECT_NE(shown.find("<club.dorvel> was not read: it is UTF-16 text"), std::string::npos) << shown;
+    // Nothing was entered: the window closes without a question, and the file stays.
+    EXPECT_EQ(sdwin, nullptr);
+    EXPECT_EQ(ReadFile("club.dorvel"), utf16);
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -12,9 +13,11 @@
 #include <sstream>
 
 #include "commands/keys.h"
+#include "commands/menu.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
+#include "rfid/rfid.h"
 #include "support/helmtext.h"
 
 std::vector<std::string> answered_buttons;
@@ -31,12 +34,12 @@ RosterFacts RosterNow(bool counts) {
         f.sex = strsex(sd->sex);
         f.pgm = strpgm(sd->pgm);
         const SqrDancer* p = sd->partner && sd->partner != sd ? sd->partner : pointedby[sd];
-        f.partner = p ? p->firstlast : "";
+        f.partner = p ? p->firstname + " " + p->lastname : "";
         f.dances = counts ? sd->dances : 0;
         f.avail = sd->avail;
         f.priority = sd->priority == MUST ? 1 : 0;
         f.rfid = sd->rfid;
-        facts[sd->firstlast] = f;
+        facts[sd->firstname + " " + sd->lastname] = f;
     }
     return facts;
 }
@@ -158,6 +161,7 @@ void Pump() {
 void KeysWindow::SetUp() {
     Evening::SetUp();
     ResetKeybrd();
+    ResetBttnPress();
     dir = EnterNewDir("keys", &saved_cwd);
     outputfilename = "club.dorvel";
     ResetResolutions();
@@ -172,9 +176,17 @@ void KeysWindow::SetUp() {
     Pump();
 }
 
+void ClubWindow::SetUp() {
+    KeysWindow::SetUp();
+    BuildClub(8, 2, 2);
+    SwitchDisplay(EDIT);
+    Pump();
+}
+
 void KeysWindow::TearDown() {
     CancelAnswers();
     StopIntervalTimer();
+    ResetBttnPress();
     CleanupMainWindow();
     GtkWidget* w = sdwin;
     sdwin = nullptr;
@@ -186,10 +198,51 @@ void KeysWindow::TearDown() {
     Evening::TearDown();
 }
 
-void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
-    ASSERT_NE(win, nullptr);
-    GdkWindow* gw = gtk_widget_get_window(win);
-    ASSERT_NE(gw, nullptr);
+std::string KeysWindow::StartRecording() {
+    rflag = fopen("keys.record", "w");
+    EXPECT_NE(rflag, nullptr);
+    return "keys.record";
+}
+
+std::vector<std::string> KeysWindow::Recorded() {
+    if (rflag) fflush(rflag);
+    return FileLines("keys.record");
+}
+
+int DanceSum() {
+    int n = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) n += sd->dances;
+    return n;
+}
+
+int HistoryQty() {
+    int n = 0;
+    for (History* h = histhd; h; h = h->nxt) ++n;
+    return n;
+}
+
+// Hands GTK a mouse event for the window of w as if the X server had sent it, then lets GTK
+// finish what it causes.
+static void Deliver(GdkEvent* ev, GtkWidget* w) {
+    GdkWindow* gw = w ? gtk_widget_get_window(w) : nullptr;
+    if (!gw) {
+        gdk_event_free(ev);
+        ADD_FAILURE() << "no window to send the event to";
+        return;
+    }
+    ev->any.window = GDK_WINDOW(g_object_ref(gw));
+    ev->any.send_event = TRUE;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    gdk_event_set_device(ev, gdk_seat_get_pointer(seat));
+    gtk_main_do_event(ev);
+    gdk_event_free(ev);
+    Pump();
+}
+
+// A key press for the window win as the X server delivers it.
+static GdkEvent* KeyEvent(GtkWidget* win, guint keyval, const char* text, guint state) {
+    GdkWindow* gw = win ? gtk_widget_get_window(win) : nullptr;
+    if (!gw) return nullptr;
     GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
     ev->key.window = GDK_WINDOW(g_object_ref(gw));
     ev->key.send_event = TRUE;
@@ -209,9 +262,28 @@ void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
     g_free(keys);
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     gdk_event_set_device(ev, gdk_seat_get_keyboard(seat));
+    return ev;
+}
+
+void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
+    GdkEvent* ev = KeyEvent(win, keyval, text, state);
+    ASSERT_NE(ev, nullptr);
     gtk_main_do_event(ev);
     gdk_event_free(ev);
     Pump();
+}
+
+void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
+    for (char c : s) {
+        char text[2] = {c, 0};
+        guint keyval = gdk_unicode_to_keyval((guint32)(unsigned char)c);
+        if (c == '\r') keyval = keypad ? GDK_KEY_KP_Enter : GDK_KEY_Return;
+        else if (keypad && c >= '0' && c <= '9') keyval = GDK_KEY_KP_0 + (guint)(c - '0');
+        GdkEvent* ev = KeyEvent(win, keyval, text, 0);
+        ASSERT_NE(ev, nullptr);
+        gdk_event_put(ev);
+        gdk_event_free(ev);
+    }
 }
 
 void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
@@ -230,9 +302,11 @@ void TypeTo(GtkWidget* win, const std::string& s) {
             char text[2] = {c, 0};
             SendKeyTo(win, gdk_unicode_to_keyval((guint32)(unsigned char)c), text);
         }
-        if (!win || !sdwin) return;  // the window went away (the dialog closed, the program ended)
+        if (!win || !sdwin) break;  // the window went away (the dialog closed, the program ended)
     }
-    g_object_remove_weak_pointer(G_OBJECT(win), (gpointer*)&win);
+    // Also when the program ended: its window lives on, and its end must not write into a
+    // stack frame long gone.
+    if (win) g_object_remove_weak_pointer(G_OBJECT(win), (gpointer*)&win);
 }
 
 void Type(const std::string& s) {
@@ -249,6 +323,37 @@ bool ClickName(SqrDancer* sd, guint state) {
     if (!sd || !ClickButton(sd->availbttn, state)) return false;
     Pump();
     return true;
+}
+
+void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType type) {
+    GdkEvent* ev = gdk_event_new(type);
+    ev->button.x = x;
+    ev->button.y = y;
+    ev->button.button = button;
+    Deliver(ev, w);
+}
+
+static void CollectMenuButtons(GtkWidget* w, gpointer data) {
+    if (GTK_IS_BUTTON(w))
+        static_cast<std::vector<GtkWidget*>*>(data)->push_back(w);
+    else if (GTK_IS_CONTAINER(w))
+        gtk_container_forall(GTK_CONTAINER(w), CollectMenuButtons, data);
+}
+
+std::vector<GtkWidget*> MenuButtons() {
+    std::vector<GtkWidget*> out;
+    if (menubttnpopup) CollectMenuButtons(menubttnpopup, &out);
+    // gtk_container_forall on a grid gives its children newest first.
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+GtkWidget* MenuButton(char key) {
+    for (GtkWidget* b : MenuButtons()) {
+        const char* l = gtk_button_get_label(GTK_BUTTON(b));
+        if (l && l[0] == key) return b;
+    }
+    return nullptr;
 }
 
 static void CollectButtons(GtkWidget* w, gpointer data) {
@@ -325,4 +430,53 @@ std::vector<std::string> FileLines(const std::string& path) {
     std::ifstream in(path);
     for (std::string l; std::getline(in, l);) lines.push_back(l);
     return lines;
+}
+
+GtkWidget* KeyTarget() { return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin; }
+
+void Swipe(uint64_t card, bool keypad) {
+    QueueKeys(KeyTarget(), strprintf("%010lu\r", card), keypad);
+    Pump();
+}
+
+static void AddButtons(GtkWidget* w, gpointer data) {
+    if (GTK_IS_BUTTON(w)) static_cast<std::vector<GtkWidget*>*>(data)->push_back(w);
+    else if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), AddButtons, data);
+}
+
+std::vector<GtkWidget*> ButtonsOf(GtkWidget* root) {
+    std::vector<GtkWidget*> found;
+    if (root) gtk_container_forall(GTK_CONTAINER(root), AddButtons, &found);
+    return found;
+}
+
+GtkWidget* ButtonLabelled(GtkWidget* root, const std::string& label) {
+    for (GtkWidget* b : ButtonsOf(root)) {
+        const char* l = gtk_button_get_label(GTK_BUTTON(b));
+        if (l && label == l) return b;
+    }
+    return nullptr;
+}
+
+bool ActOnCardWindows(unsigned pick) {
+    if (speccardgrid && sdpop) {
+        std::vector<GtkWidget*> bs = ButtonsOf(sdpop);
+        GtkToggleButton* b = GTK_TOGGLE_BUTTON(bs[pick % bs.size()]);
+        gtk_toggle_button_set_active(b, !gtk_toggle_button_get_active(b));
+    } else if (rfidslider && sdpop) {
+        GtkAdjustment* adj = gtk_range_get_adjustment(GTK_RANGE(rfidslider));
+        int top = (int)gtk_adjustment_get_upper(adj);
+        gtk_range_set_value(GTK_RANGE(rfidslider), pick % (unsigned)(top + 1));
+        if (pick % 3) gtk_button_clicked(GTK_BUTTON(rfidsliderbttn));
+    } else if (sdnew && gtk_widget_get_visible(sdnew)) {
+        std::vector<GtkWidget*> bs = ButtonsOf(sdnew);
+        if (bs.empty()) return false;
+        GtkWidget* b = bs[pick % bs.size()];
+        if (GTK_IS_RADIO_BUTTON(b)) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), TRUE);
+        else gtk_button_clicked(GTK_BUTTON(b));
+    } else {
+        return false;
+    }
+    Pump();
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <sys/time.h>
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 
 #include "test_window_helpers.h"
@@ -149,6 +150,14 @@ TEST_F(NotesTest, ScrollSpeedSteps) {
     AutoScrollSpeed(-3);
     EXPECT_NEAR(scrollerincr, 0.56 / 1.189, 1e-12);
     EXPECT_EQ(scrollerincrchg, -1);
+    // Steps stop at the ends of the range, however many are asked for: the speed stays
+    // finite and above nil.
+    AutoScrollSpeed(INT_MAX);
+    EXPECT_EQ(scrollerincrchg, MAXSCROLLERINCRCHG);
+    EXPECT_NEAR(scrollerincr, 0.56 * std::pow(1.189, MAXSCROLLERINCRCHG), 1e-6);
+    AutoScrollSpeed(INT_MIN);
+    EXPECT_EQ(scrollerincrchg, -MAXSCROLLERINCRCHG);
+    EXPECT_GT(scrollerincr, 0.0);
     scrollerincrchg = 0;
 
     SetScrollerBase(1000);

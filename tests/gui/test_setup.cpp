@@ -3,8 +3,12 @@
 // evening's state, the window titles and the files written are read back.
 #include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -19,6 +23,8 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "server/server.h"
+#include "support/http_client.h"
 #include "test_boards_util.h"
 #include "test_keys_util.h"
 
@@ -36,18 +42,6 @@ void TypeInto(GtkWidget* entry, const std::string& text) {
 std::string Text(GtkWidget* entry) { return entry ? gtk_entry_get_text(GTK_ENTRY(entry)) : "<none>"; }
 
 std::string LabelText(GtkWidget* l) { return l ? gtk_label_get_text(GTK_LABEL(l)) : "<none>"; }
-
-// The first widget inside w (w included) that matches.
-GtkWidget* Find(GtkWidget* w, const std::function<bool(GtkWidget*)>& match) {
-    if (match(w)) return w;
-    GtkWidget* found = nullptr;
-    if (GTK_IS_CONTAINER(w)) {
-        GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
-        for (GList* l = kids; l && !found; l = l->next) found = Find(GTK_WIDGET(l->data), match);
-        g_list_free(kids);
-    }
-    return found;
-}
 
 GtkWidget* FindButton(GtkWidget* w, const char* label) {
     return Find(w, [label](GtkWidget* b) {
@@ -92,8 +86,10 @@ TEST_F(SetupTest, ANewClubFromNothing) {
     EXPECT_EQ(RosterCount(), 6);
     EXPECT_EQ(FileLines("dorvels.record000"),
               (std::vector<std::string>{"seeds: 0 0 0", "(EditDisplay)", "(KeybrdCmd) s", "(ClubEntry) clubname<Hilltop>",
-                                        "(CallerEntry) caller<Joe>", "(SetupDispDoneBttn)", "(SetupDispCancelBttn)",
-                                        "(EditDisplay)"}));
+                                        "(CallerEntry) caller<Joe>",
+                                        "(SetupDispDoneBttn) Done club<Hilltop> caller<Joe> maxsquares<0> squaresize<8> "
+                                        "tagsquare<  1> M<0> F<0> MF<0> FM<0> E<0> couples<3> next<1>",
+                                        "(SetupDispCancelBttn) Cancel", "(EditDisplay)"}));
     ASSERT_TRUE(TerminateEvening(1));
     EXPECT_NE(ReadFile("hilltop.dorvel").find("M Couple#003"), std::string::npos);
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "hilltop.dorvel\n");
@@ -441,6 +437,57 @@ TEST_F(SetupTest, QuestionOutlivesCloseRequests) {
     EXPECT_FALSE(SetupOpen());
     EXPECT_EQ(sdnew, nullptr);
     EXPECT_EQ(RosterCount(), 4);
+}
+
+}  // namespace
+
+namespace {
+
+// The Phone Page switch: pressed in while the page is off, like the other switches; on, the
+// page answers where --serve said; a port that cannot be had leaves it off with the reason.
+TEST_F(SetupTest, PhonePageSwitchStartsAndStopsTheServer) {
+    BuildClub(2, 0, 0);
+    ServeOption opt;
+    opt.address = "127.0.0.1";
+    opt.port = 0;
+    std::string err;
+    ASSERT_TRUE(PhoneServerStart(opt, &err)) << err;  // as --serve=127.0.0.1:0 would
+    PhoneServerStop();
+    rflag = fopen("phone.record", "w");
+    Open();
+    ASSERT_NE(phonepage_bttn, nullptr);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    ASSERT_TRUE(ClickButton(phonepage_bttn));
+    ASSERT_TRUE(PhoneServerRunning());
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    int port = PhoneServerPort();
+    EXPECT_EQ(Http(port, "GET", "/").status, 200);
+    ASSERT_TRUE(ClickButton(phonepage_bttn));
+    EXPECT_FALSE(PhoneServerRunning());
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    EXPECT_EQ(Http(port, "GET", "/").status, 0);
+
+    // The port taken by another program meanwhile.
+    int other = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    int one = 1;
+    setsockopt(other, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    ASSERT_EQ(bind(other, (sockaddr*)&a, sizeof a), 0);
+    ASSERT_EQ(listen(other, 1), 0);
+    opt.port = port;
+    EXPECT_FALSE(PhoneServerStart(opt, &err));
+    ASSERT_TRUE(ClickButton(phonepage_bttn));
+    EXPECT_FALSE(PhoneServerRunning());
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    EXPECT_NE(PopupText().find("cannot listen"), std::string::npos) << PopupText();
+    close(other);
+    fclose(rflag);
+    rflag = nullptr;
+    const std::vector<std::string> lines = FileLines("phone.record");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "(TogglePhonePage)"), 3);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// A long random evening: a seeded stream of hotkeys, card numbers and clicks on name
-// buttons against the sample club. Nothing may crash, GTK may not complain, and every club
-// file written must read back into the roster in memory.
+// A long random evening: a seeded stream of hotkeys, card numbers, clicks and double clicks
+// on name buttons, right clicks and clicks on the pop-up menu's entries against the sample
+// club. Cards are swiped at reader speed into whichever window has the focus: dancers' cards,
+// command cards, unknown cards and stray numbers, and the card windows they open are answered.
+// Nothing may crash, GTK may not complain, the card table must agree with the roster, the
+// edit display's kept cells with their dancers, and every club file written must read back
+// into the roster in memory.
 //
 // The length is DORVELS_SOAK_EVENTS (default 1500) and the seed DORVELS_SOAK_SEED; the long
 // run is (one line)
@@ -11,15 +15,19 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
 #include "commands/keys.h"
+#include "commands/menu.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
+#include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "test_boards_util.h"
 #include "test_keys_util.h"
 
 namespace {
@@ -78,11 +86,27 @@ void LoadSample() {
 // Keys that neither end the program nor open a modal dialog; letters weighted by how
 // often an operator uses them.
 const std::string kKeys =
-    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+k";
+    "rrrrrrppppeeeehhhhHHHuucccAAdddaafFjJllLLottwWEIzRST-+kMm?VV";
+// Menu entries the stream may choose: all but those that end the evening, ask a modal
+// question or open the setup or new-dancer dialog (each tested on its own).
+const std::string kEntries = "aAcdeEfFhHIlLMoprRtTuwWz";
+
+// A card a dancer may swipe: usually one of the roster's, else a command card or one of a few
+// unknown cards (which come back, as a new dancer's card does).
+uint64_t SomeCard(const std::function<int(int)>& pick) {
+    int kind = pick(10);
+    if (kind < 2) return speccard[pick(SPECCARD_SKIP)] ? speccard[pick(SPECCARD_SKIP)] : 4900000000;
+    if (kind < 4) return 4900000000 + (uint64_t)pick(6);
+    std::vector<uint64_t> cards;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->rfid) cards.push_back(sd->rfid);
+    return cards.empty() ? 4900000000 : cards[(size_t)pick((int)cards.size())];
+}
 
 TEST_F(Soak, RandomEveningStaysSound) {
     LoadSample();
     ASSERT_GT(RosterCount(), 0);
+    for (int slot = 0; slot < SPECCARD_SKIP; slot += 3) speccard[slot] = 4800000000 + (uint64_t)slot;
     int startcount = RosterCount();
     SwitchDisplay(EDIT);
     Pump();
@@ -90,15 +114,20 @@ TEST_F(Soak, RandomEveningStaysSound) {
     const long events = EnvNumber("DORVELS_SOAK_EVENTS", 1500);
     const unsigned seed = (unsigned)EnvNumber("DORVELS_SOAK_SEED", 20240607);
     std::mt19937 rng(seed);
-    auto pick = [&](int n) { return (int)(rng() % (unsigned)n); };
+    std::function<int(int)> pick = [&](int n) { return (int)(rng() % (unsigned)n); };
     std::string lastfile;
-    long writes = 0, clicks = 0, keys = 0, numbers = 0;
+    long writes = 0, clicks = 0, keys = 0, numbers = 0, rightclicks = 0, entries = 0;
     std::string trail;  // the latest events, for a failure report
 
     for (long i = 0; i < events && sdwin; ++i) {
         int kind = pick(100);
         char key = 0;
-        if (kind < 60) {
+        if (kind < 10) {
+            // A card swiped, or the operator answering the card window it opened.
+            if (!ActOnCardWindows((unsigned)pick(1000))) Swipe(SomeCard(pick), pick(4) == 0);
+            key = '#';
+            ++numbers;
+        } else if (kind < 60) {
             key = kKeys[(size_t)pick((int)kKeys.size())];
             if (key == 'k' && pick(4)) key = 'e';  // removals stay rare
             Type(std::string(1, key));
@@ -113,7 +142,19 @@ TEST_F(Soak, RandomEveningStaysSound) {
             ++numbers;
         } else if (kind < 75) {
             // Escape only where it closes something instead of ending the evening.
-            if (Aflag || sdpop) Type("\x1b");
+            if (Aflag || sdpop || menubttnpopup) Type("\x1b");
+        } else if (kind < 83) {
+            // The mouse's right button (on the menu when it is open, at times), or an entry.
+            if (menubttnpopup && pick(3)) {
+                key = kEntries[(size_t)pick((int)kEntries.size())];
+                ASSERT_TRUE(ClickButton(MenuButton(key))) << key;
+                Pump();
+                ++entries;
+            } else {
+                GtkWidget* on = menubttnpopup && pick(2) ? menubttnpopup : sdwin;
+                PressButton(on, 3, pick(400), pick(300));
+                ++rightclicks;
+            }
         } else {
             // A click on a name button of the current display, with Shift or Ctrl at times.
             std::vector<SqrDancer*> shown;
@@ -125,7 +166,11 @@ TEST_F(Soak, RandomEveningStaysSound) {
             }
             int m = pick(10);
             guint state = m == 0 ? GDK_SHIFT_MASK : m == 1 ? GDK_CONTROL_MASK : 0;
-            ClickName(shown[(size_t)pick((int)shown.size())], state);
+            SqrDancer* sd = shown[(size_t)pick((int)shown.size())];
+            if (m == 2)
+                ClickButton(sd->availbttn, 0, 2);  // a double click
+            else
+                ClickName(sd, state);
             ++clicks;
         }
         trail += key ? key : '.';
@@ -147,14 +192,18 @@ TEST_F(Soak, RandomEveningStaysSound) {
             ASSERT_TRUE(file == mem) << FactsDiff(file, mem)
                 << "event " << i << " (seed " << seed << ") after: " << trail;
         }
+        ASSERT_EQ(CardTableFaults(), "") << "event " << i << " (seed " << seed << ") after: " << trail;
+        ASSERT_EQ(EditCellFaults(), "") << "event " << i << " (seed " << seed << ") after: " << trail;
         ASSERT_TRUE(glib_complaints.empty())
             << "event " << i << " (seed " << seed << "): " << glib_complaints.front() << "\nafter: " << trail;
         ASSERT_LE(KeybrdNumber().size(), 19u);
     }
     ASSERT_NE(sdwin, nullptr) << "the evening ended during the soak";
     EXPECT_GT(writes, 0);
-    printf("soak: %ld events (seed %u): %ld keys, %ld numbers, %ld clicks, %ld club files checked\n",
-           events, seed, keys, numbers, clicks, writes);
+    EXPECT_GT(entries, 0);
+    printf("soak: %ld events (seed %u): %ld keys, %ld numbers, %ld clicks, %ld right clicks, %ld menu "
+           "entries, %ld club files checked\n",
+           events, seed, keys, numbers, clicks, rightclicks, entries, writes);
 }
 
 }  // namespace

@@ -228,6 +228,10 @@ TEST_F(RoundTrip, HostileInputs) {
         {"control bytes", "\x01\x02 \x7f\x1b m L 0 1 Plus\n\xff\xfe \xc0\xaf f L 0 1 C4\n"},
         {"duplicate cards", "A Dup m L 0 1 Plus +0000000001\nB Dup f L 0 1 Plus +0000000001\n"
                             "A Dup m L 0 1 Plus +0000000002\n"},
+        {"utf-16", std::string("\xFF\xFE" "A\0n\0n\0 \0A\0s\0h\0 \0f\0 \0L\0\n\0", 26)},
+        {"byte-order mark", "\xEF\xBB\xBF% comment\n\xEF\xBB\xBF" "Ann Ash f L 0 1 Basic\n"},
+        {"no club name", "caller=Pat\nAnn Ash f L 0 1 Basic\n"},
+        {"huge settings", "scrollerincrchg=99999999999\nsquaresize=99999999999\n"},
     };
     for (auto& [what, text] : inputs) {
         SCOPED_TRACE(what);

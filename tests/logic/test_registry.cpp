@@ -170,6 +170,25 @@ TEST_F(Registry, DisplayNameStyles) {
     SetupDispName(mary);
     EXPECT_EQ(mary->dispname, "--- Van DykeM");
 
+    // An initial is a whole character (names are UTF-8), in upper case where it has one.
+    Aflag = 0;
+    struct { const char *first, *last, *lastfi, *firstli; } scripts[] = {
+        {"élodie", "øster", "østerÉ", "élodieØ"},
+        {"ωmega", "παππάς", "παππάςΩ", "ωmegaΠ"},
+        {"明", "王", "王明", "明王"},
+        {"ǆemal", "ivić", "ivićǄ", "ǆemalI"},
+    };
+    for (auto& n : scripts) {
+        SqrDancer* sd = AddDancer(n.first, n.last, M);
+        dispnamestyle = LASTFI;
+        SetupDispName(sd);
+        EXPECT_EQ(sd->dispname, n.lastfi);
+        dispnamestyle = FIRSTLI;
+        SetupDispName(sd);
+        EXPECT_EQ(sd->dispname, n.firstli);
+    }
+    Aflag = 1;
+
     AnonCouple(4, Basic);
     SqrDancer* c4 = sdtl;
     ASSERT_EQ(c4->lastname, "Couple#004");

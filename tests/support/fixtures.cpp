@@ -3,11 +3,16 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
+#include "assign/assign.h"
+#include "history/history.h"
 #include "registry/registry.h"
+#include "support/helmtext.h"
 
 // The logic tests' screen recorder replaces this with a function that empties it.
 __attribute__((weak)) void TestScreenClear() {}
@@ -92,4 +97,33 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+std::string CardTableFaults() {
+    std::ostringstream out;
+    std::map<uint64_t, const SqrDancer*> holders;
+    size_t withcard = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (!sd->rfid) continue;
+        ++withcard;
+        if (RfidFind(sd->rfid) != sd) out << sd->firstlast << ": card " << sd->rfid << " leads elsewhere\n";
+        if (IsCommandCard(sd->rfid)) out << sd->firstlast << ": card " << sd->rfid << " is a command card\n";
+        auto [it, fresh] = holders.emplace(sd->rfid, sd);
+        if (!fresh) out << "card " << sd->rfid << " held by " << it->second->firstlast << " and " << sd->firstlast << "\n";
+    }
+    // Every entry of the table is a card found above: none leads to a dancer who is gone.
+    if (VarHashCount(varhash) != withcard)
+        out << "the card table holds " << VarHashCount(varhash) << " numbers, the roster " << withcard << "\n";
+    return out.str();
+}
+
+void SaveTipTexts(const std::vector<std::string>& texts) {
+    EDITMODE mode = editmode;
+    editmode = SQUARES;
+    prvtipcnt = tipcnt++;
+    ASSERT_NE(RollSquares(), nullptr) << "too few dancers for a square";
+    char** list = static_cast<char**>(calloc(2 * texts.size() + 1, sizeof(char*)));
+    for (size_t i = 0; i < texts.size(); ++i) list[i] = strdup(texts[i].c_str());
+    HistorySave(list, (int)texts.size());
+    editmode = mode;
 }

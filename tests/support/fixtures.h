@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/dorvels.h"
 
@@ -29,3 +30,10 @@ void LeaveDir(const std::string& saved);
 // Reads a whole file ("" when missing).
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
+// What is wrong between the roster, the card table and the command cards ("" when nothing):
+// each dancer's card leads to that dancer, no card is two dancers' or a command card, and the
+// table holds no other number.
+std::string CardTableFaults();
+// A tip rolled from the present dancers (at least one square of them) whose board shows
+// `texts`: the history record the boards and the phone page read.
+void SaveTipTexts(const std::vector<std::string>& texts);

@@ -6,11 +6,15 @@
 #include "support/helmtext.h"
 
 namespace screen {
-std::vector<std::string> notes, warnings, timenotes, tooltips;
+std::vector<std::string> notes, warnings, timenotes, tooltips, plots, replayed;
+std::function<void(const std::string&, const std::string&)> onreplay;
+bool keyboardtaken = false;
 std::vector<EDITMODE> switches;
 std::vector<int> clearedsliders;
 int resetanswer = 2;
 int resetasked = 0;
+std::vector<std::string> saveasked;
+std::vector<std::pair<int, std::string>> saveanswers;
 bool switchsetsmode = true;
 std::string lasttimenote = "no message yet";
 
@@ -20,9 +24,15 @@ void clear() {
     timenotes.clear();
     switches.clear();
     tooltips.clear();
+    plots.clear();
+    replayed.clear();
+    onreplay = nullptr;
+    keyboardtaken = false;
     clearedsliders.clear();
     resetanswer = 2;
     resetasked = 0;
+    saveasked.clear();
+    saveanswers.clear();
     switchsetsmode = true;
     lasttimenote = "no message yet";
 }
@@ -61,11 +71,34 @@ void ShowDancerTooltip(const SqrDancer* sd) {
     if (sd) screen::tooltips.push_back(sd->dispname + "|" + sd->tooltip);
 }
 
+void DancerLeaves(SqrDancer*) {}
+
 void ClearSqrTagSlider(int slot) { screen::clearedsliders.push_back(slot); }
 
 int AskResetDialog() {
     ++screen::resetasked;
     return screen::resetanswer;
+}
+
+int PlotCommands(const std::string& commands, bool onscreen) {
+    screen::plots.push_back((onscreen ? "screen " : "png ") + commands);
+    return 0;
+}
+
+void ReplayLine(const std::string& handler, const std::string& text) {
+    screen::replayed.push_back(handler + "|" + text);
+    if (screen::onreplay) screen::onreplay(handler, text);
+}
+
+bool KeyboardTaken() { return screen::keyboardtaken; }
+
+int AskSaveFailed(const std::string& text, bool, std::string* othername) {
+    screen::saveasked.push_back(text);
+    if (screen::saveanswers.empty()) return SAVE_NOT;
+    auto [answer, name] = screen::saveanswers.front();
+    screen::saveanswers.erase(screen::saveanswers.begin());
+    *othername = name;
+    return answer;
 }
 
 void TestScreenClear() { screen::clear(); }

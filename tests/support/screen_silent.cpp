@@ -7,5 +7,10 @@ void GtkWarning(const char*, ...) {}
 void GtkTimeNote(int, const char*, ...) {}
 void SwitchDisplay(EDITMODE) {}
 void ShowDancerTooltip(const SqrDancer*) {}
+void DancerLeaves(SqrDancer*) {}
 void ClearSqrTagSlider(int) {}
 int AskResetDialog() { return 0; }
+int PlotCommands(const std::string&, bool) { return 0; }
+void ReplayLine(const std::string&, const std::string&) {}
+bool KeyboardTaken() { return false; }
+int AskSaveFailed(const std::string&, bool, std::string*) { return SAVE_NOT; }

@@ -1,0 +1,21 @@
+// The pop-up menu of the main window: thirty buttons, one per common command, each with its
+// hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It opens
+// on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen);
+// BttnPress (display.h) opens and closes it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+// "clicked" handler of the menu's buttons; ptr is the entry id. Performs the entry's command
+// (MenuCmd, commands/keys.h) and closes the menu.
+void MenuCallback(GtkWidget* bttn, void* ptr);
+
+// Closes the menu and forgets the time of the last right press (a fresh evening, tests).
+void ResetBttnPress();
+
+// The replay of a right press or double click (its record line names the button and whether
+// the press was taken), and of a menu entry (the line names its hotkey).
+void ReplayBttnPress(const std::string& text);
+void ReplayMenuCallback(const std::string& text);

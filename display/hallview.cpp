@@ -1,0 +1,498 @@
+// The hall view: the Squares display made for the back row of a dance hall. The tip number
+// large at the top, then every entry of the squares board (name, square number or "Out") in
+// name order, in the largest font at which all of them fill the window. A couple of two
+// names may take two lines when that lets the font grow. When even the smallest readable
+// font does not fit, the entries are split into pages that follow each other by themselves,
+// driven by the boards' auto-scroll tick. The board itself is unchanged: its texts still go
+// to the history, and V shows it again.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "display/boards.h"
+#include "support/helmtext.h"
+
+namespace {
+
+struct HallEntry {
+    std::string joined;        // the name on one line, as the board shows it
+    std::string line1, line2;  // the name on two lines (line2 empty: it has one line only)
+    std::string tag;           // the square number, or "Out"
+};
+
+// The entries of the tip rolled last.
+std::vector<HallEntry> entries;
+int halltip = 0;
+
+// Sizes in ems of the font: padding at either side of a cell, between name and square
+// number, and above and below the text.
+constexpr double kPadSide = 0.25, kPadMid = 0.6, kPadEnd = 0.05;
+constexpr double kRef = 100.0;     // font size (pixels) at which texts are measured first
+constexpr double kMinLetter = 40;  // smallest readable letter: a 40th of the window height
+constexpr double kTipLetter = 10;  // letters of the tip number: a 10th of the window height
+constexpr double kStep = 1.189;    // one font step of the operator (as the font-set ladder)
+
+// The view on screen; the widgets are GTK's, these only point at them while they live.
+GtkWidget* halltop = nullptr;    // the view's top box, the child of sdwin
+GtkWidget* tiplabel = nullptr;   // "Tip 3"
+GtkWidget* pagelabel = nullptr;  // "1/3" while paging
+GtkWidget* pagebox = nullptr;    // the box of page grids inside the scrolled window
+std::vector<GtkWidget*> cells;   // one box per entry, in entry order
+HallViewFacts facts;
+int pageticks = 0;  // auto-scroll ticks the current page has been shown
+guint refitid = 0;  // idle source that fits the view to a new window size
+
+// The font of the hall view: the board font's family and weight at `px` pixels.
+PangoFontDescription* HallFont(int px) {
+    const char* base = sqrres && !sqrres->sdfont.empty() ? sqrres->sdfont.c_str() : "Sans Bold";
+    PangoFontDescription* f = pango_font_description_from_string(base);
+    pango_font_description_set_absolute_size(f, (double)px * PANGO_SCALE);
+    return f;
+}
+
+// Measures texts laid out by Pango as labels of the main window lay them out.
+class Measurer {
+public:
+    Measurer() {
+        PangoContext* ctx = sdwin ? gtk_widget_create_pango_context(sdwin) : gdk_pango_context_get();
+        layout = pango_layout_new(ctx);
+        g_object_unref(ctx);
+    }
+    ~Measurer() {
+        g_object_unref(layout);
+        if (font) pango_font_description_free(font);
+    }
+    Measurer(const Measurer&) = delete;
+    Measurer& operator=(const Measurer&) = delete;
+    // The hall view's font at px pixels, or a copy of another font.
+    void Font(int px) { Use(HallFont(px)); }
+    void Font(const PangoFontDescription* f) { Use(pango_font_description_copy(f)); }
+    // Logical size (what a label asks for) of the text, or its ink height.
+    void Size(const std::string& text, int* w, int* h) {
+        pango_layout_set_text(layout, text.c_str(), -1);
+        pango_layout_get_pixel_size(layout, w, h);
+    }
+    int Ink(const std::string& text) {
+        PangoRectangle ink;
+        pango_layout_set_text(layout, text.c_str(), -1);
+        pango_layout_get_pixel_extents(layout, &ink, nullptr);
+        return ink.height;
+    }
+
+private:
+    void Use(PangoFontDescription* f) {
+        if (font) pango_font_description_free(font);
+        font = f;
+        pango_layout_set_font_description(layout, font);
+    }
+    PangoLayout* layout = nullptr;
+    PangoFontDescription* font = nullptr;
+};
+
+// Paddings of a cell in pixels for font size px.
+struct Pads {
+    int side, mid, end;
+    explicit Pads(int px)
+        : side((int)std::lround(kPadSide * px)), mid((int)std::lround(kPadMid * px)),
+          end((int)std::lround(kPadEnd * px)) {}
+};
+
+// What the entries need at one font size: the widest name (on one or two lines), the widest
+// square number, the height of one and of two lines.
+struct Needs {
+    int name1 = 0, name2 = 0, tag = 0, line1 = 0, line2 = 0;
+    bool cansplit = false;  // some entry has a second line
+    int Width(int px, bool two) const {
+        Pads p(px);
+        return (two ? name2 : name1) + tag + 2 * p.side + p.mid;
+    }
+    int Height(int px, bool two) const { return (two ? line2 : line1) + 2 * Pads(px).end; }
+};
+
+Needs Measure(Measurer& m, int px) {
+    Needs n;
+    m.Font(px);
+    int w, h;
+    for (const HallEntry& e : entries) {
+        m.Size(e.joined, &w, &h);
+        n.name1 = std::max(n.name1, w);
+        n.line1 = std::max(n.line1, h);
+        if (e.line2.empty()) {
+            n.name2 = std::max(n.name2, w);
+        } else {
+            n.cansplit = true;
+            m.Size(e.line1 + "\n" + e.line2, &w, &h);
+            n.name2 = std::max(n.name2, w);
+            n.line2 = std::max(n.line2, h);
+        }
+        m.Size(e.tag, &w, &h);
+        n.tag = std::max(n.tag, w);
+    }
+    if (n.line1 == 0) m.Size("Hg", &w, &n.line1);
+    n.line2 = std::max(n.line2, n.line1);
+    return n;
+}
+
+// The area for the entries, and the gap between cells.
+struct Area {
+    int width, height, gap;
+    // Cell size for cols x rows cells (0 or less when they do not fit at all).
+    int CellWidth(int cols) const { return (width - (cols - 1) * gap) / cols; }
+    int CellHeight(int rows) const { return (height - (rows - 1) * gap) / rows; }
+};
+
+struct Layout {
+    int px = 0;
+    int cols = 1, rows = 1;  // rows of one page
+    int pages = 1;
+    bool two = false;
+};
+
+int Ceil(int a, int b) { return (a + b - 1) / b; }
+
+// The largest font (pixels) at which all entries fit on one page, with the columns and line
+// choice for it: every column count and both line choices are scored by the sizes measured
+// at the reference size (text sizes grow in proportion to the font), then the best one is
+// checked by measuring at its size and made smaller until everything fits.
+Layout FitOnePage(Measurer& m, const Area& a, int qty, int maxpx) {
+    Needs ref = Measure(m, (int)kRef);
+    Layout best;
+    double bestpx = 0;
+    for (int two = 0; two <= (ref.cansplit ? 1 : 0); ++two) {
+        double wem = (double)((two ? ref.name2 : ref.name1) + ref.tag) / kRef + 2 * kPadSide + kPadMid;
+        double hem = (double)(two ? ref.line2 : ref.line1) / kRef + 2 * kPadEnd;
+        for (int cols = 1; cols <= qty; ++cols) {
+            int rows = Ceil(qty, cols);
+            if (a.CellWidth(cols) < 1) break;
+            if (a.CellHeight(rows) < 1) continue;
+            double px = std::min(a.CellWidth(cols) / wem, a.CellHeight(rows) / hem);
+            if (px > bestpx) {
+                bestpx = px;
+                best = {0, cols, rows, 1, two != 0};
+            }
+        }
+    }
+    best.px = std::min((int)bestpx, maxpx);
+    for (; best.px > 1; --best.px) {
+        Needs n = Measure(m, best.px);
+        if (n.Width(best.px, best.two) <= a.CellWidth(best.cols) &&
+            n.Height(best.px, best.two) <= a.CellHeight(best.rows))
+            break;
+    }
+    return best;
+}
+
+// Pages at font size px: as many cells as fit on the window, one or two lines, whichever
+// puts more entries on a page. A name too wide for the window even alone takes a smaller
+// font: a name cut off helps nobody.
+Layout FitPages(Measurer& m, const Area& a, int qty, int px) {
+    Layout best;
+    for (best.px = px; best.px > 1; --best.px) {
+        Needs n = Measure(m, best.px);
+        int bestper = 0;
+        for (int two = 0; two <= (n.cansplit ? 1 : 0); ++two) {
+            int w = n.Width(best.px, two), h = n.Height(best.px, two);
+            if (w > a.width || h > a.height) continue;
+            int cols = (a.width + a.gap) / (w + a.gap), rows = (a.height + a.gap) / (h + a.gap);
+            if (cols * rows > bestper) {
+                bestper = cols * rows;
+                best.cols = cols;
+                best.rows = rows;
+                best.two = two != 0;
+            }
+        }
+        if (bestper == 0) continue;
+        // Fewer columns or rows when the entries do not need them all.
+        if (qty <= bestper) {
+            best.rows = std::min(best.rows, qty);
+            best.cols = Ceil(qty, best.rows);
+        }
+        break;
+    }
+    best.pages = Ceil(qty, best.cols * best.rows);
+    return best;
+}
+
+// Smallest font size (pixels) whose letters are at least `letter` pixels high.
+int SizeForLetter(Measurer& m, double letter) {
+    m.Font((int)kRef);
+    double perpx = std::max(1, m.Ink("H")) / kRef;
+    int px = std::max(1, (int)std::ceil(letter / perpx));
+    m.Font(px);
+    while (m.Ink("H") < letter) m.Font(++px);
+    return px;
+}
+
+void Forget(GtkWidget*, gpointer) {
+    halltop = tiplabel = pagelabel = pagebox = nullptr;
+    cells.clear();
+    if (refitid) g_source_remove(refitid);
+    refitid = 0;
+}
+
+// The window's size: what it was given, or the screen's before it was given any.
+void WindowSize(int* w, int* h) {
+    *w = sdwin ? gtk_widget_get_allocated_width(sdwin) : 0;
+    *h = sdwin ? gtk_widget_get_allocated_height(sdwin) : 0;
+    if (*w <= 1 || *h <= 1) {
+        *w = reqW > 0 ? reqW : screenwidth;
+        *h = reqH > 0 ? reqH : screenheight;
+    }
+}
+
+gboolean Refit(gpointer) {
+    refitid = 0;
+    if (HallViewShown()) {
+        HallViewBuild();
+        if (sdwin) gtk_widget_show_all(sdwin);
+        if (sqrslider) SqrDisplayAutoScroller();
+    }
+    return G_SOURCE_REMOVE;
+}
+
+// A window of another size (maximised late, resized by the operator) gets the view fitted
+// again once GTK is done with the size change.
+void TopAllocated(GtkWidget*, GdkRectangle* a, gpointer) {
+    if (std::abs(a->width - facts.width) <= 2 && std::abs(a->height - facts.height) <= 2) return;
+    if (!refitid) refitid = g_idle_add(Refit, nullptr);
+}
+
+GtkWidget* Label(const std::string& text, const PangoFontDescription* font) {
+    GtkWidget* l = gtk_label_new(text.c_str());
+    BoardFontOf(l, font);
+    return l;
+}
+
+// One entry: the name at the left, the square number at the right, on the row's colour.
+GtkWidget* Cell(const HallEntry& e, const Layout& lay, const Pads& pads, int tagwidth,
+                const PangoFontDescription* font, int row) {
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, pads.mid);
+    BoardBackgroundOf(box, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : COLOR_squares2]);
+    bool two = lay.two && !e.line2.empty();
+    GtkWidget* name = Label(two ? e.line1 + "\n" + e.line2 : e.joined, font);
+    gtk_label_set_xalign(GTK_LABEL(name), 0);
+    gtk_widget_set_hexpand(name, TRUE);
+    gtk_widget_set_margin_start(name, pads.side);
+    GtkWidget* tag = Label(e.tag, font);
+    gtk_label_set_xalign(GTK_LABEL(tag), 1);
+    gtk_widget_set_size_request(tag, tagwidth, -1);
+    gtk_widget_set_margin_end(tag, pads.side);
+    for (GtkWidget* l : {name, tag}) {
+        gtk_widget_set_margin_top(l, pads.end);
+        gtk_widget_set_margin_bottom(l, pads.end);
+        gtk_box_pack_start(GTK_BOX(box), l, l == name, TRUE, 0);
+    }
+    return box;
+}
+
+void ShowPage(int page) {
+    facts.page = page;
+    pageticks = 0;
+    if (pagelabel) gtk_label_set_text(GTK_LABEL(pagelabel), strprintf("%d/%d", page + 1, facts.pages).c_str());
+    if (!sqrslider || !pagebox) return;
+    GList* pages = gtk_container_get_children(GTK_CONTAINER(pagebox));
+    GtkWidget* first = pages ? GTK_WIDGET(pages->data) : nullptr;
+    g_list_free(pages);
+    int height = first ? gtk_widget_get_allocated_height(first) : 0;
+    gtk_range_set_value(GTK_RANGE(sqrslider), (double)page * height);
+}
+
+}  // namespace
+
+void HallViewBegin(int tip) {
+    entries.clear();
+    halltip = tip;
+}
+
+void HallViewAdd(const std::string& name, size_t joint, int square) {
+    HallEntry e;
+    e.joined = name;
+    if (joint != std::string::npos && joint < name.size()) {
+        e.line1 = name.substr(0, joint);
+        // Two names of a couple stand one above the other; a temporary partner or "(ask)"
+        // keeps its sign.
+        e.line2 = name.substr(name[joint] == ':' ? joint + 1 : joint);
+    }
+    e.tag = square > 0 ? strprintf("%d", square) : "Out";
+    entries.push_back(e);
+}
+
+bool HallViewShown() { return halltop && sdwin && ShownDisplay() == halltop; }
+
+void HallViewBuild() {
+    edbg("HallViewBuild() tip=%d entries=%d", halltip, (int)entries.size());
+    if (!sdwin) {
+        rdbg("HallViewBuild : no window");
+        return;
+    }
+    BoardFreshGrid();  // empties the window; sdgrid becomes the first page
+    int W, H;
+    WindowSize(&W, &H);
+    int gap = std::max(2, sp5);
+    Measurer m;
+
+    // The tip number: letters a tenth of the window high.
+    int tippx = SizeForLetter(m, H / kTipLetter);
+    int tipw, tiph;
+    m.Font(tippx);
+    m.Size(strprintf("Tip %d", halltip), &tipw, &tiph);
+    Area area{W - 2 * gap, H - tiph - gap, gap};
+
+    int qty = (int)entries.size();
+    int minpx = SizeForLetter(m, H / kMinLetter);
+    Layout lay;
+    if (qty > 0) {
+        lay = FitOnePage(m, area, qty, tippx);
+        // The operator's steps count from the fitted size, or from the smallest readable
+        // one when the entries need pages anyway.
+        int base = std::max(lay.px, minpx);
+        int px = (int)std::lround(base * std::pow(kStep, hallfontchg));
+        px = std::clamp(px, minpx, std::max(minpx, tippx));
+        if (px > lay.px) {
+            lay = FitPages(m, area, qty, px);
+        } else {
+            lay.px = px;
+        }
+    }
+    Needs needs = qty > 0 ? Measure(m, lay.px) : Needs{};
+    Pads pads(lay.px);
+
+    halltop = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    g_signal_connect(halltop, "destroy", G_CALLBACK(Forget), nullptr);
+    g_signal_connect(halltop, "size-allocate", G_CALLBACK(TopAllocated), nullptr);
+
+    GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    PangoFontDescription* tipfont = HallFont(tippx);
+    tiplabel = Label(strprintf("Tip %d", halltip), tipfont);
+    pango_font_description_free(tipfont);
+    gtk_box_set_center_widget(GTK_BOX(header), tiplabel);
+    gtk_box_pack_start(GTK_BOX(halltop), header, FALSE, FALSE, 0);
+
+    // The entries in a scrolled window that never asks for more room than the window has:
+    // a fitting error shows as a cut cell (which the tests look for), never as a window that
+    // grows off the screen. Its bar is not shown; while paging the tick moves it.
+    GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
+    gtk_widget_set_vexpand(sw, TRUE);
+    gtk_widget_set_margin_start(sw, gap);
+    gtk_widget_set_margin_end(sw, gap);
+    gtk_widget_set_margin_bottom(sw, gap);
+    pagebox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_container_add(GTK_CONTAINER(sw), pagebox);
+    gtk_box_pack_start(GTK_BOX(halltop), sw, TRUE, TRUE, 0);
+
+    PangoFontDescription* font = HallFont(std::max(1, lay.px));
+    cells.assign((size_t)qty, nullptr);
+    int perpage = lay.cols * lay.rows;
+    for (int page = 0; page < lay.pages; ++page) {
+        GtkWidget* grid = page == 0 ? sdgrid : BoardGrid(gap);
+        if (page == 0) {
+            gtk_grid_set_row_spacing(GTK_GRID(grid), gap);
+            gtk_grid_set_column_spacing(GTK_GRID(grid), gap);
+        }
+        if (lay.pages > 1) gtk_widget_set_size_request(grid, -1, area.height);
+        gtk_box_pack_start(GTK_BOX(pagebox), grid, lay.pages == 1, TRUE, 0);
+        // Attached last to first: a grid lists its children newest first, and screen readers
+        // (the accessibility bus) should read the entries in name order.
+        for (int slot = perpage - 1; slot >= 0; --slot) {
+            int i = page * perpage + slot;
+            GtkWidget* w;
+            if (i < qty) {
+                w = cells[(size_t)i] = Cell(entries[(size_t)i], lay, pads, needs.tag, font, slot % lay.rows);
+            } else if (lay.pages > 1) {
+                w = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);  // keeps the last page's cells as large
+            } else {
+                continue;
+            }
+            gtk_grid_attach(GTK_GRID(grid), w, slot / lay.rows, slot % lay.rows, 1, 1);
+        }
+    }
+    pango_font_description_free(font);
+
+    facts = HallViewFacts{};
+    m.Font(std::max(1, lay.px));
+    facts.letter = m.Ink("H");
+    m.Font(tippx);
+    facts.tipletter = m.Ink("H");
+    facts.fontpx = lay.px;
+    facts.tippx = tippx;
+    facts.minpx = minpx;
+    facts.cols = lay.cols;
+    facts.rows = lay.rows;
+    facts.pages = lay.pages;
+    facts.twolines = lay.two;
+    facts.width = W;
+    facts.height = H;
+    sqrslider = nullptr;
+    if (lay.pages > 1) {
+        sqrslider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(sw));
+        PangoFontDescription* pagefont = HallFont(std::max(1, tippx / 3));
+        pagelabel = Label("", pagefont);
+        pango_font_description_free(pagefont);
+        gtk_widget_set_margin_end(pagelabel, gap);
+        gtk_box_pack_end(GTK_BOX(header), pagelabel, FALSE, FALSE, 0);
+    }
+    ShowInWindow(halltop);
+    ShowPage(0);
+    DPRINTF(1, "(HallViewBuild) %dx%d: %d px (letters %d px), %d x %d cells%s, %d page(s); tip %d px (letters %d px)\n",
+            W, H, lay.px, facts.letter, lay.cols, lay.rows, lay.two ? " of two lines" : "", lay.pages, tippx,
+            facts.tipletter);
+    rdbg("HallViewBuild");
+}
+
+bool HallViewTick() {
+    if (!HallViewShown() || facts.pages < 2) return false;
+    // A page stays for 150 steps of the boards' scroller at its speed (f and F change it),
+    // about 16 seconds at the base speed.
+    int dwell = std::max(1, (int)std::lround(150 / std::max(scrollerincr, 0.01)));
+    if (++pageticks >= dwell) ShowPage((facts.page + 1) % facts.pages);
+    return true;
+}
+
+void HallViewSwitch() {
+    hallview = !hallview;
+    if (editmode == SQUARES && (HallViewShown() || BoardCellQty() > 0)) {
+        // The tip on screen, shown the other way; nothing is rolled or written.
+        if (hallview) {
+            HallViewBuild();
+            if (sdwin) gtk_widget_show_all(sdwin);
+            if (sqrslider) SqrDisplayAutoScroller();
+        } else {
+            SquaresBoardAgain();
+        }
+        return;
+    }
+    GtkTimeNote(3, hallview ? "Squares will show the hall view (V for the board)"
+                            : "Squares will show the board (V for the hall view)");
+}
+
+int HallViewFontStep(int chg) {
+    int step = chg > 0 ? 1 : -1;
+    HallViewFacts before = facts;
+    hallfontchg += step;
+    HallViewBuild();
+    // A step that changes nothing is beyond the smallest or the largest size.
+    if (facts.fontpx == before.fontpx) {
+        hallfontchg -= step;
+        HallViewBuild();
+    }
+    if (sdwin) gtk_widget_show_all(sdwin);
+    if (sqrslider) SqrDisplayAutoScroller();
+    if (facts.fontpx != before.fontpx) return 0;
+    GtkNote(step > 0 ? "can't increase fontsize any more" : "can't decrease fontsize any more");
+    return -1;
+}
+
+HallViewFacts HallViewNow() { return HallViewShown() ? facts : HallViewFacts{}; }
+
+std::vector<GtkWidget*> HallViewCells() { return HallViewShown() ? cells : std::vector<GtkWidget*>{}; }
+
+GtkWidget* HallViewTipLabel() { return HallViewShown() ? tiplabel : nullptr; }
+
+int LetterHeight(const PangoFontDescription* font) {
+    if (!font) return 0;
+    Measurer m;
+    m.Font(font);
+    return m.Ink("H");
+}

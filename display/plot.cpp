@@ -1,0 +1,85 @@
+// The plotting program, driven without ever waiting for it: it is started with a pipe to its
+// standard input, the commands go into the pipe as far as it takes them without blocking
+// (the rest when the pipe has room again), and the program is reaped whenever it ends. A
+// plotting program that hangs therefore never freezes the operator's window.
+#include <fcntl.h>
+#include <glib-unix.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "display/display.h"
+#include "support/helmtext.h"
+
+namespace {
+struct PlotPipe {
+    int fd;
+    std::string rest;  // commands not yet taken by the pipe
+};
+
+// Writes what the pipe takes; true while there is more to write.
+bool Feed(PlotPipe* p) {
+    while (!p->rest.empty()) {
+        ssize_t n = write(p->fd, p->rest.data(), p->rest.size());
+        if (n > 0) {
+            p->rest.erase(0, (size_t)n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN) {
+            return true;
+        } else {
+            error(1, "(PlotCommands) the plotting program stopped reading: %s\n", strerror(errno));
+            p->rest.clear();
+        }
+    }
+    return false;
+}
+
+void Finish(PlotPipe* p) {
+    close(p->fd);  // end of input: the plotting program draws and ends
+    delete p;
+}
+
+gboolean PipeReady(gint, GIOCondition, gpointer data) {
+    PlotPipe* p = static_cast<PlotPipe*>(data);
+    if (Feed(p)) return G_SOURCE_CONTINUE;
+    Finish(p);
+    return G_SOURCE_REMOVE;
+}
+
+void Ended(GPid pid, gint status, gpointer) {
+    GError* err = nullptr;
+    if (!g_spawn_check_wait_status(status, &err)) {
+        error(1, "(PlotCommands) gnuplot: %s\n", err->message);
+        g_error_free(err);
+    }
+    g_spawn_close_pid(pid);
+}
+}  // namespace
+
+int PlotCommands(const std::string& commands, bool onscreen) {
+    if (onscreen && !gdk_display_get_default()) return 0;
+    // A plotting program that ends before it has read everything must not end this one.
+    signal(SIGPIPE, SIG_IGN);
+    gchar* argv[] = {const_cast<gchar*>("gnuplot"), nullptr};
+    GPid pid = 0;
+    gint in = -1;
+    GError* err = nullptr;
+    if (!g_spawn_async_with_pipes(nullptr, argv, nullptr,
+                                  GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
+                                  nullptr, &pid, &in, nullptr, nullptr, &err)) {
+        error(1, "(PlotCommands) cannot start gnuplot (Debian package gnuplot-x11): %s\n", err->message);
+        g_error_free(err);
+        return 0;
+    }
+    g_child_watch_add(pid, Ended, nullptr);
+    fcntl(in, F_SETFL, fcntl(in, F_GETFL) | O_NONBLOCK);
+    PlotPipe* p = new PlotPipe{in, commands};
+    if (Feed(p))
+        g_unix_fd_add(in, GIOCondition(G_IO_OUT | G_IO_ERR | G_IO_HUP), PipeReady, p);
+    else
+        Finish(p);
+    return (int)pid;
+}

@@ -1,0 +1,318 @@
+// The club files of a run: locks, files that were not read, changes made by others,
+// backups, and the safe replacement of a file.
+#include "files/clubguard.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "support/helmtext.h"
+
+namespace {
+
+struct Guard {
+    std::string path;          // the file's real path
+    bool known = false;        // the identity below is the file as last read or written here
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    int lockfd = -1;           // our advisory lock on the file; -1 = none
+    bool inuse = false;        // another Dorvels held it: not written in this run
+    std::string unread;        // why it could not be read ("" = read, or never tried)
+    bool backedup = false;     // the version from before this run is safe (as "name~")
+};
+std::vector<Guard> guards;
+
+std::string RealPath(const std::string& name) {
+    char* r = realpath(name.c_str(), nullptr);
+    if (!r) return "";
+    std::string s = r;
+    free(r);
+    return s;
+}
+
+// The real path of a file, or of its folder and its name when the file is not there (yet).
+std::string Canonical(const std::string& name) {
+    std::string real = RealPath(name);
+    if (!real.empty()) return real;
+    std::string dir = RealPath(DirOf(name));
+    if (dir.empty()) return name;
+    return (dir == "/" ? "" : dir) + "/" + name.substr(BaseStart(name));
+}
+
+Guard& GuardOf(const std::string& name) {
+    std::string path = Canonical(name);
+    for (Guard& g : guards)
+        if (g.path == path) return g;
+    guards.push_back(Guard{});
+    guards.back().path = path;
+    return guards.back();
+}
+
+void Remember(Guard& g, const struct stat& st) {
+    g.known = true;
+    g.dev = st.st_dev;
+    g.ino = st.st_ino;
+    g.size = st.st_size;
+    g.mtime = st.st_mtim;
+}
+
+bool Same(const Guard& g, const struct stat& st) {
+    return g.dev == st.st_dev && g.ino == st.st_ino && g.size == st.st_size &&
+           g.mtime.tv_sec == st.st_mtim.tv_sec && g.mtime.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+// Holds the advisory lock on the file now at g.path. False when another process holds it.
+// A file that is not there, or cannot be locked (no permission, no locks on its file
+// system), holds nobody else off: the write itself tells what goes wrong.
+bool HoldLock(Guard& g) {
+    for (int tries = 0; tries < 3; ++tries) {
+        struct stat now;
+        if (stat(g.path.c_str(), &now) != 0) return true;
+        if (g.lockfd >= 0) {
+            struct stat held;
+            if (fstat(g.lockfd, &held) == 0 && held.st_dev == now.st_dev && held.st_ino == now.st_ino)
+                return true;
+            close(g.lockfd);  // the lock of a file replaced in the meantime
+            g.lockfd = -1;
+        }
+        int fd = open(g.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return true;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            bool held = errno == EWOULDBLOCK;
+            close(fd);
+            return !held;
+        }
+        g.lockfd = fd;  // the next round checks that it is still the file at the path
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= (size_t)n;
+    }
+    return true;
+}
+
+// Copies the file from to the file to (replacing it); false with errno on failure.
+bool CopyFile(const std::string& from, const std::string& to) {
+    FILE* fp = fopen(from.c_str(), "rb");
+    if (!fp) return false;
+    std::string data;
+    char buf[65536];
+    size_t got;
+    while ((got = fread(buf, 1, sizeof buf, fp)) > 0) data.append(buf, got);
+    bool ok = !ferror(fp);
+    int saved = errno;
+    fclose(fp);
+    if (!ok) {
+        errno = saved ? saved : EIO;
+        return false;
+    }
+    return ReplaceFile(to, data);
+}
+
+}  // namespace
+
+bool Writable(const std::string& path, const struct stat& st) {
+    // A folder or file without any write permission is taken as the operator's wish that
+    // it is not written, even by the super-user (whom the system would let through).
+    if (access(path.c_str(), W_OK) != 0) return false;
+    if (geteuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+size_t BaseStart(const std::string& name) {
+    size_t slash = name.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+std::string DirOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string ShownName(const std::string& path) {
+    char cwd[4096];
+    if (!path.empty() && path[0] == '/' && getcwd(cwd, sizeof cwd)) {
+        std::string prefix = std::string(cwd) + "/";
+        if (path.compare(0, prefix.size(), prefix) == 0) return path.substr(prefix.size());
+    }
+    return path;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& content,
+                 const std::function<bool()>& ready, int* lockfd) {
+    std::string target = path;
+    struct stat lst;
+    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        // Write through a symbolic link to the file it names, as writing in place would.
+        std::string real = RealPath(path);
+        if (!real.empty()) target = real;
+    }
+    std::string dir = DirOf(target);
+    struct stat dst;
+    if (stat(dir.c_str(), &dst) != 0) return false;
+    if (!S_ISDIR(dst.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    if (!Writable(dir, dst)) return false;
+    struct stat fst;
+    bool exists = stat(target.c_str(), &fst) == 0;
+    if (exists && !S_ISREG(fst.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    if (exists && !Writable(target, fst)) return false;
+
+    std::string tmpl = dir + "/." + target.substr(BaseStart(target)) + ".XXXXXX";
+    std::vector<char> tmpname(tmpl.begin(), tmpl.end());
+    tmpname.push_back('\0');
+    int fd = mkstemp(tmpname.data());
+    if (fd < 0) return false;
+    mode_t mode;
+    if (exists) {
+        mode = fst.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    if (ok && exists && (fst.st_uid != geteuid() || fst.st_gid != getegid())) {
+        // Keep the owner of the file; only the super-user can, and failing is harmless.
+        if (fchown(fd, fst.st_uid, fst.st_gid) != 0) DPRINTF(1, "(ReplaceFile) owner kept\n");
+    }
+    // The new file is locked before it takes the old one's place, so that the file at the
+    // path is never without its lock.
+    if (ok && lockfd && flock(fd, LOCK_EX | LOCK_NB) != 0) DPRINTF(1, "(ReplaceFile) no lock\n");
+    if (ok && ready) ok = ready();
+    int saved = errno;
+    if (!lockfd || !ok) {
+        if (close(fd) != 0 && ok) {
+            ok = false;
+            saved = errno;
+        }
+        fd = -1;
+    }
+    if (ok && rename(tmpname.data(), target.c_str()) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    if (!ok) {
+        if (fd >= 0) close(fd);
+        unlink(tmpname.data());
+        errno = saved;
+        return false;
+    }
+    if (lockfd) *lockfd = fd;
+    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+    return true;
+}
+
+std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse) {
+    *inuse = false;
+    int fd = fp ? fileno(fp) : -1;
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink == 0) return "";
+    std::string path = fd2name(fd);
+    if (path.empty() || path[0] != '/') return "";
+    Guard& g = GuardOf(path);
+    g.unread = unread;
+    if (unread.empty()) {
+        Remember(g, st);
+        if (g.inuse || !HoldLock(g)) g.inuse = *inuse = true;
+    }
+    return g.path;
+}
+
+void GuardUnread(const std::string& name, const std::string& reason) { GuardOf(name).unread = reason; }
+
+GuardCheck GuardBeforeWrite(const std::string& target, bool explicitsave, std::string* why) {
+    Guard& g = GuardOf(target);
+    if (g.inuse || !HoldLock(g)) {
+        g.inuse = true;
+        *why = strprintf("<%s> is in use by another Dorvels: this one does not write it",
+                         target.c_str());
+        return GUARD_INUSE;
+    }
+    if (!g.unread.empty() && !explicitsave) {
+        *why = strprintf("<%s> was not written: it could not be read at the start (%s); saving it on "
+                         "purpose keeps the old file as <%s~>",
+                         target.c_str(), g.unread.c_str(), target.c_str());
+        return GUARD_UNREAD;
+    }
+    return GUARD_OK;
+}
+
+bool GuardedWrite(const std::string& target, const std::string& content, std::string* why,
+                  std::string* note) {
+    note->clear();
+    Guard& g = GuardOf(target);
+    struct stat now;
+    bool exists = stat(g.path.c_str(), &now) == 0 && S_ISREG(now.st_mode);
+    bool changed = exists && g.known && !Same(g, now);
+    // Where the file as it is now is kept before the new content takes its place.
+    std::string keep;
+    if (changed) {
+        char stamp[32];
+        time_t t = time(nullptr);
+        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", localtime(&t));
+        keep = target + ".changed-" + stamp + "~";
+    } else if (exists && !g.backedup) {
+        keep = target + "~";
+    }
+    bool keptok = true;
+    auto ready = [&] { return keep.empty() || (keptok = CopyFile(g.path, keep)); };
+    int newlock = -1;
+    if (!ReplaceFile(target, content, ready, &newlock)) {
+        *why = keptok ? strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno))
+                      : strprintf("unable to write <%s>: keeping its old content as <%s> failed: %s",
+                                  target.c_str(), keep.c_str(), strerror(errno));
+        return false;
+    }
+    if (g.lockfd >= 0) close(g.lockfd);
+    g.lockfd = newlock;
+    struct stat st;
+    if (newlock >= 0 && fstat(newlock, &st) == 0) Remember(g, st);
+    g.backedup = true;
+    g.unread.clear();
+    if (changed)
+        *note = strprintf("<%s> had been changed by another program since Dorvels read it: that "
+                          "version is kept as <%s>",
+                          target.c_str(), keep.c_str());
+    return true;
+}
+
+void GuardReset() {
+    for (Guard& g : guards)
+        if (g.lockfd >= 0) close(g.lockfd);
+    guards.clear();
+}

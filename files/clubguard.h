@@ -1,0 +1,52 @@
+// What a run knows about each club file it read or wrote, so that no write costs a club its
+// roster: a file that could not be read is not written over unasked; a file another Dorvels
+// holds (an advisory lock that the system drops when that process ends) is not written at
+// all; a file changed by another program since it was read is kept beside the new one; and
+// the first write of a run keeps the version before it as "name~".
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// Replaces the file `path` by `content` so that it holds either its old or its new content
+// whatever happens: the content goes to a temporary file in the same folder, is synced, and
+// is renamed over `path` (a symbolic link is written through). `ready`, when given, runs
+// once the new content is safe in the temporary file, before it takes the file's place;
+// false from it stops the replacement. With `lockfd`, the new file is locked and its open
+// descriptor returned there. On failure errno tells why and `path` is untouched.
+bool ReplaceFile(const std::string& path, const std::string& content,
+                 const std::function<bool()>& ready = {}, int* lockfd = nullptr);
+
+// Whether the file or folder `path` (of status st) may be written. One without any write
+// permission is taken as the operator's wish that it is not written, even by the super-user.
+bool Writable(const std::string& path, const struct stat& st);
+// The part of name after its folder, if any; the folder of a path ("." when none).
+size_t BaseStart(const std::string& name);
+std::string DirOf(const std::string& path);
+// A file name as the operator knows it: relative to the working directory when inside it.
+std::string ShownName(const std::string& path);
+
+// Records the club file just read through fp (nothing for a file without a name), as read,
+// or as not read when `unread` gives the reason; takes its lock. Returns the file's path
+// ("" when unnamed) and sets *inuse when another Dorvels holds the file.
+std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse);
+// Records a club file that exists but could not be opened.
+void GuardUnread(const std::string& name, const std::string& reason);
+
+// Whether a write of the club file `target` may go ahead (GUARD_OK), or why not (*why
+// says it for the operator). With explicitsave (the operator saves on purpose) a file that was
+// not read may be written (its old content is then kept as "name~").
+enum GuardCheck { GUARD_OK, GUARD_INUSE, GUARD_UNREAD };
+GuardCheck GuardBeforeWrite(const std::string& target, bool explicitsave, std::string* why);
+// Writes `content` to the club file `target` after GuardBeforeWrite allowed it, keeping the
+// file as it was (as "name~" at the first write of a run, or as "name.changed-<time>~" when
+// another program changed it since this run read or wrote it). False with errno and *why
+// on failure; *note tells where a changed file was kept ("" otherwise).
+bool GuardedWrite(const std::string& target, const std::string& content, std::string* why,
+                  std::string* note);
+
+// Drops every lock and forgets every file (a fresh evening, tests).
+void GuardReset();

@@ -1,0 +1,57 @@
+// The phone page: what the hall's board shows, as a small page for the dancers' phones and
+// as JSON for the page's own updates. Read from the evening's state without changing it;
+// no GTK and no network here (the server in server/ sends what this makes).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One cell of the board: the name part as the board shows it ("Smith", "Ann:Bob",
+// "Sue+Tom") and the square, 0 for "Out", -1 on the present list before the first tip.
+struct PhoneEntry {
+    std::string name;
+    int square = -1;
+    bool operator==(const PhoneEntry&) const = default;
+};
+
+struct PhoneBoard {
+    std::string club;  // "" when the club has no name
+    int tip = 0;       // the latest tip; 0 before the first: the entries are who is present
+    std::vector<PhoneEntry> entries;  // the board's cells, in the board's order
+    // Every dancer of the board by whole name, so that a dancer finds the square by the name
+    // typed (the board may show only a last name), in name order.
+    std::vector<PhoneEntry> dancers;
+    bool operator==(const PhoneBoard&) const = default;
+};
+
+// The latest tip's board from the tip history, or the present list when no tip was rolled.
+PhoneBoard CurrentPhoneBoard();
+// The heading under the club's name: "Tip 3", or the present list's.
+std::string PhoneBoardHeading(const PhoneBoard& b);
+
+// A saved board text ("  Smith:   3", "Ann:Bob: Out") into name and square; false for a
+// text of any other shape.
+bool SplitBoardText(const std::string& text, PhoneEntry* e);
+
+// Texts made safe: for HTML text and attribute values, and as a quoted JSON string (also
+// safe inside HTML). Bytes that are not UTF-8 are taken as Latin-1.
+std::string HtmlEscape(const std::string& s);
+std::string JsonString(const std::string& s);
+
+std::string PhonePageHtml(const PhoneBoard& b);
+std::string PhoneBoardJson(const PhoneBoard& b);
+// The page's one script and one style sheet, as they stand between their tags (the server
+// names them by their hashes in the page's content security policy).
+extern const char* const phonepagescript;
+extern const char* const phonepagestyle;
+
+// Where --serve listens: address "" = every address of the machine, "lan" = the machine's
+// address on the local network, or a numeric IPv4/IPv6 address; port 0 = any free port.
+constexpr int DEFAULTSERVEPORT = 8099;
+struct ServeOption {
+    std::string address;
+    int port = DEFAULTSERVEPORT;
+};
+// The value of --serve=VALUE: PORT, ADDRESS, ADDRESS:PORT, [IPV6]:PORT, lan, lan:PORT, or
+// empty (the defaults). On a bad value, false with the reason in *err.
+bool ParseServeOption(const std::string& value, ServeOption* opt, std::string* err);

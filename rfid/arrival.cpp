@@ -1,0 +1,285 @@
+// A card number arrives: a command card performs its command, a pending command takes the
+// card, a dancer's card checks the dancer in or out, and an unknown card opens the "Rfid
+// Display" window, where the operator gives it to a dancer without a card or to a new
+// anonymous couple or single.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "commands/keys.h"
+#include "display/boards.h"
+#include "files/record.h"
+#include "files/replay.h"
+#include "registry/registry.h"
+#include "rfid/rfid.h"
+#include "support/helmtext.h"
+
+GtkWidget* rfidcplsnglbttns[6] = {};
+GtkWidget* rfidslider = nullptr;
+GtkWidget* rfidsliderbttn = nullptr;
+
+// The card the open card window is about. Every later swipe sets rfid (a skip card, for
+// one, leaves the window open), so the window keeps its own.
+static uint64_t windowcard = 0;
+
+uint64_t RfidParse(const char* nmbrbuf) { return nmbrbuf ? strtoull(nmbrbuf, nullptr, 10) : 0; }
+
+static void TableReady() {
+    if (!varhash) varhash = VarHashBuild(2000, RfidHash, RfidCmp);
+}
+
+// ---- checking in and out -----------------------------------------------------------------------
+static void CheckInOut(SqrDancer* sd) {
+    CardPresenceFlip(sd);
+    bool note = false;
+    switch (editmode) {
+        case EDIT: SwitchDisplay(EDIT); break;
+        case PRESENT:
+            SwitchDisplay(PRESENT);
+            note = true;
+            break;
+        case SQUARES: note = true; break;
+        default: break;
+    }
+    if (note)
+        GtkTimeNote(3, "%s is %savailable to dance", sd->dispname.c_str(), sd->avail ? "" : "no longer ");
+}
+
+// ---- the card window ---------------------------------------------------------------------------
+static GtkWidget* Button(GtkWidget* box, const char* label, GCallback handler, gpointer data) {
+    GtkWidget* b = gtk_button_new_with_label(label);
+    g_signal_connect(b, "clicked", handler, data);
+    gtk_box_pack_start(GTK_BOX(box), b, TRUE, TRUE, sp2);
+    return b;
+}
+
+GtkWidget* RfidWindowNew(const char* title) {
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
+    if (sdwin) gtk_widget_show_all(sdwin);
+    sdnew = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_position(GTK_WINDOW(sdnew), GTK_WIN_POS_CENTER_ALWAYS);
+    gtk_container_set_border_width(GTK_CONTAINER(sdnew), sp10);
+    gtk_window_set_title(GTK_WINDOW(sdnew), title);
+    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(sdnew), GTK_WINDOW(sdwin));
+    g_signal_connect(sdnew, "destroy", G_CALLBACK(RfidDestroy), nullptr);
+    return sdnew;
+}
+
+static void CardWindow(uint64_t card) {
+    Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
+    RfidWindowNew("Rfid Display");
+    windowcard = card;
+    // The reader types into this window while it has the focus: a card swiped now is handled
+    // as a swipe (it replaces this window or checks its dancer in), and its Enter never
+    // presses one of the buttons.
+    g_signal_connect(sdnew, "key-press-event", G_CALLBACK(KeybrdSwipeHandler), nullptr);
+    KeybrdHandlerSuspend();
+
+    GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
+    gtk_box_pack_start(GTK_BOX(vbox), gtk_label_new(strprintf("rfid#%010lu", card).c_str()), FALSE, FALSE, 0);
+    GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, sp5);
+    Button(hbox, "SqrDancer", G_CALLBACK(RfidSqrDancerBttn), nullptr);
+    rfidcplsnglbttns[0] = Button(hbox, "Couple", G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(0));
+    for (int sex = M; sex <= E; ++sex)
+        rfidcplsnglbttns[sex + 1] = Button(hbox, strprintf("Sngl-%s", strsex(sex)).c_str(),
+                                           G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(sex + 1));
+    Button(hbox, "Cancel", G_CALLBACK(RfidCancelBttn), nullptr);
+    gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(sdnew), vbox);
+    gtk_widget_show_all(sdnew);
+}
+
+void RfidDisplay(const char* nmbrbuf) {
+    rfid = RfidParse(nmbrbuf);
+    TableReady();
+    if (RfidSpecCardAction(rfid)) return;
+    SqrDancer* sd = RfidFind(rfid);
+    if (RfidSpecCardDeferred(rfid, sd)) return;
+    if (!sd && Rflag) {
+        GtkWarning("rfid#%lu is not supported (Rflag=%d)", rfid, Rflag);
+        return;
+    }
+    if (sd && !Eflag) {
+        CheckInOut(sd);
+        return;
+    }
+    Eflag = 0;
+    if (editmode != EDIT && editmode != PRESENT) {
+        GtkTimeNote(2, "please try again when square assignments are not being shown");
+        return;
+    }
+    CardWindow(rfid);
+}
+
+// ---- giving the card to a dancer without one ----------------------------------------------------
+static void SliderGone(GtkWidget*, gpointer) { rfidslider = rfidsliderbttn = nullptr; }
+
+void RfidSqrDancerBttn(GtkWidget*, void*) {
+    Record("(RfidSqrDancerBttn)\n");
+    DestroyWidget(sdpop);
+    sdpop = gtk_window_new(GTK_WINDOW_POPUP);
+    gtk_container_set_border_width(GTK_CONTAINER(sdpop), sp10);
+    g_signal_connect(sdpop, "destroy", G_CALLBACK(SliderGone), nullptr);
+
+    // Positions 1..n are the dancers without a card in roster order; 0 and n+1 are nobody.
+    int n = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (!sd->rfid) ++n;
+    free(mapi2sd);
+    mapi2sdqty = n + 2;
+    mapi2sd = static_cast<SqrDancer**>(calloc((size_t)mapi2sdqty, sizeof(SqrDancer*)));
+    outofmem(mapi2sd, "%s\n", "(RfidSqrDancerBttn) mapi2sd");
+    int i = 1;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (!sd->rfid) mapi2sd[i++] = sd;
+    rfid_sd = nullptr;
+
+    rfidsliderbttn = gtk_button_new_with_label("None");
+    g_signal_connect(rfidsliderbttn, "clicked", G_CALLBACK(RfidSliderBttn), nullptr);
+    rfidslider = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, n + 1, 1);
+    gtk_range_set_value(GTK_RANGE(rfidslider), 0);
+    g_signal_connect(rfidslider, "value-changed", G_CALLBACK(RfidSlider), nullptr);
+    GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(vbox), rfidsliderbttn, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(vbox), rfidslider, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(sdpop), vbox);
+    gtk_window_set_position(GTK_WINDOW(sdpop), GTK_WIN_POS_MOUSE);
+    gtk_widget_show_all(sdpop);
+}
+
+void RfidSlider(GtkRange* slider, void*) {
+    if (!sdpop || !rfidsliderbttn) return;
+    if (!mapi2sd) {
+        GtkWarning("(RfidSlider) but map2isd is null!");
+        return;
+    }
+    double v = gtk_range_get_value(slider);
+    int i = v < 0 ? 0 : (int)v;
+    rfid_sd = i < mapi2sdqty ? mapi2sd[i] : nullptr;
+    gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : "None");
+}
+
+void RfidSliderBttn(GtkWidget* bttn, void*) {
+    Record("(RfidSliderBttn) sd<%s>\n", rfid_sd ? RecordName(rfid_sd).c_str() : "None");
+    KeepUntilIdle(bttn);
+    uint64_t card = windowcard;
+    RfidTakeAway(card);
+    SqrDancer* sd = rfid_sd;
+    if (!sd) {
+        DestroyWidget(sdpop);
+        return;
+    }
+    RfidGive(sd, card);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
+    CardArrives(sd);
+    rfid_sd = nullptr;
+    if (editmode == EDIT || editmode == PRESENT) SwitchDisplay(editmode);
+}
+
+// ---- a new anonymous dancer for the card ---------------------------------------------------------
+static SDSEX KindOf(unsigned i) { return i == 0 ? NOSEX : SDSEX(i - 1); }
+
+void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
+    if (psd == &statsd) {  // a radio button of the multi-card window
+        if (!gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(bttn))) return;
+        for (unsigned i = 0; i < 6; ++i) {
+            if (rfidcplsnglbttns[i] != bttn) continue;
+            statsd.sex = KindOf(i);
+            Record("(RfidCplSnglBttn) radio=%u<%s>\n", i, gtk_button_get_label(GTK_BUTTON(bttn)));
+        }
+        return;
+    }
+    KeepUntilIdle(bttn);
+    unsigned i = GPOINTER_TO_UINT(psd);
+    if (i >= 6) {
+        GtkWarning("(RfidCplSnglBttn) bad couple-single button (returned %u)\n", i);
+        return;
+    }
+    SqrDancer* sd = AnonForCard(windowcard, KindOf(i), pgmfloor, true);
+    Record("(RfidCplSnglBttn) isex=%u<%s>\n", i, sd ? sd->lastname.c_str() : "");
+    KeybrdHandlerRestore();
+    DestroyWidget(sdpop);
+    if (editmode == EDIT || editmode == PRESENT)
+        SwitchDisplay(editmode);  // closes the card window as well
+    else
+        DestroyWidget(sdnew);
+}
+
+// ---- closing -------------------------------------------------------------------------------------
+static void CloseCardWindows(GtkWidget* bttn) {
+    KeepUntilIdle(bttn);
+    DestroyWidget(sdpop);
+    DestroyWidget(sdnew);
+    Mflag = 0;
+    rfid_sd = nullptr;
+    rfid = 0;
+    KeybrdHandlerRestore();
+}
+
+void RfidCancelBttn(GtkWidget* bttn, void*) {
+    Record("(RfidCancelBttn)\n");
+    CloseCardWindows(bttn);
+}
+
+void RfidDoneBttn(GtkWidget* bttn, void*) {
+    Record("(RfidDoneBttn)\n");
+    CloseCardWindows(bttn);
+}
+
+void RfidDestroy(GtkWidget* window, void*) {
+    // Closing the slider pop-up from here may come back here: only the outermost call acts.
+    static int nesting = 0;
+    if (nesting++ == 0) {
+        Record("(RfidDestroy)\n");
+        if (sdnew == window) sdnew = nullptr;  // on its way out already
+        for (GtkWidget*& b : rfidcplsnglbttns) b = nullptr;
+        DestroyWidget(sdpop);
+        KeybrdHandlerRestore();
+    }
+    --nesting;
+}
+
+// ---- the new dancer's card ---------------------------------------------------------------------
+void RfidNewDancerAssoc(const char* nmbrbuf) {
+    NDflag = 0;
+    SqrDancer* sd = newsd;
+    newsd = nullptr;
+    DestroyWidget(sdpop);
+    rfid = RfidParse(nmbrbuf);
+    TableReady();
+    if (!sd) {  // the dancer was removed while the dialog waited for the card
+        GtkWarning("rfid#%010lu: no new dancer is waiting for a card", rfid);
+        return;
+    }
+    RfidGive(sd, rfid);
+}
+
+// ---- replaying the lines written here ----------------------------------------------------------
+void ReplayRfidSqrDancerBttn(const std::string&) { RfidSqrDancerBttn(nullptr, nullptr); }
+
+void ReplayRfidSliderBttn(const std::string& text) {
+    rfid_sd = RecordField(text, "sd") == "None" ? nullptr : RecordedDancer(text);
+    RfidSliderBttn(nullptr, nullptr);
+}
+
+void ReplayRfidCplSnglBttn(const std::string& text) {
+    unsigned i = 0;
+    if (sscanf(text.c_str(), "isex=%u", &i) == 1 && i < 6) {
+        RfidCplSnglBttn(nullptr, GUINT_TO_POINTER(i));
+        return;
+    }
+    // A kind chosen in the multi-card window.
+    if (sscanf(text.c_str(), "radio=%u", &i) != 1 || i >= 6) return;
+    if (rfidcplsnglbttns[i] && GTK_IS_RADIO_BUTTON(rfidcplsnglbttns[i]))
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(rfidcplsnglbttns[i]), TRUE);
+    else
+        statsd.sex = KindOf(i);
+}
+
+void ReplayRfidCancelBttn(const std::string&) { RfidCancelBttn(nullptr, nullptr); }
+void ReplayRfidDoneBttn(const std::string&) { RfidDoneBttn(nullptr, nullptr); }
+
+// The card window closed by the window manager.
+void ReplayRfidDestroy(const std::string&) { DestroyWidget(sdnew); }

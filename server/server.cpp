@@ -1,0 +1,360 @@
+// The phone page's HTTP server. The listening socket is our own GSocketService, so that a
+// connection beyond the limits is turned away before libsoup sees it; the accepted ones are
+// handed to libsoup, which reads requests and writes answers asynchronously on the main
+// loop. Requests are checked as soon as their headers are in (method, size, body) and the
+// rest wait, paused, for an idle turn of the main loop: the page is made then, once for
+// every request waiting, within a time budget, after the window's keys and drawing.
+#include <gio/gio.h>
+#include <libsoup/soup.h>
+
+#include <cstring>
+#include <deque>
+#include <unordered_map>
+
+#include "server/server.h"
+#include "support/helmtext.h"
+
+namespace {
+
+struct Conn {
+    GSocket* socket;     // the connection's socket, for the deadline and the message lookup
+    std::string host;    // client address
+    gint64 since;        // start of the current wait for a request or an answer (µs)
+    bool closing = false;
+};
+
+// One answer body as sent, with its entity tag.
+struct Body {
+    std::string text, etag;
+};
+
+struct Server {
+    GSocketService* service = nullptr;
+    SoupServer* soup = nullptr;
+    ServeOption option;
+    int port = 0;
+    std::string url;
+    std::string csp;
+    guint deadlinetimer = 0;
+    guint answerer = 0;
+    std::deque<SoupServerMessage*> waiting;  // paused until the next idle turn (a reference each)
+    PhoneBoard board;                        // the board the bodies were made from
+    bool made = false;
+    Body html, json;
+};
+
+Server srv;
+ServeLimits limits;
+ServeCounts counts;
+// Connections alive, also those of a server stopped a moment ago that are still closing.
+std::unordered_map<GSocket*, Conn*> conns;
+std::unordered_map<std::string, int> perhost;
+
+std::string Etag(const std::string& body) {
+    uint64_t h = 1469598103934665603ULL;  // FNV-1a
+    for (unsigned char c : body) h = (h ^ c) * 1099511628211ULL;
+    return strprintf("\"%016llx\"", (unsigned long long)h);
+}
+
+std::string Sha256Base64(const char* text) {
+    GChecksum* sum = g_checksum_new(G_CHECKSUM_SHA256);
+    g_checksum_update(sum, (const guchar*)text, (gssize)strlen(text));
+    guint8 digest[32];
+    gsize len = sizeof digest;
+    g_checksum_get_digest(sum, digest, &len);
+    g_checksum_free(sum);
+    gchar* b64 = g_base64_encode(digest, len);
+    std::string out = b64;
+    g_free(b64);
+    return out;
+}
+
+Conn* ConnOf(SoupServerMessage* msg) {
+    auto it = conns.find(soup_server_message_get_socket(msg));
+    return it == conns.end() ? nullptr : it->second;
+}
+
+// The connection object is gone (libsoup closed it, or it was turned away).
+void ConnGone(gpointer data, GObject*) {
+    Conn* c = static_cast<Conn*>(data);
+    conns.erase(c->socket);
+    if (--perhost[c->host] <= 0) perhost.erase(c->host);
+    delete c;
+}
+
+std::string RemoteHost(GSocketConnection* conn) {
+    std::string host;
+    if (GSocketAddress* a = g_socket_connection_get_remote_address(conn, nullptr)) {
+        if (G_IS_INET_SOCKET_ADDRESS(a)) {
+            gchar* s = g_inet_address_to_string(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(a)));
+            host = s;
+            g_free(s);
+        }
+        g_object_unref(a);
+    }
+    return host;
+}
+
+gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) {
+    GSocket* sock = g_socket_connection_get_socket(conn);
+    std::string host = RemoteHost(conn);
+    if ((int)conns.size() >= limits.maxconnections || perhost[host] >= limits.maxperaddress) {
+        if (!perhost[host]) perhost.erase(host);
+        ++counts.refused;
+        static const char busy[] =
+            "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\nContent-Length: 5\r\n"
+            "Retry-After: 5\r\nConnection: close\r\n\r\nbusy\n";
+        g_socket_set_blocking(sock, FALSE);
+        g_socket_send(sock, busy, sizeof busy - 1, nullptr, nullptr);
+        g_socket_shutdown(sock, FALSE, TRUE, nullptr);
+        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+        return TRUE;
+    }
+    Conn* c = new Conn{sock, host, g_get_monotonic_time()};
+    conns[sock] = c;
+    ++perhost[host];
+    g_object_weak_ref(G_OBJECT(conn), ConnGone, c);
+    GSocketAddress* local = g_socket_connection_get_local_address(conn, nullptr);
+    GSocketAddress* remote = g_socket_connection_get_remote_address(conn, nullptr);
+    GError* err = nullptr;
+    if (!soup_server_accept_iostream(srv.soup, G_IO_STREAM(conn), local, remote, &err)) {
+        DPRINTF(1, "(Incoming) %s\n", err ? err->message : "not accepted");
+        g_clear_error(&err);
+        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+    }
+    if (local) g_object_unref(local);
+    if (remote) g_object_unref(remote);
+    return TRUE;
+}
+
+void Phase(SoupServer*, SoupServerMessage* msg, gpointer) {
+    if (Conn* c = ConnOf(msg)) c->since = g_get_monotonic_time();
+}
+
+gboolean CheckDeadlines(gpointer) {
+    gint64 now = g_get_monotonic_time();
+    for (auto& [sock, c] : conns) {
+        if (c->closing || now - c->since <= (gint64)limits.deadlinems * 1000) continue;
+        c->closing = true;
+        ++counts.closed;
+        // libsoup's pending read or write ends with the socket, and it closes the connection.
+        g_socket_shutdown(sock, TRUE, TRUE, nullptr);
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+void Refuse(SoupServerMessage* msg, guint status, const char* text) {
+    ++counts.answered;
+    // libsoup knows no reason phrase for 431.
+    soup_server_message_set_status(msg, status, status == 431 ? "Request Header Fields Too Large" : nullptr);
+    soup_server_message_set_response(msg, "text/plain; charset=utf-8", SOUP_MEMORY_STATIC, text, strlen(text));
+    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Connection", "close");
+}
+
+// Headers are in: everything that is not a small GET or HEAD is answered here, before a
+// body is read.
+void EarlyCheck(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, gpointer) {
+    const char* method = soup_server_message_get_method(msg);
+    SoupMessageHeaders* h = soup_server_message_get_request_headers(msg);
+    if (strcmp(method, "GET") != 0 && strcmp(method, "HEAD") != 0) {
+        soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Allow", "GET, HEAD");
+        Refuse(msg, SOUP_STATUS_METHOD_NOT_ALLOWED, "only GET and HEAD\n");
+        return;
+    }
+    gchar* uri = g_uri_to_string(soup_server_message_get_uri(msg));
+    size_t size = strlen(method) + strlen(uri) + 12;
+    g_free(uri);
+    SoupMessageHeadersIter it;
+    const char *name, *value;
+    soup_message_headers_iter_init(&it, h);
+    while (soup_message_headers_iter_next(&it, &name, &value)) size += strlen(name) + strlen(value) + 4;
+    if ((int)size > limits.maxrequestbytes) {
+        Refuse(msg, 431, "request too large\n");
+        return;
+    }
+    if (soup_message_headers_get_encoding(h) != SOUP_ENCODING_NONE &&
+        !(soup_message_headers_get_encoding(h) == SOUP_ENCODING_CONTENT_LENGTH &&
+          soup_message_headers_get_content_length(h) == 0)) {
+        Refuse(msg, SOUP_STATUS_REQUEST_ENTITY_TOO_LARGE, "no request body here\n");
+    }
+}
+
+// The bodies of the current board, made again only when the board changed.
+void MakeBodies() {
+    PhoneBoard b = CurrentPhoneBoard();
+    if (srv.made && b == srv.board) return;
+    srv.board = b;
+    srv.made = true;
+    srv.html.text = PhonePageHtml(b);
+    srv.html.etag = Etag(srv.html.text);
+    srv.json.text = PhoneBoardJson(b);
+    srv.json.etag = Etag(srv.json.text);
+}
+
+void Answer(SoupServerMessage* msg) {
+    ++counts.answered;
+    const char* path = g_uri_get_path(soup_server_message_get_uri(msg));
+    const Body* body = nullptr;
+    const char* type = nullptr;
+    if (strcmp(path, "/") == 0) {
+        body = &srv.html;
+        type = "text/html; charset=utf-8";
+    } else if (strcmp(path, "/board.json") == 0) {
+        body = &srv.json;
+        type = "application/json";
+    }
+    SoupMessageHeaders* out = soup_server_message_get_response_headers(msg);
+    // libsoup keeps a connection open for the next request only when it listens itself; the
+    // listening socket here is ours, so it closes every connection after one answer. Saying
+    // so keeps clients from sending their next poll into a connection that is closing.
+    soup_message_headers_replace(out, "Connection", "close");
+    soup_message_headers_replace(out, "X-Content-Type-Options", "nosniff");
+    soup_message_headers_replace(out, "Referrer-Policy", "no-referrer");
+    soup_message_headers_replace(out, "Content-Security-Policy", srv.csp.c_str());
+    if (!body) {
+        static const char notfound[] = "not found\n";
+        soup_server_message_set_status(msg, SOUP_STATUS_NOT_FOUND, nullptr);
+        soup_server_message_set_response(msg, "text/plain; charset=utf-8", SOUP_MEMORY_STATIC, notfound,
+                                         sizeof notfound - 1);
+        return;
+    }
+    soup_message_headers_replace(out, "Cache-Control", "no-cache");
+    soup_message_headers_replace(out, "ETag", body->etag.c_str());
+    const char* match = soup_message_headers_get_one(soup_server_message_get_request_headers(msg), "If-None-Match");
+    if (match && (strstr(match, body->etag.c_str()) || strcmp(match, "*") == 0)) {
+        soup_server_message_set_status(msg, SOUP_STATUS_NOT_MODIFIED, nullptr);
+        return;
+    }
+    soup_server_message_set_status(msg, SOUP_STATUS_OK, nullptr);
+    soup_server_message_set_response(msg, type, SOUP_MEMORY_COPY, body->text.data(), body->text.size());
+}
+
+gboolean AnswerWaiting(gpointer) {
+    gint64 start = g_get_monotonic_time();
+    MakeBodies();
+    while (!srv.waiting.empty()) {
+        SoupServerMessage* msg = srv.waiting.front();
+        srv.waiting.pop_front();
+        Answer(msg);
+        soup_server_message_unpause(msg);
+        g_object_unref(msg);
+        if (g_get_monotonic_time() - start > limits.answerbudgetus) break;
+    }
+    if (!srv.waiting.empty()) return G_SOURCE_CONTINUE;
+    srv.answerer = 0;
+    return G_SOURCE_REMOVE;
+}
+
+void Handle(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, gpointer) {
+    if (soup_server_message_get_status(msg) >= 300) return;  // refused by EarlyCheck
+    soup_server_message_pause(msg);
+    srv.waiting.push_back(SOUP_SERVER_MESSAGE(g_object_ref(msg)));
+    if (!srv.answerer) srv.answerer = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, AnswerWaiting, nullptr, nullptr);
+}
+
+// A waiting request whose connection went away is not answered.
+void Aborted(SoupServer*, SoupServerMessage* msg, gpointer) {
+    for (auto it = srv.waiting.begin(); it != srv.waiting.end(); ++it) {
+        if (*it != msg) continue;
+        srv.waiting.erase(it);
+        g_object_unref(msg);
+        return;
+    }
+}
+
+// Listens as opt says; false with the reason when it cannot. *port is the port listened on.
+bool Listen(GSocketListener* l, const std::string& address, int* port, std::string* err) {
+    GError* e = nullptr;
+    bool ok = false;
+    if (address.empty()) {
+        if (*port == 0) {
+            *port = g_socket_listener_add_any_inet_port(l, nullptr, &e);
+            ok = *port != 0;
+        } else {
+            ok = g_socket_listener_add_inet_port(l, (guint16)*port, nullptr, &e);
+        }
+    } else {
+        GSocketAddress* a = g_inet_socket_address_new_from_string(address.c_str(), (guint)*port);
+        GSocketAddress* used = nullptr;
+        if (a) ok = g_socket_listener_add_address(l, a, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr, &used, &e);
+        if (ok && used) *port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(used));
+        if (used) g_object_unref(used);
+        if (a) g_object_unref(a);
+    }
+    if (!ok) *err = e ? e->message : "not an address of this computer: " + address;
+    g_clear_error(&e);
+    return ok;
+}
+
+}  // namespace
+
+ServeLimits& PhoneServerLimits() { return limits; }
+bool PhoneServerRunning() { return srv.service != nullptr; }
+const ServeOption& PhoneServerOption() { return srv.option; }
+int PhoneServerPort() { return srv.service ? srv.port : 0; }
+std::string PhoneServerUrl() { return srv.service ? srv.url : ""; }
+
+ServeCounts PhoneServerCounts() {
+    ServeCounts c = counts;
+    c.open = (int)conns.size();
+    return c;
+}
+
+bool PhoneServerStart(const ServeOption& opt, std::string* err) {
+    PhoneServerStop();
+    srv.option = opt;
+    std::string address = opt.address;
+    if (address == "lan") {
+        address = ChooseLanAddress(MachineAddresses());
+        if (address.empty()) {
+            *err = "this computer has no address on a local network";
+            return false;
+        }
+    }
+    GSocketService* service = g_socket_service_new();
+    // GLib's queue of 10 connections not yet accepted drops the rest when a hall of phones
+    // opens the page at once, and each dropped phone waits a second before it tries again.
+    g_socket_listener_set_backlog(G_SOCKET_LISTENER(service), limits.maxconnections);
+    int port = opt.port;
+    if (!Listen(G_SOCKET_LISTENER(service), address, &port, err)) {
+        g_object_unref(service);
+        return false;
+    }
+    srv.service = service;
+    srv.port = port;
+    std::string shown = address.empty() ? ChooseLanAddress(MachineAddresses()) : address;
+    srv.url = PageUrl(shown.empty() ? "127.0.0.1" : shown, port);
+    srv.csp = "default-src 'none'; script-src 'sha256-" + Sha256Base64(phonepagescript) +
+              "'; style-src 'sha256-" + Sha256Base64(phonepagestyle) +
+              "'; connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+    srv.made = false;
+    srv.soup = soup_server_new("server-header", "Dorvels", nullptr);
+    soup_server_add_early_handler(srv.soup, nullptr, EarlyCheck, nullptr, nullptr);
+    soup_server_add_handler(srv.soup, nullptr, Handle, nullptr, nullptr);
+    g_signal_connect(srv.soup, "request-started", G_CALLBACK(Phase), nullptr);
+    g_signal_connect(srv.soup, "request-read", G_CALLBACK(Phase), nullptr);
+    g_signal_connect(srv.soup, "request-aborted", G_CALLBACK(Aborted), nullptr);
+    g_signal_connect(service, "incoming", G_CALLBACK(Incoming), nullptr);
+    int tick = limits.deadlinems / 4;
+    srv.deadlinetimer = g_timeout_add(tick < 20 ? 20 : tick > 1000 ? 1000 : tick, CheckDeadlines, nullptr);
+    g_socket_service_start(service);
+    DPRINTF(1, "(PhoneServerStart) %s\n", srv.url.c_str());
+    return true;
+}
+
+void PhoneServerStop() {
+    if (!srv.service) return;
+    g_socket_service_stop(srv.service);
+    g_socket_listener_close(G_SOCKET_LISTENER(srv.service));
+    g_clear_object(&srv.service);
+    if (srv.deadlinetimer) g_source_remove(srv.deadlinetimer);
+    if (srv.answerer) g_source_remove(srv.answerer);
+    srv.deadlinetimer = srv.answerer = 0;
+    std::deque<SoupServerMessage*> waiting;
+    waiting.swap(srv.waiting);
+    soup_server_disconnect(srv.soup);
+    for (SoupServerMessage* msg : waiting) g_object_unref(msg);
+    g_clear_object(&srv.soup);
+    srv.port = 0;
+    srv.url.clear();
+}

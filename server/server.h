@@ -1,0 +1,65 @@
+// The phone page's HTTP server: libsoup 3 on GLib's main loop, in the program's one thread.
+// It answers GET and HEAD on "/" (the page) and "/board.json" (the board, for the page's
+// updates) and nothing else. Answers are made when the main loop is otherwise idle, after
+// the operator's keys and the window's drawing, and a connection that keeps a request or
+// an answer waiting longer than the deadline is closed, so no client can hold up the window.
+// No GTK here: the server needs only the main loop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "phone/page.h"
+
+struct ServeLimits {
+    int maxconnections = 256;   // connections open at once
+    int maxperaddress = 24;     // of them from one client address (a phone opens a few)
+    int deadlinems = 10000;     // a request must arrive, and an idle connection is closed, within this
+    int maxrequestbytes = 8192; // request line and headers
+    int answerbudgetus = 2000;  // answering time per turn of the main loop before the window's turn
+};
+
+// The limits in force (tests lower them); a change applies to the next connection.
+ServeLimits& PhoneServerLimits();
+
+// Starts listening as opt says (stops a server already running first). False, with the
+// reason in *err, when it cannot listen there.
+bool PhoneServerStart(const ServeOption& opt, std::string* err);
+void PhoneServerStop();
+bool PhoneServerRunning();
+// The option it was started with last (the setup switch starts it the same way again).
+const ServeOption& PhoneServerOption();
+// The port it listens on (the one chosen when 0 was asked for); 0 when stopped.
+int PhoneServerPort();
+// The address to give the dancers: http://LAN-ADDRESS:PORT/ (the bound address when it was
+// bound to one); "" when stopped.
+std::string PhoneServerUrl();
+
+struct ServeCounts {
+    unsigned long answered = 0;  // responses made, refusals included
+    unsigned long refused = 0;   // connections turned away at the limits
+    unsigned long closed = 0;    // connections closed at the deadline
+    int open = 0;                // connections open now
+};
+ServeCounts PhoneServerCounts();
+
+// ---- the machine's address on the local network (server/lanaddr.cpp) ----------------------
+struct NetAddress {
+    std::string ifname;
+    std::string address;  // numeric
+    bool ipv6 = false;
+    bool loopback = false;
+    bool up = false;
+};
+// Every address of the machine's interfaces.
+std::vector<NetAddress> MachineAddresses();
+// The address a phone in the hall reaches: an IPv4 address of an interface that is up, not
+// loopback, a private network before others and a real interface before a virtual one;
+// IPv6 only when there is no IPv4. "" when there is none.
+std::string ChooseLanAddress(const std::vector<NetAddress>& addrs);
+// "http://ADDRESS:PORT/" with an IPv6 address in brackets.
+std::string PageUrl(const std::string& address, int port);
+
+// ---- the QR code of the address (server/qr.cpp) -------------------------------------------
+// The modules of a QR code for text, row by row (true = dark); empty when it cannot be made.
+std::vector<std::vector<bool>> QrModules(const std::string& text);

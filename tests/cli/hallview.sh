@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The hall view end to end, read as a screen reader reads it: the program runs on a virtual X
+# server with the sample club and its own accessibility bus; real key presses (xdotool) roll
+# a tip and press V; the window's texts are read through the accessibility bus.
+#   r, V:   "Tip 1" and every dancer of the tip with a square number or "Out"
+#   V:      the squares board again ("name: number" cells, no tip heading)
+#   V, r:   the hall view stays on for the next roll: "Tip 2"
+# Arguments: the dorvels program and the source folder.
+set -u
+prog=$1
+src=$2
+py=/usr/bin/python3
+
+if ! command -v dbus-run-session >/dev/null; then
+  echo "hallview.sh: dbus-run-session not installed; skipped"
+  exit 0
+fi
+if ! "$py" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null; then
+  echo "hallview.sh: python3-gi or gir1.2-atspi-2.0 not installed; skipped"
+  exit 0
+fi
+# The accessibility bus lives in a session bus of our own.
+if [ -z "${DORVELS_A11Y_SESSION:-}" ]; then
+  DORVELS_A11Y_SESSION=1 exec dbus-run-session -- bash "$0" "$@" 2> >(grep -v -e dbus-daemon -e SpiRegistry >&2)
+fi
+
+source "$(dirname "$0")/own_display.bash" hallview.sh 1920x1080
+unset NO_AT_BRIDGE
+# What was read and what the program said, with the reason.
+fail() {
+  echo "hallview.sh: FAIL: $*"
+  [ -f "$work/texts" ] && sed 's/^/  /' "$work/texts"
+  [ -s "$work/out.txt" ] && tail -n 20 "$work/out.txt"
+  exit 1
+}
+
+cp "$src/data/sample.dorvel" "$work/club.dorvel"
+cd "$work" || exit 1
+"$prog" club.dorvel >"$work/out.txt" 2>&1 &
+progpid=$!
+
+focus_window
+key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3; }
+
+# Reads the texts of the program's window from the accessibility bus until they show what
+# is expected (at most 20 s): "hall N" = the hall view of tip N with every dancer of the tip
+# of the club file, "board" = the squares board with the same dancers.
+check() {
+  "$py" - "$1" "${2:-0}" "$work/club.dorvel" "$progpid" >"$work/texts" 2>&1 <<'EOF'
+import re, sys, time
+import gi
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi
+
+want, tip, club, pid = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4])
+levels = ["Basic", "SSD", "Main", "Plus", "DBD", "A1", "A2", "C1", "C2", "C3A", "C3B", "C4"]
+
+# The dancers of the tip: present, at or above the club's program level (shown by last name).
+floor, names = "Basic", []
+for line in open(club):
+    line = line.split("%")[0].strip()
+    if line.startswith("pgm="):
+        floor = line[4:]
+    f = line.split()
+    if len(f) >= 7 and f[3] in ("L", "M") and f[5] == "1" and levels.index(f[6]) >= levels.index(floor):
+        names.append(f[1])
+
+def window():
+    desk = Atspi.get_desktop(0)
+    for i in range(desk.get_child_count()):
+        app = desk.get_child_at_index(i)
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+def labels(o, out):
+    if o.get_role() == Atspi.Role.LABEL:
+        out.append(o)
+    for i in range(o.get_child_count()):
+        c = o.get_child_at_index(i)
+        if c is not None:
+            labels(c, out)
+    return out
+
+def texts_now():
+    app = window()
+    return [l.get_name() for l in labels(app, [])] if app else []
+
+# A name part names dancer n: one of its names (a recruited dancer's left-out partner is
+# shown with the role letter appended).
+def names_dancer(part, n):
+    return any(t == n or re.fullmatch(re.escape(n) + "(M|F|MF|FM|E)", t) for t in re.split(r"[\s:+&]+", part))
+
+def verdict(texts):
+    if want == "hall":
+        if "Tip %d" % tip not in texts:
+            return "no label 'Tip %d'" % tip
+        # Each entry is a name label followed by its square number or "Out".
+        cells = list(zip(texts, texts[1:]))
+        for n in names:
+            if not any(re.fullmatch(r"\d+|Out", tag) and names_dancer(name, n) for name, tag in cells):
+                return "%s has no entry with a square number or Out" % n
+        return ""
+    if any(re.fullmatch(r"Tip \d+", t) for t in texts):
+        return "a tip heading on the board"
+    board = [t for t in texts if re.fullmatch(r"\s*\S.*: +(\d+|Out)", t)]
+    for n in names:
+        if not any(names_dancer(t.rsplit(": ", 1)[0], n) for t in board):
+            return "%s is not on the board" % n
+    return ""
+
+why = "nothing read"
+for _ in range(40):
+    try:
+        texts = texts_now()
+        why = verdict(texts)
+    except Exception as e:  # the window is being rebuilt
+        why, texts = "read failed: %s" % e, []
+    if not why:
+        break
+    time.sleep(0.5)
+print("\n".join(repr(t) for t in texts))
+if why:
+    print("FAIL:", why)
+    sys.exit(1)
+EOF
+}
+
+key r
+check board || fail "r: the board"
+key V
+check hall 1 || fail "r V: the hall view of tip 1"
+key V
+check board || fail "r V V: the board"
+key V
+key r
+check hall 2 || fail "r V V V r: the hall view of tip 2"
+kill -0 "$progpid" 2>/dev/null || fail "the program ended"
+echo "hallview.sh: ok"

@@ -1,0 +1,233 @@
+// The phone page's server answering real HTTP requests on loopback: what it serves, what it
+// refuses, and that no client can hold it (or the main loop it shares) up.
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "server/server.h"
+#include "support/fixtures.h"
+#include "support/http_client.h"
+#include "support/helmtext.h"
+
+namespace {
+
+class PhoneServer : public Evening {
+protected:
+    void SetUp() override {
+        Evening::SetUp();
+        PhoneServerLimits() = ServeLimits{};
+        clubname = "Hilltop & <Sons>";
+        AddCouple("Bob", "Ann", "Smith");
+        AddCouple("Tom", "Sue", "Jones");
+        AddCouple("Al", "Eve", "Brown");
+        AddCouple("Cy", "Di", "Green");
+        AddDancer("<script>alert(1)</script>", "Evil\"'", F);
+        ServeOption opt;
+        opt.address = "127.0.0.1";
+        opt.port = 0;
+        std::string err;
+        ASSERT_TRUE(PhoneServerStart(opt, &err)) << err;
+        port = PhoneServerPort();
+        ASSERT_GT(port, 0);
+    }
+    void TearDown() override {
+        PhoneServerStop();
+        TurnMainLoop(20);
+        PhoneServerLimits() = ServeLimits{};
+        Evening::TearDown();
+    }
+    int port = 0;
+};
+
+TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
+    HttpReply before = Http(port, "GET", "/");
+    ASSERT_EQ(before.status, 200);
+    EXPECT_EQ(before.Header("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_NE(before.body.find("Present: no squares rolled yet"), std::string::npos);
+    EXPECT_NE(before.body.find("<li><span>Smith</span><b></b></li>"), std::string::npos);
+
+    SaveTipTexts({"   Brown:   2", "   Green: Out", "   Jones:   1", "Smith:  12"});
+    HttpReply page = Http(port, "GET", "/?from=qr");
+    ASSERT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("<p id=\"tip\">Tip 1</p>"), std::string::npos);
+    for (const char* li : {"<li><span>Brown</span><b>2</b></li>", "<li><span>Green</span><b>Out</b></li>",
+                           "<li><span>Jones</span><b>1</b></li>", "<li><span>Smith</span><b>12</b></li>"})
+        EXPECT_NE(page.body.find(li), std::string::npos) << li;
+    // Only what the board shows: no card numbers, levels, roles or files.
+    for (const char* secret : {"Basic", ".dorvel", "rfid"}) EXPECT_EQ(page.body.find(secret), std::string::npos) << secret;
+
+    HttpReply json = Http(port, "GET", "/board.json");
+    ASSERT_EQ(json.status, 200);
+    EXPECT_EQ(json.Header("Content-Type"), "application/json");
+    // Every connection ends after its answer: the answer says so, or a phone's next poll
+    // would go into a connection that is closing.
+    EXPECT_EQ(json.Header("Connection"), "close");
+    EXPECT_NE(json.body.find("\"tip\":1"), std::string::npos);
+    EXPECT_NE(json.body.find("{\"n\":\"Green\",\"s\":0}"), std::string::npos);
+
+    // HEAD: the same headers, no body.
+    HttpReply head = Http(port, "HEAD", "/board.json");
+    EXPECT_EQ(head.status, 200);
+    EXPECT_EQ(head.Header("Content-Length"), std::to_string(json.body.size()));
+    EXPECT_EQ(head.body, "");
+
+    // Polling with the entity tag: 304 while the board stays, the new board after a roll.
+    std::string etag = json.Header("ETag");
+    ASSERT_FALSE(etag.empty());
+    EXPECT_EQ(Http(port, "GET", "/board.json", "If-None-Match: " + etag + "\r\n").status, 304);
+    SaveTipTexts({"   Brown: Out", "   Green:   1"});
+    HttpReply next = Http(port, "GET", "/board.json", "If-None-Match: " + etag + "\r\n");
+    EXPECT_EQ(next.status, 200);
+    EXPECT_NE(next.body.find("\"tip\":2"), std::string::npos);
+    EXPECT_NE(next.Header("ETag"), etag);
+}
+
+TEST_F(PhoneServer, EveryNameIsEscaped) {
+    SaveTipTexts({strprintf("%s:   1", "<script>alert(1)</script> Evil\"'"), "<b>x</b>: Out"});
+    HttpReply page = Http(port, "GET", "/");
+    ASSERT_EQ(page.status, 200);
+    EXPECT_EQ(page.body.find("<script>alert"), std::string::npos);
+    EXPECT_EQ(page.body.find("<b>x</b>"), std::string::npos);
+    EXPECT_EQ(page.body.find("<Sons>"), std::string::npos);
+    EXPECT_NE(page.body.find("&lt;script&gt;alert(1)&lt;/script&gt; Evil&quot;&#39;"), std::string::npos);
+    EXPECT_NE(page.body.find("Hilltop &amp; &lt;Sons&gt;"), std::string::npos);
+    // The page runs no script but its own.
+    EXPECT_NE(page.Header("Content-Security-Policy").find("default-src 'none'; script-src 'sha256-"), std::string::npos);
+    HttpReply json = Http(port, "GET", "/board.json");
+    EXPECT_EQ(json.body.find('<'), std::string::npos);
+    EXPECT_NE(json.body.find("\\u003cscript\\u003ealert(1)\\u003c/script\\u003e Evil\\\"'"), std::string::npos);
+}
+
+TEST_F(PhoneServer, RefusesOtherMethodsPathsAndLargeRequests) {
+    for (const char* m : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS", "TRACE", "CONNECT"}) {
+        HttpReply r = Http(port, m, "/");
+        EXPECT_EQ(r.status, 405) << m;
+        EXPECT_EQ(r.Header("Allow"), "GET, HEAD") << m;
+    }
+    EXPECT_EQ(HttpRaw(port, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\n\r\nabc").status, 405);
+    for (const char* path : {"/index.html", "/board.json/", "/../etc/passwd", "/%2e%2e/x", "/favicon.ico", "/clubs/x.dorvel"})
+        EXPECT_EQ(Http(port, "GET", path).status, 404) << path;
+    // A body, which no GET needs, is refused before it is read.
+    EXPECT_EQ(HttpRaw(port, "GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello").status, 413);
+    EXPECT_EQ(HttpRaw(port, "GET / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n").status, 413);
+    // Headers beyond the limit: 431; far beyond it libsoup drops the connection unanswered.
+    EXPECT_EQ(Http(port, "GET", "/", "X-Big: " + std::string(9000, 'a') + "\r\n").status, 431);
+    EXPECT_EQ(Http(port, "GET", "/" + std::string(9000, 'a')).status, 431);
+    EXPECT_EQ(Http(port, "GET", "/", "X-Big: " + std::string(200000, 'a') + "\r\n").status, 0);
+    EXPECT_EQ(HttpRaw(port, "NONSENSE\r\n\r\n").status, 400);
+    // And it still serves.
+    EXPECT_EQ(Http(port, "GET", "/").status, 200);
+}
+
+TEST_F(PhoneServer, LimitsConnectionsAndClosesSlowOnesWithoutHoldingOthersUp) {
+    PhoneServerLimits().maxperaddress = 3;
+    PhoneServerLimits().deadlinems = 400;
+    {
+        HttpConn a(port), b(port), c(port);
+        TurnMainLoop(50);
+        EXPECT_EQ(PhoneServerCounts().open, 3);
+        HttpReply busy = Http(port, "GET", "/");
+        EXPECT_EQ(busy.status, 503);
+        // Half a request, then nothing: closed at the deadline, with no answer.
+        a.Send("GET / HTTP/1.1\r\nHost: x\r\n");
+        std::string got;
+        EXPECT_TRUE(a.ClosedWithin(3000, &got));
+        EXPECT_EQ(got, "");
+        EXPECT_TRUE(b.ClosedWithin(3000));  // idle ones too
+    }
+    TurnMainLoop(100);
+    EXPECT_EQ(PhoneServerCounts().open, 0);  // every closed connection is counted out
+    EXPECT_GE(PhoneServerCounts().refused, 1u);
+    EXPECT_GE(PhoneServerCounts().closed, 2u);
+
+    // While two clients hold their requests back, a third is answered at once.
+    PhoneServerLimits().deadlinems = 10000;
+    HttpConn slow1(port), slow2(port);
+    slow1.Send("GET / HTTP/1.1\r\n");
+    slow2.Send("G");
+    gint64 t0 = g_get_monotonic_time();
+    EXPECT_EQ(Http(port, "GET", "/board.json").status, 200);
+    EXPECT_LT(g_get_monotonic_time() - t0, 2000000);
+
+    PhoneServerLimits().maxconnections = 2;
+    EXPECT_EQ(Http(port, "GET", "/").status, 503);
+}
+
+TEST_F(PhoneServer, StopsListeningAndStartsAgain) {
+    int was = port;
+    PhoneServerStop();
+    EXPECT_FALSE(PhoneServerRunning());
+    EXPECT_EQ(PhoneServerUrl(), "");
+    HttpConn refused(was);
+    EXPECT_FALSE(refused.Connected());  // nothing listens
+
+    ServeOption opt;
+    opt.address = "127.0.0.1";
+    opt.port = was;
+    std::string err;
+    ASSERT_TRUE(PhoneServerStart(opt, &err)) << err;  // the same port at once
+    EXPECT_EQ(PhoneServerUrl(), "http://127.0.0.1:" + std::to_string(was) + "/");
+    EXPECT_EQ(Http(was, "GET", "/").status, 200);
+
+    // A port another program holds: refused with the reason, and nothing is left running.
+    int other = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(other, (sockaddr*)&a, sizeof a), 0);
+    ASSERT_EQ(listen(other, 1), 0);
+    socklen_t len = sizeof a;
+    getsockname(other, (sockaddr*)&a, &len);
+    opt.port = ntohs(a.sin_port);
+    EXPECT_FALSE(PhoneServerStart(opt, &err));
+    EXPECT_FALSE(err.empty());
+    EXPECT_FALSE(PhoneServerRunning());
+    close(other);
+    opt.address = "192.0.2.77";  // not an address of this computer
+    EXPECT_FALSE(PhoneServerStart(opt, &err));
+}
+
+TEST(LanAddress, ARealLocalInterfaceBeforeOthers) {
+    auto A = [](const char* ifname, const char* addr, bool up = true) {
+        NetAddress a;
+        a.ifname = ifname;
+        a.address = addr;
+        a.ipv6 = strchr(addr, ':') != nullptr;
+        a.loopback = strcmp(ifname, "lo") == 0;
+        a.up = up;
+        return a;
+    };
+    EXPECT_EQ(ChooseLanAddress({A("lo", "127.0.0.1"), A("docker0", "172.17.0.1"), A("wlan0", "192.168.1.20")}),
+              "192.168.1.20");
+    EXPECT_EQ(ChooseLanAddress({A("wlan0", "192.168.1.20", false), A("eth0", "10.0.0.5")}), "10.0.0.5");
+    EXPECT_EQ(ChooseLanAddress({A("eth0", "169.254.3.3"), A("eth1", "203.0.113.9")}), "203.0.113.9");
+    EXPECT_EQ(ChooseLanAddress({A("eth0", "fe80::1"), A("eth0", "2001:db8::5")}), "2001:db8::5");
+    EXPECT_EQ(ChooseLanAddress({A("lo", "127.0.0.1"), A("lo", "::1")}), "");
+    EXPECT_EQ(PageUrl("2001:db8::5", 8099), "http://[2001:db8::5]:8099/");
+    EXPECT_EQ(PageUrl("10.0.0.5", 80), "http://10.0.0.5:80/");
+}
+
+// Each of the three corners of a QR code holds a finder: a dark 7x7 ring around a dark 3x3.
+TEST(QrCode, HasTheFindersOfAQrCodeInEveryCornerForAnyAddress) {
+    for (const char* url : {"http://10.0.0.5:8099/", "http://[2001:db8::5]:65535/", "http://192.168.100.200:1/"}) {
+        auto qr = QrModules(url);
+        ASSERT_GE(qr.size(), 21u) << url;
+        ASSERT_EQ((qr.size() - 17) % 4, 0u) << url;  // the sizes of the QR versions
+        int n = (int)qr.size();
+        for (auto [x0, y0] : {std::pair{0, 0}, std::pair{n - 7, 0}, std::pair{0, n - 7}})
+            for (int y = 0; y < 7; ++y)
+                for (int x = 0; x < 7; ++x) {
+                    bool ring = x == 0 || y == 0 || x == 6 || y == 6;
+                    bool core = x >= 2 && x <= 4 && y >= 2 && y <= 4;
+                    EXPECT_EQ(qr[y0 + y][x0 + x], ring || core) << url << " " << x0 << "," << y0;
+                }
+    }
+}
+
+}  // namespace
