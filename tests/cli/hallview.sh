@@ -39,7 +39,7 @@ cd "$work" || exit 1
 "$prog" club.dorvel >"$work/out.txt" 2>&1 &
 progpid=$!
 
-focus_window
+main_window
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3; }
 
 # Reads the texts of the program's window from the accessibility bus until they show what

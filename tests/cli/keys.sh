@@ -13,7 +13,7 @@ cd "$work" || exit 1
 "$prog" -r club.dorvel >"$work/out.txt" 2>&1 &
 progpid=$!
 
-focus_window
+main_window
 
 title() { xdotool getwindowname "$win"; }
 # Waits until the title matches the extended regular expression $1.

@@ -17,16 +17,7 @@ cd "$work" || exit 1
 start() {
   "$prog" club.dorvel >>"$work/out.txt" 2>&1 &
   progpid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no main window: $(cat "$work/out.txt")"
-  sleep 1
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.3
+  main_window
 }
 # Keys go to the window that has the keyboard: the main window, or a dialog it opened.
 key() { xdotool key --clearmodifiers "$@" 2>/dev/null; sleep 0.2; }

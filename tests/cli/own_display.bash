@@ -48,21 +48,6 @@ done
 export DISPLAY=":$n"
 export NO_AT_BRIDGE=1
 
-# Waits until the program's main window is on screen and gives it the focus ($win).
-focus_window() {
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name "Square Dance" 2>/dev/null | head -n1)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no main window"
-  # Keys sent before the first display is built are lost.
-  sleep 1
-  xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
-  sleep 0.3
-}
-
 # Waits up to $1 tenths of a second for the program to end after the key $2, and checks that
 # it ended with exit status 0.
 ended() {
