@@ -49,10 +49,9 @@ gone() {
   status=$?
 }
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3; }
-# Closes the program's window from outside, as the window manager would. (A key that ends
-# the program would leave xdotool without its window before it lets the key go, and the
-# key held down would repeat into the next program.)
-close_window() { xdotool windowclose "$win" 2>/dev/null; }
+# The window is closed as the window manager would (close_window): a key that ends the
+# program would leave xdotool without its window before it lets the key go, and the key
+# held down would repeat into the next program.
 title() { xdotool getwindowname "$win"; }
 # Dancer lines of a club file (two names, then a role).
 dancers() { grep -Eic '^[[:space:]]*[^[:space:]%]+[[:space:]]+[^[:space:]]+[[:space:]]+(m|f|mf|fm|e)[[:space:]]' "$1"; }
