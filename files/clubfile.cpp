@@ -661,15 +661,12 @@ const char* FileRole(SDSEX sex) {
 }  // namespace
 
 const char* ClubFileLineKey(std::string_view text) {
-    // The key lines a dancer line can be mistaken for: "noask" and "ask" must be the whole
-    // line, which a dancer line never is.
-    static const char* const keys[] = {"caller=",        "club=",    "pgm=",       "squaresize=",
-                                       "dispnamestyle=", "scrollerincrchg=", "speccard=",
-                                       "RfidWarn",       "Statistics", "Record"};
+    // The key lines a dancer line can be mistaken for: those that must be the whole line
+    // ("ask", "mix", ...) are no dancer line.
     std::string_view line = SkipBlanks(text);
     if (!line.empty() && line[0] == '%') return "%";
-    for (const char* k : keys)
-        if (StartsWith(line, k)) return k;
+    for (const KeyRule& r : keyrules)
+        if (!r.whole && StartsWith(line, r.key)) return r.key;
     return nullptr;
 }
 
