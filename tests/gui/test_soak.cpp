@@ -10,7 +10,9 @@
 // run is (one line)
 //   DORVELS_SOAK_EVENTS=20000 xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/gui_tests --gtest_filter='Soak.*'
 // (in the sanitizer build, with LSAN_OPTIONS=suppressions=scripts/lsan.supp); DORVELS_SOAK_CLUB
-// names another club file than data/sample.dorvel.
+// names another club file than data/sample.dorvel. The seed fixes the actions, not the clock:
+// a timed note closing after its seconds, and a right press ignored within the second of the
+// last one, fall where the machine's speed puts them, so two runs of one seed may part ways.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
