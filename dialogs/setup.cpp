@@ -597,7 +597,7 @@ bool ApplySetup(const char* button) {
         if (read) {
             ShowSetupState();  // the club just read, and no anonymous dancers to make
             n = CheckFields();
-            // What reading found (the file in use by another Dorvels, problems of its lines).
+            // What reading found: the problems of its lines, with what was kept.
             std::string notice = TakeClubFileNotice();
             if (!notice.empty()) GtkWarningText(notice);
         }

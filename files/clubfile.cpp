@@ -340,22 +340,56 @@ bool ClubLine(std::string_view line) {
     return idsex(std::string(NextWord(line))) != NOSEX;
 }
 
-// The lines of the club file open as fp, or the reason it is no club file to read.
-bool ClubLines(FILE* fp, std::vector<std::string>* lines, std::string* why) {
-    std::string data;
-    if (!ReadAll(fp, &data, why)) return false;
+// The length of the longest start of s that has at most max bytes and ends between two
+// characters (s is valid UTF-8).
+size_t Utf8Cut(std::string_view s, size_t max) {
+    if (s.size() <= max) return s.size();
+    size_t n = max;
+    while (n > 0 && ((unsigned char)s[n] & 0xC0) == 0x80) --n;
+    return n;
+}
+
+// A dancer line as the writer writes it: two names, a role, "L" or "M", a dance count, a
+// presence and a level. A misspelt role or level still counts (the reader repairs those);
+// a line of another shape is no dancer line.
+bool DancerShaped(std::string_view line) {
+    std::string_view words[7];
+    for (std::string_view& w : words)
+        if ((w = NextWord(line)).empty()) return false;
+    long long n;
+    return (words[3] == "L" || words[3] == "M") && ParseInt(words[4], 0, LLONG_MAX, &n);
+}
+
+// The lines of a club file's bytes, or false with why they are no club file: no text, or
+// content without a dancer or a setting. With strict (a file chosen in the setup dialog in
+// place of the roster), every line must be a comment, a setting or a dancer line as the
+// writer writes it, so that no other file of the folder (a recording, notes) is taken, and
+// a file without content is refused too.
+bool ClubText(const std::string& data, std::vector<std::string>* lines, std::string* why, bool strict) {
     *why = NotText(data);
     if (!why->empty()) return false;
     *lines = SplitLines(data);
-    bool content = false;
-    for (const std::string& raw : *lines) {
-        std::string_view line = SkipBlanks(raw);
+    bool content = false, club = false;
+    for (size_t i = 0; i < lines->size() && !(club && !strict); ++i) {
+        std::string_view line = SkipBlanks((*lines)[i]);
         if (line.empty() || line[0] == '%') continue;
-        if (ClubLine(line)) return true;
+        if (strict && !FindKey(line) && !DancerShaped(line)) {
+            *why = strprintf("line %zu reads <%s>", i + 1, std::string(line.substr(0, Utf8Cut(line, 40))).c_str());
+            return false;
+        }
         content = true;
+        club = club || ClubLine(line);
     }
-    if (content) *why = "it holds no dancer and no setting: it is no club file";
-    return !content;
+    if (club || !(content || strict)) return true;
+    *why = "it holds no dancer and no setting";
+    return false;
+}
+
+// The lines of the club file open as fp, read once; false with why it is not read ("" when
+// it is).
+bool ClubLines(FILE* fp, std::vector<std::string>* lines, std::string* why) {
+    std::string data;
+    return ReadAll(fp, &data, why) && ClubText(data, lines, why, false);
 }
 
 // Applies a key line of the club file; false when the line is no key line.
@@ -373,15 +407,6 @@ void CountAnonymous(const std::string& lastname, SDSEX sex) {
     if (n <= 0 || slot < 0 || slot > 5) return;
     if (n > anoncnt) anoncnt = n;
     if (n > anoncounts[slot]) anoncounts[slot] = n;
-}
-
-// The length of the longest start of s that has at most max bytes and ends between two
-// characters (s is valid UTF-8).
-size_t Utf8Cut(std::string_view s, size_t max) {
-    if (s.size() <= max) return s.size();
-    size_t n = max;
-    while (n > 0 && ((unsigned char)s[n] & 0xC0) == 0x80) --n;
-    return n;
 }
 
 // A name longer than any real one (a damaged file) is cut to MAXNAME bytes, at a character
@@ -636,15 +661,12 @@ const char* FileRole(SDSEX sex) {
 }  // namespace
 
 const char* ClubFileLineKey(std::string_view text) {
-    // The key lines a dancer line can be mistaken for: "noask" and "ask" must be the whole
-    // line, which a dancer line never is.
-    static const char* const keys[] = {"caller=",        "club=",    "pgm=",       "squaresize=",
-                                       "dispnamestyle=", "scrollerincrchg=", "speccard=",
-                                       "RfidWarn",       "Statistics", "Record"};
+    // The key lines a dancer line can be mistaken for: those that must be the whole line
+    // ("ask", "mix", ...) are no dancer line.
     std::string_view line = SkipBlanks(text);
     if (!line.empty() && line[0] == '%') return "%";
-    for (const char* k : keys)
-        if (StartsWith(line, k)) return k;
+    for (const KeyRule& r : keyrules)
+        if (!r.whole && StartsWith(line, r.key)) return r.key;
     return nullptr;
 }
 
@@ -760,28 +782,21 @@ static void ReadClubLines(const std::vector<std::string>& lines) {
 // Most problems listed in the notice; the rest are counted.
 constexpr size_t NOTICEDPROBLEMS = 12;
 
-bool ReadDorvels(FILE* fp) {
-    edbg("ReadDorvels(fp<%s>)", fp && fileno(fp) >= 0 ? fd2name(fileno(fp)).c_str() : "");
-    if (!fp) {
-        rdbg("ReadDorvels");
-        return false;
-    }
-    std::vector<std::string> lines;
-    std::string why;
-    bool readable = ClubLines(fp, &lines, &why);
+// Takes the lines read from the club file open as fp (unread: why it could not be read) as
+// ReadDorvels does: the file is recorded and locked, the lines replace nothing but are read
+// into the roster and the settings, and the operator's notices wait. False when not read.
+static bool TakeClubLines(FILE* fp, const std::vector<std::string>& lines, const std::string& unread) {
     bool inuse = false;
-    std::string path = GuardRead(fp, why, &inuse);
+    std::string path = GuardRead(fp, unread, &inuse);
     std::string name = path.empty() ? "The club file" : "<" + ShownName(path) + ">";
-    if (!readable) {
+    if (!unread.empty()) {
         // Nothing of it is taken: a roster read in part would be written over the whole.
         ClubFileNotice("%s was not read: %s.\nIt is not written over unless saved on purpose "
                        "(w), which keeps the old file as <%s~>.",
-                       name.c_str(), why.c_str(), path.empty() ? "name" : ShownName(path).c_str());
-        rdbg("ReadDorvels : not read");
+                       name.c_str(), unread.c_str(), path.empty() ? "name" : ShownName(path).c_str());
         return false;
     }
-    if (inuse)
-        ClubFileNotice("%s is in use by another Dorvels: this one does not write it.", name.c_str());
+    if (inuse) ClubFileNotice("%s.", InUseText(ShownName(path)).c_str());
     ReadClubLines(lines);
     if (!problems.empty()) {
         std::string text = strprintf("%s: %zu problem%s", name.c_str(), problems.size(),
@@ -795,8 +810,20 @@ bool ReadDorvels(FILE* fp) {
             text += strprintf("\n... and %zu more", problems.size() - NOTICEDPROBLEMS);
         ClubFileNotice("%s", text.c_str());
     }
-    rdbg("ReadDorvels");
     return true;
+}
+
+bool ReadDorvels(FILE* fp) {
+    edbg("ReadDorvels(fp<%s>)", fp && fileno(fp) >= 0 ? fd2name(fileno(fp)).c_str() : "");
+    bool read = false;
+    if (fp) {
+        std::vector<std::string> lines;
+        std::string why;
+        ClubLines(fp, &lines, &why);  // why stays "" when the file can be read
+        read = TakeClubLines(fp, lines, why);
+    }
+    rdbg("ReadDorvels");
+    return read;
 }
 
 std::string ClubFileName(const std::string& club) {
@@ -939,17 +966,6 @@ bool SaveWithChoice(int keepdances, bool quitting) {
 // ---- choosing the club file --------------------------------------------------------------
 namespace {
 
-// A dancer line as the writer writes it: two names, a role, "L" or "M", a dance count, a
-// presence and a level. A misspelt role or level still counts (the reader repairs those);
-// a line of another shape is no dancer line.
-bool DancerShaped(std::string_view line) {
-    std::string_view words[7];
-    for (std::string_view& w : words)
-        if ((w = NextWord(line)).empty()) return false;
-    long long n;
-    return (words[3] == "L" || words[3] == "M") && ParseInt(words[4], 0, LLONG_MAX, &n);
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     return !a.empty() && !b.empty() && stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
@@ -963,33 +979,29 @@ std::string SaveRosterBefore(const std::string& toread) {
     std::string target = ChosenOutputName(false);
     if (SameFile(target, toread) || SameFile(target + DORVELEXT, toread)) return "";
     if (WriteDorvels(0)) return "";
-    return "was not read: the roster could not be saved to its own file first";
+    return "<" + toread + "> was not read: the roster could not be saved to its own file first";
 }
 
 }  // namespace
 
-std::string NotAClubFile(FILE* fp) {
+// The lines of the file open as fp, read once, for the setup dialog: "" when it is a club
+// file, otherwise why not.
+static std::string ChosenLines(FILE* fp, std::vector<std::string>* lines) {
     std::string data, why;
     if (!ReadAll(fp, &data, &why)) return "cannot be read: " + why;
-    why = NotText(data);
-    if (!why.empty()) return "is not a club file: " + why;
-    std::vector<std::string> lines = SplitLines(data);
-    bool any = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        std::string_view line = SkipBlanks(lines[i]);
-        if (line.empty() || line[0] == '%') continue;
-        if (!FindKey(line) && !DancerShaped(line))
-            return strprintf("is not a club file: line %zu reads <%s>", i + 1,
-                             std::string(line.substr(0, Utf8Cut(line, 40))).c_str());
-        any = true;
-    }
-    return any ? "" : "is not a club file: it holds no settings and no dancers";
+    if (!ClubText(data, lines, &why, true)) return "is not a club file: " + why;
+    return "";
+}
+
+std::string NotAClubFile(FILE* fp) {
+    std::vector<std::string> lines;
+    return ChosenLines(fp, &lines);
 }
 
 std::string ChooseClubFile(const std::string& name, bool* read) {
     edbg("ChooseClubFile(name<%s>)", name.c_str());
     *read = false;
-    std::string dir = DirOf(name), why;
+    std::string dir = DirOf(name), why, chosen = name;
     FILE* fp = nullptr;
     if (!FolderWritable(dir)) {
         why = strprintf("the folder <%s> cannot be written", dir.c_str());
@@ -998,31 +1010,35 @@ std::string ChooseClubFile(const std::string& name, bool* read) {
             if (why.empty() && access(c.c_str(), F_OK) == 0 && access(c.c_str(), R_OK) != 0)
                 why = strprintf("<%s> cannot be read: %s", c.c_str(), strerror(errno));
         // Otherwise a new file: the roster is written there from now on.
-    } else if (!sdhd || !SameFile(fopenfilename, inputfilename)) {
-        std::string opened = fopenfilename;
-        why = NotAClubFile(fp);
-        if (why.empty()) why = SaveRosterBefore(opened);
-        if (!why.empty()) {
-            why = "<" + opened + "> " + why;
-        } else {
+    } else if (chosen = fopenfilename; !sdhd || !SameFile(chosen, inputfilename)) {
+        // Read once, through the checks of the start-up's reader; the file is locked before
+        // the roster is saved and replaced, so that no other Dorvels has it meanwhile.
+        std::vector<std::string> lines;
+        why = ChosenLines(fp, &lines);
+        if (!why.empty()) why = "<" + chosen + "> " + why;
+        else if (!GuardLock(chosen)) why = InUseText(chosen);
+        else if (!(why = SaveRosterBefore(chosen)).empty()) GuardUnlock(chosen);
+        if (why.empty()) {
             // A fresh club: what the file leaves out takes its default, not the old club's value.
-            rewind(fp);
             EDITMODE mode = editmode;
             ClubSettingsDefaults();
             anoncnt = 0;
             for (int& c : anoncounts) c = 0;
             ClearDancers();
             editmode = mode;
-            inputfilename = opened;
+            inputfilename = chosen;
             outputfilename = name;
-            ReadDorvels(fp);
+            TakeClubLines(fp, lines, "");
             SortByName();
             *read = true;
         }
     }
     if (fp) fclose(fp);
-    if (why.empty() && !*read) outputfilename = name;
-    if (why.empty()) MarkClubUnchanged();  // the club chosen is the evening's start now
+    if (why.empty()) {
+        if (!*read) outputfilename = name;
+        GuardUnlock(chosen, true);  // the club files left behind are free for others
+        MarkClubUnchanged();        // the club chosen is the evening's start now
+    }
     DPRINTF(1, "(ChooseClubFile) read=%d why<%s>\n", (int)*read, why.c_str());
     rdbg("ChooseClubFile");
     return why;

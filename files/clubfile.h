@@ -92,17 +92,19 @@ bool FolderWritable(const std::string& dir);
 // file back (after asking the operator when nobody is present yet).
 void ResetB();
 
-// Why the open file fp is not a club file, "" when it is one: a club file holds at least one
-// setting or dancer line, and nothing but those, comments and blank lines. Reads fp to its
-// end (the caller rewinds it to read it).
+// Why the open file fp is not a club file the setup dialog takes, "" when it is one: it can
+// be read as ReadDorvels reads a file, and holds at least one setting or dancer line and
+// nothing but those, comments and blank lines. Reads fp to its end.
 std::string NotAClubFile(FILE* fp);
 
 // Makes `name` the club file, as the setup dialog's file choice does. An existing club file
-// is read in place of the roster and the club's settings (*read set), unless it is the file
-// the roster was read from; the roster is first written to its own club file. A name that
-// does not exist yet becomes the file the roster is written to. Returns "" on success;
-// otherwise why not (a folder that cannot be written, a file that cannot be read or is no
-// club file), and nothing has changed.
+// is read once, with the checks of ReadDorvels and those of NotAClubFile, in place of the
+// roster and the club's settings (*read set), unless it is the file the roster was read
+// from; the roster is first written to its own club file. A name that does not exist yet
+// becomes the file the roster is written to. The chosen file is locked against a second
+// Dorvels, and the club files left behind are let go. Returns "" on success; otherwise why
+// not (a folder that cannot be written, a file that cannot be read, is no club file or is in
+// use by another Dorvels), and nothing has changed.
 std::string ChooseClubFile(const std::string& name, bool* read);
 
 // Name of the pointer file that names the club file written last.

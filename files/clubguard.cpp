@@ -255,12 +255,31 @@ std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse) {
 
 void GuardUnread(const std::string& name, const std::string& reason) { GuardOf(name).unread = reason; }
 
+bool GuardLock(const std::string& path) {
+    Guard& g = GuardOf(path);
+    if (!HoldLock(g)) return false;
+    g.inuse = false;  // held now: what is read from it may be written back
+    return true;
+}
+
+void GuardUnlock(const std::string& path, bool others) {
+    std::string canon = Canonical(path);
+    for (Guard& g : guards)
+        if ((g.path == canon) != others && g.lockfd >= 0) {
+            close(g.lockfd);
+            g.lockfd = -1;
+        }
+}
+
+std::string InUseText(const std::string& name) {
+    return "<" + name + "> is in use by another Dorvels: this one does not write it";
+}
+
 GuardCheck GuardBeforeWrite(const std::string& target, bool explicitsave, std::string* why) {
     Guard& g = GuardOf(target);
     if (g.inuse || !HoldLock(g)) {
         g.inuse = true;
-        *why = strprintf("<%s> is in use by another Dorvels: this one does not write it",
-                         target.c_str());
+        *why = InUseText(target);
         return GUARD_INUSE;
     }
     if (!g.unread.empty() && !explicitsave) {

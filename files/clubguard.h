@@ -36,6 +36,16 @@ std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse);
 // Records a club file that exists but could not be opened.
 void GuardUnread(const std::string& name, const std::string& reason);
 
+// Takes this run's lock of the club file `path` before it is read in place of the roster
+// (the setup dialog's choice). False when another Dorvels holds it; nothing is marked then,
+// so that the file may be chosen again once that program has ended.
+bool GuardLock(const std::string& path);
+// Drops this run's lock of the club file `path`, or with others, the locks of every club
+// file but `path` (another club file has become the club's).
+void GuardUnlock(const std::string& path, bool others = false);
+// What the operator is told of a club file that another Dorvels holds.
+std::string InUseText(const std::string& name);
+
 // Whether a write of the club file `target` may go ahead (GUARD_OK), or why not (*why
 // says it for the operator). With explicitsave (the operator saves on purpose) a file that was
 // not read may be written (its old content is then kept as "name~").

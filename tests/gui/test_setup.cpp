@@ -2,8 +2,10 @@
 // clicked, its radios, sliders and switches moved, its file chooser answered; then the
 // evening's state, the window titles and the files written are read back.
 #include <gtk/gtk.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -292,8 +294,10 @@ TEST_F(SetupTest, ChoosingTheClubFile) {
 
     // What cannot be the club file is refused beside the entry; nothing changes.
     auto refused = [&](const char* why) {
+        const std::string typed = Text(outputfile_entry);
         ClickButton(Bttn("Done"));
         EXPECT_TRUE(SetupOpen()) << why;
+        EXPECT_EQ(Text(outputfile_entry), typed);
         bool bad = false;
         EXPECT_NE(SetupMessage(outputfile_entry, &bad).find(why), std::string::npos) << SetupMessage(outputfile_entry);
         EXPECT_TRUE(bad);
@@ -307,6 +311,18 @@ TEST_F(SetupTest, ChoosingTheClubFile) {
     refused("cannot be written");
     TypeInto(outputfile_entry, "dir.dorvel");
     refused("cannot be read");
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("club=Swans\nAnn Ash f L 0 1 Basic\n")) (utf16 += c) += '\0';
+    WriteFile("utf16.dorvel", utf16);
+    Choose("utf16.dorvel");
+    refused("is not a club file: it is UTF-16 text");
+    // Another Dorvels holds this one (its lock is taken through another opening of the file).
+    int held = open("other.dorvel", O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    Choose("other.dorvel");
+    refused("other.dorvel> is in use by another Dorvels");
+    close(held);
+    EXPECT_EQ(ReadBack("club.dorvel").count("Late Comer"), 0u) << "nothing written for a refused file";
 
     // Another club file: the roster is saved to its own file first, then replaced; the new
     // club's settings are what its file says (Basic, not the old club's Plus).

@@ -254,6 +254,60 @@ TEST_F(ClubSafety, ASecondDorvelsNeverWritesTheFileTheFirstHolds) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+// Whether a second program started now is told that this run holds the club file.
+bool HeldHere(const char* path) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        ResetClubFiles();  // the child's own run: it knows no lock of its parent
+        FILE* fp = fopen(path, "r");
+        _exit(fp && ReadDorvels(fp) && TakeClubFileNotice().find("in use") != std::string::npos ? 0 : 1);
+    }
+    int status = -1;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The setup dialog's choice of a club file: one that another Dorvels holds is refused, and
+// the old club goes on as before; chosen again once that program has ended, it is read and
+// held, and the old club's file is let go.
+TEST_F(ClubSafety, TheClubFileChosenInTheDialogIsHeldAndTheOldOneLetGo) {
+    const std::string swans = "club=Swans\nZed Zulu m L 0 1 Basic\n";
+    WriteFile("club.dorvel", kClub);
+    WriteFile("other.dorvel", swans);
+    ASSERT_TRUE(ReadPath("club.dorvel"));
+    OtherDorvels holder("other.dorvel");
+    ASSERT_GT(holder.pid, 0);
+    bool read = true;
+    EXPECT_EQ(ChooseClubFile("other.dorvel", &read),
+              "<other.dorvel> is in use by another Dorvels: this one does not write it");
+    EXPECT_FALSE(read);
+    EXPECT_EQ(RosterCount(), 3);
+    EXPECT_EQ(clubname, "Hilltop");
+    AddDancer("Di", "Eve", F);
+    ASSERT_TRUE(WriteDorvels(1));  // still saved to its own file
+    EXPECT_TRUE(Contains(ReadFile("club.dorvel"), "Di  Eve"));
+    EXPECT_EQ(ReadFile("other.dorvel"), swans);
+
+    holder.End(false);
+    ASSERT_EQ(ChooseClubFile("other.dorvel", &read), "");
+    EXPECT_TRUE(read);
+    EXPECT_EQ(clubname, "Swans");
+    EXPECT_EQ(RosterCount(), 1);
+    EXPECT_TRUE(HeldHere("other.dorvel"));
+    EXPECT_FALSE(HeldHere("club.dorvel"));
+
+    // A choice refused after the lock was taken (the roster cannot be saved first) lets the
+    // chosen file go again.
+    ASSERT_EQ(mkdir("sub", 0755), 0);
+    WriteFile("sub/third.dorvel", "club=Third\nAl Bo m L 0 1 Basic\n");
+    AddDancer("Fay", "Gee", F);
+    ASSERT_EQ(chmod(".", 0555), 0);
+    EXPECT_TRUE(Contains(ChooseClubFile("sub/third.dorvel", &read), "could not be saved"));
+    ASSERT_EQ(chmod(".", 0755), 0);
+    EXPECT_EQ(clubname, "Swans");
+    EXPECT_FALSE(HeldHere("sub/third.dorvel"));
+    EXPECT_TRUE(HeldHere("other.dorvel"));
+}
+
 TEST_F(ClubSafety, FirstWriteOfARunKeepsThePreviousVersion) {
     WriteFile("club.dorvel", kClub);
     ASSERT_TRUE(ReadPath("club.dorvel"));

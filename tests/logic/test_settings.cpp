@@ -70,8 +70,8 @@ TEST_F(SetupRules, NumbersAreTakenExactlyWhenPlainAndInRange) {
 
 TEST_F(SetupRules, OtherFilesAreNoClubFiles) {
     const struct { const char* text; const char* why; } files[] = {
-        {"", "holds no settings and no dancers"},
-        {"% a comment only\n\n", "holds no settings and no dancers"},
+        {"", "holds no dancer and no setting"},
+        {"% a comment only\n\n", "holds no dancer and no setting"},
         {"seeds: 1 2 3\n(KeybrdCmd) r\n", "line 1 reads <seeds: 1 2 3>"},
         {"1920, \"DejaVu Sans Bold 48\", \"DejaVu Sans 14\", 10, 8\n", "line 1"},
         {"club=Hilltop\nAnn Ash f L 0 1 Basic\nsome stray words here\n", "line 3 reads <some stray words here>"},
