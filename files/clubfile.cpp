@@ -370,7 +370,7 @@ bool ClubText(const std::string& data, std::vector<std::string>* lines, std::str
     if (!why->empty()) return false;
     *lines = SplitLines(data);
     bool content = false, club = false;
-    for (size_t i = 0; i < lines->size() && !(club && !strict); ++i) {
+    for (size_t i = 0; i < lines->size(); ++i) {
         std::string_view line = SkipBlanks((*lines)[i]);
         if (line.empty() || line[0] == '%') continue;
         if (strict && !FindKey(line) && !DancerShaped(line)) {
@@ -379,8 +379,9 @@ bool ClubText(const std::string& data, std::vector<std::string>* lines, std::str
         }
         content = true;
         club = club || ClubLine(line);
+        if (club && !strict) break;  // one line of a club file is enough to read it
     }
-    if (club || !(content || strict)) return true;
+    if (club || (!content && !strict)) return true;  // an empty file is an empty club
     *why = "it holds no dancer and no setting";
     return false;
 }
