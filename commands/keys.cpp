@@ -77,27 +77,10 @@ static void NumberEnd() {
 // The window the handler was connected to: a rebuilt main window (or a new one in the
 // tests) counts as not connected, so that restoring connects the current one.
 static GtkWidget* handlerwin = nullptr;
-
-void KeybrdHandlerSuspend() {
-    if (!didhandler) return;
-    if (handlerwin && keybrdhandlerid && g_signal_handler_is_connected(handlerwin, keybrdhandlerid))
-        g_signal_handler_disconnect(handlerwin, keybrdhandlerid);
-    if (handlerwin) g_object_remove_weak_pointer(G_OBJECT(handlerwin), (gpointer*)&handlerwin);
-    handlerwin = nullptr;
-    didhandler = 0;
-    keybrdhandlerid = 0;
-}
-
-void KeybrdHandlerRestore() {
-    if (didhandler && handlerwin && handlerwin == sdwin) return;
-    if (didhandler) KeybrdHandlerSuspend();  // connected to a window that is gone
-    if (!sdwin) return;
-    gtk_widget_add_events(sdwin, GDK_KEY_PRESS_MASK);
-    keybrdhandlerid = g_signal_connect(sdwin, "key-press-event", G_CALLBACK(KeybrdHandler), nullptr);
-    handlerwin = sdwin;
-    g_object_add_weak_pointer(G_OBJECT(handlerwin), (gpointer*)&handlerwin);
-    didhandler = 1;
-}
+// While the hotkeys are suspended the main window keeps KeybrdBehind, on behindwin.
+static GtkWidget* behindwin = nullptr;
+static gulong behindid = 0;
+static bool behindcards = false;  // the window over it waits for cards (KeybrdHandlerSuspend)
 
 // The command character of a key event: 0 for a key without text (left to GTK), -1 for a
 // text of several characters. Some card readers type on the keypad: its digits and Enter
@@ -113,6 +96,57 @@ static int KeyChar(const GdkEventKey* event) {
 
 static bool SwipeChar(int c) { return (c >= '0' && c <= '9') || c == '\r' || c == '\n'; }
 
+// The main window's keys while a dialog or card window has the hotkeys (the operator clicked
+// the main window meanwhile, or the reader types into it): no key with a text reaches the
+// widget that has the focus there, so that neither a card's Enter nor a space presses a name
+// button and changes a dancer's presence. A card swiped into it still arrives when the window
+// over it waits for cards.
+static gboolean KeybrdBehind(GtkWidget*, GdkEventKey* event, gpointer) {
+    int c = KeyChar(event);
+    if (c == 0) return FALSE;
+    if (behindcards && SwipeChar(c)) KeybrdCmd((char)c);
+    return TRUE;
+}
+
+static void BehindDisconnect() {
+    if (behindwin && behindid && g_signal_handler_is_connected(behindwin, behindid))
+        g_signal_handler_disconnect(behindwin, behindid);
+    if (behindwin) g_object_remove_weak_pointer(G_OBJECT(behindwin), (gpointer*)&behindwin);
+    behindwin = nullptr;
+    behindid = 0;
+}
+
+void KeybrdHandlerSuspend(bool cards) {
+    behindcards = cards;
+    if (!didhandler) return;
+    GtkWidget* win = handlerwin;
+    if (handlerwin && keybrdhandlerid && g_signal_handler_is_connected(handlerwin, keybrdhandlerid))
+        g_signal_handler_disconnect(handlerwin, keybrdhandlerid);
+    if (handlerwin) g_object_remove_weak_pointer(G_OBJECT(handlerwin), (gpointer*)&handlerwin);
+    handlerwin = nullptr;
+    didhandler = 0;
+    keybrdhandlerid = 0;
+    BehindDisconnect();
+    if (win && win == sdwin) {
+        behindid = g_signal_connect(win, "key-press-event", G_CALLBACK(KeybrdBehind), nullptr);
+        behindwin = win;
+        g_object_add_weak_pointer(G_OBJECT(behindwin), (gpointer*)&behindwin);
+    }
+}
+
+void KeybrdHandlerRestore() {
+    if (didhandler && handlerwin && handlerwin == sdwin) return;
+    if (didhandler) KeybrdHandlerSuspend();  // connected to a window that is gone
+    BehindDisconnect();
+    behindcards = false;
+    if (!sdwin) return;
+    gtk_widget_add_events(sdwin, GDK_KEY_PRESS_MASK);
+    keybrdhandlerid = g_signal_connect(sdwin, "key-press-event", G_CALLBACK(KeybrdHandler), nullptr);
+    handlerwin = sdwin;
+    g_object_add_weak_pointer(G_OBJECT(handlerwin), (gpointer*)&handlerwin);
+    didhandler = 1;
+}
+
 gboolean KeybrdHandler(GtkWidget*, GdkEventKey* event, gpointer) {
     // F1 types nothing; it is where a newcomer looks for help, so it opens the menu as m does.
     if (event && event->keyval == GDK_KEY_F1) {
@@ -125,13 +159,12 @@ gboolean KeybrdHandler(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
 }
 
-gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer owner) {
-    if (owner && owner != sdpop) return FALSE;  // the pop-up it served is gone
+gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer) {
     int c = KeyChar(event);
     if (!SwipeChar(c)) return FALSE;
-    // In a window of its own, Enter without digits is the operator's: it presses the button
-    // that has the focus. A card's Enter, after its digits, never does.
-    if (!owner && (c == '\r' || c == '\n') && nmbrcnt == 0) return FALSE;
+    // Enter without digits is the operator's: it presses the button that has the focus. A
+    // card's Enter, after its digits, never does.
+    if ((c == '\r' || c == '\n') && nmbrcnt == 0) return FALSE;
     KeybrdCmd((char)c);
     return TRUE;
 }

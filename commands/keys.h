@@ -14,10 +14,9 @@
 gboolean KeybrdHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
 
 // "key-press-event" handler of a window over the main window that takes no typing of its own
-// (the card window, or the main window while the command-card grid is up, owner being that
-// pop-up): a card swiped meanwhile still arrives, digits and line ends going to KeybrdCmd.
-// Other keys, and in a window of its own an Enter typed without digits, are left to GTK.
-gboolean KeybrdSwipeHandler(GtkWidget* widget, GdkEventKey* event, gpointer owner);
+// (the card window): a card swiped into it still arrives, digits and line ends going to
+// KeybrdCmd. Other keys, and an Enter typed without digits, are left to GTK.
+gboolean KeybrdSwipeHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
 
 // Performs one command character (keyboard, RFID reader, replay).
 void KeybrdCmd(char cmd);

@@ -184,8 +184,10 @@ void HistoryRedisplay();
 // Setup dialog (dialogs/).
 void SetupDisplay(EDITMODE neweditmode);
 // Key handler (commands/): connect / disconnect KeybrdHandler on sdwin; both idempotent.
+// While suspended, keys typed into sdwin press nothing there; with cards, a card swiped into
+// it still arrives (the card window or the command-card grid waits for one).
 void KeybrdHandlerRestore();
-void KeybrdHandlerSuspend();
+void KeybrdHandlerSuspend(bool cards = false);
 // The auto-scroll tick of a hall view that pages (display/hallview.cpp); false when no
 // such view is shown.
 bool HallViewTick();

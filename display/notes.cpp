@@ -65,23 +65,32 @@ GtkWidget* NewPopup() {
 }
 
 // A long text (limit above 255) is wrapped to lines that fit a small screen.
+// A note or warning that follows another one while it is open takes over its window: only the
+// text and colour change. Messages come in a row with no redraw between them (a roll's
+// self-check warns once per fault), and a window for each, destroyed by the next, would put
+// windows on the screen for an instant that nobody sees and that other programs watching the
+// screen find gone when they ask about them.
 static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
     if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
-    NewPopup();
-    std::string clean = CleanText(text, limit);
-    GtkWidget* label = gtk_label_new(clean.c_str());
-    if (lblfont2) SetWidgetFont(label, lblfont2);
-    gtk_widget_set_halign(label, GTK_ALIGN_CENTER);
-    gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
-    if (limit > 255) {
-        gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-        gtk_label_set_max_width_chars(GTK_LABEL(label), 64);
+    GtkWidget* label = poplabel && sdpop && gtk_widget_get_toplevel(poplabel) == sdpop ? poplabel : nullptr;
+    if (label) {
+        timenotewin = nullptr;  // a timed note taken over ends here; the caller may time it anew
+    } else {
+        NewPopup();
+        label = gtk_label_new(nullptr);
+        gtk_widget_set_halign(label, GTK_ALIGN_CENTER);
+        gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+        GtkWidget* frame = gtk_frame_new(nullptr);
+        gtk_container_add(GTK_CONTAINER(frame), label);
+        gtk_container_add(GTK_CONTAINER(sdpop), frame);
+        poplabel = label;
     }
+    gtk_label_set_text(GTK_LABEL(label), CleanText(text, limit).c_str());
+    if (lblfont2) SetWidgetFont(label, lblfont2);
+    gtk_label_set_line_wrap(GTK_LABEL(label), limit > 255);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), limit > 255 ? 64 : -1);
     SetWidgetColor(label, &sqrcolor[color]);
-    GtkWidget* frame = gtk_frame_new(nullptr);
-    gtk_container_add(GTK_CONTAINER(frame), label);
-    gtk_container_add(GTK_CONTAINER(sdpop), frame);
-    poplabel = label;
+    gtk_window_resize(GTK_WINDOW(sdpop), 1, 1);  // as small as the text: a shorter one shrinks it
     gtk_widget_show_all(sdpop);
 }
 

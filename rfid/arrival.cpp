@@ -74,7 +74,7 @@ static void CardWindow(uint64_t card) {
     // as a swipe (it replaces this window or checks its dancer in), and its Enter never
     // presses one of the buttons.
     g_signal_connect(sdnew, "key-press-event", G_CALLBACK(KeybrdSwipeHandler), nullptr);
-    KeybrdHandlerSuspend();
+    KeybrdHandlerSuspend(true);  // and into the main window, should the operator click it
 
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
     gtk_box_pack_start(GTK_BOX(vbox), gtk_label_new(strprintf("rfid#%010lu", card).c_str()), FALSE, FALSE, 0);

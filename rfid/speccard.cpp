@@ -131,7 +131,6 @@ static void GridGone(GtkWidget* grid, gpointer) {
     speccardgrid = nullptr;
     g_free(speccardgridbttn);
     speccardgridbttn = nullptr;
-    if (sdwin) g_signal_handlers_disconnect_by_func(sdwin, (gpointer)KeybrdSwipeHandler, grid);
     RfidPendingRestore();
     KeybrdHandlerRestore();
 }
@@ -139,7 +138,8 @@ static void GridGone(GtkWidget* grid, gpointer) {
 void RfidSpecCardDisplay(const char* nmbrbuf) {
     DestroyWidget(sdpop);
     Record("(RfidSpecCardDisplay)\n");
-    KeybrdHandlerSuspend();
+    // The main window keeps the focus under the pop-up: a card swiped meanwhile still arrives.
+    KeybrdHandlerSuspend(true);
     zflag = 0;
     rfid = gridcard = RfidParse(nmbrbuf);
     std::string removing;
@@ -186,8 +186,6 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
     gtk_box_pack_start(GTK_BOX(vbox), speccardgrid, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(sdpop), vbox);
     g_signal_connect(sdpop, "destroy", G_CALLBACK(GridGone), nullptr);
-    // The main window keeps the focus under the pop-up: a card swiped meanwhile still arrives.
-    if (sdwin) g_signal_connect(sdwin, "key-press-event", G_CALLBACK(KeybrdSwipeHandler), sdpop);
     gtk_window_set_position(GTK_WINDOW(sdpop), GTK_WIN_POS_CENTER_ALWAYS);
     gtk_widget_show_all(sdpop);
 }

@@ -8,13 +8,24 @@ cd "$top"
 bash scripts/deps.sh test
 jobs=$(nproc)
 
+# What failed in the last ctest run of build-dir $1, and why: the failed tests, the assertion
+# lines of Google Test with a little context, the command-line tests' FAIL lines and the
+# sanitizers' reports. Printed last, so that a log cut in the middle still shows it.
+failure_summary() {
+  local tmp=$1/Testing/Temporary
+  echo "== failed in $1: $(cut -d: -f2- "$tmp/LastTestsFailed.log" 2>/dev/null | tr '\n' ' ')"
+  grep -E -A5 ': Failure$|: FAIL: |ERROR: (Address|Leak)Sanitizer|runtime error: ' "$tmp/LastTest.log" 2>/dev/null |
+    head -n 60
+  grep -E '^\[  FAILED  \] [^ ]+\.[^ ]+' "$tmp/LastTest.log" 2>/dev/null | sed 's/ (.*)$//' | sort -u | head -n 30
+}
+
 run_suite() {  # build-dir, extra cmake args...
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDORVELS_TESTS=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
   # One virtual X server for the GUI tests; the logic tests ignore it (they unset DISPLAY).
   xvfb-run -a -s "-screen 0 1920x1080x24" \
-    ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs" || { failure_summary "$dir"; exit 1; }
 }
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}

@@ -49,10 +49,9 @@ gone() {
   status=$?
 }
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3; }
-# Closes the program's window from outside, as the window manager would. (A key that ends
-# the program would leave xdotool without its window before it lets the key go, and the
-# key held down would repeat into the next program.)
-close_window() { xdotool windowclose "$win" 2>/dev/null; }
+# The window is closed as the window manager would (close_window): a key that ends the
+# program would leave xdotool without its window before it lets the key go, and the key
+# held down would repeat into the next program.
 title() { xdotool getwindowname "$win"; }
 # Dancer lines of a club file (two names, then a role).
 dancers() { grep -Eic '^[[:space:]]*[^[:space:]%]+[[:space:]]+[^[:space:]]+[[:space:]]+(m|f|mf|fm|e)[[:space:]]' "$1"; }
@@ -65,7 +64,7 @@ cp "$work/utf16/club.dorvel" "$work/utf16/original"
 start utf16 club.dorvel
 close_window
 gone "$pid" || fail "utf16: the program did not end when its window closed"
-[ "$status" = 0 ] || fail "utf16: exit status $status"
+[ "$status" = 0 ] || fail "utf16: exit status $status: $(tail -n 4 err.txt)"
 cmp -s club.dorvel original || fail "utf16: the club file was changed"
 grep -q '<club.dorvel> was not read: it is UTF-16 text' err.txt || fail "utf16: no reason given: $(cat err.txt)"
 
@@ -97,7 +96,7 @@ sleep 0.5
 [ "$(md5sum <club.dorvel)" = "$before" ] || fail "two: the second program wrote the club file"
 close_window
 gone "$second" || fail "two: the second program did not end"
-[ "$status" = 0 ] || fail "two: the second program's exit status $status"
+[ "$status" = 0 ] || fail "two: the second program's exit status $status: $(tail -n 4 err.txt)"
 [ "$(md5sum <club.dorvel)" = "$before" ] || fail "two: the second program wrote at the end"
 win=$firstwin
 xdotool windowfocus --sync "$win" 2>/dev/null
@@ -125,7 +124,7 @@ kill -0 "$pid" 2>/dev/null || fail "ro: the program ended without waiting for th
 xdotool windowfocus --sync "$dlg" 2>/dev/null
 xdotool key --window "$dlg" alt+q 2>/dev/null  # Quit without saving
 gone "$pid" || fail "ro: quit without saving did not end the program"
-[ "$status" = 0 ] || fail "ro: exit status $status"
+[ "$status" = 0 ] || fail "ro: exit status $status: $(tail -n 4 err.txt)"
 chmod u+w folder
 cmp -s folder/club.dorvel original || fail "ro: the club file was changed"
 grep -q 'unable to write <folder/club.dorvel>: Permission denied' err.txt || fail "ro: nothing on stderr: $(cat err.txt)"

@@ -20,6 +20,12 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "$name: FAIL: $*"; exit 1; }
 
+# Asks the program's window ($1, else $win) to close as a window manager does. (xdotool's
+# windowclose destroys the window from outside instead: a program still making its widgets
+# then gets X errors about windows gone under it, and GTK ends it with status 1.)
+clidir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+close_window() { python3 "$clidir/wm_close.py" "${1:-$win}" 2>/dev/null; }
+
 # A server of our own on a display number nobody else uses. Other test runs on this machine
 # start servers at the same moments, and a number handed out by -displayfd was seen taking
 # no connections (the program then cannot open the display): a random number from 100 up,

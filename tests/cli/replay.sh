@@ -23,7 +23,7 @@ start_in rec -r club.dorvel
 for k in r p r b h; do key "$k"; done
 title | grep -q '^HISTORY : .*tip#2$' || fail "after r p r b h the title is <$(title)>"
 rectitles=$titles
-xdotool windowclose "$win" 2>/dev/null
+close_window
 ended 50 "closing the window"
 
 cd "$work/rec" || exit 1

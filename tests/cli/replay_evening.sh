@@ -32,7 +32,7 @@ key 4 1 0 0 0 0 0 9 9 9 Return  # an unknown card: the card window
 click 437 519                   # its Couple button
 xdotool windowfocus --sync "$win" 2>/dev/null
 for k in r p r h; do xdotool key --window "$win" "$k" 2>/dev/null; sleep 0.5; done
-xdotool windowclose "$win" 2>/dev/null
+close_window
 ended 50 "closing the window"
 
 record=$work/rec/dorvels.record000

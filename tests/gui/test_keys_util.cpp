@@ -265,10 +265,25 @@ static GdkEvent* KeyEvent(GtkWidget* win, guint keyval, const char* text, guint 
     return ev;
 }
 
+// The release of the key pressed in ev. A keyboard lets every key go at once: a button
+// pressed with Enter or space is clicked then, not a quarter second later by GTK's timer.
+static GdkEvent* KeyRelease(const GdkEvent* press) {
+    GdkEvent* ev = gdk_event_copy(press);
+    ev->type = GDK_KEY_RELEASE;
+    return ev;
+}
+
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
     GdkEvent* ev = KeyEvent(win, keyval, text, state);
     ASSERT_NE(ev, nullptr);
+    GdkEvent* up = KeyRelease(ev);
+    g_object_add_weak_pointer(G_OBJECT(win), (gpointer*)&win);
     gtk_main_do_event(ev);
+    if (win) {  // unless the press closed the window
+        g_object_remove_weak_pointer(G_OBJECT(win), (gpointer*)&win);
+        gtk_main_do_event(up);
+    }
+    gdk_event_free(up);
     gdk_event_free(ev);
     Pump();
 }
@@ -281,7 +296,10 @@ void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
         else if (keypad && c >= '0' && c <= '9') keyval = GDK_KEY_KP_0 + (guint)(c - '0');
         GdkEvent* ev = KeyEvent(win, keyval, text, 0);
         ASSERT_NE(ev, nullptr);
+        GdkEvent* up = KeyRelease(ev);
         gdk_event_put(ev);
+        gdk_event_put(up);
+        gdk_event_free(up);
         gdk_event_free(ev);
     }
 }

@@ -59,11 +59,11 @@ int HistoryQty();
 
 // Runs the main loop until nothing is pending.
 void Pump();
-// Delivers a key press with the given key value and text to the main window.
+// Delivers a key press and its release with the given key value and text to the main window.
 void SendKey(guint keyval, const char* text, guint state = 0);
 // The same to another window: the key goes to that window's focused widget.
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state = 0);
-// Puts key presses for the characters of s (digits, letters, '\r') into GTK's event queue for
+// Puts key presses and releases for the characters of s (digits, letters, '\r') into GTK's event queue for
 // the window win, all at once, as a card reader types them faster than the main loop turns;
 // keypad keys for digits and Enter with keypad set. Pump() then delivers them.
 void QueueKeys(GtkWidget* win, const std::string& s, bool keypad = false);

@@ -186,6 +186,31 @@ TEST_F(Rfid, AnUnknownCardGoesToANewAnonymousDancerOrToADancerWithoutCard) {
     EXPECT_EQ(CardTableFaults(), "");
 }
 
+// The operator clicked a name in the main window while the card window is open, so the
+// reader types the next card into the main window: it still checks its dancer in, and
+// neither its Enter nor a stray Enter or space presses the name button that has the focus.
+TEST_F(Rfid, ACardTypedBehindTheCardWindowPressesNoName) {
+    Swipe(kUnknown);
+    ASSERT_EQ(SdnewTitle(), "Rfid Display");
+    SqrDancer* clicked = sdhd;
+    ASSERT_TRUE(ClickName(clicked));
+    int presence = clicked->avail;
+    for (const char* k : {"\r", " ", "\n"}) {
+        gtk_widget_grab_focus(clicked->availbttn);
+        QueueKeys(sdwin, k);
+        Pump();
+        EXPECT_EQ(clicked->avail, presence) << int(k[0]);
+    }
+    SqrDancer* arriving = RfidFind(4100000003);
+    int was = arriving->avail;
+    gtk_widget_grab_focus(clicked->availbttn);
+    QueueKeys(sdwin, "4100000003\r");
+    Pump();
+    EXPECT_NE(arriving->avail, was);
+    EXPECT_EQ(clicked->avail, presence);
+    EXPECT_EQ(CardTableFaults(), "");
+}
+
 TEST_F(Rfid, CommandCards) {
     speccard[PRESENT_ROLL] = 4300000000;
     speccard[SPECCARD_INFO] = speccard[SPECCARD_M] = 4300000001;  // acts as the lower slot
