@@ -4,7 +4,9 @@
 // and 1,000 present dancers; the hall view, the present board and the edit display likewise
 // (each built from an empty window); the switches between the edit display, the present
 // board and the squares board once each has been shown; a click on a name of the edit
-// display until the button is redrawn.
+// display until the button is redrawn. The switches to and from an edit display that was
+// scrolled through every row before (the operator looking for a name far down) count the
+// edit cells alive and the memory of the process.
 // Run under an X server: xvfb-run -a -s "-screen 0 1920x1080x24" bench/bench_boards
 #include <benchmark/benchmark.h>
 
@@ -35,12 +37,41 @@ static void PresentBoard(benchmark::State& state) { Board(state, PRESENT); }
 static void HallView(benchmark::State& state) { Board(state, SQUARES, true); }
 static void EditBoard(benchmark::State& state) { Board(state, EDIT); }
 
-// A switch from one display to another, each shown once before (the evening's first build).
-static void Switch(benchmark::State& state, EDITMODE from, EDITMODE to) {
+// The edit display shown scrolls a page at a time from its first row to its last, and back.
+static void ScrollThroughEdit() {
+    GtkWidget* shown = ShownDisplay();
+    if (!shown || !GTK_IS_SCROLLED_WINDOW(shown)) return;
+    GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
+    double page = gtk_adjustment_get_page_size(adj);
+    for (double v = 0; v < gtk_adjustment_get_upper(adj); v += page) {
+        gtk_adjustment_set_value(adj, v);
+        BenchSettle();
+    }
+    gtk_adjustment_set_value(adj, 0);
+    BenchSettle();
+}
+
+// Resident memory of the process in MB.
+static double RssMB() {
+    long pages = 0, resident = 0;
+    FILE* f = fopen("/proc/self/statm", "r");
+    if (f && fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    if (f) fclose(f);
+    return resident * (double)sysconf(_SC_PAGESIZE) / 1e6;
+}
+
+// A switch from one display to another, each shown once before (the evening's first build);
+// scrolled: the edit display was scrolled through all its rows first.
+static void Switch(benchmark::State& state, EDITMODE from, EDITMODE to, bool scrolled = false) {
     BenchRoster((int)state.range(0));
     for (EDITMODE m : {EDIT, PRESENT, SQUARES}) {
         SwitchDisplay(m);
         BenchSettle();
+        if (m == EDIT && scrolled) ScrollThroughEdit();
+    }
+    if (scrolled) {
+        state.counters["cells"] = (double)EditCellsMade().size();
+        state.counters["rssMB"] = RssMB();
     }
     for (auto _ : state) {
         state.PauseTiming();
@@ -61,6 +92,8 @@ static void PresentFromEdit(benchmark::State& state) { Switch(state, EDIT, PRESE
 static void EditFromPresent(benchmark::State& state) { Switch(state, PRESENT, EDIT); }
 static void SquaresFromPresent(benchmark::State& state) { Switch(state, PRESENT, SQUARES); }
 static void PresentFromSquares(benchmark::State& state) { Switch(state, SQUARES, PRESENT); }
+static void EditFromSquaresScrolled(benchmark::State& state) { Switch(state, SQUARES, EDIT, true); }
+static void SquaresFromEditScrolled(benchmark::State& state) { Switch(state, EDIT, SQUARES, true); }
 
 static gboolean Drawn(GtkWidget*, cairo_t*, gpointer flag) {
     *static_cast<bool*>(flag) = true;
@@ -106,6 +139,8 @@ BENCHMARK(PresentFromEdit)->SWITCH_SIZES;
 BENCHMARK(EditFromPresent)->SWITCH_SIZES;
 BENCHMARK(SquaresFromPresent)->SWITCH_SIZES;
 BENCHMARK(PresentFromSquares)->SWITCH_SIZES;
+BENCHMARK(EditFromSquaresScrolled)->SWITCH_SIZES;
+BENCHMARK(SquaresFromEditScrolled)->SWITCH_SIZES;
 BENCHMARK(EditNameClick)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -6,7 +6,10 @@
 // stays in the window, hidden, with its cells alive, and when it shows again every cell is
 // brought up to date from its dancer. It is built anew only when the roster's order, the
 // fonts or the grid's shape changed. A cell is made when its row first comes into view, so
-// that a roster of a thousand dancers costs the cells of one screen, not 18,000 widgets.
+// that a roster of a thousand dancers costs the cells of one screen, not 18,000 widgets; and
+// once the cells of about three screens live, the cell farthest from the rows in view moves
+// to the row coming into view and shows its new dancer, so that scrolling through the whole
+// roster leaves no more cells behind than that (each one costs every later switch).
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -34,6 +37,8 @@ static struct {
     GtkAdjustment* vadj = nullptr;  // vertical scrolling; null when every cell fits
     std::vector<SqrDancer*> order;  // the dancer of each cell; null where one was deleted
     std::vector<EditCell> cells;
+    int made = 0;                   // cells that have their widgets
+    int most = 0;                   // cells that may live at once; 0 = no bound
     GtkWidget** bttns = nullptr;    // the name toggles by cell: gridbttn while shown
     int colqty = 1, rowqty = 1;
     std::string layout;             // fonts, shape and window the grid was made for
@@ -68,33 +73,29 @@ static void FlatButton(GtkWidget* b) {
     gtk_style_context_add_class(gtk_widget_get_style_context(b), "edit-cell");
 }
 
-static GtkWidget* SmallButton(const char* label, GCallback handler, SqrDancer* sd) {
+static GtkWidget* SmallButton(const char* label) {
     GtkWidget* b = gtk_button_new();
     FlatButton(b);
     gtk_container_add(GTK_CONTAINER(b), gtk_label_new(label));
     BoardFontOf(b, bttnfont2);
-    g_signal_connect(b, "clicked", handler, sd);
     return b;
 }
 
 // The widgets of a cell showing sd: the name toggle over the row of six small buttons and a
-// spacer line, in a frame. Nothing of sd points at them yet.
-static EditCell CellWidgets(SqrDancer* sd) {
+// spacer line, in a frame. Nothing of sd points at them, nor they at sd.
+static EditCell CellWidgets(const SqrDancer* sd) {
     EditCell c;
     GtkWidget* t = c.b[NAMEB] = gtk_toggle_button_new_with_label(NameOf(sd).c_str());
     FlatButton(t);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(t), sd->avail == 0);
     gtk_widget_set_vexpand(t, TRUE);
     BoardFontOf(t, bttnfont1);
-    sd->availsigid = (long)g_signal_connect(t, "toggled", G_CALLBACK(ToggleAvail), sd);
 
-    const GCallback handlers[] = {G_CALLBACK(DelBttn),     G_CALLBACK(LuckMustBttn), G_CALLBACK(NameBttn),
-                                  G_CALLBACK(PartnerBttn), G_CALLBACK(PgmBttn),      G_CALLBACK(SexBttn)};
     const char* texts[] = {"Del", LuckOf(sd), "Name", "Prtnr", strpgm(sd->pgm), strsex(sd->sex)};
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-    for (int k = 0; k < CELLBTTNQTY - 1; ++k) {
-        c.b[k + 1] = SmallButton(texts[k], handlers[k], sd);
-        gtk_box_pack_start(GTK_BOX(hbox), c.b[k + 1], TRUE, TRUE, 0);
+    for (int k = DELB; k < CELLBTTNQTY; ++k) {
+        c.b[k] = SmallButton(texts[k - DELB]);
+        gtk_box_pack_start(GTK_BOX(hbox), c.b[k], TRUE, TRUE, 0);
     }
 
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
@@ -106,6 +107,27 @@ static EditCell CellWidgets(SqrDancer* sd) {
     c.frame = gtk_frame_new(nullptr);
     gtk_container_add(GTK_CONTAINER(c.frame), vbox);
     return c;
+}
+
+// The buttons of cell c act on sd: the name toggle's "toggled", the small buttons' "clicked".
+static void ConnectCell(const EditCell& c, SqrDancer* sd) {
+    static const GCallback handlers[CELLBTTNQTY] = {
+        G_CALLBACK(ToggleAvail), G_CALLBACK(DelBttn), G_CALLBACK(LuckMustBttn), G_CALLBACK(NameBttn),
+        G_CALLBACK(PartnerBttn), G_CALLBACK(PgmBttn), G_CALLBACK(SexBttn)};
+    sd->availsigid = (long)g_signal_connect(c.b[NAMEB], "toggled", handlers[NAMEB], sd);
+    for (int k = DELB; k < CELLBTTNQTY; ++k) g_signal_connect(c.b[k], "clicked", handlers[k], sd);
+}
+
+// sd no longer reaches a cell.
+static void LetGo(SqrDancer* sd) {
+    sd->availbttn = sd->pgmbttn = sd->sexbttn = nullptr;
+    sd->availsigid = -1;
+}
+
+// Nothing of cell c reaches sd any more.
+static void DisconnectCell(const EditCell& c, SqrDancer* sd) {
+    for (GtkWidget* b : c.b)
+        if (b) g_signal_handlers_disconnect_matched(b, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, sd);
 }
 
 // Sets the text of a button's label when it differs (an equal text would lay it out again).
@@ -137,22 +159,66 @@ static void ShowCell(int i) {
     SetupTooltip(sd);
 }
 
-// Makes cell i (once) at its column-major place.
+// The rows first..last that the scrolled display shows; false while it has no size yet.
+static bool RowsInView(int* first, int* last) {
+    if (!view.vadj || !view.grid) return false;
+    double upper = gtk_adjustment_get_upper(view.vadj), page = gtk_adjustment_get_page_size(view.vadj);
+    if (upper <= 0 || page <= 0) return false;
+    double pitch = (upper + gtk_grid_get_row_spacing(GTK_GRID(view.grid))) / view.rowqty;
+    double v = gtk_adjustment_get_value(view.vadj);
+    *first = (int)(v / pitch);
+    *last = (int)((v + page - 1) / pitch);
+    return true;
+}
+
+// The made cell whose row is farthest from the rows in view; -1 when every made cell is in
+// view (or nothing is known of the view yet).
+static int FarthestCell() {
+    int first = 0, last = 0;
+    if (!RowsInView(&first, &last)) return -1;
+    int far = -1, farthest = 0;
+    for (int j = 0; j < (int)view.cells.size(); ++j) {
+        if (!view.cells[(size_t)j].frame) continue;
+        int row = j % view.rowqty;
+        int away = row < first ? first - row : row - last;
+        if (away > farthest) farthest = away, far = j;
+    }
+    return far;
+}
+
+// Makes cell i (once) at its column-major place: with new widgets, or, when as many cells
+// live as may, with those of the cell farthest from view.
 static void MakeCell(int i) {
     EditCell& c = view.cells[(size_t)i];
     SqrDancer* sd = view.order[(size_t)i];
     if (c.frame || !sd) return;
-    c = CellWidgets(sd);
-    gtk_grid_attach(GTK_GRID(view.grid), c.frame, i / view.rowqty, i % view.rowqty, 1, 1);
-    // Shown on its own: showing the grid again would walk every cell made so far.
-    gtk_widget_show_all(c.frame);
+    int j = view.most > 0 && view.made >= view.most ? FarthestCell() : -1;
+    if (j >= 0) {
+        std::swap(c, view.cells[(size_t)j]);
+        view.bttns[j] = nullptr;
+        if (SqrDancer* old = view.order[(size_t)j]) {
+            DisconnectCell(c, old);
+            LetGo(old);
+        }
+        gtk_container_child_set(GTK_CONTAINER(view.grid), c.frame, "left-attach", i / view.rowqty, "top-attach",
+                                i % view.rowqty, nullptr);
+    } else {
+        c = CellWidgets(sd);
+        gtk_grid_attach(GTK_GRID(view.grid), c.frame, i / view.rowqty, i % view.rowqty, 1, 1);
+        // Shown on its own: showing the grid again would walk every cell made so far.
+        gtk_widget_show_all(c.frame);
+        ++view.made;
+    }
+    ConnectCell(c, sd);
     ShowCell(i);
 }
 
-// Makes the cells of rows first..last (all columns).
+// Makes the cells of rows first..last (all columns); the cells of three times as many rows
+// may live.
 static void MakeRows(int first, int last) {
     first = std::max(first, 0);
     last = std::min(last, view.rowqty - 1);
+    view.most = std::max(view.most, 3 * (last - first + 1) * view.colqty);
     for (int col = 0; col < view.colqty; ++col)
         for (int row = first; row <= last; ++row) {
             int i = col * view.rowqty + row;
@@ -161,12 +227,9 @@ static void MakeRows(int first, int last) {
 }
 
 // The rows in view get their cells, as the display scrolls.
-static void MakeCellsInView(GtkAdjustment* adj, gpointer) {
-    double upper = gtk_adjustment_get_upper(adj), page = gtk_adjustment_get_page_size(adj);
-    if (upper <= 0 || page <= 0 || !view.grid) return;
-    double pitch = (upper + gtk_grid_get_row_spacing(GTK_GRID(view.grid))) / view.rowqty;
-    double v = gtk_adjustment_get_value(adj);
-    MakeRows((int)(v / pitch), (int)((v + page - 1) / pitch));
+static void MakeCellsInView(GtkAdjustment*, gpointer) {
+    int first = 0, last = 0;
+    if (RowsInView(&first, &last)) MakeRows(first, last);
 }
 
 // Width in pixels of text in font, as a label of the grid would lay it out.
@@ -224,9 +287,8 @@ static void CellSize(int* width, int* height) {
 static void ViewGone(GtkWidget*, gpointer) {
     for (SqrDancer* sd : view.order) {
         if (!sd) continue;
-        sd->availbttn = sd->pgmbttn = sd->sexbttn = nullptr;
+        LetGo(sd);
         sd->gridposn = -1;
-        sd->availsigid = -1;
     }
     if (gridbttn == view.bttns) {
         gridbttn = nullptr;
@@ -261,12 +323,10 @@ void DancerLeaves(SqrDancer* sd) {
         // The cell stays on screen until the display is built anew (the order no longer
         // matches the roster), but nothing in it reaches the dancer any more.
         *at = nullptr;
-        for (GtkWidget* b : view.cells[(size_t)(at - view.order.begin())].b)
-            if (b) g_signal_handlers_disconnect_matched(b, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, sd);
+        DisconnectCell(view.cells[(size_t)(at - view.order.begin())], sd);
     }
-    sd->availbttn = sd->pgmbttn = sd->sexbttn = nullptr;
+    LetGo(sd);
     sd->gridposn = -1;
-    sd->availsigid = -1;
 }
 
 void EditCellsRefresh() {

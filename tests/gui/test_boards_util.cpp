@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "display/boards.h"
@@ -168,9 +169,9 @@ std::string EditCellFaults() {
     std::set<SqrDancer*> roster;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) roster.insert(sd);
     std::string out;
-    std::set<GtkWidget*> kept;
+    std::map<GtkWidget*, SqrDancer*> kept;  // the name toggle of each cell made, and its dancer
     for (auto [sd, t] : EditCellsMade()) {
-        kept.insert(t);
+        kept[t] = sd;
         if (!sd) {
             if (g_signal_handler_find(t, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, (void*)ToggleAvail, nullptr))
                 out += "the cell of a deleted dancer still reaches it\n";
@@ -201,6 +202,7 @@ std::string EditCellFaults() {
     }
     for (SqrDancer* sd : roster)
         if (sd->availbttn && !kept.count(sd->availbttn)) out += sd->firstlast + ": a button of no kept cell\n";
+        else if (sd->availbttn && kept[sd->availbttn] != sd) out += sd->firstlast + ": the button of another's cell\n";
     // Every row in view has its cells.
     GtkWidget* shown = ShownDisplay();
     if (editmode == EDIT && shown && GTK_IS_SCROLLED_WINDOW(shown) && sdgrid && boardrowqty > 0) {

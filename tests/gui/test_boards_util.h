@@ -47,9 +47,9 @@ std::vector<GtkWidget*> EditCellButtons(SqrDancer* sd);
 // The frame of sd's edit cell (attached to sdgrid).
 GtkWidget* EditCellFrame(SqrDancer* sd);
 // What is wrong with the edit display's kept cells, one line each ("" when nothing): a cell
-// reaching a deleted dancer, a dancer pointing at a button of no kept cell, and, while the
-// edit display shows, a cell that does not show its dancer as the dancer is or a row in view
-// without its cells.
+// reaching a deleted dancer, a dancer pointing at a button of no kept cell or of another
+// dancer's cell, and, while the edit display shows, a cell that does not show its dancer as
+// the dancer is or a row in view without its cells.
 std::string EditCellFaults();
 // The entry texts of a squares board, right-aligned as the board prints them.
 std::string SqrEntry(int width, const std::string& name, int square);

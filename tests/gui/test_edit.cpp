@@ -255,3 +255,65 @@ TEST_F(EditBoard, DoubleClickSetsAPartnerWhoseCellIsOutOfView) {
     EXPECT_EQ(z->avail, 0);
     EXPECT_EQ(EditCellFaults(), "");
 }
+
+// A roster of a thousand scrolled to and fro, with dancers changing while out of view and the
+// display left and shown again: no more than about three screens of cells live, and a cell
+// re-used for the rows coming into view shows its new dancer as the dancer is now (name,
+// presence, level and its colour, role, priority) and a click on it reaches that dancer only.
+TEST_F(EditBoard, ReusedCellsOfABigRosterShowAndReachTheirNewDancers) {
+    for (int i = 0; i < 500; ++i) AddCouple("Al", "Bea", strprintf("Surname%03d", i));
+    pgmfloor = Plus;
+    SetupDispNames();
+    std::vector<SqrDancer*> all;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) all.push_back(sd);
+    SwitchDisplay(EDIT);
+    BoardsSettle();
+    const size_t screen = EditCellsMade().size();
+    std::mt19937 rng(20261208);
+    auto pick = [&](size_t n) { return (size_t)rng() % n; };
+    auto present = [&] { return std::count_if(all.begin(), all.end(), [](SqrDancer* d) { return d->avail; }); };
+    for (int step = 0; step < 24; ++step) {
+        for (int k = 0; k < 40; ++k) {
+            SqrDancer* sd = all[pick(all.size())];
+            if (sd->availbttn) continue;  // in view: its cell would show it only after a switch
+            switch (pick(4)) {
+                case 0: CardPresenceFlip(sd); break;
+                case 1: sd->pgm = SDPGM(pick(PGMQTY)); break;
+                case 2: sd->sex = SDSEX(pick(SEXQTY)); break;
+                default: sd->priority = sd->priority == LUCK ? MUST : LUCK; break;
+            }
+        }
+        if (pick(4) == 0) {
+            SwitchDisplay(PRESENT);
+            SwitchDisplay(EDIT);
+        }
+        GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(ShownDisplay()));
+        double v = gtk_adjustment_get_upper(adj) * (double)pick(100) / 100.0;
+        gtk_adjustment_set_value(adj, v);
+        BoardsSettle();
+        BoardsPump();
+        ASSERT_EQ(EditCellFaults(), "") << "step " << step;
+        EXPECT_LE(EditCellsMade().size(), 3 * screen + 3 * (size_t)boardcolqty) << "step " << step;
+
+        // A name in view, once the cells moved into view have their places on screen.
+        v = gtk_adjustment_get_value(adj);
+        double page = gtk_adjustment_get_page_size(adj);
+        std::vector<SqrDancer*> seen;
+        for (int i = 0; i < 200 && seen.empty(); ++i) {
+            BoardsPump();
+            for (auto [d, t] : EditCellsMade()) {
+                GtkAllocation a;
+                gtk_widget_get_allocation(EditCellFrame(d), &a);
+                if (a.y >= v && a.y + a.height <= v + page) seen.push_back(d);
+            }
+            if (seen.empty()) g_usleep(10000);
+        }
+        ASSERT_FALSE(seen.empty()) << "step " << step;
+        SqrDancer* sd = seen[pick(seen.size())];
+        int was = sd->avail;
+        auto before = present();
+        ASSERT_TRUE(ClickButton(sd->availbttn)) << sd->firstlast;
+        EXPECT_NE(sd->avail, was) << "step " << step << ": " << sd->firstlast;
+        EXPECT_EQ(std::abs(present() - before), 1) << "step " << step << ": " << sd->firstlast;
+    }
+}
