@@ -24,7 +24,7 @@ key() { xdotool key --clearmodifiers "$@" 2>/dev/null; sleep 0.2; }
 # Waits until a window titled $1 is (with $2 = gone: is no longer) on screen.
 wait_window() {
   for _ in $(seq 100); do
-    if xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; then [ "${2:-}" != gone ] && return 0
+    if shown "^$1\$"; then [ "${2:-}" != gone ] && return 0
     else [ "${2:-}" = gone ] && return 0; fi
     sleep 0.1
   done

@@ -80,6 +80,17 @@ main_window() {
   xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
   sleep 0.3
 }
+# Whether a visible window's title matches the pattern $1. xdotool dies of BadWindow when a
+# window goes while it lists the windows (the program closing a pop-up): it is asked again,
+# so that its death is not taken for "no such window".
+shown() {
+  local err
+  for _ in 1 2 3 4 5; do
+    err=$(xdotool search --onlyvisible --name "$1" 2>&1 >/dev/null) && return 0
+    [[ $err == *BadWindow* ]] || return 1
+  done
+  return 1
+}
 # Sends keys to the main window.
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.15; }
 # A TCP port on loopback that nothing answers on, in $port.
