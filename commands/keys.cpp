@@ -428,15 +428,9 @@ bool QuitConfirmDialog() {
         "Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
         GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
-    // CANCEL is the default and has the focus: a card swiped while the dialog is open ends
-    // with Enter, which must not end the evening.
-    gtk_dialog_set_default_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
-    gtk_widget_show_all(dlg);
-    GtkWidget* cancel = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
-    if (cancel) gtk_widget_grab_focus(cancel);
-    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
-    gtk_widget_destroy(dlg);
-    return answer == GTK_RESPONSE_ACCEPT;
+    // CANCEL is the default: a card swiped while the dialog is open ends with Enter, which
+    // must not end the evening.
+    return RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
 }
 
 // The pop-ups close before the question, so that none of them hides it.

@@ -279,15 +279,11 @@ void DelBttn(GtkWidget* bttn, void* psd) {
                                                  "OK", DEL_ALL, nullptr);
     if (varhash && sd->rfid) gtk_dialog_add_button(GTK_DIALOG(dlg), "Del Rfid Only", DEL_CARD);
     gtk_dialog_add_button(GTK_DIALOG(dlg), "CANCEL", DEL_NOT);
-    // A card read ends in Enter: it must not delete anybody.
-    gtk_dialog_set_default_response(GTK_DIALOG(dlg), DEL_NOT);
     std::string text = strprintf("This will totally delete <%s> from the database\n", sd->dispname.c_str());
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_container_set_border_width(GTK_CONTAINER(dlg), sp10);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), label);
-    gtk_widget_show_all(dlg);
-    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
-    gtk_widget_destroy(dlg);
+    int answer = RunQuestion(dlg, DEL_NOT);  // a card read ends in Enter: it deletes nobody
     if (!OnRoster(sd)) return;  // gone while the question was open
     DelAnswered(bttn, sd, answer == DEL_ALL ? "" : answer == DEL_CARD ? " rfid-only" : nullptr);
 }

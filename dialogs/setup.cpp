@@ -487,20 +487,12 @@ bool AskConfirm(const char* action, const std::string& question) {
         action, setupwin ? GTK_WINDOW(setupwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Cancel",
         GTK_RESPONSE_CANCEL, action, GTK_RESPONSE_ACCEPT, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(dlg), GTK_RESPONSE_CANCEL);
     GtkWidget* lbl = gtk_label_new(question.c_str());
     g_object_set(lbl, "margin", sp10, nullptr);
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), lbl);
-    gtk_widget_show_all(dlg);
     // The question goes with the dialog when the setup window is destroyed meanwhile.
-    g_object_add_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
-    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
-    if (dlg) {
-        g_object_remove_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
-        gtk_widget_destroy(dlg);
-    }
-    return answer == GTK_RESPONSE_ACCEPT;
+    return RunQuestion(dlg, GTK_RESPONSE_CANCEL) == GTK_RESPONSE_ACCEPT;
 }
 
 std::string Count(int n, const char* what) { return strprintf("%d %s%s", n, what, n == 1 ? "" : "s"); }

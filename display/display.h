@@ -127,6 +127,11 @@ int RosterProblems(bool squares);
 void SetWidgetColor(GtkWidget* w, const GdkRGBA* fg);
 void SetWidgetBackground(GtkWidget* w, const GdkRGBA* bg);
 void SetWidgetFont(GtkWidget* w, const PangoFontDescription* font);
+// Shows a modal question dialog, runs it and destroys it; returns the answer. With `dflt`
+// given, that answer's button is the default and has the focus, so that the Enter ending a
+// card swiped meanwhile presses it and no other. A dialog destroyed while it runs (with its
+// parent) answers GTK_RESPONSE_NONE and is not touched again.
+int RunQuestion(GtkWidget* dlg, int dflt = GTK_RESPONSE_NONE);
 
 // The main window's "destroy": leaves the main loop and writes the club file (data 1).
 void terminate(GtkWidget* window, gpointer data);

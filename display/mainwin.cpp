@@ -556,11 +556,23 @@ static int RunResetDialog() {
         "reset\n  Cancel: cancels reset\n");
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
     gtk_container_add(GTK_CONTAINER(area), lbl);
-    gtk_widget_show_all(dlg);
-    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
-    gtk_widget_destroy(dlg);
+    int answer = RunQuestion(dlg);
     // Closing the dialog any other way (window close, Escape) throws nothing away.
     return answer == 1 || answer == 2 ? answer : 0;
+}
+
+int RunQuestion(GtkWidget* dlg, int dflt) {
+    if (dflt != GTK_RESPONSE_NONE) gtk_dialog_set_default_response(GTK_DIALOG(dlg), dflt);
+    gtk_widget_show_all(dlg);
+    if (dflt != GTK_RESPONSE_NONE)
+        if (GtkWidget* b = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), dflt)) gtk_widget_grab_focus(b);
+    g_object_add_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
+    int answer = gtk_dialog_run(GTK_DIALOG(dlg));
+    if (dlg) {
+        g_object_remove_weak_pointer(G_OBJECT(dlg), (gpointer*)&dlg);
+        gtk_widget_destroy(dlg);
+    }
+    return answer;
 }
 
 // Answers of the "Club file not saved" dialog (the response ids are the answers).
@@ -571,9 +583,6 @@ int AskSaveFailed(const std::string& text, bool quitting, std::string* othername
             GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Try again", SAVE_RETRY,
             "_Save as...", SAVE_OTHERNAME, quitting ? "_Quit without saving" : "_Do not save", SAVE_NOT,
             nullptr);
-        // Enter (a card swiped while the dialog is open) tries again: it never throws
-        // the evening away.
-        gtk_dialog_set_default_response(GTK_DIALOG(dlg), SAVE_RETRY);
         GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
         GtkWidget* lbl = gtk_label_new(text.c_str());
         gtk_label_set_line_wrap(GTK_LABEL(lbl), TRUE);
@@ -581,11 +590,9 @@ int AskSaveFailed(const std::string& text, bool quitting, std::string* othername
         if (lblfont2) SetWidgetFont(lbl, lblfont2);
         gtk_container_set_border_width(GTK_CONTAINER(area), (guint)sp10);
         gtk_container_add(GTK_CONTAINER(area), lbl);
-        gtk_widget_show_all(dlg);
-        GtkWidget* retry = gtk_dialog_get_widget_for_response(GTK_DIALOG(dlg), SAVE_RETRY);
-        if (retry) gtk_widget_grab_focus(retry);
-        int answer = gtk_dialog_run(GTK_DIALOG(dlg));
-        gtk_widget_destroy(dlg);
+        // Enter (a card swiped while the dialog is open) tries again: it never throws
+        // the evening away.
+        int answer = RunQuestion(dlg, SAVE_RETRY);
         if (answer == SAVE_NOT) return SAVE_NOT;
         if (answer != SAVE_OTHERNAME) return SAVE_RETRY;  // closed otherwise: ask again after a try
 
