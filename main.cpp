@@ -11,8 +11,13 @@
 #include "display/display.h"
 #include "display/print.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int main(int argc, char** argv) {
+    // The language is set here, before GTK, which would otherwise set every locale category
+    // from the environment, numbers included.
+    InitLocale();
+    gtk_disable_setlocale();
     initdbg(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
@@ -30,12 +35,12 @@ int main(int argc, char** argv) {
     ServeOption serveopt;
     std::string err;
     if (serving && !ParseServeOption(serve, &serveopt, &err)) {
-        fprintf(stderr, "dorvels: --serve=%s: %s\n", serve.c_str(), err.c_str());
+        fprintf(stderr, _("dorvels: --serve=%s: %s\n"), serve.c_str(), err.c_str());
         return 2;
     }
     std::string pdf;
     switch (TakeLongOption(&argc, argv, "--print-pdf", &pdf)) {
-        case -1: fputs("dorvels: --print-pdf needs the name of the PDF file to write\n", stderr); return 2;
+        case -1: fputs(_("dorvels: --print-pdf needs the name of the PDF file to write\n"), stderr); return 2;
         case 1:
             // No window and no display: GTK's printing writes the PDF without one.
             StartupArguments(argc, argv);

@@ -7,6 +7,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 SkipTip* SkipTipAppend(SqrDancer* sd, int tip) {
     SkipTip* st = new (std::nothrow) SkipTip;
@@ -148,10 +149,10 @@ void SkipTipToggle(SqrDancer* sd) {
         }
         SkipTip* st = SkipTipAppend(sd, tipcnt + 2);
         sd->skip = 1;
-        GtkNote("%s will be available on tip#%d", sd->firstlast.c_str(), st->tip);
+        GtkNote(_("%s will be available on tip#%d"), sd->firstlast.c_str(), st->tip);
     } else if (SkipTip* st = SkipTipFind(sd)) {
         sd->skip = 0;
-        GtkNote("%s will not skip a tip", sd->firstlast.c_str());
+        GtkNote(_("%s will not skip a tip"), sd->firstlast.c_str());
         SkipTipFree(st);
     }
     TooltipsOf(sd);
@@ -184,7 +185,7 @@ const char* LuckMustToggle(SqrDancer* sd, bool onetip) {
     if (onetip) {
         MustOnce* mo = MustOnceAppend(sd, tipcnt + 2);
         SetupTooltip(sd);
-        GtkNote("%s will revert to %s on tip#%d", sd->firstlast.c_str(), sd->priority == MUST ? "luck" : "must",
+        GtkNote(_("%s will revert to %s on tip#%d"), sd->firstlast.c_str(), sd->priority == MUST ? "luck" : "must",
                 mo->tip);
     }
     return label;

@@ -8,6 +8,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int sqrtagindex = 0;
 
@@ -57,7 +58,7 @@ void PerformSquareTagging() {
             continue;
         }
         if (t.isqr >= totsquare) {
-            GtkWarning("tag-square is #%d, but only %d squares! (tagging to square#%d instead)\n", t.isqr + 1,
+            GtkWarning(_("tag-square is #%d, but only %d squares! (tagging to square#%d instead)\n"), t.isqr + 1,
                        totsquare, totsquare);
             t.isqr = totsquare - 1;
         }
@@ -127,7 +128,7 @@ void SqrTagDancer() {
                 SetupTooltip(sd);
             }
         }
-        GtkNote("cleared all square dancer tags");
+        GtkNote(_("cleared all square dancer tags"));
         rdbg("SqrTagDancer");
         return;
     }
@@ -144,7 +145,7 @@ void SqrTagDancer() {
         sdtoggled = nullptr;
         sqrtagindex = (slot + SQRTAGQTY - 1) % SQRTAGQTY;
         if (editmode == EDIT) SwitchDisplay(EDIT);
-        GtkNote("cleared sqrtag#%d (previously %s)", slot + 1, sd->firstlast.c_str());
+        GtkNote(_("cleared sqrtag#%d (previously %s)"), slot + 1, sd->firstlast.c_str());
         rdbg("SqrTagDancer");
         return;
     }
@@ -175,7 +176,7 @@ void SqrTagDancer() {
     SetupTooltip(sd);
     sdtoggled = nullptr;
     if (editmode == EDIT) SwitchDisplay(EDIT);
-    GtkNote("%s sqrtag#%d with %s", how, free_slot + 1, sd->firstlast.c_str());
+    GtkNote(_("%s sqrtag#%d with %s"), how, free_slot + 1, sd->firstlast.c_str());
     rdbg("SqrTagDancer");
 }
 

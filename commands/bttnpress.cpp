@@ -12,6 +12,7 @@
 #include "display/display.h"
 #include "files/record.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* menubttnpopup = nullptr;
 unsigned int menubttnhit = 0;
@@ -25,19 +26,19 @@ struct MenuEntry {
     char key;     // the hotkey whose command the entry performs
     int id;       // user data of the button's "clicked" signal
     int col, row; // place in the grid of buttons
-    const char* label;    // padded to 30 characters so that the columns line up
+    const char* label;    // padded to 30 characters when shown, so that the columns line up
     const char* tooltip;  // "\r" separates lines
 };
 
 // In grid order: column 0 and column 1 of each row.
 const MenuEntry menuentries[] = {
-    {'a', 0, 0, 1, "a: availability display       ",
-         "\t\ta: availability display\r"
+    {'a', 0, 0, 1, N_("a: availability display"),
+         N_("\t\ta: availability display\r"
          "Two entries: Available and Unavailable\r"
          "Enter in one or more names or numeric ranges (###-###) for anonymous dancers,\r"
-         "making the specified dancers available or unavailable"},
-    {'n', 14, 1, 1, "n: new square dancer          ",
-         "\t\tn: new square dancer\r"
+         "making the specified dancers available or unavailable")},
+    {'n', 14, 1, 1, N_("n: new square dancer"),
+         N_("\t\tn: new square dancer\r"
          "Generate a new square dancer - you will need to provide\r"
          "names:        first name, last name\r"
          "               ex.      A               B        one dancer named A  B\r"
@@ -47,47 +48,47 @@ const MenuEntry menuentries[] = {
          "                       must dancers who must dance (such as students)\r"
          "partner        : brings up a slider which can select a (compatible-only) partner\r"
          "sex              : M F MF FM E\r"
-         "                      (male female prefer-M prefer F either)"},
-    {'A', 1, 0, 2, "A: absent without notification",
-         "\t\tA: absent without notification\r"
+         "                      (male female prefer-M prefer F either)")},
+    {'A', 1, 0, 2, N_("A: absent without notification"),
+         N_("\t\tA: absent without notification\r"
          "When one or more dancers have left without checking out:\r"
          "displays dancers in a grid sorted by assigned square.\r"
          "Find out who's missing and click on that square;\r"
-         "that dancer will then be made unavailable."},
-    {'o', 15, 1, 2, "o: make all (not) available   ",
-         "\t\to: make all (not) available\r"
+         "that dancer will then be made unavailable.")},
+    {'o', 15, 1, 2, N_("o: make all (not) available"),
+         N_("\t\to: make all (not) available\r"
          "The \"o\" hotkey will make all dancers not available, unless all dancers are\r"
-         "already not available. In that case, \"o\" will make all dancers available."},
-    {'B', 27, 0, 3, "B: go back (reset dance)      ",
-         "\t\tB: go back (reset dance)\r"
+         "already not available. In that case, \"o\" will make all dancers available.")},
+    {'B', 27, 0, 3, N_("B: go back (reset dance)"),
+         N_("\t\tB: go back (reset dance)\r"
          "If a file clubname.reset exists, will reset\r"
          "to that. Currently one will need to copy\r"
          "clubname.dorvel to clubname.reset outside of\r"
-         "Dorvels."},
-    {'p', 16, 1, 3, "p: present display            ",
-         "\t\tp: present display\r"
+         "Dorvels.")},
+    {'p', 16, 1, 3, N_("p: present display"),
+         N_("\t\tp: present display\r"
          "The \"p\" hotkey generates the Present Display, a list of available dancers that\r"
          "can dance at the currently selected level. Show this display to dancers so they\r"
          "can tell you if they’re missing from the display. This display has blue and\r"
-         "white stripes."},
-    {'c', 2, 0, 4, "c: current squares display    ",
-         "\t\tc: current squares display\r"
+         "white stripes.")},
+    {'c', 2, 0, 4, N_("c: current squares display"),
+         N_("\t\tc: current squares display\r"
          "Restore the display to the current roll-up of\r"
-         "squares display."},
-    {'q', 17, 1, 4, "q: quit (no save)             ",
-         "\t\tThe \"q\" hotkey tells Dorvels to quit without saving the pseudo-random number generator seeds.\r"
+         "squares display.")},
+    {'q', 17, 1, 4, N_("q: quit (no save)"),
+         N_("\t\tThe \"q\" hotkey tells Dorvels to quit without saving the pseudo-random number generator seeds.\r"
          "The \"q\" hotkey tells Dorvels to quit without saving the pseudo-random number\r"
-         "generator seeds."},
-    {'d', 3, 0, 5, "d: display name style         ",
-         "\t\td: display name style\r"
+         "generator seeds.")},
+    {'d', 3, 0, 5, N_("d: display name style"),
+         N_("\t\td: display name style\r"
          "Change the manner in which dancer's name are displayed.\r"
          "Lastname only  - Lastname-First Initial\r"
-         "Firstname only - Firstname-Last Initial"},
-    {'R', 28, 1, 5, "R: repeat last timed mesg     ",
-         "\t\tR:\r"
-         "Repeat last timed note for three seconds"},
-    {'e', 4, 0, 6, "e: edit display               ",
-         "\t\te: edit display\r"
+         "Firstname only - Firstname-Last Initial")},
+    {'R', 28, 1, 5, N_("R: repeat last timed mesg"),
+         N_("\t\tR:\r"
+         "Repeat last timed note for three seconds")},
+    {'e', 4, 0, 6, N_("e: edit display"),
+         N_("\t\te: edit display\r"
          "Presents a grid of the square dancers in your club;\r"
          "each grid square contains a name and six special controls.\r"
          "Bright background means that a dancer is available for dancing;\r"
@@ -98,108 +99,108 @@ const MenuEntry menuentries[] = {
          "\tName              : change (correct?) the square dancer's name\r"
          "\tPrtnr             : change the partner in a couple; convert to single\r"
          "\tBasic-SSD-DBD-etc : change the dancer's program level\r"
-         "\tF M MF FM E       : change Dorvels' idea of a dancers dancing style"},
-    {'r', 18, 1, 6, "r: roll up squares            ",
-         "\t\tr: roll up squares\r"
+         "\tF M MF FM E       : change Dorvels' idea of a dancers dancing style")},
+    {'r', 18, 1, 6, N_("r: roll up squares"),
+         N_("\t\tr: roll up squares\r"
          "The “r” hotkey will bring up the Squares Display; it generates a new set of\r"
          "square assignments to dancers on a green and white background grid.\r"
          "\t\tlastname      : a couple with the same last name\r"
          "\t\tname:name     : a couple with different last names\r"
          "\t\tname+name     : two single dancers\r"
          "\t\tSngl#...+...  : two single dancers (anonymous, numbered)\r"
-         "\t\tCouple#...    : a couple (anonymous, numbered)"},
-    {'E', 5, 0, 7, "E: edit rfid association      ",
-         "\t\tE: edit rfid association\r"
+         "\t\tCouple#...    : a couple (anonymous, numbered)")},
+    {'E', 5, 0, 7, N_("E: edit rfid association"),
+         N_("\t\tE: edit rfid association\r"
          "When a rfid card is entered that Dorvels knows nothing about, it will\r"
          "present a display where you can associate the card with a dancing style\r"
          "or dancer's name. It will also inherit the current program level of the\r"
-         "club."},
-    {'s', 19, 1, 7, "s: setup display              ",
-         "\t\ts: setup display\r"
+         "club.")},
+    {'s', 19, 1, 7, N_("s: setup display"),
+         N_("\t\ts: setup display\r"
          "The \"s\" hotkey brings up the Setup Display.\r"
          "Use this display to specify the club's name, the caller's name, the maximum\r"
-         "squares your hall can handle"},
-    {'f', 6, 0, 8, "f: slower autoscrolling       ",
-         "\t\tf: slower autoscrolling\r"
+         "squares your hall can handle")},
+    {'f', 6, 0, 8, N_("f: slower autoscrolling"),
+         N_("\t\tf: slower autoscrolling\r"
          "When the Present or Squares displays show a lot of dancers, Dorvels will\r"
          "scroll the display up and down to reveal all the dancers. Use the f key\r"
-         "to slow down the scrolling."},
-    {'t', 21, 1, 8, "t: total dancers/clear mesg   ",
-         "\t\tt: total dancers/clear mesg\r"
+         "to slow down the scrolling.")},
+    {'t', 21, 1, 8, N_("t: total dancers/clear mesg"),
+         N_("\t\tt: total dancers/clear mesg\r"
          "Dorvels will generate a small popup containing totals (qty of dancers,\r"
          "qty of single dancers, etc).\r"
-         "If a small popup already exists then a \"t\" will simply clear it off the screen."},
-    {'F', 7, 0, 9, "F: faster autoscrolling       ",
-         "\t\tF: faster autoscrolling\r"
+         "If a small popup already exists then a \"t\" will simply clear it off the screen.")},
+    {'F', 7, 0, 9, N_("F: faster autoscrolling"),
+         N_("\t\tF: faster autoscrolling\r"
          "When the Present or Squares displays show a lot of dancers, Dorvels will\r"
          "scroll the display up and down to reveal all the dancers. Use the F key\r"
-         "to speed up the scrolling."},
-    {'T', 20, 1, 9, "T: click+tag dancer           ",
-         "\t\tT: click+tag dancer\r"
+         "to speed up the scrolling.")},
+    {'T', 20, 1, 9, N_("T: click+tag dancer"),
+         N_("\t\tT: click+tag dancer\r"
          "Using the Edit display (\"e\"):\r"
          " * change a dancer's availability to off (click on the name).\r"
          " * Follow that action by pressing \"T\".\r"
          "This action will restore the dancer's availability but also put the dancer on\r"
          "the tagged square dancer list.  Such dancers will be rolled up normally except\r"
-         "that they will end up in the tagged dancer square. See the Setup Display (\"s\")."},
-    {'h', 8, 0, 10, "h: newest to oldest history   ",
-         "\t\th: newest to oldest history\r"
+         "that they will end up in the tagged dancer square. See the Setup Display (\"s\").")},
+    {'h', 8, 0, 10, N_("h: newest to oldest history"),
+         N_("\t\th: newest to oldest history\r"
          "Shows history; the h hotkey begins with the most recently saved Square Display\r"
-         "and moves backwards in the list (also see H and u)"},
-    {'u', 22, 1, 10, "u: use history display        ",
-         "\t\tu: use history display\r"
-         "Makes the currently displaying history display into the current Squares Display."},
-    {'H', 9, 0, 11, "H: oldest to newest history   ",
-         "\t\tH: oldest to newest history\r"
+         "and moves backwards in the list (also see H and u)")},
+    {'u', 22, 1, 10, N_("u: use history display"),
+         N_("\t\tu: use history display\r"
+         "Makes the currently displaying history display into the current Squares Display.")},
+    {'H', 9, 0, 11, N_("H: oldest to newest history"),
+         N_("\t\tH: oldest to newest history\r"
          "Shows history; the H hotkey begins with the oldest saved Square Display and\r"
-         "moves forward in the list (also see h and u)"},
-    {'w', 24, 1, 11, "w: write                      ",
-         "\t\tw: write\r"
+         "moves forward in the list (also see h and u)")},
+    {'w', 24, 1, 11, N_("w: write"),
+         N_("\t\tw: write\r"
          "The \"w\" hotkey tells Dorvels to write the [clubname].dorvel file with the dancer\r"
-         "information (but not the number of dances danced)."},
-    {'I', 10, 0, 12, "I: info on rfid association   ",
-         "\t\tI: info on rfid association\r"
+         "information (but not the number of dances danced).")},
+    {'I', 10, 0, 12, N_("I: info on rfid association"),
+         N_("\t\tI: info on rfid association\r"
          "Press 'I' then swipe a rfid tag.\r"
          "Will show the rfid tag number and the name of the associated square dancer.\r"
-         "Use 't' to clear the message."},
-    {'W', 23, 1, 12, "W: write+save dance counts    ",
-         "\t\tW: write+save dance counts\r"
+         "Use 't' to clear the message.")},
+    {'W', 23, 1, 12, N_("W: write+save dance counts"),
+         N_("\t\tW: write+save dance counts\r"
          "The \"W\" hotkey tells Dorvels to write the [clubname].dorvel file with the dancer\r"
-         "information (including the number of dances danced)."},
-    {'l', 11, 0, 13, "l: decrease program level     ",
-         "\t\tl: decrease program level\r"
+         "information (including the number of dances danced).")},
+    {'l', 11, 0, 13, N_("l: decrease program level"),
+         N_("\t\tl: decrease program level\r"
          "A 'l' will decrease the current program level.\r"
          "The program level order is:\r"
          "\tBasic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B, and C4.\r"
          "The club's current program level is shown in the main display titles\r"
          "(Edit, Present, Squares, History) and in the Setup Display.\r"
          "Program level is used to select which dancers are capable of dancing the\r"
-         "current club's level and so modifies the 'r' key's action (roll squares)."},
-    {'x', 26, 1, 13, "x: save using w then exit     ",
-         "\t\tx: save using w then exit\r"
+         "current club's level and so modifies the 'r' key's action (roll squares).")},
+    {'x', 26, 1, 13, N_("x: save using w then exit"),
+         N_("\t\tx: save using w then exit\r"
          "The \"x\" hotkey tells Dorvels to do a \"w\" (write the [clubname].dorvel data) and\r"
-         "then to exit. Does not include the quantity of dances each dancer danced."},
-    {'L', 12, 0, 14, "L: increase program level     ",
-         "\t\tL: increase program level\r"
+         "then to exit. Does not include the quantity of dances each dancer danced.")},
+    {'L', 12, 0, 14, N_("L: increase program level"),
+         N_("\t\tL: increase program level\r"
          "A 'L' will increase the current program level.\r"
          "The program level order is:\r"
          "\tBasic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B, and C4.\r"
          "The club's current program level is shown in the main display titles\r"
          "(Edit, Present, Squares, History) and in the Setup Display.\r"
          "Program level is used to select which dancers are capable of dancing the\r"
-         "current club's level and so modifies the 'r' key's action (roll squares)."},
-    {'X', 25, 1, 14, "X: save using W then exit     ",
-         "\t\tX: save using W then exit\r"
+         "current club's level and so modifies the 'r' key's action (roll squares).")},
+    {'X', 25, 1, 14, N_("X: save using W then exit"),
+         N_("\t\tX: save using W then exit\r"
          "The \"X\" hotkey tells Dorvels to do a \"W\" (write the [clubname].dorvel data) and\r"
-         "then to exit. Includes the quantity of dances each dancer danced."},
-    {'M', 13, 0, 15, "M: multiple rfid associate    ",
-         "\t\tM: multiple rfid associate\r"
+         "then to exit. Includes the quantity of dances each dancer danced.")},
+    {'M', 13, 0, 15, N_("M: multiple rfid associate"),
+         N_("\t\tM: multiple rfid associate\r"
          "Used to generate a lot of rfid tag associations with anonymous dancers.\r"
          "Select dancing style (couple, M, F, MF, FM, E) and program level (Basic ... C4).\r"
          "Then begin swiping rfid cards; the anonymous dancer number will increase by\r"
-         "one on each swipe."},
-    {'z', 29, 1, 15, "z: command-card setup         ",
-         "\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command."},
+         "one on each swipe.")},
+    {'z', 29, 1, 15, N_("z: command-card setup"),
+         N_("\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command.")},
 };
 
 struct LegendLine {
@@ -207,13 +208,13 @@ struct LegendLine {
     const char* action;
 };
 const LegendLine legend[] = {
-    {"leftmouse", " : avail on/off"},
-    {"ctrl-leftmouse", " : skip tip once"},
-    {"luck, ctrl-leftmouse", " : must once"},
-    {"avail off, S", " : skip alternate tips - last selected dancer"},
-    {"avail on, S", " : remove all skips - last selected dancer"},
-    {"+", " : increase fontsize"},
-    {"-", " : decrease fontsize"},
+    {N_("leftmouse"), N_(" : avail on/off")},
+    {N_("ctrl-leftmouse"), N_(" : skip tip once")},
+    {N_("luck, ctrl-leftmouse"), N_(" : must once")},
+    {N_("avail off, S"), N_(" : skip alternate tips - last selected dancer")},
+    {N_("avail on, S"), N_(" : remove all skips - last selected dancer")},
+    {"+", N_(" : increase fontsize")},
+    {"-", N_(" : decrease fontsize")},
 };
 }  // namespace
 
@@ -230,6 +231,15 @@ void ResetBttnPress() {
 
 static void MenuGone(GtkWidget* w, gpointer) {
     if (menubttnpopup == w) menubttnpopup = nullptr;
+}
+
+// An entry's label in the operator's language, padded with blanks to 30 characters.
+static std::string MenuLabel(const char* label) {
+    std::string text = _(label);
+    int chars = 0;
+    for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
+    if (chars < 30) text.append(30 - chars, ' ');
+    return text;
 }
 
 // Builds and shows the menu: at the mouse, or centred on the screen for the menu keys.
@@ -250,10 +260,10 @@ static void MenuOpen(bool centred) {
 
     GtkWidget* bttns = gtk_grid_new();  // row 0 stays empty
     for (const MenuEntry& e : menuentries) {
-        GtkWidget* b = gtk_button_new_with_label(e.label);
+        GtkWidget* b = gtk_button_new_with_label(MenuLabel(e.label).c_str());
         // The hotkeys line up at the left edge of each column.
         gtk_label_set_xalign(GTK_LABEL(gtk_bin_get_child(GTK_BIN(b))), 0);
-        gtk_widget_set_tooltip_text(b, e.tooltip);
+        gtk_widget_set_tooltip_text(b, _(e.tooltip));
         g_signal_connect(b, "clicked", G_CALLBACK(MenuCallback), GINT_TO_POINTER(e.id));
         gtk_grid_attach(GTK_GRID(bttns), b, e.col, e.row, 1, 1);
     }
@@ -263,8 +273,8 @@ static void MenuOpen(bool centred) {
     gtk_grid_attach(GTK_GRID(mouse), gtk_label_new("-----------------------------"), 0, 0, 2, 1);
     int row = 1;
     for (const LegendLine& l : legend) {
-        gtk_grid_attach(GTK_GRID(mouse), gtk_label_new(l.mouse), 0, row, 1, 1);
-        GtkWidget* action = gtk_label_new(l.action);
+        gtk_grid_attach(GTK_GRID(mouse), gtk_label_new(_(l.mouse)), 0, row, 1, 1);
+        GtkWidget* action = gtk_label_new(_(l.action));
         gtk_widget_set_halign(action, GTK_ALIGN_START);
         gtk_grid_attach(GTK_GRID(mouse), action, 1, row, 1, 1);
         ++row;

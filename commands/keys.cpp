@@ -21,6 +21,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // ---- number entry -----------------------------------------------------------------------------
 // nmbrbuf keeps at most 19 digits and its terminator; further digits are only counted, so a
@@ -54,7 +55,7 @@ static void NumberDigit(char c) {
 static void NumberEnd() {
     Record("(KeybrdCmd) %s\n", nmbrbuf);
     if (nmbrcnt != 10) {
-        GtkWarning("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n",
+        GtkWarning(_("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n"),
                    nmbrcnt);
         NumberClear();
         return;
@@ -63,7 +64,7 @@ static void NumberEnd() {
     memcpy(card, nmbrbuf, sizeof card);
     NumberClear();
     if (!RfidParse(card)) {  // 0 stands for "no card" everywhere
-        GtkWarning("(KeybrdCmd) %s is no card number  (input rejected)\n", card);
+        GtkWarning(_("(KeybrdCmd) %s is no card number  (input rejected)\n"), card);
         return;
     }
     if (Mflag) RfidMDisplay(card);
@@ -202,7 +203,7 @@ static void NameStyle(bool menu) {
     bool names = editmode == SQUARES || editmode == EDIT || editmode == PRESENT || editmode == HISTORY;
     if (!names && !menu) {
         Record("(KeybrdCmd) d\n");
-        GtkTimeNote(3, "d not supported in %s mode", Streditmode());
+        GtkTimeNote(3, _("d not supported in %s mode"), Streditmode());
         return;
     }
     switch (dispnamestyle) {
@@ -215,7 +216,7 @@ static void NameStyle(bool menu) {
     SetupDispNames();
     SortByName();
     if (!names) {
-        GtkTimeNote(3, "d not supported with %s", Streditmode());
+        GtkTimeNote(3, _("d not supported with %s"), Streditmode());
         return;
     }
     RedrawCurrent();
@@ -225,7 +226,7 @@ static void NameStyle(bool menu) {
 // j (chg -1) and J (chg +1): one column fewer or more on the current board.
 static void ColumnCount(int chg) {
     if (editmode == SETUP || editmode == BEGIN) {
-        GtkWarning("editmode<%s> not supported for column decrease\n", streditmode());
+        GtkWarning(_("editmode<%s> not supported for column decrease\n"), streditmode());
         SwitchDisplay(editmode);
         return;
     }
@@ -271,12 +272,12 @@ static void ColumnCount(int chg) {
     RedrawCurrent();
     // The note comes after the redraw: a switch closes every pop-up.
     if (floor)
-        GtkWarning("editmode<%s>: cannot decrease qty columns below 1\n", streditmode());
+        GtkWarning(_("editmode<%s>: cannot decrease qty columns below 1\n"), streditmode());
     else if (editcount)
-        GtkNote("editmode<%s>: screenwidth=%d maxeditcolqty=%d\n", streditmode(),
+        GtkNote(_("editmode<%s>: screenwidth=%d maxeditcolqty=%d\n"), streditmode(),
                 (int)preset->screenwidth, (int)preset->maxeditcolqty);
     else
-        GtkNote("editmode<%s>: screenwidth=%d maxsqrcolqty=%d\n", streditmode(),
+        GtkNote(_("editmode<%s>: screenwidth=%d maxsqrcolqty=%d\n"), streditmode(),
                 (int)preset->screenwidth, (int)preset->maxsqrcolqty);
 }
 
@@ -308,15 +309,15 @@ static void ProgramLevel(int chg) {
     if (sdwin && (editmode == EDIT || editmode == PRESENT))
         SwitchDisplay(editmode);
     else
-        GtkTimeNote(3, "must be in Edit or Present mode to use %c", chg < 0 ? 'l' : 'L');
+        GtkTimeNote(3, _("must be in Edit or Present mode to use %c"), chg < 0 ? 'l' : 'L');
 }
 
 static void EverybodyAvail(bool menu) {
     if (editmode != EDIT && editmode != PRESENT) {
         if (menu)
-            GtkTimeNote(4, "need to be in Edit or Present Displays!\n");
+            GtkTimeNote(4, _("need to be in Edit or Present Displays!\n"));
         else
-            GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
+            GtkTimeNote(4, _("\"o\" only works in Edit or Present modes!\n"));
         return;
     }
     RePartner();
@@ -332,12 +333,12 @@ static void EverybodyAvail(bool menu) {
 
 static void SkipRequest() {
     if (editmode != EDIT) {
-        GtkWarning("S is supported in edit mode only");
+        GtkWarning(_("S is supported in edit mode only"));
         return;
     }
     SqrDancer* sd = sdtoggled;
     if (!sd) {
-        GtkWarning("toggle a dancer's availability first");
+        GtkWarning(_("toggle a dancer's availability first"));
         return;
     }
     if (!sd->avail) {
@@ -346,13 +347,13 @@ static void SkipRequest() {
         SkipTipAppend(sd, tipcnt + 2);
         sd->skip = 2;
         SetupTooltip(sd);
-        GtkNote("%s is available alternately, starting with tip#%d", sd->firstlast.c_str(), tipcnt + 2);
+        GtkNote(_("%s is available alternately, starting with tip#%d"), sd->firstlast.c_str(), tipcnt + 2);
     } else {
         while (SkipTip* st = SkipTipFind(sd)) {
             SkipTipFree(st);
             sd->skip = 0;
             SetupTooltip(sd);
-            GtkNote("%s will not skip a tip", sd->firstlast.c_str());
+            GtkNote(_("%s will not skip a tip"), sd->firstlast.c_str());
         }
     }
     sdtoggled = nullptr;
@@ -396,7 +397,7 @@ static void UseHistory() {
 
 // w and W: the operator saves on purpose (also a file that could not be read at the start).
 static void WriteKey(int keepdances) {
-    if (WriteDorvels(keepdances, true)) GtkNote("wrote <%s>", outputfilename.c_str());
+    if (WriteDorvels(keepdances, true)) GtkNote(_("wrote <%s>"), outputfilename.c_str());
 }
 
 static void Escape() {
@@ -457,7 +458,7 @@ static void CurrentSquares(bool menu) {
         RedrawSquaresSameTip();
         ShowMain();
     } else if (tipcnt < 1 && !prehistory) {
-        GtkWarning("no current Squares display yet");
+        GtkWarning(_("no current Squares display yet"));
     } else {
         HistoryChange(0);
         Aflag = 0;
@@ -523,11 +524,11 @@ static void Dispatch(char cmd, bool menu) {
         case 'a': AvailToggle(); break;
         case 'A':
             if (tipcnt < 1) {
-                GtkWarning("no Squares display yet!");
+                GtkWarning(_("no Squares display yet!"));
             } else {
                 Aflag = !Aflag;
                 SwitchDisplay(PRESENT);
-                GtkTimeNote(3, "Use c to return to Squares");
+                GtkTimeNote(3, _("Use c to return to Squares"));
             }
             break;
         case 'b': GenDanceBars(); break;

@@ -5,142 +5,151 @@
 
 #include <cstring>
 
+#include "support/intl.h"
+
 #ifndef DORVELS_VERSION
 #define DORVELS_VERSION "0"
 #endif
 
 const std::vector<DocItem> docoptions = {
-    {"-l", "", "Do not consult lastdance.dorvels when no club is named (each -l toggles this)."},
-    {"-r", "", "Record the operator's actions in dorvels.recordNNN from the start."},
-    {"-d", "FILE", "A record of actions to replay, step by step with the g key or to the end with G."},
+    {"-l", "", N_("Do not consult lastdance.dorvels when no club is named (each -l toggles this).")},
+    {"-r", "", N_("Record the operator's actions in dorvels.recordNNN from the start.")},
+    {"-d", "FILE", N_("A record of actions to replay, step by step with the g key or to the end with G.")},
     {"-m", "",
-     "Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
+     N_("Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
      "they have met this evening; who dances and who sits out stay as without it. Kept in the "
-     "club file (a line mix)."},
-    {"-M", "", "No mixing: the squares as dealt (the default)."},
+     "club file (a line mix).")},
+    {"-M", "", N_("No mixing: the squares as dealt (the default).")},
     {"--print-pdf", "FILE",
-     "Write the Present board of the club file (every present dancer, in the board's order) to "
+     N_("Write the Present board of the club file (every present dancer, in the board's order) to "
      "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
-     "the evening."},
+     "the evening.")},
     {"--serve", "[=[ADDRESS:]PORT]",
-     "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
+     N_("Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
      "phones, with a box to type one's name. Without ADDRESS it listens on every address of "
      "the computer; ADDRESS lan listens on its address on the local network only, a numeric "
      "address on that one. PORT defaults to 8099. Read only: it answers GET and HEAD and shows "
      "names and squares, nothing else of the club file. Off unless asked for here or by the "
-     "Phone Page switch of the setup; the i key shows the address and its QR code."},
-    {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
-    {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
-    {"--help", "", "Show the options and arguments, and end."},
-    {"--version", "", "Show the program's version, and end."},
+     "Phone Page switch of the setup; the i key shows the address and its QR code.")},
+    {"--trace", "=N", N_("Trace level N (1 to 3) on standard error.")},
+    {"--tracefile", "=FILE", N_("Write the trace to FILE (level 1 unless --trace says otherwise).")},
+    {"--help", "", N_("Show the options and arguments, and end.")},
+    {"--version", "", N_("Show the program's version, and end.")},
 };
 
 const std::vector<DocItem> docarguments = {
     {"club", "",
-     "The club file to read; the extension .dorvel may be left out. A name that cannot be opened "
-     "starts a new club of that name."},
+     N_("The club file to read; the extension .dorvel may be left out. A name that cannot be opened "
+     "starts a new club of that name.")},
     {"level", "",
-     "The program level of the evening: Basic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B or "
-     "C4. Also the level of the anonymous dancers named after it."},
+     N_("The program level of the evening: Basic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B or "
+     "C4. Also the level of the anonymous dancers named after it.")},
     {"numbers", "",
-     "Anonymous dancers for an evening without a roster: the first number is couples, the next "
-     "ones single M, F, MF, FM and E dancers."},
-    {"maxsqr =N", "", "At most N squares per tip."},
-    {"WIDTHxHEIGHT", "", "Window size in pixels, e.g. 1024x768 (default: maximised)."},
+     N_("Anonymous dancers for an evening without a roster: the first number is couples, the next "
+     "ones single M, F, MF, FM and E dancers.")},
+    {"maxsqr =N", "", N_("At most N squares per tip.")},
+    {"WIDTHxHEIGHT", "", N_("Window size in pixels, e.g. 1024x768 (default: maximised).")},
 };
 
 const std::vector<DocItem> dockeys = {
     {"m", "",
-     "Open the menu of the common commands, each with its key and a help text, centred on the screen; F1 and ? "
-     "do the same, and a right click opens it at the mouse. Pressed again, or Escape, closes it."},
-    {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
-    {"c", "", "Show the squares of the current tip again."},
+     N_("Open the menu of the common commands, each with its key and a help text, centred on the screen; F1 and ? "
+     "do the same, and a right click opens it at the mouse. Pressed again, or Escape, closes it.")},
+    {"r", "", N_("Roll the squares of a new tip and show them: every name with its square number or Out.")},
+    {"c", "", N_("Show the squares of the current tip again.")},
     {"V", "",
-     "On the squares of a tip: the hall view (the tip number large, every name with its square "
+     N_("On the squares of a tip: the hall view (the tip number large, every name with its square "
      "number or Out in the largest font that fills the screen, pages when they do not fit), or "
-     "the board again. The choice stays for the next rolls."},
-    {"p", "", "Present display: the dancers who are here, in name order."},
-    {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
-    {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
-    {"n", "", "New dancer: first and last name, role, level, Luck or Must, partner and card of a dancer who walks in; \"Ann & Bob\" as the first name enters a couple. DoItNow keeps the window open for the next one."},
-    {"a", "", "Open or close the availability window: mark dancers present or absent by name or number."},
-    {"A", "", "Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares."},
-    {"o", "", "Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display)."},
-    {"S", "", "Skip requests of the dancer clicked last on the Edit display: clicked absent, the dancer dances every other tip; clicked present, the skips end."},
-    {"T", "", "Tag the dancer clicked last to the square chosen in the setup; with no dancer clicked, clear all tags."},
-    {"h", "", "History: one tip back."},
-    {"H", "", "History: one tip forward."},
-    {"u", "", "Use the tip shown by the history as the current tip; the tips after it are taken back."},
-    {"B", "", "Start the evening again from the club's reset file (with nobody present, first ask whether to write one)."},
-    {"l", "", "Lower the program level of the evening (shown on the Edit or Present display)."},
-    {"L", "", "Raise the program level of the evening."},
-    {"d", "", "Next style of names: last name, last name and initial, first name, first name and initial."},
-    {"k", "", "Remove the newest dancer of the roster (and the partner)."},
-    {"P", "", "Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF."},
-    {"+", "", "Larger font (on the hall view, its own font)."},
-    {"-", "", "Smaller font."},
-    {"J", "", "One column more on the board."},
-    {"j", "", "One column fewer on the board."},
-    {"F", "", "Faster auto-scrolling of a long board."},
-    {"f", "", "Slower auto-scrolling."},
-    {"t", "", "Show the totals of the board, or close the note."},
-    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
-    {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
-    {"g", "", "Replay the record named with -d: one action of the operator's."},
-    {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},
-    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note."},
-    {"R", "", "Show the last timed note again."},
-    {"E", "", "The next card swiped is given to another dancer."},
-    {"I", "", "The next card swiped shows whose card it is."},
-    {"z", "", "The next card swiped becomes a command card."},
-    {"M", "", "Multi-card window: every card swiped goes to a new anonymous couple or single of the kind and level chosen there; M again ends it."},
-    {"0 ... 9, Enter", "", "A card number: ten digits and Enter, as the card reader types them."},
-    {"w", "", "Write the club file, dance counts as 0."},
-    {"W", "", "Write the club file with tonight's dance counts."},
-    {"x", "", "Write the club file (dance counts as 0) and quit."},
-    {"X", "", "Write the club file with the dance counts and quit."},
-    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit."},
-    {"q", "", "Quit without writing, after confirmation."},
-    {"Q", "", "Quit at once without writing."},
+     "the board again. The choice stays for the next rolls.")},
+    {"p", "", N_("Present display: the dancers who are here, in name order.")},
+    {"e", "", N_("Edit display: the whole roster; a click on a name marks the dancer present or absent.")},
+    {"s", "", N_("Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options.")},
+    {"n", "", N_("New dancer: first and last name, role, level, Luck or Must, partner and card of a dancer who walks in; \"Ann & Bob\" as the first name enters a couple. DoItNow keeps the window open for the next one.")},
+    {"a", "", N_("Open or close the availability window: mark dancers present or absent by name or number.")},
+    {"A", "", N_("Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares.")},
+    {"o", "", N_("Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display).")},
+    {"S", "", N_("Skip requests of the dancer clicked last on the Edit display: clicked absent, the dancer dances every other tip; clicked present, the skips end.")},
+    {"T", "", N_("Tag the dancer clicked last to the square chosen in the setup; with no dancer clicked, clear all tags.")},
+    {"h", "", N_("History: one tip back.")},
+    {"H", "", N_("History: one tip forward.")},
+    {"u", "", N_("Use the tip shown by the history as the current tip; the tips after it are taken back.")},
+    {"B", "", N_("Start the evening again from the club's reset file (with nobody present, first ask whether to write one).")},
+    {"l", "", N_("Lower the program level of the evening (shown on the Edit or Present display).")},
+    {"L", "", N_("Raise the program level of the evening.")},
+    {"d", "", N_("Next style of names: last name, last name and initial, first name, first name and initial.")},
+    {"k", "", N_("Remove the newest dancer of the roster (and the partner).")},
+    {"P", "", N_("Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF.")},
+    {"+", "", N_("Larger font (on the hall view, its own font).")},
+    {"-", "", N_("Smaller font.")},
+    {"J", "", N_("One column more on the board.")},
+    {"j", "", N_("One column fewer on the board.")},
+    {"F", "", N_("Faster auto-scrolling of a long board.")},
+    {"f", "", N_("Slower auto-scrolling.")},
+    {"t", "", N_("Show the totals of the board, or close the note.")},
+    {"b", "", N_("Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot.")},
+    {"i", "", N_("Show the phone page's address and a QR code of it for the dancers to scan; i again closes it.")},
+    {"g", "", N_("Replay the record named with -d: one action of the operator's.")},
+    {"G", "", N_("Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again.")},
+    {"v", "", N_("Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note.")},
+    {"R", "", N_("Show the last timed note again.")},
+    {"E", "", N_("The next card swiped is given to another dancer.")},
+    {"I", "", N_("The next card swiped shows whose card it is.")},
+    {"z", "", N_("The next card swiped becomes a command card.")},
+    {"M", "", N_("Multi-card window: every card swiped goes to a new anonymous couple or single of the kind and level chosen there; M again ends it.")},
+    {"0 ... 9, Enter", "", N_("A card number: ten digits and Enter, as the card reader types them.")},
+    {"w", "", N_("Write the club file, dance counts as 0.")},
+    {"W", "", N_("Write the club file with tonight's dance counts.")},
+    {"x", "", N_("Write the club file (dance counts as 0) and quit.")},
+    {"X", "", N_("Write the club file with the dance counts and quit.")},
+    {"Escape", "", N_("Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit.")},
+    {"q", "", N_("Quit without writing, after confirmation.")},
+    {"Q", "", N_("Quit at once without writing.")},
 };
 
 const std::vector<DocItem> docfiles = {
     {"dorvels.dorvel", "",
-     "The club file read when no club is named and lastdance.dorvels names none: the roster and "
+     N_("The club file read when no club is named and lastdance.dorvels names none: the roster and "
      "the club's settings. The club file is written back after every tip and when the program "
-     "ends by x, X, Escape or by closing the window."},
-    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
-    {"resolution.unix", "", "The font sets for the screen, largest first."},
-    {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
-    {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
+     "ends by x, X, Escape or by closing the window.")},
+    {"lastdance.dorvels", "", N_("Names the club file written last; read at start when no club is named.")},
+    {"resolution.unix", "", N_("The font sets for the screen, largest first.")},
+    {"CLUB.reset", "", N_("The reset file of a club, read and written by the B key.")},
+    {"dorvels.recordNNN", "", N_("The record of the operator's actions (-r), numbered 000 to 999.")},
     {"CLUB.stat", "",
-     "The statistics log of a club file with the Statistics option: one line per tip with the "
-     "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
-    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
+     N_("The statistics log of a club file with the Statistics option: one line per tip with the "
+     "date and time and the dancers present (couples of anonymous dancers, single dancers by role).")},
+    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", N_("Data and picture of the dance-count chart of tip NN (b key).")},
     {"PREFIX/share/dorvels", "",
-     "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
-     "program with."},
+     N_("The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
+     "program with.")},
 };
 
 const std::vector<DocItem> docenvironment = {
-    {"DORVELS", "", "Folders, colon separated, searched for files named without a folder."},
-    {"DORVELS_TRACE", "", "Trace level, as --trace."},
-    {"DORVELS_TRACEFILE", "", "Trace file, as --tracefile."},
+    {"DORVELS", "", N_("Folders, colon separated, searched for files named without a folder.")},
+    {"DORVELS_TRACE", "", N_("Trace level, as --trace.")},
+    {"DORVELS_TRACEFILE", "", N_("Trace file, as --tracefile.")},
 };
 
 static const char* const summary =
-    "Runs a square-dance club evening: attendance, squares for every tip, tip history.";
+    N_("Runs a square-dance club evening: attendance, squares for every tip, tip history.");
 static const char* const searchlist =
-    "Files named without a folder are looked for in the working directory, then in the "
-    "folders of $DORVELS, then in the installed data folder.";
+    N_("Files named without a folder are looked for in the working directory, then in the "
+    "folders of $DORVELS, then in the installed data folder.");
 static const char* const keysnote =
-    "The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
+    N_("The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
     "present, e the roster, P prints the board shown, q quits; a right click, m, F1 or ? shows a "
     "menu of the common commands. Every key is listed in the "
-    "manual page (man dorvels); the README has the keys of a first evening.";
+    "manual page (man dorvels); the README has the keys of a first evening.");
 
 // ---- --help -----------------------------------------------------------------------------
 static const size_t helpwidth = 79, helpindent = 19;
+
+// Columns a UTF-8 text takes on a terminal: one per character, not per byte.
+static size_t Columns(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
 
 // Appends text wrapped to helpwidth, its first line starting at column `at` of the current
 // line and every further line indented by `indent`.
@@ -154,7 +163,7 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
         std::string word = text.substr(pos, end - pos);
         pos = end + 1;
         if (word.empty()) continue;
-        if (!first && col + 1 + word.size() > helpwidth) {
+        if (!first && col + 1 + Columns(word) > helpwidth) {
             out += "\n" + std::string(indent, ' ');
             col = indent;
         } else if (!first) {
@@ -162,7 +171,7 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
             ++col;
         }
         out += word;
-        col += word.size();
+        col += Columns(word);
         first = false;
     }
     out += '\n';
@@ -178,7 +187,7 @@ static std::string Joined(const DocItem& item) {
 }
 
 static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
-    out += std::string(title) + ":\n";
+    out += std::string(_(title)) + ":\n";
     for (const DocItem& item : items) {
         std::string head = "  " + Joined(item);
         if (head.size() + 1 > helpindent) {
@@ -186,27 +195,26 @@ static void HelpSection(std::string& out, const char* title, const std::vector<D
         } else {
             out += head + std::string(helpindent - head.size(), ' ');
         }
-        Wrap(out, item.text, helpindent, helpindent);
+        Wrap(out, _(item.text), helpindent, helpindent);
     }
 }
 
 std::string UsageText() {
-    std::string out =
-        "usage: dorvels [options] [club[.dorvel]] [level]\n"
-        "               [couples [M [F [MF [FM [E]]]]]] [maxsqr =N] [WIDTHxHEIGHT]\n\n";
-    Wrap(out, summary, 0, 0);
+    std::string out = _("usage: dorvels [options] [club[.dorvel]] [level]\n"
+                        "               [couples [M [F [MF [FM [E]]]]]] [maxsqr =N] [WIDTHxHEIGHT]\n\n");
+    Wrap(out, _(summary), 0, 0);
     out += "\n";
-    HelpSection(out, "options", docoptions);
+    HelpSection(out, N_("options"), docoptions);
     out += "\n";
-    HelpSection(out, "arguments", docarguments);
-    out += "\nkeys:\n  ";
-    Wrap(out, keysnote, 2, 2);
+    HelpSection(out, N_("arguments"), docarguments);
+    out += std::string("\n") + _("keys") + ":\n  ";
+    Wrap(out, _(keysnote), 2, 2);
     out += "\n";
-    HelpSection(out, "files", docfiles);
+    HelpSection(out, N_("files"), docfiles);
     out += "  ";
-    Wrap(out, searchlist, 2, 2);
+    Wrap(out, _(searchlist), 2, 2);
     out += "\n";
-    HelpSection(out, "environment", docenvironment);
+    HelpSection(out, N_("environment"), docenvironment);
     return out;
 }
 

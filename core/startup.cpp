@@ -15,6 +15,7 @@
 #include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 #include "support/rndm.h"
 
 // A club named on the command line (or in the pointer file) was not found: a new club is
@@ -49,11 +50,11 @@ static void NoClubFile(const std::string& arg, std::string* notfound) {
         if (access(name.c_str(), F_OK) != 0) continue;
         int err = access(name.c_str(), R_OK) == 0 ? EIO : errno;
         GuardUnread(name, strerror(err));
-        ClubFileNotice("<%s> was not read: %s.\nIt is not written over unless saved on purpose (w).",
+        ClubFileNotice(_("<%s> was not read: %s.\nIt is not written over unless saved on purpose (w)."),
                        name.c_str(), strerror(err));
         return;
     }
-    *notfound = hasext ? "<" + arg + ">" : "<" + arg + "> or <" + withext + ">";
+    *notfound = hasext ? "<" + arg + ">" : strprintf(_("<%s> or <%s>"), arg.c_str(), withext.c_str());
 }
 
 // Removes the recognised options from the front of the argument vector.
@@ -75,7 +76,7 @@ static int ScanOptions(int argc, char** argv) {
                 dbgfile = argv[++i];
             }
         } else {
-            error(2, "(main) -%s not supported\n", argv[i] + 1);
+            error(2, _("(main) -%s not supported\n"), argv[i] + 1);
         }
         ++i;
     }
@@ -108,9 +109,9 @@ void StartupArguments(int argc, char** argv) {
             if (!ReadClubFile(name, "dorvel", "DORVELS") && !name.empty()) {
                 // The club's file may be on a medium not at hand tonight: the empty club
                 // that starts must not take the club's place in the pointer file.
-                ClubFileNotice("lastdance.dorvels names <%s>, which could not be opened (%s):\nan "
-                               "empty club is started; lastdance.dorvels keeps naming <%s> until "
-                               "something is entered.",
+                ClubFileNotice(_("lastdance.dorvels names <%s>, which could not be opened (%s):\nan "
+                                 "empty club is started; lastdance.dorvels keeps naming <%s> until "
+                                 "something is entered."),
                                name.c_str(), strerror(errno), name.c_str());
                 startednew = true;
             }
@@ -182,12 +183,12 @@ void StartupArguments(int argc, char** argv) {
 
     if (!notfound.empty()) {
         if (inputfilename.empty()) {
-            ClubFileNotice("No club file %s was found:\na new club \"%s\" is started. It is saved "
-                           "once a dancer or a setting is entered.",
+            ClubFileNotice(_("No club file %s was found:\na new club \"%s\" is started. It is saved "
+                             "once a dancer or a setting is entered."),
                            notfound.c_str(), clubname.c_str());
             startednew = true;
         } else {
-            ClubFileNotice("No club file %s was found: <%s> was read instead.", notfound.c_str(),
+            ClubFileNotice(_("No club file %s was found: <%s> was read instead."), notfound.c_str(),
                            inputfilename.c_str());
         }
     }

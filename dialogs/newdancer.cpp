@@ -14,6 +14,7 @@
 #include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 struct NameForm {
@@ -339,7 +340,7 @@ void NewSqrDancerRfidBttn(GtkWidget*, void* psd) {
     Record("(NewSqrDancerRfidBttn) sd<%s>\n", RecordName(sd).c_str());
     NDflag = 1;
     newsd = sd;
-    GtkNote("New Dancer rfid: move cursor over edit display, then swipe card");
+    GtkNote(_("New Dancer rfid: move cursor over edit display, then swipe card"));
     NewDancerCardShown();
 }
 
@@ -369,7 +370,7 @@ static NameForm* ReplayedForm(const std::string& text) {
     NameForm* f = FormOf(RecordedDancer(text));
     if (!f && newdlg.win) f = &newdlg;
     if (!f || !f->win) {
-        GtkTimeNote(2, "replay: no name form for <%s>", text.c_str());
+        GtkTimeNote(2, _("replay: no name form for <%s>"), text.c_str());
         return nullptr;
     }
     gtk_entry_set_text(GTK_ENTRY(f->first), RecordField(text, "first").c_str());

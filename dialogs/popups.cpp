@@ -13,6 +13,7 @@
 #include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 // The open dancer pop-up (also sdpop while it is open).
@@ -245,7 +246,7 @@ void PartnerSlider(GtkWidget* slider, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || !slider) return;
     if (pop.sd != sd || pop.map.empty()) {
-        GtkWarning("(PartnerSlider) sd<%s> partners requested, but map2isd is null!", sd->firstlast.c_str());
+        GtkWarning(_("(PartnerSlider) sd<%s> partners requested, but map2isd is null!"), sd->firstlast.c_str());
         return;
     }
     double v = gtk_range_get_value(GTK_RANGE(slider));
@@ -316,7 +317,7 @@ static SqrDancer* LineDancer(const std::string& text) {
     bool found = false;
     if (RecordField(text, "sd", &found).empty() && found) return &statsd;
     SqrDancer* sd = RecordedDancer(text);
-    if (!sd) GtkTimeNote(2, "replay: no dancer for <%s>", text.c_str());
+    if (!sd) GtkTimeNote(2, _("replay: no dancer for <%s>"), text.c_str());
     return sd;
 }
 

@@ -21,6 +21,7 @@
 #include "registry/registry.h"
 #include "server/server.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget *clubname_entry = nullptr, *caller_entry = nullptr, *maxsquares_entry = nullptr,
           *squaresize_entry = nullptr, *outputfile_entry = nullptr;
@@ -914,7 +915,7 @@ void ClearSqrTagSlider(int slot) {
 // has gone its own way) there is nothing to act on.
 static bool ReplayNeedsDialog(const char* handler) {
     if (setupwin) return true;
-    GtkTimeNote(2, "replay: (%s) without the setup dialog, passed over", handler);
+    GtkTimeNote(2, _("replay: (%s) without the setup dialog, passed over"), handler);
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 SqrDancer* sdblock = nullptr;
 GtkWidget* sdavail = nullptr;
@@ -194,7 +195,7 @@ void Awon(GtkToggleButton* bttn, void* psd) {
     }
     std::string name = sd->dispname;
     SwitchDisplay(PRESENT);
-    GtkTimeNote(5, "%s is now marked as unavailable (use c to show Squares)", name.c_str());
+    GtkTimeNote(5, _("%s is now marked as unavailable (use c to show Squares)"), name.c_str());
 }
 
 void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip) {
@@ -356,7 +357,7 @@ void AvailDisplay() {
 // A line that names nobody in this roster cannot be performed: the operator is told.
 static SqrDancer* ReplayedDancer(const std::string& text) {
     SqrDancer* sd = RecordedDancer(text);
-    if (!sd) GtkTimeNote(2, "replay: no dancer for <%s>", text.c_str());
+    if (!sd) GtkTimeNote(2, _("replay: no dancer for <%s>"), text.c_str());
     return sd;
 }
 

@@ -20,6 +20,7 @@
 #include "files/record.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // The buttons of a cell, in the order they are packed: the name toggle, then the six small
 // buttons.
@@ -456,8 +457,8 @@ void EditDisplay(EDITMODE neweditmode) {
     }
     if (totdancers == 0) {
         EditViewDrop();
-        GtkNote("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
-                "    (use n to enter a new dancer)",
+        GtkNote(_("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
+                "    (use n to enter a new dancer)"),
                 Streditmode());
         rdbg("EditDisplay : no dancers");
         return;
@@ -521,7 +522,7 @@ void EditDisplay(EDITMODE neweditmode) {
     boardrowqty = view.rowqty;
 
     if (hintflag) {
-        GtkTimeNote(5, "    Hints\ne: edit display\nm: menu\nn: new dancer\nr: roll squares\ns: setup display");
+        GtkTimeNote(5, _("    Hints\ne: edit display\nm: menu\nn: new dancer\nr: roll squares\ns: setup display"));
         hintflag = 0;
     }
     editmode = EDIT;

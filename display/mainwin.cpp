@@ -13,6 +13,7 @@
 #include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* sdwin = nullptr;
 GtkWidget* sdgrid = nullptr;
@@ -330,7 +331,7 @@ int RosterProblems(bool squares) {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         SqrDancer* p = sd->partner;
         if (p && ((sd->sex == M && p->sex == M) || (sd->sex == F && p->sex == F))) {
-            GtkWarning("%s %s and %s %s are both %s!\n", sd->firstname.c_str(),
+            GtkWarning(_("%s %s and %s %s are both %s!\n"), sd->firstname.c_str(),
                        sd->lastname.c_str(), p->firstname.c_str(), p->lastname.c_str(),
                        strsex(sd->sex));
             ++problems;
@@ -350,16 +351,16 @@ int RosterProblems(bool squares) {
             case MF: ++mf; break;
             case FM: ++fm; break;
             case E: ++e; break;
-            default: GtkWarning("sd<%s> has unknown sex\n", sd->dispname.c_str()); break;
+            default: GtkWarning(_("sd<%s> has unknown sex\n"), sd->dispname.c_str()); break;
         }
     }
     int half = squaresize / 2;
     if (f + mf + fm + e < m && f + mf + fm + e < half) {
-        GtkWarning("M,F imbalance:, insufficient belle dancers to form a square\n");
+        GtkWarning(_("M,F imbalance:, insufficient belle dancers to form a square\n"));
         ++problems;
     }
     if (m + mf + fm + e < f && m + mf + fm + e < half) {
-        GtkWarning("M,F imbalance:, insufficient beau dancers to form a square\n");
+        GtkWarning(_("M,F imbalance:, insufficient beau dancers to form a square\n"));
         ++problems;
     }
     return problems;

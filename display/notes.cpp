@@ -17,6 +17,7 @@
 #include "assign/assign.h"
 #include "display/display.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 unsigned int scrollertime = 62500;
 double scrollerincr = 0.56;
@@ -339,6 +340,6 @@ void TotDancersNote() {
         if (sd->partner) ++couples;
         else ++singles;
     }
-    GtkNote("totals: displayed=%d  couples=%d  singles=%d  maxdances=%d", displayed, couples,
+    GtkNote(_("totals: displayed=%d  couples=%d  singles=%d  maxdances=%d"), displayed, couples,
             singles, maxdances);
 }

@@ -5,12 +5,13 @@
 #include "display/display.h"
 #include "server/server.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 bool PhonePageStart(const ServeOption& opt) {
     std::string err;
     if (PhoneServerStart(opt, &err)) return true;
     std::string where = opt.address.empty() ? "every address" : opt.address;
-    GtkWarning("The phone page cannot listen on %s, port %d:\n%s", where.c_str(), opt.port, err.c_str());
+    GtkWarning(_("The phone page cannot listen on %s, port %d:\n%s"), where.c_str(), opt.port, err.c_str());
     return false;
 }
 
@@ -66,7 +67,7 @@ void PhonePageAddress() {
         return;
     }
     if (!PhoneServerRunning()) {
-        GtkNote("The phone page is off.\nSwitch it on in the setup (s): Phone Page,\nor start with --serve");
+        GtkNote(_("The phone page is off.\nSwitch it on in the setup (s): Phone Page,\nor start with --serve"));
         return;
     }
     int screen = screenwidth < screenheight ? screenwidth : screenheight;

@@ -14,6 +14,7 @@
 #include "display/boards.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // ---- what goes on paper ------------------------------------------------------------------
 static bool Named(const std::string& s) { return !s.empty() && s != "None" && s != "none"; }
@@ -291,17 +292,17 @@ int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) 
 void PrintShownBoard() {
     PaperBoard board = ShownBoard();
     if (board.title.empty()) {
-        GtkTimeNote(3, "P prints the Squares, Present, History or Edit display");
+        GtkTimeNote(3, _("P prints the Squares, Present, History or Edit display"));
         return;
     }
     if (board.entries.empty()) {
-        GtkTimeNote(3, "nothing to print: the %s display is empty", Streditmode());
+        GtkTimeNote(3, _("nothing to print: the %s display is empty"), Streditmode());
         return;
     }
     std::string err;
     int pages = PrintPaperBoard(board, nullptr, &err);
-    if (pages < 0) GtkWarning("printing failed: %s", err.c_str());
-    else if (pages > 0) GtkTimeNote(3, "%s: %d page%s printed", board.subtitle.c_str(), pages, pages == 1 ? "" : "s");
+    if (pages < 0) GtkWarning(_("printing failed: %s"), err.c_str());
+    else if (pages > 0) GtkTimeNote(3, _("%s: %d page%s printed"), board.subtitle.c_str(), pages, pages == 1 ? "" : "s");
 }
 
 int PrintPresentPdf(const std::string& file) {

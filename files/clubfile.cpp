@@ -26,6 +26,7 @@
 #include "files/record.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 const SpecCardInsert speccardinserts[] = {
     {19, 1, 2},  // slots 2 and 3 (skip-tip cards) came after files with 19 cards
@@ -259,7 +260,7 @@ void SetLevel(std::string_view value) {
     SDPGM pgm = idpgm(level);
     // A value that names no level keeps the evening's level.
     if (pgm == NOPGM) {
-        GtkWarning("unsupported pgm<%s>\n", level.c_str());
+        GtkWarning(_("unsupported pgm<%s>\n"), level.c_str());
         Problem("unknown level <%s> after pgm=; %s kept", level.c_str(), strpgm(pgmfloor));
     } else {
         pgmfloor = pgm;
@@ -271,7 +272,7 @@ void SetSquareSize(std::string_view value) {
     if (ParseInt(SkipBlanks(value), -1, INT_MAX, &n) && n >= 1 && n <= MAXSQUARESIZE) {
         squaresize = (int)(n + (n & 1));
     } else {
-        error(1, "(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n", std::string(value).c_str(),
+        error(1, _("(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n"), std::string(value).c_str(),
               MAXSQUARESIZE);
         Problem("square size <%s> is not 2 to %d; %d kept", std::string(value).c_str(), MAXSQUARESIZE,
                 squaresize);
@@ -286,7 +287,7 @@ void SetScrollSteps(std::string_view value) {
         n <= MAXSCROLLERINCRCHG) {
         scrollerincrchg = (int)n;
     } else {
-        error(1, "(ReadDorvels) scrollerincrchg<%s> ignored (accepts %d to %d)\n", std::string(value).c_str(),
+        error(1, _("(ReadDorvels) scrollerincrchg<%s> ignored (accepts %d to %d)\n"), std::string(value).c_str(),
               -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG);
         Problem("scroll speed steps <%s> are not %d to %d; %d kept", std::string(value).c_str(),
                 -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG, scrollerincrchg);
@@ -415,7 +416,7 @@ void CountAnonymous(const std::string& lastname, SDSEX sex) {
 void CutName(std::string& name, bool report = true) {
     if (name.size() <= MAXNAME) return;
     if (report) {
-        error(1, "(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n", name.c_str(), name.size(),
+        error(1, _("(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n"), name.c_str(), name.size(),
               MAXNAME);
         Problem("a name of %zu bytes cut to %zu", name.size(), MAXNAME);
     }
@@ -431,7 +432,7 @@ SqrDancer* DancerLine(std::string_view line) {
     CutName(first);
     CutName(last);
     if (last.empty()) {
-        error(1, "(ReadDorvels) line<%s> names no square dancer (first and last name)\n",
+        error(1, _("(ReadDorvels) line<%s> names no square dancer (first and last name)\n"),
               first.c_str());
         Problem("<%s> names no dancer (first and last name); the line is passed over", first.c_str());
         return nullptr;
@@ -444,7 +445,7 @@ SqrDancer* DancerLine(std::string_view line) {
     std::string sexword(NextWord(rest));
     sd->sex = idsex(sexword);
     if (sd->sex == NOSEX) {
-        error(1, "%s %s: unknown sex<%s> (accepts M F MF FM E)\n", first.c_str(), last.c_str(),
+        error(1, _("%s %s: unknown sex<%s> (accepts M F MF FM E)\n"), first.c_str(), last.c_str(),
               sexword.c_str());
         Problem("%s %s: unknown role <%s>; E (either role) kept", first.c_str(), last.c_str(),
                 sexword.c_str());
@@ -457,7 +458,7 @@ SqrDancer* DancerLine(std::string_view line) {
         char prio = rest[0];
         if (prio == 'M') sd->priority = MUST;
         else if (prio != 'L') {
-            GtkWarning("unsupported priority<%c>\n", prio);
+            GtkWarning(_("unsupported priority<%c>\n"), prio);
             Problem("%s %s: unknown priority <%c>; L (luck) kept", first.c_str(), last.c_str(), prio);
         }
         rest = SkipBlanks(rest.substr(1));
@@ -477,7 +478,7 @@ SqrDancer* DancerLine(std::string_view line) {
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     sd->pgm = idpgm(level);
     if (sd->pgm == NOPGM) {
-        GtkWarning("unsupported pgm<%s>\n", level.c_str());
+        GtkWarning(_("unsupported pgm<%s>\n"), level.c_str());
         Problem("%s %s: unknown level <%s>; Plus kept", first.c_str(), last.c_str(), level.c_str());
         sd->pgm = Plus;
     }
@@ -531,7 +532,7 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
         if (i + 1 < rest.size() && IsDigit(rest[i + 1]) && !ParseCard(rest.substr(i + 1), &card)) {
             std::string_view digits = rest.substr(i + 1);
             std::string number(NextWord(digits));
-            error(1, "%s: card number<%s> too large\n", sd->firstlast.c_str(), number.c_str());
+            error(1, _("%s: card number<%s> too large\n"), sd->firstlast.c_str(), number.c_str());
             Problem("%s: card number <%.20s> too large; no card kept", sd->firstlast.c_str(),
                     number.c_str());
             card = 0;
@@ -544,7 +545,7 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
         SqrDancer* owner = RfidFind(card);
         if (owner && owner != sd) {
             // A card belongs to one dancer only; the first one named keeps it.
-            error(1, "%s: card %010llu already belongs to %s\n", sd->firstlast.c_str(),
+            error(1, _("%s: card %010llu already belongs to %s\n"), sd->firstlast.c_str(),
                   (unsigned long long)card, owner->firstlast.c_str());
             Problem("%s: card %010llu belongs to %s already; no card kept", sd->firstlast.c_str(),
                     (unsigned long long)card, owner->firstlast.c_str());
@@ -559,7 +560,7 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
     SqrDancer* partner = NameTrieFind(pfirst, plast, &how);
     if (how == 3) return;
     if (!partner) {
-        GtkWarning("2nd pass: unable to find square dancer named<%s %s>\n", pfirst.c_str(),
+        GtkWarning(_("2nd pass: unable to find square dancer named<%s %s>\n"), pfirst.c_str(),
                    plast.c_str());
         Problem("%s: partner <%s %s> not found; no partner kept", sd->firstlast.c_str(),
                 pfirst.c_str(), plast.c_str());
@@ -792,12 +793,12 @@ static bool TakeClubLines(FILE* fp, const std::vector<std::string>& lines, const
     std::string name = path.empty() ? "The club file" : "<" + ShownName(path) + ">";
     if (!unread.empty()) {
         // Nothing of it is taken: a roster read in part would be written over the whole.
-        ClubFileNotice("%s was not read: %s.\nIt is not written over unless saved on purpose "
-                       "(w), which keeps the old file as <%s~>.",
+        ClubFileNotice(_("%s was not read: %s.\nIt is not written over unless saved on purpose "
+                       "(w), which keeps the old file as <%s~>."),
                        name.c_str(), unread.c_str(), path.empty() ? "name" : ShownName(path).c_str());
         return false;
     }
-    if (inuse) ClubFileNotice("%s.", InUseText(ShownName(path)).c_str());
+    if (inuse) ClubFileNotice(_("%s."), InUseText(ShownName(path)).c_str());
     ReadClubLines(lines);
     if (!problems.empty()) {
         std::string text = strprintf("%s: %zu problem%s", name.c_str(), problems.size(),
@@ -953,7 +954,7 @@ bool SaveWithChoice(int keepdances, bool quitting) {
         othername.clear();
         int answer = AskSaveFailed(text, quitting, &othername);
         if (answer == SAVE_NOT) {
-            error(1, "(SaveWithChoice) %s not saved\n", keepdances == -1 ? "reset file" : "club file");
+            error(1, _("(SaveWithChoice) %s not saved\n"), keepdances == -1 ? "reset file" : "club file");
             rdbg("SaveWithChoice : not saved");
             return false;
         }
@@ -1084,7 +1085,7 @@ void ResetB() {
                 break;
             }
         if (!fp) {
-            GtkWarning("unable to read reset file <%s>: %s", candidates.front().c_str(),
+            GtkWarning(_("unable to read reset file <%s>: %s"), candidates.front().c_str(),
                        strerror(errno));
             rdbg("ResetB");
             return;
@@ -1093,7 +1094,7 @@ void ResetB() {
         bool readable = ClubLines(fp, &lines, &why);
         fclose(fp);
         if (!readable) {
-            GtkWarning("reset file <%s> not read: %s", resetname.c_str(), why.c_str());
+            GtkWarning(_("reset file <%s> not read: %s"), resetname.c_str(), why.c_str());
             rdbg("ResetB");
             return;
         }

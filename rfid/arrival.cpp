@@ -13,6 +13,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* rfidcplsnglbttns[6] = {};
 GtkWidget* rfidslider = nullptr;
@@ -42,7 +43,7 @@ static void CheckInOut(SqrDancer* sd) {
         default: break;
     }
     if (note)
-        GtkTimeNote(3, "%s is %savailable to dance", sd->dispname.c_str(), sd->avail ? "" : "no longer ");
+        GtkTimeNote(3, _("%s is %savailable to dance"), sd->dispname.c_str(), sd->avail ? "" : "no longer ");
 }
 
 // ---- the card window ---------------------------------------------------------------------------
@@ -97,7 +98,7 @@ void RfidDisplay(const char* nmbrbuf) {
     SqrDancer* sd = RfidFind(rfid);
     if (RfidSpecCardDeferred(rfid, sd)) return;
     if (!sd && Rflag) {
-        GtkWarning("rfid#%lu is not supported (Rflag=%d)", rfid, Rflag);
+        GtkWarning(_("rfid#%lu is not supported (Rflag=%d)"), rfid, Rflag);
         return;
     }
     if (sd && !Eflag) {
@@ -106,7 +107,7 @@ void RfidDisplay(const char* nmbrbuf) {
     }
     Eflag = 0;
     if (editmode != EDIT && editmode != PRESENT) {
-        GtkTimeNote(2, "please try again when square assignments are not being shown");
+        GtkTimeNote(2, _("please try again when square assignments are not being shown"));
         return;
     }
     CardWindow(rfid);
@@ -151,7 +152,7 @@ void RfidSqrDancerBttn(GtkWidget*, void*) {
 void RfidSlider(GtkRange* slider, void*) {
     if (!sdpop || !rfidsliderbttn) return;
     if (!mapi2sd) {
-        GtkWarning("(RfidSlider) but map2isd is null!");
+        GtkWarning(_("(RfidSlider) but map2isd is null!"));
         return;
     }
     double v = gtk_range_get_value(slider);
@@ -194,7 +195,7 @@ void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
     KeepUntilIdle(bttn);
     unsigned i = GPOINTER_TO_UINT(psd);
     if (i >= 6) {
-        GtkWarning("(RfidCplSnglBttn) bad couple-single button (returned %u)\n", i);
+        GtkWarning(_("(RfidCplSnglBttn) bad couple-single button (returned %u)\n"), i);
         return;
     }
     SqrDancer* sd = AnonForCard(windowcard, KindOf(i), pgmfloor, true);
@@ -250,7 +251,7 @@ void RfidNewDancerAssoc(const char* nmbrbuf) {
     rfid = RfidParse(nmbrbuf);
     TableReady();
     if (!sd) {  // the dancer was removed while the dialog waited for the card
-        GtkWarning("rfid#%010lu: no new dancer is waiting for a card", rfid);
+        GtkWarning(_("rfid#%010lu: no new dancer is waiting for a card"), rfid);
         return;
     }
     RfidGive(sd, rfid);

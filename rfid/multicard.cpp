@@ -9,6 +9,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 static GtkWidget* multiwin = nullptr;    // the window while it is open
 static GtkWidget* countlabel[6] = {};    // its counts: couples, then the roles M..E

@@ -11,6 +11,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* speccardgrid = nullptr;
 GtkWidget** speccardgridbttn = nullptr;
@@ -34,17 +35,17 @@ int RfidSpecCardAction(uint64_t card) {
             break;
         case SPECCARD_INFO:
             Iflag = 1;
-            GtkNote("Pending: swipe any dancer card");
+            GtkNote(_("Pending: swipe any dancer card"));
             break;
         case SPECCARD_SKIPTIP: skiptipflag = 1; break;
         case SPECCARD_SKIPALTTIP: skiptipflag = 2; break;
         default:
             if (slot <= SPECCARD_E) {
                 chgsexflag = slot - SPECCARD_M;
-                GtkNote("Pending: enter card");
+                GtkNote(_("Pending: enter card"));
             } else {
                 chgpgmflag = slot - SPECCARD_BASIC;
-                GtkNote("Change program pending: swipe dancer's card");
+                GtkNote(_("Change program pending: swipe dancer's card"));
             }
             break;
     }
@@ -67,7 +68,7 @@ static int ChangeDancer(uint64_t card, SqrDancer* sd, bool pgm) {
     int value = flag;
     flag = -1;
     if (!sd) {
-        GtkWarning("rfid#%lu belongs to no dancer: the change to %s is dropped", card,
+        GtkWarning(_("rfid#%lu belongs to no dancer: the change to %s is dropped"), card,
                    pgm ? strpgm(value) : strsex(value));
         return 1;
     }
@@ -85,12 +86,12 @@ int RfidSpecCardDeferred(uint64_t card, SqrDancer* sd) {
     int slot = SpecCardSlot(card);
     if (sd) {
         std::string partner = sd->partner ? strprintf(" partner<%s>", sd->partner->firstlast.c_str()) : "";
-        GtkNote("rfid#%lu: %s %s %s%s", card, sd->firstlast.c_str(), strsex(sd->sex), strpgm(sd->pgm),
+        GtkNote(_("rfid#%lu: %s %s %s%s"), card, sd->firstlast.c_str(), strsex(sd->sex), strpgm(sd->pgm),
                 partner.c_str());
     } else if (slot >= 0) {
-        GtkNote("rfid#%lu: %s (command cmd card)", card, CommandText(slot).c_str());
+        GtkNote(_("rfid#%lu: %s (command cmd card)"), card, CommandText(slot).c_str());
     } else {
-        GtkNote("rfid#%lu - no square dancer or cmd card is currently associated", card);
+        GtkNote(_("rfid#%lu - no square dancer or cmd card is currently associated"), card);
     }
     return 1;
 }
@@ -99,13 +100,13 @@ int RfidSpecCardDeferred(uint64_t card, SqrDancer* sd) {
 void RfidSkipTip(const char* nmbrbuf) {
     DestroyWidget(sdpop);
     if (!varhash) {
-        GtkWarning("no tfid cards entered, can't find square dancer");
+        GtkWarning(_("no tfid cards entered, can't find square dancer"));
         return;
     }
     rfid = RfidParse(nmbrbuf);
     SqrDancer* sd = RfidFind(rfid);
     if (!sd) {
-        GtkWarning("can't find rfid#%lu", rfid);
+        GtkWarning(_("can't find rfid#%lu"), rfid);
         return;
     }
     int skip = skiptipflag;
@@ -117,9 +118,9 @@ void RfidSkipTip(const char* nmbrbuf) {
         sd->avail = 0;
     }
     if (skip == 1)
-        GtkNote("%s will be skipping the next tip", sd->firstlast.c_str());
+        GtkNote(_("%s will be skipping the next tip"), sd->firstlast.c_str());
     else
-        GtkNote("%s is available alternately, starting with tip#%d", sd->firstlast.c_str(), tipcnt + 2);
+        GtkNote(_("%s is available alternately, starting with tip#%d"), sd->firstlast.c_str(), tipcnt + 2);
     skiptipflag = 0;
 }
 
@@ -207,23 +208,23 @@ void RfidSpecCard(GtkToggleButton* bttn, void* pslot) {
     DestroyWidget(sdpop);
     KeybrdHandlerRestore();
     if (!valid) {
-        GtkWarning("attempt to set action#%lu but that is out-of-bounds!", (unsigned long)slot);
+        GtkWarning(_("attempt to set action#%lu but that is out-of-bounds!"), (unsigned long)slot);
         return;
     }
     RfidSpecCardClear(slot);
     speccard[slot] = card;
-    GtkTimeNote(3, "rfid command card<%s> set to %lu\n", strcmdbynmbr(slot), card);
+    GtkTimeNote(3, _("rfid command card<%s> set to %lu\n"), strcmdbynmbr(slot), card);
 }
 
 // ---- the keys E, I and z --------------------------------------------------------------------------
 void RfidAssocPending() {
     Eflag = 1;
-    GtkNote("E pending (enter an rfid card)");
+    GtkNote(_("E pending (enter an rfid card)"));
 }
 
 void RfidInfoPending() {
     Iflag = 1;
-    GtkNote("I pending (pls swipe rfid card)");
+    GtkNote(_("I pending (pls swipe rfid card)"));
 }
 
 void RfidCmdCardPending(const char* note) {

@@ -13,6 +13,7 @@
 
 #include "server/server.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -281,7 +282,7 @@ bool Listen(GSocketListener* l, const std::string& address, int* port, std::stri
         if (used) g_object_unref(used);
         if (a) g_object_unref(a);
     }
-    if (!ok) *err = e ? e->message : "not an address of this computer: " + address;
+    if (!ok) *err = e ? e->message : _("not an address of this computer: ") + address;
     g_clear_error(&e);
     return ok;
 }
@@ -307,7 +308,7 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     if (address == "lan") {
         address = ChooseLanAddress(MachineAddresses());
         if (address.empty()) {
-            *err = "this computer has no address on a local network";
+            *err = _("this computer has no address on a local network");
             return false;
         }
     }
