@@ -173,19 +173,19 @@ const char* LuckMustToggle(SqrDancer* sd, bool onetip) {
     const char* label = nullptr;
     if (sd->priority == LUCK) {
         sd->priority = MUST;
-        label = "Must";
+        label = C_("priority", "Must");
         Record("(LuckMustBttn) sd<%s> must%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
                RecordName(sd).c_str());
     } else if (sd->priority == MUST) {
         sd->priority = LUCK;
-        label = "Luck";
+        label = C_("priority", "Luck");
         Record("(LuckMustBttn) sd<%s> luck%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
                RecordName(sd).c_str());
     }
     if (onetip) {
         MustOnce* mo = MustOnceAppend(sd, tipcnt + 2);
         SetupTooltip(sd);
-        GtkNote(_("%s will revert to %s on tip#%d"), sd->firstlast.c_str(), sd->priority == MUST ? "luck" : "must",
+        GtkNote(_("%s will revert to %s on tip#%d"), sd->firstlast.c_str(), sd->priority == MUST ? C_("priority", "luck") : C_("priority", "must"),
                 mo->tip);
     }
     return label;

@@ -426,7 +426,7 @@ static void Escape() {
 
 bool QuitConfirmDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
-        "Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+        _("Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
         GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
     // CANCEL is the default: a card swiped while the dialog is open ends with Enter, which

@@ -199,15 +199,15 @@ void NameBttn(GtkWidget*, void* psd) {
     Record("(NameBttn) changing sd<%s> name\n", RecordName(sd).c_str());
     currsd = sd;
     KeybrdHandlerSuspend();
-    GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
+    GtkWidget* w = DancerPopupNew(sd, _("SqrDancer Name"), {NewSqrDancer_CancelBttn, nullptr, sd});
     namepop = NameForm();
     namepop.win = w;
     namepop.sd = sd;
     g_signal_connect(w, "destroy", G_CALLBACK(NameFormGone), nullptr);
     GtkWidget* box = FormBox(namepop, sd->firstname, sd->lastname);
     GtkWidget* row = ButtonRow(box);
-    RowButton(row, "Done", G_CALLBACK(NewSqrDancerDoneBttn), sd);
-    RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
+    RowButton(row, _("Done"), G_CALLBACK(NewSqrDancerDoneBttn), sd);
+    RowButton(row, _("Cancel"), G_CALLBACK(NewSqrDancer_CancelBttn), sd);
     ShowForm(namepop, box);
 }
 
@@ -237,7 +237,7 @@ void NewSqrDancerDisplay() {
     SqrDancer* sd = NewPlaceholder();
     KeybrdHandlerSuspend();
 
-    GtkWidget* w = DancerWindowNew("New Square Dancer", sdwin, GTK_WIN_POS_CENTER_ON_PARENT);
+    GtkWidget* w = DancerWindowNew(_("New Square Dancer"), sdwin, GTK_WIN_POS_CENTER_ON_PARENT);
     newdlg = NameForm();
     newdlg.win = w;
     newdlg.sd = sd;
@@ -248,16 +248,16 @@ void NewSqrDancerDisplay() {
 
     GtkWidget* box = FormBox(newdlg, firstname_default, lastname_default);
     GtkWidget* row = ButtonRow(box);
-    RowButton(row, sd->priority == LUCK ? "Luck" : "Must", G_CALLBACK(LuckMustBttn), sd);
+    RowButton(row, sd->priority == LUCK ? C_("priority", "Luck") : C_("priority", "Must"), G_CALLBACK(LuckMustBttn), sd);
     sd->sexbttn = RowButton(row, strsex(sd->sex), G_CALLBACK(SexBttn), sd);
-    RowButton(row, "Partner", G_CALLBACK(PartnerBttn), sd);
+    RowButton(row, _("Partner"), G_CALLBACK(PartnerBttn), sd);
     sd->pgmbttn = RowButton(row, strpgm(sd->pgm), G_CALLBACK(PgmBttn), sd);
     SelectPgmColor(sd);
-    sd->rfidbttn = newdlg.rfidbttn = RowButton(row, "Rfid", G_CALLBACK(NewSqrDancerRfidBttn), sd);
+    sd->rfidbttn = newdlg.rfidbttn = RowButton(row, _("Rfid"), G_CALLBACK(NewSqrDancerRfidBttn), sd);
     row = ButtonRow(box);
-    RowButton(row, "Done", G_CALLBACK(NewSqrDancerDoneBttn), sd);
-    RowButton(row, "DoItNow", G_CALLBACK(NewSqrDancer_DoItNowBttn), sd);
-    RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
+    RowButton(row, _("Done"), G_CALLBACK(NewSqrDancerDoneBttn), sd);
+    RowButton(row, _("DoItNow"), G_CALLBACK(NewSqrDancer_DoItNowBttn), sd);
+    RowButton(row, _("Cancel"), G_CALLBACK(NewSqrDancer_CancelBttn), sd);
     ShowForm(newdlg, box);
 }
 

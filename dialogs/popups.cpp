@@ -59,7 +59,7 @@ void RadioPopup(SqrDancer* sd, const char* title, const char* const* labels, int
         radios.push_back(r);
     }
     for (GtkWidget* r : radios) g_signal_connect(r, "toggled", handler, sd);
-    GtkWidget* done = gtk_button_new_with_label("Done");
+    GtkWidget* done = gtk_button_new_with_label(_("Done"));
     g_signal_connect(done, "clicked", G_CALLBACK(DoneBttn), sd);
     gtk_box_pack_start(GTK_BOX(box), done, FALSE, FALSE, sp5);
     gtk_container_add(GTK_CONTAINER(w), box);
@@ -221,7 +221,7 @@ void PartnerBttn(GtkWidget*, void* psd) {
     Record("(PartnerBttn) sd<%s>\n", RecordName(sd).c_str());
     sd->newpartner = sd->partner;
     currsd = sd;
-    GtkWidget* w = DancerPopupNew(sd, "SqrDancer Partner", {DoneBttn, PartnerSetBttn, sd});
+    GtkWidget* w = DancerPopupNew(sd, _("SqrDancer Partner"), {DoneBttn, PartnerSetBttn, sd});
     int position = 0;
     pop.map = PartnerMapi2sd(sd, &position);
     gtk_container_set_border_width(GTK_CONTAINER(w), sp10);
@@ -275,11 +275,11 @@ void DelBttn(GtkWidget* bttn, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
     enum { DEL_ALL = GTK_RESPONSE_ACCEPT, DEL_CARD = GTK_RESPONSE_APPLY, DEL_NOT = GTK_RESPONSE_REJECT };
-    GtkWidget* dlg = gtk_dialog_new_with_buttons("Just checking: Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+    GtkWidget* dlg = gtk_dialog_new_with_buttons(_("Just checking: Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
                                                  GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                                  "OK", DEL_ALL, nullptr);
-    if (varhash && sd->rfid) gtk_dialog_add_button(GTK_DIALOG(dlg), "Del Rfid Only", DEL_CARD);
-    gtk_dialog_add_button(GTK_DIALOG(dlg), "CANCEL", DEL_NOT);
+    if (varhash && sd->rfid) gtk_dialog_add_button(GTK_DIALOG(dlg), _("Del Rfid Only"), DEL_CARD);
+    gtk_dialog_add_button(GTK_DIALOG(dlg), _("CANCEL"), DEL_NOT);
     std::string text = strprintf("This will totally delete <%s> from the database\n", sd->dispname.c_str());
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_container_set_border_width(GTK_CONTAINER(dlg), sp10);

@@ -49,6 +49,8 @@ GtkWidget* clearrfidbttn = nullptr;
 GtkWidget* namestylepop = nullptr;  // the name-style pop-up while it is sdpop
 
 const char* const namestyles[4] = {"lastname", "lastfi", "firstname", "firstli"};
+// The same styles as the operator reads them.
+const char* const namestylelabels[4] = {N_("lastname"), N_("lastfi"), N_("firstname"), N_("firstli")};
 // The bottom row's buttons (SETUPBTTN order), as their record lines name them.
 const char* const cancelnames[] = {"Cancel", "Reset", "Clear Dancers", "Clear Dance Counts", "Clear All Rfid"};
 
@@ -128,7 +130,7 @@ void NumberEntered(GtkEntry* entry, gpointer) {
 }
 
 void Titles() {
-    SetWinTitle(setupwin, " Setup");
+    SetWinTitle(setupwin, _(" Setup"));
     SetWinTitle(sdwin, nullptr);
 }
 
@@ -164,11 +166,11 @@ struct OptionSwitch {
     bool (*on)();
 };
 const OptionSwitch switches[] = {
-    {"RfidWarn", &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
-    {"Record", &record_bttn, &record_sigid, ToggleRecord, RecordOn},
-    {"Stat", &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
-    {"Phone Page", &phonepage_bttn, &phonepage_sigid, TogglePhonePage, PhonePageOn},
-    {"Mix", &mix_bttn, &mix_sigid, ToggleMix, MixOn},
+    {N_("RfidWarn"), &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
+    {N_("Record"), &record_bttn, &record_sigid, ToggleRecord, RecordOn},
+    {N_("Stat"), &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
+    {N_("Phone Page"), &phonepage_bttn, &phonepage_sigid, TogglePhonePage, PhonePageOn},
+    {N_("Mix"), &mix_bttn, &mix_sigid, ToggleMix, MixOn},
 };
 
 void ShowSwitch(const OptionSwitch& s) {
@@ -192,8 +194,8 @@ void ShowSqrTagSlot(int i) {
     g_signal_handlers_block_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(i));
     gtk_range_set_value(GTK_RANGE(s), pos);
     g_signal_handlers_unblock_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(i));
-    SetLabel(squaretag_dancerlabel[i], sd ? strprintf("Dancer<%s>", sd->dispname.c_str())
-                                          : strprintf("Dancer<---->%22s", ""));
+    SetLabel(squaretag_dancerlabel[i], sd ? strprintf(_("Dancer<%s>"), sd->dispname.c_str())
+                                          : strprintf(_("Dancer<---->%22s"), ""));
 }
 
 // What the roster decides: the anonymous counts, the next number, the sliders, the card button.
@@ -214,8 +216,8 @@ void ShowSetupState() {
     SetEntry(squaresize_entry, strprintf("%d", squaresize));
     SetEntry(outputfile_entry, outputfilename);
     ShowMessage(outputfile_entry, "", false);
-    SetBttnLabel(namestylebttn, strdispnamestyle());
-    SetBttnLabel(askbttn, askflag ? "ask" : "use outdancer");
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
+    SetBttnLabel(askbttn, askflag ? _("ask") : _("use outdancer"));
     if (GtkWidget* b = pgmfloor >= 0 && pgmfloor < PGMQTY ? pgmbttns[pgmfloor] : nullptr) {
         g_signal_handlers_block_by_func(b, (gpointer)SetupPgmRadioBttn, GINT_TO_POINTER(pgmfloor));
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), TRUE);
@@ -275,7 +277,7 @@ GtkWidget* Button(const char* label, GCallback handler, int psd) {
 
 GtkWidget* TaggingColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Square Tagging", font));
+    Pack(col, Label(_("Square Tagging"), font));
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(grid), TRUE);
     gtk_grid_set_column_homogeneous(GTK_GRID(grid), TRUE);
@@ -295,11 +297,11 @@ GtkWidget* TaggingColumn(const PangoFontDescription* font) {
     }
     Pack(col, grid);
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
-    gtk_box_pack_start(GTK_BOX(row), Label("Tagged Square: ", font), FALSE, FALSE, sp2);
+    gtk_box_pack_start(GTK_BOX(row), Label(_("Tagged Square: "), font), FALSE, FALSE, sp2);
     Entry(row, &squaretag_entry, 4, true);
     GtkWidget* cell = gtk_widget_get_parent(squaretag_entry);
     gtk_box_set_child_packing(GTK_BOX(row), cell, FALSE, FALSE, sp2, GTK_PACK_START);
-    squaretag_clear = Button("Clear Square Tagging", G_CALLBACK(SqrTaggingClearBttn), 0);
+    squaretag_clear = Button(_("Clear Square Tagging"), G_CALLBACK(SqrTaggingClearBttn), 0);
     gtk_box_pack_start(GTK_BOX(row), squaretag_clear, FALSE, FALSE, sp2);
     for (GtkWidget* w : {cell, squaretag_clear}) gtk_widget_set_valign(w, GTK_ALIGN_CENTER);
     Pack(col, row);
@@ -308,20 +310,20 @@ GtkWidget* TaggingColumn(const PangoFontDescription* font) {
 
 GtkWidget* ClubColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Club Name", font));
+    Pack(col, Label(_("Club Name"), font));
     g_signal_connect(Entry(col, &clubname_entry, 14, false), "activate", G_CALLBACK(ClubEntry), clubname_entry);
-    Pack(col, Label("Caller", font));
+    Pack(col, Label(_("Caller"), font));
     g_signal_connect(Entry(col, &caller_entry, 14, false), "activate", G_CALLBACK(CallerEntry), caller_entry);
-    Pack(col, Label("Max Squares", font));
+    Pack(col, Label(_("Max Squares"), font));
     Entry(col, &maxsquares_entry, 5, true);
-    Pack(col, Label("Square Size", font));
+    Pack(col, Label(_("Square Size"), font));
     Entry(col, &squaresize_entry, 5, true);
-    Pack(col, Label("Name Style", font));
+    Pack(col, Label(_("Name Style"), font));
     Pack(col, namestylebttn = Button("", G_CALLBACK(NameStyleBttn), 0));
-    Pack(col, Label("Ask/Use Outdancer", font));
+    Pack(col, Label(_("Ask/Use Outdancer"), font));
     Pack(col, askbttn = Button("", G_CALLBACK(AskBttn), 0));
-    Pack(col, Label("New Square Dancers", font));
-    Pack(col, Button("New Square Dancers", G_CALLBACK(SetupNewSqrDancerBttn), 0));
+    Pack(col, Label(_("New Square Dancers"), font));
+    Pack(col, Button(_("New Square Dancers"), G_CALLBACK(SetupNewSqrDancerBttn), 0));
     for (GtkWidget* b : {namestylebttn, askbttn})
         if (font) SetWidgetFont(b, font);
     return col;
@@ -329,7 +331,7 @@ GtkWidget* ClubColumn(const PangoFontDescription* font) {
 
 GtkWidget* PgmColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Minimum Pgm", font));
+    Pack(col, Label(_("Minimum Pgm"), font));
     GSList* group = nullptr;
     for (int p = Basic; p < PGMQTY; ++p) {
         GtkWidget* b = pgmbttns[p] = gtk_radio_button_new_with_label(group, strpgm(p));
@@ -367,7 +369,7 @@ GtkWidget* AnonColumns(const PangoFontDescription* font) {
     static const int order[ANONENTRYQTY] = {5, 0, 1, 2, 3, 4, 6};
     for (int row = 0; row < ANONENTRYQTY; ++row) {
         int i = order[row];
-        std::string text = i == 5 ? "Anon Couples" : i == 6 ? "Next Anon" : strprintf("Anon Singles %s", strsex(i));
+        std::string text = i == 5 ? _("Anon Couples") : i == 6 ? _("Next Anon") : strprintf(_("Anon Singles %s"), strsex(i));
         GtkWidget* labels = Box(GTK_ORIENTATION_VERTICAL, sp2);
         gtk_widget_set_valign(labels, GTK_ALIGN_CENTER);
         Pack(labels, Label(text.c_str(), font));
@@ -384,19 +386,19 @@ GtkWidget* AnonColumns(const PangoFontDescription* font) {
 
 GtkWidget* FilesColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Dorvels' File Selector", font));
+    Pack(col, Label(_("Dorvels' File Selector"), font));
     char dirbuf[2048];
     const char* cwd = getcwd(dirbuf, sizeof dirbuf);
-    GtkWidget* dir = gtk_file_chooser_button_new("Dorvels Directory", GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
-    GtkWidget* file = gtk_file_chooser_button_new("Dorvels Data File", GTK_FILE_CHOOSER_ACTION_OPEN);
+    GtkWidget* dir = gtk_file_chooser_button_new(_("Dorvels Directory"), GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
+    GtkWidget* file = gtk_file_chooser_button_new(_("Dorvels Data File"), GTK_FILE_CHOOSER_ACTION_OPEN);
     for (GtkWidget* c : {dir, file}) {
         if (cwd) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(c), cwd);
         gtk_file_chooser_button_set_width_chars(GTK_FILE_CHOOSER_BUTTON(c), 12);
     }
-    static const char* const filters[][2] = {{"Dorvels Data", "*.dorvel"}, {"All Files", "*"}};
+    static const char* const filters[][2] = {{N_("Dorvels Data"), "*.dorvel"}, {N_("All Files"), "*"}};
     for (const auto& f : filters) {
         GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, f[0]);
+        gtk_file_filter_set_name(filter, _(f[0]));
         gtk_file_filter_add_pattern(filter, f[1]);
         gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(file), filter);
     }
@@ -407,7 +409,7 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
         }
     Pack(col, dir);
     Pack(col, file);
-    Pack(col, Label("Output File", font));
+    Pack(col, Label(_("Output File"), font));
     Entry(col, &outputfile_entry, 16, false);
     // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
     g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
@@ -422,19 +424,19 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
 
 GtkWidget* ButtonRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
-    applybttns[0] = Button("Done", G_CALLBACK(SetupDispDoneBttn), 0);
-    applybttns[1] = Button("DoItNow", G_CALLBACK(SetupDispDoneBttn), 1);
+    applybttns[0] = Button(_("Done"), G_CALLBACK(SetupDispDoneBttn), 0);
+    applybttns[1] = Button(_("DoItNow"), G_CALLBACK(SetupDispDoneBttn), 1);
     for (GtkWidget* b : applybttns) gtk_box_pack_start(GTK_BOX(row), b, FALSE, FALSE, sp2);
-    static const char* const ends[] = {"Cancel", "Reset", "Clear Dancers", "Clear Dance Counts"};
+    static const char* const ends[] = {N_("Cancel"), N_("Reset"), N_("Clear Dancers"), N_("Clear Dance Counts")};
     for (int psd = SETUP_CANCEL; psd <= SETUP_CLEARCOUNTS; ++psd)
-        gtk_box_pack_end(GTK_BOX(row), Button(ends[psd], G_CALLBACK(SetupDispCancelBttn), psd), FALSE, FALSE, sp2);
+        gtk_box_pack_end(GTK_BOX(row), Button(_(ends[psd]), G_CALLBACK(SetupDispCancelBttn), psd), FALSE, FALSE, sp2);
     for (const OptionSwitch& s : switches) {
-        *s.bttn = gtk_toggle_button_new_with_label(s.label);
+        *s.bttn = gtk_toggle_button_new_with_label(_(s.label));
         ShowSwitch(s);
         *s.sigid = g_signal_connect(*s.bttn, "toggled", G_CALLBACK(s.handler), nullptr);
         gtk_box_pack_end(GTK_BOX(row), *s.bttn, FALSE, FALSE, sp2);
     }
-    clearrfidbttn = Button("Clear All Rfid", G_CALLBACK(SetupDispCancelBttn), SETUP_CLEARRFID);
+    clearrfidbttn = Button(_("Clear All Rfid"), G_CALLBACK(SetupDispCancelBttn), SETUP_CLEARRFID);
     gtk_widget_set_no_show_all(clearrfidbttn, TRUE);  // shown only while there is a card table
     gtk_box_pack_end(GTK_BOX(row), clearrfidbttn, FALSE, FALSE, sp2);
     return row;
@@ -485,9 +487,9 @@ bool Confirm(const char* action, const std::string& question) {
 
 bool AskConfirm(const char* action, const std::string& question) {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
-        action, setupwin ? GTK_WINDOW(setupwin) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Cancel",
-        GTK_RESPONSE_CANCEL, action, GTK_RESPONSE_ACCEPT, nullptr);
+        _(action), setupwin ? GTK_WINDOW(setupwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("Cancel"),
+        GTK_RESPONSE_CANCEL, _(action), GTK_RESPONSE_ACCEPT, nullptr);
     GtkWidget* lbl = gtk_label_new(question.c_str());
     g_object_set(lbl, "margin", sp10, nullptr);
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
@@ -496,7 +498,8 @@ bool AskConfirm(const char* action, const std::string& question) {
     return RunQuestion(dlg, GTK_RESPONSE_CANCEL) == GTK_RESPONSE_ACCEPT;
 }
 
-std::string Count(int n, const char* what) { return strprintf("%d %s%s", n, what, n == 1 ? "" : "s"); }
+std::string Dancers(int n) { return strprintf(ngettext("%d dancer", "%d dancers", n), n); }
+std::string Tips(int n) { return strprintf(ngettext("%d tip", "%d tips", n), n); }
 
 int TipCount() {
     int n = 0;
@@ -514,25 +517,28 @@ int CardCount() {
 void ClearButton(int psd) {
     bool counts = tipcnt > 0 || histhd;
     for (SqrDancer* sd = sdhd; sd && !counts; sd = sd->nxt) counts = sd->dances != 0;
-    std::string what = "the roster (" + Count(RosterCount(), "dancer") + ") and the history (" +
-                       Count(TipCount(), "tip") + ")";
-    const char* action = "Reset";
+    std::string what = strprintf(_("the roster (%s) and the history (%s)"), Dancers(RosterCount()).c_str(),
+                                 Tips(TipCount()).c_str());
+    // The action names the button; its record line keeps the English name.
+    const char* action = N_("Reset");
     std::string question;
     switch (psd) {
         case SETUP_RESET:
-            if (sdhd || histhd) question = "Remove " + what + ",\nand forget the club's name, caller and level?";
+            if (sdhd || histhd) question = strprintf(_("Remove %s,\nand forget the club's name, caller and level?"), what.c_str());
             break;
         case SETUP_CLEARDANCERS:
-            action = "Clear Dancers";
-            if (sdhd || histhd) question = "Remove " + what + "?";
+            action = N_("Clear Dancers");
+            if (sdhd || histhd) question = strprintf(_("Remove %s?"), what.c_str());
             break;
         case SETUP_CLEARCOUNTS:
-            action = "Clear Dance Counts";
-            if (counts) question = "Set every dance count back to 0 and delete the history (" + Count(TipCount(), "tip") + ")?";
+            action = N_("Clear Dance Counts");
+            if (counts)
+                question = strprintf(_("Set every dance count back to 0 and delete the history (%s)?"), Tips(TipCount()).c_str());
             break;
         default:
-            action = "Clear All Rfid";
-            if (CardCount()) question = "Take the cards away from " + Count(CardCount(), "dancer") + "?\nCommand cards stay.";
+            action = N_("Clear All Rfid");
+            if (CardCount())
+                question = strprintf(_("Take the cards away from %s?\nCommand cards stay."), Dancers(CardCount()).c_str());
             break;
     }
     if (!question.empty() && !Confirm(action, question)) return;
@@ -614,7 +620,7 @@ bool ApplySetup(const char* button) {
     Titles();
     SetupDispNames();
     SortByName();
-    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
     ShowRoster();
     return true;
 }
@@ -655,7 +661,7 @@ void SetupDisplay(EDITMODE neweditmode) {
     GtkWidget* top = Box(GTK_ORIENTATION_VERTICAL, sp5);
     GtkWidget* about = Box(GTK_ORIENTATION_VERTICAL, sp2);
     if (access("dorvelsiconsmall.gif", R_OK) == 0) Pack(about, gtk_image_new_from_file("dorvelsiconsmall.gif"));
-    Pack(about, gtk_label_new(strprintf("Version:  %d", 14).c_str()));
+    Pack(about, gtk_label_new(strprintf(_("Version:  %d"), 14).c_str()));
     Pack(top, about);
     GtkWidget* columns = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     Pack(columns, TaggingColumn(font));
@@ -721,7 +727,7 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
 void AskBttn(GtkWidget* bttn, void*) {
     askflag = !askflag;
     Record("(AskBttn) askflag=%d\n", askflag);
-    SetBttnLabel(bttn, askflag ? "Ask" : "Use Outdancer");
+    SetBttnLabel(bttn, askflag ? _("Ask") : _("Use Outdancer"));
 }
 
 void NameStyleBttn(GtkWidget*, void*) {
@@ -740,13 +746,13 @@ void NameStyleBttn(GtkWidget*, void*) {
     GtkWidget* box = Box(GTK_ORIENTATION_VERTICAL, sp2);
     GSList* group = nullptr;
     for (int i = 0; i < 4; ++i) {
-        GtkWidget* b = namestylebttns[i] = gtk_radio_button_new_with_label(group, namestyles[i]);
+        GtkWidget* b = namestylebttns[i] = gtk_radio_button_new_with_label(group, _(namestylelabels[i]));
         group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(b));
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), i == dispnamestyle);
         g_signal_connect(b, "toggled", G_CALLBACK(NameStyleRadioBttn), GINT_TO_POINTER(i));
         Pack(box, b);
     }
-    Pack(box, Button("Done", G_CALLBACK(NameStyleDoneBttn), 0));
+    Pack(box, Button(_("Done"), G_CALLBACK(NameStyleDoneBttn), 0));
     gtk_container_add(GTK_CONTAINER(pop), box);
     gtk_widget_show_all(pop);
 }
@@ -758,7 +764,7 @@ void NameStyleRadioBttn(GtkToggleButton* bttn, void* index) {
 
 static void SetNameStyle(int style) {
     dispnamestyle = static_cast<DISPNAME>(style);
-    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
     SetupDispNames();
     SortByName();
     Record("(NameStyleRadioBttn) dispnamestyle<%s>\n", strdispnamestyle());
@@ -768,7 +774,7 @@ static void SetNameStyle(int style) {
 void NameStyleDoneBttn(GtkWidget*, void*) {
     Record("(NameStyleDoneBttn)\n");
     DestroyPopup();
-    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
 }
 
 void ClubEntry(GtkWidget* entry, void*) {
@@ -848,7 +854,7 @@ void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser) {
     if (!dir) return;
     gtk_file_chooser_set_current_folder(filechooser, dir);
     if (!FolderWritable(dir))
-        ShowMessage(outputfile_entry, strprintf("the folder <%s> cannot be written: a club file there cannot be saved", dir), true);
+        ShowMessage(outputfile_entry, strprintf(_("the folder <%s> cannot be written: a club file there cannot be saved"), dir), true);
     g_free(dir);
 }
 
@@ -907,7 +913,7 @@ void ClearSqrTagSlider(int slot) {
         gtk_range_set_value(GTK_RANGE(s), 0);
         g_signal_handlers_unblock_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(slot));
     }
-    SetLabel(squaretag_dancerlabel[slot], strprintf("Dancer<---->%26s", ""));
+    SetLabel(squaretag_dancerlabel[slot], strprintf(_("Dancer<---->%26s"), ""));
 }
 
 // ---- replaying the lines written here ----------------------------------------------------

@@ -51,7 +51,7 @@ static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::st
 }
 
 static const std::string& NameOf(const SqrDancer* sd) { return sd->dispname.empty() ? sd->firstlast : sd->dispname; }
-static const char* LuckOf(const SqrDancer* sd) { return sd->priority == LUCK ? "Luck" : "Must"; }
+static const char* LuckOf(const SqrDancer* sd) { return sd->priority == LUCK ? C_("priority", "Luck") : C_("priority", "Must"); }
 
 // The edit display has seven buttons per dancer. The theme's gradients and soft shadows cost
 // more to draw than the rest of the display, so its buttons are drawn flat: plain colours,
@@ -92,7 +92,8 @@ static EditCell CellWidgets(const SqrDancer* sd) {
     gtk_widget_set_vexpand(t, TRUE);
     BoardFontOf(t, bttnfont1);
 
-    const char* texts[] = {"Del", LuckOf(sd), "Name", "Prtnr", strpgm(sd->pgm), strsex(sd->sex)};
+    const char* texts[] = {C_("edit button", "Del"), LuckOf(sd), C_("edit button", "Name"), C_("edit button", "Prtnr"),
+                           strpgm(sd->pgm), strsex(sd->sex)};
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     for (int k = DELB; k < CELLBTTNQTY; ++k) {
         c.b[k] = SmallButton(texts[k - DELB]);
@@ -272,7 +273,7 @@ static void CellSize(int* width, int* height) {
     }
     SqrDancer probe;
     probe.dispname = Widest(names, bttnfont1);
-    probe.priority = Widest(lucks, bttnfont2) == "Luck" ? LUCK : MUST;
+    probe.priority = Widest(lucks, bttnfont2) == C_("priority", "Luck") ? LUCK : MUST;
     probe.pgm = idpgm(Widest(pgms, bttnfont2));
     probe.sex = idsex(Widest(sexes, bttnfont2));
     EditCell c = CellWidgets(&probe);

@@ -228,7 +228,8 @@ int MaxEntryWidth(Resolution* r, int* meh, const char* sdmaxname, int padding, F
     GtkWidget* w;
     if (text == "DelLuckNamePrtnrPgmSex") {
         w = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-        const char* labels[] = {"Del", "Must", "Name", "Prtnr", strpgm(pgmfloor), "M"};
+        const char* labels[] = {C_("edit button", "Del"), C_("priority", "Must"), C_("edit button", "Name"), C_("edit button", "Prtnr"),
+                                strpgm(pgmfloor), "M"};
         for (const char* l : labels) {
             GtkWidget* lbl = gtk_label_new(l);
             GtkWidget* b = gtk_button_new();

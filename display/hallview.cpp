@@ -12,6 +12,7 @@
 
 #include "display/boards.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -336,7 +337,7 @@ void HallViewBuild() {
     int tippx = SizeForLetter(m, H / kTipLetter);
     int tipw, tiph;
     m.Font(tippx);
-    m.Size(strprintf("Tip %d", halltip), &tipw, &tiph);
+    m.Size(strprintf(_("Tip %d"), halltip), &tipw, &tiph);
     Area area{W - 2 * gap, H - tiph - gap, gap};
 
     int qty = (int)entries.size();
@@ -364,7 +365,7 @@ void HallViewBuild() {
 
     GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     PangoFontDescription* tipfont = HallFont(tippx);
-    tiplabel = Label(strprintf("Tip %d", halltip), tipfont);
+    tiplabel = Label(strprintf(_("Tip %d"), halltip), tipfont);
     pango_font_description_free(tipfont);
     gtk_box_set_center_widget(GTK_BOX(header), tiplabel);
     gtk_box_pack_start(GTK_BOX(halltop), header, FALSE, FALSE, 0);
@@ -463,8 +464,8 @@ void HallViewSwitch() {
         }
         return;
     }
-    GtkTimeNote(3, hallview ? "Squares will show the hall view (V for the board)"
-                            : "Squares will show the board (V for the hall view)");
+    GtkTimeNote(3, "%s", hallview ? _("Squares will show the hall view (V for the board)")
+                                  : _("Squares will show the board (V for the hall view)"));
 }
 
 int HallViewFontStep(int chg) {
@@ -480,7 +481,7 @@ int HallViewFontStep(int chg) {
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
     if (facts.fontpx != before.fontpx) return 0;
-    GtkNote(step > 0 ? "can't increase fontsize any more" : "can't decrease fontsize any more");
+    GtkNote("%s", step > 0 ? _("can't increase fontsize any more") : _("can't decrease fontsize any more"));
     return -1;
 }
 

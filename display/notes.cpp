@@ -201,9 +201,9 @@ void StopIntervalTimer() {
 
 // ---- timed notes ---------------------------------------------------------------------------
 // The last timed-note text, shown again by a call without a format.
-static char notebuf[256] = "no message yet";
+static char notebuf[256] = "";
 
-void ResetTimeNote() { snprintf(notebuf, sizeof notebuf, "%s", "no message yet"); }
+void ResetTimeNote() { notebuf[0] = 0; }
 
 void GtkTimeNote(int seconds, const char* fmt, ...) {
     if (fmt) {
@@ -212,7 +212,7 @@ void GtkTimeNote(int seconds, const char* fmt, ...) {
         vsnprintf(notebuf, sizeof notebuf, fmt, ap);
         va_end(ap);
     }
-    ShowPopup(notebuf, COLOR_note);
+    ShowPopup(notebuf[0] ? notebuf : _("no message yet"), COLOR_note);
     timenotewin = sdpop;
     ArmTimer(NoteSignal, seconds > 0 ? seconds : 1, 0, false);
     timerowner = TIMER_NOTE;

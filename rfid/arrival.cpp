@@ -136,7 +136,7 @@ void RfidSqrDancerBttn(GtkWidget*, void*) {
         if (!sd->rfid) mapi2sd[i++] = sd;
     rfid_sd = nullptr;
 
-    rfidsliderbttn = gtk_button_new_with_label("None");
+    rfidsliderbttn = gtk_button_new_with_label(_("None"));
     g_signal_connect(rfidsliderbttn, "clicked", G_CALLBACK(RfidSliderBttn), nullptr);
     rfidslider = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, n + 1, 1);
     gtk_range_set_value(GTK_RANGE(rfidslider), 0);

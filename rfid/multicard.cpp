@@ -52,7 +52,7 @@ static void MultiWindow() {
         gtk_box_pack_start(GTK_BOX(hbox), col, FALSE, FALSE, 0);
     }
     ShowCounts();
-    GtkWidget* done = gtk_button_new_with_label("Done");
+    GtkWidget* done = gtk_button_new_with_label(_("Done"));
     g_signal_connect(done, "clicked", G_CALLBACK(RfidDoneBttn), nullptr);
     gtk_box_pack_start(GTK_BOX(hbox), done, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);

@@ -155,7 +155,7 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
 
     sdpop = gtk_window_new(GTK_WINDOW_POPUP);
     gtk_container_set_border_width(GTK_CONTAINER(sdpop), sp10);
-    gtk_window_set_title(GTK_WINDOW(sdpop), "Rfid Special Card Action Display");
+    gtk_window_set_title(GTK_WINDOW(sdpop), _("Rfid Special Card Action Display"));
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp4);
     // The pop-up is the one place for messages: the removal is said in it, not in a note
     // that would take its place.
