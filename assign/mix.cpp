@@ -11,6 +11,7 @@
 
 #include "assign/assign.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 // Two dancers who dance beside each other: a couple, a single and the partner found for it,
@@ -415,18 +416,21 @@ MixReport EveningReport() {
 
 std::string FairnessNoteText() {
     const MixReport r = EveningReport();
-    if (r.tips == 0) return "fairness: no tip has been rolled yet";
-    std::string who = "nobody";
+    if (r.tips == 0) return _("fairness: no tip has been rolled yet");
+    std::string who = _("nobody");
     if (r.mostout > 0) {
         who.clear();
         const size_t shown = std::min<size_t>(r.outmost.size(), 3);
         for (size_t i = 0; i < shown; ++i) who += (i ? ", " : "") + r.outmost[i]->firstlast;
-        if (r.outmost.size() > shown) who += strprintf(" +%zu more", r.outmost.size() - shown);
-        who += strprintf(" (%d of %d tips)", r.mostout, r.tips);
+        if (r.outmost.size() > shown) who += strprintf(_(" +%zu more"), r.outmost.size() - shown);
+        who += strprintf(ngettext(" (%d of %d tip)", " (%d of %d tips)", r.tips), r.mostout, r.tips);
     }
-    return strprintf("fairness after %d tips: dances %d to %d (spread %d)\n"
-                     "sat out most: %s\n"
-                     "mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
-                     r.tips, r.mindances, r.maxdances, r.maxdances - r.mindances, who.c_str(),
-                     mixflag ? "on" : "off", r.Coverage(), r.maxmeet);
+    std::string after = strprintf(ngettext("fairness after %d tip: dances %d to %d (spread %d)\n",
+                                           "fairness after %d tips: dances %d to %d (spread %d)\n", r.tips),
+                                  r.tips, r.mindances, r.maxdances, r.maxdances - r.mindances);
+    return after + strprintf(_("sat out most: %s\n"), who.c_str()) +
+           strprintf(ngettext("mixing %s: %.0f%% of the possible square-mates met, the same two at most %d time",
+                              "mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
+                              r.maxmeet),
+                     mixflag ? _("on") : _("off"), r.Coverage(), r.maxmeet);
 }

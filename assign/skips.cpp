@@ -196,16 +196,17 @@ std::string TooltipText(const SqrDancer* sd) {
     bool pending = false;
     for (MustOnce* mo = mustoncehd; mo; mo = mo->nxt)
         if (mo->sd == sd && mo->tip > tipcnt) pending = true;
-    const char* tagged = sd->tagged ? "  tagged" : "";
-    const char* skip = sd->skip == 1 ? "  skipping-tip" : sd->skip == 2 ? "  repeats skiptip" : "";
-    const char* once = !pending ? "" : sd->priority == MUST ? "  must-once" : "  luck-once";
-    const char* card = sd->rfid ? "has rfid" : "no rfid";
+    const char* tagged = sd->tagged ? _("  tagged") : "";
+    const char* skip = sd->skip == 1 ? _("  skipping-tip") : sd->skip == 2 ? _("  repeats skiptip") : "";
+    const char* once = !pending ? "" : sd->priority == MUST ? _("  must-once") : _("  luck-once");
+    const char* card = sd->rfid ? _("has rfid") : _("no rfid");
+    std::string dances = strprintf(ngettext("%d dance", "%d dances", sd->dances), sd->dances);
     if (sd->partner) {
         bool paren = sd->avail && !sd->partner->avail;
-        return strprintf("%s : %s%s%s%s\n%d dances%s%s - %s", sd->firstlast.c_str(), paren ? "(" : "",
-                         sd->partner->firstlast.c_str(), paren ? ")" : "", tagged, sd->dances, skip, once, card);
+        return strprintf("%s : %s%s%s%s\n%s%s%s - %s", sd->firstlast.c_str(), paren ? "(" : "",
+                         sd->partner->firstlast.c_str(), paren ? ")" : "", tagged, dances.c_str(), skip, once, card);
     }
-    return strprintf("%s%s\n%d dances%s%s - %s", sd->firstlast.c_str(), tagged, sd->dances, skip, once, card);
+    return strprintf("%s%s\n%s%s%s - %s", sd->firstlast.c_str(), tagged, dances.c_str(), skip, once, card);
 }
 
 void SetupTooltip(SqrDancer* sd) {

@@ -150,7 +150,7 @@ void SqrTagDancer() {
         return;
     }
 
-    const char* how = "initialized";
+    const char* how = _("initialized");
     int free_slot = -1;
     for (int n = 0; n < SQRTAGQTY; ++n) {
         int i = (sqrtagindex + n) % SQRTAGQTY;
@@ -165,7 +165,7 @@ void SqrTagDancer() {
             old->tagged = 0;
             SetupTooltip(old);
         }
-        how = "overwrote";
+        how = _("overwrote");
     }
     sqrtag[free_slot].sd = sd;
     sqrtag[free_slot].isqr = tagsquare;
@@ -195,9 +195,9 @@ int SqrTagMapBuild() {
 }
 
 std::string SqrTagSliderLabel(const SqrDancer* sd) {
-    if (!sd) return strprintf("Dancer<---->%26s", "");
+    if (!sd) return strprintf(_("Dancer<---->%26s"), "");
     int pad = 22 - static_cast<int>(sd->dispname.size());
-    return strprintf("Dancer<%s>%*s", sd->dispname.c_str(), pad > 0 ? pad : 0, "");
+    return strprintf(_("Dancer<%s>%*s"), sd->dispname.c_str(), pad > 0 ? pad : 0, "");
 }
 
 SqrDancer* SqrTagSliderPick(int islider, double value) {

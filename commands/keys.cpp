@@ -427,8 +427,8 @@ static void Escape() {
 bool QuitConfirmDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
         _("Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
-        GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("QUIT"),
+        GTK_RESPONSE_ACCEPT, _("CANCEL"), GTK_RESPONSE_REJECT, nullptr);
     // CANCEL is the default: a card swiped while the dialog is open ends with Enter, which
     // must not end the evening.
     return RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
@@ -595,7 +595,7 @@ static void Dispatch(char cmd, bool menu) {
         case 'W': WriteKey(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
-        case 'z': RfidCmdCardPending(menu ? "z pending - swipe a card" : "z pending - pls swipe a card"); break;
+        case 'z': RfidCmdCardPending(menu ? _("z pending - swipe a card") : _("z pending - pls swipe a card")); break;
         case '-': ChangeFontSize(-1); break;
         case '+': ChangeFontSize(1); break;
         case 27: Escape(); break;

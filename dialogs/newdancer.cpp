@@ -140,7 +140,7 @@ GtkWidget* FormBox(NameForm& f, const std::string& first, const std::string& las
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), sp5);
     gtk_grid_set_column_spacing(GTK_GRID(grid), sp5);
-    const char* labels[] = {"First name: ", "Last name: "};
+    const char* labels[] = {_("First name: "), _("Last name: ")};
     f.first = NameEntry(first);
     f.last = NameEntry(last);
     GtkWidget* entries[] = {f.first, f.last};
@@ -347,9 +347,9 @@ void NewSqrDancerRfidBttn(GtkWidget*, void* psd) {
 void NewDancerCardShown() {
     SqrDancer* sd = newdlg.sd;
     if (!newdlg.rfidbttn || !sd) return;
-    std::string text = sd->rfid                    ? strprintf("Rfid %010llu", (unsigned long long)sd->rfid)
-                       : NDflag && newsd == sd     ? std::string("Rfid: swipe the card")
-                                                   : std::string("Rfid");
+    std::string text = sd->rfid                    ? strprintf(_("Rfid %010llu"), (unsigned long long)sd->rfid)
+                       : NDflag && newsd == sd     ? std::string(_("Rfid: swipe the card"))
+                                                   : std::string(_("Rfid"));
     SetButtonText(newdlg.rfidbttn, text.c_str());
 }
 

@@ -184,7 +184,7 @@ void PgmBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || CloseDancerPopup()) return;
     Record("(PgmBttn) sd<%s>\n", RecordName(sd).c_str());
-    RadioPopup(sd, "SqrDancer Level", pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
+    RadioPopup(sd, _("SqrDancer Level"), pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
 }
 
 void PgmRadioBttn(GtkWidget* bttn, void* psd) { PgmChosen(static_cast<SqrDancer*>(psd), ChosenIndex(bttn)); }
@@ -202,7 +202,7 @@ void SexBttn(GtkWidget*, void* psd) {
     if (!sd || CloseDancerPopup()) return;
     Record("(SexBttn) sd<%s>\n", RecordName(sd).c_str());
     static const char* const roles[SEXQTY] = {"M", "F", "MF", "FM", "E"};
-    RadioPopup(sd, "SqrDancer Role", roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
+    RadioPopup(sd, _("SqrDancer Role"), roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
 }
 
 void SexRadioBttn(GtkWidget* bttn, void* psd) { SexChosen(static_cast<SqrDancer*>(psd), ChosenIndex(bttn)); }
@@ -226,7 +226,7 @@ void PartnerBttn(GtkWidget*, void* psd) {
     pop.map = PartnerMapi2sd(sd, &position);
     gtk_container_set_border_width(GTK_CONTAINER(w), sp10);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
-    pop.partnerbttn = gtk_button_new_with_label(sd->partner ? sd->partner->dispname.c_str() : "None");
+    pop.partnerbttn = gtk_button_new_with_label(sd->partner ? sd->partner->dispname.c_str() : _("None"));
     g_signal_connect(pop.partnerbttn, "clicked", G_CALLBACK(PartnerSetBttn), sd);
     int count = (int)pop.map.size() - 1;
     GtkAdjustment* adj = gtk_adjustment_new(position, 0, count, 1, 1, 0);
@@ -257,7 +257,7 @@ void PartnerSlider(GtkWidget* slider, void* psd) {
 
 static void PartnerChosen(SqrDancer* sd, SqrDancer* np) {
     sd->newpartner = np;
-    SetButtonText(pop.partnerbttn, np ? np->dispname.c_str() : "None");
+    SetButtonText(pop.partnerbttn, np ? np->dispname.c_str() : _("None"));
     Record("(PartnerSlider) sd<%s> set partner<%s>\n", RecordName(sd).c_str(), np ? RecordName(np).c_str() : "None");
 }
 
@@ -277,10 +277,10 @@ void DelBttn(GtkWidget* bttn, void* psd) {
     enum { DEL_ALL = GTK_RESPONSE_ACCEPT, DEL_CARD = GTK_RESPONSE_APPLY, DEL_NOT = GTK_RESPONSE_REJECT };
     GtkWidget* dlg = gtk_dialog_new_with_buttons(_("Just checking: Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
                                                  GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                 "OK", DEL_ALL, nullptr);
+                                                 _("OK"), DEL_ALL, nullptr);
     if (varhash && sd->rfid) gtk_dialog_add_button(GTK_DIALOG(dlg), _("Del Rfid Only"), DEL_CARD);
     gtk_dialog_add_button(GTK_DIALOG(dlg), _("CANCEL"), DEL_NOT);
-    std::string text = strprintf("This will totally delete <%s> from the database\n", sd->dispname.c_str());
+    std::string text = strprintf(_("This will totally delete <%s> from the database\n"), sd->dispname.c_str());
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_container_set_border_width(GTK_CONTAINER(dlg), sp10);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), label);

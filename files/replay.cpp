@@ -153,7 +153,7 @@ void DbgRecording(int Gmode) {
             // A line cut off at the end of the file, or far too long for a record line: half an
             // action is never performed.
             GtkTimeNote(2, _("%s: %s line passed over: %.60s"), dbgfile.c_str(),
-                        kind == LINE_CUT ? "incomplete last" : "overlong", line.c_str());
+                        kind == LINE_CUT ? _("incomplete last") : _("overlong"), line.c_str());
             if (Gmode == 0) break;
             continue;
         }

@@ -43,7 +43,7 @@ static void CheckInOut(SqrDancer* sd) {
         default: break;
     }
     if (note)
-        GtkTimeNote(3, _("%s is %savailable to dance"), sd->dispname.c_str(), sd->avail ? "" : "no longer ");
+        GtkTimeNote(3, sd->avail ? _("%s is available to dance") : _("%s is no longer available to dance"), sd->dispname.c_str());
 }
 
 // ---- the card window ---------------------------------------------------------------------------
@@ -69,7 +69,7 @@ GtkWidget* RfidWindowNew(const char* title) {
 
 static void CardWindow(uint64_t card) {
     Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
-    RfidWindowNew("Rfid Display");
+    RfidWindowNew(_("Rfid Display"));
     windowcard = card;
     // The reader types into this window while it has the focus: a card swiped now is handled
     // as a swipe (it replaces this window or checks its dancer in), and its Enter never
@@ -80,12 +80,12 @@ static void CardWindow(uint64_t card) {
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
     gtk_box_pack_start(GTK_BOX(vbox), gtk_label_new(strprintf("rfid#%010lu", card).c_str()), FALSE, FALSE, 0);
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, sp5);
-    Button(hbox, "SqrDancer", G_CALLBACK(RfidSqrDancerBttn), nullptr);
-    rfidcplsnglbttns[0] = Button(hbox, "Couple", G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(0));
+    Button(hbox, _("SqrDancer"), G_CALLBACK(RfidSqrDancerBttn), nullptr);
+    rfidcplsnglbttns[0] = Button(hbox, _("Couple"), G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(0));
     for (int sex = M; sex <= E; ++sex)
-        rfidcplsnglbttns[sex + 1] = Button(hbox, strprintf("Sngl-%s", strsex(sex)).c_str(),
+        rfidcplsnglbttns[sex + 1] = Button(hbox, strprintf(_("Sngl-%s"), strsex(sex)).c_str(),
                                            G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(sex + 1));
-    Button(hbox, "Cancel", G_CALLBACK(RfidCancelBttn), nullptr);
+    Button(hbox, _("Cancel"), G_CALLBACK(RfidCancelBttn), nullptr);
     gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(sdnew), vbox);
     gtk_widget_show_all(sdnew);
@@ -158,7 +158,7 @@ void RfidSlider(GtkRange* slider, void*) {
     double v = gtk_range_get_value(slider);
     int i = v < 0 ? 0 : (int)v;
     rfid_sd = i < mapi2sdqty ? mapi2sd[i] : nullptr;
-    gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : "None");
+    gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : _("None"));
 }
 
 void RfidSliderBttn(GtkWidget* bttn, void*) {
@@ -188,7 +188,8 @@ void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
         for (unsigned i = 0; i < 6; ++i) {
             if (rfidcplsnglbttns[i] != bttn) continue;
             statsd.sex = KindOf(i);
-            Record("(RfidCplSnglBttn) radio=%u<%s>\n", i, gtk_button_get_label(GTK_BUTTON(bttn)));
+            // The record names the kind in the English of its radio button, whatever the language shown.
+            Record("(RfidCplSnglBttn) radio=%u<%s>\n", i, i == 0 ? "Couple" : strsex(i - 1));
         }
         return;
     }

@@ -145,7 +145,7 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
     rfid = gridcard = RfidParse(nmbrbuf);
     std::string removing;
     if (SqrDancer* sd = RfidFind(rfid)) {
-        removing = strprintf("Removing <%s> from rfid database", sd->firstlast.c_str());
+        removing = strprintf(_("Removing <%s> from rfid database"), sd->firstlast.c_str());
         RfidRemove(rfid);
         zflagpending = sd;
         zflagpendingrfid = rfid;
@@ -167,12 +167,12 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
     gtk_grid_set_column_spacing(GTK_GRID(speccardgrid), sp4);
     g_free(speccardgridbttn);
     speccardgridbttn = g_new0(GtkWidget*, SPECCARDQTY);
-    static const char* const column0[] = {"roll:present", "info", "SkipATip", "SkipAltTips"};
+    static const char* const column0[] = {N_("roll:present"), N_("info"), N_("SkipATip"), N_("SkipAltTips")};
     for (int slot = 0; slot < SPECCARD_SKIP; ++slot) {
         std::string label;
         int col, row;
         if (slot <= SPECCARD_SKIPALTTIP) {
-            label = column0[slot], col = 0, row = slot;
+            label = _(column0[slot]), col = 0, row = slot;
         } else if (slot <= SPECCARD_E) {
             label = strsex(slot - SPECCARD_M), col = 1, row = slot - SPECCARD_M;
         } else {
