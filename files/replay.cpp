@@ -158,7 +158,7 @@ void DbgRecording(int Gmode) {
             continue;
         }
         // The line is shown, unless the note would take the place of a dialog's pop-up.
-        if (!KeyboardTaken()) GtkTimeNote(2, _("%s: %s"), dbgfile.c_str(), line.c_str());
+        if (!KeyboardTaken()) GtkTimeNote(2, "%s: %s", dbgfile.c_str(), line.c_str());
         std::string handler, text;
         if (line.compare(0, 7, "seeds: ") == 0) {
             if (SeedsLine(line, Gmode)) break;
