@@ -38,6 +38,20 @@ grep -Eq '^(Name|Comment)\[de\]=' "$work/prefix/share/applications/org.dorvels.D
   fail "the desktop entry has no German name or comment"
 grep -q 'xml:lang="de"' "$work/prefix/share/metainfo/org.dorvels.Dorvels.metainfo.xml" || fail "the metainfo has no German text"
 
+# Every source that marks texts is in POTFILES, and every text marked in the sources has its
+# German translation, none fuzzy.
+cd "$src" || exit 1
+for f in $(git ls-files '*.cpp' '*.h' 2>/dev/null | grep -Ev '^(tests|bench|fuzz|doc)/|^support/intl\.'); do
+  grep -qE '\b(_|N_|C_|ngettext)\(' "$f" && { grep -qx "$f" po/POTFILES || fail "$f marks texts but is not in po/POTFILES"; }
+done
+if command -v xgettext >/dev/null && command -v msgcmp >/dev/null; then
+  xgettext --from-code=UTF-8 --language=C++ --keyword --keyword=_ --keyword=N_ --keyword=C_:1c,2 \
+    --keyword=ngettext:1,2 -D "$src" -f po/POTFILES -o "$work/fresh.pot" 2>/dev/null || fail "xgettext"
+  msgcmp po/de.po "$work/fresh.pot" >"$work/msgcmp.txt" 2>&1 || fail "texts without German: $(head -n 20 "$work/msgcmp.txt")"
+  msgfmt --check --statistics -o /dev/null po/de.po >"$work/stat.txt" 2>&1 || fail "msgfmt: $(cat "$work/stat.txt")"
+  grep -Eq 'fuzzy|untranslated' "$work/stat.txt" && fail "de.po: $(cat "$work/stat.txt")"
+fi
+
 # --help: the installed program and the one in the build tree find their catalogues.
 for p in "$inst" "$prog"; do
   LC_ALL=C "$p" --help >"$work/help.C" || fail "$p --help"
@@ -50,7 +64,7 @@ for p in "$inst" "$prog"; do
     grep -q "$word" "$work/help.de" || fail "$p: the German --help lacks <$word>"
   done
   # The German lines wrap as the English ones do, counted in characters, not bytes.
-  long=$(LANG=C.UTF-8 awk 'length > 79' "$work/help.de" | head -n1)
+  long=$("$py" -c 'import sys; print(next((l for l in open(sys.argv[1], encoding="utf-8").read().splitlines() if len(l) > 79), ""))' "$work/help.de")
   [ -z "$long" ] || fail "$p: a German --help line is longer than 79 characters: $long"
 done
 
