@@ -12,122 +12,122 @@
 #endif
 
 const std::vector<DocItem> docoptions = {
-    {"-l", "", N_("Do not consult lastdance.dorvels when no club is named (each -l toggles this).")},
-    {"-r", "", N_("Record the operator's actions in dorvels.recordNNN from the start.")},
-    {"-d", "FILE", N_("A record of actions to replay, step by step with the g key or to the end with G.")},
+    {"-l", "", "Do not consult lastdance.dorvels when no club is named (each -l toggles this)."},
+    {"-r", "", "Record the operator's actions in dorvels.recordNNN from the start."},
+    {"-d", "FILE", "A record of actions to replay, step by step with the g key or to the end with G."},
     {"-m", "",
-     N_("Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
+     "Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
      "they have met this evening; who dances and who sits out stay as without it. Kept in the "
-     "club file (a line mix).")},
-    {"-M", "", N_("No mixing: the squares as dealt (the default).")},
+     "club file (a line mix)."},
+    {"-M", "", "No mixing: the squares as dealt (the default)."},
     {"--print-pdf", "FILE",
-     N_("Write the Present board of the club file (every present dancer, in the board's order) to "
+     "Write the Present board of the club file (every present dancer, in the board's order) to "
      "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
-     "the evening.")},
+     "the evening."},
     {"--serve", "[=[ADDRESS:]PORT]",
-     N_("Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
+     "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
      "phones, with a box to type one's name. Without ADDRESS it listens on every address of "
      "the computer; ADDRESS lan listens on its address on the local network only, a numeric "
      "address on that one. PORT defaults to 8099. Read only: it answers GET and HEAD and shows "
      "names and squares, nothing else of the club file. Off unless asked for here or by the "
-     "Phone Page switch of the setup; the i key shows the address and its QR code.")},
-    {"--trace", "=N", N_("Trace level N (1 to 3) on standard error.")},
-    {"--tracefile", "=FILE", N_("Write the trace to FILE (level 1 unless --trace says otherwise).")},
-    {"--help", "", N_("Show the options and arguments, and end.")},
-    {"--version", "", N_("Show the program's version, and end.")},
+     "Phone Page switch of the setup; the i key shows the address and its QR code."},
+    {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
+    {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
+    {"--help", "", "Show the options and arguments, and end."},
+    {"--version", "", "Show the program's version, and end."},
 };
 
 const std::vector<DocItem> docarguments = {
     {"club", "",
-     N_("The club file to read; the extension .dorvel may be left out. A name that cannot be opened "
-     "starts a new club of that name.")},
+     "The club file to read; the extension .dorvel may be left out. A name that cannot be opened "
+     "starts a new club of that name."},
     {"level", "",
-     N_("The program level of the evening: Basic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B or "
-     "C4. Also the level of the anonymous dancers named after it.")},
+     "The program level of the evening: Basic, SSD, Main, Plus, DBD, A1, A2, C1, C2, C3A, C3B or "
+     "C4. Also the level of the anonymous dancers named after it."},
     {"numbers", "",
-     N_("Anonymous dancers for an evening without a roster: the first number is couples, the next "
-     "ones single M, F, MF, FM and E dancers.")},
-    {"maxsqr =N", "", N_("At most N squares per tip.")},
-    {"WIDTHxHEIGHT", "", N_("Window size in pixels, e.g. 1024x768 (default: maximised).")},
+     "Anonymous dancers for an evening without a roster: the first number is couples, the next "
+     "ones single M, F, MF, FM and E dancers."},
+    {"maxsqr =N", "", "At most N squares per tip."},
+    {"WIDTHxHEIGHT", "", "Window size in pixels, e.g. 1024x768 (default: maximised)."},
 };
 
 const std::vector<DocItem> dockeys = {
     {"m", "",
-     N_("Open the menu of the common commands, each with its key and a help text, centred on the screen; F1 and ? "
-     "do the same, and a right click opens it at the mouse. Pressed again, or Escape, closes it.")},
-    {"r", "", N_("Roll the squares of a new tip and show them: every name with its square number or Out.")},
-    {"c", "", N_("Show the squares of the current tip again.")},
+     "Open the menu of the common commands, each with its key and a help text, centred on the screen; F1 and ? "
+     "do the same, and a right click opens it at the mouse. Pressed again, or Escape, closes it."},
+    {"r", "", "Roll the squares of a new tip and show them: every name with its square number or Out."},
+    {"c", "", "Show the squares of the current tip again."},
     {"V", "",
-     N_("On the squares of a tip: the hall view (the tip number large, every name with its square "
+     "On the squares of a tip: the hall view (the tip number large, every name with its square "
      "number or Out in the largest font that fills the screen, pages when they do not fit), or "
-     "the board again. The choice stays for the next rolls.")},
-    {"p", "", N_("Present display: the dancers who are here, in name order.")},
-    {"e", "", N_("Edit display: the whole roster; a click on a name marks the dancer present or absent.")},
-    {"s", "", N_("Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options.")},
-    {"n", "", N_("New dancer: first and last name, role, level, Luck or Must, partner and card of a dancer who walks in; \"Ann & Bob\" as the first name enters a couple. DoItNow keeps the window open for the next one.")},
-    {"a", "", N_("Open or close the availability window: mark dancers present or absent by name or number.")},
-    {"A", "", N_("Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares.")},
-    {"o", "", N_("Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display).")},
-    {"S", "", N_("Skip requests of the dancer clicked last on the Edit display: clicked absent, the dancer dances every other tip; clicked present, the skips end.")},
-    {"T", "", N_("Tag the dancer clicked last to the square chosen in the setup; with no dancer clicked, clear all tags.")},
-    {"h", "", N_("History: one tip back.")},
-    {"H", "", N_("History: one tip forward.")},
-    {"u", "", N_("Use the tip shown by the history as the current tip; the tips after it are taken back.")},
-    {"B", "", N_("Start the evening again from the club's reset file (with nobody present, first ask whether to write one).")},
-    {"l", "", N_("Lower the program level of the evening (shown on the Edit or Present display).")},
-    {"L", "", N_("Raise the program level of the evening.")},
-    {"d", "", N_("Next style of names: last name, last name and initial, first name, first name and initial.")},
-    {"k", "", N_("Remove the newest dancer of the roster (and the partner).")},
-    {"P", "", N_("Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF.")},
-    {"+", "", N_("Larger font (on the hall view, its own font).")},
-    {"-", "", N_("Smaller font.")},
-    {"J", "", N_("One column more on the board.")},
-    {"j", "", N_("One column fewer on the board.")},
-    {"F", "", N_("Faster auto-scrolling of a long board.")},
-    {"f", "", N_("Slower auto-scrolling.")},
-    {"t", "", N_("Show the totals of the board, or close the note.")},
-    {"b", "", N_("Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot.")},
-    {"i", "", N_("Show the phone page's address and a QR code of it for the dancers to scan; i again closes it.")},
-    {"g", "", N_("Replay the record named with -d: one action of the operator's.")},
-    {"G", "", N_("Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again.")},
-    {"v", "", N_("Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note.")},
-    {"R", "", N_("Show the last timed note again.")},
-    {"E", "", N_("The next card swiped is given to another dancer.")},
-    {"I", "", N_("The next card swiped shows whose card it is.")},
-    {"z", "", N_("The next card swiped becomes a command card.")},
-    {"M", "", N_("Multi-card window: every card swiped goes to a new anonymous couple or single of the kind and level chosen there; M again ends it.")},
-    {"0 ... 9, Enter", "", N_("A card number: ten digits and Enter, as the card reader types them.")},
-    {"w", "", N_("Write the club file, dance counts as 0.")},
-    {"W", "", N_("Write the club file with tonight's dance counts.")},
-    {"x", "", N_("Write the club file (dance counts as 0) and quit.")},
-    {"X", "", N_("Write the club file with the dance counts and quit.")},
-    {"Escape", "", N_("Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit.")},
-    {"q", "", N_("Quit without writing, after confirmation.")},
-    {"Q", "", N_("Quit at once without writing.")},
+     "the board again. The choice stays for the next rolls."},
+    {"p", "", "Present display: the dancers who are here, in name order."},
+    {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
+    {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
+    {"n", "", "New dancer: first and last name, role, level, Luck or Must, partner and card of a dancer who walks in; \"Ann & Bob\" as the first name enters a couple. DoItNow keeps the window open for the next one."},
+    {"a", "", "Open or close the availability window: mark dancers present or absent by name or number."},
+    {"A", "", "Absent without notice: on the Present display, click the dancers who left after the roll; c returns to the squares."},
+    {"o", "", "Everybody present, or everybody absent when anyone is present; dance counts back to 0 (Edit or Present display)."},
+    {"S", "", "Skip requests of the dancer clicked last on the Edit display: clicked absent, the dancer dances every other tip; clicked present, the skips end."},
+    {"T", "", "Tag the dancer clicked last to the square chosen in the setup; with no dancer clicked, clear all tags."},
+    {"h", "", "History: one tip back."},
+    {"H", "", "History: one tip forward."},
+    {"u", "", "Use the tip shown by the history as the current tip; the tips after it are taken back."},
+    {"B", "", "Start the evening again from the club's reset file (with nobody present, first ask whether to write one)."},
+    {"l", "", "Lower the program level of the evening (shown on the Edit or Present display)."},
+    {"L", "", "Raise the program level of the evening."},
+    {"d", "", "Next style of names: last name, last name and initial, first name, first name and initial."},
+    {"k", "", "Remove the newest dancer of the roster (and the partner)."},
+    {"P", "", "Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF."},
+    {"+", "", "Larger font (on the hall view, its own font)."},
+    {"-", "", "Smaller font."},
+    {"J", "", "One column more on the board."},
+    {"j", "", "One column fewer on the board."},
+    {"F", "", "Faster auto-scrolling of a long board."},
+    {"f", "", "Slower auto-scrolling."},
+    {"t", "", "Show the totals of the board, or close the note."},
+    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
+    {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
+    {"g", "", "Replay the record named with -d: one action of the operator's."},
+    {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},
+    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note."},
+    {"R", "", "Show the last timed note again."},
+    {"E", "", "The next card swiped is given to another dancer."},
+    {"I", "", "The next card swiped shows whose card it is."},
+    {"z", "", "The next card swiped becomes a command card."},
+    {"M", "", "Multi-card window: every card swiped goes to a new anonymous couple or single of the kind and level chosen there; M again ends it."},
+    {"0 ... 9, Enter", "", "A card number: ten digits and Enter, as the card reader types them."},
+    {"w", "", "Write the club file, dance counts as 0."},
+    {"W", "", "Write the club file with tonight's dance counts."},
+    {"x", "", "Write the club file (dance counts as 0) and quit."},
+    {"X", "", "Write the club file with the dance counts and quit."},
+    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit."},
+    {"q", "", "Quit without writing, after confirmation."},
+    {"Q", "", "Quit at once without writing."},
 };
 
 const std::vector<DocItem> docfiles = {
     {"dorvels.dorvel", "",
-     N_("The club file read when no club is named and lastdance.dorvels names none: the roster and "
+     "The club file read when no club is named and lastdance.dorvels names none: the roster and "
      "the club's settings. The club file is written back after every tip and when the program "
-     "ends by x, X, Escape or by closing the window.")},
-    {"lastdance.dorvels", "", N_("Names the club file written last; read at start when no club is named.")},
-    {"resolution.unix", "", N_("The font sets for the screen, largest first.")},
-    {"CLUB.reset", "", N_("The reset file of a club, read and written by the B key.")},
-    {"dorvels.recordNNN", "", N_("The record of the operator's actions (-r), numbered 000 to 999.")},
+     "ends by x, X, Escape or by closing the window."},
+    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
+    {"resolution.unix", "", "The font sets for the screen, largest first."},
+    {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
+    {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
     {"CLUB.stat", "",
-     N_("The statistics log of a club file with the Statistics option: one line per tip with the "
-     "date and time and the dancers present (couples of anonymous dancers, single dancers by role).")},
-    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", N_("Data and picture of the dance-count chart of tip NN (b key).")},
+     "The statistics log of a club file with the Statistics option: one line per tip with the "
+     "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
+    {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
     {"PREFIX/share/dorvels", "",
-     N_("The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
-     "program with.")},
+     "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
+     "program with."},
 };
 
 const std::vector<DocItem> docenvironment = {
-    {"DORVELS", "", N_("Folders, colon separated, searched for files named without a folder.")},
-    {"DORVELS_TRACE", "", N_("Trace level, as --trace.")},
-    {"DORVELS_TRACEFILE", "", N_("Trace file, as --tracefile.")},
+    {"DORVELS", "", "Folders, colon separated, searched for files named without a folder."},
+    {"DORVELS_TRACE", "", "Trace level, as --trace."},
+    {"DORVELS_TRACEFILE", "", "Trace file, as --tracefile."},
 };
 
 static const char* const summary =

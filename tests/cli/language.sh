@@ -45,8 +45,11 @@ for f in $(git ls-files '*.cpp' '*.h' 2>/dev/null | grep -Ev '^(tests|bench|fuzz
   grep -qE '\b(_|N_|C_|ngettext)\(' "$f" && { grep -qx "$f" po/POTFILES || fail "$f marks texts but is not in po/POTFILES"; }
 done
 if command -v xgettext >/dev/null && command -v msgcmp >/dev/null; then
+  # The documentation tables' texts (--help) as the template target takes them.
+  "$build/dorvels_doctexts" "$work/doctexts.cpp" || fail "dorvels_doctexts"
   xgettext --from-code=UTF-8 --language=C++ --keyword --keyword=_ --keyword=N_ --keyword=C_:1c,2 \
-    --keyword=ngettext:1,2 -D "$src" -f po/POTFILES -o "$work/fresh.pot" 2>/dev/null || fail "xgettext"
+    --keyword=ngettext:1,2 -D "$src" -D "$work" -f po/POTFILES -o "$work/fresh.pot" doctexts.cpp 2>/dev/null ||
+    fail "xgettext"
   msgcmp po/de.po "$work/fresh.pot" >"$work/msgcmp.txt" 2>&1 || fail "texts without German: $(head -n 20 "$work/msgcmp.txt")"
   msgfmt --check --statistics -o /dev/null po/de.po >"$work/stat.txt" 2>&1 || fail "msgfmt: $(cat "$work/stat.txt")"
   grep -Eq 'fuzzy|untranslated' "$work/stat.txt" && fail "de.po: $(cat "$work/stat.txt")"
