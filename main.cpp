@@ -14,11 +14,11 @@
 #include "support/intl.h"
 
 int main(int argc, char** argv) {
+    initdbg(&argc, argv);
     // The language is set here, before GTK, which would otherwise set every locale category
     // from the environment, numbers included.
     InitLocale();
     gtk_disable_setlocale();
-    initdbg(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(UsageText().c_str(), stdout);

@@ -186,6 +186,10 @@ static std::string Joined(const DocItem& item) {
     return s;
 }
 
+// The section titles of --help, for the translators' template: HelpSection translates them.
+[[maybe_unused]] static const char* const helptitles[] = {N_("options"), N_("arguments"), N_("files"),
+                                                          N_("environment")};
+
 static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
     out += std::string(_(title)) + ":\n";
     for (const DocItem& item : items) {
@@ -204,17 +208,17 @@ std::string UsageText() {
                         "               [couples [M [F [MF [FM [E]]]]]] [maxsqr =N] [WIDTHxHEIGHT]\n\n");
     Wrap(out, _(summary), 0, 0);
     out += "\n";
-    HelpSection(out, N_("options"), docoptions);
+    HelpSection(out, "options", docoptions);
     out += "\n";
-    HelpSection(out, N_("arguments"), docarguments);
+    HelpSection(out, "arguments", docarguments);
     out += std::string("\n") + _("keys") + ":\n  ";
     Wrap(out, _(keysnote), 2, 2);
     out += "\n";
-    HelpSection(out, N_("files"), docfiles);
+    HelpSection(out, "files", docfiles);
     out += "  ";
     Wrap(out, _(searchlist), 2, 2);
     out += "\n";
-    HelpSection(out, N_("environment"), docenvironment);
+    HelpSection(out, "environment", docenvironment);
     return out;
 }
 
