@@ -151,6 +151,10 @@ static size_t Columns(const std::string& text) {
     return n;
 }
 
+// The section titles of --help, for the translators' template: HelpSection translates them.
+[[maybe_unused]] static const char* const helptitles[] = {N_("options"), N_("arguments"), N_("files"),
+                                                          N_("environment")};
+
 // Appends text wrapped to helpwidth, its first line starting at column `at` of the current
 // line and every further line indented by `indent`.
 static void Wrap(std::string& out, const std::string& text, size_t at, size_t indent) {
@@ -185,10 +189,6 @@ static std::string Joined(const DocItem& item) {
     if (*item.arg) s += (Joined(item.arg) ? "" : " ") + std::string(item.arg);
     return s;
 }
-
-// The section titles of --help, for the translators' template: HelpSection translates them.
-[[maybe_unused]] static const char* const helptitles[] = {N_("options"), N_("arguments"), N_("files"),
-                                                          N_("environment")};
 
 static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
     out += std::string(_(title)) + ":\n";
