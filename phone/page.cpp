@@ -63,7 +63,8 @@ static std::vector<std::pair<const SqrDancer*, int>> TipDancers(const History* h
 // Which club: its name, or for a club file without one the file's name.
 static std::string ClubShown() {
     if (!clubname.empty() && clubname != "None" && clubname != "none") return clubname;
-    std::string file = !outputfilename.empty() ? outputfilename : inputfilename;
+    // (The default output name is no club's: an evening that named none.)
+    std::string file = !inputfilename.empty() ? inputfilename : outputfilename != dfltsavefile ? outputfilename : "";
     file = file.substr(file.find_last_of('/') + 1);
     if (file.size() > 7 && file.compare(file.size() - 7, 7, ".dorvel") == 0) file.erase(file.size() - 7);
     return file;
