@@ -1,12 +1,18 @@
 // The phone page's HTTP server. The listening socket is our own GSocketService, so that a
-// connection beyond the limits is turned away (or makes room) before libsoup sees it; the
-// accepted ones are handed to libsoup, which reads requests and writes answers
-// asynchronously on the main loop. Requests are checked as soon as their headers are in
+// connection beyond the limits is turned away (or makes room) before libsoup sees it; an
+// accepted one is held until its first bytes arrive and then handed to libsoup, which reads
+// requests and writes answers asynchronously on the main loop. The held ones are watched
+// through one epoll descriptor: the main loop polls every descriptor it watches at every
+// turn, and hundreds of idle connections among them would make every turn of the window's
+// drawing slower. So an idle connection costs no more than its socket. Requests are checked as soon as their headers are in
 // (method, size, body, Host, access key) and answered there when refused; the rest wait,
 // paused, for an idle turn of the main loop: the page is made then, once for every request
 // waiting, within a time budget, after the window's keys and drawing.
 #include <gio/gio.h>
+#include <glib-unix.h>
 #include <libsoup/soup.h>
+#include <sys/epoll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,7 +26,8 @@
 namespace {
 
 struct Conn {
-    GSocket* socket;     // the connection's socket, for the deadline and the message lookup
+    GSocket* socket = nullptr;  // the connection's socket, for the deadline and the message lookup
+    GSocketConnection* held = nullptr;  // until its first bytes arrive (a reference)
     std::string host;    // client address
     gint64 since;        // start of the current wait for a request or an answer (µs)
     bool reading = true; // waiting for its request (else for its answer to be made and taken)
@@ -44,6 +51,8 @@ struct Server {
     gint64 addrsat = 0;
     guint deadlinetimer = 0;
     guint answerer = 0;
+    int epfd = -1;         // the held connections' epoll descriptor
+    guint epwatch = 0;     // its watch in the main loop
     std::deque<SoupServerMessage*> waiting;  // paused until the next idle turn (a reference each)
     PhoneBoard board;                        // the board the bodies were made from
     bool made = false;
@@ -55,6 +64,7 @@ ServeLimits limits;
 ServeCounts counts;
 // Connections alive, also those of a server stopped a moment ago and those still closing.
 std::unordered_map<GSocket*, Conn*> conns;
+std::unordered_map<int, Conn*> held;  // by descriptor: those waiting for their first bytes
 // Connections not closing, in all and by client address: what the limits count.
 int live = 0;
 std::unordered_map<std::string, int> perhost;
@@ -65,13 +75,29 @@ void Uncount(Conn* c) {
     if (--perhost[c->host] <= 0) perhost.erase(c->host);
 }
 
-// Closes a connection: libsoup's pending read or write ends with the socket, and libsoup
-// lets the connection go.
+// A held connection is no longer watched for its first bytes; its reference is the caller's.
+GSocketConnection* Unhold(Conn* c) {
+    GSocketConnection* conn = c->held;
+    if (!conn) return nullptr;
+    int fd = g_socket_get_fd(c->socket);
+    epoll_ctl(srv.epfd, EPOLL_CTL_DEL, fd, nullptr);
+    held.erase(fd);
+    c->held = nullptr;
+    return conn;
+}
+
+// Closes a connection. One still held goes at once (and with it c); in libsoup's hands,
+// its pending read or write ends with the socket, and libsoup lets the connection go.
 void CloseConn(Conn* c) {
     if (c->closing) return;
     c->closing = true;
     Uncount(c);
     ++counts.closed;
+    if (GSocketConnection* conn = Unhold(c)) {
+        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+        g_object_unref(conn);
+        return;
+    }
     g_socket_shutdown(c->socket, TRUE, TRUE, nullptr);
 }
 
@@ -132,6 +158,37 @@ std::string RemoteHost(GSocketConnection* conn) {
     return host;
 }
 
+// libsoup takes a connection: it reads the requests from here on.
+void ToSoup(GSocketConnection* conn) {
+    GSocketAddress* local = g_socket_connection_get_local_address(conn, nullptr);
+    GSocketAddress* remote = g_socket_connection_get_remote_address(conn, nullptr);
+    GError* err = nullptr;
+    if (!soup_server_accept_iostream(srv.soup, G_IO_STREAM(conn), local, remote, &err)) {
+        DPRINTF(1, "(ToSoup) %s\n", err ? err->message : "not accepted");
+        g_clear_error(&err);
+        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+    }
+    if (local) g_object_unref(local);
+    if (remote) g_object_unref(remote);
+}
+
+// A held connection has sent its first bytes (or closed).
+void HandOver(Conn* c) {
+    GSocketConnection* conn = Unhold(c);
+    ToSoup(conn);
+    g_object_unref(conn);  // libsoup's now, or gone (and c with it)
+}
+
+gboolean FirstBytes(gint epfd, GIOCondition, gpointer) {
+    epoll_event ev[64];
+    int n = epoll_wait(epfd, ev, 64, 0);
+    for (int i = 0; i < n; ++i) {
+        auto it = held.find(ev[i].data.fd);
+        if (it != held.end()) HandOver(it->second);
+    }
+    return G_SOURCE_CONTINUE;
+}
+
 gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) {
     GSocket* sock = g_socket_connection_get_socket(conn);
     std::string host = RemoteHost(conn);
@@ -149,21 +206,23 @@ gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) 
         g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
         return TRUE;
     }
-    Conn* c = new Conn{sock, host, g_get_monotonic_time()};
+    Conn* c = new Conn;
+    c->socket = sock;
+    c->host = host;
+    c->since = g_get_monotonic_time();
     conns[sock] = c;
     ++live;
     ++perhost[host];
     g_object_weak_ref(G_OBJECT(conn), ConnGone, c);
-    GSocketAddress* local = g_socket_connection_get_local_address(conn, nullptr);
-    GSocketAddress* remote = g_socket_connection_get_remote_address(conn, nullptr);
-    GError* err = nullptr;
-    if (!soup_server_accept_iostream(srv.soup, G_IO_STREAM(conn), local, remote, &err)) {
-        DPRINTF(1, "(Incoming) %s\n", err ? err->message : "not accepted");
-        g_clear_error(&err);
-        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLRDHUP;
+    ev.data.fd = g_socket_get_fd(sock);
+    if (epoll_ctl(srv.epfd, EPOLL_CTL_ADD, ev.data.fd, &ev) == 0) {
+        c->held = G_SOCKET_CONNECTION(g_object_ref(conn));
+        held[ev.data.fd] = c;
+    } else {
+        ToSoup(conn);
     }
-    if (local) g_object_unref(local);
-    if (remote) g_object_unref(remote);
     return TRUE;
 }
 
@@ -459,6 +518,10 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     g_signal_connect(srv.soup, "request-finished", G_CALLBACK(RequestDone), nullptr);
     g_signal_connect(srv.soup, "request-aborted", G_CALLBACK(Aborted), nullptr);
     g_signal_connect(service, "incoming", G_CALLBACK(Incoming), nullptr);
+    srv.epfd = epoll_create1(EPOLL_CLOEXEC);
+    // Below the window's drawing: connections arriving in a stream cannot hold up the board.
+    if (srv.epfd >= 0)
+        srv.epwatch = g_unix_fd_add_full(G_PRIORITY_HIGH_IDLE + 30, srv.epfd, G_IO_IN, FirstBytes, nullptr, nullptr);
     // Looked at often enough that a connection is closed within an eighth past its deadline.
     int tick = std::clamp(std::min(limits.requestms, limits.deadlinems) / 8, 20, 250);
     srv.deadlinetimer = g_timeout_add(tick, CheckDeadlines, nullptr);
@@ -472,6 +535,13 @@ void PhoneServerStop() {
     g_socket_service_stop(srv.service);
     g_socket_listener_close(G_SOCKET_LISTENER(srv.service));
     g_clear_object(&srv.service);
+    std::vector<Conn*> silent;  // connections that never sent a byte: libsoup has not seen them
+    for (auto& [fd, c] : held) silent.push_back(c);
+    for (Conn* c : silent) CloseConn(c);
+    if (srv.epwatch) g_source_remove(srv.epwatch);
+    if (srv.epfd >= 0) close(srv.epfd);
+    srv.epwatch = 0;
+    srv.epfd = -1;
     if (srv.deadlinetimer) g_source_remove(srv.deadlinetimer);
     if (srv.answerer) g_source_remove(srv.answerer);
     srv.deadlinetimer = srv.answerer = 0;

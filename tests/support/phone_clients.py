@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
 """Phones polling the phone page, for the load test: CLIENTS clients, each from an address of
-its own on loopback (127.0.0.2, 127.0.0.3, ...) as phones in a hall would be, load the page once
-and then poll /board.json every INTERVAL seconds with the entity tag they hold, as the page's
-script does, for SECONDS seconds. Only loopback is ever contacted. Prints one JSON line:
-requests, answers by status, failures (with the first reasons) and latencies in ms.
+its own on loopback (127.0.0.14, 127.0.0.15, ...) as phones in a hall would be, load the page
+(PREFIX/) once and then poll PREFIX/board.json every INTERVAL seconds with the entity tag they
+hold, as the page's script does, for SECONDS seconds.
 
-Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL]]]"""
+Beside them FLOOD idle connections from 127.0.0.2 to 127.0.0.13 (others on the hall's network
+holding connections open without a request): each, when the server closes it or turns it
+away, is opened again half a second later. Once the flood stands, a probe asks for the page
+from 127.0.0.1 every few seconds, as a phone arriving in the hall would.
+
+Only loopback is ever contacted, and everything ends after SECONDS seconds. Prints one JSON
+line: requests, answers by status, failures (with the first reasons) and latencies in ms; the
+flood's connections opened, turned away and the longest kept open; the probes' answers.
+
+Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL [PREFIX [FLOOD]]]]]"""
 import asyncio
 import json
 import random
@@ -16,8 +24,12 @@ port = int(sys.argv[1])
 clients = int(sys.argv[2]) if len(sys.argv) > 2 else 200
 seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 60.0
 interval = float(sys.argv[4]) if len(sys.argv) > 4 else 1.0
+prefix = sys.argv[5] if len(sys.argv) > 5 else ""
+floodsize = int(sys.argv[6]) if len(sys.argv) > 6 else 0
 
 stats = {"requests": 0, "status": {}, "failures": 0, "reasons": [], "latencies": []}
+flood = {"opened": 0, "turned_away": 0, "open": 0, "most_open": 0, "longest_s": 0.0}
+probes = {"answered": 0, "failed": 0, "latencies": []}
 
 
 async def request(conn, path, etag):
@@ -43,20 +55,20 @@ async def request(conn, path, etag):
 
 async def phone(k, end):
     await asyncio.sleep(random.random() * interval)
-    conn, etag, path = None, None, "/"
+    conn, etag, path = None, None, prefix + "/"
     while time.monotonic() < end:
         started = time.monotonic()
         try:
             if conn is None:
                 conn = await asyncio.wait_for(asyncio.open_connection(
-                    "127.0.0.1", port, local_addr=("127.0.0.%d" % (2 + k % 250), 0)), 5)
+                    "127.0.0.1", port, local_addr=("127.0.0.%d" % (14 + k % 240), 0)), 5)
             status, etag, close = await asyncio.wait_for(request(conn, path, etag), 5)
             stats["requests"] += 1
             stats["status"][status] = stats["status"].get(status, 0) + 1
             stats["latencies"].append((time.monotonic() - started) * 1000)
             if status not in (200, 304):
                 raise RuntimeError("status %d" % status)
-            path = "/board.json"
+            path = prefix + "/board.json"
             if close:
                 conn[1].close()
                 conn = None
@@ -72,9 +84,55 @@ async def phone(k, end):
         conn[1].close()
 
 
+async def idle(k, end):
+    """One of the flood: a connection that sends nothing, opened again when it is closed."""
+    while time.monotonic() < end:
+        writer = None
+        try:
+            reader, writer = await asyncio.wait_for(asyncio.open_connection(
+                "127.0.0.1", port, local_addr=("127.0.0.%d" % (2 + k % 12), 0)), 5)
+            flood["opened"] += 1
+            flood["open"] += 1
+            flood["most_open"] = max(flood["most_open"], flood["open"])
+            started = time.monotonic()
+            try:
+                got = await asyncio.wait_for(reader.read(1), max(0.1, end - time.monotonic()))
+                if got:  # an answer without a request: turned away at the limits
+                    flood["turned_away"] += 1
+                else:
+                    flood["longest_s"] = max(flood["longest_s"], time.monotonic() - started)
+            except (asyncio.TimeoutError, OSError):
+                pass
+            flood["open"] -= 1
+        except (asyncio.TimeoutError, OSError):
+            pass
+        if writer:
+            writer.close()
+        await asyncio.sleep(0.5)
+
+
+async def probe(end):
+    """A phone arriving while the flood stands: the page, timed, every few seconds."""
+    await asyncio.sleep(2)
+    while time.monotonic() < end - 1:
+        started = time.monotonic()
+        try:
+            conn = await asyncio.wait_for(asyncio.open_connection("127.0.0.1", port), 5)
+            status, _, _ = await asyncio.wait_for(request(conn, prefix + "/", None), 5)
+            conn[1].close()
+        except Exception:  # noqa: BLE001 - no answer at all
+            status = 0
+        probes["answered" if status == 200 else "failed"] += 1
+        probes["latencies"].append((time.monotonic() - started) * 1000)
+        await asyncio.sleep(5)
+
+
 async def main():
     end = time.monotonic() + seconds
-    await asyncio.gather(*(phone(k, end) for k in range(clients)))
+    tasks = [phone(k, end) for k in range(clients)]
+    if floodsize:
+        tasks += [idle(k, end) for k in range(floodsize)] + [probe(end)]
+    await asyncio.gather(*tasks)
 
 
 asyncio.run(main())
@@ -83,4 +141,7 @@ print(json.dumps({"clients": clients, "seconds": seconds, "requests": stats["req
                   "status": stats["status"], "failures": stats["failures"], "reasons": stats["reasons"],
                   "latency_ms": {"median": round(lat[len(lat) // 2], 2),
                                  "p99": round(lat[min(len(lat) - 1, len(lat) * 99 // 100)], 2),
-                                 "max": round(lat[-1], 2)}}))
+                                 "max": round(lat[-1], 2)},
+                  "flood": dict(flood, longest_s=round(flood["longest_s"], 2)),
+                  "probes": {"answered": probes["answered"], "failed": probes["failed"],
+                             "max_ms": round(max(probes["latencies"] or [0]), 2)}}))
