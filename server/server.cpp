@@ -133,13 +133,20 @@ void ConnGone(gpointer data, GObject*) {
     delete c;
 }
 
-// When every place is taken: the connection that has waited longest for its request (an
-// idle one, or one sending it slowly) is closed for a new one. A phone sends its request as
-// soon as it is connected, so idle connections held open by others cannot keep it out.
+void FirstBytesNow();
+
+// When every place is taken: the connection that has waited longest for its request is
+// closed for a new one; one that has sent nothing yet before one that sends it slowly. A
+// phone sends its request as soon as it is connected (those whose bytes are in are handed
+// on first), so idle connections held open by others cannot keep it out.
 bool MakeRoom() {
+    FirstBytesNow();
     Conn* oldest = nullptr;
-    for (auto& [sock, c] : conns)
-        if (!c->closing && c->reading && (!oldest || c->since < oldest->since)) oldest = c;
+    for (auto& [fd, c] : held)
+        if (!oldest || c->since < oldest->since) oldest = c;
+    if (!oldest)
+        for (auto& [sock, c] : conns)
+            if (!c->closing && c->reading && (!oldest || c->since < oldest->since)) oldest = c;
     if (!oldest) return false;
     CloseConn(oldest);
     return true;
@@ -179,13 +186,20 @@ void HandOver(Conn* c) {
     g_object_unref(conn);  // libsoup's now, or gone (and c with it)
 }
 
-gboolean FirstBytes(gint epfd, GIOCondition, gpointer) {
+// Every held connection whose first bytes are in goes on to libsoup.
+void FirstBytesNow() {
     epoll_event ev[64];
-    int n = epoll_wait(epfd, ev, 64, 0);
-    for (int i = 0; i < n; ++i) {
-        auto it = held.find(ev[i].data.fd);
-        if (it != held.end()) HandOver(it->second);
+    for (int n = 64; n == 64;) {
+        n = epoll_wait(srv.epfd, ev, 64, 0);
+        for (int i = 0; i < n; ++i) {
+            auto it = held.find(ev[i].data.fd);
+            if (it != held.end()) HandOver(it->second);
+        }
     }
+}
+
+gboolean FirstBytes(gint, GIOCondition, gpointer) {
+    FirstBytesNow();
     return G_SOURCE_CONTINUE;
 }
 
@@ -519,9 +533,7 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     g_signal_connect(srv.soup, "request-aborted", G_CALLBACK(Aborted), nullptr);
     g_signal_connect(service, "incoming", G_CALLBACK(Incoming), nullptr);
     srv.epfd = epoll_create1(EPOLL_CLOEXEC);
-    // Below the window's drawing: connections arriving in a stream cannot hold up the board.
-    if (srv.epfd >= 0)
-        srv.epwatch = g_unix_fd_add_full(G_PRIORITY_HIGH_IDLE + 30, srv.epfd, G_IO_IN, FirstBytes, nullptr, nullptr);
+    if (srv.epfd >= 0) srv.epwatch = g_unix_fd_add(srv.epfd, G_IO_IN, FirstBytes, nullptr);
     // Looked at often enough that a connection is closed within an eighth past its deadline.
     int tick = std::clamp(std::min(limits.requestms, limits.deadlinems) / 8, 20, 250);
     srv.deadlinetimer = g_timeout_add(tick, CheckDeadlines, nullptr);

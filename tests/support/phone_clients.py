@@ -6,8 +6,9 @@ hold, as the page's script does, for SECONDS seconds.
 
 Beside them FLOOD idle connections from 127.0.0.2 to 127.0.0.13 (others on the hall's network
 holding connections open without a request): each, when the server closes it or turns it
-away, is opened again half a second later. Once the flood stands, a probe asks for the page
-from 127.0.0.1 every few seconds, as a phone arriving in the hall would.
+away, is opened again half a second later. The flood runs in a process of its own, so that
+its connections do not delay the phones' own timing. Once it stands, a probe asks for the
+page from 127.0.0.1 every few seconds, as a phone arriving in the hall would.
 
 Only loopback is ever contacted, and everything ends after SECONDS seconds. Prints one JSON
 line: requests, answers by status, failures (with the first reasons) and latencies in ms; the
@@ -16,6 +17,7 @@ flood's connections opened, turned away and the longest kept open; the probes' a
 Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL [PREFIX [FLOOD]]]]]"""
 import asyncio
 import json
+import os
 import random
 import sys
 import time
@@ -127,15 +129,33 @@ async def probe(end):
         await asyncio.sleep(5)
 
 
-async def main():
-    end = time.monotonic() + seconds
+async def main(end):
     tasks = [phone(k, end) for k in range(clients)]
     if floodsize:
-        tasks += [idle(k, end) for k in range(floodsize)] + [probe(end)]
+        tasks.append(probe(end))
     await asyncio.gather(*tasks)
 
 
-asyncio.run(main())
+async def floodmain(end):
+    await asyncio.gather(*(idle(k, end) for k in range(floodsize)))
+
+
+end = time.monotonic() + seconds
+if floodsize:
+    readfd, writefd = os.pipe()
+    child = os.fork()
+    if child == 0:
+        os.close(readfd)
+        asyncio.run(floodmain(end))
+        os.write(writefd, json.dumps(flood).encode())
+        os._exit(0)
+    os.close(writefd)
+asyncio.run(main(end))
+if floodsize:
+    with os.fdopen(readfd) as f:
+        text = f.read()
+    os.waitpid(child, 0)
+    flood = json.loads(text) if text else dict(flood, opened=-1)
 lat = sorted(stats["latencies"]) or [0]
 print(json.dumps({"clients": clients, "seconds": seconds, "requests": stats["requests"],
                   "status": stats["status"], "failures": stats["failures"], "reasons": stats["reasons"],
