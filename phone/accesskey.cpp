@@ -1,5 +1,6 @@
-// The phone page's access key: made from the kernel's random source, written in the URL-safe
-// base64 alphabet, compared in constant time.
+// The phone page's access key: made from the kernel's random source, written in lower-case
+// letters and digits without those easily mistaken for others when read off the screen and
+// typed (0 and o, 1 and l), compared in constant time.
 #include "phone/accesskey.h"
 
 #include <fcntl.h>
@@ -7,11 +8,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
-const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-constexpr size_t RANDOMBYTES = ACCESSKEYLENGTH * 6 / 8;
+const char alphabet[] = "23456789abcdefghijkmnpqrstuvwxyz";  // 32: five bits a character
+constexpr size_t RANDOMBYTES = ACCESSKEYLENGTH * 5 / 8;
 
 std::string key;  // "" until made or set
 
@@ -48,10 +51,11 @@ bool MakeAccessKey(std::string* out) {
     unsigned char raw[RANDOMBYTES];
     if (!RandomBytes(raw, sizeof raw)) return false;
     std::string k;
-    // Every three bytes give four characters of six bits each.
-    for (size_t i = 0; i < RANDOMBYTES; i += 3) {
-        unsigned v = (unsigned)raw[i] << 16 | (unsigned)raw[i + 1] << 8 | raw[i + 2];
-        for (int s = 18; s >= 0; s -= 6) k += alphabet[(v >> s) & 63];
+    // Every five bytes give eight characters of five bits each.
+    for (size_t i = 0; i < RANDOMBYTES; i += 5) {
+        uint64_t v = 0;
+        for (size_t j = 0; j < 5; ++j) v = v << 8 | raw[i + j];
+        for (int s = 35; s >= 0; s -= 5) k += alphabet[(v >> s) & 31];
     }
     *out = k;
     return true;
@@ -65,8 +69,7 @@ const std::string& AccessKey() {
 bool ValidAccessKey(std::string_view k) {
     if (k.size() != ACCESSKEYLENGTH) return false;
     for (char c : k)
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
-            return false;
+        if (!c || !strchr(alphabet, c)) return false;
     return true;
 }
 

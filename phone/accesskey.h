@@ -17,9 +17,9 @@ bool SetAccessKey(std::string_view key);
 void NewAccessKey();
 // True when `given` is the key. The time taken does not depend on where they differ.
 bool AccessKeyMatches(std::string_view given);
-// The shape of a key: ACCESSKEYLENGTH characters of A-Z a-z 0-9 - _.
+// The shape of a key: ACCESSKEYLENGTH lower-case letters and digits, without 0, 1, l and o.
 bool ValidAccessKey(std::string_view key);
-constexpr size_t ACCESSKEYLENGTH = 16;  // 96 random bits
+constexpr size_t ACCESSKEYLENGTH = 16;  // 80 random bits
 
 // A fresh key from the system's random source (getrandom, else /dev/urandom); false when
 // neither gives random bytes.

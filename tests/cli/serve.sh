@@ -44,7 +44,7 @@ free_port
 progpid=$!
 main_window
 [ "$(listening)" = "$port" ] || fail "listening on <$(listening)>, not on $port"
-grep -q "^phone page: http://.*:$port/k/[A-Za-z0-9_-]\{16\}/\$" out.txt ||
+grep -q "^phone page: http://.*:$port/k/[a-z2-9]\{16\}/\$" out.txt ||
   fail "no address with its key on standard output: $(cat out.txt)"
 # Listening on every address, it prints the address on the local network; asked here on
 # loopback, with the printed path.
