@@ -3,11 +3,11 @@
 // accepted one is held until its first bytes arrive and then handed to libsoup, which reads
 // requests and writes answers asynchronously on the main loop. The held ones are watched
 // through one epoll descriptor: the main loop polls every descriptor it watches at every
-// turn, and hundreds of idle connections among them would make every turn of the window's
-// drawing slower. So an idle connection costs no more than its socket. Requests are checked as soon as their headers are in
-// (method, size, body, Host, access key) and answered there when refused; the rest wait,
-// paused, for an idle turn of the main loop: the page is made then, once for every request
-// waiting, within a time budget, after the window's keys and drawing.
+// turn, and hundreds of idle connections among them would slow every turn of the window's
+// drawing. Requests are checked as soon as their headers are in (method, size, body, Host,
+// access key) and answered there when refused; the rest wait, paused, for an idle turn of
+// the main loop: the page is made then, once for every request waiting, within a time
+// budget, after the window's keys and drawing.
 #include <gio/gio.h>
 #include <glib-unix.h>
 #include <libsoup/soup.h>

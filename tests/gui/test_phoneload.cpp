@@ -1,10 +1,9 @@
 // The load test of the phone page: 200 phones (tests/support/phone_clients.py, each from an
 // address of its own on loopback) poll the page every second for 60 seconds while the operator
 // rolls tips, and beside them 300 idle connections from 127.0.0.2 to 127.0.0.13 are held open
-// and opened again whenever the server closes them. No request may fail, a phone arriving
-// meanwhile is answered, no idle connection is kept past its request's deadline, the page may
-// not eat the evening's CPU, and rolls may not cost more than twice a roll with no phone
-// connected.
+// and opened again whenever the server closes them. No request may fail or wait long for its
+// answer, no idle connection is kept past its request's deadline, the page may not eat the
+// evening's CPU, and rolls may not cost more than twice a roll with no phone connected.
 //
 // Everything is measured in the process's own CPU time and related to the work done, never in
 // wall-clock time: other programs of a shared machine stretch wall-clock figures, and with
@@ -30,7 +29,7 @@
 // as gui_phone_load (normal build only) on an X server of its own. By hand:
 //   xvfb-run -a build/tests/gui_tests --gtest_also_run_disabled_tests --gtest_filter='PhoneLoad.*'
 // DORVELS_LOAD_CLIENTS, DORVELS_LOAD_SECONDS and DORVELS_LOAD_FLOOD change the 200 phones,
-// 60 seconds and 300 idle connections (0: none, for a comparison; the flood's checks then fail).
+// 60 seconds and 300 idle connections (0: none, for a comparison).
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -149,7 +148,7 @@ void Wait(int ms) {
     while (!due) g_main_context_iteration(nullptr, TRUE);
 }
 
-// A number of the clients' report, by its name ("max_ms": 12.5); -1 when it is missing.
+// A number of the clients' report, by its name ("max": 12.5); -1 when it is missing.
 double Figure(const std::string& report, const std::string& name) {
     size_t at = report.find("\"" + name + "\": ");
     return at == std::string::npos ? -1 : atof(report.c_str() + at + name.size() + 4);
@@ -270,13 +269,11 @@ TEST_F(PhoneLoad, DISABLED_RollsStayQuickWhilePhonesPoll) {
 
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the phones' script failed: " << report;
     EXPECT_NE(report.find("\"failures\": 0,"), std::string::npos) << report;
-    // The flood stood, and did not keep out a phone arriving meanwhile: answered (within a
-    // second here, as a rule in tens of milliseconds; the bound leaves room for a busy
-    // machine, while a server starved of places answers 503 at once or never).
+    // The flood stood, and did not keep a phone's request from an answer (within a second
+    // here, as a rule in tens of milliseconds; the bound leaves room for a busy machine,
+    // while a server starved of places answers 503 at once or never).
     EXPECT_GE(Figure(report, "opened"), flood) << report;
-    EXPECT_GE(Figure(report, "answered"), seconds / 10) << report;
-    EXPECT_EQ(Figure(report, "failed"), 0) << report;
-    EXPECT_LT(Figure(report, "max_ms"), 3000) << report;
+    EXPECT_LT(Figure(report, "max"), 3000) << report;
     // An idle connection is closed about two seconds after it was opened.
     EXPECT_LT(Figure(report, "longest_s"), 3.5) << report;
     EXPECT_GE(samples.size(), (size_t)seconds / 3);

@@ -2,17 +2,11 @@
 """Phones polling the phone page, for the load test: CLIENTS clients, each from an address of
 its own on loopback (127.0.0.14, 127.0.0.15, ...) as phones in a hall would be, load the page
 (PREFIX/) once and then poll PREFIX/board.json every INTERVAL seconds with the entity tag they
-hold, as the page's script does, for SECONDS seconds.
-
-Beside them FLOOD idle connections from 127.0.0.2 to 127.0.0.13 (others on the hall's network
-holding connections open without a request): each, when the server closes it or turns it
-away, is opened again half a second later. The flood runs in a process of its own, so that
-its connections do not delay the phones' own timing. Once it stands, a probe asks for the
-page from 127.0.0.1 every few seconds, as a phone arriving in the hall would.
-
-Only loopback is ever contacted, and everything ends after SECONDS seconds. Prints one JSON
-line: requests, answers by status, failures (with the first reasons) and latencies in ms; the
-flood's connections opened, turned away and the longest kept open; the probes' answers.
+hold, as the page's script does, for SECONDS seconds. Beside them, in a process of its own
+(not to delay the phones' timing), FLOOD idle connections from 127.0.0.2 to 127.0.0.13, each
+opened again half a second after the server closed it. Only loopback is ever contacted.
+Prints one JSON line: requests, answers by status, failures (with the first reasons),
+latencies in ms, and the flood's connections opened and the longest one kept open.
 
 Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL [PREFIX [FLOOD]]]]]"""
 import asyncio
@@ -30,8 +24,6 @@ prefix = sys.argv[5] if len(sys.argv) > 5 else ""
 floodsize = int(sys.argv[6]) if len(sys.argv) > 6 else 0
 
 stats = {"requests": 0, "status": {}, "failures": 0, "reasons": [], "latencies": []}
-flood = {"opened": 0, "turned_away": 0, "open": 0, "most_open": 0, "longest_s": 0.0}
-probes = {"answered": 0, "failed": 0, "latencies": []}
 
 
 async def request(conn, path, etag):
@@ -86,82 +78,41 @@ async def phone(k, end):
         conn[1].close()
 
 
-async def idle(k, end):
-    """One of the flood: a connection that sends nothing, opened again when it is closed."""
+async def idle(k, end, flood):
     while time.monotonic() < end:
-        writer = None
         try:
-            reader, writer = await asyncio.wait_for(asyncio.open_connection(
-                "127.0.0.1", port, local_addr=("127.0.0.%d" % (2 + k % 12), 0)), 5)
+            reader, writer = await asyncio.open_connection("127.0.0.1", port, local_addr=("127.0.0.%d" % (2 + k % 12), 0))
             flood["opened"] += 1
-            flood["open"] += 1
-            flood["most_open"] = max(flood["most_open"], flood["open"])
             started = time.monotonic()
-            try:
-                got = await asyncio.wait_for(reader.read(1), max(0.1, end - time.monotonic()))
-                if got:  # an answer without a request: turned away at the limits
-                    flood["turned_away"] += 1
-                else:
-                    flood["longest_s"] = max(flood["longest_s"], time.monotonic() - started)
-            except (asyncio.TimeoutError, OSError):
-                pass
-            flood["open"] -= 1
+            if not await asyncio.wait_for(reader.read(1), max(0.1, end - started)):  # closed, not turned away
+                flood["longest_s"] = max(flood["longest_s"], round(time.monotonic() - started, 2))
+            writer.close()
         except (asyncio.TimeoutError, OSError):
             pass
-        if writer:
-            writer.close()
         await asyncio.sleep(0.5)
 
 
-async def probe(end):
-    """A phone arriving while the flood stands: the page, timed, every few seconds."""
-    await asyncio.sleep(2)
-    while time.monotonic() < end - 1:
-        started = time.monotonic()
-        try:
-            conn = await asyncio.wait_for(asyncio.open_connection("127.0.0.1", port), 5)
-            status, _, _ = await asyncio.wait_for(request(conn, prefix + "/", None), 5)
-            conn[1].close()
-        except Exception:  # noqa: BLE001 - no answer at all
-            status = 0
-        probes["answered" if status == 200 else "failed"] += 1
-        probes["latencies"].append((time.monotonic() - started) * 1000)
-        await asyncio.sleep(5)
-
-
-async def main(end):
-    tasks = [phone(k, end) for k in range(clients)]
-    if floodsize:
-        tasks.append(probe(end))
+async def main(tasks):
     await asyncio.gather(*tasks)
 
 
-async def floodmain(end):
-    await asyncio.gather(*(idle(k, end) for k in range(floodsize)))
-
-
 end = time.monotonic() + seconds
+flood = {"opened": 0, "longest_s": 0.0}
 if floodsize:
     readfd, writefd = os.pipe()
-    child = os.fork()
-    if child == 0:
-        os.close(readfd)
-        asyncio.run(floodmain(end))
+    if os.fork() == 0:
+        asyncio.run(main([idle(k, end, flood) for k in range(floodsize)]))
         os.write(writefd, json.dumps(flood).encode())
         os._exit(0)
     os.close(writefd)
-asyncio.run(main(end))
+asyncio.run(main([phone(k, end) for k in range(clients)]))
 if floodsize:
     with os.fdopen(readfd) as f:
-        text = f.read()
-    os.waitpid(child, 0)
-    flood = json.loads(text) if text else dict(flood, opened=-1)
+        flood = json.loads(f.read() or '{"opened": -1}')
+    os.wait()
 lat = sorted(stats["latencies"]) or [0]
 print(json.dumps({"clients": clients, "seconds": seconds, "requests": stats["requests"],
                   "status": stats["status"], "failures": stats["failures"], "reasons": stats["reasons"],
                   "latency_ms": {"median": round(lat[len(lat) // 2], 2),
                                  "p99": round(lat[min(len(lat) - 1, len(lat) * 99 // 100)], 2),
-                                 "max": round(lat[-1], 2)},
-                  "flood": dict(flood, longest_s=round(flood["longest_s"], 2)),
-                  "probes": {"answered": probes["answered"], "failed": probes["failed"],
-                             "max_ms": round(max(probes["latencies"] or [0]), 2)}}))
+                                 "max": round(lat[-1], 2)}, "flood": flood}))
