@@ -352,13 +352,11 @@ void EarlyCheck(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, g
     // A page of another site, whose name a browser on the hall's network was made to look up
     // as this machine's address, must read nothing here.
     if (!ForThisMachine(msg)) {
-        ++counts.denied;
         Refuse(msg, SOUP_STATUS_MISDIRECTED_REQUEST, "this server answers only for this computer's own addresses\n");
         return;
     }
     std::string rest;
     if (!KeyedPath(g_uri_get_path(soup_server_message_get_uri(msg)), &rest)) {
-        ++counts.denied;
         Refuse(msg, SOUP_STATUS_FORBIDDEN, keyless, "text/html; charset=utf-8");
         return;
     }

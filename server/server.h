@@ -45,7 +45,6 @@ struct ServeCounts {
     unsigned long answered = 0;  // responses made, refusals included
     unsigned long refused = 0;   // connections turned away at the limits
     unsigned long closed = 0;    // connections closed at the deadline, or to make room
-    unsigned long denied = 0;    // requests answered without the board: no key, or not our Host
     int open = 0;                // connections open now
 };
 ServeCounts PhoneServerCounts();

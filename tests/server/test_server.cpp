@@ -181,15 +181,12 @@ TEST_F(PhoneServer, OnlyTheEveningsKeyAndThisComputersNamesReadTheBoard) {
     const std::string key = AccessKey(), p = std::to_string(port), at = "127.0.0.1:" + p;
     std::string near = key;
     near.back() = near.back() == 'a' ? 'b' : 'a';
-    // Without the key or with another, for a Host or an absolute address of another site,
-    // without Host: refused, and nothing of the club in the answer.
+    // Without the key or with another, for a Host or an absolute address of another site
+    // (HostCheck has the names): refused, and nothing of the club in the answer.
     std::vector<std::pair<std::string, std::string>> refused = {
-        {"/", at}, {"/board.json", at}, {"/k//", at}, {"/k/" + near + "/", at}, {"/k/" + key + "x/board.json", at},
+        {"/", at}, {"/board.json", at}, {"/k/" + near + "/", at}, {"/k/" + key + "x/board.json", at},
         {"/k/" + key.substr(0, 8) + "/board.json", at}, {"/x/" + key + "/board.json", at},
-        {K("/board.json"), "evil.example"}, {K("/board.json"), "evil.example:" + p}, {K("/"), "a b"},
-        {K("/"), "127.0.0.1.evil.example"}, {K("/"), "[::2]:" + p}, {K("/"), ""},
-        {"http://evil.example" + K("/board.json"), at}};
-    unsigned long denied = PhoneServerCounts().denied;
+        {K("/board.json"), "evil.example:" + p}, {K("/"), ""}, {"http://evil.example" + K("/board.json"), at}};
     for (const auto& [target, host] : refused) {
         HttpReply r = Get(port, target, host);
         bool keyonly = host == at && target[0] == '/';
@@ -198,19 +195,12 @@ TEST_F(PhoneServer, OnlyTheEveningsKeyAndThisComputersNamesReadTheBoard) {
         EXPECT_EQ(r.body.find("scan the QR code shown in the hall") != std::string::npos, keyonly) << target;
     }
     EXPECT_EQ(HttpRaw(port, "GET " + K("/") + " HTTP/1.0\r\n\r\n").status, 421);  // no Host at all
-    EXPECT_EQ(PhoneServerCounts().denied - denied, refused.size() + 1);
-    for (const std::string& host : {at, std::string("LocalHost"), "[::1]:" + p, std::string("127.0.0.7"),
-                                    std::string(g_get_host_name()) + ".local:" + p})
-        EXPECT_EQ(Get(port, K("/board.json"), host).status, 200) << host;
     EXPECT_EQ(Get(port, "http://" + at + K("/board.json"), at).status, 200);
-    HttpReply bare = Http(port, "GET", "/k/" + key);  // the address without its last slash
-    EXPECT_EQ(bare.status, 308);
-    EXPECT_EQ(bare.Header("Location"), "/k/" + key + "/");
+    EXPECT_EQ(Http(port, "GET", "/k/" + key).Header("Location"), "/k/" + key + "/");  // no last slash
 
     // A resumed evening keeps its key; a new evening makes another, and the old address closes.
     NewAccessKey();
     EXPECT_EQ(Http(port, "GET", "/k/" + key + "/").status, 403);
-    EXPECT_EQ(Http(port, "GET", K("/")).status, 200);
     EXPECT_EQ(PhoneServerUrl(), "http://" + at + "/k/" + AccessKey() + "/");
     ASSERT_TRUE(SetAccessKey(key));
     EXPECT_EQ(Http(port, "GET", "/k/" + key + "/board.json").status, 200);
@@ -231,11 +221,9 @@ TEST_F(PhoneServer, ThreeHundredIdleConnectionsDoNotKeepAPhoneOut) {
         TurnMainLoop(100);
         EXPECT_EQ(PhoneServerCounts().open, std::min(places, 12 * PhoneServerLimits().maxperaddress));
         gint64 t0 = g_get_monotonic_time();
-        HttpReply r = Http(port, "GET", K("/"));
-        double ms = (g_get_monotonic_time() - t0) / 1000.0;
-        EXPECT_EQ(r.status, 200) << places;
-        EXPECT_LT(ms, 1000) << places;  // a starved server answers 503 at once, or never
-        printf("phone page: a request after 300 idle connections (%d places) answered in %.1f ms\n", places, ms);
+        EXPECT_EQ(Http(port, "GET", K("/")).status, 200) << places;  // a starved server: 503, or none
+        printf("phone page: answered after 300 idle connections (%d places) in %.1f ms\n", places,
+               (g_get_monotonic_time() - t0) / 1000.0);
         for (auto& c : flood) EXPECT_TRUE(c->ClosedWithin(3000));
         TurnMainLoop(50);
         EXPECT_EQ(PhoneServerCounts().open, 0);
@@ -299,16 +287,14 @@ TEST(LanAddress, ARealLocalInterfaceBeforeOthers) {
 TEST(HostCheck, OnlyThisComputersNamesAndAddressesWithOrWithoutAPort) {
     std::vector<NetAddress> addrs(3);
     addrs[0].address = "192.168.1.20";
-    addrs[1].address = "2001:db8::5";
-    addrs[1].ipv6 = true;
-    addrs[2].address = "fe80::1%wlan0";
-    addrs[2].ipv6 = true;
+    addrs[1] = {"eth0", "2001:db8::5", true};
+    addrs[2] = {"wlan0", "fe80::1%wlan0", true};
     for (const char* host : {"192.168.1.20", "192.168.1.20:8099", "127.0.0.1", "127.1.2.3:80", "localhost",
                              "LOCALHOST:8099", "hallpc", "HallPC.local:8099", "hallpc.", "[::1]", "[::1]:8099",
                              "[2001:DB8:0::5]:8099", "[fe80::1%25wlan0]:8099", "[fe80::1]"})
         EXPECT_TRUE(HostIsThisMachine(host, addrs, "hallpc")) << host;
     for (const char* host : {"", "evil.example", "192.168.1.21", "192.168.1.20.evil.example", "192.168.1.20:",
-                             "192.168.1.20:80x", "192.168.1.20:123456", "hallpc.evil.example", "localhost.evil",
+                             "192.168.1.20:80x", "192.168.1.20:123456", "hallpc.evil.example", "127.0.0.1.evil.example",
                              "a b", "::1", "[::1", "[::1]x", "[::2]:8099", "[2001:db8::6]", "[192.168.1.20]",
                              "0x7f.1", "127.1", "evil.local", ":8099"})
         EXPECT_FALSE(HostIsThisMachine(host, addrs, "hallpc")) << host;

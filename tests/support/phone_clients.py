@@ -2,11 +2,11 @@
 """Phones polling the phone page, for the load test: CLIENTS clients, each from an address of
 its own on loopback (127.0.0.14, 127.0.0.15, ...) as phones in a hall would be, load the page
 (PREFIX/) once and then poll PREFIX/board.json every INTERVAL seconds with the entity tag they
-hold, as the page's script does, for SECONDS seconds. Beside them, in a process of its own
-(not to delay the phones' timing), FLOOD idle connections from 127.0.0.2 to 127.0.0.13, each
-opened again half a second after the server closed it. Only loopback is ever contacted.
-Prints one JSON line: requests, answers by status, failures (with the first reasons),
-latencies in ms, and the flood's connections opened and the longest one kept open.
+hold, as the page's script does, for SECONDS seconds; beside them (a process of its own, not
+to delay their timing) FLOOD idle connections from 127.0.0.2 to 127.0.0.13, each opened again
+half a second after it was closed. Only loopback is ever contacted. Prints one JSON line:
+requests, answers by status, failures (with the first reasons), latencies in ms, and the
+flood's connections opened and the longest kept open.
 
 Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL [PREFIX [FLOOD]]]]]"""
 import asyncio
