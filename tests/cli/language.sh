@@ -46,7 +46,7 @@ for f in $(git ls-files '*.cpp' '*.h' 2>/dev/null | grep -Ev '^(tests|bench|fuzz
 done
 if command -v xgettext >/dev/null && command -v msgcmp >/dev/null; then
   # The documentation tables' texts (--help) as the template target takes them.
-  "$build/dorvels_doctexts" "$work/doctexts.cpp" || fail "dorvels_doctexts"
+  "$build/po/dorvels_doctexts" "$work/doctexts.cpp" || fail "dorvels_doctexts"
   xgettext --from-code=UTF-8 --language=C++ --keyword --keyword=_ --keyword=N_ --keyword=C_:1c,2 \
     --keyword=ngettext:1,2 -D "$src" -D "$work" -f po/POTFILES -o "$work/fresh.pot" doctexts.cpp 2>/dev/null ||
     fail "xgettext"
