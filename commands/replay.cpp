@@ -60,6 +60,7 @@ const ReplayHandler handlers[] = {
     {"SetupDispCancelBttn", ReplaySetupDispCancelBttn},
     {"SetupNewSqrDancerBttn", ReplaySetupNewSqrDancerBttn},
     {"AskBttn", ReplayAskBttn},
+    {"SetupWelcomeBttn", ReplaySetupWelcomeBttn},
     {"NameStyleRadioBttn", ReplayNameStyleRadioBttn},
     {"NameStyleDoneBttn", ReplayNameStyleDoneBttn},
     {"ClubEntry", ReplayClubEntry},

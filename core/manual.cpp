@@ -9,6 +9,11 @@
 #define DORVELS_VERSION "0"
 #endif
 
+#include "support/helmtext.h"
+
+// Stands in the files table for the data folder of the installation, filled in when shown.
+static const char* const DATADIR = "DATADIR";
+
 const std::vector<DocItem> docoptions = {
     {"-l", "", "Do not consult lastdance.dorvels when no club is named (each -l toggles this)."},
     {"-r", "", "Record the operator's actions in dorvels.recordNNN from the start."},
@@ -117,9 +122,24 @@ const std::vector<DocItem> docfiles = {
      "The statistics log of a club file with the Statistics option: one line per tip with the "
      "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
     {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
-    {"PREFIX/share/dorvels", "",
+    {"$XDG_DATA_HOME/dorvels", "",
+     "The working folder of a start with no club named from the home folder, when the home "
+     "folder holds neither dorvels.dorvel nor lastdance.dorvels (a start from the desktop's "
+     "menu): the club files, lastdance.dorvels, backups and records of such starts are kept "
+     "there, never in the home folder itself. Without XDG_DATA_HOME it is "
+     "~/.local/share/dorvels, made when needed. The first start there opens the setup dialog, "
+     "which offers the sample club or a new club."},
+    {DATADIR, "",
      "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
      "program with."},
+};
+
+const std::vector<DocItem> docexit = {
+    {"0", "",
+     "The evening ended (by a key, the menu or closing the window), or --help, --version or "
+     "--print-pdf did what was asked."},
+    {"1", "", "The display could not be opened, the PDF could not be written, or memory ran out."},
+    {"2", "", "A wrong command line: an option without its value, or a value that cannot be taken."},
 };
 
 const std::vector<DocItem> docenvironment = {
@@ -177,6 +197,14 @@ static std::string Joined(const DocItem& item) {
     return s;
 }
 
+// The files table with the data folder in place of DATADIR (the items borrow its text).
+static std::vector<DocItem> FilesIn(const std::string& datadir) {
+    std::vector<DocItem> items = docfiles;
+    for (DocItem& item : items)
+        if (item.name == DATADIR) item.name = datadir.c_str();
+    return items;
+}
+
 static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
     out += std::string(title) + ":\n";
     for (const DocItem& item : items) {
@@ -202,11 +230,14 @@ std::string UsageText() {
     out += "\nkeys:\n  ";
     Wrap(out, keysnote, 2, 2);
     out += "\n";
-    HelpSection(out, "files", docfiles);
+    std::string datadir = ProgramDataFolder();
+    HelpSection(out, "files", FilesIn(datadir));
     out += "  ";
     Wrap(out, searchlist, 2, 2);
     out += "\n";
     HelpSection(out, "environment", docenvironment);
+    out += "\n";
+    HelpSection(out, "exit status", docexit);
     return out;
 }
 
@@ -245,9 +276,9 @@ static void ManSection(std::string& out, const char* title, const std::vector<Do
     }
 }
 
-std::string ManualPage() {
+std::string ManualPage(const std::string& datadir, const std::string& docdir, const std::string& date) {
     std::string out;
-    out += ".TH DORVELS 1 \"\" \"dorvels " DORVELS_VERSION "\" \"User Commands\"\n";
+    out += ".TH DORVELS 1 " + Quoted(date) + " \"dorvels " DORVELS_VERSION "\" \"User Commands\"\n";
     out += ".SH NAME\ndorvels \\- run a square dance club evening\n";
     out += ".SH SYNOPSIS\n.B dorvels\n"
            "[\\fIoptions\\fR] [\\fIclub\\fR[\\fB.dorvel\\fR]] [\\fIlevel\\fR] "
@@ -268,11 +299,14 @@ std::string ManualPage() {
                       "dancer act on the one whose name was clicked last.") +
            "\n";
     ManSection(out, nullptr, dockeys, "B");
-    ManSection(out, "FILES", docfiles, "I");
+    ManSection(out, "EXIT STATUS", docexit, "B");
+    ManSection(out, "FILES", FilesIn(datadir), "I");
     out += ".PP\n" + RoffEscape(searchlist) + "\n";
     ManSection(out, "ENVIRONMENT", docenvironment, "B");
-    out += ".SH SEE ALSO\n" + RoffEscape("The README of the program's sources: building, running, "
-                                         "testing, and a table of the keys of a first evening.") +
+    out += ".SH SEE ALSO\n" +
+           RoffEscape(strprintf("The README, installed as %s/README.md: building, running, testing, "
+                                "and a table of the keys of a first evening.",
+                                docdir.c_str())) +
            "\n";
     return out;
 }

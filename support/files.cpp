@@ -50,6 +50,11 @@ static std::vector<std::string> DataFolders() {
     return dirs;
 }
 
+std::string ProgramDataFolder() {
+    std::string dir = DataFolders().front();
+    return dir.substr(0, dir.size() - 1);
+}
+
 bool InDataFolder(const std::string& path) {
     for (const std::string& dir : DataFolders())
         if (path.compare(0, dir.size(), dir) == 0) return true;
