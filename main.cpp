@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dorvels: runs a square-dance club evening.
 #include <gtk/gtk.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The assignment engine: rolling the present dancers into squares, partner search, the
 // out-dancer list and asking, square tagging, skip-tip and must-once requests, and the
 // dancer tooltip text. Headless: everything shown on screen goes through core/screen.h.

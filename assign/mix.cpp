@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixing: the couples and pairs a roll has chosen are placed into its squares so that, over
 // the evening, dancers meet as many different dancers as the numbers allow. Also the
 // evening's fairness and mixing figures for the operator's note.

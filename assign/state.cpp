@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lifetime of the engine's state: forgetting a deleted dancer, and a clean evening.
 #include <cstdlib>
 

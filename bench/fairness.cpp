@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fairness and mixing of 12-tip evenings with 20, 60 and 200 dancers (mixed couples and
 // singles, all luck, everybody present), each evening rolled twice from the same roster and
 // seeds: as dealt (mode random) and with mixing (mode mix). Per size and mode: the spread of

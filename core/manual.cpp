@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's documentation tables and the two texts made from them: --help and the
 // manual page. Add an option, argument, key, file or environment variable as one line of
 // its table; both texts follow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own documentation, written once: the options, arguments, keys, files and
 // environment variables. `dorvels --help` and the manual page dorvels.1 (made at build time
 // by doc/manpage.cpp) are both generated from the tables in core/manual.cpp, so a new option

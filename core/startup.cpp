@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the choice of the club file, the seeds; and the end.
 #include "core/startup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working folder of a start from the desktop's menu: the program's folder under the
 // user's data folder instead of the home folder.
 #include "core/workfolder.h"

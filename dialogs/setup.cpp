@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog. One top-level window beside the main window; it takes the keyboard while
 // it is open. Entries for names apply on Enter, the level, name style, ask policy and the
 // switches apply at once, the numbers, the club file, tagging and anonymous dancers apply on

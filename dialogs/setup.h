@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog, which is the Setup display: the club's name and caller, the hall's
 // limits, the name style, the ask policy and the club's level; anonymous dancers for an
 // evening without a roster; the club file; square tagging; the RfidWarn, Record, Stat,

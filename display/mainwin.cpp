@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: creation, the one switch between displays, the title, colours,
 // spacings, and the small screen services the logic asks for.
 #include <algorithm>

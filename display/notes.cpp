@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Notes, warnings and timed notes in the one pop-up window, and the auto-scrolling of long
 // boards. The process has one real-time interval timer (SIGALRM); it drives either the
 // scroll tick or the end of a timed note, whichever armed it last. The signal handlers only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the manual page dorvels.1 (made from the program's own tables, the same that --help
 // is made from) for an installation. Usage: dorvels_manpage OUTPUT DATADIR DOCDIR DATE
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changing one dancer from the dancer dialogs: names typed, placeholders, partners.
 #include "registry/edit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's HTTP server. The listening socket is our own GSocketService, so that a
 // connection beyond the limits is turned away before libsoup sees it; the accepted ones are
 // handed to libsoup, which reads requests and writes answers asynchronously on the main

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's HTTP server: libsoup 3 on GLib's main loop, in the program's one thread.
 // It answers GET and HEAD on "/" (the page) and "/board.json" (the board, for the page's
 // updates) and nothing else. Answers are made when the main loop is otherwise idle, after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening files by name with a default extension and a search list.
 #include <fcntl.h>
 #include <unistd.h>

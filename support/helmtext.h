@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text, file, table and trace helpers the program is written against.
 #pragma once
 

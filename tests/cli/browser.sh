@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The phone page in a real browser (Debian's chromium, headless): the program serves the
 # sample club with a dancer whose name is markup; the browser types a dancer's name, the
 # operator rolls with the r key, and the page shows that dancer's square by itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI tests: one process, GTK initialised once, run under a virtual X server. A GTK or
 // GLib warning or critical message anywhere fails the test that caused it.
 #include <gtk/gtk.h>

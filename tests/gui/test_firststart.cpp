@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first start from the desktop's menu, in a home folder with no club: the setup dialog
 // greets and offers the bundled sample club or a new club; what each answer leaves behind,
 // and that nothing lands in the home folder itself.

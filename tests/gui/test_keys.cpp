@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hotkeys driven through the real key handler: synthesised key presses delivered to
 // the main window by GTK's event dispatch, outcomes read from the window, the pop-ups and
 // the files written.

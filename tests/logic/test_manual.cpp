@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manual page made from the documentation tables: man's markup must show every text as
 // written, and every line that starts with a period must be one of the macros it uses.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixing over generated evenings: the same dancers dance beside the same partners with the
 // same draws as without it, only in other squares; tags and square sizes hold; a tip rolled
 // again comes out the same; dancers meet more new faces. And the evening's report, its note,

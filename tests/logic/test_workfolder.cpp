@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working folder of a start: a start with no club named, from a home folder that holds no
 // club, works in the program's own folder under the user's data folder; every other start
 // stays where it was made.
