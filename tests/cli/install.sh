@@ -57,7 +57,7 @@ grep -qx "MimeType=$mimetype;" "$desktop" || fail "the desktop entry does not na
 grep -q "<mediatype>$mimetype</mediatype>" "$metainfo" || fail "the metainfo does not provide $mimetype"
 mkdir -p "$work/data/mime"
 cp -r "$prefix/share/mime/packages" "$work/data/mime/"
-update-mime-database "$work/data/mime" >"$work/mime.txt" 2>&1 && [ ! -s "$work/mime.txt" ] ||
+XDG_DATA_HOME=$work/data update-mime-database "$work/data/mime" >"$work/mime.txt" 2>&1 && [ ! -s "$work/mime.txt" ] ||
   fail "update-mime-database: $(cat "$work/mime.txt")"
 printf 'club=Hilltop\ncaller=Joe\n' >"$work/hilltop"
 for f in "$prefix/share/dorvels/sample.dorvel" "$work/hilltop"; do
