@@ -34,25 +34,20 @@ for size in 16 22 24 32 48 64 128 256; do
   [ "$dims" = "${size}x$size" ] || fail "the ${size}x$size icon is $dims"
 done
 
-# The licence: the GPL's text, its identifier at the top of every source file, the terms in
-# Debian's machine-readable form, and the metainfo's licences.
-grep -q 'GNU GENERAL PUBLIC LICENSE' "$src/LICENSE" && grep -q 'Version 3, 29 June 2007' "$src/LICENSE" ||
-  fail "LICENSE is not the GNU GPL version 3"
+# The licence: the GPL's text, its identifier in every source file, the metainfo's licence.
+grep -q 'Version 3, 29 June 2007' "$src/LICENSE" || fail "LICENSE is not the GNU GPL version 3"
 missing=$(bash "$src/scripts/spdx.sh" --check) || fail "no SPDX-License-Identifier (scripts/spdx.sh adds it): $missing"
-grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
-  "$prefix/share/doc/dorvels/copyright" || fail "the copyright file is not machine-readable"
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo: no project_license"
 
 desktop=$prefix/share/applications/$id.desktop
 desktop-file-validate "$desktop" || fail "desktop entry"
-appstreamcli validate --no-net "$metainfo" >"$work/as.txt" 2>&1 || fail "metainfo: $(cat "$work/as.txt")"
-if grep -Eq '^[EW]:' "$work/as.txt"; then fail "metainfo: $(cat "$work/as.txt")"; fi
+appstreamcli validate --no-net "$metainfo" >"$work/as.txt" 2>&1 && ! grep -Eq '^[EW]:' "$work/as.txt" ||
+  fail "metainfo: $(cat "$work/as.txt")"
 
 # The club files' type: named by the desktop entry and the metainfo, and the database made
 # from it knows a club file by its name and one without the name by its first line.
 mimetype=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$prefix/share/mime/packages/$id.xml")
-[ -n "$mimetype" ] || fail "no type in the shared-mime-info file"
 grep -qx "MimeType=$mimetype;" "$desktop" || fail "the desktop entry does not name $mimetype"
 grep -q "<mediatype>$mimetype</mediatype>" "$metainfo" || fail "the metainfo does not provide $mimetype"
 mkdir -p "$work/data/mime"
@@ -66,10 +61,8 @@ for f in "$prefix/share/dorvels/sample.dorvel" "$work/hilltop"; do
 done
 warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/dorvels.1.gz" 2>&1 >"$work/man.txt")
 [ -z "$warnings" ] || fail "man: $warnings"
-for section in KEYS 'EXIT STATUS' FILES 'SEE ALSO'; do
-  grep -q "^$section" "$work/man.txt" || fail "the manual has no $section"
-done
-tail -n1 "$work/man.txt" | grep -Eq '[0-9]{4}-[0-9]{2}-[0-9]{2}' || fail "the manual has no date: $(tail -n1 "$work/man.txt")"
+for s in KEYS 'EXIT STATUS' FILES 'SEE ALSO'; do grep -q "^$s" "$work/man.txt" || fail "the manual has no $s"; done
+tail -n1 "$work/man.txt" | grep -Eq '[0-9]{4}-[0-9]{2}-[0-9]{2}' || fail "the manual has no date"
 # The folders it names are this installation's: its data folder, and the README there.
 gzip -dc "$prefix/share/man/man1/dorvels.1.gz" >"$work/man.roff"
 grep -qF "$prefix/share/dorvels" "$work/man.roff" || fail "the manual does not name the data folder $prefix/share/dorvels"
@@ -98,10 +91,9 @@ title="The Merry Muddle Squares' Main Square Dance with Wendell Whistlebritches 
 progpid=$!
 win=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -n1)
 [ -n "$win" ] || fail "no window titled <$title>: $(cat "$work/out.txt")"
-# The window's class is the desktop entry's id, and the entry says so.
+# The window's class is the desktop entry's id.
 class=$(xprop -id "$win" WM_CLASS)
 [ "$class" = "WM_CLASS(STRING) = \"$id\", \"$id\"" ] || fail "window class: $class"
-grep -qx "StartupWMClass=$id" "$desktop" || fail "the desktop entry's StartupWMClass is not $id"
 sleep 1  # keys sent before the first display is built are lost
 xdotool windowfocus --sync "$win" 2>/dev/null
 xdotool key --window "$win" x 2>/dev/null  # write the club file and quit

@@ -34,14 +34,9 @@ for f in ./usr/bin/dorvels ./usr/share/dorvels/sample.dorvel ./usr/share/dorvels
 done
 grep -q 'Dorvels project' <<<"$(dpkg-deb -f "$deb" Maintainer)" || fail "maintainer: $(dpkg-deb -f "$deb" Maintainer)"
 
-if command -v lintian >/dev/null; then
-  # Errors and warnings; the hardening tags are information only, so they are shown too.
-  lintian --display-info "$deb" >"$work/lintian.txt" 2>&1
-  tags=$(grep -E '^[EW]: |hardening-' "$work/lintian.txt")
-  [ -z "$tags" ] || fail "lintian: $tags"
-else
-  echo "lintian not installed: the package is not checked with it"
-fi
+# Errors and warnings; the hardening tags are information only, so those are shown too.
+tags=$(lintian --display-info "$deb" 2>&1 | grep -E '^[EW]: |hardening-|command not found')
+[ -z "$tags" ] || fail "lintian: $tags"
 
 if command -v apt-get >/dev/null; then
   apt-get install --simulate "$deb" >"$work/apt.txt" 2>&1 || fail "apt-get would not install it: $(cat "$work/apt.txt")"
@@ -53,11 +48,8 @@ dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
 version=$(dpkg-deb -f "$deb" Version)
 top=$(gzip -dc "$work/root/usr/share/doc/dorvels/changelog.gz" | head -n1)
 [[ $top == "dorvels ($version) "* ]] || fail "the changelog's latest entry <$top> is not version $version"
-release=$(sed -n "s/.*<release version=\"$version\" date=\"\([^\"]*\)\".*/\1/p" \
-          "$work/root/usr/share/metainfo/org.dorvels.Dorvels.metainfo.xml")
-[ -n "$release" ] || fail "the metainfo has no release $version"
-when=$(gzip -dc "$work/root/usr/share/doc/dorvels/changelog.gz" | sed -n 's/^ -- .*>  //p' | head -n1)
-[ "$(date -u -d "$when" +%F)" = "$release" ] || fail "the changelog dates $version <$when>, the metainfo $release"
+grep -q "<release version=\"$version\"" "$work/root/usr/share/metainfo/org.dorvels.Dorvels.metainfo.xml" ||
+  fail "the metainfo has no release $version"
 mkdir "$work/empty"
 cd "$work/empty" || exit 1
 "$work/root/usr/bin/dorvels" --version | grep -Eq '^dorvels [0-9]' || fail "--version of the packaged program"
