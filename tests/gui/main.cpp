@@ -23,6 +23,9 @@ static GLogWriterOutput FailOnWarnings(GLogLevelFlags level, const GLogField* fi
 int main(int argc, char** argv) {
     // No accessibility bus under a virtual X server: do not look for one.
     setenv("NO_AT_BRIDGE", "1", 0);
+    // The file choosers keep their settings in memory: no session bus to reach the user's
+    // settings store, and the tests are not to change it anyway.
+    setenv("GSETTINGS_BACKEND", "memory", 0);
     ::testing::InitGoogleTest(&argc, argv);
     if (!gtk_init_check(&argc, &argv)) {
         fprintf(stderr, "gui_tests: no display (run under Xvfb)\n");
