@@ -10,6 +10,7 @@
 #include "core/startup.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "files/season.h"
 #include "support/helmtext.h"
 
 int main(int argc, char** argv) {
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     }
     gtk_init(&argc, &argv);
     StartupArguments(argc, argv);
+    // The club's season memory (with mixing on); a replay neither reads nor writes it.
+    seasonflag = dbgfile.empty();
     SetupResolutionList();
     if (scrollerincrchg) {
         // The stored step count is applied once to the base speed; AutoScrollSpeed counts

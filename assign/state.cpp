@@ -4,6 +4,7 @@
 #include "assign/assign.h"
 #include "assign/partnerindex.h"
 #include "core/screen.h"
+#include "files/season.h"
 #include "history/history.h"
 
 void AssignForgetDancer(SqrDancer* sd) {
@@ -58,4 +59,5 @@ void ResetAssign() {
     partnercheck = 0;
     partnerchecks = partnermismatches = 0;
     HistoryReset();
+    SeasonReset();
 }

@@ -11,6 +11,7 @@
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -399,7 +400,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SETUP: SetupDisplay(SETUP); break;
         case SQUARES:
             SquareDisplay(SQUARES);
-            WriteDorvels(1);
+            if (WriteDorvels(1)) SeasonSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;
         case HISTORY: HistoryDisplay(); break;
