@@ -94,25 +94,25 @@ int NameId(Memory& m, const std::string& name) {
     return it->second;
 }
 
-// The lines of a season file into m; "" when all is well, else what is wrong, with the line
-// number in *line. A newer format is "newer".
-std::string Parse(const std::string& text, Memory& m, int* line) {
+// The lines of a season file into m; "" when all is well, else what is wrong. A newer
+// format is "newer".
+std::string Parse(const std::string& text, Memory& m) {
     bool header = false;
     size_t pos = 0;
-    *line = 0;
+    int line = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos) end = text.size();
         std::string l = text.substr(pos, end - pos);
         pos = end + 1;
-        ++*line;
+        ++line;
         while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.pop_back();
         if (l.empty() || l[0] == '%') continue;
         if (!header) {
             int version = 0;
             const std::string h = std::string(kHeader) + " ";
             if (l.compare(0, h.size(), h) != 0 || !Number(l.substr(h.size()), 1, 999999, &version))
-                return "it does not begin as a season file";
+                return "no season header";
             if (version > kVersion) return "newer";
             header = true;
             continue;
@@ -125,16 +125,16 @@ std::string Parse(const std::string& text, Memory& m, int* line) {
             a = t + 1;
         }
         Remembered r;
-        if (f.size() != 5 || !Storable(f[0]) || !Storable(f[1]) || f[0] == f[1]) return "a line that names no pair";
+        if (f.size() != 5 || !Storable(f[0]) || !Storable(f[1]) || f[0] == f[1])
+            return strprintf("line %d names no pair", line);
         if (!Number(f[2], 1, kMaxCount, &r.count) || (r.last = SeasonDay(f[3])) < 0 ||
             !Number(f[4], 0, r.count, &r.onlast))
-            return "a count or date that cannot be";
+            return strprintf("line %d has an impossible count or date", line);
         if (m.today - r.last > SEASONDAYS) continue;  // forgotten
-        if (!m.pairs.emplace(Key(NameId(m, f[0]), NameId(m, f[1])), r).second) return "a pair named twice";
+        if (!m.pairs.emplace(Key(NameId(m, f[0]), NameId(m, f[1])), r).second)
+            return strprintf("line %d names a pair again", line);
     }
-    if (!header) return "it does not begin as a season file";
-    *line = 0;
-    return "";
+    return header ? "" : "no season header";
 }
 
 void Load(const std::string& path) {
@@ -162,36 +162,36 @@ void Load(const std::string& path) {
         text.resize(got);
     }
     if (fd >= 0) close(fd);
+    // Messages name the file as the operator knows it, and stay short enough for a pop-up.
+    const std::string shown = ShownName(path);
     if (!why.empty()) {
         mem.blocked = true;
         error(1, "(SeasonReady) %s: %s\n", path.c_str(), why.c_str());
-        GtkWarning("The season memory <%s> cannot be read (%s): this evening mixes without it and leaves the file as it is.",
-                   path.c_str(), why.c_str());
+        GtkWarning("The season memory <%s> cannot be read (%s): mixing goes on without it, and the file stays as it is.",
+                   shown.c_str(), why.c_str());
         return;
     }
-    int line = 0;
-    why = st.st_size > SEASONMAXBYTES ? "it is larger than any season memory" : Parse(text, mem, &line);
+    why = st.st_size > SEASONMAXBYTES ? "far too large" : Parse(text, mem);
     if (why.empty()) return;
     mem.names.clear();
     mem.nameid.clear();
     mem.pairs.clear();
     if (why == "newer") {
         mem.blocked = true;
-        GtkWarning("The season memory <%s> was written by a newer Dorvels: this evening mixes without it and leaves the file as it is.",
-                   path.c_str());
+        GtkWarning("The season memory <%s> was written by a newer Dorvels: mixing goes on without it, and the file stays as it is.",
+                   shown.c_str());
         return;
     }
-    if (line > 0) why += strprintf(" in line %d", line);
     error(1, "(SeasonReady) %s: %s\n", path.c_str(), why.c_str());
     // The damaged file is kept for a look, out of the way of the new memory.
     const std::string aside = path + ".damaged";
     if (rename(path.c_str(), aside.c_str()) == 0) {
-        GtkWarning("The season memory <%s> is damaged (%s) and is not used: this evening starts a new one, and the old file is kept as <%s>.",
-                   path.c_str(), why.c_str(), aside.c_str());
+        GtkWarning("The season memory <%s> is damaged (%s): it is kept as <%s>, and this evening starts a new one.",
+                   shown.c_str(), why.c_str(), ShownName(aside).c_str());
     } else {
         mem.blocked = true;
-        GtkWarning("The season memory <%s> is damaged (%s) and is not used; it cannot be put aside (%s), so it is left as it is and this evening keeps no season memory.",
-                   path.c_str(), why.c_str(), strerror(errno));
+        GtkWarning("The season memory <%s> is damaged (%s) and cannot be put aside (%s): mixing goes on without it.",
+                   shown.c_str(), why.c_str(), strerror(errno));
     }
 }
 
@@ -294,7 +294,8 @@ bool SeasonSave() {
     text += strprintf("%s %d\n", kHeader, kVersion);
     for (const std::string& l : lines) text += l;
     if (ReplaceFile(mem.path, text)) return true;
-    const std::string why = strprintf("unable to write the season memory <%s>: %s", mem.path.c_str(), strerror(errno));
+    const std::string why =
+        strprintf("unable to write the season memory <%s>: %s", ShownName(mem.path).c_str(), strerror(errno));
     error(1, "%s\n", why.c_str());
     if (reported.insert(why).second) GtkWarning("%s", why.c_str());
     return false;
