@@ -22,6 +22,9 @@ static GLogWriterOutput FailOnWarnings(GLogLevelFlags level, const GLogField* fi
 int main(int argc, char** argv) {
     // No accessibility bus under a virtual X server: do not look for one.
     setenv("NO_AT_BRIDGE", "1", 0);
+    // Settings (the file chooser's, for one) stay in memory: a machine's settings store may
+    // need a session bus that a virtual X server does not have.
+    setenv("GSETTINGS_BACKEND", "memory", 1);
     ::testing::InitGoogleTest(&argc, argv);
     if (!gtk_init_check(&argc, &argv)) {
         fprintf(stderr, "gui_tests: no display (run under Xvfb)\n");
