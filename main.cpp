@@ -12,6 +12,7 @@
 #include "core/workfolder.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "files/season.h"
 #include "support/helmtext.h"
 
 int main(int argc, char** argv) {
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
     gdk_set_program_class(DORVELS_APP_ID);  // the window's class too (GTK would capitalise it)
     ChooseWorkingFolder(argc, argv);
     StartupArguments(argc, argv);
+    // The club's season memory (with mixing on); a replay neither reads nor writes it.
+    seasonflag = dbgfile.empty();
     SetupResolutionList();
     if (scrollerincrchg) {
         // The stored step count is applied once to the base speed; AutoScrollSpeed counts

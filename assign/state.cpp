@@ -5,6 +5,7 @@
 #include "assign/assign.h"
 #include "assign/partnerindex.h"
 #include "core/screen.h"
+#include "files/season.h"
 #include "history/history.h"
 
 void AssignForgetDancer(SqrDancer* sd) {
@@ -59,4 +60,5 @@ void ResetAssign() {
     partnercheck = 0;
     partnerchecks = partnermismatches = 0;
     HistoryReset();
+    SeasonReset();
 }

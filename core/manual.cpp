@@ -21,8 +21,8 @@ const std::vector<DocItem> docoptions = {
     {"-d", "FILE", "A record of actions to replay, step by step with the g key or to the end with G."},
     {"-m", "",
      "Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
-     "they have met this evening; who dances and who sits out stay as without it. Kept in the "
-     "club file (a line mix)."},
+     "they have met this evening, and then this season; singles may change partners of the same "
+     "role. Who dances and who sits out stay as without it. Kept in the club file (a line mix)."},
     {"-M", "", "No mixing: the squares as dealt (the default)."},
     {"--print-pdf", "FILE",
      "Write the Present board of the club file (every present dancer, in the board's order) to "
@@ -100,7 +100,7 @@ const std::vector<DocItem> dockeys = {
     {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
     {"g", "", "Replay the record named with -d: one action of the operator's."},
     {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},
-    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note."},
+    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, the share of the possible square-mates met and, with the season memory, the share of tonight's square-mates new this season; or close the note."},
     {"R", "", "Show the last timed note again."},
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},
@@ -124,6 +124,10 @@ const std::vector<DocItem> docfiles = {
     {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
+    {"CLUB.season", "",
+     "The season memory of a club with mixing on: who met whom in a square on the evenings of "
+     "the last 26 weeks, written after every tip. Deleting it forgets them; a replay (-d) "
+     "neither reads nor writes it."},
     {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
     {"CLUB.stat", "",
      "The statistics log of a club file with the Statistics option: one line per tip with the "

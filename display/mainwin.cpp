@@ -12,6 +12,7 @@
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -400,7 +401,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SETUP: SetupDisplay(SETUP); break;
         case SQUARES:
             SquareDisplay(SQUARES);
-            WriteDorvels(1);
+            if (WriteDorvels(1)) SeasonSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;
         case HISTORY: HistoryDisplay(); break;

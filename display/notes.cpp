@@ -321,8 +321,9 @@ static bool CloseNoteKey() {
     return true;
 }
 
+// Shown whole: with long names and the season line it is longer than a formatted note.
 void FairnessNote() {
-    if (!CloseNoteKey()) GtkNote("%s", FairnessNoteText().c_str());
+    if (!CloseNoteKey()) ShowPopup(FairnessNoteText().c_str(), COLOR_note, 8192);
 }
 
 void TotDancersNote() {

@@ -4,6 +4,7 @@
 
 #include "assign/assign.h"
 #include "files/clubfile.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -139,9 +140,11 @@ SqrDancer* NewPlaceholder() {
 void SetDancerNames(SqrDancer* sd, const std::string& first, const std::string& last) {
     if (!sd) return;
     NameTrieRemove(sd);
+    const std::string before = sd->firstlast;
     sd->firstname = first;
     sd->lastname = last;
     sd->firstlast = last.compare(0, 7, "Couple#") == 0 ? last : first + " " + last;
+    SeasonRename(before, sd->firstlast);
     SetupDispName(sd);
     // The placeholder name leads nowhere: a name typed in the availability dialog never
     // reaches a dancer still being entered.
