@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the texts of the documentation tables (core/manual.cpp) as marked strings of a C++
 // file that xgettext reads for the translators' template: the tables keep plain texts, since
 // they are the manual page's source too, and --help shows each text translated.
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     fputs("// Made by dorvels_doctexts from the documentation tables; not compiled.\n", fp);
-    for (const auto* table : {&docoptions, &docarguments, &dockeys, &docfiles, &docenvironment})
+    for (const auto* table : {&docoptions, &docarguments, &dockeys, &docfiles, &docenvironment, &docexit})
         for (const DocItem& item : *table)
             fprintf(fp, "// TRANSLATORS: --help, %s\nN_(%s);\n", item.name, Quoted(item.text).c_str());
     return fclose(fp) == 0 ? 0 : 1;

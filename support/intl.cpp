@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operator's language: locale categories and the message catalogues' folder.
 #include "support/intl.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts for people in the operator's language: _() translates a text where it is used,
 // N_() marks a text of a static table (translated with _() where it is shown), C_() gives
 // a short text a context that tells its translator what it means, and ngettext picks the

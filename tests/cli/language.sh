@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program in the operator's language, installed as a package installs it: run with
 # LANG=de_DE.UTF-8 its --help, menu, quit question and totals note are German; with
 # LANG=C.UTF-8 they are the English of LC_ALL=C. The club file it writes is the same in both

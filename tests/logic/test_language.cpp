@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operator's language: German messages from the build tree's catalogue, while what goes
 // into files and plotting commands is the same as in the C locale.
 #include <gtest/gtest.h>
