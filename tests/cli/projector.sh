@@ -43,9 +43,9 @@ progpid=$!
 main_window
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3; }
 
-# The program's visible windows other than the main window, one id a line.
-others() { xdotool search --onlyvisible --pid "$progpid" 2>/dev/null | grep -vx "$win"; }
-wait_windows() {  # $1: how many other windows are wanted
+# The program's visible projector windows, one id a line.
+others() { xdotool search --onlyvisible --name '^Dorvels projector$' 2>/dev/null; }
+wait_windows() {  # $1: how many are wanted
   for _ in $(seq 100); do
     [ "$(others | wc -l)" -eq "$1" ] && return 0
     sleep 0.1
