@@ -1,14 +1,9 @@
 #!/usr/bin/env bash
-# The projector window end to end, on a virtual X server of 1920x1080 with the sample club and
-# an accessibility bus of its own; keys and a card come from xdotool, texts are read as a
-# screen reader reads them.
-#   D:        a second visible window of the program
-#   r, e:     the second window holds "Tip 1" and every dancer of the tip, the main window the
-#             Edit display
-#   a card typed at reader speed into the focused window (the main window kept the focus)
-#             flips its dancer; w writes the change
-#   closed as a window manager closes it: the program runs on, D opens it again
-#   x, start: the club file keeps the window open, and it opens again at the next start
+# The projector window end to end, on a 1920x1080 virtual X server with the sample club and an
+# accessibility bus of its own: D opens a second window; after r and e it holds "Tip 1" and
+# every dancer of the tip while the main window shows the Edit display and keeps the focus; a
+# card typed at reader speed flips its dancer; closing the window ends nothing and D opens it
+# again; the club file keeps it open for the next start.
 # Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
@@ -55,63 +50,40 @@ wait_windows() {  # $1: how many are wanted
 # Presence field of Quentin Buttonwillow (card 4100000026) in the club file.
 presence() { awk '$1 == "Quentin" && $2 == "Buttonwillow" { print $6 }' club.dorvel; }
 
-# Reads the projector window from the accessibility bus until it holds "Tip N" and a name
-# label followed by a square number or "Out" for every dancer of the tip; the main window
-# must show the Edit display (its name toggles) and be the active one.
+# Reads the windows from the accessibility bus (for at most 20 s) until the projector window
+# holds "Tip 1" and a name followed by a square number or "Out" for every dancer of the tip,
+# and the main window the Edit display (its name toggles).
 check() {
-  "$py" - "$1" "$work/club.dorvel" "$progpid" >"$work/texts" 2>&1 <<'EOF'
+  "$py" - "$work/club.dorvel" "$progpid" >"$work/texts" 2>&1 <<'EOF'
 import re, sys, time
 import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi
 
-tip, club, pid = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+club, pid = sys.argv[1], int(sys.argv[2])
 levels = ["Basic", "SSD", "Main", "Plus", "DBD", "A1", "A2", "C1", "C2", "C3A", "C3B", "C4"]
-floor, names = "Basic", []
-for line in open(club):
-    line = line.split("%")[0].strip()
-    if line.startswith("pgm="):
-        floor = line[4:]
-    f = line.split()
-    if len(f) >= 7 and f[3] in ("L", "M") and f[5] == "1" and levels.index(f[6]) >= levels.index(floor):
-        names.append(f[1])
+floor = [l.strip()[4:] for l in open(club) if l.startswith("pgm=")][0]
+names = [f[1] for f in (l.split("%")[0].split() for l in open(club))
+         if len(f) >= 7 and f[3] in ("L", "M") and f[5] == "1" and levels.index(f[6]) >= levels.index(floor)]
 
-def frames():
-    desk = Atspi.get_desktop(0)
-    for i in range(desk.get_child_count()):
-        app = desk.get_child_at_index(i)
-        if app is not None and app.get_process_id() == pid:
-            return [app.get_child_at_index(j) for j in range(app.get_child_count())]
-    return []
-
-def walk(o, role, out):
-    if o.get_role() == role:
-        out.append(o)
-    for i in range(o.get_child_count()):
-        c = o.get_child_at_index(i)
-        if c is not None:
-            walk(c, role, out)
-    return out
-
-def names_dancer(part, n):
-    return any(t == n or re.fullmatch(re.escape(n) + "(M|F|MF|FM|E)", t) for t in re.split(r"[\s:+&]+", part))
+def walk(o, role):
+    kids = [o.get_child_at_index(i) for i in range(o.get_child_count())]
+    return [o] * (o.get_role() == role) + [x for c in kids if c is not None for x in walk(c, role)]
 
 def verdict():
-    wins = [f for f in frames() if f is not None]
+    desk = Atspi.get_desktop(0)
+    app = [a for a in (desk.get_child_at_index(i) for i in range(desk.get_child_count())) if a and a.get_process_id() == pid]
+    wins = walk(app[0], Atspi.Role.FRAME) if app else []
     main = [f for f in wins if "Square Dance" in (f.get_name() or "")]
-    proj = [f for f in wins if f not in main]
+    proj = [f for f in wins if f.get_name() == "Dorvels projector"]
     if len(main) != 1 or len(proj) != 1:
         return "windows: %s" % [f.get_name() for f in wins], []
-    texts = [l.get_name() for l in walk(proj[0], Atspi.Role.LABEL, [])]
-    if "Tip %d" % tip not in texts:
-        return "no label 'Tip %d' in the projector window" % tip, texts
-    cells = list(zip(texts, texts[1:]))
-    for n in names:
-        if not any(re.fullmatch(r"\d+|Out", tag) and names_dancer(name, n) for name, tag in cells):
-            return "%s has no entry with a square number or Out" % n, texts
-    if not walk(main[0], Atspi.Role.TOGGLE_BUTTON, []):
-        return "the main window shows no Edit display", texts
-    return "", texts
+    texts = [l.get_name() for l in walk(proj[0], Atspi.Role.LABEL)]
+    cells = [(re.split(r"[\s:+&]+", name), tag) for name, tag in zip(texts, texts[1:]) if re.fullmatch(r"\d+|Out", tag)]
+    missing = [n for n in names if not any(re.fullmatch(re.escape(n) + "(M|F|MF|FM|E)?", w) for words, _ in cells for w in words)]
+    if "Tip 1" not in texts or missing:
+        return "no 'Tip 1', or no square for %s" % missing, texts
+    return ("" if walk(main[0], Atspi.Role.TOGGLE_BUTTON) else "the main window shows no Edit display"), texts
 
 why, texts = "nothing read", []
 for _ in range(40):
@@ -123,9 +95,8 @@ for _ in range(40):
         break
     time.sleep(0.5)
 print("\n".join(repr(t) for t in texts))
-if why:
-    print("FAIL:", why)
-    sys.exit(1)
+print("FAIL:", why if why else "none")
+sys.exit(1 if why else 0)
 EOF
 }
 
@@ -134,9 +105,7 @@ wait_windows 1 || fail "D: no second window"
 proj=$(others)
 key r
 key e
-check 1 || fail "D r e: the projector window"
-title=$(xdotool getwindowname "$win")
-case $title in PRESENT*|HISTORY*|PREHISTORY*) fail "D r e: main window title <$title>" ;; esac
+check || fail "D r e: the projector window"
 [ "$(xdotool getwindowfocus 2>/dev/null)" = "$win" ] || fail "the main window lost the focus to $(xdotool getwindowfocus 2>/dev/null)"
 
 # The card reader types into whichever window has the focus.
