@@ -177,6 +177,9 @@ void Place() {
     GdkRectangle g = {0, 0, 1920, 1080};
     if (mainmon) gdk_monitor_get_workarea(mainmon, &g);
     gtk_window_set_default_size(GTK_WINDOW(projwin), std::max(640, g.width / 2), std::max(360, g.height / 2));
+    // A window that does not take the focus is put under the focused one by some window
+    // managers: under the maximised main window nobody would find it to drag it away.
+    gtk_window_set_keep_above(GTK_WINDOW(projwin), TRUE);
 }
 
 void Open() {
