@@ -201,6 +201,13 @@ const MenuEntry menuentries[] = {
          "one on each swipe."},
     {'z', 29, 1, 15, "z: command-card setup         ",
          "\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command."},
+    {'D', 40, 0, 16, "D: projector window on/off    ",
+         "\t\tD: projector window on/off\r"
+         "Opens a second window for a projector or a TV in the hall: it shows the squares\r"
+         "of the current tip in large letters (an earlier tip while the history is shown),\r"
+         "while this window stays yours for Edit, Present and Setup. D again closes it.\r"
+         "With a second screen it opens full-screen there; F11 or a double click in it\r"
+         "switches full-screen on or off, Escape leaves full-screen."},
 };
 
 struct LegendLine {
