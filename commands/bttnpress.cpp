@@ -203,6 +203,13 @@ const MenuEntry menuentries[] = {
          "one on each swipe.")},
     {'z', 29, 1, 15, N_("z: command-card setup"),
          N_("\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command.")},
+    {'D', 40, 0, 16, N_("D: projector window on/off"),
+         N_("\t\tD: projector window on/off\n"
+         "Opens a second window for a projector or a TV in the hall: it shows the squares\n"
+         "of the current tip in large letters (an earlier tip while the history is shown),\n"
+         "while this window stays yours for Edit, Present and Setup. D again closes it.\n"
+         "With a second screen it opens full-screen there; F11 or a double click in it\n"
+         "switches full-screen on or off, Escape leaves full-screen.")},
 };
 
 struct LegendLine {

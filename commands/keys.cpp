@@ -14,6 +14,7 @@
 #include "display/boards.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
@@ -511,7 +512,7 @@ static void Dispatch(char cmd, bool menu) {
     }
 
     switch (cmd) {
-        case 'a': case 'A': case 'b': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F':
+        case 'a': case 'A': case 'b': case 'B': case 'c': case 'D': case 'e': case 'E': case 'f': case 'F':
         case 'h': case 'H': case 'i': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L':
         case 'm': case 'M': case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R':
         case 's': case 'S': case 't': case 'T': case 'u': case 'v': case 'V': case 'w': case 'W':
@@ -536,6 +537,7 @@ static void Dispatch(char cmd, bool menu) {
         case 'B': ResetB(); break;
         case 'c': CurrentSquares(menu); break;
         case 'd': NameStyle(menu); break;
+        case 'D': ProjectorToggle(); break;
         case 'e':
             prehistory = 0;
             SwitchDisplay(EDIT);

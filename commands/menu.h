@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pop-up menu of the main window: thirty buttons, one per common command, each with its
+// The pop-up menu of the main window: a button per common command (thirty-one), each with its
 // hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It opens
 // on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen);
 // BttnPress (display.h) opens and closes it.

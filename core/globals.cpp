@@ -58,6 +58,7 @@ int cflag = 0, hintflag = 0;
 int lflag = 1;
 int reqW = 0, reqH = 0;
 int hallview = 0, hallfontchg = 0;
+int projector = 0;
 
 void ResetEvening() {
     ResetAssign();
@@ -103,6 +104,7 @@ void ResetEvening() {
     lflag = 1;
     reqW = reqH = 0;
     hallview = hallfontchg = 0;
+    projector = 0;
 }
 
 void ClubSettingsDefaults() {

@@ -73,6 +73,12 @@ const std::vector<DocItem> dockeys = {
      "On the squares of a tip: the hall view (the tip number large, every name with its square "
      "number or Out in the largest font that fills the screen, pages when they do not fit), or "
      "the board again. The choice stays for the next rolls."},
+    {"D", "",
+     "Open or close the projector window: the hall view of the current tip (of the tip the history "
+     "shows, marked as history) in a second window for a projector or TV, while the main window "
+     "stays the operator's. With a second monitor it opens full-screen there; F11 or a double "
+     "click in it switches full-screen, Escape leaves full-screen. Kept in the club file and "
+     "opened again at the next start."},
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
     {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},

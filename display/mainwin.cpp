@@ -9,6 +9,7 @@
 
 #include "core/startup.h"
 #include "display/display.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
@@ -412,6 +413,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         default: error(0, "(SwitchDisplay) neweditmode=%d is unsupported\n", (int)neweditmode);
     }
     TraceBoard();
+    ProjectorFollow();
 }
 
 static bool ended = false;  // terminate ended the evening while the main loop ran
@@ -515,10 +517,12 @@ void RunDisplay() {
     RecordResume();
     gtk_widget_show_all(sdwin);
     TraceBoard();
+    ProjectorFollow();  // opened again when the club file says it was open
     // What start-up found in the club files, once, above the first display.
     std::string notice = TakeClubFileNotice();
     if (!notice.empty()) GtkWarningText(notice);
     gtk_main();
+    ProjectorClose();  // the setting stays as the club file was written
     if (GtkWidget* w = ended ? ForgetMainWindow() : nullptr) gtk_widget_destroy(w);
     ended = false;
 }

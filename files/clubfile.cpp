@@ -319,6 +319,7 @@ const KeyRule keyrules[] = {
     {"ask", true, [](std::string_view) { askflag = 1; }},
     {"mix", true, [](std::string_view) { mixflag = 1; }},
     {"nomix", true, [](std::string_view) { mixflag = 0; }},
+    {"projector", true, [](std::string_view) { projector = 1; }},
     {"dispnamestyle=", false, SetNameStyle},
     {"scrollerincrchg=", false, SetScrollSteps},
     {"speccard=", false, ReadSpecCards},
@@ -681,6 +682,7 @@ std::string ClubFileText(int keepdances) {
     if (squaresize != 8) out += strprintf("squaresize=%d\n", squaresize);
     if (askflag == 0) out += "noask\n";
     if (mixflag) out += "mix\n";
+    if (projector) out += "projector\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";
     if (RecordingOn()) out += "Record\n";

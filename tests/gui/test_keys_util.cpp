@@ -16,6 +16,7 @@
 #include "commands/keys.h"
 #include "commands/menu.h"
 #include "display/display.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
@@ -185,6 +186,7 @@ void ClubWindow::SetUp() {
 }
 
 void KeysWindow::TearDown() {
+    ProjectorClose();
     CancelAnswers();
     StopIntervalTimer();
     ResetBttnPress();

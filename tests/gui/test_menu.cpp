@@ -52,15 +52,15 @@ protected:
     }
 };
 
-TEST_F(Menu, ThirtyEntriesInTwoColumnsAndTheMouseLegend) {
+TEST_F(Menu, ThirtyOneEntriesInTwoColumnsAndTheMouseLegend) {
     RightClick();
     ASSERT_NE(menubttnpopup, nullptr);
     EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(menubttnpopup)), GTK_WINDOW_POPUP);
     EXPECT_EQ(MenuPosition(), GTK_WIN_POS_MOUSE);
 
     std::vector<GtkWidget*> bttns = MenuButtons();
-    ASSERT_EQ(bttns.size(), 30u);
-    std::string columns[2] = {std::string(15, ' '), std::string(15, ' ')};
+    ASSERT_EQ(bttns.size(), 31u);
+    std::string columns[2] = {std::string(16, ' '), std::string(16, ' ')};
     for (GtkWidget* b : bttns) {
         std::string label = gtk_button_get_label(GTK_BUTTON(b));
         EXPECT_EQ(label.size(), 30u) << label;
@@ -68,15 +68,15 @@ TEST_F(Menu, ThirtyEntriesInTwoColumnsAndTheMouseLegend) {
         int col = -1, row = -1;
         gtk_container_child_get(GTK_CONTAINER(gtk_widget_get_parent(b)), b, "left-attach", &col,
                                 "top-attach", &row, nullptr);
-        ASSERT_TRUE(col >= 0 && col <= 1 && row >= 1 && row <= 15) << label << " at " << col << "," << row;
+        ASSERT_TRUE(col >= 0 && col <= 1 && row >= 1 && row <= 16) << label << " at " << col << "," << row;
         columns[col][row - 1] = label[0];
         gchar* tip = gtk_widget_get_tooltip_text(b);
         ASSERT_NE(tip, nullptr) << label;
         EXPECT_TRUE(StartsWith(tip, "\t\t")) << label;
         g_free(tip);
     }
-    EXPECT_EQ(columns[0], "aABcdeEfFhHIlLM");
-    EXPECT_EQ(columns[1], "nopqRrstTuwWxXz");
+    EXPECT_EQ(columns[0], "aABcdeEfFhHIlLMD");
+    EXPECT_EQ(columns[1], "nopqRrstTuwWxXz ");
 
     // The legend: the dashes over seven rows of a mouse action and what it does.
     GtkWidget* frame = gtk_bin_get_child(GTK_BIN(menubttnpopup));
@@ -155,7 +155,7 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         gdk_window_get_origin(gtk_widget_get_window(menubttnpopup), &x, &y);
         EXPECT_NEAR(x, screen.x + (screen.width - a.width) / 2, 2);
         EXPECT_NEAR(y, screen.y + (screen.height - a.height) / 2, 2);
-        EXPECT_EQ(MenuButtons().size(), 30u);
+        EXPECT_EQ(MenuButtons().size(), 31u);
         NextSecond();
         key();  // pressed again: closed, and the toggled dancer forgotten
         EXPECT_EQ(menubttnpopup, nullptr);
@@ -307,7 +307,7 @@ TEST_F(MenuVersusKey, EveryEntryDoesWhatItsKeyDoes) {
     RightClick();
     std::string keys;
     for (GtkWidget* b : MenuButtons()) keys += gtk_button_get_label(GTK_BUTTON(b))[0];
-    ASSERT_EQ(keys.size(), 30u);
+    ASSERT_EQ(keys.size(), 31u);
     for (const Start& start : kStarts) {
         for (char key : keys) {
             Outcome want = ByKey(start, key);
