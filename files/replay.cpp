@@ -19,6 +19,7 @@ constexpr size_t LINEMAX = 8192;
 enum LineKind { LINE_END, LINE_WHOLE, LINE_CUT, LINE_LONG };
 
 bool replaying = false;
+bool evening_ended = false;  // a replayed action ended the evening: the replay ends instead
 std::string current;         // the line being replayed
 bool currentechoed = false;  // the action has written it again already
 bool haveahead = false;      // a line was read ahead (to match an echo or an answer)
@@ -132,6 +133,12 @@ void ReplayStop() {
     ahead.clear();
 }
 
+void ReplayEndsEvening() {
+    if (!replaying) return;
+    ReplayStop();
+    evening_ended = true;
+}
+
 void DbgRecording(int Gmode) {
     if (!dbgfilefp || replaying) return;
     replaying = true;
@@ -173,6 +180,10 @@ void DbgRecording(int Gmode) {
     }
     replaying = false;
     RecordResume();
+    if (evening_ended) {
+        evening_ended = false;
+        GtkNote("end of recording<%s>", dbgfile.c_str());
+    }
 }
 
 std::string RecordField(const std::string& text, const char* key, bool* found) {
