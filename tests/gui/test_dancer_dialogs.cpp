@@ -51,12 +51,17 @@ std::vector<GtkWidget*> Entries(GtkWidget* w) {
 
 std::string Text(GtkWidget* entry) { return gtk_entry_get_text(GTK_ENTRY(entry)); }
 
-// Types UTF-8 text one character at a time, as keys pressed on the main window (a modal
+// The window the operator's keys reach: an open dancer pop-up, else the main window (a modal
 // dialog takes them from there).
+GtkWidget* Keyboard() { return DancerPopupOpen() ? sdpop : sdwin; }
+
+void Key(guint keyval, const char* text) { SendKeyTo(Keyboard(), keyval, text); }
+
+// Types UTF-8 text one character at a time, as keys pressed.
 void TypeText(const std::string& s) {
     for (const char* p = s.c_str(); *p; p = g_utf8_next_char(p)) {
         std::string ch(p, g_utf8_next_char(p) - p);
-        SendKey(gdk_unicode_to_keyval(g_utf8_get_char(p)), ch.c_str());
+        Key(gdk_unicode_to_keyval(g_utf8_get_char(p)), ch.c_str());
     }
 }
 
@@ -268,16 +273,21 @@ TEST_F(DancerDialogs, NamePopupRenamesTheDancerOnTheBoardAndInTheNames) {
     std::vector<GtkWidget*> e = Entries(sdpop);
     EXPECT_EQ(Text(e[0]), "Al0");
     EXPECT_EQ(Text(e[1]), "Adams0");
-    // A second request while a pop-up is open closes it.
-    NameBttn(nullptr, Named("Mo0", "Single"));
+    // Another dancer's Name button opens that dancer's pop-up in its place; the same button
+    // again only closes it.
+    SqrDancer* mo = Named("Mo0", "Single");
+    NameBttn(nullptr, mo);
+    ASSERT_NE(sdpop, nullptr);
+    EXPECT_EQ(Text(Entries(sdpop)[0]), "Mo0");
+    NameBttn(nullptr, mo);
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(didhandler, 1);
 
     ASSERT_TRUE(ClickButton(EditCellButtons(al)[3]));
     TypeText("Alan");
-    SendKey(GDK_KEY_Return, "\r");
+    Key(GDK_KEY_Return, "\r");
     TypeText("Ames");
-    SendKey(GDK_KEY_Return, "\r");
+    Key(GDK_KEY_Return, "\r");
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(al->firstlast, "Alan Ames");
     EXPECT_EQ(al->dances, 2);
@@ -291,7 +301,7 @@ TEST_F(DancerDialogs, NamePopupRenamesTheDancerOnTheBoardAndInTheNames) {
     Click(sdpop, "Done");
     ASSERT_NE(sdpop, nullptr);
     EXPECT_STRNE(NameFormProblem(), "");
-    SendKey(GDK_KEY_Escape, "\x1b");
+    Key(GDK_KEY_Escape, "\x1b");
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(al->firstlast, "Alan Ames");
     EXPECT_EQ(al->partner, Named("Bea0", "Adams0"));
@@ -309,11 +319,11 @@ TEST_F(DancerDialogs, LevelRoleAndPartnerPopupsChangeTheCell) {
     EXPECT_EQ(mo->pgm, Basic);
     EXPECT_EQ(CellText(mo->pgmbttn), "Basic");
     EXPECT_EQ(Foreground(gtk_bin_get_child(GTK_BIN(mo->pgmbttn))), "#ff0000");  // present, below the floor
-    SendKey(GDK_KEY_Return, "\r");
+    Key(GDK_KEY_Return, "\r");
     EXPECT_EQ(sdpop, nullptr);
     ASSERT_TRUE(ClickButton(mo->sexbttn));
     Click(sdpop, "E");
-    SendKey(GDK_KEY_Escape, "\x1b");
+    Key(GDK_KEY_Escape, "\x1b");
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(mo->sex, E);
     EXPECT_EQ(CellText(mo->sexbttn), "E");

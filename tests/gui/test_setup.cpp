@@ -171,7 +171,7 @@ TEST_F(SetupTest, DoItNowAppliesNumbersTaggingAndAnonymousDancers) {
     gtk_range_set_value(GTK_RANGE(squaretag_dancerslider[1]), 3);  // the operator drags it
     SqrDancer* tagged = mapi2sd[3];
     EXPECT_EQ(sqrtag[1].sd, tagged);
-    EXPECT_EQ(LabelText(squaretag_dancerlabel[1]), SqrTagSliderLabel(tagged));
+    EXPECT_EQ(LabelText(squaretag_dancerlabel[1]), "Dancer<" + tagged->dispname + ">");
     TypeInto(maxsquares_entry, "3");
     TypeInto(squaresize_entry, "7");
     EXPECT_EQ(SetupMessage(squaresize_entry), "odd: Done makes it 8");
