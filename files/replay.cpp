@@ -60,6 +60,12 @@ const std::string* PeekLine() {
     return aheadkind == LINE_WHOLE ? &ahead : nullptr;
 }
 
+// The replay has ended: at the end of the record, or where the evening replayed ended.
+void EndOfRecording() {
+    DPRINTF(1, "(DbgRecording) end of recording<%s>\n", dbgfile.c_str());
+    GtkNote("end of recording<%s>", dbgfile.c_str());
+}
+
 bool SeedsLine(const std::string& line, int Gmode) {
     long a = 0, b = 0, c = 0;
     if (sscanf(line.c_str() + 7, "s1=%ld s2=%ld s3=%ld", &a, &b, &c) != 3 || (a == 0 && b == 0 && c == 0))
@@ -151,7 +157,7 @@ void DbgRecording(int Gmode) {
             ReplayStop();
             replaying = false;
             RecordResume();
-            GtkNote("end of recording<%s>", dbgfile.c_str());
+            EndOfRecording();
             return;
         }
         srmtrblk(line);
@@ -182,7 +188,7 @@ void DbgRecording(int Gmode) {
     RecordResume();
     if (evening_ended) {
         evening_ended = false;
-        GtkNote("end of recording<%s>", dbgfile.c_str());
+        EndOfRecording();
     }
 }
 

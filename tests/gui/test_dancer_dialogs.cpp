@@ -215,12 +215,14 @@ TEST_F(DancerDialogs, CancelDoItNowAndClosingKeepExactlyWhatWasEntered) {
     EXPECT_EQ(RosterCount(), count + 2);
     EXPECT_FALSE(hasPlaceholder());
 
-    // Done with nothing typed adds nobody.
-    Type("n");
-    Click(sdnew, "Done");
-    EXPECT_EQ(sdnew, nullptr);
-    EXPECT_EQ(RosterCount(), count + 2);
-    EXPECT_FALSE(hasPlaceholder());
+    // Done or DoItNow with nothing typed adds nobody and ends the dialog.
+    for (const char* button : {"Done", "DoItNow"}) {
+        Type("n");
+        Click(sdnew, button);
+        EXPECT_EQ(sdnew, nullptr) << button;
+        EXPECT_EQ(RosterCount(), count + 2);
+        EXPECT_FALSE(hasPlaceholder());
+    }
 
     // The main window rebuilt under the dialog: names typed are kept, a placeholder is not.
     Type("n");
@@ -352,6 +354,25 @@ TEST_F(DancerDialogs, LevelRoleAndPartnerPopupsChangeTheCell) {
     EXPECT_EQ(flo->partner, nullptr);
     EXPECT_EQ(mo->partner, nullptr);
     EXPECT_EQ(flo->display + mo->display, 2);
+}
+
+// A cell's pop-up leaves the main window usable: a right press there only closes the pop-up;
+// another cell's button closes it and opens its own.
+TEST_F(DancerDialogs, CellPopupsLeaveTheMainWindowUsable) {
+    SqrDancer* mo = Named("Mo0", "Single");
+    SqrDancer* flo = Named("Flo0", "Single");
+    ASSERT_TRUE(ClickButton(mo->pgmbttn));
+    ASSERT_TRUE(DancerPopupOpen());
+    PressButton(sdwin, 3, 200, 150);
+    EXPECT_EQ(sdpop, nullptr);
+    EXPECT_EQ(menubttnpopup, nullptr) << "the press only closed the pop-up";
+    ASSERT_TRUE(ClickButton(mo->pgmbttn));
+    ASSERT_TRUE(ClickButton(flo->sexbttn));
+    ASSERT_TRUE(DancerPopupOpen());
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(sdpop)), "SqrDancer Role");
+    Click(sdpop, "E");
+    EXPECT_EQ(flo->sex, E);
+    EXPECT_EQ(mo->pgm, Basic);
 }
 
 TEST_F(DancerDialogs, DeleteAsksAndLeavesNothingPointingAtTheDancer) {

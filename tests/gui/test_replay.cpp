@@ -4,6 +4,7 @@
 // then replayed with G from the same club file; the replay must end with the same roster, the
 // same tips and the same command cards.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <random>
@@ -171,6 +172,31 @@ TEST_F(ReplayEvening, RandomEveningsReplayToTheSameRosterTipsAndCards) {
                           "(PartnerSlider)", "(DelBttn)", "(NewSqrDancerDoneBttn)", "(RfidCplSnglBttn)",
                           "(RfidSpecCard)", "(RfidSliderBttn)", "(RfidDoneBttn)"})
         EXPECT_EQ(handlers.count(h), 1u) << h << " was never recorded: the evenings do not test its replay";
+}
+
+// A replay is no recording: the club file written meanwhile does not say "Record". A replayed
+// action that ended the recorded evening (a key, the window's close) ends the replay there
+// instead: the program goes on with the note of the record's end, nothing after it is
+// replayed, and no club file is written.
+TEST_F(ReplayEvening, AnEndingActionEndsTheReplayNotTheProgram) {
+    BuildClub(4, 0, 0);
+    SwitchDisplay(EDIT);
+    for (const char* ending : {"(KeybrdCmd) <esc>\n", "(KeybrdCmd) x\n", "(KeybrdCmd) X\n", "(KeybrdCmd) Q\n",
+                               "(KeybrdCmd) q\n(KeybrdCmd) q\n(QuitConfirmDialog) QUIT\n", ""}) {
+        SCOPED_TRACE(ending);
+        WriteFile("end.record", std::string("(KeybrdCmd) p\n") + ending + "(terminate)\n(KeybrdCmd) r\n");
+        dbgfile = "end.record";
+        Type("GW");  // up to the change of display, where the replay waits; the club written
+        EXPECT_EQ(ReadFile("club.dorvel").find("\nRecord\n"), std::string::npos) << "a replay records nothing";
+        unlink("club.dorvel");
+        Type("G");  // on to the end
+        ASSERT_NE(sdwin, nullptr);
+        EXPECT_EQ(dbgfilefp, nullptr);
+        EXPECT_EQ(PopupText(), "end of recording<end.record>");
+        EXPECT_EQ(tipcnt, 0);
+        EXPECT_NE(access("club.dorvel", F_OK), 0);
+    }
+    dbgfile.clear();
 }
 
 }  // namespace
