@@ -286,6 +286,17 @@ GtkWidget* Entry(GtkWidget* box, GtkWidget** entry, int width, bool number) {
     return *entry;
 }
 
+// A label over its entry, which goes by the label's name (for a screen reader too).
+GtkWidget* TitledEntry(GtkWidget* box, const char* title, const PangoFontDescription* font, GtkWidget** entry,
+                       int width, bool number) {
+    GtkWidget* l = Label(title, font);
+    Pack(box, l);
+    Entry(box, entry, width, number);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(l), *entry);
+    atk_object_set_name(gtk_widget_get_accessible(*entry), title);
+    return *entry;
+}
+
 GtkWidget* Button(const char* label, GCallback handler, int psd) {
     GtkWidget* b = gtk_button_new_with_label(label);
     g_signal_connect(b, "clicked", handler, GINT_TO_POINTER(psd));
@@ -333,15 +344,13 @@ GtkWidget* TaggingColumn(const PangoFontDescription* font) {
 
 GtkWidget* ClubColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Club Name", font));
-    g_signal_connect(Entry(col, &clubname_entry, 14, false), "activate", G_CALLBACK(ClubEntry), clubname_entry);
+    TitledEntry(col, "Club Name", font, &clubname_entry, 14, false);
+    g_signal_connect(clubname_entry, "activate", G_CALLBACK(ClubEntry), clubname_entry);
     g_signal_connect(clubname_entry, "changed", G_CALLBACK(ClubTyped), setupwin);
-    Pack(col, Label("Caller", font));
-    g_signal_connect(Entry(col, &caller_entry, 14, false), "activate", G_CALLBACK(CallerEntry), caller_entry);
-    Pack(col, Label("Max Squares", font));
-    Entry(col, &maxsquares_entry, 5, true);
-    Pack(col, Label("Square Size", font));
-    Entry(col, &squaresize_entry, 5, true);
+    TitledEntry(col, "Caller", font, &caller_entry, 14, false);
+    g_signal_connect(caller_entry, "activate", G_CALLBACK(CallerEntry), caller_entry);
+    TitledEntry(col, "Max Squares", font, &maxsquares_entry, 5, true);
+    TitledEntry(col, "Square Size", font, &squaresize_entry, 5, true);
     Pack(col, Label("Name Style", font));
     Pack(col, namestylebttn = Button("", G_CALLBACK(NameStyleBttn), 0));
     Pack(col, Label("Ask/Use Outdancer", font));
@@ -433,8 +442,7 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
         }
     Pack(col, dir);
     Pack(col, file);
-    Pack(col, Label("Output File", font));
-    Entry(col, &outputfile_entry, 16, false);
+    TitledEntry(col, "Output File", font, &outputfile_entry, 16, false);
     // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
     g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
     g_signal_connect(file, "file-set", G_CALLBACK(ChooserFile), outputfile_entry);

@@ -13,8 +13,10 @@ src=$2
 source "$(dirname "$0")/own_display.bash" replay.sh 1280x1024
 
 mkdir -p "$work/rec" "$work/rep"
+# Everybody at the club's level or above: no roll stops for its warnings, so that every G
+# typed is handled in turn.
 for d in rec rep; do
-  { cat "$src/data/sample.dorvel"; echo "Statistics"; } >"$work/$d/club.dorvel"
+  { sed 's/ Basic / Main  /' "$src/data/sample.dorvel"; echo "Statistics"; } >"$work/$d/club.dorvel"
 done
 
 key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.4; titles+="$(title)"$'\n'; }
