@@ -197,7 +197,8 @@ void NameBttn(GtkWidget*, void* psd) {
     if (!sd || DancerPopupToggled(sd, "SqrDancer Name")) return;
     Record("(NameBttn) changing sd<%s> name\n", RecordName(sd).c_str());
     currsd = sd;
-    KeybrdHandlerSuspend();
+    // The main window stays usable under the pop-up: a card swiped into it still checks in.
+    KeybrdHandlerSuspend(true);
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
     namepop = NameForm();
     namepop.win = w;

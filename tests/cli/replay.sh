@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Recording and replay end to end, with the real program and real key presses: an evening on
 # the sample club is recorded (-r), then replayed with G in a fresh program on a fresh copy of
-# the club; the boards shown (their titles) and the club files must be equal byte for byte, but
-# for the "Record" line of the recorded evening: the replay ends at the recorded close without
-# ending the program, and records nothing. The Statistics option logs every roll, and b draws
-# the dance-count chart with gnuplot.
+# the club; the boards shown (their titles) and the club files must be equal byte for byte (but
+# for the recorded one's "Record": a replay records nothing, nor ends the program). The
+# Statistics option logs every roll, and b draws the dance-count chart with gnuplot.
 # Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
@@ -13,8 +12,7 @@ src=$2
 source "$(dirname "$0")/own_display.bash" replay.sh 1280x1024
 
 mkdir -p "$work/rec" "$work/rep"
-# Everybody at the club's level or above: no roll stops for its warnings, so that every G
-# typed is handled in turn.
+# Everybody at the club's level or above: no roll pauses on a warning while G is typed.
 for d in rec rep; do
   { sed 's/ Basic / Main  /' "$src/data/sample.dorvel"; echo "Statistics"; } >"$work/$d/club.dorvel"
 done
@@ -59,7 +57,6 @@ grep -qx Record club.dorvel && fail "the replay switched recording on in the clu
 close_window
 ended 50 "closing the window"
 
-# The same club, but for the recording the evening replayed was made with.
 cmp <(grep -vx Record "$work/rec/club.dorvel") "$work/rep/club.dorvel" ||
   fail "club files differ: $(diff "$work/rec/club.dorvel" "$work/rep/club.dorvel")"
 # G stops after every change of display (r, p, r, h); b changes none.

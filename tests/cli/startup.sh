@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The program from the outside: --help, --version, an unknown option, -r with every record
-# file name in use, and a real window under X whose title is checked and which the Q key
-# closes with exit status 0.
+# The program from the outside: --help, --version, an unknown option, and a real window
+# under X whose title is checked and which the Q key closes with exit status 0.
 # Arguments: path of the dorvels program, source folder.
 set -u
 prog=$1
@@ -35,7 +34,7 @@ wait_window() {
   return 1
 }
 
-# Every record file name in use: -r cannot record, and says so before the window is up.
+# Every record file name in use: -r cannot record; it says so on stderr, and on the screen.
 for n in $(seq -w 0 999); do : >"dorvels.record$n"; done
 "$prog" -z -r 1024x768 3 2 1 >out.txt 2>err.txt &
 pid=$!
@@ -47,6 +46,7 @@ title=$(xdotool getwindowname "$win")
 [ "$title" = "None's Square Dance with None calling" ] || { kill $pid; fail "title <$title>"; }
 grep -q '(main) -z not supported' err.txt || { kill $pid; fail "no message for -z: $(cat err.txt)"; }
 grep -q "can't record; 1000 dorvels.record### files already present" err.txt || { kill $pid; fail "-r: $(cat err.txt)"; }
+wait_window '^dorvels$' $pid >/dev/null || { kill $pid; fail "the warning is not shown in a pop-up"; }
 xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
 xdotool key --window "$win" Q 2>/dev/null
 for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done

@@ -14,6 +14,7 @@
 
 #include "commands/keys.h"
 #include "commands/menu.h"
+#include "dialogs/dancer.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
@@ -304,7 +305,9 @@ void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
     }
 }
 
-void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
+void SendKey(guint keyval, const char* text, guint state) {
+    SendKeyTo(DancerPopupOpen() ? sdpop : sdwin, keyval, text, state);
+}
 
 void TypeTo(GtkWidget* win, const std::string& s) {
     if (!win) return;

@@ -59,7 +59,8 @@ int HistoryQty();
 
 // Runs the main loop until nothing is pending.
 void Pump();
-// Delivers a key press and its release with the given key value and text to the main window.
+// Delivers a key press and its release with the given key value and text where the keyboard
+// is: to an open dancer pop-up, else to the main window.
 void SendKey(guint keyval, const char* text, guint state = 0);
 // The same to another window: the key goes to that window's focused widget.
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state = 0);

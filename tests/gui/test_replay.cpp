@@ -174,10 +174,8 @@ TEST_F(ReplayEvening, RandomEveningsReplayToTheSameRosterTipsAndCards) {
         EXPECT_EQ(handlers.count(h), 1u) << h << " was never recorded: the evenings do not test its replay";
 }
 
-// A replay is no recording: the club file written meanwhile does not say "Record". A replayed
-// action that ended the recorded evening (a key, the window's close) ends the replay there
-// instead: the program goes on with the note of the record's end, nothing after it is
-// replayed, and no club file is written.
+// A replay records nothing; an action that ended the recorded evening (a key, the close) ends
+// the replay there with its note: the program goes on, and no club file is written.
 TEST_F(ReplayEvening, AnEndingActionEndsTheReplayNotTheProgram) {
     BuildClub(4, 0, 0);
     SwitchDisplay(EDIT);

@@ -2,7 +2,6 @@
 // the window's size, and the screen services the logic asks for.
 #include <gtest/gtest.h>
 
-#include "files/record.h"
 #include "registry/registry.h"
 #include "test_window_helpers.h"
 
@@ -223,23 +222,6 @@ TEST_F(WindowTest, RequestedSizeFixesTheWindow) {
     EXPECT_EQ(gtk_grid_get_row_spacing(GTK_GRID(sdgrid)), (guint)sp4);
     EXPECT_TRUE(gtk_grid_get_row_homogeneous(GTK_GRID(sdgrid)));
     EXPECT_EQ(didhandler, 1);
-}
-
-// What start-up could not do (every record file name in use) is not lost before the window
-// exists: nothing is shown then, and the warning is there once the first display is up.
-TEST_F(WindowTest, StartupWarningsWaitForTheWindow) {
-    std::string saved;
-    EnterNewDir("startup", &saved);
-    for (int n = 0; n < 1000; ++n) WriteFile(strprintf("dorvels.record%03d", n), "");
-    HoldMessages(true);
-    OpenRecordFile();
-    EXPECT_EQ(rflag, nullptr);
-    EXPECT_EQ(sdpop, nullptr);
-    editmode = EDIT;
-    g_timeout_add(200, LeaveMainLoop, nullptr);
-    RunDisplay();
-    EXPECT_NE(PopupText().find("can't record; 1000 dorvels.record### files already present!"), std::string::npos);
-    LeaveDir(saved);
 }
 
 TEST_F(WindowTest, NoRequestedSizeMaximises) {
