@@ -453,7 +453,10 @@ std::vector<std::string> FileLines(const std::string& path) {
     return lines;
 }
 
-GtkWidget* KeyTarget() { return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin; }
+GtkWidget* KeyTarget() {
+    if (DancerPopupOpen()) return sdpop;
+    return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin;
+}
 
 void Swipe(uint64_t card, bool keypad) {
     QueueKeys(KeyTarget(), strprintf("%010lu\r", card), keypad);

@@ -68,8 +68,8 @@ void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state = 0);
 // the window win, all at once, as a card reader types them faster than the main loop turns;
 // keypad keys for digits and Enter with keypad set. Pump() then delivers them.
 void QueueKeys(GtkWidget* win, const std::string& s, bool keypad = false);
-// The window a card reader types into: the card or multi-card window while one is open,
-// else the main window.
+// The window a card reader types into: a dancer's pop-up or the card or multi-card window
+// while one is open, else the main window.
 GtkWidget* KeyTarget();
 // A card swiped at reader speed: its ten digits and Enter queued at once for KeyTarget(), then
 // delivered.
