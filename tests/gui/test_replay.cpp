@@ -174,8 +174,8 @@ TEST_F(ReplayEvening, RandomEveningsReplayToTheSameRosterTipsAndCards) {
         EXPECT_EQ(handlers.count(h), 1u) << h << " was never recorded: the evenings do not test its replay";
 }
 
-// A replay records nothing; an action that ended the recorded evening (a key, the close) ends
-// the replay there with its note: the program goes on, and no club file is written.
+// An action that ended the recorded evening (a key, the close) ends the replay there with its
+// note: the program goes on, and no club file is written.
 TEST_F(ReplayEvening, AnEndingActionEndsTheReplayNotTheProgram) {
     BuildClub(4, 0, 0);
     SwitchDisplay(EDIT);
@@ -184,10 +184,7 @@ TEST_F(ReplayEvening, AnEndingActionEndsTheReplayNotTheProgram) {
         SCOPED_TRACE(ending);
         WriteFile("end.record", std::string("(KeybrdCmd) p\n") + ending + "(terminate)\n(KeybrdCmd) r\n");
         dbgfile = "end.record";
-        Type("GW");  // up to the change of display, where the replay waits; the club written
-        EXPECT_EQ(ReadFile("club.dorvel").find("\nRecord\n"), std::string::npos) << "a replay records nothing";
-        unlink("club.dorvel");
-        Type("G");  // on to the end
+        Type("GG");  // up to the change of display, then on to the end
         ASSERT_NE(sdwin, nullptr);
         EXPECT_EQ(dbgfilefp, nullptr);
         EXPECT_EQ(PopupText(), "end of recording<end.record>");
