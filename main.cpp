@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     // from the environment, numbers included.
     InitLocale();
     gtk_disable_setlocale();
+    // Until the main window is up, what the operator is told goes to stderr and waits for it.
+    HoldMessages(true);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(UsageText().c_str(), stdout);

@@ -172,9 +172,7 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
 }
 
-bool KeyboardTaken() {
-    return sdwin && (!didhandler || (sdpop && gtk_window_get_modal(GTK_WINDOW(sdpop))));
-}
+bool KeyboardTaken() { return sdwin && (!didhandler || DancerPopupOpen()); }
 
 // ---- helpers ------------------------------------------------------------------------------
 static void ShowMain() {

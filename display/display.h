@@ -144,6 +144,9 @@ extern double scrollerincr;        // auto-scroll speed factor
 // A warning of any length (the start-up notice about the club files); GtkWarning cuts its
 // text at 255 bytes.
 void GtkWarningText(const std::string& text);
+// While held (start-up, before the main window is on the screen), notes and warnings go to
+// stderr and wait with the start-up notice (TakeClubFileNotice) for the first display.
+void HoldMessages(bool hold);
 void TotDancersNote();
 // The fairness note (key v): the dance-count spread, who sat out most and the mixing share
 // of the evening so far; pressed again (or with another pop-up open) it closes the pop-up.

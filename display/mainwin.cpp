@@ -440,7 +440,14 @@ static gboolean TerminateLater(gpointer data) {
 void terminate(GtkWidget* window, gpointer data) {
     static int nesting = 0;
     if (nesting) return;
-    if (window && window == sdwin && gtk_widget_in_destruction(window)) {
+    bool destroyed = window && window == sdwin && gtk_widget_in_destruction(window);
+    if (Replaying() && !destroyed) {
+        // A replayed key or close ends the replay, not the evening: the operator goes on
+        // looking at what the record led to, and no club file is written on its own.
+        ReplayEndsEvening();
+        return;
+    }
+    if (destroyed) {
         // The window is being destroyed (from outside the program): let go of its display
         // first (its widgets are still alive while "destroy" is being handled), so no global
         // points at a dead widget, and end the evening once the destruction is over, where
@@ -500,6 +507,7 @@ void RunDisplay() {
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
+    HoldMessages(false);
     // The first display is no action of the operator's: the record holds none of its lines.
     RecordSuspend();
     switch (editmode) {

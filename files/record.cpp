@@ -57,7 +57,7 @@ void RecordResume() {
     rflagaside = nullptr;
 }
 
-bool RecordingOn() { return rflag || rflagaside || dbgfilefp; }
+bool RecordingOn() { return rflag || rflagaside; }
 
 void OpenRecordFile() {
     edbg("OpenRecordFile()");

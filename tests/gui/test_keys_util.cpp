@@ -15,6 +15,7 @@
 
 #include "commands/keys.h"
 #include "commands/menu.h"
+#include "dialogs/dancer.h"
 #include "display/display.h"
 #include "display/projector.h"
 #include "files/clubfile.h"
@@ -307,7 +308,9 @@ void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
     }
 }
 
-void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
+void SendKey(guint keyval, const char* text, guint state) {
+    SendKeyTo(DancerPopupOpen() ? sdpop : sdwin, keyval, text, state);
+}
 
 void TypeTo(GtkWidget* win, const std::string& s) {
     if (!win) return;
@@ -453,7 +456,10 @@ std::vector<std::string> FileLines(const std::string& path) {
     return lines;
 }
 
-GtkWidget* KeyTarget() { return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin; }
+GtkWidget* KeyTarget() {
+    if (DancerPopupOpen()) return sdpop;
+    return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin;
+}
 
 void Swipe(uint64_t card, bool keypad) {
     QueueKeys(KeyTarget(), strprintf("%010lu\r", card), keypad);
