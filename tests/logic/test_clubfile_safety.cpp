@@ -448,10 +448,17 @@ TEST_F(ClubSafety, AFileWithoutAClubNameIsWrittenBackToItself) {
     EXPECT_FALSE(Exists("none.dorvel"));
     EXPECT_TRUE(Contains(ReadFile("ours.dorvel"), "Bo  Bell"));
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "ours.dorvel\n");
-    // Without any club file the anonymous evening is still none.dorvel.
+    // Without any club file the anonymous evening is none.dorvel, once something is entered
+    // into it: the couples asked for on the command line are made again by the next start.
     ResetEvening();
     unlink("lastdance.dorvels");
     Start({"2"});
+    EXPECT_TRUE(TerminateEvening(1));
+    EXPECT_FALSE(Exists("none.dorvel"));
+    EXPECT_FALSE(Exists("lastdance.dorvels"));
+    ResetEvening();
+    Start({"2"});
+    sdhd->avail = 0;
     EXPECT_TRUE(TerminateEvening(1));
     EXPECT_TRUE(Exists("none.dorvel"));
 }
