@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -275,7 +276,7 @@ std::string CommandLineProblem(int argc, char** argv) {
         } else if (isalpha(static_cast<unsigned char>(arg[0])) && idpgm(arg) != NOPGM) {
             usedarg = 0;
         } else if (isnumber(arg)) {
-            long long n = strtoll(arg, nullptr, 10);
+            long long n = std::min(strtoll(arg, nullptr, 10), (long long)MAXANONDANCERS + 1);
             if (n > 0 && usedarg < 6) total += usedarg == 0 ? 2 * n : n;
             ++usedarg;
             if (total > MAXANONDANCERS)

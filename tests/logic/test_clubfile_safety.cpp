@@ -411,6 +411,97 @@ TEST_F(ClubSafety, AnUnreadFileWithSomethingEnteredIsAskedAbout) {
 
 // ---- the club file chosen at start-up ---------------------------------------------------------
 
+// However a club file is chosen at start-up, it is the file every write goes to, and the
+// pointer file keeps naming it: a club name whose last word names another file moves nothing.
+TEST_F(ClubSafety, TheFileReadIsTheFileWritten) {
+    const std::string harbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> starts = {
+        {"harbor.dorvel", {}},                    // through the pointer file
+        {"harbor.dorvel", {"1280x1024"}},         // a window size chooses no club
+        {"harbor.dorvel", {"maxsqr", "=3", "800x600"}},
+        {"harbor.dorvel", {"harbor"}},            // named on the command line
+        {"dorvels.dorvel", {"-l"}},               // the default file
+    };
+    for (const auto& [file, args] : starts) {
+        SCOPED_TRACE(file + " " + (args.empty() ? "" : args[0]));
+        ResetEvening();
+        system("rm -f *.dorvel* lastdance.dorvels");
+        WriteFile(file, harbor);
+        WriteFile("lastdance.dorvels", file + "\n");
+        Start(args);
+        ASSERT_EQ(RosterCount(), 1);
+        AddDancer("Bo", "Bell", M);
+        ASSERT_TRUE(WriteDorvels(1));
+        clubname = "Harbor Lights";  // renamed in the setup dialog
+        EXPECT_TRUE(TerminateEvening(1));
+        EXPECT_TRUE(Contains(ReadFile(file), "Bo  Bell"));
+        EXPECT_TRUE(Contains(ReadFile(file), "club=Harbor Lights"));
+        EXPECT_FALSE(Exists("squares.dorvel"));
+        EXPECT_FALSE(Exists("lights.dorvel"));
+        EXPECT_EQ(ReadFile("lastdance.dorvels"), file + "\n");
+    }
+    EXPECT_EQ(reqW, 0);  // the last start asked for no size
+}
+
+// A club whose file is named after it never writes over a file of the folder it did not read:
+// another club's roster keeps its bytes, and the new club goes to a free name, said once.
+TEST_F(ClubSafety, ANameMadeFromTheClubNameTakesAFreeName) {
+    const std::string harbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
+    WriteFile("squares.dorvel", harbor);
+    WriteFile("squares-2.dorvel", "Dear members,\nno club here.\n");
+    Start({"-l"});
+    EXPECT_EQ(RosterCount(), 0);
+    clubname = "Valley Squares";  // named in the setup dialog
+    BuildOutputFilename();
+    EXPECT_EQ(outputfilename, "squares.dorvel");
+    AddDancer("Val", "Lee", F);
+    screen::clear();
+    ASSERT_TRUE(WriteDorvels(1));
+    ASSERT_TRUE(WriteDorvels(1));
+    EXPECT_EQ(ReadFile("squares.dorvel"), harbor);
+    EXPECT_EQ(ReadFile("squares-2.dorvel"), "Dear members,\nno club here.\n");
+    EXPECT_TRUE(Contains(ReadFile("squares-3.dorvel"), "Val Lee"));
+    EXPECT_EQ(ReadFile("lastdance.dorvels"), "squares-3.dorvel\n");
+    ASSERT_EQ(screen::warnings.size(), 1u);
+    EXPECT_TRUE(Contains(screen::warnings[0], "the club is saved as <squares-3.dorvel> instead"));
+    EXPECT_TRUE(OutputFileBound());
+}
+
+// Command lines with a slip in them are refused before anything is read or written, with the
+// form meant; a PDF is never written over a club's files or another file.
+TEST_F(ClubSafety, HostileCommandLines) {
+    auto problem = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "dorvels");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        return CommandLineProblem((int)args.size(), argv.data());
+    };
+    EXPECT_TRUE(Contains(problem({"--serve", "18155", "club.dorvel"}), "as --serve=18155"));
+    EXPECT_TRUE(Contains(problem({"--serve", "lan:8080"}), "as --serve=lan:8080"));
+    EXPECT_TRUE(Contains(problem({"--trace", "2", "club"}), "as --trace=2"));
+    EXPECT_TRUE(Contains(problem({"--tracefile", "t.txt"}), "as --tracefile=t.txt"));
+    EXPECT_TRUE(Contains(problem({"501"}), "1002 anonymous dancers"));
+    EXPECT_TRUE(Contains(problem({"Plus", "400", "A2", "300"}), "1400 anonymous dancers"));
+    EXPECT_TRUE(Contains(problem({"1", "2", "3", "4", "5", "996"}), "1012 anonymous dancers"));
+    EXPECT_TRUE(Contains(problem({"99999999999999999999999"}), "anonymous dancers"));
+    for (auto ok : std::vector<std::vector<std::string>>{
+             {"--serve", "club.dorvel"}, {"--serve=18155", "club.dorvel"}, {"500"}, {"1280x1024"},
+             {"-d", "1000", "x"}, {"1", "2", "3", "4", "5", "6", "5000"}, {"maxsqr", "=5000"}})
+        EXPECT_EQ(problem(ok), "") << ok[0];
+
+    WriteFile("club.dorvel", kClub);
+    WriteFile("old.pdf", "%PDF-1.4 ...");
+    WriteFile("notes.txt", "bring cake");
+    WriteFile("empty.pdf", "");
+    ASSERT_TRUE(ReadPath("club.dorvel"));
+    symlink("club.dorvel", "board.pdf");
+    for (const char* refused : {"club.dorvel", "board.pdf", "club.dorvel~", "lastdance.dorvels", "club.reset",
+                                "new.dorvel", "notes.txt", "."})
+        EXPECT_NE(PdfTargetProblem(refused), "") << refused;
+    for (const char* fine : {"old.pdf", "empty.pdf", "new.pdf"}) EXPECT_EQ(PdfTargetProblem(fine), "") << fine;
+}
+
+
 TEST_F(ClubSafety, AMisspeltClubNameLeavesThePointerFileItsClub) {
     WriteFile("hilltop.dorvel", kClub);
     WriteFile("lastdance.dorvels", "hilltop.dorvel\n");
