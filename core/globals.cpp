@@ -6,6 +6,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "files/clubfile.h"
+#include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -61,6 +62,7 @@ int hallview = 0, hallfontchg = 0;
 void ResetEvening() {
     ResetAssign();
     ResetClubFiles();
+    EveningReset();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);

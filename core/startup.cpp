@@ -14,6 +14,7 @@
 #include "core/dorvels.h"
 #include "files/clubfile.h"
 #include "files/clubguard.h"
+#include "files/evening.h"
 #include "files/record.h"
 #include "files/replay.h"
 #include "registry/registry.h"
@@ -340,6 +341,7 @@ bool TerminateEvening(int data) {
     Record("(terminate)\n");
     bool ok = true;
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
+    EveningSave();  // the evening as it ended, offered at the next start
     CloseRecordFile();
     ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();

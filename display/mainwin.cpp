@@ -6,11 +6,15 @@
 #include <map>
 #include <string>
 
+#include "commands/swipe.h"
 #include "core/startup.h"
+#include "dialogs/resume.h"
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/evening.h"
 #include "files/replay.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -400,6 +404,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SQUARES:
             SquareDisplay(SQUARES);
             WriteDorvels(1);
+            EveningSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;
         case HISTORY: HistoryDisplay(); break;
@@ -492,6 +497,8 @@ void RunDisplay() {
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
+    EventFilterInstall();
+    bool resumed = ResumeAtStart();
     // The first display is no action of the operator's: the record holds none of its lines.
     RecordSuspend();
     switch (editmode) {
@@ -506,6 +513,8 @@ void RunDisplay() {
             break;
         default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
     }
+    // A resumed evening shows its current tip, as c does.
+    if (resumed && histtl) HistoryChange(0);
     RecordResume();
     gtk_widget_show_all(sdwin);
     TraceBoard();
