@@ -64,7 +64,7 @@ struct Evening {
     std::string club;
     long long saved = 0, lastroll = 0;
     long long tip = 0, prvtip = 0;
-    long long seeds[3] = {}, initial[3] = {};
+    long long seeds[3] = {}, initial[3] = {}, rndm[3] = {};
     long long mix = 0, hall = 0, hallfont = 0, level = 0;
     std::vector<DancerRec> dancers;
     std::vector<std::pair<long long, long long>> outs, skips, onces;  // dancer, assigned / tip
@@ -119,6 +119,9 @@ std::string Body() {
     out += strprintf("club=%s\n", OneLine(outputfilename.substr(BaseStart(outputfilename))).c_str());
     out += strprintf("tip=%d %d\n", tipcnt, prvtipcnt);
     out += strprintf("seeds=%lld %lld %lld\n", (long long)s1, (long long)s2, (long long)s3);
+    int64_t r[3];
+    get_rndm(&r[0], &r[1], &r[2]);  // where the generator stands: the next roll goes on from here
+    out += strprintf("rndm=%lld %lld %lld\n", (long long)r[0], (long long)r[1], (long long)r[2]);
     out += strprintf("initialseeds=%lld %lld %lld\n", (long long)initial_s1, (long long)initial_s2,
                      (long long)initial_s3);
     out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag, hallview, hallfontchg, (int)pgmfloor);
@@ -232,8 +235,9 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
             if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad("a tip number out of range");
             ev->tip = n[0];
             ev->prvtip = n[1];
-        } else if (key == "seeds" || key == "initialseeds") {
-            if (!Seeds(v, key == "seeds" ? ev->seeds : ev->initial)) return bad("seeds that are no numbers");
+        } else if (key == "seeds" || key == "initialseeds" || key == "rndm") {
+            if (!Seeds(v, key == "seeds" ? ev->seeds : key == "rndm" ? ev->rndm : ev->initial))
+                return bad("seeds that are no numbers");
         } else if (key == "mix" || key == "hallview") {
             if (!Ints(v, n, 1, 0, 1)) return bad("a switch that is neither 0 nor 1");
             (key == "mix" ? ev->mix : ev->hall) = n[0];
@@ -580,7 +584,7 @@ bool EveningResume() {
     s1 = ev.seeds[0];
     s2 = ev.seeds[1];
     s3 = ev.seeds[2];
-    set_rndm(s1, s2, s3);
+    set_rndm(ev.rndm[0], ev.rndm[1], ev.rndm[2]);
     initial_s1 = ev.initial[0];
     initial_s2 = ev.initial[1];
     initial_s3 = ev.initial[2];

@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include "core/screen.h"
 #include "core/startup.h"
+#include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "test_clubfile_util.h"
@@ -465,6 +467,93 @@ TEST_F(ClubSafety, ANameMadeFromTheClubNameTakesAFreeName) {
     ASSERT_EQ(screen::warnings.size(), 1u);
     EXPECT_TRUE(Contains(screen::warnings[0], "the club is saved as <squares-3.dorvel> instead"));
     EXPECT_TRUE(OutputFileBound());
+}
+
+// An evening file that is damaged or made to harm is reported and ignored, never half
+// resumed: every line cut out, numbers out of range, bytes changed at random, a file cut
+// short, a huge one. Whatever is resumed leaves the roster, cards and history consistent.
+TEST_F(ClubSafety, HostileEveningFilesAreReportedAndIgnored) {
+    auto start = [] {
+        ResetEvening();
+        ASSERT_TRUE(ReadPath("club.dorvel"));
+        BindOutputFile("club.dorvel");
+    };
+    for (int i = 0; i < 6; ++i) AddCouple("M" + std::to_string(i), "F" + std::to_string(i), "Fam" + std::to_string(i));
+    RfidGive(sdhd, 4100000001);
+    BindOutputFile("club.dorvel");
+    ASSERT_TRUE(WriteDorvels(0));
+    start();
+    SaveTipTexts({"a", "b", "c"});
+    SaveTipTexts({"d", "e", "f"});
+    ASSERT_TRUE(EveningSave());
+    const std::string good = ReadFile("club.evening");
+    std::vector<std::string> lines;
+    for (size_t pos = 0; pos < good.size();) {
+        size_t end = good.find('\n', pos);
+        lines.push_back(good.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    auto join = [&](const std::vector<std::string>& ls) {
+        std::string t;
+        for (const std::string& l : ls) t += l + "\n";
+        return t;
+    };
+    auto consistent = [] {
+        EXPECT_EQ(CardTableFaults(), "");
+        for (History* h = histhd; h; h = h->nxt)
+            for (int q = 0; q < h->totsquares; ++q)
+                for (int j = 0; j < h->sqrsize; ++j) {
+                    SqrDancer* sd = h->histsqr[q].histsd[j].sd;
+                    if (sd) EXPECT_EQ(Find(sd->firstlast), sd);
+                }
+    };
+    // Said and ignored.
+    std::vector<std::string> damaged = {"", "dorvels-evening 2\n" + good.substr(good.find('\n') + 1),
+                                        good + "tip=99999999999999999999 0\n", good + "dancer=A B 1\n",
+                                        good + "place=50 0 0 1 1 1 1 1 1 1 -1 -1\n", good + "history=1 0 1 8 1 0 1 2\n",
+                                        good + "mustonce=4000 1\n", good + "cell=0 x\n" + "tag=7 0 0\n",
+                                        good + std::string(40 << 20, '%')};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::vector<std::string> bent = lines;
+        size_t eq = bent[i].find('=');
+        if (eq == std::string::npos || bent[i].compare(0, eq, "club") == 0) continue;
+        bent[i] = bent[i].substr(0, eq + 1) + "-99999999999 x";
+        damaged.push_back(join(bent));
+    }
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text.substr(0, 200));
+        start();
+        WriteFile("club.evening", text);
+        TakeClubFileNotice();
+        EXPECT_FALSE(EveningFind(time(nullptr)).offered);
+        EXPECT_NE(TakeClubFileNotice().find("<club.evening> was not used: "), std::string::npos);
+        EXPECT_EQ(tipcnt, 0);
+    }
+    // Cut, or changed at random: never a crash, and what is resumed holds together.
+    std::mt19937 rng(11);
+    for (int round = 0; round < 300; ++round) {
+        std::string text = good;
+        if (round % 3 == 0) {
+            text.resize(rng() % text.size());
+        } else {
+            for (int k = 0; k < 1 + round % 5; ++k) text[rng() % text.size()] = (char)(rng() % 256);
+        }
+        start();
+        WriteFile("club.evening", text);
+        if (EveningFind(time(nullptr)).offered) EveningResume();
+        consistent();
+        if (HasFailure()) break;
+    }
+    // Lines cut out one by one.
+    for (size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> less = lines;
+        less.erase(less.begin() + (long)i);
+        start();
+        WriteFile("club.evening", join(less));
+        if (EveningFind(time(nullptr)).offered) EveningResume();
+        consistent();
+    }
+    TakeClubFileNotice();
 }
 
 // Command lines with a slip in them are refused before anything is read or written, with the
