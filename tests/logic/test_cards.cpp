@@ -189,6 +189,12 @@ TEST(SwipeGate, ReaderBurstsAreCardsAndTypingStaysTyping) {
                 for (int i = 0; i < 10; ++i) feed(card[(size_t)i], i ? rng() % 16 : 200 + rng() % 2000);
                 feed('\r', rng() % 400);
                 expectcards += card + ";";
+            } else if (rng() % 2) {  // a fast typist typing a card number and Enter
+                for (int i = 0; i <= 10; ++i) {
+                    char c = i < 10 ? (char)('0' + rng() % 10) : '\r';
+                    typed += c;
+                    feed(c, 60 + rng() % 30);
+                }
             } else {  // a person: digits, letters and Enter, 60 ms and more apart
                 int n = 1 + (int)(rng() % 14);
                 for (int i = 0; i < n; ++i) {
