@@ -3,7 +3,10 @@
 # byte-order mark adds no dancer and keeps the comment block, a second program does not
 # write the first one's file, a failed save at the close asks (and quitting leaves the file),
 # the font keys on the present board change no tip or count, and a misspelt club name leaves
-# lastdance.dorvels naming the club.
+# lastdance.dorvels naming the club. The file read is the file written (through the pointer
+# file, also with a window size alone on the command line), and command lines with a slip
+# (--print-pdf naming the club file, --serve with a blank) are refused before anything is
+# written.
 # Arguments: path of the dorvels program, source folder.
 set -u
 prog=$1
@@ -158,5 +161,47 @@ close_window
 gone "$pid" || fail "typo: the program did not end"
 [ "$(cat lastdance.dorvels)" = "hilltop.dorvel" ] || fail "typo: lastdance.dorvels names <$(cat lastdance.dorvels)>"
 [ ! -e smaple.dorvel ] || fail "typo: an empty smaple.dorvel was written"
+
+# ---- the file read through the pointer file is the file written ---------------------------------
+mkdir -p "$work/harbor"
+printf 'club=Harbor Squares\nAnn Ash f L 0 1 Basic\nBob Ash m L 0 1 Basic\n' >"$work/harbor/harbor.dorvel"
+printf 'harbor.dorvel\n' >"$work/harbor/lastdance.dorvels"
+for args in "" "1280x1024"; do
+  cd "$work/harbor" || fail "no folder"
+  cp harbor.dorvel before
+  # start adds a window size of its own; "$args" alone is the check's command line.
+  "$prog" $args >out.txt 2>err.txt &
+  pid=$!
+  pids+=("$pid")
+  win=""
+  for _ in $(seq 1 300); do
+    win=$(xdotool search --all --onlyvisible --pid "$pid" --name "Square Dance" 2>/dev/null | head -n1)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "harbor <$args>: no window: $(cat err.txt)"
+  sleep 1
+  [[ "$(title)" == "Harbor Squares' Square Dance"* ]] || fail "harbor <$args>: title <$(title)>"
+  close_window
+  gone "$pid" || fail "harbor <$args>: the program did not end"
+  grep -q '^dispnamestyle=' harbor.dorvel || fail "harbor <$args>: harbor.dorvel was not written"
+  grep -q 'Bob  *Ash' harbor.dorvel || fail "harbor <$args>: the roster is gone: $(cat harbor.dorvel)"
+  [ ! -e squares.dorvel ] || fail "harbor <$args>: squares.dorvel was written"
+  [ ! -e none.dorvel ] || fail "harbor <$args>: none.dorvel was written"
+  [ "$(cat lastdance.dorvels)" = "harbor.dorvel" ] || fail "harbor <$args>: lastdance.dorvels names <$(cat lastdance.dorvels)>"
+done
+
+# ---- command lines with a slip: refused, nothing written ----------------------------------------
+mkdir -p "$work/slip"
+cd "$work/slip" || fail "no folder"
+cp "$src/data/sample.dorvel" club.dorvel
+cp club.dorvel before
+"$prog" --print-pdf club.dorvel >out.txt 2>err.txt && fail "--print-pdf club.dorvel: exit status 0"
+cmp -s club.dorvel before || fail "--print-pdf replaced the club file"
+grep -q 'a PDF is never written there' err.txt || fail "--print-pdf: no reason given: $(cat err.txt)"
+"$prog" --serve 18155 club.dorvel >out.txt 2>err.txt && fail "--serve 18155: exit status 0"
+grep -q -- '--serve=18155' err.txt || fail "--serve 18155: the right form is not named: $(cat err.txt)"
+cmp -s club.dorvel before || fail "--serve 18155 changed the club file"
+[ ! -e lastdance.dorvels ] || fail "a refused command line wrote lastdance.dorvels"
 
 echo "PASS"
