@@ -131,9 +131,11 @@ void Titles() {
     SetWinTitle(sdwin, nullptr);
 }
 
-// The club is renamed; a club without a club file yet has its file named after it.
+// The club is renamed; a club without a club file yet has its file named after it (the file
+// read or written once stays the club's file).
 void SetClubName(const std::string& name) {
-    if (inputfilename.empty() && outputfilename == ClubFileName(clubname)) outputfilename = dfltsavefile;
+    if (inputfilename.empty() && !OutputFileBound() && outputfilename == ClubFileName(clubname))
+        outputfilename = dfltsavefile;
     clubname = name.empty() ? "None" : name;
     BuildOutputFilename();
     SetEntry(outputfile_entry, outputfilename);
