@@ -138,8 +138,7 @@ void SwipeIntoEntry(const std::string& card) {
         KeybrdCmd('\r');
         return;
     }
-    // Recorded as the main window's card line: a replay checks the dancer in the same way.
-    Record("(KeybrdCmd) %s\n", card.c_str());
+    Record("(SwipeIntoEntry) %s\n", card.c_str());
     uint64_t number = RfidParse(card.c_str());
     SqrDancer* sd = number && !IsCommandCard(number) ? RfidHolder(number) : nullptr;
     if (!sd) {

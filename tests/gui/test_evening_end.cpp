@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "commands/keys.h"
 #include "core/startup.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
+#include "support/helmtext.h"
 #include "test_dialog_answers.h"
+#include "test_keys_util.h"
 #include "test_window_helpers.h"
 
 namespace {
@@ -163,4 +166,64 @@ TEST_F(EveningEnd, WhatStartUpFoundIsShownOnceTheWindowIsOpen) {
     // Nothing was entered: the window closes without a question, and the file stays.
     EXPECT_EQ(sdwin, nullptr);
     EXPECT_EQ(ReadFile("club.dorvel"), utf16);
+}
+
+namespace {
+// Two tips, then the window closed: an evening ended as any evening ends.
+gboolean TwoTipsAndClose(gpointer) {
+    KeybrdCmd('r');
+    KeybrdCmd('r');
+    return CloseMainWindow(nullptr);
+}
+}  // namespace
+
+// The next start on the same club file offers the evening: Enter (a card's too) resumes it,
+// showing its tip, and the next roll is the tip after. "New evening" of a club with cards
+// begins with everybody absent, and that evening is not offered again.
+TEST_F(EveningEnd, TheNextStartOffersTheEveningAndEnterResumesIt) {
+    std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
+    for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
+        club += strprintf("%s Ash e L 0 1 Basic\n", name);
+    WriteFile("myclub.dorvel", club);
+    Start({"myclub.dorvel"});
+    g_timeout_add(300, TwoTipsAndClose, nullptr);
+    RunDisplay();
+
+    static std::string title;
+    static int tip;
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    auto asked = WhenDialog("Tonight's evening", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_Return, "\r"); });
+    g_timeout_add(500, [](gpointer) -> gboolean {
+        title = Title();
+        KeybrdCmd('r');
+        tip = tipcnt;
+        return CloseMainWindow(nullptr);
+    }, nullptr);
+    RunDisplay();
+    EXPECT_TRUE(*asked);
+    EXPECT_TRUE(title.size() > 6 && title.compare(title.size() - 6, 6, " tip#2") == 0) << title;
+    EXPECT_EQ(tip, 3);
+
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    auto fresh = AnswerDialog("Tonight's evening", 2);  // New evening, everybody absent kept
+    static int present;
+    g_timeout_add(300, [](gpointer) -> gboolean {
+        present = 0;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) present += sd->avail;
+        tip = tipcnt;
+        return CloseMainWindow(nullptr);
+    }, nullptr);
+    RunDisplay();
+    EXPECT_TRUE(*fresh);
+    EXPECT_EQ(present, 0);
+    EXPECT_EQ(tip, 0);
+
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    auto again = AnswerDialog("Tonight's evening", 1);
+    CloseSoon();
+    RunDisplay();
+    EXPECT_FALSE(*again);
 }
