@@ -100,8 +100,8 @@ const std::vector<DocItem> dockeys = {
     {"x", "", "Write the club file (dance counts as 0) and quit."},
     {"X", "", "Write the club file with the dance counts and quit."},
     {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise ask as q does, and QUIT writes the club file (dance counts as 0) and quits."},
-    {"q", "", "Quit without writing, after confirmation."},
-    {"Q", "", "Quit at once without writing."},
+    {"q", "", "Quit without writing (tonight's evening is not offered again), after confirmation."},
+    {"Q", "", "Quit at once without writing (tonight's evening is not offered again)."},
 };
 
 const std::vector<DocItem> docfiles = {

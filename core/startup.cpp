@@ -341,7 +341,10 @@ bool TerminateEvening(int data) {
     Record("(terminate)\n");
     bool ok = true;
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
-    EveningSave();  // the evening as it ended, offered at the next start
+    // The evening as it ended is offered at the next start, unless the operator quit without
+    // writing anything.
+    if (data == 1 || data == 2) EveningSave();
+    else EveningDrop();
     CloseRecordFile();
     ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();

@@ -9,7 +9,26 @@
 namespace {
 enum { RESUME_YES = 1, RESUME_NEW = 2 };
 bool allabsent = false;  // the new evening's "everybody absent" choice
+char typedkey = 0;       // a command key typed into the question
+
+// A letter, "+" or "-" typed into the question is a command of the evening: it resumes the
+// evening and is performed then. Digits (a card), Enter, Escape, Tab and the mnemonics
+// (with Alt) are the dialog's own.
+gboolean QuestionKey(GtkWidget* dlg, GdkEventKey* event, gpointer) {
+    if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return FALSE;
+    guint32 c = gdk_keyval_to_unicode(event->keyval);
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '+' || c == '-')) return FALSE;
+    typedkey = (char)c;
+    gtk_dialog_response(GTK_DIALOG(dlg), RESUME_YES);
+    return TRUE;
+}
 }  // namespace
+
+char ResumeKey() {
+    char c = typedkey;
+    typedkey = 0;
+    return c;
+}
 
 bool ResumeAtStart() {
     EveningOffer offer = EveningFind(time(nullptr));
@@ -38,6 +57,8 @@ bool ResumeAtStart() {
                          }), nullptr);
         gtk_container_add(GTK_CONTAINER(area), absent);
     }
+    typedkey = 0;
+    g_signal_connect(dlg, "key-press-event", G_CALLBACK(QuestionKey), nullptr);
     // Resume is the default (Enter, a card's Enter too); closing the dialog any other way
     // throws nothing away either.
     if (RunQuestion(dlg, RESUME_YES) == RESUME_NEW) {

@@ -4,5 +4,9 @@
 // Asks "Resume tonight's evening (...)?" when the evening file beside the club file holds an
 // evening of the last hours, and resumes it or starts a new evening (with cards, everybody
 // absent if the operator keeps that choice). Asks nothing when there is no evening to
-// resume. True when the evening was resumed.
+// resume. True when the evening was resumed. A command key typed while the question is up
+// (r to roll, as the operator does at the start of every evening) resumes the evening, and
+// the key goes on to the main window once its display is built (ResumeKey).
 bool ResumeAtStart();
+// The command key typed into the question (0 when none); taken once.
+char ResumeKey();

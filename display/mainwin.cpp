@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "commands/keys.h"
 #include "commands/swipe.h"
 #include "core/startup.h"
 #include "dialogs/resume.h"
@@ -516,6 +517,12 @@ void RunDisplay() {
     // A resumed evening shows its current tip, as c does.
     if (resumed && histtl) HistoryChange(0);
     RecordResume();
+    // A key typed into the resume question is the evening's first command.
+    if (char key = resumed ? ResumeKey() : 0)
+        g_idle_add([](gpointer k) -> gboolean {
+            if (sdwin) KeybrdCmd((char)GPOINTER_TO_INT(k));
+            return G_SOURCE_REMOVE;
+        }, GINT_TO_POINTER(key));
     gtk_widget_show_all(sdwin);
     TraceBoard();
     // What start-up found in the club files, once, above the first display.

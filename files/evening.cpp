@@ -80,6 +80,7 @@ struct State {
     int lastrolltip = 0;    // the tip whose roll time is lastroll
     time_t lastroll = 0;
     bool failed = false;    // a failed write was said on stderr
+    bool dropped = false;   // the evening ended without being kept: nothing more is written
     bool found = false;     // `offer` holds the evening read at start-up
     Evening offer;
     std::string foundpath;
@@ -409,7 +410,7 @@ std::string EveningPath() {
 
 bool EveningSave() {
     std::string path = EveningPath();
-    if (path.empty()) return true;
+    if (path.empty() || state.dropped) return true;
     std::string body = Body();
     if (body == state.written && path == state.writtento) return true;
     time_t now = time(nullptr);
@@ -613,6 +614,12 @@ void EveningNew(bool everybodyabsent) {
         RePartner();
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 0;
     }
+}
+
+void EveningDrop() {
+    std::string path = EveningPath();
+    if (!path.empty()) unlink(path.c_str());
+    state.dropped = true;
 }
 
 bool RosterHasCards() {

@@ -61,6 +61,9 @@ bool EveningResume();
 // "New evening": the evening found is not offered again; with everybodyabsent every dancer
 // starts absent (cards swiped at the door then check dancers in).
 void EveningNew(bool everybodyabsent);
+// The evening ends without being kept (q, Q: quit without writing): its file goes, so that
+// the next start offers nothing.
+void EveningDrop();
 // Whether any dancer of the roster has a card.
 bool RosterHasCards();
 

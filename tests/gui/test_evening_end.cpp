@@ -177,10 +177,10 @@ gboolean TwoTipsAndClose(gpointer) {
 }
 }  // namespace
 
-// The next start on the same club file offers the evening: Enter (a card's too) resumes it,
-// showing its tip, and the next roll is the tip after. "New evening" of a club with cards
+// The next start on the same club file offers the evening; a key of the evening typed into
+// the question resumes it and is performed. "New evening" of a club with cards
 // begins with everybody absent, and that evening is not offered again.
-TEST_F(EveningEnd, TheNextStartOffersTheEveningAndEnterResumesIt) {
+TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
     std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
     for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
         club += strprintf("%s Ash e L 0 1 Basic\n", name);
@@ -189,20 +189,21 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndEnterResumesIt) {
     g_timeout_add(300, TwoTipsAndClose, nullptr);
     RunDisplay();
 
+    // The evening's first key typed into the question (r, as every evening starts) resumes
+    // the evening and rolls the tip after.
     static std::string title;
     static int tip;
     ResetEvening();
     Start({"myclub.dorvel"});
-    auto asked = WhenDialog("Tonight's evening", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_Return, "\r"); });
+    auto asked = WhenDialog("Tonight's evening", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_r, "r"); });
     g_timeout_add(500, [](gpointer) -> gboolean {
         title = Title();
-        KeybrdCmd('r');
         tip = tipcnt;
         return CloseMainWindow(nullptr);
     }, nullptr);
     RunDisplay();
     EXPECT_TRUE(*asked);
-    EXPECT_TRUE(title.size() > 6 && title.compare(title.size() - 6, 6, " tip#2") == 0) << title;
+    EXPECT_TRUE(title.size() > 6 && title.compare(title.size() - 6, 6, " tip#3") == 0) << title;
     EXPECT_EQ(tip, 3);
 
     ResetEvening();
@@ -223,6 +224,16 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndEnterResumesIt) {
     ResetEvening();
     Start({"myclub.dorvel"});
     auto again = AnswerDialog("Tonight's evening", 1);
+    g_timeout_add(300, [](gpointer) -> gboolean {
+        KeybrdCmd('r');
+        KeybrdCmd('Q');  // quit without writing: that evening is not offered either
+        return G_SOURCE_REMOVE;
+    }, nullptr);
+    RunDisplay();
+    EXPECT_FALSE(*again);
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    again = AnswerDialog("Tonight's evening", 1);
     CloseSoon();
     RunDisplay();
     EXPECT_FALSE(*again);
