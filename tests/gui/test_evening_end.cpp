@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -169,72 +170,53 @@ TEST_F(EveningEnd, WhatStartUpFoundIsShownOnceTheWindowIsOpen) {
 }
 
 namespace {
-// Two tips, then the window closed: an evening ended as any evening ends.
-gboolean TwoTipsAndClose(gpointer) {
-    KeybrdCmd('r');
-    KeybrdCmd('r');
-    return CloseMainWindow(nullptr);
+std::string shown;  // the title when the keys below were done
+int present;
+gboolean Keys(gpointer keys) {
+    for (const char* k = static_cast<const char*>(keys); *k; ++k) KeybrdCmd(*k);
+    shown = Title();
+    present = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) present += sd->avail;
+    return sdwin ? CloseMainWindow(nullptr) : G_SOURCE_REMOVE;
 }
 }  // namespace
 
-// The next start on the same club file offers the evening; a key of the evening typed into
-// the question resumes it and is performed. "New evening" of a club with cards
-// begins with everybody absent, and that evening is not offered again.
+// An evening ended (two tips, the window closed) is offered at the next start on its club
+// file: a key of the evening typed into the question resumes it and is performed. "New
+// evening" of a club with cards begins with everybody absent; an evening quit without writing
+// (Q) is not offered.
 TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
     std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
     for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
         club += strprintf("%s Ash e L 0 1 Basic\n", name);
     WriteFile("myclub.dorvel", club);
-    Start({"myclub.dorvel"});
-    g_timeout_add(300, TwoTipsAndClose, nullptr);
-    RunDisplay();
-
-    // The evening's first key typed into the question (r, as every evening starts) resumes
-    // the evening and rolls the tip after.
-    static std::string title;
-    static int tip;
-    ResetEvening();
-    Start({"myclub.dorvel"});
-    auto asked = WhenDialog("Tonight's evening", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_r, "r"); });
-    g_timeout_add(500, [](gpointer) -> gboolean {
-        title = Title();
-        tip = tipcnt;
-        return CloseMainWindow(nullptr);
-    }, nullptr);
-    RunDisplay();
-    EXPECT_TRUE(*asked);
-    EXPECT_TRUE(title.size() > 6 && title.compare(title.size() - 6, 6, " tip#3") == 0) << title;
-    EXPECT_EQ(tip, 3);
-
-    ResetEvening();
-    Start({"myclub.dorvel"});
-    auto fresh = AnswerDialog("Tonight's evening", 2);  // New evening, everybody absent kept
-    static int present;
-    g_timeout_add(300, [](gpointer) -> gboolean {
-        present = 0;
-        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) present += sd->avail;
-        tip = tipcnt;
-        return CloseMainWindow(nullptr);
-    }, nullptr);
-    RunDisplay();
-    EXPECT_TRUE(*fresh);
-    EXPECT_EQ(present, 0);
-    EXPECT_EQ(tip, 0);
-
-    ResetEvening();
-    Start({"myclub.dorvel"});
-    auto again = AnswerDialog("Tonight's evening", 1);
-    g_timeout_add(300, [](gpointer) -> gboolean {
-        KeybrdCmd('r');
-        KeybrdCmd('Q');  // quit without writing: that evening is not offered either
-        return G_SOURCE_REMOVE;
-    }, nullptr);
-    RunDisplay();
-    EXPECT_FALSE(*again);
-    ResetEvening();
-    Start({"myclub.dorvel"});
-    again = AnswerDialog("Tonight's evening", 1);
-    CloseSoon();
-    RunDisplay();
-    EXPECT_FALSE(*again);
+    struct Run {
+        const char* keys;  // done 300 ms after the start
+        std::function<void(GtkWidget*)> answer;
+    } runs[] = {
+        {"rr", nullptr},
+        {"", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_r, "r"); }},
+        {"", [](GtkWidget* dlg) { gtk_dialog_response(GTK_DIALOG(dlg), 2); }},  // New evening
+        {"orQ", nullptr},  // everybody present again, a tip, and quit without writing
+        {"", nullptr},
+    };
+    std::vector<bool> asked;
+    std::vector<std::string> titles;
+    std::vector<int> presents;
+    for (Run& run : runs) {
+        ResetEvening();
+        Start({"myclub.dorvel"});
+        auto answered = WhenDialog("Tonight's evening", run.answer ? run.answer : [](GtkWidget* dlg) {
+            gtk_dialog_response(GTK_DIALOG(dlg), GTK_RESPONSE_NONE);
+        });
+        g_timeout_add(300, Keys, (gpointer)run.keys);
+        RunDisplay();
+        asked.push_back(*answered);
+        titles.push_back(shown);
+        presents.push_back(present);
+    }
+    EXPECT_EQ(asked, (std::vector<bool>{false, true, true, false, false}));
+    EXPECT_TRUE(titles[1].size() > 6 && titles[1].compare(titles[1].size() - 6, 6, " tip#3") == 0) << titles[1];
+    EXPECT_EQ(presents[2], 0);
+    EXPECT_TRUE(titles[3].size() > 6 && titles[3].compare(titles[3].size() - 6, 6, " tip#1") == 0) << titles[3];
 }

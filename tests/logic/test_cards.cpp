@@ -174,38 +174,25 @@ TEST(SwipeGate, ReaderBurstsAreCardsAndTypingStaysTyping) {
             ASSERT_LE((size_t)release, held.size());
             delivered += held.substr(0, (size_t)release);
             held.erase(0, (size_t)release);
-            if (v == SwipeGate::PASS) delivered += c;
-            if (v == SwipeGate::HOLD) held += c;
-            if (v == SwipeGate::SWIPE) {
-                EXPECT_EQ(held, gate.card());
-                cards += gate.card() + ";";
-                held.clear();
-            }
+            (v == SwipeGate::PASS ? delivered : held) += c;
+            // A card: the digits held, as the gate tells them.
+            if (v == SwipeGate::SWIPE) cards += (held == gate.card() + c ? gate.card() : "?") + ";", held.clear();
         };
         for (int part = 0; part < 4; ++part) {
             if (rng() % 2) {  // a swipe: digits a few milliseconds apart, Enter soon after
                 std::string card;
-                for (int i = 0; i < 10; ++i) card += (char)('0' + rng() % 10);
-                for (int i = 0; i < 10; ++i) feed(card[(size_t)i], i ? rng() % 16 : 200 + rng() % 2000);
+                for (int i = 0; i < 10; ++i) feed((card += (char)('0' + rng() % 10)).back(), i ? rng() % 16 : 200 + rng() % 2000);
                 feed('\r', rng() % 400);
                 expectcards += card + ";";
-            } else if (rng() % 2) {  // a fast typist typing a card number and Enter
-                for (int i = 0; i <= 10; ++i) {
-                    char c = i < 10 ? (char)('0' + rng() % 10) : '\r';
+            } else {  // a person, a fast one too: digits (a card number), letters and Enter
+                bool fast = rng() % 2;
+                for (int i = 0, n = 1 + (int)(rng() % 14); i <= n; ++i) {
+                    char c = fast ? (i < n ? (char)('0' + rng() % 10) : '\r')
+                                  : rng() % 4 ? (char)('0' + rng() % 10) : rng() % 2 ? '\r' : 'a';
                     typed += c;
-                    feed(c, 60 + rng() % 30);
+                    feed(c, fast ? 60 + rng() % 30 : 60 + rng() % 400);
                 }
-            } else {  // a person: digits, letters and Enter, 60 ms and more apart
-                int n = 1 + (int)(rng() % 14);
-                for (int i = 0; i < n; ++i) {
-                    char c = rng() % 4 ? (char)('0' + rng() % 10) : rng() % 2 ? '\r' : 'a';
-                    typed += c;
-                    feed(c, 60 + rng() % 400);
-                }
-                if (rng() % 2) {  // a pause long enough for the held keys to go out
-                    delivered += held.substr(0, (size_t)gate.Expire());
-                    held.clear();
-                }
+                if (rng() % 2) delivered += held.substr(0, (size_t)gate.Expire()), held.clear();  // a pause
             }
         }
         delivered += held.substr(0, (size_t)gate.Expire());
