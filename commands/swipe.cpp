@@ -40,6 +40,8 @@ char GateChar(const GdkEventKey* key) {
     return 0;
 }
 
+void Deliver();
+
 void StopExpire() {
     if (expiretimer) g_source_remove(expiretimer);
     expiretimer = 0;
@@ -92,7 +94,8 @@ bool TakeKey(GdkEvent* event) {
     int release = 0;
     SwipeGate::Verdict v = entry ? gate.Key(GateChar(&event->key), event->key.time, &release)
                                  : (release = gate.Expire(), SwipeGate::PASS);
-    if (release) SwipeRelease();
+    // The keys held before this one were typing; the gate may hold this one anew.
+    if (release) Deliver();
     switch (v) {
         case SwipeGate::HOLD:
             held.push_back(gdk_event_copy(event));
@@ -107,17 +110,22 @@ bool TakeKey(GdkEvent* event) {
     }
 }
 
-}  // namespace
-
-void SwipeRelease() {
+// Delivers the key events held, in their order.
+void Deliver() {
     StopExpire();
-    gate.Expire();
     std::deque<GdkEvent*> out;
     out.swap(held);
     for (GdkEvent* e : out) {
         gtk_main_do_event(e);
         gdk_event_free(e);
     }
+}
+
+}  // namespace
+
+void SwipeRelease() {
+    gate.Expire();
+    Deliver();
 }
 
 void EventFilter(GdkEvent* event, gpointer) {

@@ -172,7 +172,10 @@ TEST_F(EveningEnd, WhatStartUpFoundIsShownOnceTheWindowIsOpen) {
 namespace {
 std::string shown;  // the title when the keys below were done
 int present;
+// Done once no question is up any more and the keys it passed on have been performed.
 gboolean Keys(gpointer keys) {
+    if (gtk_grab_get_current()) return G_SOURCE_CONTINUE;
+    while (g_main_context_iteration(nullptr, FALSE)) {}
     for (const char* k = static_cast<const char*>(keys); *k; ++k) KeybrdCmd(*k);
     shown = Title();
     present = 0;
@@ -191,7 +194,7 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
         club += strprintf("%s Ash e L 0 1 Basic\n", name);
     WriteFile("myclub.dorvel", club);
     struct Run {
-        const char* keys;  // done 300 ms after the start
+        const char* keys;  // done once the window is up
         std::function<void(GtkWidget*)> answer;
     } runs[] = {
         {"rr", nullptr},
