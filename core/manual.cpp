@@ -24,11 +24,17 @@ const std::vector<DocItem> docoptions = {
      "the evening."},
     {"--serve", "[=[ADDRESS:]PORT]",
      "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
-     "phones, with a box to type one's name. Without ADDRESS it listens on every address of "
-     "the computer; ADDRESS lan listens on its address on the local network only, a numeric "
-     "address on that one. PORT defaults to 8099. Read only: it answers GET and HEAD and shows "
-     "names and squares, nothing else of the club file. Off unless asked for here or by the "
-     "Phone Page switch of the setup; the i key shows the address and its QR code."},
+     "phones, the names as the board shows them, with a box to type one's name. Its address, "
+     "printed at start and shown with a QR code by the i key, ends in /k/KEY/: KEY is a random "
+     "key of the evening, and without it the page shows no name. Whoever has the address (who "
+     "scanned the code in the hall, and whoever they pass it on to) can read the page while it "
+     "is served; a new evening makes a new key. Only requests that name this computer by one "
+     "of its addresses, localhost or its host name are answered. Without ADDRESS it listens on "
+     "every address of the computer; ADDRESS lan listens on its address on the local network "
+     "only, a numeric address on that one (127.0.0.1: this computer only). PORT defaults to "
+     "8099. Read only: it answers GET and HEAD and shows names and squares, nothing else of the "
+     "club file. Off unless asked for here or by the Phone Page switch of the setup; that "
+     "switch, or the end of the program, stops it."},
     {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
     {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
     {"--help", "", "Show the options and arguments, and end."},

@@ -20,7 +20,8 @@ HttpReply Http(int port, const std::string& method, const std::string& path, con
 // An open connection the test keeps (idle, or sending its request slowly).
 class HttpConn {
 public:
-    explicit HttpConn(int port);
+    // From the loopback address `from` (e.g. "127.0.0.5") when given.
+    explicit HttpConn(int port, const char* from = nullptr);
     ~HttpConn();
     bool Connected() const { return fd >= 0; }
     void Send(const std::string& data);
