@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the choice of the club file, the seeds; and the end.
 #include "core/startup.h"
 
@@ -17,6 +18,7 @@
 #include "files/evening.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
@@ -341,6 +343,8 @@ bool TerminateEvening(int data) {
     Record("(terminate)\n");
     bool ok = true;
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
+    // The season memory goes with the evening that was kept (after the tips taken back).
+    if (ok && (data == 1 || data == 2)) SeasonSave();
     // The evening as it ended is offered at the next start, unless the operator quit without
     // writing anything.
     if (data == 1 || data == 2) EveningSave();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's access key: made from the kernel's random source, written in lower-case
 // letters and digits without those easily mistaken for others when read off the screen and
 // typed (0 and o, 1 and l), compared in constant time.

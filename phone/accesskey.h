@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evening's access key of the phone page: a random word in the page's address
 // (http://ADDRESS:PORT/k/KEY/), so that only those who scanned the code shown in the hall can
 // read the names on it. One key for one evening: the evening's state keeps it (SetAccessKey

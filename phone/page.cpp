@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's content: the board of the latest tip (or who is present) read from the
 // evening's state, and the page and JSON made from it with every text escaped.
 #include "phone/page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page: what the hall's board shows, as a small page for the dancers' phones and
 // as JSON for the page's own updates. Read from the evening's state without changing it;
 // no GTK and no network here (the server in server/ sends what this makes).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine's address on the hall's network, for the page's address and its QR code.
 #include <arpa/inet.h>
 #include <ifaddrs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's HTTP server. The listening socket is our own GSocketService, so that a
 // connection beyond the limits is turned away (or makes room) before libsoup sees it; an
 // accepted one is held until its first bytes arrive and then handed to libsoup, which reads

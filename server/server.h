@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's HTTP server: libsoup 3 on GLib's main loop, in the program's one thread.
 // It answers GET and HEAD on the page (/k/KEY/) and its board (/k/KEY/board.json) and on
 // nothing else: KEY is the evening's access key (phone/accesskey.h), carried by the address

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The phone page in a real browser (Debian's chromium, headless): the program serves the
 # sample club with a dancer whose last name (the name on the board) is markup; the browser
 # opens the address printed with its key, types a dancer's name, the operator rolls with the

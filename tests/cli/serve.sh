@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The phone page end to end, as a user checks it: the program on a virtual X server with the
 # sample club and a dancer named <b>x</b>; without --serve nothing listens; with --serve=PORT
 # the page, under the printed address's key, answers curl with the tip and the squares' names

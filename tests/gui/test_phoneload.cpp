@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The load test of the phone page: 200 phones (tests/support/phone_clients.py, each from an
 // address of its own on loopback) poll the page every second for 60 seconds while the operator
 // rolls tips, beside 300 idle connections from 127.0.0.2 to 127.0.0.13. No request may fail,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page in the running program: it follows the board through real rolls, and the
 // i key shows its address with a QR code that reads back as that address.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog driven through its own widgets: keys typed into its entries, its buttons
 // clicked, its radios, sliders and switches moved, its file chooser answered; then the
 // evening's state, the window titles and the files written are read back.

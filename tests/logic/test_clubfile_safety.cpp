@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Club files that must not cost the club its roster: files that are no club file or cannot
 // be read, a second Dorvels on the same file, changes made by other programs, backups, a
 // byte-order mark, settings out of range, the problems of a file's lines, saves that fail at
@@ -427,7 +428,7 @@ TEST_F(ClubSafety, TheFileReadIsTheFileWritten) {
     for (const auto& [file, args] : starts) {
         SCOPED_TRACE(file + " " + (args.empty() ? "" : args[0]));
         ResetEvening();
-        system("rm -f *.dorvel* lastdance.dorvels");
+        ASSERT_EQ(system("rm -f *.dorvel* lastdance.dorvels"), 0);
         WriteFile(file, harbor);
         WriteFile("lastdance.dorvels", file + "\n");
         Start(args);
@@ -550,7 +551,7 @@ TEST_F(ClubSafety, HostileCommandLines) {
     WriteFile("notes.txt", "bring cake");
     WriteFile("empty.pdf", "");
     ASSERT_TRUE(ReadPath("club.dorvel"));
-    symlink("club.dorvel", "board.pdf");
+    ASSERT_EQ(symlink("club.dorvel", "board.pdf"), 0);
     for (const char* file : {"club.dorvel", "board.pdf", "club.dorvel~", "lastdance.dorvels", "club.reset",
                              "new.dorvel", "notes.txt", ".", "old.pdf", "empty.pdf", "new.pdf"})
         EXPECT_EQ(PdfTargetProblem(file).empty(), strstr(file, ".pdf") && file[0] != 'b') << file;

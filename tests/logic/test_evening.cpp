@@ -83,7 +83,7 @@ TEST_F(EveningFile, AResumedEveningRollsOnAsIfNeverBroken) {
         std::mt19937 rng(seed);
         ResetEvening();
         sanitypauseseconds = 0;
-        system("rm -f club.*");
+        ASSERT_EQ(system("rm -f club.*"), 0);
         Club(rng);
         StartOn("club.dorvel");
         set_rndm(seed + 1, seed + 2, seed + 3);

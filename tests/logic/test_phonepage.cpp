@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's content without a network: the board read back from the saved tip or the
 // roster, the escaping of every text, and the --serve option.
 #include <gtest/gtest.h>

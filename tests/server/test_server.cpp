@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's server answering real HTTP requests on loopback: what it serves, what it
 // refuses, and that no client can hold it (or the main loop it shares) up.
 #include <glib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/http_client.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real HTTP on loopback for the tests of the phone page's server. The server runs on the
 // test's main loop, so the client runs on a thread of its own while the main loop turns.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Phones polling the phone page, for the load test: CLIENTS clients, each from an address of
 its own on loopback (127.0.0.14, 127.0.0.15, ...) as phones in a hall would be, load the page
 (PREFIX/) once and then poll PREFIX/board.json every INTERVAL seconds with the entity tag they
