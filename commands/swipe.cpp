@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's event filter: card swipes into text entries, and the evening file kept up to
 // date after each key and click.
 #include "commands/swipe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Telling a card reader's swipe from typing by its speed.
 #include "core/swipe.h"
 

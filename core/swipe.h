@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A card reader types a card's ten digits and Enter faster than any person: told by their
 // speed, the keys of a swipe into a window's text entry are taken as a card, not as typing.
 #pragma once

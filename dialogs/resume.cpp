@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resume question at start-up.
 #include "dialogs/resume.h"
 

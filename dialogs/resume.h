@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The question at start-up when the club file's evening can be resumed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evening file: the state of a club evening beside its club file, written whenever it
 // changes and offered back at the next start.
 #include "files/evening.h"

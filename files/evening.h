@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evening beside the club file: what a quit, a crash or a power cut must not take away
 // (dance counts, presence, the tip number and the tips rolled, the out list, skip and
 // must-once requests, square tags, the choices of the evening). It is kept in a small text

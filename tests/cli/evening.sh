@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # An evening no slip ends: three rolls, the program killed (-9), the next start asks to resume,
 # Enter resumes and the next roll is tip 4; Escape with nothing open asks (Enter: CANCEL); a
 # card typed at reader speed into the setup dialog's club name checks its dancer in or out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evening file: an evening written beside its club file and resumed at the next start
 // goes on exactly as it would have without the break; what is offered, and what is not.
 #include <gtest/gtest.h>
