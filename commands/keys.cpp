@@ -400,6 +400,8 @@ static void WriteKey(int keepdances) {
     if (WriteDorvels(keepdances, true)) GtkNote(_("wrote <%s>"), outputfilename.c_str());
 }
 
+static bool AskQuit();
+
 static void Escape() {
     Record("(KeybrdCmd) <esc>\n");
     prehistory = 0;
@@ -419,7 +421,9 @@ static void Escape() {
     } else if (menubttnpopup) {
         // Escape is how one leaves a menu, not the evening.
         MenuDestroy();
-    } else {
+    } else if (AskQuit()) {
+        // Pressed to close a note that was gone already, it must not end the evening: it
+        // asks as q does, and QUIT then saves as closing the window does.
         terminate(sdwin, GINT_TO_POINTER(1));
     }
 }
@@ -434,16 +438,21 @@ bool QuitConfirmDialog() {
     return RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
 }
 
+// The quit question; the answer is recorded, and a replay takes it from the record instead of
+// asking.
+static bool AskQuit() {
+    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
+    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
+    return quit;
+}
+
 // The pop-ups close before the question, so that none of them hides it.
 static void Quit(const char* who) {
     Record("(%s) q\n", who);
     DestroyPopup();
     MenuDestroy();
     Record("(%s) q\n", who);
-    // The answer is recorded, and a replay takes it from the record instead of asking.
-    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
-    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
-    if (quit) terminate(sdwin, GINT_TO_POINTER(0));
+    if (AskQuit()) terminate(sdwin, GINT_TO_POINTER(0));
 }
 
 // c: the current tip again. The key shows it from the history; the menu rolls it once more

@@ -6,6 +6,7 @@
 
 #include "commands/keys.h"
 #include "commands/menu.h"
+#include "commands/swipe.h"
 #include "core/startup.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
@@ -43,6 +44,7 @@ struct ReplayHandler {
 
 const ReplayHandler handlers[] = {
     {"KeybrdCmd", ReplayKeybrdCmd},
+    {"SwipeIntoEntry", [](const std::string& text) { SwipeIntoEntry(text); }},
     {"terminate", ReplayTerminate},
     {"BttnPress", ReplayBttnPress},
     {"MenuCallback", ReplayMenuCallback},

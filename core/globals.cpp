@@ -7,6 +7,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "files/clubfile.h"
+#include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -63,6 +64,7 @@ int projector = 0;
 void ResetEvening() {
     ResetAssign();
     ResetClubFiles();
+    EveningReset();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);

@@ -119,17 +119,23 @@ const std::vector<DocItem> dockeys = {
     {"W", "", "Write the club file with tonight's dance counts."},
     {"x", "", "Write the club file (dance counts as 0) and quit."},
     {"X", "", "Write the club file with the dance counts and quit."},
-    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit."},
-    {"q", "", "Quit without writing, after confirmation."},
-    {"Q", "", "Quit at once without writing."},
+    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise ask as q does, and QUIT writes the club file (dance counts as 0) and quits."},
+    {"q", "", "Quit without writing (tonight's evening is not offered again), after confirmation."},
+    {"Q", "", "Quit at once without writing (tonight's evening is not offered again)."},
 };
 
 const std::vector<DocItem> docfiles = {
     {"dorvels.dorvel", "",
      "The club file read when no club is named and lastdance.dorvels names none: the roster and "
-     "the club's settings. The club file is written back after every tip and when the program "
-     "ends by x, X, Escape or by closing the window."},
-    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
+     "the club's settings. The club file read (named, through lastdance.dorvels, or chosen in "
+     "the setup dialog) is the file written back, after every tip and when the program ends by "
+     "x, X, Escape or by closing the window. A new club's file is named after the club, never "
+     "over a file of the folder that was not read."},
+    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club (only a window size) is named."},
+    {"CLUB.evening", "",
+     "Tonight's evening beside its club file: dance counts, presence, tips, requests and "
+     "choices, written after every roll, key and click. A start on the same club file within 12 "
+     "hours asks whether to resume it."},
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
     {"CLUB.season", "",

@@ -143,7 +143,8 @@ void Titles() {
 bool outputfollows = false;
 
 bool OutputFollowsClub() {
-    return inputfilename.empty() && (outputfilename == dfltsavefile || outputfilename == ClubFileName(clubname));
+    return inputfilename.empty() && !OutputFileBound() &&
+           (outputfilename == dfltsavefile || outputfilename == ClubFileName(clubname));
 }
 
 void ClubTyped(GtkEditable* e, gpointer) {
@@ -152,9 +153,11 @@ void ClubTyped(GtkEditable* e, gpointer) {
     SetEntry(outputfile_entry, ClubFileName(name.empty() ? "None" : name));
 }
 
-// The club is renamed; a club without a club file yet has its file named after it.
+// The club is renamed; a club without a club file yet has its file named after it (the file
+// read or written once stays the club's file).
 void SetClubName(const std::string& name) {
-    if (inputfilename.empty() && outputfilename == ClubFileName(clubname)) outputfilename = dfltsavefile;
+    if (inputfilename.empty() && !OutputFileBound() && outputfilename == ClubFileName(clubname))
+        outputfilename = dfltsavefile;
     clubname = name.empty() ? "None" : name;
     BuildOutputFilename();
     SetEntry(outputfile_entry, outputfilename);

@@ -173,9 +173,11 @@ GtkWidget* NewPopup();
 // ---- the phone page (display/phonepage.cpp) ---------------------------------------------------
 // Starts the page's server; when it cannot listen, warns why and returns false.
 bool PhonePageStart(const ServeOption& opt);
-// --serve at start-up: the address on standard output, or the reason it is off on standard
+// --serve at start-up: asks for the page; once started, the address on standard output, or the reason it is off on standard
 // error and in a warning once the window is up.
 void PhonePageStartup(const ServeOption& opt);
+// Starts the page asked for by PhonePageStartup, once the evening is resumed or begun.
+void PhonePageStartPending();
 // The i key: the page's address and its QR code in the pop-up (i again closes it), or a note
 // that the page is off.
 void PhonePageAddress();

@@ -7,13 +7,18 @@
 #include <map>
 #include <string>
 
+#include "commands/keys.h"
+#include "commands/swipe.h"
 #include "core/startup.h"
+#include "dialogs/resume.h"
 #include "display/display.h"
 #include "display/projector.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/evening.h"
 #include "files/replay.h"
 #include "files/season.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
@@ -407,6 +412,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SQUARES:
             SquareDisplay(SQUARES);
             if (WriteDorvels(1)) SeasonSave();
+            EveningSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;
         case HISTORY: HistoryDisplay(); break;
@@ -508,6 +514,9 @@ void RunDisplay() {
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
     HoldMessages(false);
+    EventFilterInstall();
+    bool resumed = ResumeAtStart();
+    PhonePageStartPending();
     // The first display is no action of the operator's: the record holds none of its lines.
     RecordSuspend();
     switch (editmode) {
@@ -522,7 +531,15 @@ void RunDisplay() {
             break;
         default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
     }
+    // A resumed evening shows its current tip, as c does.
+    if (resumed && histtl) HistoryChange(0);
     RecordResume();
+    // A key typed into the resume question is the evening's first command.
+    if (char key = resumed ? ResumeKey() : 0)
+        g_idle_add([](gpointer k) -> gboolean {
+            if (sdwin) KeybrdCmd((char)GPOINTER_TO_INT(k));
+            return G_SOURCE_REMOVE;
+        }, GINT_TO_POINTER(key));
     gtk_widget_show_all(sdwin);
     TraceBoard();
     ProjectorFollow();  // opened again when the club file says it was open

@@ -130,5 +130,8 @@ grep -qx projector club.dorvel || fail "the club file does not keep the projecto
 "$prog" club.dorvel >"$work/out.txt" 2>&1 &
 progpid=$!
 main_window
+# The evening was left with x: the start offers to resume it; Enter resumes.
+q=$(xdotool search --sync --onlyvisible --pid "$progpid" --name "Tonight's evening" 2>/dev/null | head -n1)
+xdotool key --window "$q" Return 2>/dev/null
 wait_windows 1 || fail "the projector window did not open again at the start"
 echo "projector.sh: ok"

@@ -36,6 +36,16 @@ check "first run"
 cp dorvels.record000 evening.record
 
 start_in rec club.dorvel
+# The evening can be resumed: this start begins a new one the same day (New evening).
+for _ in $(seq 100); do
+  dlg=$(xdotool search --onlyvisible --name "Tonight's evening" 2>/dev/null | head -n1)
+  [ -n "$dlg" ] && break
+  sleep 0.1
+done
+[ -n "$dlg" ] || fail "no resume question"
+xdotool windowfocus --sync "$dlg" 2>/dev/null; sleep 0.3
+xdotool key --window "$dlg" alt+n 2>/dev/null; sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null; sleep 0.3
 key r; key r; key r
 close_window
 ended 50 "closing the window again"
@@ -44,10 +54,15 @@ check "started again"
 
 printf 'dorvels-season 1\nnot a pair\n' >"$work/rep/club.season"
 start_in rep -d ../rec/evening.record club.dorvel
+# G replays the three tips; the replay then stops with the program running.
 for _ in $(seq 20); do
-  kill -0 "$progpid" 2>/dev/null || break
+  xdotool getwindowname "$win" 2>/dev/null | grep -q 'tip#3$' && break
   key G
 done
+xdotool getwindowname "$win" 2>/dev/null | grep -q 'tip#3$' || fail "the replay did not roll the three tips"
+sleep 1
+kill -0 "$progpid" 2>/dev/null || fail "the replay ended the program"
+close_window
 ended 50 "the replay"
 [ "$(cat "$work/rep/club.season")" = $'dorvels-season 1\nnot a pair' ] || fail "the replay changed club.season"
 [ ! -e "$work/rep/club.season.damaged" ] || fail "the replay read club.season"

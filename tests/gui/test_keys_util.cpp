@@ -292,7 +292,8 @@ void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
     Pump();
 }
 
-void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
+void QueueKeys(GtkWidget* win, const std::string& s, bool keypad, uint32_t gapms) {
+    uint32_t t = (uint32_t)(g_get_monotonic_time() / 1000);
     for (char c : s) {
         char text[2] = {c, 0};
         guint keyval = gdk_unicode_to_keyval((guint32)(unsigned char)c);
@@ -300,6 +301,7 @@ void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
         else if (keypad && c >= '0' && c <= '9') keyval = GDK_KEY_KP_0 + (guint)(c - '0');
         GdkEvent* ev = KeyEvent(win, keyval, text, 0);
         ASSERT_NE(ev, nullptr);
+        if (gapms) ev->key.time = t += gapms;
         GdkEvent* up = KeyRelease(ev);
         gdk_event_put(ev);
         gdk_event_put(up);

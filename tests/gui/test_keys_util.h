@@ -67,8 +67,9 @@ void SendKey(guint keyval, const char* text, guint state = 0);
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state = 0);
 // Puts key presses and releases for the characters of s (digits, letters, '\r') into GTK's event queue for
 // the window win, all at once, as a card reader types them faster than the main loop turns;
-// keypad keys for digits and Enter with keypad set. Pump() then delivers them.
-void QueueKeys(GtkWidget* win, const std::string& s, bool keypad = false);
+// keypad keys for digits and Enter with keypad set. Pump() then delivers them. With gapms,
+// the keys' times are that far apart (a person typing), else they carry no time.
+void QueueKeys(GtkWidget* win, const std::string& s, bool keypad = false, uint32_t gapms = 0);
 // The window a card reader types into: a dancer's pop-up or the card or multi-card window
 // while one is open, else the main window.
 GtkWidget* KeyTarget();

@@ -252,6 +252,9 @@ protected:
             // written with what is what counts.
             std::string text = ReadFile(name);
             if (size_t r = text.find("\nRecord\n"); r != std::string::npos) text.erase(r, 7);
+            // The evening file's times are the moments it was written.
+            for (const char* stamp : {"\nsaved=", "\nlastroll="})
+                if (size_t r = text.find(stamp); r != std::string::npos) text.erase(r + 1, text.find('\n', r + 1) - r);
             if (name != "keys.record") files << name << ":\n" << text << "\n";
         }
         o["files"] = files.str();
