@@ -257,8 +257,8 @@ std::string CommandLineProblem(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         for (const auto& o : eqoptions)
             if (strcmp(argv[i], o.name) == 0 && i + 1 < argc && LooksLikeValue(argv[i + 1], o.anyname))
-                return strprintf("\"%s %s\": a value is written after \"=\", as %s=%s (after a blank it "
-                                 "would be read as a count of anonymous dancers or a club)",
+                return strprintf(_("\"%s %s\": a value is written after \"=\", as %s=%s (after a blank it "
+                                   "would be read as a count of anonymous dancers or a club)"),
                                  argv[i], argv[i + 1], argv[i], argv[i + 1]);
     // The anonymous dancers the positional scan would make: couples count two.
     long long total = 0;
@@ -284,8 +284,8 @@ std::string CommandLineProblem(int argc, char** argv) {
             if (n > 0 && usedarg < 6) total += usedarg == 0 ? 2 * n : n;
             ++usedarg;
             if (total > MAXANONDANCERS)
-                return strprintf("%lld anonymous dancers asked for on the command line: at most %d are "
-                                 "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)",
+                return strprintf(_("%lld anonymous dancers asked for on the command line: at most %d are "
+                                   "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)"),
                                  total, MAXANONDANCERS);
         }
     }
@@ -310,18 +310,18 @@ std::string PdfTargetProblem(const std::string& file) {
     for (const std::string& club : {inputfilename, outputfilename})
         clubname = clubname || SameFile(file, club) || SameFile(file, club + "~");
     if (clubname)
-        return strprintf("<%s> is a club file, its backup or the pointer file: a PDF is never written there",
+        return strprintf(_("<%s> is a club file, its backup or the pointer file: a PDF is never written there"),
                          file.c_str());
     struct stat st;
     if (stat(file.c_str(), &st) != 0) return "";
-    if (!S_ISREG(st.st_mode)) return strprintf("<%s> is no plain file: a PDF is not written there", file.c_str());
+    if (!S_ISREG(st.st_mode)) return strprintf(_("<%s> is no plain file: a PDF is not written there"), file.c_str());
     if (st.st_size == 0) return "";
     char head[5] = {};
     FILE* fp = fopen(file.c_str(), "rb");
     bool pdf = fp && fread(head, 1, sizeof head, fp) == sizeof head && memcmp(head, "%PDF-", 5) == 0;
     if (fp) fclose(fp);
     if (!pdf)
-        return strprintf("<%s> exists and is no PDF: it is not written over (name a new file, or an old PDF)",
+        return strprintf(_("<%s> exists and is no PDF: it is not written over (name a new file, or an old PDF)"),
                          file.c_str());
     return "";
 }

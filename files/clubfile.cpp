@@ -232,10 +232,12 @@ std::vector<std::string> SplitLines(const std::string& data) {
                 c = ' ';
             }
         if (count == 1)
-            controlproblems.push_back(strprintf("line %zu: a control character (%s) read as a blank",
+            controlproblems.push_back(strprintf(_("line %zu: a control character (%s) read as a blank"),
                                                 lines.size() + 1, ControlName(first).c_str()));
         else if (count > 1)
-            controlproblems.push_back(strprintf("line %zu: %d control characters (the first %s) read as blanks",
+            controlproblems.push_back(strprintf(ngettext("line %zu: %d control character (the first %s) read as blanks",
+                                                         "line %zu: %d control characters (the first %s) read as blanks",
+                                                         count),
                                                 lines.size() + 1, count, ControlName(first).c_str()));
         srmtrblk(line);
         MakeValidUtf8(line);
@@ -942,8 +944,8 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
         if (asname.empty() && stat(name.c_str(), &st) != 0 && stat((name + DORVELEXT).c_str(), &st) == 0)
             target = name + DORVELEXT;
         if (derived && (name = FreeClubFileName(target)) != target) {
-            note = strprintf("<%s> holds data this Dorvels did not read (another club's roster, or no "
-                             "club file): the club is saved as <%s> instead",
+            note = strprintf(_("<%s> holds data this Dorvels did not read (another club's roster, or no "
+                               "club file): the club is saved as <%s> instead"),
                              target.c_str(), name.c_str());
             target = name;
         }
