@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The program in the operator's language, installed as a package installs it: run with
-# LANG=de_DE.UTF-8 its --help, menu, quit question and totals note are German; with
+# LANG=de_DE.UTF-8 its --help, menu, quit and resume questions and totals note are German; with
 # LANG=C.UTF-8 they are the English of LC_ALL=C. The club file it writes is the same in both
 # languages (data is never translated, numbers keep their point). The desktop entry and the
 # metainfo carry the German texts. Texts on the screen are read through the accessibility bus.
@@ -159,4 +159,20 @@ for w in BEENDEN ABBRECHEN 'Sind Sie sicher?'; do grep -qx "$w" de/names || fail
 grep -q '^totals: displayed=' en/names || fail "English: no totals note"
 grep -q '^Summen: gezeigt=' de/names || fail "German: no totals note"
 cmp -s en/club.dorvel de/club.dorvel || fail "the club file written in German differs: $(diff en/club.dorvel de/club.dorvel | head)"
+
+# A tip rolled and kept: the next start asks in German whether to resume the evening.
+cd "$work/de" || exit 1
+for step in roll resume; do
+  LANG=de_DE.UTF-8 "$inst" club.dorvel 1280x1024 >>out.txt 2>&1 &
+  progpid=$!
+  if [ $step = resume ]; then
+    read_names resume.all '"Fortsetzen" in names and "Neuer Abend" in names and any(n.startswith("Den heutigen Abend fortsetzen (Tip 1,") for n in names)' ||
+      fail "no German resume question: $(cat resume.all)"
+    xdotool key --clearmodifiers Return 2>/dev/null
+  fi
+  main_window
+  [ $step = roll ] && key r
+  key x
+  ended 100 "x ($step)"
+done
 echo "language.sh: ok"
