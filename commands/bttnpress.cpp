@@ -200,6 +200,36 @@ const MenuEntry menuentries[] = {
          "one on each swipe."},
     {'z', 29, 1, 15, "z: command-card setup         ",
          "\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command."},
+    // The commands a first evening needs besides the thirty above.
+    {'V', 30, 0, 16, "V: hall view on/off           ",
+         "\t\tV: hall view on/off\r"
+         "Shows the Squares Display for the back of the hall: the tip number large at the\r"
+         "top, every name with its square number or \"Out\" as large as the screen allows,\r"
+         "in pages that follow each other when there are too many names for one screen.\r"
+         "The choice stays for the next tips, for c, h and H, and is kept in the club file."},
+    {'v', 31, 1, 16, "v: fairness of the evening    ",
+         "\t\tv: fairness of the evening\r"
+         "Shows how fair and how mixed the evening has been: the spread of dance counts,\r"
+         "who sat out most, and the share of the possible square-mates met.\r"
+         "A second \"v\" clears the message."},
+    {'b', 32, 0, 17, "b: dance-count chart          ",
+         "\t\tb: dance-count chart\r"
+         "Draws a bar chart of the tips each present dancer has danced tonight, with the\r"
+         "dancers' names under the bars: in a window and in the file dorvelbars##.png."},
+    {'i', 33, 1, 17, "i: phone page address         ",
+         "\t\ti: phone page address\r"
+         "Shows the address of the phone page and its QR code, so that dancers can look up\r"
+         "their square on their phones. Switch the phone page on in the Setup Display (\"s\").\r"
+         "A second \"i\" clears it."},
+    {'P', 34, 0, 18, "P: print the display shown    ",
+         "\t\tP: print the display shown\r"
+         "Prints the Squares, Present or History Display as it is shown,\r"
+         "or the club's roster from the Edit Display."},
+    {27, 35, 1, 18, "Esc: leave view, or save+exit ",
+         "\t\tEsc: leave view, or save+exit\r"
+         "Leaves the \"absent without notification\" display (A) for the Present Display,\r"
+         "or finishes the open dancer pop-up; with nothing of that open it writes the\r"
+         "[clubname].dorvel file as \"w\" does and exits."},
 };
 
 struct LegendLine {
@@ -320,9 +350,13 @@ static gboolean PressActs(GdkEventType type, guint button, bool centred, bool ta
         ++menubttnhit;
         if (!taken) return TRUE;
         if (sdpop) {
+            // The menu key asks for the menu: a note in its way closes and the menu opens.
+            // A right click only closes what is open.
+            bool note = centred && PopupIsNote();
             GtkWidget* w = sdpop;
             sdpop = nullptr;
             gtk_widget_destroy(w);
+            if (note && !menubttnpopup) MenuOpen(centred);
         } else if (menubttnpopup) {
             MenuDestroy();
             sdtoggled = nullptr;
@@ -376,6 +410,7 @@ void ReplayBttnPress(const std::string& text) {
 
 void ReplayMenuCallback(const std::string& text) {
     // The entry of the recorded hotkey, as if its button were clicked.
+    char key = text == "<esc>" ? 27 : text.empty() ? 0 : text[0];
     for (const MenuEntry& e : menuentries)
-        if (!text.empty() && e.key == text[0]) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
+        if (key && e.key == key) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
 }

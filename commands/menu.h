@@ -1,7 +1,7 @@
-// The pop-up menu of the main window: thirty buttons, one per common command, each with its
-// hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It opens
-// on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen);
-// BttnPress (display.h) opens and closes it.
+// The pop-up menu of the main window: one button per common command (thirty-six), each with
+// its hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It
+// opens on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen;
+// a note in the way closes first); BttnPress (display.h) opens and closes it.
 #pragma once
 
 #include <gtk/gtk.h>

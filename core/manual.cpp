@@ -58,7 +58,8 @@ const std::vector<DocItem> dockeys = {
     {"V", "",
      "On the squares of a tip: the hall view (the tip number large, every name with its square "
      "number or Out in the largest font that fills the screen, pages when they do not fit), or "
-     "the board again. The choice stays for the next rolls."},
+     "the board again. The choice stays for the next rolls, for c, h and H, and is kept in the club "
+     "file (a line hallview)."},
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
     {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},

@@ -94,6 +94,8 @@ void BoardCellStyle(GtkWidget* w, int row, COLOR oddcolor);
 void BoardFontOf(GtkWidget* w, const PangoFontDescription* font);
 // Background of a widget through a style class shared by every widget of that colour.
 void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color);
+// The style class that gives a widget the background colour (made once per colour).
+std::string BoardBackgroundClass(const GdkRGBA* color);
 // Puts sdgrid into sdwin, inside a scrolled window (sqrslider) when doscrollable.
 void BoardPack(bool doscrollable);
 // Remembers the cells of the board just built (labels or buttons) and its shape.
@@ -102,6 +104,12 @@ void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int
 void SquaresBoardAgain();
 // The texts of that board's cells (also while the hall view shows them instead).
 std::vector<std::string> SquaresBoardTexts();
+
+// The legend of the edit display shown (what a name button present or absent looks like),
+// or null.
+GtkWidget* EditLegend();
+// The scrolled window of the edit display shown, or null (no edit display, or one that fits).
+GtkWidget* EditScrolled();
 
 // ---- the hall view (display/hallview.cpp) --------------------------------------------------
 // The Squares display for the back of the hall, shown instead of the board while hallview
@@ -112,12 +120,16 @@ std::vector<std::string> SquaresBoardTexts();
 // dancers' names (npos: one name) and the square number (0 = sits out).
 void HallViewBegin(int tip);
 void HallViewAdd(const std::string& name, size_t joint, int square);
-// Builds the hall view of the entries into the window (emptied here).
-void HallViewBuild();
+// Adds the entry of a board text as the squares board shows it ("name: 3", "name: Out"; the
+// history keeps these).
+void HallViewAddText(const std::string& text);
+// Builds the hall view of the entries into the window (emptied here), the odd rows in the
+// board's colour `odd` (the history's orange for an earlier tip).
+void HallViewBuild(COLOR odd = COLOR_squares2);
 // True while the window shows the hall view.
 bool HallViewShown();
-// The V key: the Squares display shows the other view of the same tip (no roll), or, on the
-// other displays, the next Squares display will.
+// The V key: the Squares and History displays show the other view of the same tip (no
+// roll), or, on the other displays, the next Squares display will.
 void HallViewSwitch();
 // + and - on the hall view: its font a step larger (chg > 0) or smaller; counts, tips and
 // history stay. Returns 0, or -1 (with a note) when there is no further step.

@@ -7,6 +7,7 @@
 // to the history, and V shows it again.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,10 @@ struct HallEntry {
     std::string tag;           // the square number, or "Out"
 };
 
-// The entries of the tip rolled last.
+// The entries of the tip shown: rolled last, or from the history.
 std::vector<HallEntry> entries;
 int halltip = 0;
+COLOR hallodd = COLOR_squares2;  // colour of the odd rows
 
 // Sizes in ems of the font: padding at either side of a cell, between name and square
 // number, and above and below the text.
@@ -244,7 +246,7 @@ void WindowSize(int* w, int* h) {
 gboolean Refit(gpointer) {
     refitid = 0;
     if (HallViewShown()) {
-        HallViewBuild();
+        HallViewBuild(hallodd);
         if (sdwin) gtk_widget_show_all(sdwin);
         if (sqrslider) SqrDisplayAutoScroller();
     }
@@ -268,7 +270,7 @@ GtkWidget* Label(const std::string& text, const PangoFontDescription* font) {
 GtkWidget* Cell(const HallEntry& e, const Layout& lay, const Pads& pads, int tagwidth,
                 const PangoFontDescription* font, int row) {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, pads.mid);
-    BoardBackgroundOf(box, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : COLOR_squares2]);
+    BoardBackgroundOf(box, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : hallodd]);
     bool two = lay.two && !e.line2.empty();
     GtkWidget* name = Label(two ? e.line1 + "\n" + e.line2 : e.joined, font);
     gtk_label_set_xalign(GTK_LABEL(name), 0);
@@ -318,10 +320,22 @@ void HallViewAdd(const std::string& name, size_t joint, int square) {
     entries.push_back(e);
 }
 
+void HallViewAddText(const std::string& text) {
+    size_t colon = text.rfind(": ");
+    if (colon == std::string::npos) return;
+    size_t first = text.find_first_not_of(' ');
+    std::string name = text.substr(first, colon - first);
+    std::string tag = text.substr(colon + 2);
+    tag.erase(0, tag.find_first_not_of(' '));
+    // Two names are joined by the first ':', '+' or '&' (a couple, a pair, "(ask)").
+    HallViewAdd(name, name.find_first_of(":+&"), tag == "Out" ? 0 : atoi(tag.c_str()));
+}
+
 bool HallViewShown() { return halltop && sdwin && ShownDisplay() == halltop; }
 
-void HallViewBuild() {
+void HallViewBuild(COLOR odd) {
     edbg("HallViewBuild() tip=%d entries=%d", halltip, (int)entries.size());
+    hallodd = odd;
     if (!sdwin) {
         rdbg("HallViewBuild : no window");
         return;
@@ -452,6 +466,11 @@ bool HallViewTick() {
 
 void HallViewSwitch() {
     hallview = !hallview;
+    if (editmode == HISTORY && hist) {
+        // The tip of the history shown, the other way.
+        HistoryRedisplay();
+        return;
+    }
     if (editmode == SQUARES && (HallViewShown() || BoardCellQty() > 0)) {
         // The tip on screen, shown the other way; nothing is rolled or written.
         if (hallview) {
@@ -471,11 +490,11 @@ int HallViewFontStep(int chg) {
     int step = chg > 0 ? 1 : -1;
     HallViewFacts before = facts;
     hallfontchg += step;
-    HallViewBuild();
+    HallViewBuild(hallodd);
     // A step that changes nothing is beyond the smallest or the largest size.
     if (facts.fontpx == before.fontpx) {
         hallfontchg -= step;
-        HallViewBuild();
+        HallViewBuild(hallodd);
     }
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();

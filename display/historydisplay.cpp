@@ -72,6 +72,18 @@ void HistoryRedisplay() {
         textqty = 0;
     }
 
+    if (hallview) {
+        // The hall view of the tip shown: its tip number over its saved entries.
+        HallViewBegin(hist->tipcnt);
+        for (int i = 0; i < slots && textqty > 0; ++i)
+            if (hist->sqrlist[i]) HallViewAddText(hist->sqrlist[i]);
+        HallViewBuild(lastodd);
+        if (sdwin) gtk_widget_show_all(sdwin);
+        if (sqrslider) SqrDisplayAutoScroller();
+        rdbg("HistoryRedisplay : hall view");
+        return;
+    }
+
     BoardFreshGrid();
     g_free(gridlabel);
     gridlabel = g_new0(GtkWidget*, textqty > 0 ? textqty : 1);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -44,12 +45,12 @@ static std::string Initial(const std::string& name) {
 
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
-static std::string BuildDispName(const SqrDancer* sd) {
+static std::string BuildDispName(const SqrDancer* sd, DISPNAME style) {
     const std::string& first = sd->firstname;
     const std::string& last = sd->lastname;
     if (!Aflag) {
         if (StartsWith(last, "Couple#") || StartsWith(last, "Sngl#")) return last;
-        switch (dispnamestyle) {
+        switch (style) {
         case LASTFI: return last + Initial(first);
         case FIRSTNAME: return first;
         case FIRSTLI: return first + Initial(last);
@@ -62,7 +63,7 @@ static std::string BuildDispName(const SqrDancer* sd) {
         return "--- " + last;
     }
     std::string number = sd->square < 0 ? std::string("---") : strprintf("%03d", sd->square + 1);
-    switch (dispnamestyle) {
+    switch (style) {
     case LASTFI: return number + " " + last + Initial(first);
     case FIRSTNAME: return number + " " + first;
     case FIRSTLI: return number + " " + first + Initial(last);
@@ -70,16 +71,31 @@ static std::string BuildDispName(const SqrDancer* sd) {
     }
 }
 
+static std::string DispNameIn(const SqrDancer* sd, DISPNAME style) {
+    std::string name = BuildDispName(sd, style);
+    std::replace(name.begin(), name.end(), '_', ' ');
+    return name;
+}
+
 void SetupDispName(SqrDancer* sd) {
     if (!sd) return;
-    std::string name = BuildDispName(sd);
-    for (char& c : name)
-        if (c == '_') c = ' ';
-    sd->dispname = name;
+    sd->dispname = DispNameIn(sd, dispnamestyle);
 }
 
 void SetupDispNames() {
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) SetupDispName(sd);
+    std::unordered_map<std::string, int> shown;  // display name -> dancers showing it
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        SetupDispName(sd);
+        ++shown[sd->dispname];
+    }
+    // Dancers who would show the same name (a couple "Brown" and "Brown") are told apart by
+    // the other name's initial, as the style with initials shows them; everybody else keeps
+    // the plain name. Anonymous dancers are numbered and never alike.
+    DISPNAME initials = dispnamestyle == LASTNAME ? LASTFI : dispnamestyle == FIRSTNAME ? FIRSTLI : dispnamestyle;
+    if (initials == dispnamestyle) return;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (shown[sd->dispname] > 1 && sd->lastname.find('#') == std::string::npos)
+            sd->dispname = DispNameIn(sd, initials);
 }
 
 static size_t AnonPrefix(const std::string& dispname) {
