@@ -85,7 +85,7 @@ const std::vector<DocItem> dockeys = {
     {"F", "", "Faster auto-scrolling of a long board."},
     {"f", "", "Slower auto-scrolling."},
     {"t", "", "Show the totals of the board, or close the note."},
-    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
+    {"b", "", "Chart of tonight's dance counts of the present dancers, their names under the bars: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
     {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
     {"g", "", "Replay the record named with -d: one action of the operator's."},
     {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},

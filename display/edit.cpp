@@ -486,7 +486,8 @@ void EditDisplay(EDITMODE neweditmode) {
     Record("(EditDisplay)\n");
     SetWinTitle(sdwin, nullptr);
     UpdateSkips();
-    SetupDispNames();  // dancers of one name are told apart by their initials
+    SetupDispNames();
+    DispNamesApart();  // dancers of one name are told apart by their initials
 
     int totdancers = 0;
     std::string longest;

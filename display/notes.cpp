@@ -86,7 +86,16 @@ static void FitPopupWidth(GtkWidget* label, const std::string& text) {
     bool wrap = natural > most;
     gtk_label_set_line_wrap(GTK_LABEL(label), wrap);
     gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
-    gtk_label_set_max_width_chars(GTK_LABEL(label), -1);
+    // A wrapping label asks for its whole text on one line unless it is told how many
+    // characters a line may have: the window would take the height of that one line.
+    int chars = -1;
+    if (wrap) {
+        PangoFontMetrics* m = pango_context_get_metrics(gtk_widget_get_pango_context(label), lblfont2, nullptr);
+        int charw = std::max(1, pango_font_metrics_get_approximate_char_width(m) / PANGO_SCALE);
+        pango_font_metrics_unref(m);
+        chars = std::max(10, most / charw);
+    }
+    gtk_label_set_max_width_chars(GTK_LABEL(label), chars);
     gtk_widget_set_size_request(label, wrap ? most : -1, -1);
 }
 

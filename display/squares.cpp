@@ -472,6 +472,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
 
     if (totdancers > 0) {
         SetupDispNames();
+        if (editmode == PRESENT) DispNamesApart();
         SortByName();
 
         // Name parts and the widest of them; the dancers who sit out go on the list.

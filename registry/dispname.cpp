@@ -83,11 +83,12 @@ void SetupDispName(SqrDancer* sd) {
 }
 
 void SetupDispNames() {
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) SetupDispName(sd);
+}
+
+void DispNamesApart() {
     std::unordered_map<std::string, int> shown;  // display name -> dancers showing it
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
-        SetupDispName(sd);
-        ++shown[sd->dispname];
-    }
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++shown[sd->dispname];
     // Dancers who would show the same name (a couple "Brown" and "Brown") are told apart by
     // the other name's initial, as the style with initials shows them; everybody else keeps
     // the plain name. Anonymous dancers are numbered and never alike.

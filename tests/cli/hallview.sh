@@ -89,10 +89,10 @@ def texts_now():
     app = window()
     return [l.get_name() for l in labels(app, [])] if app else []
 
-# A name part names dancer n: one of its names (a recruited dancer's left-out partner is
-# shown with the role letter appended).
+# A name part names dancer n: one of its names (with the first initial when another dancer
+# has the same name; a recruited dancer's left-out partner with the role letter appended).
 def names_dancer(part, n):
-    return any(t == n or re.fullmatch(re.escape(n) + "(M|F|MF|FM|E)", t) for t in re.split(r"[\s:+&]+", part))
+    return any(re.fullmatch(re.escape(n) + "[A-Z]?(M|F|MF|FM|E)?", t) for t in re.split(r"[\s:+&]+", part))
 
 def verdict(texts):
     if want == "note":

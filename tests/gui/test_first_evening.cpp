@@ -193,7 +193,7 @@ TEST_F(FirstEvening, LongNotesWrapWithinTheWindow) {
     int line = gtk_widget_get_allocated_height(sdpop);
     int shortwidth = gtk_widget_get_allocated_width(sdpop);
     std::string text;
-    for (int i = 0; text.size() < 700; ++i) text += strprintf("Puddingstone%d ", i);
+    for (int i = 0; text.size() < 400; ++i) text += strprintf("Puddingstone%d ", i);
     GtkNoteText(text);
     Drawn();
     EXPECT_EQ(PopupText(), text);

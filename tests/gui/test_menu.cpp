@@ -78,7 +78,7 @@ TEST_F(Menu, EntriesInTwoColumnsAndTheMouseLegend) {
         std::string words = label.substr(0, label.find_last_not_of(' ') + 1);
         EXPECT_TRUE(StartsWith(tip, "\t\t")) << label;
         if (row > 15) {
-            EXPECT_TRUE(StartsWith(tip, "\t\t" + words + "\r")) << label << " | " << tip;
+            EXPECT_TRUE(StartsWith(tip, "\t\t" + words)) << label << " | " << tip;
         }
         g_free(tip);
     }
