@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dorvels: runs a square-dance club evening.
 #include <gtk/gtk.h>
 
@@ -8,11 +9,16 @@
 #include "core/dorvels.h"
 #include "core/manual.h"
 #include "core/startup.h"
+#include "core/workfolder.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "files/season.h"
 #include "support/helmtext.h"
 
 int main(int argc, char** argv) {
+    // The program's name is its desktop id, so that a dock ties the window to its entry.
+    g_set_prgname(DORVELS_APP_ID);
+    g_set_application_name("Dorvels");
     initdbg(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
@@ -43,7 +49,11 @@ int main(int argc, char** argv) {
         default: break;
     }
     gtk_init(&argc, &argv);
+    gdk_set_program_class(DORVELS_APP_ID);  // the window's class too (GTK would capitalise it)
+    ChooseWorkingFolder(argc, argv);
     StartupArguments(argc, argv);
+    // The club's season memory (with mixing on); a replay neither reads nor writes it.
+    seasonflag = dbgfile.empty();
     SetupResolutionList();
     if (scrollerincrchg) {
         // The stored step count is applied once to the base speed; AutoScrollSpeed counts
@@ -53,6 +63,7 @@ int main(int argc, char** argv) {
         AutoScrollSpeed(chg);
     }
     StartupFinish();
+    FirstStartFinish();
     if (serving) PhonePageStartup(serveopt);
     RunDisplay();
     return 0;

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The assignment engine: rolling the present dancers into squares, partner search, the
 // out-dancer list and asking, square tagging, skip-tip and must-once requests, and the
 // dancer tooltip text. Headless: everything shown on screen goes through core/screen.h.
 #pragma once
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/dorvels.h"
@@ -38,9 +40,12 @@ int SquareSizeSane(int size);
 // With mixflag set, RollSquares calls this right after the deal. The couples and pairs just
 // dealt (slots 2k and 2k+1 of a square) are placed into the squares again so that dancers
 // meet as few of the dancers they met in the earlier tips of the history as possible: the
-// sum over pairs of dancers of the square of the times they have met is kept low. Who
-// dances, who dances beside whom and how many places each square uses stay as dealt;
-// tagged dancers' pairs go to their tag square. Draws no random numbers.
+// sum over pairs of dancers of the square of the times they have met is kept low; with
+// season memory, faces met on earlier evenings count too, less than tonight's. Two singles
+// of the same role in pairs of singles may change places, so that they dance beside
+// partners the partner search could have given them. Who dances, couples, the pairs of a
+// single beside an empty place and how many places each square uses stay as dealt; tagged
+// dancers' pairs stay as they are and go to their tag square. Draws no random numbers.
 void MixSquares();
 
 // The evening so far, from the tip history, for the present dancers at or above the floor.
@@ -55,11 +60,18 @@ struct MixReport {
                                              // a dancer with a partner min(1+6d, N-1) (d tips danced,
                                              // N present; 7 and 6 for squares of 8)
     int maxmeet = 0;                         // the most times two dancers met, not as partners
+    bool season = false;                     // season memory in use
+    long seasonmates = 0;                    // pairs of square-mates tonight
+    long seasonnew = 0;                      // of those, not met on an earlier evening
     double Coverage() const;                 // mates as a percentage of limit
 };
 MixReport EveningReport();
-// The text of the fairness note (key v): dance-count spread, who sat out most, mixing share.
+// The text of the fairness note (key v): dance-count spread, who sat out most, mixing share,
+// and with season memory the share of tonight's square-mates new this season.
 std::string FairnessNoteText();
+// Every pair of two roster dancers who shared a square in the tips of the history, with how
+// often (for the season memory).
+std::vector<std::tuple<SqrDancer*, SqrDancer*, int>> TonightMeetings();
 
 // ---- partner search --------------------------------------------------------------------
 // Chooses a single of a compatible role for a dancer of role `sex` among the classes `prio`

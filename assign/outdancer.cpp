@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The out-dancer list (dancers sitting out this tip) and filling empty partner slots.
 #include <cstdlib>
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Partner search for the singles of a roll, and repair of couples' partner links.
 #include <cstdlib>
 #include <vector>

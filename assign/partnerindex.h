@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Index over the singles of a running roll, so that the partner search costs amortised
 // O(1) instead of a walk over every class. Used by RollSquares and LookForPartner only.
 #pragma once

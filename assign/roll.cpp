@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rolling the present dancers into squares for one tip.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skip-tip and must-once requests, and the tooltip text of a dancer's name button.
 #include <new>
 

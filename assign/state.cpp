@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lifetime of the engine's state: forgetting a deleted dancer, and a clean evening.
 #include <cstdlib>
 
 #include "assign/assign.h"
 #include "assign/partnerindex.h"
 #include "core/screen.h"
+#include "files/season.h"
 #include "history/history.h"
 
 void AssignForgetDancer(SqrDancer* sd) {
@@ -58,4 +60,5 @@ void ResetAssign() {
     partnercheck = 0;
     partnerchecks = partnermismatches = 0;
     HistoryReset();
+    SeasonReset();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Square tagging: up to four dancers (with their partners) moved into a chosen square.
 #include <algorithm>
 #include <cstdlib>

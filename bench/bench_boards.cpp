@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the boards as the operator sees them, on a 1920x1080 window with the bundled
 // resolution file: from SwitchDisplay(SQUARES) (a roll, the board, the club file written)
 // to a board fully laid out once the main loop has handled what was pending, for 40, 300

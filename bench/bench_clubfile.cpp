@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing club files of 100 to 10,000 dancers, every dancer with a card and
 // half of them in couples.
 #include <benchmark/benchmark.h>

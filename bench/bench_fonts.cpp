@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Font fitting as a display build does it, for boards of 40, 300 and 1,000 entries on a
 // 1920-pixel screen with the bundled resolution file: the squares board (ChooseSqrFont and
 // MaxGrid) and the edit display (ChooseEditFont). For comparison, the column search that

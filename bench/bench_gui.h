@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the GUI benchmarks: a roster of present couples, the main window of a 1920x1080
 // screen with the bundled font sets, and running the main loop until the window is laid out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A card swiped at the door: the reader's ten digits are queued as it types them, and the time
 // runs from its Enter until the main loop is idle again with the board redrawn and laid out,
 // for a club of 300 (and 1,000) dancers on the present board, and on the edit display. Each

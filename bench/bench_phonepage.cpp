@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the phone page's content for a hall of 60 and of 1,000 present dancers, rolled into
 // squares: the board read from the latest tip, and the page and its JSON made from it. The
 // server makes them once for every new board and sends the same bytes to every phone.

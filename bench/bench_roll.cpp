@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one roll for 100, 300, 1,000 and 10,000 present dancers, half of them singles: as
 // dealt (BM_RollSquares) and with mixing (BM_RollSquaresMix), which places the pairs against
 // the meetings of 11 tips in the history, as at the last tip of a 12-tip evening.

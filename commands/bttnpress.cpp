@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mouse buttons on the main window and the pop-up menu. A right press opens the menu, or
 // closes the menu or the pop-up that is open; a left double click on one dancer of a couple
 // gives the partner the opposite presence. The menu's entries perform their commands through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hotkeys of the main window. KeybrdHandler turns a key event into one command
 // character, KeybrdCmd performs it. The RFID reader types like a keyboard: ten digits and a
 // carriage return, collected here and handed to the card check-in.

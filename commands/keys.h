@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hotkeys of the main window: key events to command characters, the dispatcher of the
 // one-character commands, the entry of card numbers typed by the RFID reader, and the quit
 // confirmation. KeybrdHandlerRestore / KeybrdHandlerSuspend are declared in display.h.

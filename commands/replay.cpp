@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replay's table: for every handler that writes record lines, the function that performs
 // a line of it again. A handler not in the table has its text typed as keys. One line per
 // handler; the handler's own source defines its replay function.
@@ -60,6 +61,7 @@ const ReplayHandler handlers[] = {
     {"SetupDispCancelBttn", ReplaySetupDispCancelBttn},
     {"SetupNewSqrDancerBttn", ReplaySetupNewSqrDancerBttn},
     {"AskBttn", ReplayAskBttn},
+    {"SetupWelcomeBttn", ReplaySetupWelcomeBttn},
     {"NameStyleRadioBttn", ReplayNameStyleRadioBttn},
     {"NameStyleDoneBttn", ReplayNameStyleDoneBttn},
     {"ClubEntry", ReplayClubEntry},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two operations every doubly linked list of the program needs: append a node at the
 // tail and unlink a node, keeping the list's head and tail right. Nodes link through
 // `nxt` and `prv`.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dancer record, the program's enumerations and the shared state of a club evening.
 // This header belongs to the logic library: it includes no GTK header. Widget handles are
 // only forward-declared here and never dereferenced by the logic.

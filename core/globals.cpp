@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared state of the club evening and its reset.
 #include <cstdlib>
 

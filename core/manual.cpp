@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's documentation tables and the two texts made from them: --help and the
 // manual page. Add an option, argument, key, file or environment variable as one line of
 // its table; both texts follow.
@@ -9,14 +10,19 @@
 #define DORVELS_VERSION "0"
 #endif
 
+#include "support/helmtext.h"
+
+// Stands in the files table for the data folder of the installation, filled in when shown.
+static const char* const DATADIR = "DATADIR";
+
 const std::vector<DocItem> docoptions = {
     {"-l", "", "Do not consult lastdance.dorvels when no club is named (each -l toggles this)."},
     {"-r", "", "Record the operator's actions in dorvels.recordNNN from the start."},
     {"-d", "FILE", "A record of actions to replay, step by step with the g key or to the end with G."},
     {"-m", "",
      "Mixing: each tip's couples and pairs go into the squares where they meet the fewest dancers "
-     "they have met this evening; who dances and who sits out stay as without it. Kept in the "
-     "club file (a line mix)."},
+     "they have met this evening, and then this season; singles may change partners of the same "
+     "role. Who dances and who sits out stay as without it. Kept in the club file (a line mix)."},
     {"-M", "", "No mixing: the squares as dealt (the default)."},
     {"--print-pdf", "FILE",
      "Write the Present board of the club file (every present dancer, in the board's order) to "
@@ -24,11 +30,17 @@ const std::vector<DocItem> docoptions = {
      "the evening."},
     {"--serve", "[=[ADDRESS:]PORT]",
      "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
-     "phones, with a box to type one's name. Without ADDRESS it listens on every address of "
-     "the computer; ADDRESS lan listens on its address on the local network only, a numeric "
-     "address on that one. PORT defaults to 8099. Read only: it answers GET and HEAD and shows "
-     "names and squares, nothing else of the club file. Off unless asked for here or by the "
-     "Phone Page switch of the setup; the i key shows the address and its QR code."},
+     "phones, the names as the board shows them, with a box to type one's name. Its address, "
+     "printed at start and shown with a QR code by the i key, ends in /k/KEY/: KEY is a random "
+     "key of the evening, and without it the page shows no name. Whoever has the address (who "
+     "scanned the code in the hall, and whoever they pass it on to) can read the page while it "
+     "is served; a new evening makes a new key. Only requests that name this computer by one "
+     "of its addresses, localhost or its host name are answered. Without ADDRESS it listens on "
+     "every address of the computer; ADDRESS lan listens on its address on the local network "
+     "only, a numeric address on that one (127.0.0.1: this computer only). PORT defaults to "
+     "8099. Read only: it answers GET and HEAD and shows names and squares, nothing else of the "
+     "club file. Off unless asked for here or by the Phone Page switch of the setup; that "
+     "switch, or the end of the program, stops it."},
     {"--trace", "=N", "Trace level N (1 to 3) on standard error."},
     {"--tracefile", "=FILE", "Write the trace to FILE (level 1 unless --trace says otherwise)."},
     {"--help", "", "Show the options and arguments, and end."},
@@ -89,7 +101,7 @@ const std::vector<DocItem> dockeys = {
     {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
     {"g", "", "Replay the record named with -d: one action of the operator's."},
     {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},
-    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, and the share of the possible square-mates met; or close the note."},
+    {"v", "", "Show how fair and how mixed the evening has been: the spread of dance counts, who sat out most, the share of the possible square-mates met and, with the season memory, the share of tonight's square-mates new this season; or close the note."},
     {"R", "", "Show the last timed note again."},
     {"E", "", "The next card swiped is given to another dancer."},
     {"I", "", "The next card swiped shows whose card it is."},
@@ -113,14 +125,33 @@ const std::vector<DocItem> docfiles = {
     {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
+    {"CLUB.season", "",
+     "The season memory of a club with mixing on: who met whom in a square on the evenings of "
+     "the last 26 weeks, written after every tip. Deleting it forgets them; a replay (-d) "
+     "neither reads nor writes it."},
     {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
     {"CLUB.stat", "",
      "The statistics log of a club file with the Statistics option: one line per tip with the "
      "date and time and the dancers present (couples of anonymous dancers, single dancers by role)."},
     {"dorvelbarsNN.dat, dorvelbarsNN.png", "", "Data and picture of the dance-count chart of tip NN (b key)."},
-    {"PREFIX/share/dorvels", "",
+    {"$XDG_DATA_HOME/dorvels", "",
+     "The working folder of a start with no club named from the home folder, when the home "
+     "folder holds neither dorvels.dorvel nor lastdance.dorvels (a start from the desktop's "
+     "menu): the club files, lastdance.dorvels, backups and records of such starts are kept "
+     "there, never in the home folder itself. Without XDG_DATA_HOME it is "
+     "~/.local/share/dorvels, made when needed. The first start there opens the setup dialog, "
+     "which offers the sample club or a new club."},
+    {DATADIR, "",
      "The installed data folder: resolution.unix and sample.dorvel, a sample club to try the "
      "program with."},
+};
+
+const std::vector<DocItem> docexit = {
+    {"0", "",
+     "The evening ended (by a key, the menu or closing the window), or --help, --version or "
+     "--print-pdf did what was asked."},
+    {"1", "", "The display could not be opened, the PDF could not be written, or memory ran out."},
+    {"2", "", "A wrong command line: an option without its value, or a value that cannot be taken."},
 };
 
 const std::vector<DocItem> docenvironment = {
@@ -178,6 +209,14 @@ static std::string Joined(const DocItem& item) {
     return s;
 }
 
+// The files table with the data folder in place of DATADIR (the items borrow its text).
+static std::vector<DocItem> FilesIn(const std::string& datadir) {
+    std::vector<DocItem> items = docfiles;
+    for (DocItem& item : items)
+        if (item.name == DATADIR) item.name = datadir.c_str();
+    return items;
+}
+
 static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
     out += std::string(title) + ":\n";
     for (const DocItem& item : items) {
@@ -203,11 +242,14 @@ std::string UsageText() {
     out += "\nkeys:\n  ";
     Wrap(out, keysnote, 2, 2);
     out += "\n";
-    HelpSection(out, "files", docfiles);
+    std::string datadir = ProgramDataFolder();
+    HelpSection(out, "files", FilesIn(datadir));
     out += "  ";
     Wrap(out, searchlist, 2, 2);
     out += "\n";
     HelpSection(out, "environment", docenvironment);
+    out += "\n";
+    HelpSection(out, "exit status", docexit);
     return out;
 }
 
@@ -246,9 +288,9 @@ static void ManSection(std::string& out, const char* title, const std::vector<Do
     }
 }
 
-std::string ManualPage() {
+std::string ManualPage(const std::string& datadir, const std::string& docdir, const std::string& date) {
     std::string out;
-    out += ".TH DORVELS 1 \"\" \"dorvels " DORVELS_VERSION "\" \"User Commands\"\n";
+    out += ".TH DORVELS 1 " + Quoted(date) + " \"dorvels " DORVELS_VERSION "\" \"User Commands\"\n";
     out += ".SH NAME\ndorvels \\- run a square dance club evening\n";
     out += ".SH SYNOPSIS\n.B dorvels\n"
            "[\\fIoptions\\fR] [\\fIclub\\fR[\\fB.dorvel\\fR]] [\\fIlevel\\fR] "
@@ -269,11 +311,14 @@ std::string ManualPage() {
                       "dancer act on the one whose name was clicked last.") +
            "\n";
     ManSection(out, nullptr, dockeys, "B");
-    ManSection(out, "FILES", docfiles, "I");
+    ManSection(out, "EXIT STATUS", docexit, "B");
+    ManSection(out, "FILES", FilesIn(datadir), "I");
     out += ".PP\n" + RoffEscape(searchlist) + "\n";
     ManSection(out, "ENVIRONMENT", docenvironment, "B");
-    out += ".SH SEE ALSO\n" + RoffEscape("The README of the program's sources: building, running, "
-                                         "testing, and a table of the keys of a first evening.") +
+    out += ".SH SEE ALSO\n" +
+           RoffEscape(strprintf("The README, installed as %s/README.md: building, running, testing, "
+                                "and a table of the keys of a first evening.",
+                                docdir.c_str())) +
            "\n";
     return out;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of levels, roles, priorities, styles and display modes.
 #include "core/dorvels.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the logic asks of the screen. The GUI library defines these functions; the logic
 // tests link a recording stand-in instead, so that they can check the exact messages.
 #pragma once

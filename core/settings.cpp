@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the setup dialog's number entries and the operations of its bottom row.
 #include "core/settings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the setup dialog changes and how: the numbers its entries accept, and the buttons of
 // its bottom row that clear parts of the evening. Headless, so the rules are tested without
 // a display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the choice of the club file, the seeds; and the end.
 #include "core/startup.h"
 
@@ -13,6 +14,7 @@
 #include "files/clubguard.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
@@ -230,6 +232,8 @@ bool TerminateEvening(int data) {
     Record("(terminate)\n");
     bool ok = true;
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
+    // The season memory goes with the evening that was kept (after the tips taken back).
+    if (ok && (data == 1 || data == 2)) SeasonSave();
     CloseRecordFile();
     ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();

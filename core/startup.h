@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up from the command line and the end of the evening.
 #pragma once
 

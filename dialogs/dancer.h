@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs that change one dancer: the pop-ups of the small buttons of an edit cell
 // (name, partner, level, role; their handlers DelBttn, NameBttn, PartnerBttn, PgmBttn and
 // SexBttn are declared in display/boards.h), the delete question, and the new-dancer dialog

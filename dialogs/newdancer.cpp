@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name form, shared by the name pop-up of an edit cell and the new-dancer dialog, and
 // the new-dancer dialog itself: names, role, level, priority, partner and card of a dancer
 // who walks in, entered in a few seconds. The dancer being entered is a roster record from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-ups of an edit cell's small buttons: level, role and partner of one dancer, and
 // the question before a dancer is deleted. The name pop-up shares its form with the
 // new-dancer dialog (dialogs/newdancer.cpp).

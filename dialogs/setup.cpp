@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog. One top-level window beside the main window; it takes the keyboard while
 // it is open. Entries for names apply on Enter, the level, name style, ask policy and the
 // switches apply at once, the numbers, the club file, tagging and anonymous dancers apply on
@@ -14,6 +15,7 @@
 
 #include "assign/assign.h"
 #include "core/settings.h"
+#include "core/workfolder.h"
 #include "dialogs/dancer.h"
 #include "files/clubfile.h"
 #include "files/record.h"
@@ -46,6 +48,7 @@ GtkWidget* askbttn = nullptr;
 GtkWidget* applybttns[2] = {};      // Done, DoItNow
 GtkWidget* clearrfidbttn = nullptr;
 GtkWidget* namestylepop = nullptr;  // the name-style pop-up while it is sdpop
+GtkWidget* welcomebox = nullptr;    // the greeting of a first start, until it is answered
 
 const char* const namestyles[4] = {"lastname", "lastfi", "firstname", "firstli"};
 // The bottom row's buttons (SETUPBTTN order), as their record lines name them.
@@ -419,6 +422,22 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
     return col;
 }
 
+// The greeting of a first start: a short line and the two ways to begin.
+GtkWidget* WelcomeBox(const PangoFontDescription* font) {
+    GtkWidget* box = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
+    GtkWidget* line = Label("Welcome to Dorvels! Open the sample club to try the program, or start a new club: "
+                            "type its name and caller below and press Done.",
+                            font);
+    gtk_label_set_line_wrap(GTK_LABEL(line), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(line), 60);
+    gtk_box_pack_start(GTK_BOX(box), line, TRUE, TRUE, sp2);
+    gtk_box_pack_start(GTK_BOX(box), Button("Open the Sample Club", G_CALLBACK(SetupWelcomeBttn), WELCOME_SAMPLE),
+                       FALSE, FALSE, sp2);
+    gtk_box_pack_start(GTK_BOX(box), Button("Start a New Club", G_CALLBACK(SetupWelcomeBttn), WELCOME_NEW), FALSE,
+                       FALSE, sp2);
+    return Framed(box);
+}
+
 GtkWidget* ButtonRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     applybttns[0] = Button("Done", G_CALLBACK(SetupDispDoneBttn), 0);
@@ -442,7 +461,7 @@ GtkWidget* ButtonRow() {
 // "destroy": the dialog is gone, whoever closed it; only forget it and give the keyboard back.
 void SetupGone(GtkWidget* w, gpointer) {
     if (sdnew == w) sdnew = nullptr;
-    setupwin = askbttn = clearrfidbttn = nullptr;
+    setupwin = askbttn = clearrfidbttn = welcomebox = nullptr;
     clubname_entry = caller_entry = maxsquares_entry = squaresize_entry = outputfile_entry = nullptr;
     namestylebttn = squaretag_entry = squaretag_clear = nullptr;
     for (const OptionSwitch& s : switches) {
@@ -656,6 +675,7 @@ void SetupDisplay(EDITMODE neweditmode) {
     if (access("dorvelsiconsmall.gif", R_OK) == 0) Pack(about, gtk_image_new_from_file("dorvelsiconsmall.gif"));
     Pack(about, gtk_label_new(strprintf("Version:  %d", 14).c_str()));
     Pack(top, about);
+    if (FirstStart() && !sdhd) Pack(top, welcomebox = WelcomeBox(font));
     GtkWidget* columns = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     Pack(columns, TaggingColumn(font));
     Pack(columns, ClubColumn(font));
@@ -715,6 +735,36 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
     }
     if (editmode != EDIT) SwitchDisplay(EDIT);
     NewSqrDancerDisplay();
+}
+
+void SetupWelcomeBttn(GtkWidget*, void* psd) {
+    bool sample = GPOINTER_TO_INT(psd) == WELCOME_SAMPLE;
+    Record("(SetupWelcomeBttn) %s\n", sample ? "sample" : "new");
+    if (!setupwin) return;
+    if (sample) {
+        // Looked for first, so that a sample that is missing changes nothing.
+        FILE* fp = fopenx(samplefile, "r", "dorvel", "DORVELS");
+        if (!fp) {
+            GtkWarning("The sample club <%s> was not found: start a new club instead.", samplefile);
+            return;
+        }
+        fclose(fp);
+        bool read = false;
+        std::string why = ChooseClubFile(samplefile, &read);
+        if (!why.empty() || !read) {
+            GtkWarning("The sample club could not be opened: %s", why.c_str());
+            return;
+        }
+        EndFirstStart();
+        std::string notice = TakeClubFileNotice();
+        SetupDispCancelBttn(nullptr, GINT_TO_POINTER(SETUP_CANCEL));  // to the roster just read
+        if (!notice.empty()) GtkWarningText(notice);
+        return;
+    }
+    EndFirstStart();
+    if (welcomebox) gtk_widget_destroy(welcomebox);
+    welcomebox = nullptr;
+    gtk_widget_grab_focus(clubname_entry);
 }
 
 void AskBttn(GtkWidget* bttn, void*) {
@@ -952,6 +1002,11 @@ void ReplaySetupNewSqrDancerBttn(const std::string&) {
     // The dialog is applied first: what was typed is in the line that follows.
     if (setupwin) ReplayTypedFields(ReplayAnswer("SetupDispDoneBttn"));
     SetupNewSqrDancerBttn(nullptr, nullptr);
+}
+
+void ReplaySetupWelcomeBttn(const std::string& text) {
+    if (ReplayNeedsDialog("SetupWelcomeBttn"))
+        SetupWelcomeBttn(nullptr, GINT_TO_POINTER(text == "sample" ? WELCOME_SAMPLE : WELCOME_NEW));
 }
 
 void ReplayAskBttn(const std::string& text) {

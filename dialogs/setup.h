@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog, which is the Setup display: the club's name and caller, the hall's
 // limits, the name style, the ask policy and the club's level; anonymous dancers for an
 // evening without a roster; the club file; square tagging; the RfidWarn, Record, Stat,
@@ -39,6 +40,13 @@ void SetupDispDoneBttn(GtkWidget* bttn, void* psd);
 // "clicked" of the bottom row (psd a SETUPBTTN); the buttons that throw data away ask first.
 void SetupDispCancelBttn(GtkWidget* bttn, void* psd);
 void SetupNewSqrDancerBttn(GtkWidget* bttn, void* psd);
+// The greeting of a first start (a club folder of its own with no club yet): psd
+// WELCOME_SAMPLE opens the bundled sample club and shows its roster, WELCOME_NEW leaves the
+// dialog open for the new club's name.
+enum { WELCOME_SAMPLE = 0, WELCOME_NEW = 1 };
+// The sample club installed with the program.
+inline const char* const samplefile = "sample.dorvel";
+void SetupWelcomeBttn(GtkWidget* bttn, void* psd);
 void AskBttn(GtkWidget* bttn, void* psd);
 void NameStyleBttn(GtkWidget* bttn, void* psd);
 void NameStyleDoneBttn(GtkWidget* bttn, void* psd);
@@ -78,6 +86,7 @@ void ReplaySetupDispDoneBttn(const std::string& text);
 void ReplaySetupDispCancelBttn(const std::string& text);
 void ReplaySetupNewSqrDancerBttn(const std::string& text);
 void ReplayAskBttn(const std::string& text);
+void ReplaySetupWelcomeBttn(const std::string& text);
 void ReplayNameStyleRadioBttn(const std::string& text);
 void ReplayNameStyleDoneBttn(const std::string& text);
 void ReplayClubEntry(const std::string& text);

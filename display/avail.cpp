@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who is present, changed by hand: clicks on the name buttons of the edit grid (Shift for a
 // block of names, Ctrl to skip one tip), the availability dialog, the Luck/Must button, and
 // the buttons of the present board that mark a dancer gone without notice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The boards the hall reads (squares, present, history), the edit grid, and the ways the
 // operator changes who is present by hand: name-button clicks, the availability dialog, the
 // Luck/Must button and the "absent without notice" buttons of the present board.

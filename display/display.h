@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and what every display shares: the window and widget globals, the font
 // sets read from the resolution file, colours, spacings, notes and warnings, auto-scrolling.
 // Included by every GUI source (display/, commands/, rfid/, dialogs/).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit display: the whole roster, one framed cell per dancer in name order, filled
 // column by column. A cell is the dancer's name toggle (pressed in = absent) over a row of
 // six small buttons that open the dancer's editing dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Font sets for the screen at hand: the resolution file, the choice of a ladder for the
 // screen width, and the fitting of board and edit fonts by measuring real widgets off-screen.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hall view: the Squares display made for the back row of a dance hall. The tip number
 // large at the top, then every entry of the squares board (name, square number or "Out") in
 // name order, in the largest font at which all of them fill the window. A couple of two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history board: an earlier tip's board shown again from the texts saved with it, with
 // orange stripes (green when the latest tip is merely shown again).
 #include <cstring>

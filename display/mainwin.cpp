@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: creation, the one switch between displays, the title, colours,
 // spacings, and the small screen services the logic asks for.
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -407,7 +409,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SETUP: SetupDisplay(SETUP); break;
         case SQUARES:
             SquareDisplay(SQUARES);
-            WriteDorvels(1);
+            if (WriteDorvels(1)) SeasonSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;
         case HISTORY: HistoryDisplay(); break;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Notes, warnings and timed notes in the one pop-up window, and the auto-scrolling of long
 // boards. The process has one real-time interval timer (SIGALRM); it drives either the
 // scroll tick or the end of a timed note, whichever armed it last. The signal handlers only
@@ -358,8 +359,8 @@ static bool CloseNoteKey() {
     return true;
 }
 
+// Shown whole: with long names and the season line it is longer than a formatted note.
 void FairnessNote() {
-    // The whole note, however long the names of those who sat out most: it wraps instead.
     if (!CloseNoteKey()) GtkNoteText(FairnessNoteText());
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page as the operator sees it: switching the server on and off, and the i key's
 // pop-up with the page's address and a QR code of it, large enough to scan across the hall.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plotting program, driven without ever waiting for it: it is started with a pipe to its
 // standard input, the commands go into the pipe as far as it takes them without blocking
 // (the rest when the pipe has room again), and the program is reaped whenever it ends. A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The boards on paper. The names are laid out in columns, filled column by column in the
 // board's order like the board on the screen, in the largest font that fits one page (and in
 // a readable font over as many pages as needed when they do not); every page carries the

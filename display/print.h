@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The boards on paper: the board shown, printed with the P key through GTK's print dialog,
 // and the Present board written straight to a PDF (--print-pdf), without a window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The squares board (a new tip: roll, then every name with its square number or "Out") and
 // the present board (who is here), both a grid of equal cells filled column by column in
 // name order, striped by row, in the largest font that fits the screen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The club file: reader, writer, output naming, pointer file and reset file.
 //
 // The club file is the club's only database. The reader accepts anything without crashing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The club file: the club's roster and settings in a plain text file, its reader and
 // writer, the output file name, the pointer file "lastdance.dorvels" and the reset file.
 #pragma once

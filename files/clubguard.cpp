@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The club files of a run: locks, files that were not read, changes made by others,
 // backups, and the safe replacement of a file.
 #include "files/clubguard.h"

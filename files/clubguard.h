@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a run knows about each club file it read or wrote, so that no write costs a club its
 // roster: a file that could not be read is not written over unasked; a file another Dorvels
 // holds (an advisory lock that the system drops when that process ends) is not written at

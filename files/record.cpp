@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file: every operator action appends one line, so that an evening can be
 // replayed later.
 #include "files/record.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of operator actions: one line per action in a numbered record file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaying a record file. Every line is "(Handler) text", written by the handler of one
 // operator action, or a "seeds:" line; the screen's table of replay functions performs a
 // line's action again (core/screen.h, ReplayLine).

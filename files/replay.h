@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaying a record file: one recorded action at a time (key g) or in runs up to the next
 // change of display (key G), so that an evening can be reproduced action by action.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics log and the dance-count charts.
 #include "files/statistics.h"
 

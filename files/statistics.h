@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics log (one line per roll: the time and who is present, by kind) and the
 // dance-count chart (how many tips each present dancer has danced, drawn by gnuplot).
 #pragma once

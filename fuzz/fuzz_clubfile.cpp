@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the club file reader: any input is read without a crash, leaves the
 // roster's invariants intact, and what is read survives a write and a second read.
 #include <unistd.h>

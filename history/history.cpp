@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tip history: every rolled tip with a snapshot of its squares, paging through it,
 // re-using a tip, and saving/restoring the state before a roll so it can be repeated.
 #include "history/history.h"

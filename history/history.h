@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tip history of the evening: saving rolled tips, paging through them, re-using one,
 // and repeating a roll.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's content: the board of the latest tip (or who is present) read from the
 // evening's state, and the page and JSON made from it with every text escaped.
 #include "phone/page.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <set>
 
 #include "core/dorvels.h"
 #include "files/clubfile.h"
@@ -59,9 +61,19 @@ static std::vector<std::pair<const SqrDancer*, int>> TipDancers(const History* h
     return out;
 }
 
+// Which club: its name, or for a club file without one the file's name.
+static std::string ClubShown() {
+    if (!clubname.empty() && clubname != "None" && clubname != "none") return clubname;
+    // (The default output name is no club's: an evening that named none.)
+    std::string file = !inputfilename.empty() ? inputfilename : outputfilename != dfltsavefile ? outputfilename : "";
+    file = file.substr(file.find_last_of('/') + 1);
+    if (file.size() > 7 && file.compare(file.size() - 7, 7, ".dorvel") == 0) file.erase(file.size() - 7);
+    return file;
+}
+
 PhoneBoard CurrentPhoneBoard() {
     PhoneBoard b;
-    if (!clubname.empty() && clubname != "None" && clubname != "none") b.club = clubname;
+    b.club = ClubShown();
     std::vector<std::pair<const SqrDancer*, int>> dancers;
     if (const History* h = histtl) {
         // The texts saved with the tip are the board the hall saw, in the board's order.
@@ -77,9 +89,11 @@ PhoneBoard CurrentPhoneBoard() {
     }
     std::stable_sort(dancers.begin(), dancers.end(),
                      [](const auto& x, const auto& y) { return DancerCmp(x.first, y.first) < 0; });
+    // Each dancer as the board names it (a couple of one last name shows once).
+    std::set<std::pair<std::string, int>> listed;
     for (const auto& [sd, square] : dancers) {
         if (!b.tip && !PresentHidden(sd)) b.entries.push_back({sd->dispname, -1});
-        b.dancers.push_back({FullName(sd), square});
+        if (listed.insert({sd->dispname, square}).second) b.dancers.push_back({sd->dispname, square});
     }
     return b;
 }
@@ -179,7 +193,7 @@ const char* const phonepagescript =
     "d.dancers.forEach(function(e){var o=document.createElement(\"option\");o.value=e.n;dl.appendChild(o);});"
     "answer();}"
     "function poll(){if(document.hidden){setTimeout(poll,2000);return;}"
-    "fetch(\"/board.json\",{cache:\"no-store\",headers:etag?{\"If-None-Match\":etag}:{}})"
+    "fetch(\"board.json\",{cache:\"no-store\",headers:etag?{\"If-None-Match\":etag}:{}})"
     ".then(function(r){if(r.status===304)return;if(r.status!==200)throw new Error(r.status);"
     "etag=r.headers.get(\"ETag\")||\"\";return r.json().then(show);})"
     ".then(function(){failures=0;state.textContent=\"\";},function(){failures++;"

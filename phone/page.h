@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page: what the hall's board shows, as a small page for the dancers' phones and
 // as JSON for the page's own updates. Read from the evening's state without changing it;
 // no GTK and no network here (the server in server/ sends what this makes).
@@ -15,11 +16,12 @@ struct PhoneEntry {
 };
 
 struct PhoneBoard {
-    std::string club;  // "" when the club has no name
+    std::string club;  // the club's name, else its file's; "" when it has neither
     int tip = 0;       // the latest tip; 0 before the first: the entries are who is present
     std::vector<PhoneEntry> entries;  // the board's cells, in the board's order
-    // Every dancer of the board by whole name, so that a dancer finds the square by the name
-    // typed (the board may show only a last name), in name order.
+    // Every dancer of the board one by one, by the name the board gives each (a square's cell
+    // may join two), so that a dancer finds the square by the name typed; in name order,
+    // each name and square once. Never more of a name than the board shows.
     std::vector<PhoneEntry> dancers;
     bool operator==(const PhoneBoard&) const = default;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Anonymous dancers: numbered placeholders for an evening run without names.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card numbers kept in step with the roster and the command-card table. Every change of a
 // dancer's card goes through here, so that the card table leads from each number to the one
 // dancer holding it, and a number that performs a command is nobody's card.

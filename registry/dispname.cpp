@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Display names: the text on a dancer's buttons and labels.
 #include <locale.h>
 #include <wctype.h>

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changing one dancer from the dancer dialogs: names typed, placeholders, partners.
 #include "registry/edit.h"
 
 #include "assign/assign.h"
 #include "files/clubfile.h"
+#include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -138,9 +140,11 @@ SqrDancer* NewPlaceholder() {
 void SetDancerNames(SqrDancer* sd, const std::string& first, const std::string& last) {
     if (!sd) return;
     NameTrieRemove(sd);
+    const std::string before = sd->firstlast;
     sd->firstname = first;
     sd->lastname = last;
     sd->firstlast = last.compare(0, 7, "Couple#") == 0 ? last : first + " " + last;
+    SeasonRename(before, sd->firstlast);
     SetupDispName(sd);
     // The placeholder name leads nowhere: a name typed in the availability dialog never
     // reaches a dancer still being entered.

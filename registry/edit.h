@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changing one dancer from the dancer dialogs: the names typed for a new or renamed dancer
 // ("&" between two names makes a couple), the placeholder record of a dancer being entered,
 // and the choice of a partner.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creating, deleting and ordering the dancers of the roster; the card table and name trie.
 #include "registry/registry.h"
 #include "core/dlist.h"

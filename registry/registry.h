@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Roster operations: creating and deleting dancers, the two orders of the roster, the card
 // table's key functions, display names and anonymous dancers.
 #pragma once

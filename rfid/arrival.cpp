@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A card number arrives: a command card performs its command, a pending command takes the
 // card, a dancer's card checks the dancer in or out, and an unknown card opens the "Rfid
 // Display" window, where the operator gives it to a dancer without a card or to a new

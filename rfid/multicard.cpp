@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The multi-card window: the operator chooses a kind (couple or a single role) and a level
 // once, then swipes card after card; each card goes to a new anonymous dancer of that kind,
 // numbered in arrival order (a card that already is an anonymous dancer's re-types it).

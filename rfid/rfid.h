@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card check-in. The reader types a card's ten digits and Enter like a keyboard; the hotkey
 // dispatcher collects them and hands the number here: a command card performs its command, a
 // pending command takes the card, a dancer's card checks the dancer in or out, and an unknown

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command cards: swiping one performs a command without the keyboard (a new roll or back to
 // the present board, an information request, a skip request, a role or level change for the
 // next dancer's card). After z the next card swiped is given a command in a grid of buttons.

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian package the way a club's operator would, into a clean system: a fresh
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the Debian package with lintian (no error, no warning, no hardening tag), then
+# installs it the way a club's operator would, into a clean system: a fresh
 # Debian 12 tree made by debootstrap, `apt-get install ./dorvels_*.deb` inside it (which
 # fetches the libraries the package depends on), then runs the installed program there:
 # --version, and the Present board of the installed sample club to a PDF from an empty folder.
@@ -11,9 +13,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 [ "$(id -u)" = 0 ] || { echo "check-package.sh: run as root (debootstrap and chroot)" >&2; exit 1; }
 
-if ! command -v debootstrap >/dev/null; then
+if ! command -v debootstrap >/dev/null || ! command -v lintian >/dev/null; then
   apt-get -o DPkg::Lock::Timeout=900 update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq debootstrap >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq debootstrap lintian >/dev/null
 fi
 
 if [ $# -ge 1 ]; then
@@ -27,6 +29,11 @@ else
   deb=$(ls "$top"/build-deb/dorvels_*.deb | tail -n1)
 fi
 [ -s "$deb" ] || { echo "check-package.sh: no package $deb" >&2; exit 1; }
+
+echo "== lintian $(basename "$deb")"
+# No error or warning, and none of the hardening tags, which are only shown as information.
+tags=$(lintian --display-info "$deb" 2>&1 | grep -E '^[EW]: |hardening-' || true)
+[ -z "$tags" ] || { echo "check-package.sh: lintian:" >&2; echo "$tags" >&2; exit 1; }
 
 root=$(mktemp -d /tmp/dorvels-debian12-XXXXXX)
 chmod 755 "$root"  # apt downloads as its own user
@@ -52,7 +59,8 @@ echo "== the installed program"
 in_root dorvels --version
 in_root sh -c 'mkdir /tmp/empty && cd /tmp/empty && dorvels --print-pdf present.pdf sample.dorvel && test -s present.pdf'
 for f in usr/share/applications/org.dorvels.Dorvels.desktop usr/share/man/man1/dorvels.1.gz \
-         usr/share/icons/hicolor/256x256/apps/org.dorvels.Dorvels.png; do
+         usr/share/icons/hicolor/256x256/apps/org.dorvels.Dorvels.png usr/share/doc/dorvels/copyright \
+         usr/share/mime/packages/org.dorvels.Dorvels.xml; do
   [ -s "$root/$f" ] || { echo "check-package.sh: /$f not installed" >&2; exit 1; }
 done
 echo "OK: $(basename "$deb") installs with apt-get on a fresh Debian 12 and its program runs"

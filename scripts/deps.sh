@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Dorvels needs to build, test and run (as root), or names the
 # missing ones (otherwise). Usage: scripts/deps.sh [run|test]
 set -euo pipefail
@@ -9,8 +10,11 @@ want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-b
   libsoup-3.0-dev libqrencode-dev)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
-  # The installed files' validators, the manual's reader, the PDF reader of the print tests.
+  # The installed files' validators, the manual's reader, the PDF reader of the print tests;
+  # the package's checker, the club files' type (its database and a reader of it) and the
+  # window's class.
   want+=(desktop-file-utils appstream man-db poppler-utils)
+  want+=(lintian shared-mime-info libglib2.0-bin x11-utils)
   # The hall view's texts are read through the accessibility bus (tests/cli/hallview.sh).
   want+=(dbus at-spi2-core python3-gi gir1.2-atspi-2.0)
   # The phone page's tests: curl as a user's client, chromium to render the page, python3

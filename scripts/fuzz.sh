@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the club file reader's fuzz target with clang's libFuzzer under the address and
 # undefined-behaviour sanitizers, and runs it.
 #   scripts/fuzz.sh [seconds]        (default 600; 0 only builds)

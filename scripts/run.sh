@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Dorvels and starts it. Without arguments it runs the bundled sample club in the
 # folder run/ (a copy, so the sample itself stays as shipped); arguments go to the program.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts Dorvels on a virtual X server, types keys into it and saves a picture of the screen,
 # so that anyone can see what the program shows.
 #

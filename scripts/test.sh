@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Dorvels and runs the whole test suite twice: a normal build and a build with the
 # address and undefined-behaviour sanitizers. The GUI tests run under Xvfb, started here.
 # Exits non-zero when any test fails.

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine's address on the hall's network, for the page's address and its QR code.
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "server/server.h"
@@ -68,7 +70,61 @@ std::string ChooseLanAddress(const std::vector<NetAddress>& addrs) {
     return best ? best->address : "";
 }
 
-std::string PageUrl(const std::string& address, int port) {
+std::string PageUrl(const std::string& address, int port, const std::string& key) {
     bool v6 = address.find(':') != std::string::npos;
-    return "http://" + (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port) + "/";
+    return "http://" + (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port) + "/" +
+           (key.empty() ? "" : "k/" + key + "/");
+}
+
+static std::string Lower(std::string s) {
+    for (char& c : s) c = (char)tolower((unsigned char)c);
+    return s;
+}
+
+// An address of the list in binary form, for comparing spellings of one address.
+static bool SameAddress(int family, const unsigned char* bin, const std::vector<NetAddress>& addrs) {
+    for (const NetAddress& a : addrs) {
+        unsigned char other[16];
+        std::string text = a.address.substr(0, a.address.find('%'));  // a zone after an IPv6 address
+        if ((family == AF_INET6) == a.ipv6 && inet_pton(family, text.c_str(), other) == 1 &&
+            memcmp(bin, other, family == AF_INET6 ? 16 : 4) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool HostIsThisMachine(const std::string& value, const std::vector<NetAddress>& addrs, const std::string& hostname) {
+    std::string host = Lower(value), port;
+    if (!host.empty() && host[0] == '[') {
+        size_t close = host.find(']');
+        if (close == std::string::npos) return false;
+        if (close + 1 < host.size()) {
+            if (host[close + 1] != ':') return false;
+            port = host.substr(close + 2);
+            if (port.empty()) return false;
+        }
+        std::string v6 = host.substr(1, close - 1);
+        v6 = v6.substr(0, v6.find('%'));  // a zone (link-local addresses): the address decides
+        unsigned char bin[16];
+        if (inet_pton(AF_INET6, v6.c_str(), bin) != 1) return false;
+        static const unsigned char loop6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+        if (!port.empty() && (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos))
+            return false;
+        return memcmp(bin, loop6, 16) == 0 || SameAddress(AF_INET6, bin, addrs);
+    }
+    size_t colon = host.find(':');
+    if (colon != std::string::npos) {
+        port = host.substr(colon + 1);
+        host.erase(colon);
+        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) return false;
+    }
+    if (!host.empty() && host.back() == '.') host.pop_back();  // a name written fully qualified
+    if (host.empty()) return false;
+    unsigned char bin[4];
+    if (inet_pton(AF_INET, host.c_str(), bin) == 1) return bin[0] == 127 || SameAddress(AF_INET, bin, addrs);
+    if (host == "localhost") return true;
+    std::string name = Lower(hostname);
+    if (name.empty() || name == "localhost") return false;
+    std::string first = name.substr(0, name.find('.'));
+    return host == name || host == name + ".local" || host == first + ".local";
 }

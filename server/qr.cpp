@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The QR code of the page's address, from libqrencode.
 #include <qrencode.h>
 

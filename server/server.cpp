@@ -1,25 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's HTTP server. The listening socket is our own GSocketService, so that a
-// connection beyond the limits is turned away before libsoup sees it; the accepted ones are
-// handed to libsoup, which reads requests and writes answers asynchronously on the main
-// loop. Requests are checked as soon as their headers are in (method, size, body) and the
-// rest wait, paused, for an idle turn of the main loop: the page is made then, once for
-// every request waiting, within a time budget, after the window's keys and drawing.
+// connection beyond the limits is turned away (or makes room) before libsoup sees it; an
+// accepted one is held until its first bytes arrive and then handed to libsoup, which reads
+// requests and writes answers asynchronously on the main loop. The held ones are watched
+// through one epoll descriptor: the main loop polls every descriptor it watches at every
+// turn, and hundreds of idle connections among them would slow every turn of the window's
+// drawing. Requests are checked as soon as their headers are in (method, size, body, Host,
+// access key) and answered there when refused; the rest wait, paused, for an idle turn of
+// the main loop: the page is made then, once for every request waiting, within a time
+// budget, after the window's keys and drawing.
 #include <gio/gio.h>
+#include <glib-unix.h>
 #include <libsoup/soup.h>
+#include <sys/epoll.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <unordered_map>
 
+#include "phone/accesskey.h"
 #include "server/server.h"
 #include "support/helmtext.h"
 
 namespace {
 
 struct Conn {
-    GSocket* socket;     // the connection's socket, for the deadline and the message lookup
+    GSocket* socket = nullptr;  // the connection's socket, for the deadline and the message lookup
+    GSocketConnection* held = nullptr;  // until its first bytes arrive (a reference)
     std::string host;    // client address
     gint64 since;        // start of the current wait for a request or an answer (µs)
+    bool reading = true; // waiting for its request (else for its answer to be made and taken)
     bool closing = false;
 };
 
@@ -33,10 +45,15 @@ struct Server {
     SoupServer* soup = nullptr;
     ServeOption option;
     int port = 0;
-    std::string url;
+    std::string shown;  // the address in the page's address
     std::string csp;
+    std::string hostname;                 // this machine's name, for the Host check
+    std::vector<NetAddress> addrs;        // and its addresses, looked up again now and then
+    gint64 addrsat = 0;
     guint deadlinetimer = 0;
     guint answerer = 0;
+    int epfd = -1;         // the held connections' epoll descriptor
+    guint epwatch = 0;     // its watch in the main loop
     std::deque<SoupServerMessage*> waiting;  // paused until the next idle turn (a reference each)
     PhoneBoard board;                        // the board the bodies were made from
     bool made = false;
@@ -46,9 +63,44 @@ struct Server {
 Server srv;
 ServeLimits limits;
 ServeCounts counts;
-// Connections alive, also those of a server stopped a moment ago that are still closing.
+// Connections alive, also those of a server stopped a moment ago and those still closing.
 std::unordered_map<GSocket*, Conn*> conns;
+std::unordered_map<int, Conn*> held;  // by descriptor: those waiting for their first bytes
+// Connections not closing, in all and by client address: what the limits count.
+int live = 0;
 std::unordered_map<std::string, int> perhost;
+
+// A connection is no longer counted against the limits (it is closing, or gone).
+void Uncount(Conn* c) {
+    --live;
+    if (--perhost[c->host] <= 0) perhost.erase(c->host);
+}
+
+// A held connection is no longer watched for its first bytes; its reference is the caller's.
+GSocketConnection* Unhold(Conn* c) {
+    GSocketConnection* conn = c->held;
+    if (!conn) return nullptr;
+    int fd = g_socket_get_fd(c->socket);
+    epoll_ctl(srv.epfd, EPOLL_CTL_DEL, fd, nullptr);
+    held.erase(fd);
+    c->held = nullptr;
+    return conn;
+}
+
+// Closes a connection. One still held goes at once (and with it c); in libsoup's hands,
+// its pending read or write ends with the socket, and libsoup lets the connection go.
+void CloseConn(Conn* c) {
+    if (c->closing) return;
+    c->closing = true;
+    Uncount(c);
+    ++counts.closed;
+    if (GSocketConnection* conn = Unhold(c)) {
+        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+        g_object_unref(conn);
+        return;
+    }
+    g_socket_shutdown(c->socket, TRUE, TRUE, nullptr);
+}
 
 std::string Etag(const std::string& body) {
     uint64_t h = 1469598103934665603ULL;  // FNV-1a
@@ -78,8 +130,27 @@ Conn* ConnOf(SoupServerMessage* msg) {
 void ConnGone(gpointer data, GObject*) {
     Conn* c = static_cast<Conn*>(data);
     conns.erase(c->socket);
-    if (--perhost[c->host] <= 0) perhost.erase(c->host);
+    if (!c->closing) Uncount(c);
     delete c;
+}
+
+void FirstBytesNow();
+
+// When every place is taken: the connection that has waited longest for its request is
+// closed for a new one; one that has sent nothing yet before one that sends it slowly. A
+// phone sends its request as soon as it is connected (those whose bytes are in are handed
+// on first), so idle connections held open by others cannot keep it out.
+bool MakeRoom() {
+    FirstBytesNow();
+    Conn* oldest = nullptr;
+    for (auto& [fd, c] : held)
+        if (!oldest || c->since < oldest->since) oldest = c;
+    if (!oldest)
+        for (auto& [sock, c] : conns)
+            if (!c->closing && c->reading && (!oldest || c->since < oldest->since)) oldest = c;
+    if (!oldest) return false;
+    CloseConn(oldest);
+    return true;
 }
 
 std::string RemoteHost(GSocketConnection* conn) {
@@ -95,11 +166,51 @@ std::string RemoteHost(GSocketConnection* conn) {
     return host;
 }
 
+// libsoup takes a connection: it reads the requests from here on.
+void ToSoup(GSocketConnection* conn) {
+    GSocketAddress* local = g_socket_connection_get_local_address(conn, nullptr);
+    GSocketAddress* remote = g_socket_connection_get_remote_address(conn, nullptr);
+    GError* err = nullptr;
+    if (!soup_server_accept_iostream(srv.soup, G_IO_STREAM(conn), local, remote, &err)) {
+        DPRINTF(1, "(ToSoup) %s\n", err ? err->message : "not accepted");
+        g_clear_error(&err);
+        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+    }
+    if (local) g_object_unref(local);
+    if (remote) g_object_unref(remote);
+}
+
+// A held connection has sent its first bytes (or closed).
+void HandOver(Conn* c) {
+    GSocketConnection* conn = Unhold(c);
+    ToSoup(conn);
+    g_object_unref(conn);  // libsoup's now, or gone (and c with it)
+}
+
+// Every held connection whose first bytes are in goes on to libsoup.
+void FirstBytesNow() {
+    epoll_event ev[64];
+    for (int n = 64; n == 64;) {
+        n = epoll_wait(srv.epfd, ev, 64, 0);
+        for (int i = 0; i < n; ++i) {
+            auto it = held.find(ev[i].data.fd);
+            if (it != held.end()) HandOver(it->second);
+        }
+    }
+}
+
+gboolean FirstBytes(gint, GIOCondition, gpointer) {
+    FirstBytesNow();
+    return G_SOURCE_CONTINUE;
+}
+
 gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) {
     GSocket* sock = g_socket_connection_get_socket(conn);
     std::string host = RemoteHost(conn);
-    if ((int)conns.size() >= limits.maxconnections || perhost[host] >= limits.maxperaddress) {
-        if (!perhost[host]) perhost.erase(host);
+    auto known = perhost.find(host);
+    bool full = known != perhost.end() && known->second >= limits.maxperaddress;
+    if (!full && live >= limits.maxconnections) full = !MakeRoom();
+    if (full) {
         ++counts.refused;
         static const char busy[] =
             "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\nContent-Length: 5\r\n"
@@ -110,45 +221,106 @@ gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) 
         g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
         return TRUE;
     }
-    Conn* c = new Conn{sock, host, g_get_monotonic_time()};
+    Conn* c = new Conn;
+    c->socket = sock;
+    c->host = host;
+    c->since = g_get_monotonic_time();
     conns[sock] = c;
+    ++live;
     ++perhost[host];
     g_object_weak_ref(G_OBJECT(conn), ConnGone, c);
-    GSocketAddress* local = g_socket_connection_get_local_address(conn, nullptr);
-    GSocketAddress* remote = g_socket_connection_get_remote_address(conn, nullptr);
-    GError* err = nullptr;
-    if (!soup_server_accept_iostream(srv.soup, G_IO_STREAM(conn), local, remote, &err)) {
-        DPRINTF(1, "(Incoming) %s\n", err ? err->message : "not accepted");
-        g_clear_error(&err);
-        g_io_stream_close(G_IO_STREAM(conn), nullptr, nullptr);
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLRDHUP;
+    ev.data.fd = g_socket_get_fd(sock);
+    if (epoll_ctl(srv.epfd, EPOLL_CTL_ADD, ev.data.fd, &ev) == 0) {
+        c->held = G_SOCKET_CONNECTION(g_object_ref(conn));
+        held[ev.data.fd] = c;
+    } else {
+        ToSoup(conn);
     }
-    if (local) g_object_unref(local);
-    if (remote) g_object_unref(remote);
     return TRUE;
 }
 
-void Phase(SoupServer*, SoupServerMessage* msg, gpointer) {
-    if (Conn* c = ConnOf(msg)) c->since = g_get_monotonic_time();
+// A connection's request is all in: from now on it waits for its answer. (A connection that
+// is kept open for a next request waits for that one from the end of its answer.)
+void RequestRead(SoupServer*, SoupServerMessage* msg, gpointer) {
+    if (Conn* c = ConnOf(msg)) {
+        c->since = g_get_monotonic_time();
+        c->reading = false;
+    }
+}
+
+void RequestDone(SoupServer*, SoupServerMessage* msg, gpointer) {
+    if (Conn* c = ConnOf(msg)) {
+        c->since = g_get_monotonic_time();
+        c->reading = true;
+    }
 }
 
 gboolean CheckDeadlines(gpointer) {
     gint64 now = g_get_monotonic_time();
-    for (auto& [sock, c] : conns) {
-        if (c->closing || now - c->since <= (gint64)limits.deadlinems * 1000) continue;
-        c->closing = true;
-        ++counts.closed;
-        // libsoup's pending read or write ends with the socket, and it closes the connection.
-        g_socket_shutdown(sock, TRUE, TRUE, nullptr);
-    }
+    std::vector<Conn*> late;
+    for (auto& [sock, c] : conns)
+        if (!c->closing && now - c->since > (gint64)(c->reading ? limits.requestms : limits.deadlinems) * 1000)
+            late.push_back(c);
+    for (Conn* c : late) CloseConn(c);
     return G_SOURCE_CONTINUE;
 }
 
-void Refuse(SoupServerMessage* msg, guint status, const char* text) {
+void Refuse(SoupServerMessage* msg, guint status, const char* text, const char* type = "text/plain; charset=utf-8") {
     ++counts.answered;
-    // libsoup knows no reason phrase for 431.
-    soup_server_message_set_status(msg, status, status == 431 ? "Request Header Fields Too Large" : nullptr);
-    soup_server_message_set_response(msg, "text/plain; charset=utf-8", SOUP_MEMORY_STATIC, text, strlen(text));
-    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Connection", "close");
+    // libsoup knows no reason phrase for 421 and 431.
+    const char* phrase = status == 421 ? "Misdirected Request" : status == 431 ? "Request Header Fields Too Large" : nullptr;
+    soup_server_message_set_status(msg, status, phrase);
+    soup_server_message_set_response(msg, type, SOUP_MEMORY_STATIC, text, strlen(text));
+    SoupMessageHeaders* out = soup_server_message_get_response_headers(msg);
+    soup_message_headers_replace(out, "Connection", "close");
+    soup_message_headers_replace(out, "Cache-Control", "no-store");
+    soup_message_headers_replace(out, "X-Content-Type-Options", "nosniff");
+    soup_message_headers_replace(out, "Referrer-Policy", "no-referrer");
+    soup_message_headers_replace(out, "Content-Security-Policy", srv.csp.c_str());
+}
+
+// The machine's addresses, looked up again at most every few seconds (a laptop may join
+// another network during the evening).
+const std::vector<NetAddress>& Addresses() {
+    gint64 now = g_get_monotonic_time();
+    if (!srv.addrsat || now - srv.addrsat > 5 * G_USEC_PER_SEC) {
+        srv.addrs = MachineAddresses();
+        srv.addrsat = now;
+    }
+    return srv.addrs;
+}
+
+// The address named in the request's Host header and in its target (an absolute address
+// names a host of its own) is this machine's.
+bool ForThisMachine(SoupServerMessage* msg) {
+    const char* host = soup_message_headers_get_one(soup_server_message_get_request_headers(msg), "Host");
+    if (!host || !HostIsThisMachine(host, Addresses(), srv.hostname)) return false;
+    GUri* uri = soup_server_message_get_uri(msg);
+    const char* target = uri ? g_uri_get_host(uri) : nullptr;
+    if (!target) return false;
+    std::string t = target;
+    if (t.find(':') != std::string::npos && t[0] != '[') t = "[" + t + "]";
+    return HostIsThisMachine(t, Addresses(), srv.hostname);
+}
+
+// What a request without the key gets: where to find the address, and nothing of the club.
+const char keyless[] =
+    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>Dorvels</title></head>\n"
+    "<body><p>To see the squares, scan the QR code shown in the hall, or type the whole address shown "
+    "beside it.</p></body></html>\n";
+
+// The part of a path after /k/KEY when KEY is the evening's key; false otherwise.
+bool KeyedPath(const char* path, std::string* rest) {
+    if (strncmp(path, "/k/", 3) != 0) return false;
+    const char* key = path + 3;
+    const char* end = strchr(key, '/');
+    size_t len = end ? (size_t)(end - key) : strlen(key);
+    if (!AccessKeyMatches(std::string_view(key, len))) return false;
+    *rest = key + len;
+    return true;
 }
 
 // Headers are in: everything that is not a small GET or HEAD is answered here, before a
@@ -176,6 +348,23 @@ void EarlyCheck(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, g
         !(soup_message_headers_get_encoding(h) == SOUP_ENCODING_CONTENT_LENGTH &&
           soup_message_headers_get_content_length(h) == 0)) {
         Refuse(msg, SOUP_STATUS_REQUEST_ENTITY_TOO_LARGE, "no request body here\n");
+        return;
+    }
+    // A page of another site, whose name a browser on the hall's network was made to look up
+    // as this machine's address, must read nothing here.
+    if (!ForThisMachine(msg)) {
+        Refuse(msg, SOUP_STATUS_MISDIRECTED_REQUEST, "this server answers only for this computer's own addresses\n");
+        return;
+    }
+    std::string rest;
+    if (!KeyedPath(g_uri_get_path(soup_server_message_get_uri(msg)), &rest)) {
+        Refuse(msg, SOUP_STATUS_FORBIDDEN, keyless, "text/html; charset=utf-8");
+        return;
+    }
+    if (rest.empty()) {  // the address without its last slash: the page's own links need it
+        std::string to = "/k/" + AccessKey() + "/";
+        Refuse(msg, SOUP_STATUS_PERMANENT_REDIRECT, "");
+        soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", to.c_str());
     }
 }
 
@@ -193,13 +382,14 @@ void MakeBodies() {
 
 void Answer(SoupServerMessage* msg) {
     ++counts.answered;
-    const char* path = g_uri_get_path(soup_server_message_get_uri(msg));
+    std::string path;  // after /k/KEY, which the early check has seen
+    if (!KeyedPath(g_uri_get_path(soup_server_message_get_uri(msg)), &path)) path.clear();
     const Body* body = nullptr;
     const char* type = nullptr;
-    if (strcmp(path, "/") == 0) {
+    if (path == "/") {
         body = &srv.html;
         type = "text/html; charset=utf-8";
-    } else if (strcmp(path, "/board.json") == 0) {
+    } else if (path == "/board.json") {
         body = &srv.json;
         type = "application/json";
     }
@@ -218,7 +408,7 @@ void Answer(SoupServerMessage* msg) {
                                          sizeof notfound - 1);
         return;
     }
-    soup_message_headers_replace(out, "Cache-Control", "no-cache");
+    soup_message_headers_replace(out, "Cache-Control", "no-cache, private");
     soup_message_headers_replace(out, "ETag", body->etag.c_str());
     const char* match = soup_message_headers_get_one(soup_server_message_get_request_headers(msg), "If-None-Match");
     if (match && (strstr(match, body->etag.c_str()) || strcmp(match, "*") == 0)) {
@@ -292,7 +482,7 @@ ServeLimits& PhoneServerLimits() { return limits; }
 bool PhoneServerRunning() { return srv.service != nullptr; }
 const ServeOption& PhoneServerOption() { return srv.option; }
 int PhoneServerPort() { return srv.service ? srv.port : 0; }
-std::string PhoneServerUrl() { return srv.service ? srv.url : ""; }
+std::string PhoneServerUrl() { return srv.service ? PageUrl(srv.shown, srv.port, AccessKey()) : ""; }
 
 ServeCounts PhoneServerCounts() {
     ServeCounts c = counts;
@@ -303,6 +493,10 @@ ServeCounts PhoneServerCounts() {
 bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     PhoneServerStop();
     srv.option = opt;
+    if (AccessKey().empty()) {
+        *err = "the system gives no random numbers for the page's access key";
+        return false;
+    }
     std::string address = opt.address;
     if (address == "lan") {
         address = ChooseLanAddress(MachineAddresses());
@@ -323,7 +517,9 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     srv.service = service;
     srv.port = port;
     std::string shown = address.empty() ? ChooseLanAddress(MachineAddresses()) : address;
-    srv.url = PageUrl(shown.empty() ? "127.0.0.1" : shown, port);
+    srv.shown = shown.empty() ? "127.0.0.1" : shown;
+    srv.hostname = g_get_host_name();
+    srv.addrsat = 0;
     srv.csp = "default-src 'none'; script-src 'sha256-" + Sha256Base64(phonepagescript) +
               "'; style-src 'sha256-" + Sha256Base64(phonepagestyle) +
               "'; connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
@@ -331,14 +527,17 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     srv.soup = soup_server_new("server-header", "Dorvels", nullptr);
     soup_server_add_early_handler(srv.soup, nullptr, EarlyCheck, nullptr, nullptr);
     soup_server_add_handler(srv.soup, nullptr, Handle, nullptr, nullptr);
-    g_signal_connect(srv.soup, "request-started", G_CALLBACK(Phase), nullptr);
-    g_signal_connect(srv.soup, "request-read", G_CALLBACK(Phase), nullptr);
+    g_signal_connect(srv.soup, "request-read", G_CALLBACK(RequestRead), nullptr);
+    g_signal_connect(srv.soup, "request-finished", G_CALLBACK(RequestDone), nullptr);
     g_signal_connect(srv.soup, "request-aborted", G_CALLBACK(Aborted), nullptr);
     g_signal_connect(service, "incoming", G_CALLBACK(Incoming), nullptr);
-    int tick = limits.deadlinems / 4;
-    srv.deadlinetimer = g_timeout_add(tick < 20 ? 20 : tick > 1000 ? 1000 : tick, CheckDeadlines, nullptr);
+    srv.epfd = epoll_create1(EPOLL_CLOEXEC);
+    if (srv.epfd >= 0) srv.epwatch = g_unix_fd_add(srv.epfd, G_IO_IN, FirstBytes, nullptr);
+    // Looked at often enough that a connection is closed within an eighth past its deadline.
+    int tick = std::clamp(std::min(limits.requestms, limits.deadlinems) / 8, 20, 250);
+    srv.deadlinetimer = g_timeout_add(tick, CheckDeadlines, nullptr);
     g_socket_service_start(service);
-    DPRINTF(1, "(PhoneServerStart) %s\n", srv.url.c_str());
+    DPRINTF(1, "(PhoneServerStart) %s\n", PhoneServerUrl().c_str());
     return true;
 }
 
@@ -347,6 +546,13 @@ void PhoneServerStop() {
     g_socket_service_stop(srv.service);
     g_socket_listener_close(G_SOCKET_LISTENER(srv.service));
     g_clear_object(&srv.service);
+    std::vector<Conn*> silent;  // connections that never sent a byte: libsoup has not seen them
+    for (auto& [fd, c] : held) silent.push_back(c);
+    for (Conn* c : silent) CloseConn(c);
+    if (srv.epwatch) g_source_remove(srv.epwatch);
+    if (srv.epfd >= 0) close(srv.epfd);
+    srv.epwatch = 0;
+    srv.epfd = -1;
     if (srv.deadlinetimer) g_source_remove(srv.deadlinetimer);
     if (srv.answerer) g_source_remove(srv.answerer);
     srv.deadlinetimer = srv.answerer = 0;
@@ -356,5 +562,4 @@ void PhoneServerStop() {
     for (SoupServerMessage* msg : waiting) g_object_unref(msg);
     g_clear_object(&srv.soup);
     srv.port = 0;
-    srv.url.clear();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening files by name with a default extension and a search list.
 #include <fcntl.h>
 #include <unistd.h>
@@ -48,6 +49,11 @@ static std::vector<std::string> DataFolders() {
     dirs.push_back(std::string(DORVELS_SRCDATADIR) + "/");
 #endif
     return dirs;
+}
+
+std::string ProgramDataFolder() {
+    std::string dir = DataFolders().front();
+    return dir.substr(0, dir.size() - 1);
 }
 
 bool InDataFolder(const std::string& path) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text, file, table and trace helpers the program is written against.
 #pragma once
 
@@ -45,6 +46,8 @@ FILE* fopenx(const std::string& name, const char* mode, const char* ext, const c
 extern std::string fopenfilename;
 // The installed data folder searched last by fopenx (set by the build).
 const char* dorvels_datadir();
+// The data folder of the program running: the installed one beside it, else the configured one.
+std::string ProgramDataFolder();
 // True when path lies in one of the program's own data folders (the last folders fopenx
 // searches), which hold the shipped files, not the club's own.
 bool InDataFolder(const std::string& path);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error reports, the out-of-memory stop and tracing.
 #include <cstdarg>
 #include <cstdlib>

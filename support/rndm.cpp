@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random generator: a 128-bit linear congruential state (s1 high word, s2 low word)
 // stepped with increment s3 (forced odd) and output through a xor-shift and rotation, so
 // the whole state is three 64-bit integers and every state is valid, zeros included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random generator. Its whole state is three 64-bit integers: a state read with
 // get_rndm (or chosen by init_rndm) and later restored with set_rndm (or passed to
 // init_rndm) reproduces the same sequence of setdeck and urndm results.

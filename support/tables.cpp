@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hash table keyed by byte strings and the word trie.
 #include <cstring>
 #include <map>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The club file kept safe by the real program under X: a UTF-16 file is left as it is, a
 # byte-order mark adds no dancer and keeps the comment block, a second program does not
 # write the first one's file, a failed save at the close asks (and quitting leaves the file),

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hall view end to end, read as a screen reader reads it: the program runs on a virtual X
 # server with the sample club and its own accessibility bus; real key presses (xdotool) roll
 # a tip and press V; the window's texts are read through the accessibility bus.

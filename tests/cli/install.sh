@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake --install into an empty prefix: every file where a desktop looks for it, each passing
-# its own validator from Debian; the installed program, run from an empty folder, finds its
-# data beside it (not in the source tree it was built from) and, given the sample club, opens
-# its window and writes the club back into the working folder, not over the installed copy.
+# its own validator from Debian; the licence (and its identifier in every source file); the
+# type of club files known by name and first line; the manual page naming this installation's
+# folders. The installed program, run from an empty folder, finds its data beside it (not in
+# the source tree it was built from) and, given the sample club, opens its window, whose class
+# is the desktop entry's, and writes the club back into the working folder, not over the
+# installed copy. Started as the menu starts it (no argument, in an empty home folder), it
+# opens its window and leaves nothing but hidden folders in the home folder.
 # Arguments: path of the dorvels program (in its build folder), source folder.
 set -u
 prog=$1
@@ -16,7 +21,9 @@ id=org.dorvels.Dorvels
 cmake --install "$build" --prefix "$prefix" >"$work/install.txt" || fail "cmake --install: $(cat "$work/install.txt")"
 for f in bin/dorvels share/dorvels/resolution.unix share/dorvels/sample.dorvel \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/dorvels.1.gz; do
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/dorvels.1.gz \
+         share/doc/dorvels/copyright share/doc/dorvels/changelog.gz share/doc/dorvels/README.md \
+         share/mime/packages/$id.xml; do
   [ -s "$prefix/$f" ] || fail "not installed: $f"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -27,12 +34,40 @@ for size in 16 22 24 32 48 64 128 256; do
   [ "$dims" = "${size}x$size" ] || fail "the ${size}x$size icon is $dims"
 done
 
-desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop entry"
-appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work/as.txt" 2>&1 ||
+# The licence: the GPL's text, its identifier in every source file, the metainfo's licence.
+grep -q 'Version 3, 29 June 2007' "$src/LICENSE" || fail "LICENSE is not the GNU GPL version 3"
+missing=$(bash "$src/scripts/spdx.sh" --check) || fail "no SPDX-License-Identifier (scripts/spdx.sh adds it): $missing"
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo: no project_license"
+
+desktop=$prefix/share/applications/$id.desktop
+desktop-file-validate "$desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$metainfo" >"$work/as.txt" 2>&1 && ! grep -Eq '^[EW]:' "$work/as.txt" ||
   fail "metainfo: $(cat "$work/as.txt")"
+
+# The club files' type: named by the desktop entry and the metainfo, and the database made
+# from it knows a club file by its name and one without the name by its first line.
+mimetype=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$prefix/share/mime/packages/$id.xml")
+grep -qx "MimeType=$mimetype;" "$desktop" || fail "the desktop entry does not name $mimetype"
+grep -q "<mediatype>$mimetype</mediatype>" "$metainfo" || fail "the metainfo does not provide $mimetype"
+mkdir -p "$work/data/mime"
+cp -r "$prefix/share/mime/packages" "$work/data/mime/"
+XDG_DATA_HOME=$work/data update-mime-database "$work/data/mime" >"$work/mime.txt" 2>&1 && [ ! -s "$work/mime.txt" ] ||
+  fail "update-mime-database: $(cat "$work/mime.txt")"
+printf 'club=Hilltop\ncaller=Joe\n' >"$work/hilltop"
+for f in "$prefix/share/dorvels/sample.dorvel" "$work/hilltop"; do
+  type=$(XDG_DATA_HOME=$work/data gio info -a standard::content-type "$f" | sed -n 's/^ *standard::content-type: //p')
+  [ "$type" = "$mimetype" ] || fail "$f is of type <$type>, not $mimetype"
+done
 warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/dorvels.1.gz" 2>&1 >"$work/man.txt")
 [ -z "$warnings" ] || fail "man: $warnings"
-grep -q '^KEYS' "$work/man.txt" || fail "the manual has no keys"
+for s in KEYS 'EXIT STATUS' FILES 'SEE ALSO'; do grep -q "^$s" "$work/man.txt" || fail "the manual has no $s"; done
+tail -n1 "$work/man.txt" | grep -Eq '[0-9]{4}-[0-9]{2}-[0-9]{2}' || fail "the manual has no date"
+# The folders it names are this installation's: its data folder, and the README there.
+gzip -dc "$prefix/share/man/man1/dorvels.1.gz" >"$work/man.roff"
+grep -qF "$prefix/share/dorvels" "$work/man.roff" || fail "the manual does not name the data folder $prefix/share/dorvels"
+readme=$(grep -o "[^ ]*/README.md" "$work/man.roff")
+[ "$readme" = "$prefix/share/doc/dorvels/README.md" ] || fail "the manual names the README <$readme>"
 # Every key of the README's first-evening table is in the manual: `k` in its first column.
 keys=$(sed -n '/^| Key/,/^$/p' "$src/README.md" | sed -n 's/^| `\([^`]*\)`.*/\1/p')
 [ -n "$keys" ] || fail "no key table in the README"
@@ -56,6 +91,9 @@ title="The Merry Muddle Squares' Main Square Dance with Wendell Whistlebritches 
 progpid=$!
 win=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -n1)
 [ -n "$win" ] || fail "no window titled <$title>: $(cat "$work/out.txt")"
+# The window's class is the desktop entry's id.
+class=$(xprop -id "$win" WM_CLASS)
+[ "$class" = "WM_CLASS(STRING) = \"$id\", \"$id\"" ] || fail "window class: $class"
 sleep 1  # keys sent before the first display is built are lost
 xdotool windowfocus --sync "$win" 2>/dev/null
 xdotool key --window "$win" x 2>/dev/null  # write the club file and quit
@@ -63,4 +101,19 @@ ended 100 x
 grep -q '^club=The Merry Muddle Squares' sample.dorvel || fail "the club was not written to the working folder"
 cmp -s "$prefix/share/dorvels/sample.dorvel" "$src/data/sample.dorvel" || fail "the installed sample was written over"
 if grep -Eq 'Gtk-(WARNING|CRITICAL)' "$work/out.txt"; then fail "GTK complained: $(cat "$work/out.txt")"; fi
+
+# As the menu starts it: no argument, the working folder an empty home folder.
+mkdir "$work/home"
+cd "$work/home" || exit 1
+HOME=$work/home env -u XDG_DATA_HOME -u DORVELS "$prefix/bin/dorvels" >"$work/first.txt" 2>&1 &
+progpid=$!
+main_window
+for _ in $(seq 50); do shown "Setup" && break; sleep 0.1; done
+shown "Setup" || fail "the first start shows no setup dialog"
+close_window "$win"
+ended 100 "closing the window"
+left=$(find "$work/home" -mindepth 1 -maxdepth 1 ! -name '.*')
+[ -z "$left" ] || fail "the first start left in the home folder: $left"
+[ -d "$work/home/.local/share/dorvels" ] || fail "no folder $work/home/.local/share/dorvels"
+if grep -Eq 'Gtk-(WARNING|CRITICAL)' "$work/first.txt"; then fail "GTK complained: $(cat "$work/first.txt")"; fi
 echo PASS

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hotkeys end to end: the program runs on a virtual X server with the sample club and
 # real key presses (xdotool) roll three tips, page the history, type card numbers and quit.
 # Arguments: the dorvels program and the source folder.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A new dancer entered end to end: the program runs on a virtual X server with the sample club;
 # real key presses (xdotool) open the new-dancer dialog with n, type the names, choose the role
 # F and the level Plus in their pop-ups, press Done and write the club file with w. The name

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the command-line tests that type into the program: a scratch folder ($work) and
 # an X server of their own, both gone when the test ends, and the program's process
 # ($progpid, set by the test) stopped if it still runs. Usage, with the test's name and the

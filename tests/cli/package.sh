@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cpack -G DEB on the build: the package holds the installed files under /usr, its Depends
 # field is worked out by dpkg-shlibdeps (versioned library packages, none listed by hand),
-# apt-get would install it on this machine, and the program unpacked from it runs and finds
-# its data. (scripts/check-package.sh installs it into a fresh Debian 12 system instead.)
+# lintian finds no error, no warning and no hardening tag, the changelog and the metainfo
+# name the package's version, apt-get would install it on this machine, and the program
+# unpacked from it runs and finds its data. (scripts/check-package.sh installs it into a fresh
+# Debian 12 system instead.)
 # Arguments: path of the dorvels program (in its build folder), source folder.
 set -u
 prog=$1
@@ -24,9 +27,16 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/dorvels ./usr/share/dorvels/sample.dorvel ./usr/share/dorvels/resolution.unix \
          ./usr/share/applications/org.dorvels.Dorvels.desktop ./usr/share/man/man1/dorvels.1.gz \
          ./usr/share/metainfo/org.dorvels.Dorvels.metainfo.xml \
-         ./usr/share/icons/hicolor/48x48/apps/org.dorvels.Dorvels.png; do
+         ./usr/share/icons/hicolor/48x48/apps/org.dorvels.Dorvels.png \
+         ./usr/share/doc/dorvels/copyright ./usr/share/doc/dorvels/changelog.gz \
+         ./usr/share/doc/dorvels/README.md ./usr/share/mime/packages/org.dorvels.Dorvels.xml; do
   grep -qxF "$f" <<<"$contents" || fail "the package lacks $f"
 done
+grep -q 'Dorvels project' <<<"$(dpkg-deb -f "$deb" Maintainer)" || fail "maintainer: $(dpkg-deb -f "$deb" Maintainer)"
+
+# Errors and warnings; the hardening tags are information only, so those are shown too.
+tags=$(lintian --display-info "$deb" 2>&1 | grep -E '^[EW]: |hardening-|command not found')
+[ -z "$tags" ] || fail "lintian: $tags"
 
 if command -v apt-get >/dev/null; then
   apt-get install --simulate "$deb" >"$work/apt.txt" 2>&1 || fail "apt-get would not install it: $(cat "$work/apt.txt")"
@@ -34,6 +44,12 @@ if command -v apt-get >/dev/null; then
 fi
 
 dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
+# One version everywhere: the package, the changelog's latest entry, the metainfo's release.
+version=$(dpkg-deb -f "$deb" Version)
+top=$(gzip -dc "$work/root/usr/share/doc/dorvels/changelog.gz" | head -n1)
+[[ $top == "dorvels ($version) "* ]] || fail "the changelog's latest entry <$top> is not version $version"
+grep -q "<release version=\"$version\"" "$work/root/usr/share/metainfo/org.dorvels.Dorvels.metainfo.xml" ||
+  fail "the metainfo has no release $version"
 mkdir "$work/empty"
 cd "$work/empty" || exit 1
 "$work/root/usr/bin/dorvels" --version | grep -Eq '^dorvels [0-9]' || fail "--version of the packaged program"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The phone page in a real browser: headless Chromium, driven through its DevTools protocol
 (a small WebSocket client of the standard library), opens the page, types a name into the box
 and reads the DOM: before the first roll, after a roll made by the given command (the page

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # --print-pdf: the Present board of a club file written to a PDF without a display, read back
 # with Debian's poppler tools: every present dancer's name and no absent one, pages that fit
 # the paper; a club too long for a page goes over pages; bad input gets a clear message.

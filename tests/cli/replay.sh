@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Recording and replay end to end, with the real program and real key presses: an evening on
 # the sample club is recorded (-r), then replayed with G in a fresh program on a fresh copy of
 # the club; the boards shown (their titles) and the club files must be equal byte for byte. The

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A recorded evening of clicks, keys and card swipes replays faithfully: an evening on the
 # sample club (everybody at the club's level or above) is recorded with the real program, with
 # names clicked absent, a priority and a level changed in their pop-up, a dancer's card and an

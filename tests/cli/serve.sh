@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The phone page end to end, as a user checks it: the program on a virtual X server with the
 # sample club and a dancer named <b>x</b>; without --serve nothing listens; with --serve=PORT
-# the page answers curl with the tip and the names of the squares after r, refuses POST and
-# other paths, and shows the name escaped. Arguments: the dorvels program and the source folder.
+# the page, under the printed address's key, answers curl with the tip and the squares' names
+# after r, refuses POST and other paths, and shows the name escaped. Arguments: the dorvels
+# program and the source folder.
 set -u
 prog=$1
 src=$2
@@ -11,7 +13,7 @@ source "$(dirname "$0")/own_display.bash" serve.sh 1280x1024
 command -v curl >/dev/null || fail "curl is not installed"
 
 cp "$src/data/sample.dorvel" "$work/club.dorvel"
-echo '<b>x</b>     Tester        f L 0 1 Main' >>"$work/club.dorvel"
+echo 'Tester     <b>x</b>        f L 0 1 Main' >>"$work/club.dorvel"
 cd "$work" || exit 1
 
 # The TCP ports the process listens on (its socket inodes in the kernel's listening tables).
@@ -41,9 +43,16 @@ free_port
 progpid=$!
 main_window
 [ "$(listening)" = "$port" ] || fail "listening on <$(listening)>, not on $port"
-grep -q "^phone page: http://.*:$port/\$" out.txt || fail "no address on standard output: $(cat out.txt)"
-url="http://127.0.0.1:$port"
+grep -q "^phone page: http://.*:$port/k/[a-z2-9]\{16\}/\$" out.txt ||
+  fail "no address with its key on standard output: $(cat out.txt)"
+# Listening on every address, it prints the address on the local network; asked here on
+# loopback, with the printed path.
+url="http://127.0.0.1:$port$(sed -n 's|^phone page: http://[^/]*\(/k/[^/]*\)/$|\1|p' out.txt)"
 curl -s "$url/" | grep -q '<p id="tip">Present: no squares rolled yet</p>' || fail "no present list before the roll"
+# Names as the board shows them (last names here), no more; none without the key.
+curl -s "$url/board.json" | grep -q '"Bramblecot"' || fail "no present dancer on the page"
+curl -s "$url/board.json" | grep -q 'Horatio' && fail "a first name on the page, which the board does not show"
+curl -s "http://127.0.0.1:$port/board.json" | grep -q Bramblecot && fail "names without the key"
 
 key r
 for _ in $(seq 50); do curl -s "$url/" | grep -q '<p id="tip">Tip 1</p>' && break; sleep 0.1; done

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A new club from nothing, with the real program and real key presses: in an empty folder the
 # program opens the setup dialog with the keyboard in it; the club name and the caller are
 # typed (Enter after each), three anonymous couples asked for and Done pressed, all from the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program from the outside: --help, --version, an unknown option, and a real window
 # under X whose title is checked and which the Q key closes with exit status 0.
 # Arguments: path of the dorvels program, source folder.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Asks an X window to close as a window manager does: a WM_PROTOCOLS message naming
 WM_DELETE_WINDOW, sent to the window on $DISPLAY. (xdotool's windowclose destroys the window
 outright, which no window manager does.) Usage: wm_close.py WINDOW (a decimal window id)."""

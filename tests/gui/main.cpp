@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GUI tests: one process, GTK initialised once, run under a virtual X server. A GTK or
 // GLib warning or critical message anywhere fails the test that caused it.
 #include <gtk/gtk.h>
@@ -22,6 +23,9 @@ static GLogWriterOutput FailOnWarnings(GLogLevelFlags level, const GLogField* fi
 int main(int argc, char** argv) {
     // No accessibility bus under a virtual X server: do not look for one.
     setenv("NO_AT_BRIDGE", "1", 0);
+    // The file choosers keep their settings in memory: no session bus to reach the user's
+    // settings store, and the tests are not to change it anyway.
+    setenv("GSETTINGS_BACKEND", "memory", 0);
     ::testing::InitGoogleTest(&argc, argv);
     if (!gtk_init_check(&argc, &argv)) {
         fprintf(stderr, "gui_tests: no display (run under Xvfb)\n");

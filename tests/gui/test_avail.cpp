@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taking attendance by clicks: Shift blocks, Ctrl skip-tips, the availability dialog, the
 // Luck/Must button.
 #include <gtk/gtk.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Boards worked out by hand from the rules of the squares, present, edit and history displays,
 // compared with what the program shows: cell texts with their padding, grid places column by
 // column, stripes, shapes; and the availability line's names, numbers and ranges.

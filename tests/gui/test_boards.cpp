@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The squares and present boards read back: cell texts, grid positions, stripes.
 #include <gtk/gtk.h>
 #include <sys/stat.h>

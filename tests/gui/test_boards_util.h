@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the board tests: a main window of a given size with the bundled font sets,
 // reading cells back (text, grid position, colours), and small roster builders.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dance-count chart drawn by the real plotting program, and the plotting program driven
 // without waiting for it: missing, or hanging without reading its commands.
 #include <gtest/gtest.h>

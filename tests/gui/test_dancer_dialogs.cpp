@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dancer dialogs driven as the operator drives them: keys typed into the real windows,
 // buttons clicked, and the club file written and read back.
 #include <gtk/gtk.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers to modal dialogs in the GUI tests: a dialog runs its own main loop, so the answer
 // is given from a timer that waits for the dialog to be shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit display read back: cells in name order column by column, the name toggle and its
 // six small buttons, pressed-in absentees, level colours, hints.
 #include <gtk/gtk.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole evening in one process: start-up reads a hand-made club file named on the
 // command line, the real main window runs, and closing the window writes the club back.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a new operator reads on the screens of a first evening, read back from the real
 // window: the edit display's legend in the colours of its name buttons (pixels read from
 // the X server), the note of a card swiped there, dancers of one name told apart; the present

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resolution file, the choice of a font ladder for the screen, measuring, grid fitting
 // and the operator's font steps.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hall view read back: its letters against the squares board's, every entry whole inside
 // its cell, the same tip as the board, paging, and the keys and clicks of a board.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history board: an earlier tip shown again from its saved texts.
 #include <gtk/gtk.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hotkeys driven through the real key handler: synthesised key presses delivered to
 // the main window by GTK's event dispatch, outcomes read from the window, the pop-ups and
 // the files written.
@@ -13,6 +14,7 @@
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
+#include "files/season.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -495,6 +497,22 @@ TEST_F(Keys, FairnessNoteOnAndOff) {
     Type("v");
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(Recorded().back(), "(KeybrdCmd) v");
+}
+
+// With season memory the club's square-mates go to its season file at every tip, and the
+// note tells the share of tonight's square-mates new this season.
+TEST_F(Keys, SeasonMemoryWrittenAtEveryTipAndShownByV) {
+    mixflag = seasonflag = 1;
+    Type("r");
+    const std::string one = ReadFile("club.season");
+    Type("r");
+    const std::string two = ReadFile("club.season");
+    EXPECT_NE(one.find("\ndorvels-season 1\n"), std::string::npos) << one;
+    EXPECT_GT(std::count(two.begin(), two.end(), '\n'), std::count(one.begin(), one.end(), '\n'));
+    Type("v");
+    EXPECT_NE(PopupText().find("\nseason memory: 100% of tonight's square-mates are new this season"),
+              std::string::npos)
+        << PopupText();
 }
 
 }  // namespace

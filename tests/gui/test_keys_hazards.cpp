@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys that could cost an evening: the font keys change nothing of it on any display, k
 // leaves no button holding a dancer that is gone, the quit confirmation does not take a
 // card's Enter as QUIT, a reset file that cannot be written is asked about, names in any

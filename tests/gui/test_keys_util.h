@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the hotkey and soak tests: a main window built as the program builds it (but
 // without running the main loop), key and click events delivered through GTK's own event
 // dispatch, answers to modal dialogs, and the club file read back into a roster.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-up menu and the mouse on the main window, driven through GTK's event dispatch:
 // right presses open and close the menu, its entries do what their keys do, the menu keys
 // open it centred, and a double click on one dancer of a couple sets the partner.

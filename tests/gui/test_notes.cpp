@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Notes, warnings, timed notes, the head-count note and auto-scrolling.
 #include <gtest/gtest.h>
 #include <sys/time.h>

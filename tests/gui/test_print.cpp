@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The boards on paper: every board the operator can show, printed to PDF through the same
 // layout the print dialog uses, read back with Debian's poppler tools; and the P key going
 // through GTK's own print dialog to "Print to File".

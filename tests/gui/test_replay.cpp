@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording and replay through the real handlers: random evenings of card swipes, the card
 // windows' buttons, clicks on names, the dancer pop-ups, the name form, the menu and rolls are
 // recorded,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card check-in through the real key handler: card numbers typed at reader speed (the ten
 // digits and Enter queued at once, on the main keys or the keypad) into whichever window has
 // the focus, with the card window, the command grid and the multi-card window driven through

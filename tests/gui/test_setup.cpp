@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog driven through its own widgets: keys typed into its entries, its buttons
 // clicked, its radios, sliders and switches moved, its file chooser answered; then the
 // evening's state, the window titles and the files written are read back.
@@ -25,6 +26,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "phone/accesskey.h"
 #include "server/server.h"
 #include "support/http_client.h"
 #include "test_boards_util.h"
@@ -477,7 +479,7 @@ TEST_F(SetupTest, PhonePageSwitchStartsAndStopsTheServer) {
     ASSERT_TRUE(PhoneServerRunning());
     EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
     int port = PhoneServerPort();
-    EXPECT_EQ(Http(port, "GET", "/").status, 200);
+    EXPECT_EQ(Http(port, "GET", "/k/" + AccessKey() + "/").status, 200);
     ASSERT_TRUE(ClickButton(phonepage_bttn));
     EXPECT_FALSE(PhoneServerRunning());
     EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long random evening: a seeded stream of hotkeys, card numbers, clicks and double clicks
 // on name buttons, right clicks and clicks on the pop-up menu's entries against the sample
 // club. Cards are swiped at reader speed into whichever window has the focus: dancers' cards,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: titles, spacings, colours, the roster check before a switch, cleanup,
 // the window's size, and the screen services the logic asks for.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the GUI tests of the main window, the fonts and the notes: a clean evening and
 // a clean screen for every test, and small helpers to read the screen back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Out-dancers: the list after a roll, asking off and on, recruiting from the list.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scenarios of the assignment engine and the tip history, checked against outcomes worked
 // out independently: a whole roll predicted from the generator's draws, the role tables of
 // the partner search and of recruiting, the swap rules of tagging, the tag command's slot

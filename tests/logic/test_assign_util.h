@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the assignment-engine tests: a tip run as the squares display runs it,
 // and views of the rolled squares.
 #pragma once

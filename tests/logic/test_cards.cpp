@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cards and anonymous dancers without a screen: check-in by card, anonymous couples and
 // singles made and re-typed from cards, cards moved between dancers and command cards.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading club files: settings, dancer lines, cards, partners and the messages for bad data.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file: numbering, the seeds line, appended action lines.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Round trip as a property: any roster written and read back is the same roster, and hostile
 // input never breaks the roster's invariants.
 #include <gtest/gtest.h>

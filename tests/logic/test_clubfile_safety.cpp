@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Club files that must not cost the club its roster: files that are no club file or cannot
 // be read, a second Dorvels on the same file, changes made by other programs, backups, a
 // byte-order mark, settings out of range, the problems of a file's lines, saves that fail at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing club files: the exact format, the comment block, output names, the pointer and
 // reset files, the reset command, and writes that fail.
 #include <gtest/gtest.h>

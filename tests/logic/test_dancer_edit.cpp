@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names typed into the dancer dialogs and partners chosen there: what is refused, and that
 // whatever is taken comes back from the club file byte for byte with links kept mutual.
 #include <gtest/gtest.h>

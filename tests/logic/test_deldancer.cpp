@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting dancers in the middle of an evening: nothing may still point at a freed record.
 // Run under the address sanitizer, a stale pointer anywhere shows up as a use after free.
 #include <gtest/gtest.h>

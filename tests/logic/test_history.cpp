@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tip history: saving, paging, re-using and deleting tips; repeating a roll.
 #include <gtest/gtest.h>
 

@@ -1,17 +1,28 @@
-// Mixing over generated evenings: the same dancers dance beside the same partners with the
-// same draws as without it, only in other squares; tags and square sizes hold; a tip rolled
-// again comes out the same; dancers meet more new faces. And the evening's report, its note,
-// the club-file setting.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Mixing over generated evenings: the same dancers dance, couples and lone singles stay, pairs
+// of singles keep their roles, with the same draws as without it, only in other squares; tags
+// and square sizes hold; a tip rolled again comes out the same; dancers meet more new faces.
+// The season memory over generated seasons. And the evening's report, its note, the
+// club-file setting.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 #include "assign/assign.h"
 #include "files/clubfile.h"
+#include "files/season.h"
 #include "history/history.h"
+#include "registry/edit.h"
 #include "registry/registry.h"
+#include "support/screen_recorder.h"
 #include "support/fixtures.h"
 #include "support/rndm.h"
 #include "test_assign_util.h"
@@ -22,12 +33,14 @@ class Mixing : public Evening {};
 // What one tip decided, besides the squares themselves.
 struct TipView {
     std::set<std::string> out;                             // present dancers sitting out
-    std::set<std::pair<std::string, std::string>> pairs;   // who dances beside whom
+    std::set<std::pair<std::string, std::string>> pairs;   // couples, and singles beside nobody
+    std::multiset<std::pair<int, int>> roles;              // the roles of each pair of singles
     std::multiset<int> places;                             // pairs of places used by the squares
     int64_t g1 = 0, g2 = 0, g3 = 0;                        // the generator after the roll
     std::string picture;
     bool operator==(const TipView& o) const {
-        return out == o.out && pairs == o.pairs && places == o.places && g1 == o.g1 && g2 == o.g2 && g3 == o.g3;
+        return out == o.out && pairs == o.pairs && roles == o.roles && places == o.places && g1 == o.g1 &&
+               g2 == o.g2 && g3 == o.g3;
     }
 };
 
@@ -39,8 +52,9 @@ TipView View() {
     for (int i = 0; i < totsquare; ++i) {
         int used = 0;
         for (int j = 0; j + 1 < squaresize; j += 2)
-            if (sqr[i].dancer[j] || sqr[i].dancer[j + 1]) {
-                v.pairs.insert(std::minmax(name(sqr[i].dancer[j]), name(sqr[i].dancer[j + 1])));
+            if (SqrDancer *a = sqr[i].dancer[j], *b = sqr[i].dancer[j + 1]; a || b) {
+                if (a && b && !a->partner && !b->partner) v.roles.insert(std::minmax<int>(a->sex, b->sex));
+                else v.pairs.insert(std::minmax(name(a), name(b)));
                 ++used;
             }
         v.places.insert(used);
@@ -69,7 +83,9 @@ void CheckPlacing() {
 
 // A generated evening rolled tip by tip as the squares display rolls it, with late arrivals,
 // skip requests, tags, asking on or off, several square sizes.
-std::vector<TipView> RunEvening(unsigned seed, int mix, int tips, bool changes = true) {
+// `ready` runs just before the first tip.
+std::vector<TipView> RunEvening(unsigned seed, int mix, int tips, bool changes = true,
+                                const std::function<void()>& ready = {}) {
     ResetEvening();
     std::mt19937 rng(seed);
     assigntest::GeneratedRoster(rng, 16 + static_cast<int>(rng() % 120));
@@ -81,6 +97,7 @@ std::vector<TipView> RunEvening(unsigned seed, int mix, int tips, bool changes =
     askflag = rng() % 2;
     mixflag = mix;
     set_rndm(static_cast<int64_t>(rng()), static_cast<int64_t>(rng()), 7);
+    if (ready) ready();
     std::vector<TipView> views;
     for (int t = 0; t < tips; ++t) {
         if (changes && rng() % 3 == 0)
@@ -102,7 +119,7 @@ std::vector<TipView> RunEvening(unsigned seed, int mix, int tips, bool changes =
 }
 }  // namespace
 
-TEST_F(Mixing, SameDancersBesideTheSamePartnersWithTheSameDraws) {
+TEST_F(Mixing, SameDancersCouplesAndRolesWithTheSameDraws) {
     for (unsigned seed = 1; seed <= 150; ++seed) {
         SCOPED_TRACE("evening " + std::to_string(seed));
         std::vector<TipView> dealt = RunEvening(seed, 0, 8);
@@ -289,5 +306,184 @@ TEST_F(Mixing, SettingKeptInTheClubFile) {
     ResetEvening();
     read(ReadFile("plain.dorvel"));
     EXPECT_EQ(mixflag, 0);
+    LeaveDir(saved);
+}
+
+// ---- season memory ----------------------------------------------------------------------
+
+// Seasons of generated evenings a week apart, rolled with and without the memory from the
+// same draws: exactly the same dancers dance and sit out, with the same couples, lone
+// singles and roles of pairs; only where they stand differs, and somewhere it does.
+TEST_F(Mixing, SeasonMemoryChangesOnlyWhereDancersStand) {
+    std::string saved, dir = EnterNewDir("season", &saved);
+    int differ = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("season " + std::to_string(seed));
+        std::remove("club.season");
+        for (int e = 0; e < 3; ++e) {
+            std::vector<TipView> views[2];
+            for (int memory = 0; memory < 2; ++memory)
+                views[memory] = RunEvening(seed, 1, 5, true, [&] {
+                    seasonflag = memory;
+                    seasontoday = 19000 + 7 * e;
+                    outputfilename = "club.dorvel";
+                    set_rndm(seed * 31 + e, 5, 9);
+                });
+            ASSERT_TRUE(SeasonSave());
+            ASSERT_FALSE(HasFatalFailure());
+            for (size_t t = 0; t < views[0].size(); ++t) {
+                ASSERT_TRUE(views[0][t] == views[1][t]) << "evening " << e + 1 << " tip " << t + 1;
+                differ += views[0][t].picture != views[1][t].picture;
+            }
+        }
+    }
+    EXPECT_GT(differ, 20);
+    LeaveDir(saved);
+}
+
+// The season file against a model kept from the squares themselves, over evenings at
+// irregular gaps (some longer than 26 weeks for a pair), with absences, a dancer renamed and
+// one deleted: every pair is there with its meetings and last date until it is 26 weeks
+// unmet, and then gone; writing again changes nothing.
+TEST_F(Mixing, SeasonFileRemembersEachPairUntilItsTime) {
+    std::string saved, dir = EnterNewDir("seasonmodel", &saved);
+    std::map<std::pair<std::string, std::string>, std::pair<int, int>> model;  // -> meetings, last day
+    std::mt19937 rng(11);
+    int day = SeasonDay("2025-01-07"), forgotten = 0;
+    std::string renamed, deleted;  // as the club file keeps them from then on
+    for (int e = 0; e < 14; ++e) {
+        day += 7 * (1 + static_cast<int>(rng() % 12));
+        SCOPED_TRACE("evening on " + SeasonDate(day));
+        ResetEvening();
+        std::mt19937 club(3);
+        assigntest::GeneratedRoster(club, 40);
+        for (SqrDancer *sd = sdhd, *next; sd; sd = next) {
+            next = sd->nxt;
+            if (sd->firstlast == deleted) DelDancer(sd);
+            else if (sd->firstlast == renamed) sd->firstname = "Renamed", sd->lastname = "Dancer", sd->firstlast = "Renamed Dancer";
+        }
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = rng() % 5 != 0, sd->pgm = Basic;
+        if (e == 6) {  // deleted from the roster: nothing of it stays
+            deleted = sdtl->firstlast;
+            DelDancer(sdtl);
+            std::erase_if(model, [&](const auto& p) { return p.first.first == deleted || p.first.second == deleted; });
+        }
+        mixflag = seasonflag = 1;
+        seasontoday = day;
+        outputfilename = "club.dorvel";
+        set_rndm(e + 1, 2, 3);
+        for (auto it = model.begin(); it != model.end();)
+            if (day - it->second.second > SEASONDAYS) it = model.erase(it), ++forgotten;
+            else ++it;
+        for (int t = 0; t < 4; ++t) {
+            ASSERT_NE(assigntest::Tip(), nullptr);
+            std::map<int, std::vector<std::string>> squares;
+            for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+                if (sd->avail && sd->assigned) squares[sd->square].push_back(sd->firstlast);
+            for (auto& [i, names] : squares)
+                for (const std::string& a : names)
+                    for (const std::string& b : names)
+                        if (a < b) model[{a, b}] = {model[{a, b}].first + 1, day};
+            if (e == 0 && t == 0) {
+                EXPECT_NE(FairnessNoteText().find("\nseason memory: 100% of tonight's square-mates are new this season"),
+                          std::string::npos);
+            }
+        }
+        auto rename = [&](const std::string& from, const std::string& to) {
+            std::map<std::pair<std::string, std::string>, std::pair<int, int>> m;
+            for (auto& [k, v] : model) m[std::minmax(k.first == from ? to : k.first, k.second == from ? to : k.second)] = v;
+            model = m;
+        };
+        if (e == 4) {  // renamed in the club file: the memory follows the dancer
+            renamed = sdhd->nxt->firstlast;
+            SetDancerNames(sdhd->nxt, "Renamed", "Dancer");
+            rename(renamed, "Renamed Dancer");
+        }
+        ASSERT_TRUE(SeasonSave());
+        const std::string text = ReadFile("club.season");
+        ASSERT_TRUE(SeasonSave());
+        EXPECT_EQ(ReadFile("club.season"), text);
+        std::map<std::pair<std::string, std::string>, std::pair<int, int>> file;
+        std::istringstream in(text.substr(text.find("dorvels-season 1\n") + 17));
+        for (std::string a, b, count, date, onlast; std::getline(in, a, '\t') && std::getline(in, b, '\t') &&
+                                                    std::getline(in, count, '\t') && std::getline(in, date, '\t') &&
+                                                    std::getline(in, onlast);)
+            file[std::minmax(a, b)] = {std::stoi(count), SeasonDay(date)};
+        ASSERT_EQ(file, model);
+    }
+    EXPECT_GT(forgotten, 0);
+    LeaveDir(saved);
+}
+
+// Damaged, hostile or foreign season files: the evening rolls on without the memory, the
+// operator is told once; a damaged file is put aside and a new one begins, one that cannot be
+// read or comes from a newer program is left as it is.
+TEST_F(Mixing, DamagedOrHostileSeasonFileIsReportedAndIgnored) {
+    std::string saved, dir = EnterNewDir("seasonbad", &saved);
+    const std::string good = "dorvels-season 1\nAnn Ash\tBob Best\t2\t2024-05-03\t1\n";
+    struct Case {
+        std::string text;  // "" with make: made otherwise
+        std::function<void()> make;
+        const char* says;
+    };
+    std::vector<Case> cases = {
+        {"", nullptr, "is damaged (no season header): it is kept as <club.season.damaged>"},
+        {std::string("\x7f" "ELF\0\0\xff\xfe", 9) + good, nullptr, "is damaged"},
+        {"dorvels-season 1\nAnn Ash\tBob Best\t2\t2024-02-30\t1\n", nullptr, "is damaged (line 2 has an impossible count or date)"},
+        {"dorvels-season 1\nAnn Ash\tBob Best\t-2\t2024-05-03\t1\n", nullptr, "is damaged"},
+        {"dorvels-season 1\nAnn Ash\tBob Best\t2\t2024-05-03\t3\n", nullptr, "is damaged"},
+        {"dorvels-season 1\nAnn Ash\tAnn Ash\t2\t2024-05-03\t1\n", nullptr, "is damaged (line 2 names no pair)"},
+        {good + "Bob Best\tAnn Ash\t1\t2024-05-03\t0\n", nullptr, "is damaged (line 3 names a pair again)"},
+        {good + std::string(200000, 'x') + "\n", nullptr, "is damaged"},
+        {"dorvels-season 2\nwhatever comes\n", nullptr, "was written by a newer Dorvels"},
+        {"", [] { mkfifo("club.season", 0600); }, "cannot be read (it is not a plain file)"},
+        {"", [] { mkdir("club.season", 0700); }, "cannot be read (it is not a plain file)"},
+    };
+    std::mt19937 rng(5);
+    for (int i = 0; i < 60; ++i) {  // bytes of a good file changed at random
+        std::string t = good;
+        for (int k = 0; k < 3; ++k) t[rng() % t.size()] = static_cast<char>(rng());
+        cases.push_back({t, nullptr, nullptr});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 60));
+        ResetEvening();
+        screen::clear();
+        std::remove("club.season.damaged");
+        if (c.make) c.make();
+        else WriteFile("club.season", c.text);
+        AddDancer("Ann", "Ash", F);
+        AddDancer("Bob", "Best", M);
+        assigntest::Singles(7, M, "m");  // two squares: the mixer runs
+        assigntest::Singles(7, F, "f");
+        mixflag = seasonflag = 1;
+        seasontoday = SeasonDay("2024-06-01");
+        outputfilename = "club.dorvel";
+        ASSERT_NE(assigntest::Tip(), nullptr);
+        ASSERT_NE(assigntest::Tip(), nullptr);
+        const bool aside = ReadFile("club.season.damaged") != "" || (c.says && strstr(c.says, "damaged"));
+        if (!c.says && screen::warnings.empty()) {  // still a good file: it was used
+            EXPECT_TRUE(SeasonSave());
+            continue;
+        }
+        ASSERT_EQ(screen::warnings.size(), 1u);
+        EXPECT_NE(screen::warnings[0].find("The season memory <club.season> "), std::string::npos) << screen::warnings[0];
+        if (c.says) {
+            EXPECT_NE(screen::warnings[0].find(c.says), std::string::npos) << screen::warnings[0];
+        }
+        if (aside) {
+            EXPECT_EQ(ReadFile("club.season.damaged"), c.text);
+            EXPECT_TRUE(SeasonSave());
+            EXPECT_EQ(ReadFile("club.season").rfind("% Dorvels season memory", 0), 0u);
+        } else {
+            EXPECT_FALSE(SeasonSave());
+            if (!c.make) {
+                EXPECT_EQ(ReadFile("club.season"), c.text);
+            }
+        }
+        EXPECT_EQ(screen::warnings.size(), 1u);
+        std::remove("club.season");
+        rmdir("club.season");
+    }
     LeaveDir(saved);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Partner search: class order before role preference, the passes within a class, who may
 // be taken, the indexed search against the plain scan, and repairing couples' links.
 #include <gtest/gtest.h>

@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's content without a network: the board read back from the saved tip or the
 // roster, the escaping of every text, and the --serve option.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 #include "files/clubfile.h"
+#include "phone/accesskey.h"
 #include "phone/page.h"
 #include "assign/assign.h"
 #include "registry/registry.h"
@@ -126,10 +129,10 @@ TEST_F(PhoneBoardOf, WhoIsPresentBeforeTheFirstTipThenTheLatestTip) {
         EXPECT_EQ(e.square, -1);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Adams", anon->dispname, "Young"}));
-    // By whole name, the anonymous couple's two halves too.
-    ASSERT_EQ(b.dancers.size(), 4u);
-    EXPECT_EQ(b.dancers.front(), (PhoneEntry{"Amy Adams", -1}));
-    EXPECT_EQ(b.dancers.back(), (PhoneEntry{"Zed Young", -1}));
+    // One by one as the board names them; the anonymous couple's two halves once.
+    ASSERT_EQ(b.dancers.size(), 3u);
+    EXPECT_EQ(b.dancers.front(), (PhoneEntry{"Adams", -1}));
+    EXPECT_EQ(b.dancers.back(), (PhoneEntry{"Young", -1}));
 
     clubname = "Hilltop";
     AddCouple("Bob", "Ann", "Smith", M, Main);
@@ -142,10 +145,48 @@ TEST_F(PhoneBoardOf, WhoIsPresentBeforeTheFirstTipThenTheLatestTip) {
     EXPECT_EQ(b.entries[1], (PhoneEntry{"Couple#001", 0}));
     EXPECT_EQ(b.entries[3], (PhoneEntry{"Smith", 1}));
     EXPECT_EQ(PhoneBoardHeading(b), "Tip 1");
-    // Every dancer of the square by whole name, with the square of the roll.
-    ASSERT_EQ(b.dancers.size(), 8u);
-    for (const PhoneEntry& d : b.dancers) EXPECT_EQ(d.square, sqr[0].square + 1) << d.name;
-    EXPECT_TRUE(std::count(b.dancers.begin(), b.dancers.end(), PhoneEntry{"Ann Smith", sqr[0].square + 1}));
+    // Every dancer of the square as the board names them (a couple of one last name once),
+    // with the square of the roll; no first name in the last-name style.
+    ASSERT_EQ(b.dancers.size(), 5u);
+    for (const PhoneEntry& d : b.dancers) {
+        EXPECT_EQ(d.square, sqr[0].square + 1) << d.name;
+        for (const char* first : {"Ann", "Bob", "Amy", "Zed"}) EXPECT_EQ(d.name.find(first), std::string::npos) << d.name;
+    }
+    EXPECT_TRUE(std::count(b.dancers.begin(), b.dancers.end(), PhoneEntry{"Smith", sqr[0].square + 1}));
+    // A club file without a club name: the page names the file.
+    clubname = "none";
+    inputfilename = "/home/club/Tuesday Squares.dorvel";
+    EXPECT_EQ(CurrentPhoneBoard().club, "Tuesday Squares");
+}
+
+// Keys come from the system's random source: every one of the shape (URL-safe, nothing to
+// mistake when typed), no two of many alike, every character of the alphabet used; only the
+// whole key itself matches.
+TEST(AccessKeyOf, RandomUrlSafeKeysAndOnlyTheWholeKeyMatches) {
+    std::set<std::string> seen;
+    std::set<char> chars;
+    for (int i = 0; i < 2000; ++i) {
+        std::string k;
+        ASSERT_TRUE(MakeAccessKey(&k));
+        ASSERT_TRUE(ValidAccessKey(k)) << k;
+        EXPECT_TRUE(seen.insert(k).second) << k;
+        chars.insert(k.begin(), k.end());
+    }
+    EXPECT_EQ(chars.size(), 32u);
+
+    const std::string key = AccessKey();
+    EXPECT_TRUE(AccessKeyMatches(key));
+    for (size_t i = 0; i < key.size(); ++i) {
+        std::string other = key;
+        other[i] = other[i] == 'x' ? 'y' : 'x';
+        EXPECT_FALSE(AccessKeyMatches(other)) << i;
+        EXPECT_FALSE(AccessKeyMatches(key.substr(0, i))) << i;
+    }
+    EXPECT_FALSE(AccessKeyMatches(key + "x"));
+    // Nothing but a key is taken for one kept with the evening.
+    for (std::string bad : {key + "a", std::string("ABCDEFGHIJKMNPQR"), std::string("abcdefghijkmnpq0")})
+        EXPECT_FALSE(SetAccessKey(bad)) << bad;
+    EXPECT_EQ(AccessKey(), key);
 }
 
 TEST(ServeOptionValue, AddressesAndPorts) {

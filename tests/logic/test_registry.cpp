@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Roster operations, the card table's keys, display names and anonymous dancers.
 #include <gtest/gtest.h>
 

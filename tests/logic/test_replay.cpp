@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaying a record file: which keys a text stands for, one action per g and runs up to a
 // change of display with G, the seeds, the lines an action writes again, and record files
 // that end mid-line, hold garbage or lines longer than any record line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random generator: reproducible from its three-integer state, unbiased shuffles.
 #include <gtest/gtest.h>
 

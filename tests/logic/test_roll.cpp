@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rolling squares: head counts, role balance, caps, couples, classes, decks and the deal.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Invariants of the roll over thousands of generated evenings: random rosters of couples
 // and singles of every role, must dancers, absences, late arrivals, skip requests, tags.
 #include <gtest/gtest.h>

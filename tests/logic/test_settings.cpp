@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setup dialog's rules without a display: which typed numbers are taken, and which
 // files are taken for club files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skip-tip, alternate-tip and must-once requests across tips, and the tooltip text.
 #include <gtest/gtest.h>
 

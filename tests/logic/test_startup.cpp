@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up from the command line: options, the choice of the club file, anonymous dancers.
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics log (its line, its name, when a roll writes it) and the dance-count chart
 // (its data file, the commands sent to the plotting program, the warning with no dances).
 #include <gtest/gtest.h>

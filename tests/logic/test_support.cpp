@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text helpers, line reading, file opening, the hash table and the word trie.
 #include <gtest/gtest.h>
 #include <unistd.h>

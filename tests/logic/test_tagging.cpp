@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Square tagging: moving tagged dancers and their partners, the tag command's slots.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's server answering real HTTP requests on loopback: what it serves, what it
 // refuses, and that no client can hold it (or the main loop it shares) up.
 #include <glib.h>
@@ -9,7 +10,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 
+#include "phone/accesskey.h"
 #include "server/server.h"
 #include "support/fixtures.h"
 #include "support/http_client.h"
@@ -45,15 +48,18 @@ protected:
     int port = 0;
 };
 
+// A path of the page, under the evening's key.
+std::string K(const std::string& path) { return "/k/" + AccessKey() + path; }
+
 TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
-    HttpReply before = Http(port, "GET", "/");
+    HttpReply before = Http(port, "GET", K("/"));
     ASSERT_EQ(before.status, 200);
     EXPECT_EQ(before.Header("Content-Type"), "text/html; charset=utf-8");
     EXPECT_NE(before.body.find("Present: no squares rolled yet"), std::string::npos);
     EXPECT_NE(before.body.find("<li><span>Smith</span><b></b></li>"), std::string::npos);
 
     SaveTipTexts({"   Brown:   2", "   Green: Out", "   Jones:   1", "Smith:  12"});
-    HttpReply page = Http(port, "GET", "/?from=qr");
+    HttpReply page = Http(port, "GET", K("/?from=qr"));
     ASSERT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("<p id=\"tip\">Tip 1</p>"), std::string::npos);
     for (const char* li : {"<li><span>Brown</span><b>2</b></li>", "<li><span>Green</span><b>Out</b></li>",
@@ -62,7 +68,7 @@ TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
     // Only what the board shows: no card numbers, levels, roles or files.
     for (const char* secret : {"Basic", ".dorvel", "rfid"}) EXPECT_EQ(page.body.find(secret), std::string::npos) << secret;
 
-    HttpReply json = Http(port, "GET", "/board.json");
+    HttpReply json = Http(port, "GET", K("/board.json"));
     ASSERT_EQ(json.status, 200);
     EXPECT_EQ(json.Header("Content-Type"), "application/json");
     // Every connection ends after its answer: the answer says so, or a phone's next poll
@@ -72,7 +78,7 @@ TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
     EXPECT_NE(json.body.find("{\"n\":\"Green\",\"s\":0}"), std::string::npos);
 
     // HEAD: the same headers, no body.
-    HttpReply head = Http(port, "HEAD", "/board.json");
+    HttpReply head = Http(port, "HEAD", K("/board.json"));
     EXPECT_EQ(head.status, 200);
     EXPECT_EQ(head.Header("Content-Length"), std::to_string(json.body.size()));
     EXPECT_EQ(head.body, "");
@@ -80,9 +86,9 @@ TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
     // Polling with the entity tag: 304 while the board stays, the new board after a roll.
     std::string etag = json.Header("ETag");
     ASSERT_FALSE(etag.empty());
-    EXPECT_EQ(Http(port, "GET", "/board.json", "If-None-Match: " + etag + "\r\n").status, 304);
+    EXPECT_EQ(Http(port, "GET", K("/board.json"), "If-None-Match: " + etag + "\r\n").status, 304);
     SaveTipTexts({"   Brown: Out", "   Green:   1"});
-    HttpReply next = Http(port, "GET", "/board.json", "If-None-Match: " + etag + "\r\n");
+    HttpReply next = Http(port, "GET", K("/board.json"), "If-None-Match: " + etag + "\r\n");
     EXPECT_EQ(next.status, 200);
     EXPECT_NE(next.body.find("\"tip\":2"), std::string::npos);
     EXPECT_NE(next.Header("ETag"), etag);
@@ -90,7 +96,7 @@ TEST_F(PhoneServer, ServesTheBoardOfTheLatestTipAndOnlyThat) {
 
 TEST_F(PhoneServer, EveryNameIsEscaped) {
     SaveTipTexts({strprintf("%s:   1", "<script>alert(1)</script> Evil\"'"), "<b>x</b>: Out"});
-    HttpReply page = Http(port, "GET", "/");
+    HttpReply page = Http(port, "GET", K("/"));
     ASSERT_EQ(page.status, 200);
     EXPECT_EQ(page.body.find("<script>alert"), std::string::npos);
     EXPECT_EQ(page.body.find("<b>x</b>"), std::string::npos);
@@ -99,7 +105,7 @@ TEST_F(PhoneServer, EveryNameIsEscaped) {
     EXPECT_NE(page.body.find("Hilltop &amp; &lt;Sons&gt;"), std::string::npos);
     // The page runs no script but its own.
     EXPECT_NE(page.Header("Content-Security-Policy").find("default-src 'none'; script-src 'sha256-"), std::string::npos);
-    HttpReply json = Http(port, "GET", "/board.json");
+    HttpReply json = Http(port, "GET", K("/board.json"));
     EXPECT_EQ(json.body.find('<'), std::string::npos);
     EXPECT_NE(json.body.find("\\u003cscript\\u003ealert(1)\\u003c/script\\u003e Evil\\\"'"), std::string::npos);
 }
@@ -111,28 +117,31 @@ TEST_F(PhoneServer, RefusesOtherMethodsPathsAndLargeRequests) {
         EXPECT_EQ(r.Header("Allow"), "GET, HEAD") << m;
     }
     EXPECT_EQ(HttpRaw(port, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\n\r\nabc").status, 405);
-    for (const char* path : {"/index.html", "/board.json/", "/../etc/passwd", "/%2e%2e/x", "/favicon.ico", "/clubs/x.dorvel"})
-        EXPECT_EQ(Http(port, "GET", path).status, 404) << path;
+    for (const char* path : {"/index.html", "/board.json/", "/../etc/passwd", "/%2e%2e/x", "/favicon.ico", "/clubs/x.dorvel"}) {
+        int status = Http(port, "GET", K(path)).status;
+        EXPECT_TRUE(status == 404 || status == 403) << path << " " << status;
+    }
     // A body, which no GET needs, is refused before it is read.
     EXPECT_EQ(HttpRaw(port, "GET / HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello").status, 413);
     EXPECT_EQ(HttpRaw(port, "GET / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n").status, 413);
     // Headers beyond the limit: 431; far beyond it libsoup drops the connection unanswered.
-    EXPECT_EQ(Http(port, "GET", "/", "X-Big: " + std::string(9000, 'a') + "\r\n").status, 431);
+    EXPECT_EQ(Http(port, "GET", K("/"), "X-Big: " + std::string(9000, 'a') + "\r\n").status, 431);
     EXPECT_EQ(Http(port, "GET", "/" + std::string(9000, 'a')).status, 431);
     EXPECT_EQ(Http(port, "GET", "/", "X-Big: " + std::string(200000, 'a') + "\r\n").status, 0);
     EXPECT_EQ(HttpRaw(port, "NONSENSE\r\n\r\n").status, 400);
     // And it still serves.
-    EXPECT_EQ(Http(port, "GET", "/").status, 200);
+    EXPECT_EQ(Http(port, "GET", K("/")).status, 200);
 }
 
 TEST_F(PhoneServer, LimitsConnectionsAndClosesSlowOnesWithoutHoldingOthersUp) {
     PhoneServerLimits().maxperaddress = 3;
+    PhoneServerLimits().requestms = 400;
     PhoneServerLimits().deadlinems = 400;
     {
         HttpConn a(port), b(port), c(port);
         TurnMainLoop(50);
         EXPECT_EQ(PhoneServerCounts().open, 3);
-        HttpReply busy = Http(port, "GET", "/");
+        HttpReply busy = Http(port, "GET", K("/"));
         EXPECT_EQ(busy.status, 503);
         // Half a request, then nothing: closed at the deadline, with no answer.
         a.Send("GET / HTTP/1.1\r\nHost: x\r\n");
@@ -147,16 +156,79 @@ TEST_F(PhoneServer, LimitsConnectionsAndClosesSlowOnesWithoutHoldingOthersUp) {
     EXPECT_GE(PhoneServerCounts().closed, 2u);
 
     // While two clients hold their requests back, a third is answered at once.
+    PhoneServerLimits().requestms = 10000;
     PhoneServerLimits().deadlinems = 10000;
-    HttpConn slow1(port), slow2(port);
+    HttpConn slow1(port);
     slow1.Send("GET / HTTP/1.1\r\n");
+    TurnMainLoop(20);
+    HttpConn slow2(port);
     slow2.Send("G");
     gint64 t0 = g_get_monotonic_time();
-    EXPECT_EQ(Http(port, "GET", "/board.json").status, 200);
+    EXPECT_EQ(Http(port, "GET", K("/board.json")).status, 200);
     EXPECT_LT(g_get_monotonic_time() - t0, 2000000);
 
+    // Every place taken by them: the one that has waited longest for its request makes room.
     PhoneServerLimits().maxconnections = 2;
-    EXPECT_EQ(Http(port, "GET", "/").status, 503);
+    EXPECT_EQ(Http(port, "GET", K("/")).status, 200);
+    EXPECT_TRUE(slow1.ClosedWithin(1000));
+    EXPECT_FALSE(slow2.ClosedWithin(100));
+}
+
+HttpReply Get(int port, const std::string& target, const std::string& host) {
+    return HttpRaw(port, "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n");
+}
+
+TEST_F(PhoneServer, OnlyTheEveningsKeyAndThisComputersNamesReadTheBoard) {
+    const std::string key = AccessKey(), p = std::to_string(port), at = "127.0.0.1:" + p;
+    std::string near = key;
+    near.back() = near.back() == 'a' ? 'b' : 'a';
+    // Without the key or with another, for a Host or an absolute address of another site
+    // (HostCheck has the names): refused, and nothing of the club in the answer.
+    std::vector<std::pair<std::string, std::string>> refused = {
+        {"/", at}, {"/board.json", at}, {"/k/" + near + "/", at}, {"/k/" + key + "x/board.json", at},
+        {"/k/" + key.substr(0, 8) + "/board.json", at}, {"/x/" + key + "/board.json", at},
+        {K("/board.json"), "evil.example:" + p}, {K("/"), ""}, {"http://evil.example" + K("/board.json"), at}};
+    for (const auto& [target, host] : refused) {
+        HttpReply r = Get(port, target, host);
+        bool keyonly = host == at && target[0] == '/';
+        EXPECT_EQ(r.status, keyonly ? 403 : 421) << target << " Host: " << host;
+        for (const char* name : {"Smith", "Hilltop", "Evil"}) EXPECT_EQ(r.body.find(name), std::string::npos) << target;
+        EXPECT_EQ(r.body.find("scan the QR code shown in the hall") != std::string::npos, keyonly) << target;
+    }
+    EXPECT_EQ(HttpRaw(port, "GET " + K("/") + " HTTP/1.0\r\n\r\n").status, 421);  // no Host at all
+    EXPECT_EQ(Get(port, "http://" + at + K("/board.json"), at).status, 200);
+    EXPECT_EQ(Http(port, "GET", "/k/" + key).Header("Location"), "/k/" + key + "/");  // no last slash
+
+    // A resumed evening keeps its key; a new evening makes another, and the old address closes.
+    NewAccessKey();
+    EXPECT_EQ(Http(port, "GET", "/k/" + key + "/").status, 403);
+    EXPECT_EQ(PhoneServerUrl(), "http://" + at + "/k/" + AccessKey() + "/");
+    ASSERT_TRUE(SetAccessKey(key));
+    EXPECT_EQ(Http(port, "GET", "/k/" + key + "/board.json").status, 200);
+}
+
+// 300 idle connections from a dozen addresses do not keep a phone out: each address holds
+// only its share, and when every place is taken one that has sent nothing makes room. None
+// outlives its request's deadline.
+TEST_F(PhoneServer, ThreeHundredIdleConnectionsDoNotKeepAPhoneOut) {
+    PhoneServerLimits().requestms = 1500;
+    for (int places : {256, 64}) {
+        PhoneServerLimits().maxconnections = places;
+        std::vector<std::unique_ptr<HttpConn>> flood;
+        for (int i = 0; i < 300; ++i) {
+            flood.push_back(std::make_unique<HttpConn>(port, strprintf("127.0.0.%d", 2 + i % 12).c_str()));
+            if (i % 16 == 15) TurnMainLoop(2);  // the queue of connections not yet accepted drains
+        }
+        TurnMainLoop(100);
+        EXPECT_EQ(PhoneServerCounts().open, std::min(places, 12 * PhoneServerLimits().maxperaddress));
+        gint64 t0 = g_get_monotonic_time();
+        EXPECT_EQ(Http(port, "GET", K("/")).status, 200) << places;  // a starved server: 503, or none
+        printf("phone page: answered after 300 idle connections (%d places) in %.1f ms\n", places,
+               (g_get_monotonic_time() - t0) / 1000.0);
+        for (auto& c : flood) EXPECT_TRUE(c->ClosedWithin(3000));
+        TurnMainLoop(50);
+        EXPECT_EQ(PhoneServerCounts().open, 0);
+    }
 }
 
 TEST_F(PhoneServer, StopsListeningAndStartsAgain) {
@@ -172,8 +244,8 @@ TEST_F(PhoneServer, StopsListeningAndStartsAgain) {
     opt.port = was;
     std::string err;
     ASSERT_TRUE(PhoneServerStart(opt, &err)) << err;  // the same port at once
-    EXPECT_EQ(PhoneServerUrl(), "http://127.0.0.1:" + std::to_string(was) + "/");
-    EXPECT_EQ(Http(was, "GET", "/").status, 200);
+    EXPECT_EQ(PhoneServerUrl(), "http://127.0.0.1:" + std::to_string(was) + "/k/" + AccessKey() + "/");
+    EXPECT_EQ(Http(was, "GET", K("/")).status, 200);
 
     // A port another program holds: refused with the reason, and nothing is left running.
     int other = socket(AF_INET, SOCK_STREAM, 0);
@@ -211,6 +283,25 @@ TEST(LanAddress, ARealLocalInterfaceBeforeOthers) {
     EXPECT_EQ(ChooseLanAddress({A("lo", "127.0.0.1"), A("lo", "::1")}), "");
     EXPECT_EQ(PageUrl("2001:db8::5", 8099), "http://[2001:db8::5]:8099/");
     EXPECT_EQ(PageUrl("10.0.0.5", 80), "http://10.0.0.5:80/");
+}
+
+TEST(HostCheck, OnlyThisComputersNamesAndAddressesWithOrWithoutAPort) {
+    std::vector<NetAddress> addrs(3);
+    addrs[0].address = "192.168.1.20";
+    addrs[1] = {"eth0", "2001:db8::5", true};
+    addrs[2] = {"wlan0", "fe80::1%wlan0", true};
+    for (const char* host : {"192.168.1.20", "192.168.1.20:8099", "127.0.0.1", "127.1.2.3:80", "localhost",
+                             "LOCALHOST:8099", "hallpc", "HallPC.local:8099", "hallpc.", "[::1]", "[::1]:8099",
+                             "[2001:DB8:0::5]:8099", "[fe80::1%25wlan0]:8099", "[fe80::1]"})
+        EXPECT_TRUE(HostIsThisMachine(host, addrs, "hallpc")) << host;
+    for (const char* host : {"", "evil.example", "192.168.1.21", "192.168.1.20.evil.example", "192.168.1.20:",
+                             "192.168.1.20:80x", "192.168.1.20:123456", "hallpc.evil.example", "127.0.0.1.evil.example",
+                             "a b", "::1", "[::1", "[::1]x", "[::2]:8099", "[2001:db8::6]", "[192.168.1.20]",
+                             "0x7f.1", "127.1", "evil.local", ":8099"})
+        EXPECT_FALSE(HostIsThisMachine(host, addrs, "hallpc")) << host;
+    // A machine whose name is not set names nothing but localhost.
+    EXPECT_FALSE(HostIsThisMachine("localhost.local", addrs, "localhost"));
+    EXPECT_TRUE(HostIsThisMachine("hallpc.local", addrs, "hallpc.club.example"));
 }
 
 // Each of the three corners of a QR code holds a finder: a dark 7x7 ring around a dark 3x3.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/http_client.h"
 
 #include <arpa/inet.h>
@@ -12,8 +13,16 @@
 #include <strings.h>
 #include <thread>
 
-static int Connect(int port) {
+static int Connect(int port, const char* from = nullptr) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && from) {  // from another loopback address, as another client would
+        sockaddr_in src{};
+        src.sin_family = AF_INET;
+        if (inet_pton(AF_INET, from, &src.sin_addr) != 1 || bind(fd, (sockaddr*)&src, sizeof src) != 0) {
+            close(fd);
+            return -1;
+        }
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -108,7 +117,7 @@ HttpReply Http(int port, const std::string& method, const std::string& path, con
     return HttpRaw(port, method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + headers + "\r\n");
 }
 
-HttpConn::HttpConn(int port) : fd(Connect(port)) {}
+HttpConn::HttpConn(int port, const char* from) : fd(Connect(port, from)) {}
 
 HttpConn::~HttpConn() {
     if (fd >= 0) close(fd);

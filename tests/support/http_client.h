@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real HTTP on loopback for the tests of the phone page's server. The server runs on the
 // test's main loop, so the client runs on a thread of its own while the main loop turns.
 #pragma once
@@ -20,7 +21,8 @@ HttpReply Http(int port, const std::string& method, const std::string& path, con
 // An open connection the test keeps (idle, or sending its request slowly).
 class HttpConn {
 public:
-    explicit HttpConn(int port);
+    // From the loopback address `from` (e.g. "127.0.0.5") when given.
+    explicit HttpConn(int port, const char* from = nullptr);
     ~HttpConn();
     bool Connected() const { return fd >= 0; }
     void Send(const std::string& data);

@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Phones polling the phone page, for the load test: CLIENTS clients, each from an address of
-its own on loopback (127.0.0.2, 127.0.0.3, ...) as phones in a hall would be, load the page once
-and then poll /board.json every INTERVAL seconds with the entity tag they hold, as the page's
-script does, for SECONDS seconds. Only loopback is ever contacted. Prints one JSON line:
-requests, answers by status, failures (with the first reasons) and latencies in ms.
+its own on loopback (127.0.0.14, 127.0.0.15, ...) as phones in a hall would be, load the page
+(PREFIX/) once and then poll PREFIX/board.json every INTERVAL seconds with the entity tag they
+hold, as the page's script does, for SECONDS seconds; beside them (a process of its own, not
+to delay their timing) FLOOD idle connections from 127.0.0.2 to 127.0.0.13, each opened again
+half a second after it was closed. Only loopback is ever contacted. Prints one JSON line:
+requests, answers by status, failures (with the first reasons), latencies in ms, and the
+flood's connections opened and the longest kept open.
 
-Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL]]]"""
+Usage: phone_clients.py PORT [CLIENTS [SECONDS [INTERVAL [PREFIX [FLOOD]]]]]"""
 import asyncio
 import json
+import os
 import random
 import sys
 import time
@@ -16,6 +21,8 @@ port = int(sys.argv[1])
 clients = int(sys.argv[2]) if len(sys.argv) > 2 else 200
 seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 60.0
 interval = float(sys.argv[4]) if len(sys.argv) > 4 else 1.0
+prefix = sys.argv[5] if len(sys.argv) > 5 else ""
+floodsize = int(sys.argv[6]) if len(sys.argv) > 6 else 0
 
 stats = {"requests": 0, "status": {}, "failures": 0, "reasons": [], "latencies": []}
 
@@ -43,20 +50,20 @@ async def request(conn, path, etag):
 
 async def phone(k, end):
     await asyncio.sleep(random.random() * interval)
-    conn, etag, path = None, None, "/"
+    conn, etag, path = None, None, prefix + "/"
     while time.monotonic() < end:
         started = time.monotonic()
         try:
             if conn is None:
                 conn = await asyncio.wait_for(asyncio.open_connection(
-                    "127.0.0.1", port, local_addr=("127.0.0.%d" % (2 + k % 250), 0)), 5)
+                    "127.0.0.1", port, local_addr=("127.0.0.%d" % (14 + k % 240), 0)), 5)
             status, etag, close = await asyncio.wait_for(request(conn, path, etag), 5)
             stats["requests"] += 1
             stats["status"][status] = stats["status"].get(status, 0) + 1
             stats["latencies"].append((time.monotonic() - started) * 1000)
             if status not in (200, 304):
                 raise RuntimeError("status %d" % status)
-            path = "/board.json"
+            path = prefix + "/board.json"
             if close:
                 conn[1].close()
                 conn = None
@@ -72,15 +79,41 @@ async def phone(k, end):
         conn[1].close()
 
 
-async def main():
-    end = time.monotonic() + seconds
-    await asyncio.gather(*(phone(k, end) for k in range(clients)))
+async def idle(k, end, flood):
+    while time.monotonic() < end:
+        try:
+            reader, writer = await asyncio.open_connection("127.0.0.1", port, local_addr=("127.0.0.%d" % (2 + k % 12), 0))
+            flood["opened"] += 1
+            started = time.monotonic()
+            if not await asyncio.wait_for(reader.read(1), max(0.1, end - started)):  # closed, not turned away
+                flood["longest_s"] = max(flood["longest_s"], round(time.monotonic() - started, 2))
+            writer.close()
+        except (asyncio.TimeoutError, OSError):
+            pass
+        await asyncio.sleep(0.5)
 
 
-asyncio.run(main())
+async def main(tasks):
+    await asyncio.gather(*tasks)
+
+
+end = time.monotonic() + seconds
+flood = {"opened": 0, "longest_s": 0.0}
+if floodsize:
+    readfd, writefd = os.pipe()
+    if os.fork() == 0:
+        asyncio.run(main([idle(k, end, flood) for k in range(floodsize)]))
+        os.write(writefd, json.dumps(flood).encode())
+        os._exit(0)
+    os.close(writefd)
+asyncio.run(main([phone(k, end) for k in range(clients)]))
+if floodsize:
+    with os.fdopen(readfd) as f:
+        flood = json.loads(f.read() or '{"opened": -1}')
+    os.wait()
 lat = sorted(stats["latencies"]) or [0]
 print(json.dumps({"clients": clients, "seconds": seconds, "requests": stats["requests"],
                   "status": stats["status"], "failures": stats["failures"], "reasons": stats["reasons"],
                   "latency_ms": {"median": round(lat[len(lat) // 2], 2),
                                  "p99": round(lat[min(len(lat) - 1, len(lat) * 99 // 100)], 2),
-                                 "max": round(lat[-1], 2)}}))
+                                 "max": round(lat[-1], 2)}, "flood": flood}))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the screen that records what the logic asked it to show.
 #pragma once
 

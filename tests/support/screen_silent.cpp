@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A screen that shows nothing: for the benchmarks and the fuzz target, where messages are
 // not part of what is measured or checked.
 #include "core/screen.h"

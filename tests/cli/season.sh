@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Season memory end to end: an evening with mixing on the sample club writes club.season
+# beside the club file, a pair of dancers per line with their meetings and today's date; the
+# program started again the same evening does not count the evening twice; a replay (-d) of
+# the evening in another folder neither reads nor writes it: a damaged file there stays.
+# Arguments: the dorvels program and the source folder.
+set -u
+prog=$1
+src=$2
+
+source "$(dirname "$0")/own_display.bash" season.sh 1280x1024
+
+mkdir -p "$work/rec" "$work/rep"
+for d in rec rep; do
+  { cat "$src/data/sample.dorvel"; echo "mix"; } >"$work/$d/club.dorvel"
+done
+key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.4; }
+today=$(date +%F)
+# Every pair line: two names, 1 to 3 meetings (three tips), all of them today.
+check() {
+  [ "$(grep -v '^%' club.season | head -n1)" = "dorvels-season 1" ] || fail "$1: $(head -n5 club.season)"
+  local pairs
+  pairs=$(grep -c $'\t' club.season)
+  [ "$pairs" -gt 20 ] || fail "$1: only $pairs pairs"
+  awk -F'\t' -v d="$today" '/\t/ && (NF != 5 || $3 < 1 || $3 > 3 || $4 != d || $5 != $3) {bad=1} END {exit bad}' \
+    club.season || fail "$1: $(grep $'\t' club.season | head -n3)"
+}
+
+start_in rec -r club.dorvel
+key r; key r; key r
+close_window
+ended 50 "closing the window"
+cd "$work/rec" || exit 1
+check "first run"
+cp dorvels.record000 evening.record
+
+start_in rec club.dorvel
+key r; key r; key r
+close_window
+ended 50 "closing the window again"
+cd "$work/rec" || exit 1
+check "started again"
+
+printf 'dorvels-season 1\nnot a pair\n' >"$work/rep/club.season"
+start_in rep -d ../rec/evening.record club.dorvel
+for _ in $(seq 20); do
+  kill -0 "$progpid" 2>/dev/null || break
+  key G
+done
+ended 50 "the replay"
+[ "$(cat "$work/rep/club.season")" = $'dorvels-season 1\nnot a pair' ] || fail "the replay changed club.season"
+[ ! -e "$work/rep/club.season.damaged" ] || fail "the replay read club.season"
+echo "season.sh: ok"
