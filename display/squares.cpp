@@ -302,12 +302,12 @@ static GtkWidget* BoardTop() {
 }
 
 bool PresentBoardKept() {
-    lastpresent.kept = editmode == PRESENT && !Aflag && boardlabels && boardlabels == gridlabel && sdgrid &&
+    lastpresent.kept = editmode == PRESENT && !Aflag && sdhd && boardlabels && boardlabels == gridlabel && sdgrid &&
                        gtk_widget_get_parent(sdgrid) && ShownDisplay() == BoardTop();
     return lastpresent.kept;
 }
 
-// Row stripe of a cell at slot i of a board of rowqty rows: the board's colours by row parity.
+// A cell moved from row oldrow to row `row` takes the stripe of its new row.
 static void Restripe(GtkWidget* w, int oldrow, int row, COLOR odd) {
     if (oldrow % 2 == row % 2) return;
     GtkStyleContext* ctx = gtk_widget_get_style_context(w);
@@ -543,11 +543,12 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     bool buttons = editmode == PRESENT && Aflag;
     // A present board kept in the window for new presences keeps its page when nothing of
     // its shape changes.
-    bool inplace = lastpresent.kept && editmode == PRESENT && !buttons && colqty == boardcolqty &&
-                   rowqty == boardrowqty && (doscrollable != 0) == lastpresent.doscrollable &&
-                   sqrres && sqrres->sdfont == lastpresent.font;
+    // (A kept board of another shape is built anew.)
+    bool kept = lastpresent.kept;
     lastpresent.kept = false;
-    bool overwrite = !inplace && !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
+    bool inplace = kept && editmode == PRESENT && !buttons && colqty == boardcolqty && rowqty == boardrowqty &&
+                   (doscrollable != 0) == lastpresent.doscrollable && sqrres && sqrres->sdfont == lastpresent.font;
+    bool overwrite = !kept && !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
                      boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
     if (editmode == SQUARES) {
         // A re-texted board keeps its shape (see below).

@@ -78,7 +78,7 @@ ChartShape DanceBarsShape(const std::vector<std::string>& names) {
     int n = (int)names.size();
     // About 7 pixels a letter in the chart's font: names side by side need their length
     // under every bar, turned upright they need a line's height (some 14 pixels) each.
-    c.width = std::clamp(160 + 14 * n, 650, 4000);
+    c.width = std::clamp(120 + 14 * n, 650, 4000);
     c.turned = n * ((int)longest + 1) * 7 > c.width - 120;
     return c;
 }

@@ -46,12 +46,12 @@ static std::string Initial(const std::string& name) {
 
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
-static std::string BuildDispName(const SqrDancer* sd, DISPNAME style) {
+static std::string BuildDispName(const SqrDancer* sd) {
     const std::string& first = sd->firstname;
     const std::string& last = sd->lastname;
     if (!Aflag) {
         if (StartsWith(last, "Couple#") || StartsWith(last, "Sngl#")) return last;
-        switch (style) {
+        switch (dispnamestyle) {
         case LASTFI: return last + Initial(first);
         case FIRSTNAME: return first;
         case FIRSTLI: return first + Initial(last);
@@ -64,7 +64,7 @@ static std::string BuildDispName(const SqrDancer* sd, DISPNAME style) {
         return "--- " + last;
     }
     std::string number = sd->square < 0 ? std::string("---") : strprintf("%03d", sd->square + 1);
-    switch (style) {
+    switch (dispnamestyle) {
     case LASTFI: return number + " " + last + Initial(first);
     case FIRSTNAME: return number + " " + first;
     case FIRSTLI: return number + " " + first + Initial(last);
@@ -72,15 +72,12 @@ static std::string BuildDispName(const SqrDancer* sd, DISPNAME style) {
     }
 }
 
-static std::string DispNameIn(const SqrDancer* sd, DISPNAME style) {
-    std::string name = BuildDispName(sd, style);
-    std::replace(name.begin(), name.end(), '_', ' ');
-    return name;
-}
-
 void SetupDispName(SqrDancer* sd) {
     if (!sd) return;
-    sd->dispname = DispNameIn(sd, dispnamestyle);
+    std::string name = BuildDispName(sd);
+    for (char& c : name)
+        if (c == '_') c = ' ';
+    sd->dispname = name;
 }
 
 void SetupDispNames() {
@@ -91,13 +88,14 @@ void DispNamesApart() {
     std::unordered_map<std::string, int> shown;  // display name -> dancers showing it
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++shown[sd->dispname];
     // Dancers who would show the same name (a couple "Brown" and "Brown") are told apart by
-    // the other name's initial, as the style with initials shows them; everybody else keeps
-    // the plain name. Anonymous dancers are numbered and never alike.
-    DISPNAME initials = dispnamestyle == LASTNAME ? LASTFI : dispnamestyle == FIRSTNAME ? FIRSTLI : dispnamestyle;
-    if (initials == dispnamestyle) return;
+    // the initial of their other name, after a blank ("Brown A", "Brown B": still the whole
+    // word Brown for whoever looks for it); everybody else keeps the plain name. Anonymous
+    // dancers are numbered and never alike. The styles with initials already show one.
+    bool last = dispnamestyle == LASTNAME, first = dispnamestyle == FIRSTNAME;
+    if (!last && !first) return;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (shown[sd->dispname] > 1 && sd->lastname.find('#') == std::string::npos)
-            sd->dispname = DispNameIn(sd, initials);
+            sd->dispname += " " + Initial(last ? sd->firstname : sd->lastname);
 }
 
 static size_t AnonPrefix(const std::string& dispname) {

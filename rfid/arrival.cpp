@@ -107,8 +107,11 @@ static GtkListBoxRow* FirstShownRow() {
 static void FinderChanged(GtkEditable* e, gpointer) {
     finder.folded = Folded(gtk_entry_get_text(GTK_ENTRY(e)));
     gtk_list_box_invalidate_filter(GTK_LIST_BOX(finder.list));
-    // The first dancer that matches is the one Enter chooses.
-    gtk_list_box_select_row(GTK_LIST_BOX(finder.list), FirstShownRow());
+    // The first dancer that matches is the one Enter chooses; with nothing typed, nobody.
+    if (finder.folded.empty())
+        gtk_list_box_unselect_all(GTK_LIST_BOX(finder.list));
+    else
+        gtk_list_box_select_row(GTK_LIST_BOX(finder.list), FirstShownRow());
 }
 
 static void GiveWindowCard(SqrDancer* sd);
@@ -120,7 +123,10 @@ static void PickRow(GtkListBoxRow* row) {
         if (sd == chosen && !sd->rfid) return GiveWindowCard(sd);
 }
 
+// Enter in the entry: the dancer chosen. An Enter before any letter (the operator's reflex
+// after a swipe) gives the card to nobody.
 static void FinderActivate(GtkEntry*, gpointer) {
+    if (finder.folded.empty()) return;
     GtkListBoxRow* row = gtk_list_box_get_selected_row(GTK_LIST_BOX(finder.list));
     PickRow(row && gtk_widget_get_child_visible(GTK_WIDGET(row)) ? row : FirstShownRow());
 }
@@ -150,7 +156,7 @@ static GtkWidget* Finder() {
     finder.entry = gtk_search_entry_new();
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), finder.entry);
     finder.list = gtk_list_box_new();
-    gtk_list_box_set_selection_mode(GTK_LIST_BOX(finder.list), GTK_SELECTION_BROWSE);
+    gtk_list_box_set_selection_mode(GTK_LIST_BOX(finder.list), GTK_SELECTION_SINGLE);
     gtk_list_box_set_activate_on_single_click(GTK_LIST_BOX(finder.list), FALSE);
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (sd->rfid) continue;
@@ -174,7 +180,6 @@ static GtkWidget* Finder() {
     gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), finder.entry, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), sw, TRUE, TRUE, 0);
-    gtk_list_box_select_row(GTK_LIST_BOX(finder.list), FirstShownRow());
     return box;
 }
 

@@ -29,7 +29,7 @@ TEST_F(EditBoard, CellsCarryNameToggleAndSixButtonsInNameOrder) {
 
     EXPECT_EQ(editmode, EDIT);
     ASSERT_EQ(gridbttnqty, 5);
-    // Name order: Gone, Low, SmithA, SmithB, Zorn (the couple told apart by their initials);
+    // Name order: Gone, Low, Smith A, Smith B, Zorn (the couple told apart by their initials);
     // filled column by column.
     std::vector<SqrDancer*> order = {gone, low, ann, bob, zed};
     for (int i = 0; i < 5; ++i) {
@@ -46,7 +46,7 @@ TEST_F(EditBoard, CellsCarryNameToggleAndSixButtonsInNameOrder) {
         return out;
     };
     EXPECT_EQ(labels(zed), (std::vector<std::string>{"Zorn", "Del", "Must", "Name", "Prtnr", "A2", "MF"}));
-    EXPECT_EQ(labels(ann), (std::vector<std::string>{"SmithA", "Del", "Luck", "Name", "Prtnr", "Plus", "F"}));
+    EXPECT_EQ(labels(ann), (std::vector<std::string>{"Smith A", "Del", "Luck", "Name", "Prtnr", "Plus", "F"}));
     EXPECT_EQ(labels(gone), (std::vector<std::string>{"Gone", "Del", "Luck", "Name", "Prtnr", "Basic", "E"}));
     EXPECT_EQ(zed->pgmbttn, EditCellButtons(zed)[5]);
     EXPECT_EQ(zed->sexbttn, EditCellButtons(zed)[6]);

@@ -68,11 +68,11 @@ TEST_F(FirstEvening, EditDisplaySaysWhatItsColoursMeanAndWhichWayACardWent) {
     Drawn();
 
     // The couple of one last name shows its initials; everybody else the plain name.
-    EXPECT_EQ(CellText(bob->availbttn), "SmithB");
-    EXPECT_EQ(CellText(ann->availbttn), "SmithA");
+    EXPECT_EQ(CellText(bob->availbttn), "Smith B");
+    EXPECT_EQ(CellText(ann->availbttn), "Smith A");
     EXPECT_EQ(CellText(zed->availbttn), "Zorn");
     Type("p");
-    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"SmithA", "SmithB", "Zorn"}));
+    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"Smith A", "Smith B", "Zorn"}));
     Type("e");
     Drawn();
 
