@@ -12,7 +12,9 @@
 #include "core/workfolder.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "files/evening.h"
 #include "files/season.h"
+#include "phone/accesskey.h"
 #include "support/helmtext.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +22,8 @@ int main(int argc, char** argv) {
     g_set_prgname(DORVELS_APP_ID);
     g_set_application_name("Dorvels");
     initdbg(&argc, argv);
+    // Until the main window is up, what the operator is told goes to stderr and waits for it.
+    HoldMessages(true);
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(UsageText().c_str(), stdout);
@@ -29,6 +33,13 @@ int main(int argc, char** argv) {
             printf("dorvels %s\n", DORVELS_VERSION);
             return 0;
         }
+    }
+    // A typo must not turn into thousands of dancers or a club read as something else:
+    // refused before anything is read or written.
+    std::string problem = CommandLineProblem(argc, argv);
+    if (!problem.empty()) {
+        fprintf(stderr, "dorvels: %s\n", problem.c_str());
+        return 2;
     }
     // --serve[=[ADDRESS:]PORT]: the phone page. Taken out before the club's arguments.
     std::string serve;
@@ -44,7 +55,16 @@ int main(int argc, char** argv) {
         case -1: fputs("dorvels: --print-pdf needs the name of the PDF file to write\n", stderr); return 2;
         case 1:
             // No window and no display: GTK's printing writes the PDF without one.
+            if (!(problem = PdfTargetProblem(pdf)).empty()) {
+                fprintf(stderr, "dorvels: --print-pdf: %s\n", problem.c_str());
+                return 2;
+            }
             StartupArguments(argc, argv);
+            // Now that the club file is known: it is never the PDF.
+            if (!(problem = PdfTargetProblem(pdf)).empty()) {
+                fprintf(stderr, "dorvels: --print-pdf: %s\n", problem.c_str());
+                return 2;
+            }
             return PrintPresentPdf(pdf);
         default: break;
     }
@@ -64,6 +84,11 @@ int main(int argc, char** argv) {
     }
     StartupFinish();
     FirstStartFinish();
+    // Kept with the evening, so that a resumed evening keeps them: the phone page's key (the
+    // phones of the evening keep working) and whether the projector window is open.
+    EveningField("phonekey", [] { return AccessKey(); }, [](const std::string& v) { return SetAccessKey(v); });
+    EveningField("projector", [] { return std::string(projector ? "1" : ""); },
+                 [](const std::string& v) { projector = v == "1"; return true; });
     if (serving) PhonePageStartup(serveopt);
     RunDisplay();
     return 0;

@@ -3,7 +3,7 @@
 // resolution file: from SwitchDisplay(SQUARES) (a roll, the board, the club file written)
 // to a board fully laid out once the main loop has handled what was pending, for 40, 300
 // and 1,000 present dancers; the hall view, the present board and the edit display likewise
-// (each built from an empty window); the switches between the edit display, the present
+// (each built from an empty window); a roll with the projector window open as well; the switches between the edit display, the present
 // board and the squares board once each has been shown; a click on a name of the edit
 // display until the button is redrawn. The switches to and from an edit display that was
 // scrolled through every row before (the operator looking for a name far down) count the
@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_gui.h"
+#include "display/projector.h"
 
 static void Board(benchmark::State& state, EDITMODE mode, bool hall = false) {
     int n = (int)state.range(0);
@@ -37,6 +38,33 @@ static void PresentBoard(benchmark::State& state) { Board(state, PRESENT); }
 // measuring every entry, the cells laid out.
 static void HallView(benchmark::State& state) { Board(state, SQUARES, true); }
 static void EditBoard(benchmark::State& state) { Board(state, EDIT); }
+
+// A roll (the r key) with the projector window open at 1920x1080 beside the squares board:
+// the roll, the board, the club file written and the projector's hall view of the new tip,
+// until both windows are laid out.
+static void RollWithProjector(benchmark::State& state) {
+    BenchRoster((int)state.range(0));
+    projector = 1;
+    SwitchDisplay(SQUARES);
+    gtk_window_resize(GTK_WINDOW(ProjectorWindow()), 1920, 1080);
+    auto settle = [] {
+        BenchSettle();
+        GtkWidget* top = gtk_bin_get_child(GTK_BIN(ProjectorWindow()));
+        for (int i = 0; i < 1000 && !(gtk_widget_get_mapped(top) && gtk_widget_get_allocated_width(top) > 1); ++i)
+            gtk_main_iteration_do(TRUE);
+    };
+    settle();
+    for (auto _ : state) {
+        SwitchDisplay(SQUARES);
+        settle();
+    }
+    state.counters["cols"] = ProjectorFacts().cols;
+    state.counters["width"] = ProjectorFacts().width;
+    projector = 0;
+    ProjectorClose();
+    CleanupMainWindow();
+    BenchSettle();
+}
 
 // The edit display shown scrolls a page at a time from its first row to its last, and back.
 static void ScrollThroughEdit() {
@@ -133,6 +161,7 @@ static void EditNameClick(benchmark::State& state) {
 BENCHMARK(SquaresBoard)->BOARD_SIZES;
 BENCHMARK(SquaresFromEdit)->BOARD_SIZES;
 BENCHMARK(HallView)->BOARD_SIZES;
+BENCHMARK(RollWithProjector)->BOARD_SIZES;
 BENCHMARK(PresentBoard)->BOARD_SIZES;
 BENCHMARK(EditBoard)->BOARD_SIZES;
 BENCHMARK(EditFromSquares)->SWITCH_SIZES;

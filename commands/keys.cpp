@@ -14,6 +14,7 @@
 #include "display/boards.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
@@ -170,9 +171,7 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
 }
 
-bool KeyboardTaken() {
-    return sdwin && (!didhandler || (sdpop && gtk_window_get_modal(GTK_WINDOW(sdpop))));
-}
+bool KeyboardTaken() { return sdwin && (!didhandler || DancerPopupOpen()); }
 
 // ---- helpers ------------------------------------------------------------------------------
 static void ShowMain() {
@@ -400,6 +399,8 @@ static void WriteKey(int keepdances) {
     if (WriteDorvels(keepdances, true)) GtkNote("wrote <%s>", outputfilename.c_str());
 }
 
+static bool AskQuit();
+
 static void Escape(const char* who) {
     Record("(%s) <esc>\n", who);
     prehistory = 0;
@@ -419,7 +420,9 @@ static void Escape(const char* who) {
     } else if (menubttnpopup) {
         // Escape is how one leaves a menu, not the evening.
         MenuDestroy();
-    } else {
+    } else if (AskQuit()) {
+        // Pressed to close a note that was gone already, it must not end the evening: it
+        // asks as q does, and QUIT then saves as closing the window does.
         terminate(sdwin, GINT_TO_POINTER(1));
     }
 }
@@ -434,16 +437,21 @@ bool QuitConfirmDialog() {
     return RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
 }
 
+// The quit question; the answer is recorded, and a replay takes it from the record instead of
+// asking.
+static bool AskQuit() {
+    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
+    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
+    return quit;
+}
+
 // The pop-ups close before the question, so that none of them hides it.
 static void Quit(const char* who) {
     Record("(%s) q\n", who);
     DestroyPopup();
     MenuDestroy();
     Record("(%s) q\n", who);
-    // The answer is recorded, and a replay takes it from the record instead of asking.
-    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
-    Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
-    if (quit) terminate(sdwin, GINT_TO_POINTER(0));
+    if (AskQuit()) terminate(sdwin, GINT_TO_POINTER(0));
 }
 
 // c: the current tip again. The key shows it from the history; the menu rolls it once more
@@ -510,7 +518,7 @@ static void Dispatch(char cmd, bool menu) {
     }
 
     switch (cmd) {
-        case 'a': case 'A': case 'b': case 'B': case 'c': case 'e': case 'E': case 'f': case 'F':
+        case 'a': case 'A': case 'b': case 'B': case 'c': case 'D': case 'e': case 'E': case 'f': case 'F':
         case 'h': case 'H': case 'i': case 'I': case 'j': case 'J': case 'k': case 'l': case 'L':
         case 'm': case 'M': case 'n': case 'o': case 'p': case 'P': case 'Q': case 'r': case 'R':
         case 's': case 'S': case 't': case 'T': case 'u': case 'v': case 'V': case 'w': case 'W':
@@ -535,6 +543,7 @@ static void Dispatch(char cmd, bool menu) {
         case 'B': ResetB(); break;
         case 'c': CurrentSquares(menu); break;
         case 'd': NameStyle(menu); break;
+        case 'D': ProjectorToggle(); break;
         case 'e':
             prehistory = 0;
             SwitchDisplay(EDIT);

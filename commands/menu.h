@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pop-up menu of the main window: one button per common command (thirty-six), each with
+// The pop-up menu of the main window: one button per common command (thirty-seven), each with
 // its hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It
 // opens on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen;
 // a note in the way closes first); BttnPress (display.h) opens and closes it.

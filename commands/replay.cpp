@@ -6,6 +6,7 @@
 
 #include "commands/keys.h"
 #include "commands/menu.h"
+#include "commands/swipe.h"
 #include "core/startup.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
@@ -14,21 +15,19 @@
 #include "rfid/rfid.h"
 
 namespace {
-// Types the keys a text stands for, as long as the evening goes on.
+// Types the keys a text stands for, as long as the replay goes on.
 void TypeKeys(const std::string& text, bool keybrdline) {
     for (char c : ReplayKeys(text, keybrdline)) {
-        if (!dbgfilefp) return;  // a key ended the evening
+        if (!dbgfilefp) return;  // a key ended the replay
         KeybrdCmd(c);
     }
 }
 
 void ReplayKeybrdCmd(const std::string& text) { TypeKeys(text, true); }
 
-// "(terminate)" on its own: the main window was closed. The evening ends here, as the
-// close did, while the replay still runs (its record file belongs to the evening written).
-void ReplayTerminate(const std::string&) {
-    if (sdwin) terminate(sdwin, GINT_TO_POINTER(1));
-}
+// "(terminate)" on its own: the main window was closed. The replay ends here; the evening
+// replayed goes on.
+void ReplayTerminate(const std::string&) { ReplayEndsEvening(); }
 
 // Lines that only tell what an action set off (a board built, a question answered); they are
 // replayed with that action, never on their own.
@@ -45,6 +44,7 @@ struct ReplayHandler {
 
 const ReplayHandler handlers[] = {
     {"KeybrdCmd", ReplayKeybrdCmd},
+    {"SwipeIntoEntry", [](const std::string& text) { SwipeIntoEntry(text); }},
     {"terminate", ReplayTerminate},
     {"BttnPress", ReplayBttnPress},
     {"MenuCallback", ReplayMenuCallback},

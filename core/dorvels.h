@@ -232,6 +232,7 @@ extern int lflag;
 extern int reqW, reqH;                    // window size asked for on the command line
 extern int hallview;                      // 1 = the Squares display shows the hall view (key V; club file)
 extern int hallfontchg;                   // the operator's font steps on the hall view (+ larger)
+extern int projector;                     // 1 = the projector window is open (key D); kept in the club file
 
 // Resets every global of the evening to its initial value and frees the roster and every
 // list, so that each test (and a fresh evening) starts clean. Also resets the state of the

@@ -7,6 +7,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "files/clubfile.h"
+#include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -58,10 +59,12 @@ int cflag = 0, hintflag = 0;
 int lflag = 1;
 int reqW = 0, reqH = 0;
 int hallview = 0, hallfontchg = 0;
+int projector = 0;
 
 void ResetEvening() {
     ResetAssign();
     ResetClubFiles();
+    EveningReset();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);
@@ -103,6 +106,7 @@ void ResetEvening() {
     lflag = 1;
     reqW = reqH = 0;
     hallview = hallfontchg = 0;
+    projector = 0;
 }
 
 void ClubSettingsDefaults() {

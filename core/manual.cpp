@@ -72,6 +72,12 @@ const std::vector<DocItem> dockeys = {
      "number or Out in the largest font that fills the screen, pages when they do not fit), or "
      "the board again. The choice stays for the next rolls, for c, h and H, and is kept in the club "
      "file (a line hallview)."},
+    {"D", "",
+     "Open or close the projector window: the hall view of the current tip (of the tip the history "
+     "shows, marked as history) in a second window for a projector or TV, while the main window "
+     "stays the operator's. With a second monitor it opens full-screen there; F11 or a double "
+     "click in it switches full-screen, Escape leaves full-screen. Kept in the club file and "
+     "opened again at the next start."},
     {"p", "", "Present display: the dancers who are here, in name order."},
     {"e", "", "Edit display: the whole roster; a click on a name marks the dancer present or absent."},
     {"s", "", "Setup: the club's name, caller and level, the square size and limits, anonymous dancers, the club file and the options."},
@@ -112,17 +118,23 @@ const std::vector<DocItem> dockeys = {
     {"W", "", "Write the club file with tonight's dance counts."},
     {"x", "", "Write the club file (dance counts as 0) and quit."},
     {"X", "", "Write the club file with the dance counts and quit."},
-    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise write the club file (dance counts as 0) and quit."},
-    {"q", "", "Quit without writing, after confirmation."},
-    {"Q", "", "Quit at once without writing."},
+    {"Escape", "", "Leave the absent-without-notice view, or close the open pop-up or menu; otherwise ask as q does, and QUIT writes the club file (dance counts as 0) and quits."},
+    {"q", "", "Quit without writing (tonight's evening is not offered again), after confirmation."},
+    {"Q", "", "Quit at once without writing (tonight's evening is not offered again)."},
 };
 
 const std::vector<DocItem> docfiles = {
     {"dorvels.dorvel", "",
      "The club file read when no club is named and lastdance.dorvels names none: the roster and "
-     "the club's settings. The club file is written back after every tip and when the program "
-     "ends by x, X, Escape or by closing the window."},
-    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club is named."},
+     "the club's settings. The club file read (named, through lastdance.dorvels, or chosen in "
+     "the setup dialog) is the file written back, after every tip and when the program ends by "
+     "x, X, Escape or by closing the window. A new club's file is named after the club, never "
+     "over a file of the folder that was not read."},
+    {"lastdance.dorvels", "", "Names the club file written last; read at start when no club (only a window size) is named."},
+    {"CLUB.evening", "",
+     "Tonight's evening beside its club file: dance counts, presence, tips, requests and "
+     "choices, written after every roll, key and click. A start on the same club file within 12 "
+     "hours asks whether to resume it."},
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
     {"CLUB.season", "",

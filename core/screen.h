@@ -35,9 +35,9 @@ int PlotCommands(const std::string& commands, bool onscreen);
 
 // Performs the recorded action of one record line "(handler) text" again.
 void ReplayLine(const std::string& handler, const std::string& text);
-// True while a window of its own has taken the main window's keys (a dialog or a modal
-// pop-up is open): g and G cannot be typed then, so a replay goes on through the dialog's
-// lines, and shows no note in the pop-up's place.
+// True while a dialog has taken the main window's keys or a dancer's pop-up is open: a
+// replay goes on through their lines (g and G are not typed in between), and shows no note
+// in the pop-up's place.
 bool KeyboardTaken();
 
 // A write that must not fail unseen failed (the end of the evening, a reset file): shows

@@ -51,8 +51,10 @@ SetupNumbers CheckSetupNumbers(const std::string (&text)[SF_QTY]) {
     SetupNumbers n;
     for (int f = 0; f < SF_QTY; ++f) {
         int lo = f == SF_SQUARESIZE || f == SF_TAGSQUARE || f == SF_NEXTANON ? 1 : 0;
+        // The next number may stand one past the highest (every number given out): the
+        // dialog still opens usable, and only new anonymous dancers are refused.
         int hi = f == SF_SQUARESIZE ? MAXSQUARESIZE
-                 : f == SF_NEXTANON ? MAXANONNUMBER
+                 : f == SF_NEXTANON ? MAXANONNUMBER + 1
                  : f < SF_ANON      ? MAXHALLSQUARES
                                     : MAXNEWANON;
         n.bad[f] = !ReadNumber(text[f], lo, hi, &n.value[f], &n.message[f]);

@@ -2,16 +2,20 @@
 // Start-up: the command line, the choice of the club file, the seeds; and the end.
 #include "core/startup.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "core/dorvels.h"
 #include "files/clubfile.h"
 #include "files/clubguard.h"
+#include "files/evening.h"
 #include "files/record.h"
 #include "files/replay.h"
 #include "files/season.h"
@@ -23,20 +27,43 @@
 // started, and written only once something is entered into it.
 static bool startednew = false;
 
-// Opens a club file, makes it the file read (and, when asked, the file to write), reads and
+// Opens a club file, makes it the file read and the file every write goes back to, reads and
 // closes it. False when it could not be opened; errno tells why.
-static bool ReadClubFile(const std::string& name, const char* ext, const char* search, bool output = false) {
+static bool ReadClubFile(const std::string& name, const char* ext, const char* search) {
     FILE* fp = fopenx(name, "r", ext, search);
     if (!fp) return false;
     inputfilename = fopenfilename;
     // A club found in the program's data folder (the sample club) is written back to the
     // working directory: never over the shipped copy, which a user may not write anyway.
-    if (output)
-        outputfilename = InDataFolder(fopenfilename) ? fopenfilename.substr(fopenfilename.rfind('/') + 1)
-                                                      : fopenfilename;
+    BindOutputFile(InDataFolder(fopenfilename) ? fopenfilename.substr(fopenfilename.rfind('/') + 1)
+                                               : fopenfilename);
     ReadDorvels(fp);
     fclose(fp);
     return true;
+}
+
+// A window size ("1280x1024"): it chooses no club.
+static bool IsWindowSize(const char* arg) {
+    return isdigit(static_cast<unsigned char>(arg[0])) && strchr(arg, 'x') && !isnumber(arg);
+}
+
+// Takes a window size, or "maxsqr" with its "=N", at argv[i]; returns the number of arguments
+// taken (0 when argv[i] is neither).
+static int TakeLayoutArgument(int i, int argc, char** argv) {
+    const char* arg = argv[i];
+    if (strncmp(arg, "maxsqr", 6) == 0) {
+        if (i + 1 < argc)
+            if (const char* eq = strchr(argv[i + 1], '=')) {
+                maxsquares = atoi(eq + 1);
+                return 2;
+            }
+        return 1;
+    }
+    if (IsWindowSize(arg)) {
+        sscanf(arg, "%dx%d", &reqW, &reqH);
+        return 1;
+    }
+    return resfile == arg ? 1 : 0;
 }
 
 // Mixing asked for on the command line (1 on, 0 off, -1 not asked): it is applied after the
@@ -100,7 +127,18 @@ void StartupArguments(int argc, char** argv) {
     bool usedcmdline = false;
     std::string notfound;  // a club argument that names no file
     startednew = false;
-    if (first >= argc && lflag && access("lastdance.dorvels", F_OK) == 0) {
+    // Arguments that only lay out the window (a size, maxsqr) choose no club: the pointer
+    // file is consulted as with no argument at all.
+    bool clubargs = false;
+    for (int i = first; i < argc;) {
+        int taken = TakeLayoutArgument(i, argc, argv);
+        if (!taken) {
+            clubargs = true;
+            break;
+        }
+        i += taken;
+    }
+    if (!clubargs && lflag && access("lastdance.dorvels", F_OK) == 0) {
         if (FILE* fp = fopenx("lastdance", "r", "dorvels", "DORVELS")) {
             usedcmdline = true;
             std::string name;
@@ -122,14 +160,8 @@ void StartupArguments(int argc, char** argv) {
         int usedarg = 0;
         for (int i = first; i < argc; ++i) {
             const char* arg = argv[i];
-            if (resfile == arg) continue;
-            if (strncmp(arg, "maxsqr", 6) == 0) {
-                if (i + 1 < argc) {
-                    if (const char* eq = strchr(argv[i + 1], '=')) {
-                        maxsquares = atoi(eq + 1);
-                        ++i;
-                    }
-                }
+            if (int taken = TakeLayoutArgument(i, argc, argv)) {
+                i += taken - 1;
             } else if (isalpha(static_cast<unsigned char>(arg[0])) || arg[0] == '/' || arg[0] == '.') {
                 // A word names a level or a club; a path ("/..", "./..", "../..") names a
                 // club file too, so a club kept in another folder is not silently passed over.
@@ -137,9 +169,8 @@ void StartupArguments(int argc, char** argv) {
                 if (level != NOPGM) {
                     pgmfloor = pgm = level;
                     usedarg = 0;
-                } else if (ReadClubFile(arg, "dorvel", "DORVELS", true)) {
+                } else if (ReadClubFile(arg, "dorvel", "DORVELS")) {
                     usedcmdline = true;
-                    BuildOutputFilename();
                 } else {
                     usedcmdline = false;
                     NoClubFile(arg, &notfound);
@@ -161,8 +192,6 @@ void StartupArguments(int argc, char** argv) {
                 case 5: AnonSingle(0, 0, 0, 0, qty, pgm); break;
                 default: break;
                 }
-            } else if (isdigit(static_cast<unsigned char>(arg[0])) && strchr(arg, 'x')) {
-                sscanf(arg, "%dx%d", &reqW, &reqH);
             }
         }
     }
@@ -170,15 +199,11 @@ void StartupArguments(int argc, char** argv) {
     if (!usedcmdline) {
         if (FILE* fp = fopen(dfltsavefile, "r")) {
             inputfilename = dfltsavefile;
-            outputfilename = dfltsavefile;
+            BindOutputFile(dfltsavefile);
             ReadDorvels(fp);
             fclose(fp);
         } else if (!outputfilename.empty()) {
-            if (FILE* fp2 = fopenx(outputfilename, "r", "dorvel", "DORVELS")) {
-                if (inputfilename.empty() || inputfilename != fopenfilename) inputfilename = fopenfilename;
-                ReadDorvels(fp2);
-                fclose(fp2);
-            }
+            ReadClubFile(outputfilename, "dorvel", "DORVELS");
         }
     }
 
@@ -216,9 +241,95 @@ int TakeLongOption(int* argc, char** argv, const char* name, std::string* value,
     return 0;
 }
 
+// The value an option would take after "=", written after a blank instead: a number, an
+// address with its port, or (for a file name) any argument that is no option.
+static bool LooksLikeValue(const char* arg, bool anyname) {
+    if (!arg || arg[0] == '-') return false;
+    if (anyname || isnumber(arg)) return true;
+    const char* colon = strrchr(arg, ':');
+    return colon && isnumber(colon + 1);
+}
+
+std::string CommandLineProblem(int argc, char** argv) {
+    static const struct { const char* name; bool anyname; } eqoptions[] = {
+        {"--serve", false}, {"--trace", false}, {"--tracefile", true}};
+    for (int i = 1; i < argc; ++i)
+        for (const auto& o : eqoptions)
+            if (strcmp(argv[i], o.name) == 0 && i + 1 < argc && LooksLikeValue(argv[i + 1], o.anyname))
+                return strprintf("\"%s %s\": a value is written after \"=\", as %s=%s (after a blank it "
+                                 "would be read as a count of anonymous dancers or a club)",
+                                 argv[i], argv[i + 1], argv[i], argv[i + 1]);
+    // The anonymous dancers the positional scan would make: couples count two.
+    long long total = 0;
+    int usedarg = 0;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (strncmp(arg, "--", 2) == 0) {
+            if (strcmp(arg, "--print-pdf") == 0) ++i;  // its file
+            continue;
+        }
+        if (options && arg[0] == '-') {
+            if (arg[1] == 'd' && !isalpha(static_cast<unsigned char>(arg[2]))) ++i;
+            continue;
+        }
+        options = false;
+        if (strncmp(arg, "maxsqr", 6) == 0) {
+            if (i + 1 < argc && strchr(argv[i + 1], '=')) ++i;
+        } else if (isalpha(static_cast<unsigned char>(arg[0])) && idpgm(arg) != NOPGM) {
+            usedarg = 0;
+        } else if (isnumber(arg)) {
+            long long n = std::min(strtoll(arg, nullptr, 10), (long long)MAXANONDANCERS + 1);
+            if (n > 0 && usedarg < 6) total += usedarg == 0 ? 2 * n : n;
+            ++usedarg;
+            if (total > MAXANONDANCERS)
+                return strprintf("%lld anonymous dancers asked for on the command line: at most %d are "
+                                 "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)",
+                                 total, MAXANONDANCERS);
+        }
+    }
+    return "";
+}
+
+static bool EndsWith(const std::string& s, const char* end) {
+    size_t n = strlen(end);
+    return s.size() >= n && s.compare(s.size() - n, n, end) == 0;
+}
+
+static bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return !a.empty() && !b.empty() && stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string PdfTargetProblem(const std::string& file) {
+    std::string base = file.substr(file.rfind('/') == std::string::npos ? 0 : file.rfind('/') + 1);
+    bool clubname = base == lastdancefile || EndsWith(base, ".dorvel") || EndsWith(base, ".dorvels") ||
+                    EndsWith(base, ".reset") || EndsWith(base, "~");
+    for (const std::string& club : {inputfilename, outputfilename})
+        clubname = clubname || SameFile(file, club) || SameFile(file, club + "~");
+    if (clubname)
+        return strprintf("<%s> is a club file, its backup or the pointer file: a PDF is never written there",
+                         file.c_str());
+    struct stat st;
+    if (stat(file.c_str(), &st) != 0) return "";
+    if (!S_ISREG(st.st_mode)) return strprintf("<%s> is no plain file: a PDF is not written there", file.c_str());
+    if (st.st_size == 0) return "";
+    char head[5] = {};
+    FILE* fp = fopen(file.c_str(), "rb");
+    bool pdf = fp && fread(head, 1, sizeof head, fp) == sizeof head && memcmp(head, "%PDF-", 5) == 0;
+    if (fp) fclose(fp);
+    if (!pdf)
+        return strprintf("<%s> exists and is no PDF: it is not written over (name a new file, or an old PDF)",
+                         file.c_str());
+    return "";
+}
+
 void StartupFinish() {
     if (sdhd) SortByName();
-    MarkClubUnchanged(startednew);
+    // A start that read no club file (an empty folder, a club not found, anonymous dancers
+    // only) writes neither a club file nor the pointer file until something is entered.
+    MarkClubUnchanged(startednew || inputfilename.empty());
     initial_s1 = initial_s2 = initial_s3 = 0;
     int64_t a = 0, b = 0, c = 0;
     init_rndm(&a, &b, &c);
@@ -234,6 +345,10 @@ bool TerminateEvening(int data) {
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
     // The season memory goes with the evening that was kept (after the tips taken back).
     if (ok && (data == 1 || data == 2)) SeasonSave();
+    // The evening as it ended is offered at the next start, unless the operator quit without
+    // writing anything.
+    if (data == 1 || data == 2) EveningSave();
+    else EveningDrop();
     CloseRecordFile();
     ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();

@@ -3,8 +3,9 @@
 // (name, partner, level, role; their handlers DelBttn, NameBttn, PartnerBttn, PgmBttn and
 // SexBttn are declared in display/boards.h), the delete question, and the new-dancer dialog
 // that the n key opens. Every pop-up is the one pop-up window sdpop; the new-dancer dialog
-// is sdnew. Both are modal over the window they came from, so that nothing else changes the
-// roster while they hold a dancer.
+// is sdnew. The dialog is modal over the main window, so that nothing else changes the roster
+// while it holds the dancer being entered; a pop-up of an edit cell leaves the main window
+// usable (the board's redraws close it, and a dancer deleted takes its pop-up with it).
 #pragma once
 
 #include <gtk/gtk.h>
@@ -42,7 +43,8 @@ gboolean DancerWindowKey(GtkWidget* w, GdkEventKey* event, gpointer data);
 // A modal window over `parent` (null: over nothing), gone with it.
 GtkWidget* DancerWindowNew(const char* title, GtkWidget* parent, GtkWindowPosition position);
 // A new pop-up window for sd, which becomes sdpop (a note or warning there goes): modal and
-// transient over the new-dancer dialog when that is open, else over the main window.
+// transient over the new-dancer dialog when that is open, else transient over the main
+// window and not modal.
 GtkWidget* DancerPopupNew(SqrDancer* sd, const char* title, DancerKeys keys);
 // A dancer window going away gives the keyboard focus back to the window it came from
 // (without a window manager nobody else would).
@@ -50,6 +52,12 @@ void ReturnFocus(GtkWidget* w);
 // Closes the open dancer pop-up, as a second click on a dancer button does. False when none
 // was open.
 bool CloseDancerPopup();
+// Whether a pop-up of a dancer's cell (level, role, partner, name) is open.
+bool DancerPopupOpen();
+// A cell's button clicked: closes the open dancer pop-up; true when that was the pop-up this
+// button opens for sd (`title`), which the click only closes. Otherwise the caller opens its
+// own.
+bool DancerPopupToggled(const SqrDancer* sd, const char* title);
 // The keyboard of the main window is taken while a name form is open, and given back here
 // once none is (and no other window that takes the keyboard is open).
 void RestoreKeysAfterDialog();

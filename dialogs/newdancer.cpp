@@ -195,10 +195,11 @@ void RestoreKeysAfterDialog() {
 // ---- the name pop-up --------------------------------------------------------------------------
 void NameBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
-    if (!sd || CloseDancerPopup()) return;
+    if (!sd || DancerPopupToggled(sd, "SqrDancer Name")) return;
     Record("(NameBttn) changing sd<%s> name\n", RecordName(sd).c_str());
     currsd = sd;
-    KeybrdHandlerSuspend();
+    // The main window stays usable under the pop-up: a card swiped into it still checks in.
+    KeybrdHandlerSuspend(true);
     GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
     namepop = NameForm();
     namepop.win = w;
@@ -300,7 +301,8 @@ void NewSqrDancer_DoItNowBttn(GtkWidget* bttn, void* psd) {
     bool untouched = false;
     if (!FormNames(newdlg, &t, &untouched, true)) return;
     if (untouched) {
-        gtk_widget_grab_focus(newdlg.first);  // nothing to enter yet
+        // Nobody to enter: the dialog ends as Cancel ends it, the placeholder gone.
+        NewSqrDancer_CancelBttn(bttn, sd);
         return;
     }
     std::string typed = TypedFields(newdlg);

@@ -20,6 +20,7 @@ namespace {
 struct Popup {
     GtkWidget* win = nullptr;
     SqrDancer* sd = nullptr;
+    std::string title;               // which of the dancer's pop-ups it is
     DancerKeys keys;
     std::vector<SqrDancer*> map;     // partner pop-up: slider position -> dancer (0 = none)
     GtkWidget* partnerbttn = nullptr;  // partner pop-up: the button naming the choice
@@ -140,10 +141,16 @@ GtkWidget* DancerPopupNew(SqrDancer* sd, const char* title, DancerKeys keys) {
         sdpop = nullptr;
         gtk_widget_destroy(old);
     }
-    GtkWidget* w = DancerWindowNew(title, NewDancerBeingEntered() ? sdnew : sdwin, GTK_WIN_POS_MOUSE);
+    // Over the main window the pop-up leaves it usable: a right press there closes the
+    // pop-up, another cell's button opens its own. Over the new-dancer dialog, which holds
+    // the main window for itself, it is modal as the dialog is (or it could not be used).
+    GtkWidget* parent = NewDancerBeingEntered() ? sdnew : sdwin;
+    GtkWidget* w = DancerWindowNew(title, parent, GTK_WIN_POS_MOUSE);
+    gtk_window_set_modal(GTK_WINDOW(w), parent && parent != sdwin);
     pop = Popup();
     pop.win = w;
     pop.sd = sd;
+    pop.title = title;
     pop.keys = keys;
     sdpop = w;
     g_signal_connect(w, "key-press-event", G_CALLBACK(DancerWindowKey), &pop.keys);
@@ -156,6 +163,14 @@ bool CloseDancerPopup() {
     DoneBttn(nullptr, nullptr);
     RestoreKeysAfterDialog();
     return true;
+}
+
+bool DancerPopupOpen() { return pop.win != nullptr; }
+
+bool DancerPopupToggled(const SqrDancer* sd, const char* title) {
+    bool same = pop.win && pop.sd == sd && pop.title == title;
+    CloseDancerPopup();
+    return same;
 }
 
 void DoneBttn(GtkWidget*, void*) {
@@ -182,7 +197,7 @@ void ForgetDancerWindows(SqrDancer* sd) {
 // ---- level and role ---------------------------------------------------------------------------
 void PgmBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
-    if (!sd || CloseDancerPopup()) return;
+    if (!sd || DancerPopupToggled(sd, "SqrDancer Level")) return;
     Record("(PgmBttn) sd<%s>\n", RecordName(sd).c_str());
     RadioPopup(sd, "SqrDancer Level", pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
 }
@@ -199,7 +214,7 @@ static void PgmChosen(SqrDancer* sd, int i) {
 
 void SexBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
-    if (!sd || CloseDancerPopup()) return;
+    if (!sd || DancerPopupToggled(sd, "SqrDancer Role")) return;
     Record("(SexBttn) sd<%s>\n", RecordName(sd).c_str());
     static const char* const roles[SEXQTY] = {"M", "F", "MF", "FM", "E"};
     RadioPopup(sd, "SqrDancer Role", roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
@@ -217,7 +232,7 @@ static void SexChosen(SqrDancer* sd, int i) {
 // ---- partner ----------------------------------------------------------------------------------
 void PartnerBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
-    if (!sd || CloseDancerPopup()) return;
+    if (!sd || DancerPopupToggled(sd, "SqrDancer Partner")) return;
     Record("(PartnerBttn) sd<%s>\n", RecordName(sd).c_str());
     sd->newpartner = sd->partner;
     currsd = sd;

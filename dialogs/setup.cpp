@@ -134,9 +134,27 @@ void Titles() {
     SetWinTitle(sdwin, nullptr);
 }
 
-// The club is renamed; a club without a club file yet has its file named after it.
+// Whether the Output File entry follows the club name as it is typed: only for a club whose
+// file is named after it (no club file was read: a file read is the file written), and only
+// until the operator types or chooses an output file.
+bool outputfollows = false;
+
+bool OutputFollowsClub() {
+    return inputfilename.empty() && !OutputFileBound() &&
+           (outputfilename == dfltsavefile || outputfilename == ClubFileName(clubname));
+}
+
+void ClubTyped(GtkEditable* e, gpointer) {
+    if (!outputfollows) return;
+    std::string name = Stripped(EntryText(GTK_WIDGET(e)));
+    SetEntry(outputfile_entry, ClubFileName(name.empty() ? "None" : name));
+}
+
+// The club is renamed; a club without a club file yet has its file named after it (the file
+// read or written once stays the club's file).
 void SetClubName(const std::string& name) {
-    if (inputfilename.empty() && outputfilename == ClubFileName(clubname)) outputfilename = dfltsavefile;
+    if (inputfilename.empty() && !OutputFileBound() && outputfilename == ClubFileName(clubname))
+        outputfilename = dfltsavefile;
     clubname = name.empty() ? "None" : name;
     BuildOutputFilename();
     SetEntry(outputfile_entry, outputfilename);
@@ -182,6 +200,12 @@ void ShowSwitch(const OptionSwitch& s) {
 }
 
 // ---- showing the state ------------------------------------------------------------------
+// A square-tag slot's label: its width is fixed, so the blanks that pad it go.
+void SetTagLabel(int slot, std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    SetLabel(squaretag_dancerlabel[slot], text);
+}
+
 // The square-tag slot's slider and label: the slider at the dancer's place among the present
 // dancers (mapi2sd, built by the caller), or at 0.
 void ShowSqrTagSlot(int i) {
@@ -194,8 +218,7 @@ void ShowSqrTagSlot(int i) {
     g_signal_handlers_block_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(i));
     gtk_range_set_value(GTK_RANGE(s), pos);
     g_signal_handlers_unblock_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(i));
-    SetLabel(squaretag_dancerlabel[i], sd ? strprintf("Dancer<%s>", sd->dispname.c_str())
-                                          : strprintf("Dancer<---->%22s", ""));
+    SetTagLabel(i, SqrTagSliderLabel(sd));
 }
 
 // What the roster decides: the anonymous counts, the next number, the sliders, the card button.
@@ -269,20 +292,31 @@ GtkWidget* Entry(GtkWidget* box, GtkWidget** entry, int width, bool number) {
     return *entry;
 }
 
+// A label over its entry, which goes by the label's name (for a screen reader too).
+GtkWidget* TitledEntry(GtkWidget* box, const char* title, const PangoFontDescription* font, GtkWidget** entry,
+                       int width, bool number) {
+    GtkWidget* l = Label(title, font);
+    Pack(box, l);
+    Entry(box, entry, width, number);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(l), *entry);
+    atk_object_set_name(gtk_widget_get_accessible(*entry), title);
+    return *entry;
+}
+
 GtkWidget* Button(const char* label, GCallback handler, int psd) {
     GtkWidget* b = gtk_button_new_with_label(label);
     g_signal_connect(b, "clicked", handler, GINT_TO_POINTER(psd));
     return b;
 }
 
+// Square tagging: the four slots one under the other (a label over its slider), the tagged
+// square and the button that clears the tags; narrow, so that the dialog fits a small screen.
 GtkWidget* TaggingColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
     Pack(col, Label("Square Tagging", font));
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(grid), TRUE);
-    gtk_grid_set_column_homogeneous(GTK_GRID(grid), TRUE);
-    gtk_grid_set_row_spacing(GTK_GRID(grid), sp25);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), sp5);
+    gtk_grid_set_row_spacing(GTK_GRID(grid), sp10);
     // 250 pixels on the widest screens, less on smaller ones, so the dialog fits the screen.
     int width = std::max(100, (int)(250 * (res ? res->sf : 1.0) + 0.5));
     for (int i = 0; i < SQRTAGQTY; ++i) {
@@ -291,9 +325,15 @@ GtkWidget* TaggingColumn(const PangoFontDescription* font) {
         gtk_scale_set_digits(GTK_SCALE(s), 0);
         gtk_widget_set_size_request(l, width, -1);
         gtk_widget_set_size_request(s, width, -1);
+        // A long name is cut short rather than widening the dialog off the screen.
+        gtk_label_set_ellipsize(GTK_LABEL(l), PANGO_ELLIPSIZE_END);
+        gtk_label_set_max_width_chars(GTK_LABEL(l), 1);
+        gtk_label_set_xalign(GTK_LABEL(l), 0);
         g_signal_connect(s, "value-changed", G_CALLBACK(SqrTagSlider), GINT_TO_POINTER(i));
-        gtk_grid_attach(GTK_GRID(grid), l, i / 2, (i % 2) * 2, 1, 1);
-        gtk_grid_attach(GTK_GRID(grid), s, i / 2, (i % 2) * 2 + 1, 1, 1);
+        GtkWidget* pair = Box(GTK_ORIENTATION_VERTICAL, 0);
+        gtk_box_pack_start(GTK_BOX(pair), l, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(pair), s, FALSE, FALSE, 0);
+        gtk_grid_attach(GTK_GRID(grid), pair, 0, i, 1, 1);
     }
     Pack(col, grid);
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
@@ -301,23 +341,22 @@ GtkWidget* TaggingColumn(const PangoFontDescription* font) {
     Entry(row, &squaretag_entry, 4, true);
     GtkWidget* cell = gtk_widget_get_parent(squaretag_entry);
     gtk_box_set_child_packing(GTK_BOX(row), cell, FALSE, FALSE, sp2, GTK_PACK_START);
-    squaretag_clear = Button("Clear Square Tagging", G_CALLBACK(SqrTaggingClearBttn), 0);
-    gtk_box_pack_start(GTK_BOX(row), squaretag_clear, FALSE, FALSE, sp2);
-    for (GtkWidget* w : {cell, squaretag_clear}) gtk_widget_set_valign(w, GTK_ALIGN_CENTER);
+    gtk_widget_set_valign(cell, GTK_ALIGN_CENTER);
     Pack(col, row);
+    squaretag_clear = Button("Clear Square Tagging", G_CALLBACK(SqrTaggingClearBttn), 0);
+    gtk_box_pack_start(GTK_BOX(col), squaretag_clear, FALSE, FALSE, sp2);
     return Framed(col);
 }
 
 GtkWidget* ClubColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Club Name", font));
-    g_signal_connect(Entry(col, &clubname_entry, 14, false), "activate", G_CALLBACK(ClubEntry), clubname_entry);
-    Pack(col, Label("Caller", font));
-    g_signal_connect(Entry(col, &caller_entry, 14, false), "activate", G_CALLBACK(CallerEntry), caller_entry);
-    Pack(col, Label("Max Squares", font));
-    Entry(col, &maxsquares_entry, 5, true);
-    Pack(col, Label("Square Size", font));
-    Entry(col, &squaresize_entry, 5, true);
+    TitledEntry(col, "Club Name", font, &clubname_entry, 14, false);
+    g_signal_connect(clubname_entry, "activate", G_CALLBACK(ClubEntry), clubname_entry);
+    g_signal_connect(clubname_entry, "changed", G_CALLBACK(ClubTyped), setupwin);
+    TitledEntry(col, "Caller", font, &caller_entry, 14, false);
+    g_signal_connect(caller_entry, "activate", G_CALLBACK(CallerEntry), caller_entry);
+    TitledEntry(col, "Max Squares", font, &maxsquares_entry, 5, true);
+    TitledEntry(col, "Square Size", font, &squaresize_entry, 5, true);
     Pack(col, Label("Name Style", font));
     Pack(col, namestylebttn = Button("", G_CALLBACK(NameStyleBttn), 0));
     Pack(col, Label("Ask/Use Outdancer", font));
@@ -409,13 +448,13 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
         }
     Pack(col, dir);
     Pack(col, file);
-    Pack(col, Label("Output File", font));
-    Entry(col, &outputfile_entry, 16, false);
+    TitledEntry(col, "Output File", font, &outputfile_entry, 16, false);
     // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
     g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
     g_signal_connect(file, "file-set", G_CALLBACK(ChooserFile), outputfile_entry);
     g_signal_connect(outputfile_entry, "changed", G_CALLBACK(+[](GtkEditable*, gpointer) {
                          didoutputfile = 1;  // a typed name is a choice too
+                         outputfollows = false;
                          ShowMessage(outputfile_entry, "", false);
                      }),
                      setupwin);
@@ -438,23 +477,40 @@ GtkWidget* WelcomeBox(const PangoFontDescription* font) {
     return Framed(box);
 }
 
+// The dialog's own buttons: Done and DoItNow at the start, Cancel at the end.
 GtkWidget* ButtonRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     applybttns[0] = Button("Done", G_CALLBACK(SetupDispDoneBttn), 0);
     applybttns[1] = Button("DoItNow", G_CALLBACK(SetupDispDoneBttn), 1);
     for (GtkWidget* b : applybttns) gtk_box_pack_start(GTK_BOX(row), b, FALSE, FALSE, sp2);
-    static const char* const ends[] = {"Cancel", "Reset", "Clear Dancers", "Clear Dance Counts"};
-    for (int psd = SETUP_CANCEL; psd <= SETUP_CLEARCOUNTS; ++psd)
-        gtk_box_pack_end(GTK_BOX(row), Button(ends[psd], G_CALLBACK(SetupDispCancelBttn), psd), FALSE, FALSE, sp2);
+    gtk_box_pack_end(GTK_BOX(row), Button("Cancel", G_CALLBACK(SetupDispCancelBttn), SETUP_CANCEL), FALSE, FALSE, sp2);
+    return row;
+}
+
+// Below the dialog's buttons, apart from them: the switches of the evening, and in a frame of
+// their own the buttons that throw something away (each asks first).
+GtkWidget* OptionRow() {
+    GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp10);
+    GtkWidget* options = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     for (const OptionSwitch& s : switches) {
         *s.bttn = gtk_toggle_button_new_with_label(s.label);
         ShowSwitch(s);
         *s.sigid = g_signal_connect(*s.bttn, "toggled", G_CALLBACK(s.handler), nullptr);
-        gtk_box_pack_end(GTK_BOX(row), *s.bttn, FALSE, FALSE, sp2);
+        gtk_box_pack_start(GTK_BOX(options), *s.bttn, FALSE, FALSE, 0);
     }
+    gtk_widget_set_valign(options, GTK_ALIGN_CENTER);
+    gtk_box_pack_start(GTK_BOX(row), options, FALSE, FALSE, 0);
+
+    GtkWidget* clears = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
+    gtk_container_set_border_width(GTK_CONTAINER(clears), sp4);
+    static const char* const labels[] = {"Reset", "Clear Dancers", "Clear Dance Counts"};
+    for (int psd = SETUP_RESET; psd <= SETUP_CLEARCOUNTS; ++psd)
+        gtk_box_pack_start(GTK_BOX(clears), Button(labels[psd - SETUP_RESET], G_CALLBACK(SetupDispCancelBttn), psd),
+                           FALSE, FALSE, 0);
     clearrfidbttn = Button("Clear All Rfid", G_CALLBACK(SetupDispCancelBttn), SETUP_CLEARRFID);
     gtk_widget_set_no_show_all(clearrfidbttn, TRUE);  // shown only while there is a card table
-    gtk_box_pack_end(GTK_BOX(row), clearrfidbttn, FALSE, FALSE, sp2);
+    gtk_box_pack_start(GTK_BOX(clears), clearrfidbttn, FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(row), Framed(clears), FALSE, FALSE, 0);
     return row;
 }
 
@@ -559,6 +615,8 @@ void ClearButton(int psd) {
             ResetSetup();
             didoutputfile = 0;
             ShowSetupState();
+            outputfollows = OutputFollowsClub();
+            Titles();  // no club and no caller any more
             break;
         case SETUP_CLEARDANCERS:
             ClearRoster();
@@ -607,6 +665,7 @@ bool ApplySetup(const char* button) {
         didoutputfile = 0;
         if (read) {
             ShowSetupState();  // the club just read, and no anonymous dancers to make
+            outputfollows = false;  // the file read is the file written
             n = CheckFields();
             // What reading found: the problems of its lines, with what was kept.
             std::string notice = TakeClubFileNotice();
@@ -684,10 +743,15 @@ void SetupDisplay(EDITMODE neweditmode) {
     Pack(columns, FilesColumn(font));
     Pack(top, columns);
     gtk_box_pack_start(GTK_BOX(top), ButtonRow(), FALSE, FALSE, sp2);
+    gtk_box_pack_start(GTK_BOX(top), gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), FALSE, FALSE, sp2);
+    gtk_box_pack_start(GTK_BOX(top), OptionRow(), FALSE, FALSE, sp2);
     gtk_container_add(GTK_CONTAINER(win), FitScreen(top));
     if (font) pango_font_description_free(font);
 
+    // Numbers typed into names ("Couple#003") or read are taken: the next one is free.
+    anoncnt = std::max(anoncnt, HighestAnonNumber());
     ShowSetupState();
+    outputfollows = OutputFollowsClub();
     editmode = SETUP;
     gtk_widget_show_all(win);
     gtk_widget_grab_focus(clubname_entry);
@@ -774,8 +838,8 @@ void AskBttn(GtkWidget* bttn, void*) {
 }
 
 void NameStyleBttn(GtkWidget*, void*) {
-    if (sdpop && sdpop == namestylepop) return;
-    DestroyPopup();
+    // An open pop-up (this one, or a note the operator has not read yet) stays as it is.
+    if (sdpop) return;
     GtkWidget* pop = sdpop = namestylepop = gtk_window_new(GTK_WINDOW_POPUP);
     gtk_container_set_border_width(GTK_CONTAINER(pop), sp10);
     gtk_window_set_position(GTK_WINDOW(pop), GTK_WIN_POS_MOUSE);
@@ -910,6 +974,7 @@ void ChooserFile(GtkFileChooser* filechooser, GtkWidget* entry) {
 }
 
 static void ChosenFile(GtkWidget* entry, const std::string& name) {
+    outputfollows = false;
     SetEntry(entry, name);
     ShowMessage(entry, "", false);
     didoutputfile = name.substr(name.rfind('/') + 1) != "none.dorvel";
@@ -921,7 +986,7 @@ void SqrTagSlider(GtkWidget* slider, void* islider) {
     int i = GPOINTER_TO_INT(islider);
     if (!sdhd || i < 0 || i >= SQRTAGQTY) return;
     SqrDancer* sd = SqrTagSliderPick(i, gtk_range_get_value(GTK_RANGE(slider)));
-    SetLabel(squaretag_dancerlabel[i], SqrTagSliderLabel(sd));
+    SetTagLabel(i, SqrTagSliderLabel(sd));
 }
 
 void SetupSqrTagSliders() {
@@ -956,7 +1021,7 @@ void ClearSqrTagSlider(int slot) {
         gtk_range_set_value(GTK_RANGE(s), 0);
         g_signal_handlers_unblock_by_func(s, (gpointer)SqrTagSlider, GINT_TO_POINTER(slot));
     }
-    SetLabel(squaretag_dancerlabel[slot], strprintf("Dancer<---->%26s", ""));
+    SetTagLabel(slot, SqrTagSliderLabel(nullptr));
 }
 
 // ---- replaying the lines written here ----------------------------------------------------

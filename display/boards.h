@@ -116,17 +116,18 @@ GtkWidget* EditScrolled();
 // The Squares display for the back of the hall, shown instead of the board while hallview
 // is set: the tip number large at the top, then every entry of the board in name order, in
 // the largest font that fills the window; pages that follow each other when even the
-// smallest readable font does not fit.
-// Starts the entries of tip `tip`; adds one: the board's name part, where it joins two
+// smallest readable font does not fit. The projector window (display/projector.h) shows one
+// of its own.
+// Starts the entries of tip `tip` (with history set, an earlier tip shown from the history:
+// marked so, in the history's colour); adds one: the board's name part, where it joins two
 // dancers' names (npos: one name) and the square number (0 = sits out).
-void HallViewBegin(int tip);
+void HallViewBegin(int tip, bool history = false);
 void HallViewAdd(const std::string& name, size_t joint, int square);
 // Adds the entry of a board text as the squares board shows it ("name: 3", "name: Out"; the
 // history keeps these).
 void HallViewAddText(const std::string& text);
-// Builds the hall view of the entries into the window (emptied here), the odd rows in the
-// board's colour `odd` (the history's orange for an earlier tip).
-void HallViewBuild(COLOR odd = COLOR_squares2);
+// Builds the hall view of the entries into the window (emptied here).
+void HallViewBuild();
 // True while the window shows the hall view.
 bool HallViewShown();
 // The V key: the Squares and History displays show the other view of the same tip (no
@@ -148,6 +149,51 @@ struct HallViewFacts {
     bool twolines = false;   // couples of two names take two lines
     int width = 0, height = 0;  // the window size the view was fitted to
 };
+// One entry of a hall view: the name on one line, the name on two (line2 empty: one line
+// only), and the square number or "Out".
+struct HallEntry {
+    std::string joined, line1, line2, tag;
+};
+// The entry of a board name part (as HallViewAdd takes it).
+HallEntry HallEntryOf(const std::string& name, size_t joint, int square);
+// The entry of a squares board text as the history keeps it ("   Jones:Brown:  3",
+// "Lee: Out"); the name breaks where the board joins two names.
+HallEntry HallEntryOfText(const std::string& text);
+
+// One hall view and the widgets it is made of, while they live.
+class HallView {
+public:
+    // Makes the view of `entries` for the window `host` of w x h pixels: the heading "Tip N"
+    // (with history set, marked as a tip of the history), the entries below. The first page
+    // is laid out in `firstgrid` when one is given. Returns the view's top widget, for the
+    // caller to put into the window. When the window later takes another size, `refit` is
+    // called once the main loop is idle.
+    GtkWidget* Build(GtkWidget* host, int w, int h, const std::vector<HallEntry>& entries, int tip,
+                     bool history, GtkWidget* firstgrid = nullptr);
+    // Makes the view shown before the first tip: the club's name and that squares will follow.
+    GtkWidget* BuildWaiting(GtkWidget* host, int w, int h, const std::string& club);
+    void ShowPage(int page);
+    // The next page (round again after the last); false when the view has one page only.
+    bool NextPage();
+
+    GtkWidget* top = nullptr;       // the view's top box
+    GtkWidget* tiplabel = nullptr;  // "Tip 3"
+    GtkWidget* pagelabel = nullptr; // "1/3" while paging
+    GtkWidget* pagebox = nullptr;   // the box of page grids inside the scrolled window
+    GtkWidget* slider = nullptr;    // that scrolled window's bar, while paging
+    std::vector<GtkWidget*> cells;  // one box per entry, in entry order
+    HallViewFacts facts;
+    int pageticks = 0;              // auto-scroll ticks the current page has been shown
+    void (*refit)() = nullptr;
+
+private:
+    static void Forget(GtkWidget*, gpointer view);
+    static void Allocated(GtkWidget*, GdkRectangle* a, gpointer view);
+    static gboolean Refit(gpointer view);
+    void Hold(GtkWidget* top, int w, int h);
+    guint refitid = 0;
+};
+
 HallViewFacts HallViewNow();
 // The cells (a box of the name label and the square-number label), in entry order.
 std::vector<GtkWidget*> HallViewCells();

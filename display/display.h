@@ -149,6 +149,9 @@ void GtkWarningText(const std::string& text);
 void GtkNoteText(const std::string& text);
 // True while the pop-up is a note or warning (not a dancer dialog, slider or QR code).
 bool PopupIsNote();
+// While held (start-up, before the main window is on the screen), notes and warnings go to
+// stderr and wait with the start-up notice (TakeClubFileNotice) for the first display.
+void HoldMessages(bool hold);
 void TotDancersNote();
 // The fairness note (key v): the dance-count spread, who sat out most and the mixing share
 // of the evening so far; pressed again (or with another pop-up open) it closes the pop-up.
@@ -175,9 +178,11 @@ GtkWidget* NewPopup();
 // ---- the phone page (display/phonepage.cpp) ---------------------------------------------------
 // Starts the page's server; when it cannot listen, warns why and returns false.
 bool PhonePageStart(const ServeOption& opt);
-// --serve at start-up: the address on standard output, or the reason it is off on standard
+// --serve at start-up: asks for the page; once started, the address on standard output, or the reason it is off on standard
 // error and in a warning once the window is up.
 void PhonePageStartup(const ServeOption& opt);
+// Starts the page asked for by PhonePageStartup, once the evening is resumed or begun.
+void PhonePageStartPending();
 // The i key: the page's address and its QR code in the pop-up (i again closes it), or a note
 // that the page is off.
 void PhonePageAddress();

@@ -10,6 +10,7 @@
 
 #include "display/boards.h"
 #include "display/display.h"
+#include "display/projector.h"
 #include "history/history.h"
 #include "support/helmtext.h"
 
@@ -452,8 +453,14 @@ int ChangeFontSize(int chg) {
         sdpop = nullptr;
         gtk_widget_destroy(w);
     }
-    // The hall view has its own size: its steps never repeat a roll.
-    if (HallViewShown()) return HallViewFontStep(chg);
+    // The hall view has its own size: its steps never repeat a roll. The projector window
+    // shows the hall view too: its letters follow the font keys on every board.
+    if (HallViewShown()) {
+        int r = HallViewFontStep(chg);
+        ProjectorFollow();
+        return r;
+    }
+    if (editmode == SQUARES || editmode == PRESENT || editmode == HISTORY) ProjectorFontStep(chg);
     if (!res) return -1;
     unsigned w = res->screenwidth;
     if (chg > 0) {

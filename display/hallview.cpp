@@ -8,7 +8,6 @@
 // to the history, and V shows it again.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,16 +16,10 @@
 
 namespace {
 
-struct HallEntry {
-    std::string joined;        // the name on one line, as the board shows it
-    std::string line1, line2;  // the name on two lines (line2 empty: it has one line only)
-    std::string tag;           // the square number, or "Out"
-};
-
-// The entries of the tip shown: rolled last, or from the history.
+// The entries of the tip shown: rolled last, or from the history (an earlier tip marked so).
 std::vector<HallEntry> entries;
 int halltip = 0;
-COLOR hallodd = COLOR_squares2;  // colour of the odd rows
+bool hallhistory = false;
 
 // Sizes in ems of the font: padding at either side of a cell, between name and square
 // number, and above and below the text.
@@ -36,15 +29,8 @@ constexpr double kMinLetter = 40;  // smallest readable letter: a 40th of the wi
 constexpr double kTipLetter = 10;  // letters of the tip number: a 10th of the window height
 constexpr double kStep = 1.189;    // one font step of the operator (as the font-set ladder)
 
-// The view on screen; the widgets are GTK's, these only point at them while they live.
-GtkWidget* halltop = nullptr;    // the view's top box, the child of sdwin
-GtkWidget* tiplabel = nullptr;   // "Tip 3"
-GtkWidget* pagelabel = nullptr;  // "1/3" while paging
-GtkWidget* pagebox = nullptr;    // the box of page grids inside the scrolled window
-std::vector<GtkWidget*> cells;   // one box per entry, in entry order
-HallViewFacts facts;
-int pageticks = 0;  // auto-scroll ticks the current page has been shown
-guint refitid = 0;  // idle source that fits the view to a new window size
+// The view in the main window.
+HallView mainview;
 
 // The font of the hall view: the board font's family and weight at `px` pixels.
 PangoFontDescription* HallFont(int px) {
@@ -57,8 +43,8 @@ PangoFontDescription* HallFont(int px) {
 // Measures texts laid out by Pango as labels of the main window lay them out.
 class Measurer {
 public:
-    Measurer() {
-        PangoContext* ctx = sdwin ? gtk_widget_create_pango_context(sdwin) : gdk_pango_context_get();
+    explicit Measurer(GtkWidget* host) {
+        PangoContext* ctx = host ? gtk_widget_create_pango_context(host) : gdk_pango_context_get();
         layout = pango_layout_new(ctx);
         g_object_unref(ctx);
     }
@@ -113,7 +99,7 @@ struct Needs {
     int Height(int px, bool two) const { return (two ? line2 : line1) + 2 * Pads(px).end; }
 };
 
-Needs Measure(Measurer& m, int px) {
+Needs Measure(Measurer& m, int px, const std::vector<HallEntry>& entries) {
     Needs n;
     m.Font(px);
     int w, h;
@@ -158,8 +144,9 @@ int Ceil(int a, int b) { return (a + b - 1) / b; }
 // choice for it: every column count and both line choices are scored by the sizes measured
 // at the reference size (text sizes grow in proportion to the font), then the best one is
 // checked by measuring at its size and made smaller until everything fits.
-Layout FitOnePage(Measurer& m, const Area& a, int qty, int maxpx) {
-    Needs ref = Measure(m, (int)kRef);
+Layout FitOnePage(Measurer& m, const Area& a, const std::vector<HallEntry>& entries, int maxpx) {
+    int qty = (int)entries.size();
+    Needs ref = Measure(m, (int)kRef, entries);
     Layout best;
     double bestpx = 0;
     for (int two = 0; two <= (ref.cansplit ? 1 : 0); ++two) {
@@ -178,7 +165,7 @@ Layout FitOnePage(Measurer& m, const Area& a, int qty, int maxpx) {
     }
     best.px = std::min((int)bestpx, maxpx);
     for (; best.px > 1; --best.px) {
-        Needs n = Measure(m, best.px);
+        Needs n = Measure(m, best.px, entries);
         if (n.Width(best.px, best.two) <= a.CellWidth(best.cols) &&
             n.Height(best.px, best.two) <= a.CellHeight(best.rows))
             break;
@@ -189,10 +176,11 @@ Layout FitOnePage(Measurer& m, const Area& a, int qty, int maxpx) {
 // Pages at font size px: as many cells as fit on the window, one or two lines, whichever
 // puts more entries on a page. A name too wide for the window even alone takes a smaller
 // font: a name cut off helps nobody.
-Layout FitPages(Measurer& m, const Area& a, int qty, int px) {
+Layout FitPages(Measurer& m, const Area& a, const std::vector<HallEntry>& entries, int px) {
+    int qty = (int)entries.size();
     Layout best;
     for (best.px = px; best.px > 1; --best.px) {
-        Needs n = Measure(m, best.px);
+        Needs n = Measure(m, best.px, entries);
         int bestper = 0;
         for (int two = 0; two <= (n.cansplit ? 1 : 0); ++two) {
             int w = n.Width(best.px, two), h = n.Height(best.px, two);
@@ -227,13 +215,6 @@ int SizeForLetter(Measurer& m, double letter) {
     return px;
 }
 
-void Forget(GtkWidget*, gpointer) {
-    halltop = tiplabel = pagelabel = pagebox = nullptr;
-    cells.clear();
-    if (refitid) g_source_remove(refitid);
-    refitid = 0;
-}
-
 // The window's size: what it was given, or the screen's before it was given any.
 void WindowSize(int* w, int* h) {
     *w = sdwin ? gtk_widget_get_allocated_width(sdwin) : 0;
@@ -244,21 +225,12 @@ void WindowSize(int* w, int* h) {
     }
 }
 
-gboolean Refit(gpointer) {
-    refitid = 0;
+void MainRefit() {
     if (HallViewShown()) {
-        HallViewBuild(hallodd);
+        HallViewBuild();
         if (sdwin) gtk_widget_show_all(sdwin);
         if (sqrslider) SqrDisplayAutoScroller();
     }
-    return G_SOURCE_REMOVE;
-}
-
-// A window of another size (maximised late, resized by the operator) gets the view fitted
-// again once GTK is done with the size change.
-void TopAllocated(GtkWidget*, GdkRectangle* a, gpointer) {
-    if (std::abs(a->width - facts.width) <= 2 && std::abs(a->height - facts.height) <= 2) return;
-    if (!refitid) refitid = g_idle_add(Refit, nullptr);
 }
 
 GtkWidget* Label(const std::string& text, const PangoFontDescription* font) {
@@ -269,9 +241,9 @@ GtkWidget* Label(const std::string& text, const PangoFontDescription* font) {
 
 // One entry: the name at the left, the square number at the right, on the row's colour.
 GtkWidget* Cell(const HallEntry& e, const Layout& lay, const Pads& pads, int tagwidth,
-                const PangoFontDescription* font, int row) {
+                const PangoFontDescription* font, int row, COLOR odd) {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, pads.mid);
-    BoardBackgroundOf(box, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : hallodd]);
+    BoardBackgroundOf(box, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : odd]);
     bool two = lay.two && !e.line2.empty();
     GtkWidget* name = Label(two ? e.line1 + "\n" + e.line2 : e.joined, font);
     gtk_label_set_xalign(GTK_LABEL(name), 0);
@@ -289,26 +261,9 @@ GtkWidget* Cell(const HallEntry& e, const Layout& lay, const Pads& pads, int tag
     return box;
 }
 
-void ShowPage(int page) {
-    facts.page = page;
-    pageticks = 0;
-    if (pagelabel) gtk_label_set_text(GTK_LABEL(pagelabel), strprintf("%d/%d", page + 1, facts.pages).c_str());
-    if (!sqrslider || !pagebox) return;
-    GList* pages = gtk_container_get_children(GTK_CONTAINER(pagebox));
-    GtkWidget* first = pages ? GTK_WIDGET(pages->data) : nullptr;
-    g_list_free(pages);
-    int height = first ? gtk_widget_get_allocated_height(first) : 0;
-    gtk_range_set_value(GTK_RANGE(sqrslider), (double)page * height);
-}
-
 }  // namespace
 
-void HallViewBegin(int tip) {
-    entries.clear();
-    halltip = tip;
-}
-
-void HallViewAdd(const std::string& name, size_t joint, int square) {
+HallEntry HallEntryOf(const std::string& name, size_t joint, int square) {
     HallEntry e;
     e.joined = name;
     if (joint != std::string::npos && joint < name.size()) {
@@ -318,71 +273,140 @@ void HallViewAdd(const std::string& name, size_t joint, int square) {
         e.line2 = name.substr(name[joint] == ':' ? joint + 1 : joint);
     }
     e.tag = square > 0 ? strprintf("%d", square) : "Out";
-    entries.push_back(e);
+    return e;
 }
 
-void HallViewAddText(const std::string& text) {
-    size_t colon = text.rfind(": ");
-    if (colon == std::string::npos) return;
+HallEntry HallEntryOfText(const std::string& text) {
+    // "name: tag", the name right-aligned with blanks.
     size_t first = text.find_first_not_of(' ');
-    std::string name = text.substr(first, colon - first);
-    std::string tag = text.substr(colon + 2);
+    std::string t = first == std::string::npos ? std::string() : text.substr(first);
+    size_t colon = t.rfind(": ");
+    std::string name = colon == std::string::npos ? t : t.substr(0, colon);
+    std::string tag = colon == std::string::npos ? std::string() : t.substr(colon + 2);
     tag.erase(0, tag.find_first_not_of(' '));
-    // Two names are joined by the first ':', '+' or '&' (a couple, a pair, "(ask)").
-    HallViewAdd(name, name.find_first_of(":+&"), tag == "Out" ? 0 : atoi(tag.c_str()));
+    HallEntry e = HallEntryOf(name, name.find_first_of(":+&"), 0);
+    e.tag = tag;
+    return e;
 }
 
-bool HallViewShown() { return halltop && sdwin && ShownDisplay() == halltop; }
+void HallViewBegin(int tip, bool history) {
+    entries.clear();
+    halltip = tip;
+    hallhistory = history;
+}
 
-void HallViewBuild(COLOR odd) {
-    edbg("HallViewBuild() tip=%d entries=%d", halltip, (int)entries.size());
-    hallodd = odd;
-    if (!sdwin) {
-        rdbg("HallViewBuild : no window");
-        return;
+void HallViewAdd(const std::string& name, size_t joint, int square) {
+    entries.push_back(HallEntryOf(name, joint, square));
+}
+
+void HallViewAddText(const std::string& text) { entries.push_back(HallEntryOfText(text)); }
+
+// ---- one view -------------------------------------------------------------------------------
+void HallView::Forget(GtkWidget*, gpointer data) {
+    HallView* v = static_cast<HallView*>(data);
+    v->top = v->tiplabel = v->pagelabel = v->pagebox = v->slider = nullptr;
+    v->cells.clear();
+    if (v->refitid) g_source_remove(v->refitid);
+    v->refitid = 0;
+}
+
+gboolean HallView::Refit(gpointer data) {
+    HallView* v = static_cast<HallView*>(data);
+    v->refitid = 0;
+    if (v->refit) v->refit();
+    return G_SOURCE_REMOVE;
+}
+
+// A window of another size (maximised late, resized by the operator, made full-screen) gets
+// the view fitted again once GTK is done with the size change.
+void HallView::Allocated(GtkWidget*, GdkRectangle* a, gpointer data) {
+    HallView* v = static_cast<HallView*>(data);
+    if (std::abs(a->width - v->facts.width) <= 2 && std::abs(a->height - v->facts.height) <= 2) return;
+    if (!v->refitid) v->refitid = g_idle_add(Refit, v);
+}
+
+// The new top widget is the view's from now on; the one before (if still alive) lets go.
+void HallView::Hold(GtkWidget* newtop, int w, int h) {
+    if (top) {
+        g_signal_handlers_disconnect_by_data(top, this);
+        Forget(top, this);
     }
-    BoardFreshGrid();  // empties the window; sdgrid becomes the first page
-    int W, H;
-    WindowSize(&W, &H);
+    top = newtop;
+    facts = HallViewFacts{};
+    facts.width = w;
+    facts.height = h;
+    pageticks = 0;
+    g_signal_connect(top, "destroy", G_CALLBACK(Forget), this);
+    g_signal_connect(top, "size-allocate", G_CALLBACK(Allocated), this);
+}
+
+void HallView::ShowPage(int page) {
+    facts.page = page;
+    pageticks = 0;
+    if (pagelabel) gtk_label_set_text(GTK_LABEL(pagelabel), strprintf("%d/%d", page + 1, facts.pages).c_str());
+    if (!slider || !pagebox) return;
+    GList* pages = gtk_container_get_children(GTK_CONTAINER(pagebox));
+    GtkWidget* first = pages ? GTK_WIDGET(pages->data) : nullptr;
+    g_list_free(pages);
+    int height = first ? gtk_widget_get_allocated_height(first) : 0;
+    gtk_range_set_value(GTK_RANGE(slider), (double)page * height);
+}
+
+bool HallView::NextPage() {
+    if (!top || facts.pages < 2) return false;
+    ShowPage((facts.page + 1) % facts.pages);
+    return true;
+}
+
+GtkWidget* HallView::Build(GtkWidget* host, int W, int H, const std::vector<HallEntry>& entries, int tip,
+                           bool history, GtkWidget* firstgrid) {
     int gap = std::max(2, sp5);
-    Measurer m;
+    Measurer m(host);
 
     // The tip number: letters a tenth of the window high.
     int tippx = SizeForLetter(m, H / kTipLetter);
     int tipw, tiph;
     m.Font(tippx);
-    m.Size(strprintf("Tip %d", halltip), &tipw, &tiph);
+    std::string heading = strprintf("Tip %d", tip);
+    m.Size(heading, &tipw, &tiph);
     Area area{W - 2 * gap, H - tiph - gap, gap};
 
     int qty = (int)entries.size();
     int minpx = SizeForLetter(m, H / kMinLetter);
     Layout lay;
     if (qty > 0) {
-        lay = FitOnePage(m, area, qty, tippx);
+        lay = FitOnePage(m, area, entries, tippx);
         // The operator's steps count from the fitted size, or from the smallest readable
         // one when the entries need pages anyway.
         int base = std::max(lay.px, minpx);
         int px = (int)std::lround(base * std::pow(kStep, hallfontchg));
         px = std::clamp(px, minpx, std::max(minpx, tippx));
         if (px > lay.px) {
-            lay = FitPages(m, area, qty, px);
+            lay = FitPages(m, area, entries, px);
         } else {
             lay.px = px;
         }
     }
-    Needs needs = qty > 0 ? Measure(m, lay.px) : Needs{};
+    Needs needs = qty > 0 ? Measure(m, lay.px, entries) : Needs{};
     Pads pads(lay.px);
 
-    halltop = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    g_signal_connect(halltop, "destroy", G_CALLBACK(Forget), nullptr);
-    g_signal_connect(halltop, "size-allocate", G_CALLBACK(TopAllocated), nullptr);
+    Hold(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0), W, H);
 
     GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     PangoFontDescription* tipfont = HallFont(tippx);
-    tiplabel = Label(strprintf("Tip %d", halltip), tipfont);
+    tiplabel = Label(heading, tipfont);
     pango_font_description_free(tipfont);
     gtk_box_set_center_widget(GTK_BOX(header), tiplabel);
-    gtk_box_pack_start(GTK_BOX(halltop), header, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(top), header, FALSE, FALSE, 0);
+    PangoFontDescription* sidefont = HallFont(std::max(1, tippx / 3));
+    if (history) {
+        // An earlier tip: the dancers must not take it for the squares to dance now.
+        GtkWidget* mark = Label("History", sidefont);
+        BoardBackgroundOf(mark, &sqrcolor[COLOR_history]);
+        gtk_widget_set_margin_start(mark, gap);
+        gtk_widget_set_valign(mark, GTK_ALIGN_CENTER);
+        gtk_box_pack_start(GTK_BOX(header), mark, FALSE, FALSE, 0);
+    }
 
     // The entries in a scrolled window that never asks for more room than the window has:
     // a fitting error shows as a cut cell (which the tests look for), never as a window that
@@ -395,13 +419,14 @@ void HallViewBuild(COLOR odd) {
     gtk_widget_set_margin_bottom(sw, gap);
     pagebox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_container_add(GTK_CONTAINER(sw), pagebox);
-    gtk_box_pack_start(GTK_BOX(halltop), sw, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(top), sw, TRUE, TRUE, 0);
 
     PangoFontDescription* font = HallFont(std::max(1, lay.px));
+    COLOR odd = history ? COLOR_history : COLOR_squares2;
     cells.assign((size_t)qty, nullptr);
     int perpage = lay.cols * lay.rows;
     for (int page = 0; page < lay.pages; ++page) {
-        GtkWidget* grid = page == 0 ? sdgrid : BoardGrid(gap);
+        GtkWidget* grid = page == 0 && firstgrid ? firstgrid : BoardGrid(gap);
         if (page == 0) {
             gtk_grid_set_row_spacing(GTK_GRID(grid), gap);
             gtk_grid_set_column_spacing(GTK_GRID(grid), gap);
@@ -414,7 +439,7 @@ void HallViewBuild(COLOR odd) {
             int i = page * perpage + slot;
             GtkWidget* w;
             if (i < qty) {
-                w = cells[(size_t)i] = Cell(entries[(size_t)i], lay, pads, needs.tag, font, slot % lay.rows);
+                w = cells[(size_t)i] = Cell(entries[(size_t)i], lay, pads, needs.tag, font, slot % lay.rows, odd);
             } else if (lay.pages > 1) {
                 w = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);  // keeps the last page's cells as large
             } else {
@@ -425,7 +450,6 @@ void HallViewBuild(COLOR odd) {
     }
     pango_font_description_free(font);
 
-    facts = HallViewFacts{};
     m.Font(std::max(1, lay.px));
     facts.letter = m.Ink("H");
     m.Font(tippx);
@@ -437,31 +461,71 @@ void HallViewBuild(COLOR odd) {
     facts.rows = lay.rows;
     facts.pages = lay.pages;
     facts.twolines = lay.two;
-    facts.width = W;
-    facts.height = H;
-    sqrslider = nullptr;
     if (lay.pages > 1) {
-        sqrslider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(sw));
-        PangoFontDescription* pagefont = HallFont(std::max(1, tippx / 3));
-        pagelabel = Label("", pagefont);
-        pango_font_description_free(pagefont);
+        slider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(sw));
+        pagelabel = Label("", sidefont);
         gtk_widget_set_margin_end(pagelabel, gap);
         gtk_box_pack_end(GTK_BOX(header), pagelabel, FALSE, FALSE, 0);
     }
-    ShowInWindow(halltop);
-    ShowPage(0);
-    DPRINTF(1, "(HallViewBuild) %dx%d: %d px (letters %d px), %d x %d cells%s, %d page(s); tip %d px (letters %d px)\n",
+    pango_font_description_free(sidefont);
+    DPRINTF(1, "(HallView) %dx%d: %d px (letters %d px), %d x %d cells%s, %d page(s); tip %d px (letters %d px)\n",
             W, H, lay.px, facts.letter, lay.cols, lay.rows, lay.two ? " of two lines" : "", lay.pages, tippx,
             facts.tipletter);
+    return top;
+}
+
+GtkWidget* HallView::BuildWaiting(GtkWidget* host, int W, int H, const std::string& club) {
+    Measurer m(host);
+    // The club's name as large as the tip number, or smaller when it is too wide; the line
+    // below at a third of that.
+    int px = SizeForLetter(m, H / kTipLetter);
+    int w, h;
+    for (m.Font(px); px > 1; m.Font(--px)) {
+        m.Size(club, &w, &h);
+        if (w <= W * 9 / 10) break;
+    }
+    Hold(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0), W, H);
+    gtk_widget_set_valign(top, GTK_ALIGN_CENTER);
+    PangoFontDescription* font = HallFont(px);
+    PangoFontDescription* small = HallFont(std::max(1, SizeForLetter(m, H / kTipLetter) / 3));
+    if (!club.empty()) {
+        tiplabel = Label(club, font);
+        gtk_box_pack_start(GTK_BOX(top), tiplabel, FALSE, FALSE, 0);
+    }
+    GtkWidget* follow = Label("Squares will follow", small);
+    gtk_widget_set_margin_top(follow, std::max(2, sp25));
+    gtk_box_pack_start(GTK_BOX(top), follow, FALSE, FALSE, 0);
+    pango_font_description_free(font);
+    pango_font_description_free(small);
+    return top;
+}
+
+// ---- the view in the main window ------------------------------------------------------------
+bool HallViewShown() { return mainview.top && sdwin && ShownDisplay() == mainview.top; }
+
+void HallViewBuild() {
+    edbg("HallViewBuild() tip=%d entries=%d", halltip, (int)entries.size());
+    if (!sdwin) {
+        rdbg("HallViewBuild : no window");
+        return;
+    }
+    BoardFreshGrid();  // empties the window; sdgrid becomes the first page
+    int W, H;
+    WindowSize(&W, &H);
+    mainview.refit = MainRefit;
+    GtkWidget* top = mainview.Build(sdwin, W, H, entries, halltip, hallhistory, sdgrid);
+    sqrslider = mainview.slider;
+    ShowInWindow(top);
+    mainview.ShowPage(0);
     rdbg("HallViewBuild");
 }
 
 bool HallViewTick() {
-    if (!HallViewShown() || facts.pages < 2) return false;
+    if (!HallViewShown() || mainview.facts.pages < 2) return false;
     // A page stays for 150 steps of the boards' scroller at its speed (f and F change it),
     // about 16 seconds at the base speed.
     int dwell = std::max(1, (int)std::lround(150 / std::max(scrollerincr, 0.01)));
-    if (++pageticks >= dwell) ShowPage((facts.page + 1) % facts.pages);
+    if (++mainview.pageticks >= dwell) mainview.NextPage();
     return true;
 }
 
@@ -489,30 +553,30 @@ void HallViewSwitch() {
 
 int HallViewFontStep(int chg) {
     int step = chg > 0 ? 1 : -1;
-    HallViewFacts before = facts;
+    HallViewFacts before = mainview.facts;
     hallfontchg += step;
-    HallViewBuild(hallodd);
+    HallViewBuild();
     // A step that changes nothing is beyond the smallest or the largest size.
-    if (facts.fontpx == before.fontpx) {
+    if (mainview.facts.fontpx == before.fontpx) {
         hallfontchg -= step;
-        HallViewBuild(hallodd);
+        HallViewBuild();
     }
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
-    if (facts.fontpx != before.fontpx) return 0;
+    if (mainview.facts.fontpx != before.fontpx) return 0;
     GtkNote(step > 0 ? "can't increase fontsize any more" : "can't decrease fontsize any more");
     return -1;
 }
 
-HallViewFacts HallViewNow() { return HallViewShown() ? facts : HallViewFacts{}; }
+HallViewFacts HallViewNow() { return HallViewShown() ? mainview.facts : HallViewFacts{}; }
 
-std::vector<GtkWidget*> HallViewCells() { return HallViewShown() ? cells : std::vector<GtkWidget*>{}; }
+std::vector<GtkWidget*> HallViewCells() { return HallViewShown() ? mainview.cells : std::vector<GtkWidget*>{}; }
 
-GtkWidget* HallViewTipLabel() { return HallViewShown() ? tiplabel : nullptr; }
+GtkWidget* HallViewTipLabel() { return HallViewShown() ? mainview.tiplabel : nullptr; }
 
 int LetterHeight(const PangoFontDescription* font) {
     if (!font) return 0;
-    Measurer m;
+    Measurer m(sdwin);
     m.Font(font);
     return m.Ink("H");
 }

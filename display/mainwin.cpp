@@ -7,12 +7,18 @@
 #include <map>
 #include <string>
 
+#include "commands/keys.h"
+#include "commands/swipe.h"
 #include "core/startup.h"
+#include "dialogs/resume.h"
 #include "display/display.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "files/record.h"
+#include "files/evening.h"
 #include "files/replay.h"
 #include "files/season.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -410,12 +416,14 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SQUARES:
             SquareDisplay(SQUARES);
             if (WriteDorvels(1)) SeasonSave();
+            EveningSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;
         case HISTORY: HistoryDisplay(); break;
         default: error(0, "(SwitchDisplay) neweditmode=%d is unsupported\n", (int)neweditmode);
     }
     TraceBoard();
+    ProjectorFollow();
 }
 
 static bool ended = false;  // terminate ended the evening while the main loop ran
@@ -442,7 +450,14 @@ static gboolean TerminateLater(gpointer data) {
 void terminate(GtkWidget* window, gpointer data) {
     static int nesting = 0;
     if (nesting) return;
-    if (window && window == sdwin && gtk_widget_in_destruction(window)) {
+    bool destroyed = window && window == sdwin && gtk_widget_in_destruction(window);
+    if (Replaying() && !destroyed) {
+        // A replayed key or close ends the replay, not the evening: the operator goes on
+        // looking at what the record led to, and no club file is written on its own.
+        ReplayEndsEvening();
+        return;
+    }
+    if (destroyed) {
         // The window is being destroyed (from outside the program): let go of its display
         // first (its widgets are still alive while "destroy" is being handled), so no global
         // points at a dead widget, and end the evening once the destruction is over, where
@@ -502,6 +517,10 @@ void RunDisplay() {
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
+    HoldMessages(false);
+    EventFilterInstall();
+    bool resumed = ResumeAtStart();
+    PhonePageStartPending();
     // The first display is no action of the operator's: the record holds none of its lines.
     RecordSuspend();
     switch (editmode) {
@@ -516,13 +535,23 @@ void RunDisplay() {
             break;
         default: error(0, "(RunDisplay) editmode=%d: unsupported\n", (int)editmode);
     }
+    // A resumed evening shows its current tip, as c does.
+    if (resumed && histtl) HistoryChange(0);
     RecordResume();
+    // A key typed into the resume question is the evening's first command.
+    if (char key = resumed ? ResumeKey() : 0)
+        g_idle_add([](gpointer k) -> gboolean {
+            if (sdwin) KeybrdCmd((char)GPOINTER_TO_INT(k));
+            return G_SOURCE_REMOVE;
+        }, GINT_TO_POINTER(key));
     gtk_widget_show_all(sdwin);
     TraceBoard();
+    ProjectorFollow();  // opened again when the club file says it was open
     // What start-up found in the club files, once, above the first display.
     std::string notice = TakeClubFileNotice();
     if (!notice.empty()) GtkWarningText(notice);
     gtk_main();
+    ProjectorClose();  // the setting stays as the club file was written
     if (GtkWidget* w = ended ? ForgetMainWindow() : nullptr) gtk_widget_destroy(w);
     ended = false;
 }

@@ -18,6 +18,7 @@
 
 #include "assign/assign.h"
 #include "display/display.h"
+#include "files/clubfile.h"
 #include "support/helmtext.h"
 
 unsigned int scrollertime = 62500;
@@ -100,12 +101,27 @@ static void FitPopupWidth(GtkWidget* label, const std::string& text) {
     gtk_widget_set_size_request(label, wrap ? most : -1, -1);
 }
 
+// Messages raised before the main window is up have no screen to go to yet.
+static bool held = false;
+
+void HoldMessages(bool hold) { held = hold; }
+
+// A held message: said on stderr at once and shown with the start-up notice.
+static void HeldMessage(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    if (!text.empty()) ClubFileNotice("%s", text.c_str());
+}
+
 // A note or warning that follows another one while it is open takes over its window: only the
 // text and colour change. Messages come in a row with no redraw between them (a roll's
 // self-check warns once per fault), and a window for each, destroyed by the next, would put
 // windows on the screen for an instant that nobody sees and that other programs watching the
 // screen find gone when they ask about them.
 static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
+    if (held) {
+        HeldMessage(CleanText(text, limit));
+        return;
+    }
     if (sqrcolor[COLOR_note].alpha == 0) GtkInitColors();
     GtkWidget* label = poplabel && sdpop && gtk_widget_get_toplevel(poplabel) == sdpop ? poplabel : nullptr;
     if (label) {
@@ -251,6 +267,7 @@ void GtkTimeNote(int seconds, const char* fmt, ...) {
         va_end(ap);
     }
     ShowPopup(notebuf, COLOR_note);
+    if (held) return;
     timenotewin = sdpop;
     ArmTimer(NoteSignal, seconds > 0 ? seconds : 1, 0, false);
     timerowner = TIMER_NOTE;

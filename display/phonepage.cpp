@@ -2,6 +2,8 @@
 // The phone page as the operator sees it: switching the server on and off, and the i key's
 // pop-up with the page's address and a QR code of it, large enough to scan across the hall.
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "display/display.h"
 #include "server/server.h"
@@ -22,7 +24,16 @@ static gboolean StartupWarning(gpointer text) {
     return G_SOURCE_REMOVE;
 }
 
-void PhonePageStartup(const ServeOption& opt) {
+// --serve: the page starts once the evening is known (resumed or new), so that the address
+// printed carries the key the phones of this evening use.
+static std::optional<ServeOption> servepending;
+
+void PhonePageStartup(const ServeOption& opt) { servepending = opt; }
+
+void PhonePageStartPending() {
+    if (!servepending) return;
+    ServeOption opt = *servepending;
+    servepending.reset();
     std::string err;
     if (PhoneServerStart(opt, &err)) {
         printf("phone page: %s\n", PhoneServerUrl().c_str());

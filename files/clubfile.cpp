@@ -43,6 +43,8 @@ constexpr size_t MAXNAME = 255;       // bytes of a first or last name; longer o
 constexpr size_t MAXCLUBFILE = (size_t)64 << 20;  // far beyond the largest club's roster
 
 bool newclub = false;  // the club named was not found: a new one, written once entered into
+std::string boundname;  // the club file every write goes to while it is outputfilename ("" = none)
+std::string derivedname;  // the name BuildOutputFilename made from the club's name last
 std::set<std::string> reportedrefusals;  // refused writes the operator was told about
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -159,8 +161,8 @@ namespace {
 std::string NotText(const std::string& data) {
     if (data.size() >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF')))
         return "it is UTF-16 text: save it as UTF-8 or plain text";
-    // A NUL or control byte here and there is damage (a NUL ends its line, a control byte
-    // separates words); many are no text: UTF-16 without its mark, or a binary file.
+    // A NUL or control byte here and there is damage (read as a blank, and reported); many
+    // are no text: UTF-16 without its mark, or a binary file.
     size_t n = std::min(data.size(), (size_t)65536), odd = 0;
     for (size_t i = 0; i < n; ++i) {
         unsigned char c = data[i];
@@ -196,23 +198,44 @@ bool ReadAll(FILE* fp, std::string* data, std::string* why) {
     return true;
 }
 
-// The lines of a club file's text, each cut at a NUL byte (as a C string would be),
-// converted to valid UTF-8, control characters made blanks, and stripped of trailing white
-// space. The byte-order mark some editors put at the start of UTF-8 text is no content.
+// Control characters found by the last SplitLines, as problems of their lines: the reader
+// reports them with the other problems of the file it reads.
+std::vector<std::string> controlproblems;
+
+std::string ControlName(unsigned char c) {
+    if (c == 0) return "NUL";
+    if (c == 0x7f) return "DEL";
+    return strprintf("^%c", c + '@');
+}
+
+// The lines of a club file's text, converted to valid UTF-8, control characters made blanks,
+// and stripped of trailing white space. The byte-order mark some editors put at the start of
+// UTF-8 text is no content. A control character (a NUL byte, a stray form feed) separates
+// words like a blank, so that neither the rest of its line (a card, a partner) is lost nor a
+// name holds one that the display could not show; each line holding one is noted in
+// controlproblems. The carriage return of a line end written on another system is no problem.
 std::vector<std::string> SplitLines(const std::string& data) {
     std::vector<std::string> lines;
+    controlproblems.clear();
     size_t pos = HasUtf8Bom(data) ? 3 : 0;
     while (pos < data.size()) {
         size_t end = data.find('\n', pos);
         if (end == std::string::npos) end = data.size();
-        size_t len = end - pos;
-        const void* nul = memchr(data.data() + pos, '\0', len);
-        if (nul) len = (const char*)nul - (data.data() + pos);
-        std::string line(data, pos, len);
-        // Control characters (a stray CR, form feeds) separate words like blanks do, so
-        // that no name holds one: the display could not show it and a write would lose it.
+        std::string line(data, pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        int count = 0;
+        unsigned char first = 0;
         for (char& c : line)
-            if (((unsigned char)c < 0x20 && c != '\t') || c == 0x7f) c = ' ';
+            if (((unsigned char)c < 0x20 && c != '\t') || c == 0x7f) {
+                if (count++ == 0) first = (unsigned char)c;
+                c = ' ';
+            }
+        if (count == 1)
+            controlproblems.push_back(strprintf("line %zu: a control character (%s) read as a blank",
+                                                lines.size() + 1, ControlName(first).c_str()));
+        else if (count > 1)
+            controlproblems.push_back(strprintf("line %zu: %d control characters (the first %s) read as blanks",
+                                                lines.size() + 1, count, ControlName(first).c_str()));
         srmtrblk(line);
         MakeValidUtf8(line);
         lines.push_back(std::move(line));
@@ -320,6 +343,7 @@ const KeyRule keyrules[] = {
     {"nomix", true, [](std::string_view) { mixflag = 0; }},
     {"hallview", true, [](std::string_view) { hallview = 1; }},
     {"nohallview", true, [](std::string_view) { hallview = 0; }},
+    {"projector", true, [](std::string_view) { projector = 1; }},
     {"dispnamestyle=", false, SetNameStyle},
     {"scrollerincrchg=", false, SetScrollSteps},
     {"speccard=", false, ReadSpecCards},
@@ -683,6 +707,7 @@ std::string ClubFileText(int keepdances) {
     if (askflag == 0) out += "noask\n";
     if (mixflag) out += "mix\n";
     if (hallview) out += "hallview\n";
+    if (projector) out += "projector\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";
     if (RecordingOn()) out += "Record\n";
@@ -751,7 +776,7 @@ static std::string ChosenOutputName(bool update) {
 static void ReadClubLines(const std::vector<std::string>& lines) {
     if (!ps) ps = ps_make();
     for (int i = 0; i < SPECCARDQTY; ++i) speccard[i] = 0;
-    problems.clear();
+    problems = controlproblems;  // of these lines, split last
 
     // First pass: settings and one record per dancer line (whole-line comments only).
     std::vector<std::pair<SqrDancer*, int>> dancers;  // with the index of the line
@@ -846,9 +871,17 @@ std::string ClubFileName(const std::string& club) {
     return word + DORVELEXT;
 }
 
+void BindOutputFile(const std::string& name) {
+    outputfilename = boundname = name;
+}
+
+bool OutputFileBound() { return !boundname.empty() && outputfilename == boundname; }
+
 void BuildOutputFilename() {
     edbg("BuildOutputFilename() outputfilename<%s>", outputfilename.c_str());
-    if (!outputfilename.empty() && outputfilename != dfltsavefile) {
+    if (OutputFileBound()) {
+        // The club file read or chosen: renaming the club does not move it.
+    } else if (!outputfilename.empty() && outputfilename != dfltsavefile) {
         if (!EndsWith(outputfilename, DORVELEXT)) {
             size_t dot = ExtDot(outputfilename);
             if (dot != std::string::npos) outputfilename.erase(dot);
@@ -858,7 +891,7 @@ void BuildOutputFilename() {
         // A club file read without a club name is written back to itself.
         outputfilename = inputfilename;
     } else {
-        outputfilename = ClubFileName(clubname);
+        outputfilename = derivedname = ClubFileName(clubname);
     }
     DPRINTF(1, "(BuildOutputFilename) outputfilename<%s>\n", outputfilename.c_str());
     rdbg("BuildOutputFilename");
@@ -867,6 +900,19 @@ void BuildOutputFilename() {
 bool FolderWritable(const std::string& dir) {
     struct stat st;
     return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && Writable(dir, st);
+}
+
+// A name made from the club's name never replaces a file that this run has not read or
+// written: another club's roster (two clubs whose names end in the same word), a file that is
+// no club file, or an older roster nobody read. The first free "name-N.dorvel" is taken then.
+static std::string FreeClubFileName(const std::string& name) {
+    if (access(name.c_str(), F_OK) != 0 || GuardKnown(name)) return name;
+    size_t dot = ExtDot(name);
+    std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    for (int n = 2;; ++n) {
+        std::string free = strprintf("%s-%d%s", stem.c_str(), n, DORVELEXT);
+        if (access(free.c_str(), F_OK) != 0 || GuardKnown(free)) return free;
+    }
 }
 
 WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asname, std::string* why) {
@@ -884,7 +930,8 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
         return WRITE_NOTHING;
     }
     std::string name = asname.empty() ? ChosenOutputName(true) : asname;
-    std::string target, note;
+    bool derived = asname.empty() && !OutputFileBound() && name == derivedname;
+    std::string target, note, changednote;
     bool ok;
     if (keepdances == -1) {
         target = asname.empty() ? ResetFilename(name) : asname;
@@ -896,6 +943,12 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
         struct stat st;
         if (asname.empty() && stat(name.c_str(), &st) != 0 && stat((name + DORVELEXT).c_str(), &st) == 0)
             target = name + DORVELEXT;
+        if (derived && (name = FreeClubFileName(target)) != target) {
+            note = strprintf("<%s> holds data this Dorvels did not read (another club's roster, or no "
+                             "club file): the club is saved as <%s> instead",
+                             target.c_str(), name.c_str());
+            target = name;
+        }
         GuardCheck check = GuardBeforeWrite(target, explicitsave || !asname.empty(), why);
         if (check != GUARD_OK) {
             rdbg("WriteClub : refused");
@@ -904,13 +957,16 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
         std::string block;
         ok = CommentBlock(target, &block);
         if (!ok) *why = strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno));
-        else ok = GuardedWrite(target, block + ClubFileText(keepdances), why, &note);
+        else ok = GuardedWrite(target, block + ClubFileText(keepdances), why, &changednote);
+        if (!changednote.empty()) note = changednote;
     }
     if (!ok) {
         rdbg("WriteClub : failed");
         return WRITE_FAILED;
     }
-    if (!asname.empty() && keepdances != -1) outputfilename = asname;
+    // The file written is the club's file from now on, also when its name was made from the
+    // club's name: a club renamed later is not written to a second file.
+    if (keepdances != -1) BindOutputFile(asname.empty() ? target : asname);
     // The pointer file names the club file (also after a reset file was written). It is
     // written only once the club file is safe, so it never names a file that failed.
     std::string pointed = keepdances == -1 && !asname.empty() ? ChosenOutputName(false) : name;
@@ -1032,7 +1088,7 @@ std::string ChooseClubFile(const std::string& name, bool* read) {
             ClearDancers();
             editmode = mode;
             inputfilename = chosen;
-            outputfilename = name;
+            BindOutputFile(name);
             TakeClubLines(fp, lines, "");
             SortByName();
             *read = true;
@@ -1040,7 +1096,7 @@ std::string ChooseClubFile(const std::string& name, bool* read) {
     }
     if (fp) fclose(fp);
     if (why.empty()) {
-        if (!*read) outputfilename = name;
+        if (!*read) BindOutputFile(name);
         GuardUnlock(chosen, true);  // the club files left behind are free for others
         MarkClubUnchanged();        // the club chosen is the evening's start now
     }
@@ -1172,5 +1228,7 @@ void ResetClubFiles() {
     notices.clear();
     startedtext.clear();
     newclub = false;
+    boundname.clear();
+    derivedname.clear();
     reportedrefusals.clear();
 }

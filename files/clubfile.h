@@ -81,8 +81,16 @@ std::string ClubFileText(int keepdances);
 // makes its line read as anything else would be lost by the next read.
 const char* ClubFileLineKey(std::string_view text);
 
-// Derives outputfilename from the name given, the club name or the default.
+// Derives outputfilename from the name given, the club name or the default. A bound output
+// file (BindOutputFile) is left as it is.
 void BuildOutputFilename();
+// The club file read at start-up, chosen in the setup dialog, or written once under a name
+// made from the club's name, is the file every later write goes to: `name` becomes
+// outputfilename and stays so, whatever the club is renamed to, until another output name
+// is set (the setup dialog's Reset, another file chosen).
+void BindOutputFile(const std::string& name);
+// Whether outputfilename is the bound club file.
+bool OutputFileBound();
 // The club file named after a club: the club name's last word in lower case with ".dorvel";
 // the default file for a name without a word.
 std::string ClubFileName(const std::string& club);

@@ -254,6 +254,20 @@ std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse) {
     return g.path;
 }
 
+bool GuardKnown(const std::string& name) {
+    std::string path = Canonical(name);
+    for (const Guard& g : guards)
+        if (g.path == path) return g.known;
+    return false;
+}
+
+bool GuardOurs(const std::string& name) {
+    std::string path = Canonical(name);
+    for (const Guard& g : guards)
+        if (g.path == path) return g.known && !g.inuse && g.unread.empty();
+    return false;
+}
+
 void GuardUnread(const std::string& name, const std::string& reason) { GuardOf(name).unread = reason; }
 
 bool GuardLock(const std::string& path) {

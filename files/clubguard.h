@@ -34,6 +34,11 @@ std::string ShownName(const std::string& path);
 // or as not read when `unread` gives the reason; takes its lock. Returns the file's path
 // ("" when unnamed) and sets *inuse when another Dorvels holds the file.
 std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse);
+// Whether this run read the file `name` as a club file or wrote it.
+bool GuardKnown(const std::string& name);
+// Whether the file `name` is this run's own club file: read or written here, and neither
+// held by another Dorvels nor left unread.
+bool GuardOurs(const std::string& name);
 // Records a club file that exists but could not be opened.
 void GuardUnread(const std::string& name, const std::string& reason);
 

@@ -56,7 +56,7 @@ void RecordResume() {
     rflagaside = nullptr;
 }
 
-bool RecordingOn() { return rflag || rflagaside || dbgfilefp; }
+bool RecordingOn() { return rflag || rflagaside; }
 
 void OpenRecordFile() {
     edbg("OpenRecordFile()");

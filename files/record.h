@@ -18,5 +18,6 @@ void CloseRecordFile();
 void RecordSuspend();
 void RecordResume();
 // Whether the club file says that this evening is recorded: a record file is open (or put
-// aside), or a record is being replayed, whose evening was being recorded.
+// aside while a replayed action runs). A record being replayed is not one: a replay never
+// switches recording on for the evenings after it.
 bool RecordingOn();

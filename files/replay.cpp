@@ -20,6 +20,7 @@ constexpr size_t LINEMAX = 8192;
 enum LineKind { LINE_END, LINE_WHOLE, LINE_CUT, LINE_LONG };
 
 bool replaying = false;
+bool evening_ended = false;  // a replayed action ended the evening: the replay ends instead
 std::string current;         // the line being replayed
 bool currentechoed = false;  // the action has written it again already
 bool haveahead = false;      // a line was read ahead (to match an echo or an answer)
@@ -58,6 +59,12 @@ const std::string* PeekLine() {
         haveahead = true;
     }
     return aheadkind == LINE_WHOLE ? &ahead : nullptr;
+}
+
+// The replay has ended: at the end of the record, or where the evening replayed ended.
+void EndOfRecording() {
+    DPRINTF(1, "(DbgRecording) end of recording<%s>\n", dbgfile.c_str());
+    GtkNote("end of recording<%s>", dbgfile.c_str());
 }
 
 bool SeedsLine(const std::string& line, int Gmode) {
@@ -133,6 +140,12 @@ void ReplayStop() {
     ahead.clear();
 }
 
+void ReplayEndsEvening() {
+    if (!replaying) return;
+    ReplayStop();
+    evening_ended = true;
+}
+
 void DbgRecording(int Gmode) {
     if (!dbgfilefp || replaying) return;
     replaying = true;
@@ -145,7 +158,7 @@ void DbgRecording(int Gmode) {
             ReplayStop();
             replaying = false;
             RecordResume();
-            GtkNote("end of recording<%s>", dbgfile.c_str());
+            EndOfRecording();
             return;
         }
         srmtrblk(line);
@@ -174,6 +187,10 @@ void DbgRecording(int Gmode) {
     }
     replaying = false;
     RecordResume();
+    if (evening_ended) {
+        evening_ended = false;
+        EndOfRecording();
+    }
 }
 
 std::string RecordField(const std::string& text, const char* key, bool* found) {

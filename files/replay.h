@@ -16,6 +16,10 @@ void ReplayKey(int Gmode);
 void DbgRecording(int Gmode);
 // Ends a replay: closes the replay file and forgets what was read ahead of it.
 void ReplayStop();
+// A replayed action would end the evening (Escape with nothing open, q, Q, x, X, the window
+// closed): the replay ends there instead, as at the end of the record, and the evening goes
+// on with its club file unwritten. Nothing happens outside a replay.
+void ReplayEndsEvening();
 
 // True while a recorded action is being performed again.
 bool Replaying();

@@ -16,10 +16,11 @@ PresentCounts CountPresent() {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (!sd->avail) continue;
         ++c.total;
-        if (sd->lastname.compare(0, 7, "Couple#") == 0)
-            ++c.couples;
-        else if (sd->sex >= M && sd->sex <= E)
-            ++c.sex[sd->sex];
+        bool couple = sd->lastname.compare(0, 7, "Couple#") == 0;
+        if (couple) ++c.couples;
+        // A member of an anonymous couple is taken off the M or F count only: in another
+        // role it stays in that role's count as well.
+        if (sd->sex >= M && sd->sex <= E && !(couple && (sd->sex == M || sd->sex == F))) ++c.sex[sd->sex];
     }
     return c;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Present dancers by kind. Members of anonymous couples count as couple dancers, everybody
-// else by role, so the kinds add up to the total.
+// else by role; a couple member whose role is neither M nor F counts in its role as well.
 struct PresentCounts {
     int total = 0;
     int couples = 0;

@@ -2,6 +2,8 @@
 // Changing one dancer from the dancer dialogs: names typed, placeholders, partners.
 #include "registry/edit.h"
 
+#include <algorithm>
+
 #include "assign/assign.h"
 #include "files/clubfile.h"
 #include "files/season.h"
@@ -145,6 +147,8 @@ void SetDancerNames(SqrDancer* sd, const std::string& first, const std::string& 
     sd->lastname = last;
     sd->firstlast = last.compare(0, 7, "Couple#") == 0 ? last : first + " " + last;
     SeasonRename(before, sd->firstlast);
+    // A number typed by hand ("Couple#003") is taken: new anonymous dancers come after it.
+    anoncnt = std::max(anoncnt, AnonNumber(last));
     SetupDispName(sd);
     // The placeholder name leads nowhere: a name typed in the availability dialog never
     // reaches a dancer still being entered.

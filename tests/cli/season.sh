@@ -36,6 +36,16 @@ check "first run"
 cp dorvels.record000 evening.record
 
 start_in rec club.dorvel
+# The evening can be resumed: this start begins a new one the same day (New evening).
+for _ in $(seq 100); do
+  dlg=$(xdotool search --onlyvisible --name "Tonight's evening" 2>/dev/null | head -n1)
+  [ -n "$dlg" ] && break
+  sleep 0.1
+done
+[ -n "$dlg" ] || fail "no resume question"
+xdotool windowfocus --sync "$dlg" 2>/dev/null; sleep 0.3
+xdotool key --window "$dlg" alt+n 2>/dev/null; sleep 0.5
+xdotool windowfocus --sync "$win" 2>/dev/null; sleep 0.3
 key r; key r; key r
 close_window
 ended 50 "closing the window again"

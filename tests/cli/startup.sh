@@ -35,7 +35,9 @@ wait_window() {
   return 1
 }
 
-"$prog" -z 1024x768 3 2 1 >out.txt 2>err.txt &
+# Every record file name in use: -r cannot record; it says so on stderr, and on the screen.
+for n in $(seq -w 0 999); do : >"dorvels.record$n"; done
+"$prog" -z -r 1024x768 3 2 1 >out.txt 2>err.txt &
 pid=$!
 if ! win=$(wait_window "Square Dance" $pid); then
   if kill -0 $pid 2>/dev/null; then kill $pid; state="still running"; else wait $pid; state="ended with status $?"; fi
@@ -44,6 +46,8 @@ fi
 title=$(xdotool getwindowname "$win")
 [ "$title" = "None's Square Dance with None calling" ] || { kill $pid; fail "title <$title>"; }
 grep -q '(main) -z not supported' err.txt || { kill $pid; fail "no message for -z: $(cat err.txt)"; }
+grep -q "can't record; 1000 dorvels.record### files already present" err.txt || { kill $pid; fail "-r: $(cat err.txt)"; }
+wait_window '^dorvels$' $pid >/dev/null || { kill $pid; fail "the warning is not shown in a pop-up"; }
 xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
 xdotool key --window "$win" Q 2>/dev/null
 for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done

@@ -217,6 +217,9 @@ TEST_F(DancerDialogs, CancelDoItNowAndClosingKeepExactlyWhatWasEntered) {
     EXPECT_EQ(sdnew, nullptr);
     EXPECT_EQ(RosterCount(), count + 2);
     EXPECT_FALSE(hasPlaceholder());
+    Type("n");
+    Click(sdnew, "DoItNow");  // the same with DoItNow
+    EXPECT_EQ(sdnew, nullptr);
 
     // The main window rebuilt under the dialog: names typed are kept, a placeholder is not.
     Type("n");
@@ -269,7 +272,9 @@ TEST_F(DancerDialogs, NamePopupRenamesTheDancerOnTheBoardAndInTheNames) {
     std::vector<GtkWidget*> e = Entries(sdpop);
     EXPECT_EQ(Text(e[0]), "Al0");
     EXPECT_EQ(Text(e[1]), "Adams0");
-    // A second request while a pop-up is open closes it.
+    // Another dancer's button opens that dancer's pop-up in its place; the same again closes it.
+    NameBttn(nullptr, Named("Mo0", "Single"));
+    EXPECT_EQ(Text(Entries(sdpop)[0]), "Mo0");
     NameBttn(nullptr, Named("Mo0", "Single"));
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(didhandler, 1);
@@ -343,6 +348,14 @@ TEST_F(DancerDialogs, LevelRoleAndPartnerPopupsChangeTheCell) {
     EXPECT_EQ(flo->partner, nullptr);
     EXPECT_EQ(mo->partner, nullptr);
     EXPECT_EQ(flo->display + mo->display, 2);
+}
+
+TEST_F(DancerDialogs, ARightPressOnTheMainWindowOnlyClosesACellPopup) {
+    ASSERT_TRUE(ClickButton(Named("Mo0", "Single")->pgmbttn));
+    ASSERT_TRUE(DancerPopupOpen());
+    PressButton(sdwin, 3, 200, 150);
+    EXPECT_EQ(sdpop, nullptr);
+    EXPECT_EQ(menubttnpopup, nullptr);
 }
 
 TEST_F(DancerDialogs, DeleteAsksAndLeavesNothingPointingAtTheDancer) {

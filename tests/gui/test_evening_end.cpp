@@ -5,13 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "commands/keys.h"
 #include "core/startup.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
+#include "support/helmtext.h"
 #include "test_dialog_answers.h"
+#include "test_keys_util.h"
 #include "test_window_helpers.h"
 
 namespace {
@@ -164,4 +168,60 @@ TEST_F(EveningEnd, WhatStartUpFoundIsShownOnceTheWindowIsOpen) {
     // Nothing was entered: the window closes without a question, and the file stays.
     EXPECT_EQ(sdwin, nullptr);
     EXPECT_EQ(ReadFile("club.dorvel"), utf16);
+}
+
+namespace {
+std::string shown;  // the title when the keys below were done
+int present;
+// Done once no question is up any more and the keys it passed on have been performed.
+gboolean Keys(gpointer keys) {
+    if (gtk_grab_get_current()) return G_SOURCE_CONTINUE;
+    while (g_main_context_iteration(nullptr, FALSE)) {}
+    for (const char* k = static_cast<const char*>(keys); *k; ++k) KeybrdCmd(*k);
+    shown = Title();
+    present = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) present += sd->avail;
+    return sdwin ? CloseMainWindow(nullptr) : G_SOURCE_REMOVE;
+}
+}  // namespace
+
+// An evening ended (two tips, the window closed) is offered at the next start on its club
+// file: a key of the evening typed into the question resumes it and is performed. "New
+// evening" of a club with cards begins with everybody absent; an evening quit without writing
+// (Q) is not offered.
+TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
+    std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
+    for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
+        club += strprintf("%s Ash e L 0 1 Basic\n", name);
+    WriteFile("myclub.dorvel", club);
+    struct Run {
+        const char* keys;  // done once the window is up
+        std::function<void(GtkWidget*)> answer;
+    } runs[] = {
+        {"rr", nullptr},
+        {"", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_r, "r"); }},
+        {"", [](GtkWidget* dlg) { gtk_dialog_response(GTK_DIALOG(dlg), 2); }},  // New evening
+        {"orQ", nullptr},  // everybody present again, a tip, and quit without writing
+        {"", nullptr},
+    };
+    std::vector<bool> asked;
+    std::vector<std::string> titles;
+    std::vector<int> presents;
+    for (Run& run : runs) {
+        ResetEvening();
+        Start({"myclub.dorvel"});
+        auto answered = WhenDialog("Tonight's evening", run.answer ? run.answer : [](GtkWidget* dlg) {
+            gtk_dialog_response(GTK_DIALOG(dlg), GTK_RESPONSE_NONE);
+        });
+        g_timeout_add(300, Keys, (gpointer)run.keys);
+        RunDisplay();
+        CancelAnswers();  // an answerer not used goes with its start
+        asked.push_back(*answered);
+        titles.push_back(shown);
+        presents.push_back(present);
+    }
+    EXPECT_EQ(asked, (std::vector<bool>{false, true, true, false, false}));
+    EXPECT_TRUE(titles[1].size() > 6 && titles[1].compare(titles[1].size() - 6, 6, " tip#3") == 0) << titles[1];
+    EXPECT_EQ(presents[2], 0);
+    EXPECT_TRUE(titles[3].size() > 6 && titles[3].compare(titles[3].size() - 6, 6, " tip#1") == 0) << titles[3];
 }

@@ -166,31 +166,34 @@ TEST_F(EveryDisplay, NewestDancerRemovedLeavesNoDisplayHoldingIt) {
     }
 }
 
-// Enter pressed in the quit confirmation: the reader's Enter after a card number.
+// Enter pressed in the quit confirmation: the reader's Enter after a card number. Escape
+// with nothing open asks the same question (it is pressed to close a note already gone).
 TEST_F(EveryDisplay, QuitConfirmationTakesEnterAsCancel) {
     static int response;
     static GtkWidget* open;  // the dialog while it exists
-    response = 0;
-    auto typed = WhenDialog("Are you sure?", [](GtkWidget* dlg) {
-        g_signal_connect(dlg, "response", G_CALLBACK(+[](GtkDialog*, int id, gpointer) { response = id; }),
-                         nullptr);
-        for (const char* digit : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
-            SendKeyTo(dlg, gdk_unicode_to_keyval((guint32)digit[0]), digit);
-        SendKeyTo(dlg, GDK_KEY_Return, "\r");
-        // A button pressed by a key answers after a short show of being pressed; a dialog
-        // that ignored the keys is closed later on, so that the test fails, not hangs.
-        open = dlg;
-        g_object_add_weak_pointer(G_OBJECT(dlg), reinterpret_cast<gpointer*>(&open));
-        g_timeout_add(3000, [](gpointer) -> gboolean {
-            if (open) gtk_dialog_response(GTK_DIALOG(open), GTK_RESPONSE_NONE);
-            return G_SOURCE_REMOVE;
-        }, nullptr);
-    });
-    Type("q");
-    EXPECT_TRUE(*typed);
-    EXPECT_EQ(response, GTK_RESPONSE_REJECT);
-    ASSERT_NE(sdwin, nullptr);  // the program goes on
-    EXPECT_EQ(tipcnt, 2);
+    for (const char* key : {"q", "\x1b"}) {
+        response = 0;
+        auto typed = WhenDialog("Are you sure?", [](GtkWidget* dlg) {
+            g_signal_connect(dlg, "response", G_CALLBACK(+[](GtkDialog*, int id, gpointer) { response = id; }),
+                             nullptr);
+            for (const char* digit : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
+                SendKeyTo(dlg, gdk_unicode_to_keyval((guint32)digit[0]), digit);
+            SendKeyTo(dlg, GDK_KEY_Return, "\r");
+            // A button pressed by a key answers after a short show of being pressed; a dialog
+            // that ignored the keys is closed later on, so that the test fails, not hangs.
+            open = dlg;
+            g_object_add_weak_pointer(G_OBJECT(dlg), reinterpret_cast<gpointer*>(&open));
+            g_timeout_add(3000, [](gpointer) -> gboolean {
+                if (open) gtk_dialog_response(GTK_DIALOG(open), GTK_RESPONSE_NONE);
+                return G_SOURCE_REMOVE;
+            }, nullptr);
+        });
+        Type(key);
+        EXPECT_TRUE(*typed) << key;
+        EXPECT_EQ(response, GTK_RESPONSE_REJECT);
+        ASSERT_NE(sdwin, nullptr);  // the program goes on
+        EXPECT_EQ(tipcnt, 2);
+    }
     // QUIT still quits when chosen.
     auto quit = AnswerDialog("Are you sure?", GTK_RESPONSE_ACCEPT);
     Type("q");

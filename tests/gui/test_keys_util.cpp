@@ -15,7 +15,9 @@
 
 #include "commands/keys.h"
 #include "commands/menu.h"
+#include "dialogs/dancer.h"
 #include "display/display.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
@@ -185,6 +187,7 @@ void ClubWindow::SetUp() {
 }
 
 void KeysWindow::TearDown() {
+    ProjectorClose();
     CancelAnswers();
     StopIntervalTimer();
     ResetBttnPress();
@@ -289,7 +292,8 @@ void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state) {
     Pump();
 }
 
-void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
+void QueueKeys(GtkWidget* win, const std::string& s, bool keypad, uint32_t gapms) {
+    uint32_t t = (uint32_t)(g_get_monotonic_time() / 1000);
     for (char c : s) {
         char text[2] = {c, 0};
         guint keyval = gdk_unicode_to_keyval((guint32)(unsigned char)c);
@@ -297,6 +301,7 @@ void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
         else if (keypad && c >= '0' && c <= '9') keyval = GDK_KEY_KP_0 + (guint)(c - '0');
         GdkEvent* ev = KeyEvent(win, keyval, text, 0);
         ASSERT_NE(ev, nullptr);
+        if (gapms) ev->key.time = t += gapms;
         GdkEvent* up = KeyRelease(ev);
         gdk_event_put(ev);
         gdk_event_put(up);
@@ -305,7 +310,9 @@ void QueueKeys(GtkWidget* win, const std::string& s, bool keypad) {
     }
 }
 
-void SendKey(guint keyval, const char* text, guint state) { SendKeyTo(sdwin, keyval, text, state); }
+void SendKey(guint keyval, const char* text, guint state) {
+    SendKeyTo(DancerPopupOpen() ? sdpop : sdwin, keyval, text, state);
+}
 
 void TypeTo(GtkWidget* win, const std::string& s) {
     if (!win) return;
@@ -451,7 +458,10 @@ std::vector<std::string> FileLines(const std::string& path) {
     return lines;
 }
 
-GtkWidget* KeyTarget() { return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin; }
+GtkWidget* KeyTarget() {
+    if (DancerPopupOpen()) return sdpop;
+    return sdnew && gtk_widget_get_visible(sdnew) ? sdnew : sdwin;
+}
 
 void Swipe(uint64_t card, bool keypad) {
     QueueKeys(KeyTarget(), strprintf("%010lu\r", card), keypad);

@@ -60,16 +60,18 @@ int HistoryQty();
 
 // Runs the main loop until nothing is pending.
 void Pump();
-// Delivers a key press and its release with the given key value and text to the main window.
+// Delivers a key press and its release with the given key value and text where the keyboard
+// is: to an open dancer pop-up, else to the main window.
 void SendKey(guint keyval, const char* text, guint state = 0);
 // The same to another window: the key goes to that window's focused widget.
 void SendKeyTo(GtkWidget* win, guint keyval, const char* text, guint state = 0);
 // Puts key presses and releases for the characters of s (digits, letters, '\r') into GTK's event queue for
 // the window win, all at once, as a card reader types them faster than the main loop turns;
-// keypad keys for digits and Enter with keypad set. Pump() then delivers them.
-void QueueKeys(GtkWidget* win, const std::string& s, bool keypad = false);
-// The window a card reader types into: the card or multi-card window while one is open,
-// else the main window.
+// keypad keys for digits and Enter with keypad set. Pump() then delivers them. With gapms,
+// the keys' times are that far apart (a person typing), else they carry no time.
+void QueueKeys(GtkWidget* win, const std::string& s, bool keypad = false, uint32_t gapms = 0);
+// The window a card reader types into: a dancer's pop-up or the card or multi-card window
+// while one is open, else the main window.
 GtkWidget* KeyTarget();
 // A card swiped at reader speed: its ten digits and Enter queued at once for KeyTarget(), then
 // delivered.

@@ -5,6 +5,7 @@
 // then replayed with G from the same club file; the replay must end with the same roster, the
 // same tips and the same command cards.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <random>
@@ -172,6 +173,26 @@ TEST_F(ReplayEvening, RandomEveningsReplayToTheSameRosterTipsAndCards) {
                           "(PartnerSlider)", "(DelBttn)", "(NewSqrDancerDoneBttn)", "(RfidCplSnglBttn)",
                           "(RfidSpecCard)", "(RfidSliderBttn)", "(RfidDoneBttn)"})
         EXPECT_EQ(handlers.count(h), 1u) << h << " was never recorded: the evenings do not test its replay";
+}
+
+// An action that ended the recorded evening (a key, the close) ends the replay there with its
+// note: the program goes on, and no club file is written.
+TEST_F(ReplayEvening, AnEndingActionEndsTheReplayNotTheProgram) {
+    BuildClub(4, 0, 0);
+    SwitchDisplay(EDIT);
+    for (const char* ending : {"(KeybrdCmd) <esc>\n", "(KeybrdCmd) x\n", "(KeybrdCmd) X\n", "(KeybrdCmd) Q\n",
+                               "(KeybrdCmd) q\n(KeybrdCmd) q\n(QuitConfirmDialog) QUIT\n", ""}) {
+        SCOPED_TRACE(ending);
+        WriteFile("end.record", std::string("(KeybrdCmd) p\n") + ending + "(terminate)\n(KeybrdCmd) r\n");
+        dbgfile = "end.record";
+        Type("GG");  // up to the change of display, then on to the end
+        ASSERT_NE(sdwin, nullptr);
+        EXPECT_EQ(dbgfilefp, nullptr);
+        EXPECT_EQ(PopupText(), "end of recording<end.record>");
+        EXPECT_EQ(tipcnt, 0);
+        EXPECT_NE(access("club.dorvel", F_OK), 0);
+    }
+    dbgfile.clear();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "commands/keys.h"
+#include "commands/swipe.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
@@ -365,6 +366,35 @@ TEST_F(Rfid, TheNewDancersCard) {
     Swipe(kUnknown);
     EXPECT_EQ(PopupText(), strprintf("rfid#%010lu: no new dancer is waiting for a card", kUnknown));
     EXPECT_EQ(CardTableFaults(), "");
+}
+
+// A card swiped into a text field of a dialog (the setup dialog's club name, the new dancer's
+// name) checks its dancer in or out and changes nothing else: the field keeps its text, the
+// dialog stays open. Digits typed at a person's speed are typed into the field.
+TEST_F(Rfid, ACardSwipedIntoADialogFieldChecksInAndTypesNothing) {
+    EventFilterInstall();
+    SqrDancer* sd = RfidFind(4100000003);
+    for (char open : {'s', 'n'}) {
+        SCOPED_TRACE(open);
+        Type(std::string(1, open));
+        GtkWidget* win = sdnew;
+        ASSERT_NE(win, nullptr);
+        GtkWidget* entry = gtk_window_get_focus(GTK_WINDOW(win));
+        ASSERT_TRUE(entry && GTK_IS_ENTRY(entry));
+        std::string before = gtk_entry_get_text(GTK_ENTRY(entry));
+        int avail = sd->avail;
+        QueueKeys(win, "4100000003\r");
+        Pump();
+        EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(entry)), before);
+        EXPECT_EQ(sd->avail, !avail);
+        EXPECT_EQ(sdnew, win);
+        QueueKeys(win, "4100000003", false, 120);
+        PumpFor(300);
+        EXPECT_NE(std::string(gtk_entry_get_text(GTK_ENTRY(entry))).find("4100000003"), std::string::npos);
+        EXPECT_EQ(sd->avail, !avail);
+        SwitchDisplay(EDIT);
+    }
+    gdk_event_handler_set([](GdkEvent* e, gpointer) { gtk_main_do_event(e); }, nullptr, nullptr);
 }
 
 // Whatever the operator and the dancers do, the card table agrees with the roster and the

@@ -3,6 +3,10 @@
 // singles made and re-typed from cards, cards moved between dancers and command cards.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "core/swipe.h"
+
 #include "registry/registry.h"
 #include "support/fixtures.h"
 #include "test_clubfile_util.h"
@@ -154,3 +158,47 @@ TEST_F(CardsInClubFile, ADancersCardThatIsACommandCardStaysACommandCard) {
 }
 
 }  // namespace
+
+// A card reader's ten digits and Enter are told from a person's typing by their speed alone:
+// every reader burst (however it is mixed with typing) is one card, taken whole; no key a
+// person typed is taken or lost, and the keys come out in the order typed.
+TEST(SwipeGate, ReaderBurstsAreCardsAndTypingStaysTyping) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 500; ++round) {
+        SwipeGate gate;
+        std::string typed, delivered, held, cards, expectcards;
+        uint32_t t = rng();  // event times wrap around
+        auto feed = [&](char c, uint32_t gap) {
+            t += gap;
+            int release = 0;
+            SwipeGate::Verdict v = gate.Key(c, t, &release);
+            ASSERT_LE((size_t)release, held.size());
+            delivered += held.substr(0, (size_t)release);
+            held.erase(0, (size_t)release);
+            (v == SwipeGate::PASS ? delivered : held) += c;
+            // A card: the digits held, as the gate tells them.
+            if (v == SwipeGate::SWIPE) cards += (held == gate.card() + c ? gate.card() : "?") + ";", held.clear();
+        };
+        for (int part = 0; part < 4; ++part) {
+            if (rng() % 2) {  // a swipe: digits a few milliseconds apart, Enter soon after
+                std::string card;
+                for (int i = 0; i < 10; ++i) feed((card += (char)('0' + rng() % 10)).back(), i ? rng() % 16 : 200 + rng() % 2000);
+                feed('\r', rng() % 400);
+                expectcards += card + ";";
+            } else {  // a person, a fast one too: digits (a card number), letters and Enter
+                bool fast = rng() % 2;
+                for (int i = 0, n = 1 + (int)(rng() % 14); i <= n; ++i) {
+                    char c = fast ? (i < n ? (char)('0' + rng() % 10) : '\r')
+                                  : rng() % 4 ? (char)('0' + rng() % 10) : rng() % 2 ? '\r' : 'a';
+                    typed += c;
+                    feed(c, fast ? 60 + rng() % 30 : 60 + rng() % 400);
+                }
+                if (rng() % 2) delivered += held.substr(0, (size_t)gate.Expire()), held.clear();  // a pause
+            }
+        }
+        delivered += held.substr(0, (size_t)gate.Expire());
+        EXPECT_EQ(cards, expectcards);
+        EXPECT_EQ(delivered, typed);
+        if (HasFailure()) break;
+    }
+}

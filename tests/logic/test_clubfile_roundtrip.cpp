@@ -278,8 +278,9 @@ TEST_F(RoundTrip, HostileInputsGiveTheseResults) {
     ResetEvening();
     ReadText(std::string("Nul Byte m L 0 1 Plus\0 +0000000005\n", 35));
     ASSERT_EQ(RosterCount(), 1);
-    EXPECT_EQ(sdhd->rfid, 0u);  // the line ends at the NUL byte
+    EXPECT_EQ(sdhd->rfid, 5u);  // the NUL byte is a blank: the card after it is kept
     EXPECT_EQ(sdhd->pgm, Plus);
+    EXPECT_NE(TakeClubFileNotice().find("line 1: a control character (NUL) read as a blank"), std::string::npos);
 
     ResetEvening();
     ReadText("A Sngl#99999999999999999999 m L 0 1 Plus\nB Sngl#12 f L 0 1 Plus\n");

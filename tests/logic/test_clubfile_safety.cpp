@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include "core/screen.h"
 #include "core/startup.h"
+#include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "test_clubfile_util.h"
@@ -412,6 +414,150 @@ TEST_F(ClubSafety, AnUnreadFileWithSomethingEnteredIsAskedAbout) {
 
 // ---- the club file chosen at start-up ---------------------------------------------------------
 
+// However a club file is chosen at start-up, it is the file every write goes to, and the
+// pointer file keeps naming it: a club name whose last word names another file moves nothing.
+TEST_F(ClubSafety, TheFileReadIsTheFileWritten) {
+    const std::string harbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> starts = {
+        {"harbor.dorvel", {}},                    // through the pointer file
+        {"harbor.dorvel", {"1280x1024"}},         // a window size chooses no club
+        {"harbor.dorvel", {"maxsqr", "=3", "800x600"}},
+        {"harbor.dorvel", {"harbor"}},            // named on the command line
+        {"dorvels.dorvel", {"-l"}},               // the default file
+    };
+    for (const auto& [file, args] : starts) {
+        SCOPED_TRACE(file + " " + (args.empty() ? "" : args[0]));
+        ResetEvening();
+        ASSERT_EQ(system("rm -f *.dorvel* lastdance.dorvels"), 0);
+        WriteFile(file, harbor);
+        WriteFile("lastdance.dorvels", file + "\n");
+        Start(args);
+        ASSERT_EQ(RosterCount(), 1);
+        AddDancer("Bo", "Bell", M);
+        ASSERT_TRUE(WriteDorvels(1));
+        clubname = "Harbor Lights";  // renamed in the setup dialog
+        EXPECT_TRUE(TerminateEvening(1));
+        EXPECT_TRUE(Contains(ReadFile(file), "Bo  Bell"));
+        EXPECT_TRUE(Contains(ReadFile(file), "club=Harbor Lights"));
+        EXPECT_FALSE(Exists("squares.dorvel"));
+        EXPECT_FALSE(Exists("lights.dorvel"));
+        EXPECT_EQ(ReadFile("lastdance.dorvels"), file + "\n");
+    }
+    EXPECT_EQ(reqW, 0);  // the last start asked for no size
+}
+
+// A club whose file is named after it never writes over a file of the folder it did not read:
+// another club's roster keeps its bytes, and the new club goes to a free name, said once.
+TEST_F(ClubSafety, ANameMadeFromTheClubNameTakesAFreeName) {
+    const std::string harbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
+    WriteFile("squares.dorvel", harbor);
+    WriteFile("squares-2.dorvel", "Dear members,\nno club here.\n");
+    Start({"-l"});
+    EXPECT_EQ(RosterCount(), 0);
+    clubname = "Valley Squares";  // named in the setup dialog
+    BuildOutputFilename();
+    EXPECT_EQ(outputfilename, "squares.dorvel");
+    AddDancer("Val", "Lee", F);
+    screen::clear();
+    ASSERT_TRUE(WriteDorvels(1));
+    ASSERT_TRUE(WriteDorvels(1));
+    EXPECT_EQ(ReadFile("squares.dorvel"), harbor);
+    EXPECT_EQ(ReadFile("squares-2.dorvel"), "Dear members,\nno club here.\n");
+    EXPECT_TRUE(Contains(ReadFile("squares-3.dorvel"), "Val Lee"));
+    EXPECT_EQ(ReadFile("lastdance.dorvels"), "squares-3.dorvel\n");
+    ASSERT_EQ(screen::warnings.size(), 1u);
+    EXPECT_TRUE(Contains(screen::warnings[0], "the club is saved as <squares-3.dorvel> instead"));
+    EXPECT_TRUE(OutputFileBound());
+}
+
+// An evening file that is damaged or made to harm is reported and ignored, never half
+// resumed: numbers out of range in every line, bytes changed at random, a file cut short, a
+// huge one. Whatever is resumed leaves the cards and the history consistent.
+TEST_F(ClubSafety, HostileEveningFilesAreReportedAndIgnored) {
+    auto start = [] {
+        ResetEvening();
+        ASSERT_TRUE(ReadPath("club.dorvel"));
+        BindOutputFile("club.dorvel");
+    };
+    for (int i = 0; i < 6; ++i) AddCouple("M" + std::to_string(i), "F" + std::to_string(i), "Fam" + std::to_string(i));
+    RfidGive(sdhd, 4100000001);
+    BindOutputFile("club.dorvel");
+    ASSERT_TRUE(WriteDorvels(0));
+    start();
+    SaveTipTexts({"a", "b", "c"});
+    SaveTipTexts({"d", "e", "f"});
+    ASSERT_TRUE(EveningSave());
+    const std::string good = ReadFile("club.evening");
+    // Said and ignored.
+    std::vector<std::string> damaged = {"", "dorvels-evening 2\n" + good.substr(good.find('\n') + 1),
+                                        good + "tip=99999999999999999999 0\n", good + "dancer=A B 1\n",
+                                        good + "place=50 0 0 1 1 1 1 1 1 1 -1 -1\n", good + "history=1 0 1 8 1 0 1 2\n",
+                                        good + "mustonce=4000 1\n", good + "cell=0 x\n" + "tag=7 0 0\n",
+                                        good + std::string(40 << 20, '%')};
+    for (size_t pos = good.find('\n') + 1; pos < good.size(); pos = good.find('\n', pos) + 1)
+        if (good.compare(pos, 5, "club=") != 0)  // every other value out of range
+            damaged.push_back(good.substr(0, good.find('=', pos) + 1) + "-99999999999 x" + good.substr(good.find('\n', pos)));
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text.substr(0, 200));
+        start();
+        WriteFile("club.evening", text);
+        TakeClubFileNotice();
+        EXPECT_FALSE(EveningFind(time(nullptr)).offered);
+        EXPECT_NE(TakeClubFileNotice().find("<club.evening> was not used: "), std::string::npos);
+        EXPECT_EQ(tipcnt, 0);
+    }
+    // Cut, or changed at random: never a crash, and what is resumed holds together.
+    std::mt19937 rng(11);
+    for (int round = 0; round < 300; ++round) {
+        std::string text = good;
+        if (round % 3 == 0) {
+            text.resize(rng() % text.size());
+        } else {
+            for (int k = 0; k < 1 + round % 5; ++k) text[rng() % text.size()] = (char)(rng() % 256);
+        }
+        start();
+        WriteFile("club.evening", text);
+        if (EveningFind(time(nullptr)).offered) EveningResume();
+        EXPECT_EQ(CardTableFaults(), "");
+        for (History* h = histhd; h; h = h->nxt)
+            for (int i = 0; i < h->totsquares * h->sqrsize; ++i) {
+                SqrDancer* sd = h->histsqr[i / h->sqrsize].histsd[i % h->sqrsize].sd;
+                EXPECT_TRUE(!sd || Find(sd->firstlast) == sd);
+            }
+        if (HasFailure()) break;
+    }
+    TakeClubFileNotice();
+}
+
+// Command lines with a slip in them are refused before anything is read or written, with the
+// form meant; a PDF is never written over a club's files or another file.
+TEST_F(ClubSafety, HostileCommandLines) {
+    auto problem = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "dorvels");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        return CommandLineProblem((int)args.size(), argv.data());
+    };
+    for (auto& [args, said] : std::vector<std::pair<std::vector<std::string>, const char*>>{
+             {{"--serve", "18155", "club.dorvel"}, "as --serve=18155"}, {{"--serve", "lan:8080"}, "as --serve=lan:8080"},
+             {{"--trace", "2", "club"}, "as --trace=2"}, {{"--tracefile", "t.txt"}, "as --tracefile=t.txt"},
+             {{"501"}, "1002 anonymous"}, {{"Plus", "400", "A2", "300"}, "1400 anonymous"},
+             {{"1", "2", "3", "4", "5", "996"}, "1012 anonymous"}, {{"99999999999999999999999"}, "anonymous"},
+             {{"--serve", "club.dorvel"}, ""}, {{"--serve=18155", "club.dorvel"}, ""}, {{"500"}, ""},
+             {{"1280x1024"}, ""}, {{"-d", "1000", "x"}, ""}, {{"1", "2", "3", "4", "5", "6", "5000"}, ""}})
+        EXPECT_TRUE(*said ? Contains(problem(args), said) : problem(args).empty()) << args[0] << ": " << problem(args);
+    WriteFile("club.dorvel", kClub);
+    WriteFile("old.pdf", "%PDF-1.4 ...");
+    WriteFile("notes.txt", "bring cake");
+    WriteFile("empty.pdf", "");
+    ASSERT_TRUE(ReadPath("club.dorvel"));
+    ASSERT_EQ(symlink("club.dorvel", "board.pdf"), 0);
+    for (const char* file : {"club.dorvel", "board.pdf", "club.dorvel~", "lastdance.dorvels", "club.reset",
+                             "new.dorvel", "notes.txt", ".", "old.pdf", "empty.pdf", "new.pdf"})
+        EXPECT_EQ(PdfTargetProblem(file).empty(), strstr(file, ".pdf") && file[0] != 'b') << file;
+}
+
+
 TEST_F(ClubSafety, AMisspeltClubNameLeavesThePointerFileItsClub) {
     WriteFile("hilltop.dorvel", kClub);
     WriteFile("lastdance.dorvels", "hilltop.dorvel\n");
@@ -449,10 +595,17 @@ TEST_F(ClubSafety, AFileWithoutAClubNameIsWrittenBackToItself) {
     EXPECT_FALSE(Exists("none.dorvel"));
     EXPECT_TRUE(Contains(ReadFile("ours.dorvel"), "Bo  Bell"));
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "ours.dorvel\n");
-    // Without any club file the anonymous evening is still none.dorvel.
+    // Without any club file the anonymous evening is none.dorvel, once something is entered
+    // into it: the couples asked for on the command line are made again by the next start.
     ResetEvening();
     unlink("lastdance.dorvels");
     Start({"2"});
+    EXPECT_TRUE(TerminateEvening(1));
+    EXPECT_FALSE(Exists("none.dorvel"));
+    EXPECT_FALSE(Exists("lastdance.dorvels"));
+    ResetEvening();
+    Start({"2"});
+    sdhd->avail = 0;
     EXPECT_TRUE(TerminateEvening(1));
     EXPECT_TRUE(Exists("none.dorvel"));
 }

@@ -45,7 +45,7 @@ TEST_F(SetupRules, NumbersAreTakenExactlyWhenPlainAndInRange) {
             long long v = 0;
             bool plain = Plain(text[f], &v);
             long long lo = f == SF_SQUARESIZE || f == SF_TAGSQUARE || f == SF_NEXTANON ? 1 : 0;
-            long long hi = f == SF_SQUARESIZE ? MAXSQUARESIZE : f == SF_NEXTANON ? MAXANONNUMBER
+            long long hi = f == SF_SQUARESIZE ? MAXSQUARESIZE : f == SF_NEXTANON ? MAXANONNUMBER + 1
                            : f < SF_ANON ? MAXHALLSQUARES : MAXNEWANON;
             bool taken = plain && v >= lo && v <= hi;
             if (f == SF_NEXTANON) taken = taken && v > 40 && v + made - 1 <= MAXANONNUMBER;

@@ -111,8 +111,8 @@ TEST_F(Startup, PointerFileChoosesTheClub) {
     Run({});
     EXPECT_EQ(LastNames(), (std::vector<std::string>{"Able", "Able"}));
     EXPECT_EQ(inputfilename, "a.dorvel");
-    // Not named on the command line: written back under the club's own name.
-    EXPECT_EQ(outputfilename, "squares.dorvel");
+    // The file read is the file written, whatever its club is called.
+    EXPECT_EQ(outputfilename, "a.dorvel");
 
     // -l ignores the pointer file; the default file is read.
     ResetEvening();
@@ -133,7 +133,7 @@ TEST_F(Startup, ClubNamedOnTheCommandLine) {
     Run({"myclub.txt"});
     EXPECT_EQ(LastNames(), (std::vector<std::string>{"Able", "Able"}));
     EXPECT_EQ(inputfilename, "myclub.txt");
-    EXPECT_EQ(outputfilename, "myclub.dorvel");
+    EXPECT_EQ(outputfilename, "myclub.txt");
     EXPECT_EQ(caller, "Pat");
 
     // A club that cannot be opened starts a new one; the default file is still read.
@@ -141,7 +141,7 @@ TEST_F(Startup, ClubNamedOnTheCommandLine) {
     ResetEvening();
     Run({dir + "/myclub.txt"});
     EXPECT_EQ(inputfilename, dir + "/myclub.txt");
-    EXPECT_EQ(outputfilename, dir + "/myclub.dorvel");
+    EXPECT_EQ(outputfilename, dir + "/myclub.txt");
     EXPECT_EQ(RosterCount(), 2);
 
     ResetEvening();

@@ -26,12 +26,14 @@ TEST_F(Statistics, LineCountsEveryPresentDancerOnceByKind) {
     AddDancer("Abe", "Absent", M)->avail = 0;
     AddDancer("Ed", "Either", E);
     AddDancer("Mo", "Fm", FM);
-    // A member of an anonymous couple of another role counts once, as a couple dancer.
+    // A member of an anonymous couple of another role counts as a couple dancer and in its
+    // role; M and F members only as couple dancers.
     AddDancer("X", "Couple#009", MF);
     PresentCounts c = CountPresent();
     EXPECT_EQ(c.total, 8);
     EXPECT_EQ(c.couples, 5);
-    EXPECT_EQ(c.couples + c.sex[M] + c.sex[F] + c.sex[MF] + c.sex[FM] + c.sex[E], c.total);
+    EXPECT_EQ(c.sex[MF], 1);
+    EXPECT_EQ(c.couples + c.sex[M] + c.sex[F] + c.sex[MF] + c.sex[FM] + c.sex[E], c.total + 1);
     struct tm when {};
     when.tm_year = 2026 - 1900;
     when.tm_mon = 2;  // March
@@ -41,7 +43,7 @@ TEST_F(Statistics, LineCountsEveryPresentDancerOnceByKind) {
     when.tm_sec = 9;
     when.tm_wday = 5;
     EXPECT_EQ(StatLine(c, when),
-              "2026-03-06/19:05:09   8  5  0  1  0  1  1    # Fri: totdancers couples snglM snglF "
+              "2026-03-06/19:05:09   8  5  0  1  1  1  1    # Fri: totdancers couples snglM snglF "
               "snglMF snglFM snglE\n");
 }
 

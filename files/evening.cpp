@@ -1,0 +1,632 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The evening file: the state of a club evening beside its club file, written whenever it
+// changes and offered back at the next start.
+#include "files/evening.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "assign/assign.h"
+#include "core/dlist.h"
+#include "core/dorvels.h"
+#include "files/clubfile.h"
+#include "files/clubguard.h"
+#include "history/history.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+#include "support/rndm.h"
+
+namespace {
+
+constexpr const char* HEADER = "dorvels-evening 1";
+constexpr size_t MAXFILE = (size_t)32 << 20;  // far beyond an evening of a large club
+constexpr long long MAXCOUNT = 1000000;       // dancers, tips, places: far beyond any hall
+
+struct Extra {
+    std::string key;
+    std::function<std::string()> save;
+    std::function<bool(const std::string&)> load;
+};
+std::vector<Extra>& Extras() {
+    static std::vector<Extra> extras;  // kept across EveningReset: registered once at start-up
+    return extras;
+}
+
+// ---- what the file holds, read and checked before anything of it is used ----------------
+struct DancerRec {
+    std::string first, last;
+    long long avail = 0, dances = 0, prvdances = 0, skip = 0, square = 0, tagged = 0, assigned = 0,
+              outdancer = 0, posn = 0, display = 0, pgm = 0, partner = -1, tmppartner = -1;
+    char priority = 'L';
+};
+struct PlaceRec {
+    long long sq = 0, slot = 0, d = -1, avail = 0, dances = 0, prvdances = 0, square = 0, tagged = 0, pgm = 0,
+              sex = 0, partner = -1, tmppartner = -1;
+};
+struct TipRec {
+    long long tipcnt = 0, prvtipcnt = 0, totsquares = 0, sqrsize = 0, totdancers = 0, pgm = 0;
+    long long s1 = 0, s2 = 0, s3 = 0;
+    std::vector<std::pair<long long, std::string>> cells;
+    std::vector<PlaceRec> places;
+    std::vector<std::pair<long long, long long>> outs;  // dancer, assigned
+};
+struct Evening {
+    std::string club;
+    long long saved = 0, lastroll = 0;
+    long long tip = 0, prvtip = 0;
+    long long seeds[3] = {}, initial[3] = {}, rndm[3] = {};
+    long long mix = 0, hall = 0, hallfont = 0, level = 0;
+    std::vector<DancerRec> dancers;
+    std::vector<std::pair<long long, long long>> outs, skips, onces;  // dancer, assigned / tip
+    std::vector<std::array<long long, 3>> tags;                     // slot, square, dancer
+    std::vector<TipRec> tips;
+    std::map<std::string, std::string> extras;
+};
+
+// What this run knows of its evening file.
+struct State {
+    std::string written;    // the body last written (or read back): unchanged evenings are not written
+    std::string writtento;  // where
+    int lastrolltip = 0;    // the tip whose roll time is lastroll
+    time_t lastroll = 0;
+    bool failed = false;    // a failed write was said on stderr
+    bool dropped = false;   // the evening ended without being kept: nothing more is written
+    bool found = false;     // `offer` holds the evening read at start-up
+    Evening offer;
+    std::string foundpath;
+} state;
+
+// A name as one word, as the club file writes it.
+std::string Word(const std::string& name) {
+    if (name.empty()) return "_";
+    std::string w = name;
+    for (char& c : w)
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') c = '_';
+    return w;
+}
+
+std::string OneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\n' || c == '\r') c = ' ';
+    return s;
+}
+
+// The dancers of the roster, in order, with their numbers in the file.
+std::map<const SqrDancer*, long long> Numbers() {
+    std::map<const SqrDancer*, long long> n;
+    long long i = 0;
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) n[sd] = i++;
+    return n;
+}
+
+// Everything but the times: what is compared to tell whether the evening changed.
+std::string Body() {
+    auto num = Numbers();
+    auto ref = [&](const SqrDancer* sd) -> long long {
+        auto it = sd ? num.find(sd) : num.end();
+        return it == num.end() ? -1 : it->second;
+    };
+    std::string out;
+    out += strprintf("club=%s\n", OneLine(outputfilename.substr(BaseStart(outputfilename))).c_str());
+    out += strprintf("tip=%d %d\n", tipcnt, prvtipcnt);
+    out += strprintf("seeds=%lld %lld %lld\n", (long long)s1, (long long)s2, (long long)s3);
+    int64_t r[3];
+    get_rndm(&r[0], &r[1], &r[2]);  // where the generator stands: the next roll goes on from here
+    out += strprintf("rndm=%lld %lld %lld\n", (long long)r[0], (long long)r[1], (long long)r[2]);
+    out += strprintf("initialseeds=%lld %lld %lld\n", (long long)initial_s1, (long long)initial_s2,
+                     (long long)initial_s3);
+    out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag, hallview, hallfontchg, (int)pgmfloor);
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", Word(sd->firstname).c_str(),
+                         Word(sd->lastname).c_str(), sd->avail, sd->dances, sd->prvdances, sd->skip, sd->square,
+                         sd->tagged, sd->assigned, sd->outdancer, sd->posn, sd->display, (int)sd->pgm,
+                         sd->priority == MUST ? 'M' : 'L', ref(sd->partner), ref(sd->tmppartner));
+    for (const OutDancer* od = outdancerhd; od; od = od->nxt)
+        if (ref(od->sd) >= 0) out += strprintf("out=%lld %d\n", ref(od->sd), od->assigned);
+    for (const SkipTip* st = skiptiphd; st; st = st->nxt)
+        if (ref(st->sd) >= 0) out += strprintf("skiptip=%lld %d\n", ref(st->sd), st->tip);
+    for (const MustOnce* mo = mustoncehd; mo; mo = mo->nxt)
+        if (ref(mo->sd) >= 0) out += strprintf("mustonce=%lld %d\n", ref(mo->sd), mo->tip);
+    for (int i = 0; i < SQRTAGQTY; ++i)
+        if (sqrtag[i].sd) out += strprintf("tag=%d %d %lld\n", i, sqrtag[i].isqr, ref(sqrtag[i].sd));
+    for (const History* h = histhd; h; h = h->nxt) {
+        out += strprintf("history=%d %d %d %d %d %d %lld %lld %lld\n", h->tipcnt, h->prvtipcnt, h->totsquares,
+                         h->sqrsize, h->totdancers, (int)h->pgmfloor, (long long)h->s1, (long long)h->s2,
+                         (long long)h->s3);
+        for (int i = 0; h->sqrlist && i < 2 * h->totdancers; ++i)
+            if (h->sqrlist[i]) out += strprintf("cell=%d %s\n", i, OneLine(h->sqrlist[i]).c_str());
+        for (int q = 0; h->histsqr && q < h->totsquares; ++q)
+            for (int j = 0; h->histsqr[q].histsd && j < h->sqrsize; ++j) {
+                const HistoryDancer& p = h->histsqr[q].histsd[j];
+                if (ref(p.sd) < 0) continue;
+                out += strprintf("place=%d %d %lld %d %d %d %d %d %d %d %lld %lld\n", q, j, ref(p.sd), p.avail,
+                                 p.dances, p.prvdances, p.square, p.tagged, (int)p.pgm, (int)p.sex, ref(p.partner),
+                                 ref(p.tmppartner));
+            }
+        for (const OutDancer* od = h->outdancerhd; od; od = od->nxt)
+            if (ref(od->sd) >= 0) out += strprintf("historyout=%lld %d\n", ref(od->sd), od->assigned);
+    }
+    for (const Extra& e : Extras()) {
+        std::string v = e.save ? OneLine(e.save()) : "";
+        if (!v.empty()) out += e.key + "=" + v + "\n";
+    }
+    return out;
+}
+
+// ---- reading -----------------------------------------------------------------------------
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view NextWord(std::string_view& s) {
+    size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    size_t j = i;
+    while (j < s.size() && !IsBlank(s[j])) ++j;
+    std::string_view w = s.substr(i, j - i);
+    s = s.substr(j);
+    return w;
+}
+
+// n integers of the value, each within [lo, hi]; nothing may follow unless rest is given,
+// which then gets the text after them (blanks after the last number skipped).
+bool Ints(std::string_view v, long long* out, int n, long long lo, long long hi, std::string_view* rest = nullptr) {
+    for (int i = 0; i < n; ++i) {
+        std::string w(NextWord(v));
+        if (w.empty()) return false;
+        char* end = nullptr;
+        errno = 0;
+        long long x = strtoll(w.c_str(), &end, 10);
+        if (errno || *end || x < lo || x > hi) return false;
+        out[i] = x;
+    }
+    if (rest) {
+        size_t i = 0;
+        while (i < v.size() && IsBlank(v[i])) ++i;
+        *rest = v.substr(i);
+        return true;
+    }
+    return NextWord(v).empty();
+}
+
+// Seeds are any 64-bit numbers.
+bool Seeds(std::string_view v, long long* out) { return Ints(v, out, 3, LLONG_MIN, LLONG_MAX); }
+
+// Parses the file's text; false with *why (the line and what is wrong) when a line of a known
+// key cannot be taken.
+bool Parse(const std::string& text, Evening* ev, std::string* why) {
+    size_t pos = 0, lineno = 0;
+    TipRec* tip = nullptr;
+    auto bad = [&](const char* what) {
+        *why = strprintf("line %zu: %s", lineno, what);
+        return false;
+    };
+    const long long D = MAXCOUNT;  // dancer numbers are checked once all dancers are known
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + pos, end - pos);
+        pos = end + 1;
+        ++lineno;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (lineno == 1) {
+            if (line != HEADER) return bad("this is no evening file of this version");
+            continue;
+        }
+        if (line.empty()) continue;
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) return bad("a line without \"=\"");
+        std::string key(line.substr(0, eq));
+        std::string_view v = line.substr(eq + 1);
+        long long n[16];
+        if (key == "club") {
+            ev->club = v;
+        } else if (key == "saved" || key == "lastroll") {
+            if (!Ints(v, n, 1, 0, LLONG_MAX)) return bad("a time that is no number");
+            (key == "saved" ? ev->saved : ev->lastroll) = n[0];
+        } else if (key == "tip") {
+            if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad("a tip number out of range");
+            ev->tip = n[0];
+            ev->prvtip = n[1];
+        } else if (key == "seeds" || key == "initialseeds" || key == "rndm") {
+            if (!Seeds(v, key == "seeds" ? ev->seeds : key == "rndm" ? ev->rndm : ev->initial))
+                return bad("seeds that are no numbers");
+        } else if (key == "mix" || key == "hallview") {
+            if (!Ints(v, n, 1, 0, 1)) return bad("a switch that is neither 0 nor 1");
+            (key == "mix" ? ev->mix : ev->hall) = n[0];
+        } else if (key == "hallfont") {
+            if (!Ints(v, &ev->hallfont, 1, -100, 100)) return bad("a font step out of range");
+        } else if (key == "level") {
+            if (!Ints(v, &ev->level, 1, Basic, C4)) return bad("no level");
+        } else if (key == "dancer") {
+            DancerRec d;
+            d.first = NextWord(v);
+            d.last = NextWord(v);
+            std::string_view rest;
+            if (d.last.empty() || !Ints(v, n, 11, -1, MAXCOUNT, &rest)) return bad("a dancer line that is damaged");
+            std::string prio(NextWord(rest));
+            if ((prio != "L" && prio != "M") || !Ints(rest, n + 11, 2, -1, D)) return bad("a dancer line that is damaged");
+            if (n[10] < Basic || n[10] > C4) return bad("a dancer's level out of range");
+            d.avail = n[0] != 0;
+            d.dances = n[1];
+            d.prvdances = n[2];
+            d.skip = n[3];
+            d.square = n[4];
+            d.tagged = n[5];
+            d.assigned = n[6];
+            d.outdancer = n[7];
+            d.posn = n[8];
+            d.display = n[9];
+            d.pgm = n[10];
+            d.priority = prio[0];
+            d.partner = n[11];
+            d.tmppartner = n[12];
+            if (ev->dancers.size() >= (size_t)MAXCOUNT) return bad("too many dancers");
+            ev->dancers.push_back(std::move(d));
+        } else if (key == "out" || key == "skiptip" || key == "mustonce" || key == "historyout") {
+            if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad("a request or out line that is damaged");
+            if (key == "historyout") {
+                if (!tip) return bad("an out line before its tip");
+                tip->outs.emplace_back(n[0], n[1]);
+            } else {
+                (key == "out" ? ev->outs : key == "skiptip" ? ev->skips : ev->onces).emplace_back(n[0], n[1]);
+            }
+        } else if (key == "tag") {
+            if (!Ints(v, n, 3, -1, MAXCOUNT) || n[0] < 0 || n[0] >= SQRTAGQTY || n[2] < 0)
+                return bad("a square tag that is damaged");
+            ev->tags.push_back({n[0], n[1], n[2]});
+        } else if (key == "history") {
+            std::string_view rest;
+            if (!Ints(v, n, 6, 0, MAXCOUNT, &rest) || !Seeds(rest, n + 6))
+                return bad("a tip that is damaged");
+            if (n[3] < 1 || n[3] > MAXSQUARESIZE || n[5] > C4 || n[2] * n[3] > MAXCOUNT)
+                return bad("a tip whose squares are out of range");
+            if (ev->tips.size() >= (size_t)MAXCOUNT) return bad("too many tips");
+            ev->tips.emplace_back();
+            tip = &ev->tips.back();
+            tip->tipcnt = n[0];
+            tip->prvtipcnt = n[1];
+            tip->totsquares = n[2];
+            tip->sqrsize = n[3];
+            tip->totdancers = n[4];
+            tip->pgm = n[5];
+            tip->s1 = n[6];
+            tip->s2 = n[7];
+            tip->s3 = n[8];
+        } else if (key == "cell") {
+            std::string_view rest;
+            if (!tip || !Ints(v, n, 1, 0, 2 * tip->totdancers - 1, &rest)) return bad("a board text out of place");
+            tip->cells.emplace_back(n[0], std::string(rest));
+        } else if (key == "place") {
+            if (!tip || !Ints(v, n, 12, -1, MAXCOUNT)) return bad("a place of a square that is damaged");
+            PlaceRec p{n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8], n[9], n[10], n[11]};
+            if (p.sq < 0 || p.sq >= tip->totsquares || p.slot < 0 || p.slot >= tip->sqrsize || p.d < 0 ||
+                p.pgm < Basic || p.pgm > C4 || p.sex < M || p.sex > E)
+                return bad("a place of a square out of range");
+            tip->places.push_back(p);
+        } else {
+            ev->extras[key] = v;  // another part's field, or one of a later version
+        }
+    }
+    if (lineno == 0) return bad("the file is empty");
+    // Every dancer named exists.
+    long long nd = (long long)ev->dancers.size();
+    auto known = [&](long long i, bool none) { return (none && i == -1) || (i >= 0 && i < nd); };
+    for (const DancerRec& d : ev->dancers)
+        if (!known(d.partner, true) || !known(d.tmppartner, true)) return bad("a partner that is no dancer");
+    for (auto* list : {&ev->outs, &ev->skips, &ev->onces})
+        for (auto& [d, x] : *list)
+            if (!known(d, false)) return bad("a request for no dancer");
+    for (auto& t : ev->tags)
+        if (!known(t[2], false)) return bad("a square tag for no dancer");
+    for (const TipRec& t : ev->tips) {
+        for (const PlaceRec& p : t.places)
+            if (!known(p.d, false) || !known(p.partner, true) || !known(p.tmppartner, true))
+                return bad("a tip naming no dancer");
+        for (auto& [d, a] : t.outs)
+            if (!known(d, false)) return bad("a tip naming no dancer");
+    }
+    return true;
+}
+
+// The roster's dancer for each dancer of the file (null for one who has left the club file):
+// the n-th of the same first and last name.
+std::vector<SqrDancer*> MapDancers(const Evening& ev) {
+    std::map<std::string, std::vector<SqrDancer*>> byname;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) byname[Word(sd->firstname) + " " + Word(sd->lastname)].push_back(sd);
+    std::map<std::string, size_t> used;
+    std::vector<SqrDancer*> map;
+    for (const DancerRec& d : ev.dancers) {
+        std::string key = d.first + " " + d.last;
+        auto it = byname.find(key);
+        size_t k = used[key]++;
+        map.push_back(it != byname.end() && k < it->second.size() ? it->second[k] : nullptr);
+    }
+    return map;
+}
+
+bool ReadAllFile(const std::string& path, std::string* text, std::string* why) {
+    FILE* fp = fopen(path.c_str(), "rb");
+    if (!fp) {
+        *why = strerror(errno);
+        return false;
+    }
+    char buf[65536];
+    size_t got;
+    while ((got = fread(buf, 1, sizeof buf, fp)) > 0) {
+        text->append(buf, got);
+        if (text->size() > MAXFILE) {
+            fclose(fp);
+            *why = "it is larger than any evening";
+            return false;
+        }
+    }
+    bool ok = !ferror(fp);
+    fclose(fp);
+    if (!ok) *why = "it cannot be read";
+    return ok;
+}
+
+std::string Clock(time_t t) {
+    char buf[16];
+    struct tm tm;
+    localtime_r(&t, &tm);
+    strftime(buf, sizeof buf, "%H:%M", &tm);
+    return buf;
+}
+
+}  // namespace
+
+void EveningField(const std::string& key, std::function<std::string()> save,
+                  std::function<bool(const std::string&)> load) {
+    for (Extra& e : Extras())
+        if (e.key == key) {
+            e.save = std::move(save);
+            e.load = std::move(load);
+            return;
+        }
+    Extras().push_back({key, std::move(save), std::move(load)});
+}
+
+std::string EveningFileName(const std::string& clubfile) {
+    size_t base = BaseStart(clubfile);
+    size_t dot = clubfile.rfind(".dorvel");
+    if (dot != std::string::npos && dot >= base && dot + 7 == clubfile.size()) return clubfile.substr(0, dot) + ".evening";
+    return clubfile + ".evening";
+}
+
+std::string EveningPath() {
+    if (!dbgfile.empty() || !OutputFileBound() || !GuardOurs(outputfilename)) return "";
+    return EveningFileName(outputfilename);
+}
+
+bool EveningSave() {
+    std::string path = EveningPath();
+    if (path.empty() || state.dropped) return true;
+    std::string body = Body();
+    if (body == state.written && path == state.writtento) return true;
+    time_t now = time(nullptr);
+    if (tipcnt != state.lastrolltip) {
+        state.lastrolltip = tipcnt;
+        state.lastroll = tipcnt > 0 ? now : 0;
+    }
+    std::string text = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll) + body;
+    if (!ReplaceFile(path, text)) {
+        if (!state.failed) fprintf(stderr, "dorvels: unable to write <%s>: %s\n", path.c_str(), strerror(errno));
+        state.failed = true;
+        return false;
+    }
+    state.failed = false;
+    state.written = body;
+    state.writtento = path;
+    return true;
+}
+
+EveningOffer EveningFind(time_t now) {
+    EveningOffer offer;
+    state.found = false;
+    std::string path = EveningPath();
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0) return offer;
+    std::string text, why;
+    Evening ev;
+    if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
+        ClubFileNotice("<%s> was not used: %s. Tonight starts as a new evening.", ShownName(path).c_str(), why.c_str());
+        return offer;
+    }
+    // Another club file's evening (a folder copied), or one too old for tonight.
+    if (ev.club != outputfilename.substr(BaseStart(outputfilename))) return offer;
+    if (ev.saved > now + 300 || now - ev.saved > EVENINGHOURS * 3600) return offer;
+    std::vector<SqrDancer*> map = MapDancers(ev);
+    bool changed = ev.tip > 0;
+    for (size_t i = 0; i < map.size(); ++i) {
+        if (!map[i]) continue;
+        offer.present += ev.dancers[i].avail != 0;
+        changed = changed || (map[i]->avail != 0) != (ev.dancers[i].avail != 0);
+    }
+    if (!changed) return offer;
+    offer.offered = true;
+    offer.tip = (int)ev.tip;
+    offer.lastroll = (time_t)ev.lastroll;
+    offer.saved = (time_t)ev.saved;
+    state.found = true;
+    state.offer = std::move(ev);
+    state.foundpath = path;
+    return offer;
+}
+
+std::string EveningQuestion(const EveningOffer& offer) {
+    if (offer.tip > 0 && offer.lastroll > 0)
+        return strprintf("Resume tonight's evening (tip %d, %d present, last roll at %s)?", offer.tip, offer.present,
+                         Clock(offer.lastroll).c_str());
+    return strprintf("Resume tonight's evening (no tip rolled yet, %d present, last change at %s)?", offer.present,
+                     Clock(offer.saved).c_str());
+}
+
+bool EveningResume() {
+    if (!state.found) return false;
+    state.found = false;
+    const Evening& ev = state.offer;
+    std::vector<SqrDancer*> map = MapDancers(ev);
+    auto at = [&](long long i) { return i >= 0 && (size_t)i < map.size() ? map[(size_t)i] : nullptr; };
+
+    for (size_t i = 0; i < map.size(); ++i) {
+        SqrDancer* sd = map[i];
+        if (!sd) continue;
+        const DancerRec& d = ev.dancers[i];
+        sd->avail = (int)d.avail;
+        sd->dances = (int)d.dances;
+        sd->prvdances = (int)d.prvdances;
+        sd->skip = (int)d.skip;
+        sd->square = (int)d.square;
+        sd->tagged = (int)d.tagged;
+        sd->assigned = (int)d.assigned;
+        sd->outdancer = (int)d.outdancer;
+        sd->posn = (int)d.posn;
+        sd->display = (int)d.display;
+        sd->pgm = (SDPGM)d.pgm;
+        sd->priority = d.priority == 'M' ? MUST : LUCK;
+        sd->tmppartner = at(d.tmppartner);
+    }
+    // Partner links as they were tonight (a present dancer whose partner stayed away dances
+    // single); a link to a dancer who has left the club file is dropped.
+    for (size_t i = 0; i < map.size(); ++i)
+        if (map[i]) map[i]->partner = at(ev.dancers[i].partner);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->partner == sd) sd->partner = nullptr;
+
+    OutDancerFreeAll();
+    for (auto& [d, assigned] : ev.outs)
+        if (SqrDancer* sd = at(d)) OutDancerMake(sd)->assigned = (int)assigned;
+    while (skiptiphd) SkipTipFree(skiptiphd);
+    for (auto& [d, tip] : ev.skips)
+        if (SqrDancer* sd = at(d)) SkipTipAppend(sd, (int)tip);
+    DelMustOnces();
+    for (auto& [d, tip] : ev.onces)
+        if (SqrDancer* sd = at(d)) MustOnceAppend(sd, (int)tip);
+    for (auto& t : sqrtag) t = SquareTag{};
+    for (auto& t : ev.tags)
+        if (SqrDancer* sd = at(t[2])) sqrtag[t[0]] = SquareTag{(int)t[1], nullptr, sd};
+
+    // The tips, as HistorySave keeps them (malloc'ed texts and places, OutDancer lists).
+    HistoryClear();
+    for (const TipRec& t : ev.tips) {
+        History* h = new (std::nothrow) History;
+        outofmem(h, "%s\n", "EveningResume");
+        h->tipcnt = (int)t.tipcnt;
+        h->prvtipcnt = (int)t.prvtipcnt;
+        h->totsquares = (int)t.totsquares;
+        h->sqrsize = (int)t.sqrsize;
+        h->totdancers = (int)t.totdancers;
+        h->pgmfloor = (SDPGM)t.pgm;
+        h->s1 = t.s1;
+        h->s2 = t.s2;
+        h->s3 = t.s3;
+        if (h->totdancers > 0) {
+            h->sqrlist = static_cast<char**>(calloc((size_t)(2 * h->totdancers), sizeof(char*)));
+            outofmem(h->sqrlist, "%s\n", "EveningResume");
+            for (auto& [i, text] : t.cells) {
+                free(h->sqrlist[i]);
+                h->sqrlist[i] = strdup(text.c_str());
+                outofmem(h->sqrlist[i], "%s\n", "EveningResume");
+            }
+        }
+        if (h->totsquares > 0) {
+            h->histsqr = static_cast<HistorySquare*>(calloc((size_t)h->totsquares, sizeof(HistorySquare)));
+            outofmem(h->histsqr, "%s\n", "EveningResume");
+            for (int q = 0; q < h->totsquares; ++q) {
+                h->histsqr[q].histsd = static_cast<HistoryDancer*>(calloc((size_t)h->sqrsize, sizeof(HistoryDancer)));
+                outofmem(h->histsqr[q].histsd, "%s\n", "EveningResume");
+                for (int j = 0; j < h->sqrsize; ++j) h->histsqr[q].histsd[j] = HistoryDancer{};
+            }
+        }
+        for (const PlaceRec& p : t.places) {
+            SqrDancer* sd = at(p.d);
+            if (!sd) continue;
+            HistoryDancer& hd = h->histsqr[p.sq].histsd[p.slot];
+            hd.sd = sd;
+            hd.avail = (int)p.avail;
+            hd.dances = (int)p.dances;
+            hd.prvdances = (int)p.prvdances;
+            hd.square = (int)p.square;
+            hd.tagged = (int)p.tagged;
+            hd.pgm = (SDPGM)p.pgm;
+            hd.sex = (SDSEX)p.sex;
+            hd.partner = at(p.partner);
+            hd.tmppartner = at(p.tmppartner);
+        }
+        for (auto& [d, assigned] : t.outs) {
+            SqrDancer* sd = at(d);
+            if (!sd) continue;
+            OutDancer* od = new (std::nothrow) OutDancer;
+            outofmem(od, "%s\n", "EveningResume");
+            od->sd = sd;
+            od->assigned = (int)assigned;
+            ListAppend(h->outdancerhd, h->outdancertl, od);
+        }
+        ListAppend(histhd, histtl, h);
+    }
+    hist = nullptr;
+
+    tipcnt = (int)ev.tip;
+    prvtipcnt = (int)ev.prvtip;
+    mixflag = (int)ev.mix;
+    hallview = (int)ev.hall;
+    hallfontchg = (int)ev.hallfont;
+    pgmfloor = (SDPGM)ev.level;
+    s1 = ev.seeds[0];
+    s2 = ev.seeds[1];
+    s3 = ev.seeds[2];
+    set_rndm(ev.rndm[0], ev.rndm[1], ev.rndm[2]);
+    initial_s1 = ev.initial[0];
+    initial_s2 = ev.initial[1];
+    initial_s3 = ev.initial[2];
+    maxdances = 0;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) maxdances = std::max(maxdances, sd->dances);
+    for (const Extra& e : Extras()) {
+        auto it = ev.extras.find(e.key);
+        if (it != ev.extras.end() && e.load && !e.load(it->second))
+            ClubFileNotice("<%s>: the value <%s> of %s was not taken.", ShownName(state.foundpath).c_str(),
+                           it->second.c_str(), e.key.c_str());
+    }
+    SetupDispNames();
+    state.lastrolltip = tipcnt;
+    state.lastroll = (time_t)ev.lastroll;
+    state.written = Body();
+    state.writtento = state.foundpath;
+    state.offer = Evening{};
+    return true;
+}
+
+void EveningNew(bool everybodyabsent) {
+    if (state.found) unlink(state.foundpath.c_str());
+    state.found = false;
+    state.offer = Evening{};
+    if (everybodyabsent) {
+        RePartner();
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 0;
+    }
+}
+
+void EveningDrop() {
+    std::string path = EveningPath();
+    if (!path.empty()) unlink(path.c_str());
+    state.dropped = true;
+}
+
+bool RosterHasCards() {
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->rfid) return true;
+    return false;
+}
+
+void EveningReset() { state = State{}; }

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# An evening no slip ends: three rolls, the program killed (-9), the next start asks to resume,
+# Enter resumes and the next roll is tip 4; Escape with nothing open asks (Enter: CANCEL); a
+# card typed at reader speed into the setup dialog's club name checks its dancer in or out
+# and leaves the name, while the same digits typed at a person's speed are the name.
+# Arguments: the dorvels program and the source folder.
+set -u
+prog=$1
+src=$2
+source "$(dirname "$0")/own_display.bash" evening.sh 1280x1024
+mkdir -p "$work/club"
+cp "$src/data/sample.dorvel" "$work/club/club.dorvel"
+
+wait_title() {
+  for _ in $(seq 100); do xdotool getwindowname "$win" | grep -Eq "$1" && return 0; sleep 0.1; done
+  fail "title <$(xdotool getwindowname "$win")> does not match <$1>"
+}
+# Waits for a window of the program titled like $1 (a search by name may list the main window
+# too), focuses it and sets $dlg.
+wait_dialog() {
+  dlg=""
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --pid "$progpid" --name "$1" 2>/dev/null); do
+      xdotool getwindowname "$w" 2>/dev/null | grep -q -- "$1" && dlg=$w
+    done
+    [ -n "$dlg" ] && { xdotool windowfocus --sync "$dlg" 2>/dev/null; sleep 0.5; return 0; }
+    kill -0 "$progpid" 2>/dev/null || fail "the program ended: $(cat out.txt)"
+    sleep 0.1
+  done
+  fail "no window <$1>"
+}
+back() { sleep 0.5; xdotool windowfocus --sync "$win" 2>/dev/null; sleep 0.3; }
+presence() { awk '$1 == "Quentin" { print $6 }' club.dorvel; }
+
+# The phone page's address keeps its key when the evening is resumed.
+port=$((20000 + RANDOM % 20000))
+phonekey() { for _ in $(seq 50); do grep -o '/k/[a-z0-9]*/' out.txt && return; sleep 0.1; done; }
+start_in club --serve=127.0.0.1:$port club.dorvel
+key1=$(phonekey)
+[ -n "$key1" ] || fail "no phone page address: $(cat out.txt)"
+for k in 1 2 3; do key r; wait_title "tip#$k\$"; done
+kill -9 "$progpid"
+wait "$progpid" 2>/dev/null
+"$prog" -r --serve=127.0.0.1:$((port + 1)) club.dorvel >out.txt 2>&1 &
+progpid=$!
+wait_dialog "Tonight's evening"
+xdotool key --window "$dlg" Return 2>/dev/null
+main_window
+[ "$(phonekey)" = "$key1" ] || fail "the resumed evening's phone key is <$(phonekey)>, was <$key1>"
+wait_title "tip#3\$"
+key r
+wait_title "tip#4\$"
+
+key Escape
+wait_dialog "Are you sure?"
+xdotool key --window "$dlg" Return 2>/dev/null
+back
+kill -0 "$progpid" 2>/dev/null || fail "Escape ended the program"
+
+before=$(presence)
+for delay in 0 150; do
+  key s
+  wait_dialog "Dance Setup"
+  xdotool type --window "$dlg" --delay "$delay" "4100000026"
+  xdotool key --window "$dlg" Return
+  sleep 0.3
+  close_window "$dlg"  # Cancel (a key that closes it could repeat into the main window)
+  back
+  key W
+  sleep 0.5
+  if [ "$delay" = 0 ]; then
+    grep -qx 'club=The Merry Muddle Squares' club.dorvel || fail "a card renamed the club: $(grep club= club.dorvel)"
+  else
+    grep -qx 'club=4100000026' club.dorvel || fail "typed digits were not typed: $(grep club= club.dorvel)"
+  fi
+  [ "$(presence)" = $((1 - before)) ] || fail "Quentin's presence was $before, is $(presence) (delay $delay)"
+done
+close_window
+ended 100 "closing the window"
+[ "$(cat lastdance.dorvels)" = "club.dorvel" ] || fail "lastdance.dorvels names <$(cat lastdance.dorvels)>"
+echo "evening.sh: ok"

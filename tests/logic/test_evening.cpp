@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The evening file: an evening written beside its club file and resumed at the next start
+// goes on exactly as it would have without the break; what is offered, and what is not.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "assign/assign.h"
+#include "files/clubguard.h"
+#include "files/evening.h"
+#include "history/history.h"
+#include "registry/registry.h"
+#include "support/helmtext.h"
+#include "support/rndm.h"
+#include "test_assign_util.h"
+#include "test_clubfile_util.h"
+
+using namespace assigntest;
+
+namespace {
+
+class EveningFile : public ClubFileTest {
+protected:
+    // A start on the club file: read, the file every write goes to, sorted.
+    static void StartOn(const std::string& club) {
+        ResetEvening();
+        FILE* fp = fopen(club.c_str(), "r");
+        ASSERT_NE(fp, nullptr);
+        inputfilename = club;
+        BindOutputFile(club);
+        ASSERT_TRUE(ReadDorvels(fp));
+        fclose(fp);
+        SortByName();
+    }
+    // A club of couples and singles, some with cards, written as club.dorvel.
+    static void Club(std::mt19937& rng) {
+        clubname = "Harbor Squares";
+        for (int i = 0; i < 14; ++i) AddCouple("M" + std::to_string(i), "F" + std::to_string(i), "Fam" + std::to_string(i));
+        for (int i = 0; i < 9; ++i) AddDancer("S" + std::to_string(i), "Single", static_cast<SDSEX>(rng() % 5));
+        AddDancer("Twin", "Same", M);
+        AddDancer("Twin", "Same", F);  // two dancers of one name keep their own evening
+        uint64_t card = 4100000001;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+            if (rng() % 3 == 0) RfidGive(sd, card++);
+        mixflag = (int)(rng() % 2);
+        SortByName();
+        BindOutputFile("club.dorvel");
+        ASSERT_TRUE(WriteDorvels(0));
+    }
+    // What an evening does between rolls: check-ins and check-outs, skip and must-once
+    // requests, a square tag.
+    static void Actions(std::mt19937& rng) {
+        for (int a = 0; a < 6; ++a) {
+            SqrDancer* sd = sdhd;
+            for (unsigned k = rng() % (unsigned)RosterCount(); k; --k) sd = sd->nxt;
+            unsigned what = rng() % 4;
+            if (what < 2) CardPresenceFlip(sd);
+            else if (what == 2 && !SkipTipFind(sd)) SkipTipRequest(sd, 1 + (int)(rng() % 2))->sd->avail = 0;
+            else if (what == 3 && !MustOnceFind(sd)) LuckMustToggle(sd, true);
+        }
+        if (rng() % 3 == 0 && SqrTagMapBuild() > 0) {
+            SqrTagSliderPick(0, 1 + (double)(rng() % 3));
+            SqrTagApplySquare(2);
+        }
+    }
+    // The next roll, as a text: the squares, everybody's count, the sit-outs.
+    static std::string NextRoll() {
+        EXPECT_NE(Tip(), nullptr);
+        int tips = 0;
+        for (History* h = histhd; h; h = h->nxt) ++tips;
+        std::string s = strprintf("tip %d, %d in the history\n", tipcnt, tips) + Picture();
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) s += strprintf("%s %d %d\n", sd->firstlast.c_str(), sd->dances, sd->avail);
+        for (OutDancer* od = outdancerhd; od; od = od->nxt) s += "out " + od->sd->firstlast + "\n";
+        return s;
+    }
+};
+
+// An evening broken off after any number of tips goes on, once resumed, with the very roll
+// (squares, counts, sit-outs) it would have made without the break.
+TEST_F(EveningFile, AResumedEveningRollsOnAsIfNeverBroken) {
+    for (int seed = 0; seed < 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        ResetEvening();
+        sanitypauseseconds = 0;
+        ASSERT_EQ(system("rm -f club.*"), 0);
+        Club(rng);
+        StartOn("club.dorvel");
+        set_rndm(seed + 1, seed + 2, seed + 3);
+        int tips = (int)(rng() % 5);
+        for (int t = 0; t < tips; ++t) {
+            Actions(rng);
+            Tip();
+            ASSERT_TRUE(WriteDorvels(1));
+        }
+        Actions(rng);
+        ASSERT_TRUE(EveningSave());
+        int present = 0;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) present += sd->avail;
+        std::string expected = NextRoll();
+
+        StartOn("club.dorvel");
+        EveningOffer offer = EveningFind(time(nullptr));
+        ASSERT_TRUE(offer.offered);
+        EXPECT_EQ(offer.tip, tips);
+        EXPECT_EQ(offer.present, present);
+        EXPECT_TRUE(EveningResume());
+        EXPECT_EQ(NextRoll(), expected);
+        EXPECT_EQ(CardTableFaults(), "");
+    }
+}
+
+// What is not offered: an evening with nothing to resume, an old one, another club file's,
+// and none at all in a replay, which neither reads nor writes the file. A dancer who left
+// the club file is left out.
+TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
+    std::mt19937 rng(7);
+    Club(rng);
+    StartOn("club.dorvel");
+    ASSERT_TRUE(EveningSave());
+    EXPECT_FALSE(EveningFind(time(nullptr)).offered);  // nothing happened yet
+    Tip();
+    Tip();
+    ASSERT_TRUE(EveningSave());
+    std::string file = ReadFile("club.evening");
+    time_t now = time(nullptr);
+    EXPECT_TRUE(EveningFind(now + EVENINGHOURS * 3600 - 60).offered);
+    EXPECT_FALSE(EveningFind(now + EVENINGHOURS * 3600 + 60).offered);
+    EXPECT_NE(EveningQuestion(EveningFind(now)).find("Resume tonight's evening (tip 2, "), std::string::npos);
+
+    // Another club file's (a folder copied under another name); a replay.
+    WriteFile("club.evening", std::string(file).replace(file.find("club=club.dorvel"), 16, "club=other.dorvel"));
+    EXPECT_FALSE(EveningFind(now).offered);
+    WriteFile("club.evening", file);
+    dbgfile = "dorvels.record000";
+    EXPECT_FALSE(EveningFind(now).offered);
+    Tip();
+    EXPECT_TRUE(EveningSave());
+    EXPECT_EQ(ReadFile("club.evening"), file);
+    dbgfile.clear();
+
+    // Dancers gone from the club file since: the others resume, and the evening rolls on
+    // (mixing reads every tip's places).
+    StartOn("club.dorvel");
+    DelDancer(sdhd);
+    DelDancer(sdtl);
+    ASSERT_TRUE(EveningFind(now).offered);
+    ASSERT_TRUE(EveningResume());
+    EXPECT_EQ(tipcnt, 2);
+    mixflag = 1;
+    EXPECT_NE(NextRoll().find("tip 3, 3 in the history\n"), std::string::npos);
+}
+
+// A field of another part of the program goes into the file and comes back on resume; a
+// value its part does not take is said, and the rest of the evening still resumes.
+TEST_F(EveningFile, FieldsOfOtherPartsComeBack) {
+    static std::string key;
+    EveningField("test-key", [] { return key; }, [](const std::string& v) { key = v; return v != "bad"; });
+    std::mt19937 rng(3);
+    Club(rng);
+    for (const char* value : {"abc 123", "bad"}) {
+        StartOn("club.dorvel");
+        key = value;
+        Tip();
+        ASSERT_TRUE(EveningSave());
+        key.clear();
+        StartOn("club.dorvel");
+        TakeClubFileNotice();
+        ASSERT_TRUE(EveningFind(time(nullptr)).offered);
+        ASSERT_TRUE(EveningResume());
+        EXPECT_EQ(tipcnt, 1);
+        EXPECT_EQ(key, value);
+        EXPECT_EQ(TakeClubFileNotice().find("the value <bad> of test-key was not taken") != std::string::npos, key == "bad");
+    }
+    EveningField("test-key", nullptr, nullptr);
+}
+
+}  // namespace
