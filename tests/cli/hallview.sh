@@ -7,7 +7,8 @@
 #   V:      the squares board again ("name: number" cells, no tip heading)
 #   V, r:   the hall view stays on for the next roll: "Tip 2"
 #   e, a card typed at reader speed: a note names the dancer checked out
-#   the window closed, the program started again on the club file: r shows the hall view
+#   the window closed, the program started again on the club file: r (typed into the question
+#   whether to resume the evening, it resumes and rolls tip 3) shows the hall view
 # Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
@@ -157,6 +158,6 @@ grep -qx hallview club.dorvel || fail "the club file keeps no hallview line"
 progpid=$!
 main_window
 key r
-check hall 1 || fail "started again, r: the hall view of tip 1"
+check hall 3 || fail "started again, r: the evening resumed, the hall view of tip 3"
 kill -0 "$progpid" 2>/dev/null || fail "the program ended"
 echo "hallview.sh: ok"
