@@ -199,7 +199,8 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
         pos = end + 1;
         if (word.empty()) continue;
         if (!first && col + 1 + word.size() > helpwidth) {
-            out += "\n" + std::string(indent, ' ');
+            out += '\n';
+            out.append(indent, ' ');
             col = indent;
         } else if (!first) {
             out += ' ';
@@ -217,7 +218,10 @@ static bool Joined(const char* arg) { return arg[0] == '=' || arg[0] == '['; }
 
 static std::string Joined(const DocItem& item) {
     std::string s = item.name;
-    if (*item.arg) s += (Joined(item.arg) ? "" : " ") + std::string(item.arg);
+    if (*item.arg) {
+        if (!Joined(item.arg)) s += ' ';
+        s += item.arg;
+    }
     return s;
 }
 
@@ -285,7 +289,12 @@ std::string RoffEscape(const std::string& text) {
 }
 
 // A quoted argument of a macro line.
-static std::string Quoted(const std::string& s) { return "\"" + RoffEscape(s) + "\""; }
+static std::string Quoted(const std::string& s) {
+    std::string q(1, '"');
+    q += RoffEscape(s);
+    q += '"';
+    return q;
+}
 
 static void ManSection(std::string& out, const char* title, const std::vector<DocItem>& items, const char* font) {
     if (title) out += std::string(".SH ") + title + "\n";

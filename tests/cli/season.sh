@@ -54,10 +54,15 @@ check "started again"
 
 printf 'dorvels-season 1\nnot a pair\n' >"$work/rep/club.season"
 start_in rep -d ../rec/evening.record club.dorvel
+# G replays the three tips; the replay then stops with the program running.
 for _ in $(seq 20); do
-  kill -0 "$progpid" 2>/dev/null || break
+  xdotool getwindowname "$win" 2>/dev/null | grep -q 'tip#3$' && break
   key G
 done
+xdotool getwindowname "$win" 2>/dev/null | grep -q 'tip#3$' || fail "the replay did not roll the three tips"
+sleep 1
+kill -0 "$progpid" 2>/dev/null || fail "the replay ended the program"
+close_window
 ended 50 "the replay"
 [ "$(cat "$work/rep/club.season")" = $'dorvels-season 1\nnot a pair' ] || fail "the replay changed club.season"
 [ ! -e "$work/rep/club.season.damaged" ] || fail "the replay read club.season"
