@@ -183,8 +183,6 @@ static GtkWidget* Finder() {
     return box;
 }
 
-GtkWidget* RfidFinderEntry() { return finder.entry; }
-
 static void CardWindow(uint64_t card) {
     Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
     RfidWindowNew("Rfid Display");

@@ -34,10 +34,6 @@ void RfidNewDancerAssoc(const char* nmbrbuf);
 void RfidSqrDancerBttn(GtkWidget* bttn, void* data);
 void RfidSlider(GtkRange* slider, void* data);
 void RfidSliderBttn(GtkWidget* bttn, void* data);
-// The card window's search entry (letters of a name keep the dancers without a card whose
-// name holds them; Enter gives the card to the first, or to the one chosen in the list), or
-// null when no card window is open.
-GtkWidget* RfidFinderEntry();
 // "Cancel" of the card window and "Done" of the multi-card window: both windows close and the
 // keys come back to the main window.
 void RfidCancelBttn(GtkWidget* bttn, void* data);
