@@ -635,13 +635,20 @@ std::string FairnessNoteText() {
         const size_t shown = std::min<size_t>(r.outmost.size(), 3);
         for (size_t i = 0; i < shown; ++i) who += (i ? ", " : "") + r.outmost[i]->firstlast;
         if (r.outmost.size() > shown) who += strprintf(" +%zu more", r.outmost.size() - shown);
-        who += strprintf(" (%d of %d tips)", r.mostout, r.tips);
+        who += r.tips == 1 ? strprintf(" (%d of 1 tip)", r.mostout) : strprintf(" (%d of %d tips)", r.mostout, r.tips);
     }
-    std::string text = strprintf("fairness after %d tips: dances %d to %d (spread %d)\n"
-                                 "sat out most: %s\n"
-                                 "mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
-                                 r.tips, r.mindances, r.maxdances, r.maxdances - r.mindances, who.c_str(),
-                                 mixflag ? "on" : "off", r.Coverage(), r.maxmeet);
+    // Each line a whole sentence in the singular or the plural.
+    std::string dances = r.tips == 1 ? strprintf("fairness after 1 tip: dances %d to %d (spread %d)", r.mindances,
+                                                 r.maxdances, r.maxdances - r.mindances)
+                                     : strprintf("fairness after %d tips: dances %d to %d (spread %d)", r.tips,
+                                                 r.mindances, r.maxdances, r.maxdances - r.mindances);
+    std::string mixing =
+        r.maxmeet == 1
+            ? strprintf("mixing %s: %.0f%% of the possible square-mates met, the same two at most 1 time",
+                        mixflag ? "on" : "off", r.Coverage())
+            : strprintf("mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
+                        mixflag ? "on" : "off", r.Coverage(), r.maxmeet);
+    std::string text = dances + "\n" + strprintf("sat out most: %s", who.c_str()) + "\n" + mixing;
     if (r.season && r.seasonmates > 0)
         text += strprintf("\nseason memory: %.0f%% of tonight's square-mates are new this season",
                           100.0 * static_cast<double>(r.seasonnew) / static_cast<double>(r.seasonmates));

@@ -30,7 +30,7 @@ struct MenuEntry {
     const char* tooltip;  // "\r" separates lines
 };
 
-// In grid order: column 0 and column 1 of each row.
+// In grid order: column 0 and column 1 of each row, then the third column.
 const MenuEntry menuentries[] = {
     {'a', 0, 0, 1, "a: availability display       ",
          "\t\ta: availability display\r"
@@ -201,13 +201,45 @@ const MenuEntry menuentries[] = {
          "one on each swipe."},
     {'z', 29, 1, 15, "z: command-card setup         ",
          "\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command."},
-    {'D', 40, 0, 16, "D: projector window on/off    ",
+    // The third column: the commands beyond the thirty above (hall view, projector window,
+    // fairness, chart, phone page, printing, Escape); two columns of them would not fit a
+    // screen 768 pixels high.
+    {'V', 30, 2, 1, "V: hall view on/off           ",
+         "\t\tV: hall view on/off\r"
+         "Shows the Squares Display for the back of the hall: the tip number large at the\r"
+         "top, every name with its square number or \"Out\" as large as the screen allows,\r"
+         "in pages that follow each other when there are too many names for one screen.\r"
+         "The choice stays for the next tips, for c, h and H, and is kept in the club file."},
+    {'D', 40, 2, 2, "D: projector window on/off    ",
          "\t\tD: projector window on/off\r"
          "Opens a second window for a projector or a TV in the hall: it shows the squares\r"
          "of the current tip in large letters (an earlier tip while the history is shown),\r"
          "while this window stays yours for Edit, Present and Setup. D again closes it.\r"
          "With a second screen it opens full-screen there; F11 or a double click in it\r"
          "switches full-screen on or off, Escape leaves full-screen."},
+    {'v', 31, 2, 3, "v: fairness of the evening    ",
+         "\t\tv: fairness of the evening\r"
+         "Shows how fair and how mixed the evening has been: the spread of dance counts,\r"
+         "who sat out most, and the share of the possible square-mates met.\r"
+         "A second \"v\" clears the message."},
+    {'b', 32, 2, 4, "b: dance-count chart          ",
+         "\t\tb: dance-count chart\r"
+         "Draws a bar chart of the tips each present dancer has danced tonight, with the\r"
+         "dancers' names under the bars: in a window and in the file dorvelbars##.png."},
+    {'i', 33, 2, 5, "i: phone page address         ",
+         "\t\ti: phone page address\r"
+         "Shows the address of the phone page and its QR code, so that dancers can look up\r"
+         "their square on their phones. Switch the phone page on in the Setup Display (\"s\").\r"
+         "A second \"i\" clears it."},
+    {'P', 34, 2, 6, "P: print the display shown    ",
+         "\t\tP: print the display shown\r"
+         "Prints the Squares, Present or History Display as it is shown,\r"
+         "or the club's roster from the Edit Display."},
+    {27, 35, 2, 7, "Esc: leave view, or quit      ",
+         "\t\tEsc: leave view, or quit\r"
+         "Leaves the \"absent without notification\" display (A) for the Present Display,\r"
+         "or finishes the open dancer pop-up; with nothing of that open it asks, as \"q\"\r"
+         "does, whether to quit: QUIT then saves as closing the window does."},
 };
 
 struct LegendLine {
@@ -328,9 +360,13 @@ static gboolean PressActs(GdkEventType type, guint button, bool centred, bool ta
         ++menubttnhit;
         if (!taken) return TRUE;
         if (sdpop) {
+            // The menu key asks for the menu: a note in its way closes and the menu opens.
+            // A right click only closes what is open.
+            bool note = centred && PopupIsNote();
             GtkWidget* w = sdpop;
             sdpop = nullptr;
             gtk_widget_destroy(w);
+            if (note && !menubttnpopup) MenuOpen(centred);
         } else if (menubttnpopup) {
             MenuDestroy();
             sdtoggled = nullptr;
@@ -384,6 +420,7 @@ void ReplayBttnPress(const std::string& text) {
 
 void ReplayMenuCallback(const std::string& text) {
     // The entry of the recorded hotkey, as if its button were clicked.
+    char key = text == "<esc>" ? 27 : text.empty() ? 0 : text[0];
     for (const MenuEntry& e : menuentries)
-        if (!text.empty() && e.key == text[0]) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
+        if (key && e.key == key) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
 }
