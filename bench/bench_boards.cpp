@@ -68,8 +68,8 @@ static void RollWithProjector(benchmark::State& state) {
 
 // The edit display shown scrolls a page at a time from its first row to its last, and back.
 static void ScrollThroughEdit() {
-    GtkWidget* shown = ShownDisplay();
-    if (!shown || !GTK_IS_SCROLLED_WINDOW(shown)) return;
+    GtkWidget* shown = EditScrolled();
+    if (!shown) return;
     GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
     double page = gtk_adjustment_get_page_size(adj);
     for (double v = 0; v < gtk_adjustment_get_upper(adj); v += page) {

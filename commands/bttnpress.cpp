@@ -32,7 +32,7 @@ struct MenuEntry {
     const char* tooltip;  // "\n" separates lines here, "\r" on the screen
 };
 
-// In grid order: column 0 and column 1 of each row.
+// In grid order: column 0 and column 1 of each row, then the third column.
 const MenuEntry menuentries[] = {
     {'a', 0, 0, 1, N_("a: availability display"),
          N_("\t\ta: availability display\n"
@@ -203,13 +203,45 @@ const MenuEntry menuentries[] = {
          "one on each swipe.")},
     {'z', 29, 1, 15, N_("z: command-card setup"),
          N_("\t\tz: the next card swiped will become a command card - the z display will then show allowing you to select which command.")},
-    {'D', 40, 0, 16, N_("D: projector window on/off"),
+    // The third column: the commands beyond the thirty above (hall view, projector window,
+    // fairness, chart, phone page, printing, Escape); two columns of them would not fit a
+    // screen 768 pixels high.
+    {'V', 30, 2, 1, N_("V: hall view on/off"),
+         N_("\t\tV: hall view on/off\n"
+         "Shows the Squares Display for the back of the hall: the tip number large at the\n"
+         "top, every name with its square number or \"Out\" as large as the screen allows,\n"
+         "in pages that follow each other when there are too many names for one screen.\n"
+         "The choice stays for the next tips, for c, h and H, and is kept in the club file.")},
+    {'D', 40, 2, 2, N_("D: projector window on/off"),
          N_("\t\tD: projector window on/off\n"
          "Opens a second window for a projector or a TV in the hall: it shows the squares\n"
          "of the current tip in large letters (an earlier tip while the history is shown),\n"
          "while this window stays yours for Edit, Present and Setup. D again closes it.\n"
          "With a second screen it opens full-screen there; F11 or a double click in it\n"
          "switches full-screen on or off, Escape leaves full-screen.")},
+    {'v', 31, 2, 3, N_("v: fairness of the evening"),
+         N_("\t\tv: fairness of the evening\n"
+         "Shows how fair and how mixed the evening has been: the spread of dance counts,\n"
+         "who sat out most, and the share of the possible square-mates met.\n"
+         "A second \"v\" clears the message.")},
+    {'b', 32, 2, 4, N_("b: dance-count chart"),
+         N_("\t\tb: dance-count chart\n"
+         "Draws a bar chart of the tips each present dancer has danced tonight, with the\n"
+         "dancers' names under the bars: in a window and in the file dorvelbars##.png.")},
+    {'i', 33, 2, 5, N_("i: phone page address"),
+         N_("\t\ti: phone page address\n"
+         "Shows the address of the phone page and its QR code, so that dancers can look up\n"
+         "their square on their phones. Switch the phone page on in the Setup Display (\"s\").\n"
+         "A second \"i\" clears it.")},
+    {'P', 34, 2, 6, N_("P: print the display shown"),
+         N_("\t\tP: print the display shown\n"
+         "Prints the Squares, Present or History Display as it is shown,\n"
+         "or the club's roster from the Edit Display.")},
+    {27, 35, 2, 7, N_("Esc: leave view, or quit"),
+         N_("\t\tEsc: leave view, or quit\n"
+         "Leaves the \"absent without notification\" display (A) for the Present Display,\n"
+         "or finishes the open dancer pop-up; with nothing of that open it asks, as \"q\"\n"
+         "does, whether to quit: QUIT then saves as closing the window does.")},
 };
 
 struct LegendLine {
@@ -341,9 +373,13 @@ static gboolean PressActs(GdkEventType type, guint button, bool centred, bool ta
         ++menubttnhit;
         if (!taken) return TRUE;
         if (sdpop) {
+            // The menu key asks for the menu: a note in its way closes and the menu opens.
+            // A right click only closes what is open.
+            bool note = centred && PopupIsNote();
             GtkWidget* w = sdpop;
             sdpop = nullptr;
             gtk_widget_destroy(w);
+            if (note && !menubttnpopup) MenuOpen(centred);
         } else if (menubttnpopup) {
             MenuDestroy();
             sdtoggled = nullptr;
@@ -397,6 +433,7 @@ void ReplayBttnPress(const std::string& text) {
 
 void ReplayMenuCallback(const std::string& text) {
     // The entry of the recorded hotkey, as if its button were clicked.
+    char key = text == "<esc>" ? 27 : text.empty() ? 0 : text[0];
     for (const MenuEntry& e : menuentries)
-        if (!text.empty() && e.key == text[0]) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
+        if (key && e.key == key) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));
 }

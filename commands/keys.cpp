@@ -402,8 +402,8 @@ static void WriteKey(int keepdances) {
 
 static bool AskQuit();
 
-static void Escape() {
-    Record("(KeybrdCmd) <esc>\n");
+static void Escape(const char* who) {
+    Record("(%s) <esc>\n", who);
     prehistory = 0;
     if (Aflag) {
         Aflag = 0;
@@ -608,7 +608,11 @@ static void Dispatch(char cmd, bool menu) {
         case 'z': RfidCmdCardPending(menu ? _("z pending - swipe a card") : _("z pending - pls swipe a card")); break;
         case '-': ChangeFontSize(-1); break;
         case '+': ChangeFontSize(1); break;
-        case 27: Escape(); break;
+        case 27:
+            // The menu's entry acts as the key does with the menu closed.
+            if (menu) MenuDestroy();
+            Escape(who);
+            break;
         default:
             Record("(%s) %s  (unsupported)\n", who, cprt((unsigned char)cmd).c_str());
             break;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pop-up menu of the main window: a button per common command (thirty-one), each with its
-// hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It opens
-// on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen);
-// BttnPress (display.h) opens and closes it.
+// The pop-up menu of the main window: one button per common command (thirty-seven), each with
+// its hotkey in the label and a help text as tooltip, and a legend of the mouse actions. It
+// opens on a right click (at the mouse) or on the m, F1 and "?" keys (centred on the screen;
+// a note in the way closes first); BttnPress (display.h) opens and closes it.
 #pragma once
 
 #include <gtk/gtk.h>

@@ -230,7 +230,7 @@ extern SqrDancer statsd;
 extern int cflag, hintflag;
 extern int lflag;
 extern int reqW, reqH;                    // window size asked for on the command line
-extern int hallview;                      // 1 = the Squares display shows the hall view (key V)
+extern int hallview;                      // 1 = the Squares display shows the hall view (key V; club file)
 extern int hallfontchg;                   // the operator's font steps on the hall view (+ larger)
 extern int projector;                     // 1 = the projector window is open (key D); kept in the club file
 
@@ -239,8 +239,9 @@ extern int projector;                     // 1 = the projector window is open (k
 // assignment engine (roll classes, tag memory), the history and the card table.
 void ResetEvening();
 // Puts the settings a club file holds back to the values of a club that has none (club and
-// caller "None", level Basic, squares of 8, asking on, no mixing, no options, no command
-// cards), so that a club file read next sets exactly what it says.
+// caller "None", level Basic, squares of 8, asking on, no mixing, the board rather than the
+// hall view, no options, no command cards), so that a club file read next sets exactly what
+// it says.
 void ClubSettingsDefaults();
 
 // Level and role names (club file, command line, titles).

@@ -116,6 +116,7 @@ void ClubSettingsDefaults() {
     squaresize = 8;
     askflag = 1;
     mixflag = 0;
+    hallview = 0;
     dispnamestyle = LASTNAME;
     scrollerincrchg = 0;
     for (auto& c : speccard) c = 0;

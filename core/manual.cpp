@@ -72,7 +72,8 @@ const std::vector<DocItem> dockeys = {
     {"V", "",
      "On the squares of a tip: the hall view (the tip number large, every name with its square "
      "number or Out in the largest font that fills the screen, pages when they do not fit), or "
-     "the board again. The choice stays for the next rolls."},
+     "the board again. The choice stays for the next rolls, for c, h and H, and is kept in the club "
+     "file (a line hallview)."},
     {"D", "",
      "Open or close the projector window: the hall view of the current tip (of the tip the history "
      "shows, marked as history) in a second window for a projector or TV, while the main window "
@@ -104,7 +105,7 @@ const std::vector<DocItem> dockeys = {
     {"F", "", "Faster auto-scrolling of a long board."},
     {"f", "", "Slower auto-scrolling."},
     {"t", "", "Show the totals of the board, or close the note."},
-    {"b", "", "Chart of tonight's dance counts of the present dancers: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
+    {"b", "", "Chart of tonight's dance counts of the present dancers, their names under the bars: dorvelbarsNN.png (NN the tip) and a window, drawn by gnuplot."},
     {"i", "", "Show the phone page's address and a QR code of it for the dancers to scan; i again closes it."},
     {"g", "", "Replay the record named with -d: one action of the operator's."},
     {"G", "", "Replay the record named with -d up to the next change of display; at the end of the record the next g or G starts it again."},

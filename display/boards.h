@@ -95,6 +95,8 @@ void BoardCellStyle(GtkWidget* w, int row, COLOR oddcolor);
 void BoardFontOf(GtkWidget* w, const PangoFontDescription* font);
 // Background of a widget through a style class shared by every widget of that colour.
 void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color);
+// The style class that gives a widget the background colour (made once per colour).
+std::string BoardBackgroundClass(const GdkRGBA* color);
 // Puts sdgrid into sdwin, inside a scrolled window (sqrslider) when doscrollable.
 void BoardPack(bool doscrollable);
 // Remembers the cells of the board just built (labels or buttons) and its shape.
@@ -104,22 +106,32 @@ void SquaresBoardAgain();
 // The texts of that board's cells (also while the hall view shows them instead).
 std::vector<std::string> SquaresBoardTexts();
 
+// The legend of the edit display shown (what a name button present or absent looks like),
+// or null.
+GtkWidget* EditLegend();
+// The scrolled window of the edit display shown, or null (no edit display, or one that fits).
+GtkWidget* EditScrolled();
+
 // ---- the hall view (display/hallview.cpp) --------------------------------------------------
 // The Squares display for the back of the hall, shown instead of the board while hallview
 // is set: the tip number large at the top, then every entry of the board in name order, in
 // the largest font that fills the window; pages that follow each other when even the
 // smallest readable font does not fit. The projector window (display/projector.h) shows one
 // of its own.
-// Starts the entries of tip `tip`; adds one: the board's name part, where it joins two
+// Starts the entries of tip `tip` (with history set, an earlier tip shown from the history:
+// marked so, in the history's colour); adds one: the board's name part, where it joins two
 // dancers' names (npos: one name) and the square number (0 = sits out).
-void HallViewBegin(int tip);
+void HallViewBegin(int tip, bool history = false);
 void HallViewAdd(const std::string& name, size_t joint, int square);
+// Adds the entry of a board text as the squares board shows it ("name: 3", "name: Out"; the
+// history keeps these).
+void HallViewAddText(const std::string& text);
 // Builds the hall view of the entries into the window (emptied here).
 void HallViewBuild();
 // True while the window shows the hall view.
 bool HallViewShown();
-// The V key: the Squares display shows the other view of the same tip (no roll), or, on the
-// other displays, the next Squares display will.
+// The V key: the Squares and History displays show the other view of the same tip (no
+// roll), or, on the other displays, the next Squares display will.
 void HallViewSwitch();
 // + and - on the hall view: its font a step larger (chg > 0) or smaller; counts, tips and
 // history stay. Returns 0, or -1 (with a note) when there is no further step.

@@ -144,6 +144,11 @@ extern double scrollerincr;        // auto-scroll speed factor
 // A warning of any length (the start-up notice about the club files); GtkWarning cuts its
 // text at 255 bytes.
 void GtkWarningText(const std::string& text);
+// A note of any length. Every note and warning wraps its lines within the main window's
+// width.
+void GtkNoteText(const std::string& text);
+// True while the pop-up is a note or warning (not a dancer dialog, slider or QR code).
+bool PopupIsNote();
 // While held (start-up, before the main window is on the screen), notes and warnings go to
 // stderr and wait with the start-up notice (TakeClubFileNotice) for the first display.
 void HoldMessages(bool hold);
@@ -187,6 +192,9 @@ void PhonePageAddress();
 void SquareDisplay(EDITMODE neweditmode);
 // Shows the present board again in the current font; nothing of the evening changes.
 void PresentRetext();
+// True when the present board of labels is the display shown: a switch to it again keeps its
+// page, and the board's cells take their new texts in place if its shape stays.
+bool PresentBoardKept();
 void EditDisplay(EDITMODE neweditmode);
 void HistoryDisplay();
 // Shows the history board of `hist` again as it was shown last (same stripes), in the

@@ -34,7 +34,9 @@ struct EditCell {
 
 // The kept display. Its widgets belong to GTK; this only borrows them while `top` lives.
 static struct {
-    GtkWidget* top = nullptr;       // the page in the window: the grid, or a scrolled window
+    GtkWidget* top = nullptr;       // the page in the window: the legend over the grid (or over
+                                    // a scrolled window holding it)
+    GtkWidget* legend = nullptr;
     GtkWidget* grid = nullptr;
     GtkAdjustment* vadj = nullptr;  // vertical scrolling; null when every cell fits
     std::vector<SqrDancer*> order;  // the dancer of each cell; null where one was deleted
@@ -351,10 +353,48 @@ std::vector<std::pair<SqrDancer*, GtkWidget*>> EditCellsMade() {
     return out;
 }
 
-// Puts the grid into the window as the edit display's page: straight, or through a viewport
-// into a scrolled window.
+// The legend over the grid: what the two looks of a name button mean, shown on two buttons
+// made and styled as the name buttons are (a new operator cannot tell otherwise whether
+// pressed in means here or gone), which no click or key changes.
+static GtkWidget* Legend() {
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, sp10);
+    const struct {
+        const char* text;
+        bool absent;
+    } samples[] = {{"Present", false}, {"Absent", true}};
+    for (const auto& sample : samples) {
+        GtkWidget* b = gtk_toggle_button_new_with_label(sample.text);
+        FlatButton(b);
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), sample.absent);
+        gtk_widget_set_can_focus(b, FALSE);
+        BoardFontOf(b, bttnfont2);
+        // An event box over the button takes its clicks.
+        GtkWidget* shield = gtk_event_box_new();
+        gtk_event_box_set_visible_window(GTK_EVENT_BOX(shield), FALSE);
+        gtk_event_box_set_above_child(GTK_EVENT_BOX(shield), TRUE);
+        gtk_container_add(GTK_CONTAINER(shield), b);
+        gtk_box_pack_start(GTK_BOX(row), shield, FALSE, FALSE, 0);
+    }
+    GtkWidget* hint = gtk_label_new("Click a name to mark the dancer present or absent");
+    BoardFontOf(hint, bttnfont2);
+    gtk_box_pack_start(GTK_BOX(row), hint, FALSE, FALSE, 0);
+    return row;
+}
+
+GtkWidget* EditLegend() { return view.top && ShownDisplay() == view.top ? view.legend : nullptr; }
+
+GtkWidget* EditScrolled() {
+    if (!view.top || !view.vadj || ShownDisplay() != view.top) return nullptr;
+    GtkWidget* vp = gtk_widget_get_parent(view.grid);
+    return vp ? gtk_widget_get_parent(vp) : nullptr;
+}
+
+// Puts the grid into the window as the edit display's page, under the legend: straight, or
+// through a viewport into a scrolled window.
 static void PackView(bool scroll) {
-    view.top = view.grid;
+    view.top = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
+    view.legend = Legend();
+    gtk_box_pack_start(GTK_BOX(view.top), view.legend, FALSE, FALSE, 0);
     view.vadj = nullptr;
     if (scroll) {
         GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
@@ -364,10 +404,12 @@ static void PackView(bool scroll) {
         GtkWidget* vp = gtk_viewport_new(nullptr, nullptr);
         gtk_container_add(GTK_CONTAINER(vp), view.grid);
         gtk_container_add(GTK_CONTAINER(sw), vp);
-        view.top = sw;
+        gtk_box_pack_start(GTK_BOX(view.top), sw, TRUE, TRUE, 0);
         view.vadj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(sw));
         g_signal_connect(view.vadj, "value-changed", G_CALLBACK(MakeCellsInView), nullptr);
         g_signal_connect(view.vadj, "changed", G_CALLBACK(MakeCellsInView), nullptr);
+    } else {
+        gtk_box_pack_start(GTK_BOX(view.top), view.grid, TRUE, TRUE, 0);
     }
     g_signal_connect(view.top, "destroy", G_CALLBACK(ViewGone), nullptr);
     if (sdwin)
@@ -409,14 +451,17 @@ static void BuildView(std::vector<SqrDancer*>&& order, int colqty, int rowqty, b
     }
     view.colqty = colqty;
     view.rowqty = rowqty;
-    if (!view.vadj && screenheight > 0 && rowqty * (cellh + space) - space > screenheight) {
+    int legendh = 0, natural = 0;
+    gtk_widget_get_preferred_height(view.legend, &legendh, &natural);
+    int room = screenheight - legendh - gtk_box_get_spacing(GTK_BOX(view.top));
+    if (!view.vadj && screenheight > 0 && rowqty * (cellh + space) - space > room) {
         GtkWidget* top = view.top;
+        bool held = !gtk_widget_get_parent(top);
         g_signal_handlers_disconnect_by_func(top, (gpointer)ViewGone, nullptr);
         g_object_ref(view.grid);
-        if (GtkWidget* parent = gtk_widget_get_parent(view.grid))
-            gtk_container_remove(GTK_CONTAINER(parent), view.grid);
-        else
-            g_object_unref(view.grid);  // the view's own hold on the unpacked grid
+        gtk_container_remove(GTK_CONTAINER(gtk_widget_get_parent(view.grid)), view.grid);
+        gtk_widget_destroy(top);
+        if (held) g_object_unref(top);  // the view's own hold on the page without a window
         PackView(true);
         g_object_unref(view.grid);
     }
@@ -444,6 +489,8 @@ void EditDisplay(EDITMODE neweditmode) {
     Record("(EditDisplay)\n");
     SetWinTitle(sdwin, nullptr);
     UpdateSkips();
+    SetupDispNames();
+    DispNamesApart();  // dancers of one name are told apart by their initials
 
     int totdancers = 0;
     std::string longest;

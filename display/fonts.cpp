@@ -225,10 +225,20 @@ int MaxEntryWidth(Resolution* r, int* meh, const char* sdmaxname, int padding, F
             GtkWarning(_("(MaxEntryWidth) fonttype#%d not supported; using sdfont\n"), (int)fonttype);
             font = r ? r->sdfont : "";
     }
-    PangoFontDescription* fd = font.empty() ? nullptr : FontOf(font);
     std::string text = MeasureText(sdmaxname);
+    bool buttonrow = text == "DelLuckNamePrtnrPgmSex";
+    // A text measured once in a font keeps its size: a board redrawn for every card swiped
+    // at the door measures the same widest name in the same fonts again and again.
+    static std::map<std::string, std::pair<int, int>> measured;
+    std::string key = font + '\n' + text + (buttonrow ? std::string("\n") + strpgm(pgmfloor) : "");
+    auto known = measured.find(key);
+    if (known != measured.end()) {
+        if (meh) *meh = known->second.second + 2 * padding;
+        return known->second.first + padding;
+    }
+    PangoFontDescription* fd = font.empty() ? nullptr : FontOf(font);
     GtkWidget* w;
-    if (text == "DelLuckNamePrtnrPgmSex") {
+    if (buttonrow) {
         w = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
         const char* labels[] = {C_("edit button", "Del"), C_("priority", "Must"), C_("edit button", "Name"), C_("edit button", "Prtnr"),
                                 strpgm(pgmfloor), "M"};
@@ -245,6 +255,8 @@ int MaxEntryWidth(Resolution* r, int* meh, const char* sdmaxname, int padding, F
     }
     int width = 0, height = 0;
     Measure(w, &width, &height);
+    if (measured.size() >= 4096) measured.clear();
+    measured.emplace(key, std::make_pair(width, height));
     if (meh) *meh = height + 2 * padding;
     return width + padding;
 }
@@ -285,8 +297,18 @@ void MaxGrid(Resolution* r, const char* sdmaxname, int* cols, int* rows, int tot
     // A homogeneous grid gives every column the width of its widest cell, and all cells
     // show the same sample: the grid is cols cells plus cols-1 spacings wide. One button
     // is measured instead of a grid per column count.
+    // Measured once per font and sample (the board is redrawn for every card swiped).
+    static std::map<std::string, int> cells;
+    std::string key = set->sdfont + '\n' + sample;
+    auto known = cells.find(key);
     int cell = 0;
-    Measure(SampleButton(fd, sample.c_str()), &cell, nullptr);
+    if (known != cells.end()) {
+        cell = known->second;
+    } else {
+        Measure(SampleButton(fd, sample.c_str()), &cell, nullptr);
+        if (cells.size() >= 4096) cells.clear();
+        cells.emplace(key, cell);
+    }
     if (*cols < 1) *cols = 1;
     while (*cols > 1 && (long)*cols * cell + (long)(*cols - 1) * sp10 >= (long)set->screenwidth)
         --*cols;

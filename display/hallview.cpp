@@ -17,9 +17,10 @@
 
 namespace {
 
-// The entries of the tip rolled last.
+// The entries of the tip shown: rolled last, or from the history (an earlier tip marked so).
 std::vector<HallEntry> entries;
 int halltip = 0;
+bool hallhistory = false;
 
 // Sizes in ems of the font: padding at either side of a cell, between name and square
 // number, and above and below the text.
@@ -289,14 +290,17 @@ HallEntry HallEntryOfText(const std::string& text) {
     return e;
 }
 
-void HallViewBegin(int tip) {
+void HallViewBegin(int tip, bool history) {
     entries.clear();
     halltip = tip;
+    hallhistory = history;
 }
 
 void HallViewAdd(const std::string& name, size_t joint, int square) {
     entries.push_back(HallEntryOf(name, joint, square));
 }
+
+void HallViewAddText(const std::string& text) { entries.push_back(HallEntryOfText(text)); }
 
 // ---- one view -------------------------------------------------------------------------------
 void HallView::Forget(GtkWidget*, gpointer data) {
@@ -510,7 +514,7 @@ void HallViewBuild() {
     int W, H;
     WindowSize(&W, &H);
     mainview.refit = MainRefit;
-    GtkWidget* top = mainview.Build(sdwin, W, H, entries, halltip, false, sdgrid);
+    GtkWidget* top = mainview.Build(sdwin, W, H, entries, halltip, hallhistory, sdgrid);
     sqrslider = mainview.slider;
     ShowInWindow(top);
     mainview.ShowPage(0);
@@ -528,6 +532,11 @@ bool HallViewTick() {
 
 void HallViewSwitch() {
     hallview = !hallview;
+    if (editmode == HISTORY && hist) {
+        // The tip of the history shown, the other way.
+        HistoryRedisplay();
+        return;
+    }
     if (editmode == SQUARES && (HallViewShown() || BoardCellQty() > 0)) {
         // The tip on screen, shown the other way; nothing is rolled or written.
         if (hallview) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "display/boards.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -71,6 +72,19 @@ void HistoryRedisplay() {
         BoardShape(sdmaxname.c_str(), totentries > 0 ? totentries : 1, &colqty, &rowqty, &doscrollable);
     } else {
         textqty = 0;
+    }
+
+    if (hallview) {
+        // The hall view of the tip shown: its tip number over its saved entries, an earlier
+        // tip marked as history as the projector window marks it.
+        HallViewBegin(hist->tipcnt, HistoryEarlier(hist));
+        for (int i = 0; i < slots && textqty > 0; ++i)
+            if (hist->sqrlist[i]) HallViewAddText(hist->sqrlist[i]);
+        HallViewBuild();
+        if (sdwin) gtk_widget_show_all(sdwin);
+        if (sqrslider) SqrDisplayAutoScroller();
+        rdbg("HistoryRedisplay : hall view");
+        return;
     }
 
     BoardFreshGrid();

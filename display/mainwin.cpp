@@ -297,15 +297,20 @@ static void DropUnpackedGrid() {
 }
 
 // What every switch does first: the display shown and the pop-ups go, the kept edit display
-// stays (shown still when keepedit is set, since it is shown next).
-static void LeaveDisplay(bool keepedit) {
-    DropUnpackedGrid();
-    EmptyPages(keepedit);
+// stays (shown still when keepedit is set, since it is shown next). With keepboard the board
+// shown stays too, with its cells (the present board shown again for new presences).
+static void LeaveDisplay(bool keepedit, bool keepboard = false) {
+    if (!keepboard) {
+        DropUnpackedGrid();
+        EmptyPages(keepedit);
+    }
     DestroyWidget(sdnew);
     DestroyWidget(sdpop);
-    g_free(gridlabel);
-    gridlabel = nullptr;
-    sqrslider = nullptr;
+    if (!keepboard) {
+        g_free(gridlabel);
+        gridlabel = nullptr;
+        sqrslider = nullptr;
+    }
     // Buttons of the display that went are forgotten; the edit display keeps its own, and
     // its dancers their buttons, but no dancer has a place in a grid shown.
     ForgetGridBttn();
@@ -402,8 +407,11 @@ void SwitchDisplay(EDITMODE neweditmode) {
         return;
     }
 
-    LeaveDisplay(neweditmode == EDIT);
-    sdgrid = NewGrid(sp10);
+    // The present board shown again (a check-in, a click) gives its cells their new texts in
+    // place when its shape stays; the display builder decides.
+    bool keepboard = neweditmode == PRESENT && PresentBoardKept();
+    LeaveDisplay(neweditmode == EDIT, keepboard);
+    if (!keepboard) sdgrid = NewGrid(sp10);
     KeybrdHandlerRestore();
     switch (neweditmode) {
         case BEGIN: SetupDisplay(BEGIN); break;

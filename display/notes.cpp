@@ -9,6 +9,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -67,6 +68,40 @@ GtkWidget* NewPopup() {
     return sdpop;
 }
 
+// The widest a pop-up's text may be: nine tenths of the main window (of the screen while the
+// window has no size yet), so that no line runs off the window at any resolution.
+static int PopupMaxWidth() {
+    int w = sdwin ? gtk_widget_get_allocated_width(sdwin) : 0;
+    if (w <= 1) w = reqW > 0 ? reqW : screenwidth;
+    if (w <= 1) w = 1024;  // the smallest screen the program is made for
+    return std::max(200, w * 9 / 10);
+}
+
+// A label whose lines are wider than the window wraps them at word boundaries within that
+// width; a text that fits keeps its lines as they are.
+static void FitPopupWidth(GtkWidget* label, const std::string& text) {
+    PangoLayout* layout = gtk_widget_create_pango_layout(label, text.c_str());
+    if (lblfont2) pango_layout_set_font_description(layout, lblfont2);
+    int natural = 0;
+    pango_layout_get_pixel_size(layout, &natural, nullptr);
+    g_object_unref(layout);
+    int most = PopupMaxWidth();
+    bool wrap = natural > most;
+    gtk_label_set_line_wrap(GTK_LABEL(label), wrap);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    // A wrapping label asks for its whole text on one line unless it is told how many
+    // characters a line may have: the window would take the height of that one line.
+    int chars = -1;
+    if (wrap) {
+        PangoFontMetrics* m = pango_context_get_metrics(gtk_widget_get_pango_context(label), lblfont2, nullptr);
+        int charw = std::max(1, pango_font_metrics_get_approximate_char_width(m) / PANGO_SCALE);
+        pango_font_metrics_unref(m);
+        chars = std::max(10, most / charw);
+    }
+    gtk_label_set_max_width_chars(GTK_LABEL(label), chars);
+    gtk_widget_set_size_request(label, wrap ? most : -1, -1);
+}
+
 // Messages raised before the main window is up have no screen to go to yet.
 static bool held = false;
 
@@ -78,7 +113,6 @@ static void HeldMessage(std::string text) {
     if (!text.empty()) ClubFileNotice("%s", text.c_str());
 }
 
-// A long text (limit above 255) is wrapped to lines that fit a small screen.
 // A note or warning that follows another one while it is open takes over its window: only the
 // text and colour change. Messages come in a row with no redraw between them (a roll's
 // self-check warns once per fault), and a window for each, destroyed by the next, would put
@@ -103,10 +137,10 @@ static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
         gtk_container_add(GTK_CONTAINER(sdpop), frame);
         poplabel = label;
     }
-    gtk_label_set_text(GTK_LABEL(label), CleanText(text, limit).c_str());
+    std::string shown = CleanText(text, limit);
+    gtk_label_set_text(GTK_LABEL(label), shown.c_str());
     if (lblfont2) SetWidgetFont(label, lblfont2);
-    gtk_label_set_line_wrap(GTK_LABEL(label), limit > 255);
-    gtk_label_set_max_width_chars(GTK_LABEL(label), limit > 255 ? 64 : -1);
+    FitPopupWidth(label, shown);
     SetWidgetColor(label, &sqrcolor[color]);
     gtk_window_resize(GTK_WINDOW(sdpop), 1, 1);  // as small as the text: a shorter one shrinks it
     gtk_widget_show_all(sdpop);
@@ -138,6 +172,10 @@ void GtkWarning(const char* fmt, ...) {
 }
 
 void GtkWarningText(const std::string& text) { ShowPopup(text.c_str(), COLOR_warning, 8192); }
+
+void GtkNoteText(const std::string& text) { ShowPopup(text.c_str(), COLOR_note, 8192); }
+
+bool PopupIsNote() { return sdpop && poplabel && gtk_widget_get_toplevel(poplabel) == sdpop; }
 
 // ---- the interval timer ----------------------------------------------------------------------
 enum TimerOwner { TIMER_NONE, TIMER_SCROLL, TIMER_NOTE };
@@ -341,7 +379,7 @@ static bool CloseNoteKey() {
 
 // Shown whole: with long names and the season line it is longer than a formatted note.
 void FairnessNote() {
-    if (!CloseNoteKey()) ShowPopup(FairnessNoteText().c_str(), COLOR_note, 8192);
+    if (!CloseNoteKey()) GtkNoteText(FairnessNoteText());
 }
 
 void TotDancersNote() {

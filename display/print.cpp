@@ -63,9 +63,15 @@ static PaperBoard Roster() {
 static PaperBoard Cells(const std::string& board, SDPGM level) {
     PaperBoard p = Heading(board, level);
     p.aligned = true;
-    // The hall view shows the squares board's entries in cells of its own: the board's go on
-    // paper.
-    std::vector<std::string> texts = HallViewShown() ? SquaresBoardTexts() : std::vector<std::string>{};
+    // The hall view shows the board's entries in cells of its own: the board's go on paper
+    // (those of the squares board, or those the history keeps for its tip).
+    std::vector<std::string> texts;
+    if (HallViewShown() && editmode == HISTORY && hist) {
+        for (int i = 0; hist->sqrlist && i < 2 * hist->totdancers; ++i)
+            if (hist->sqrlist[i]) texts.push_back(hist->sqrlist[i]);
+    } else if (HallViewShown()) {
+        texts = SquaresBoardTexts();
+    }
     for (int i = 0; i < BoardCellQty(); ++i) texts.push_back(CellText(BoardCell(i)));
     for (const std::string& t : texts) {
         size_t first = t.find_first_not_of(' ');

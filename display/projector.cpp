@@ -40,7 +40,7 @@ Content Wanted() {
     if (h && h->sqrlist) {
         c.tip = true;
         c.tipno = h->tipcnt;
-        c.history = h != histtl;
+        c.history = HistoryEarlier(h);
         for (int i = 0; i < 2 * h->totdancers; ++i)
             if (h->sqrlist[i]) c.texts.push_back(h->sqrlist[i]);
     } else if (clubname != "None" && clubname != "none") {

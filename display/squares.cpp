@@ -209,8 +209,7 @@ void BoardFontOf(GtkWidget* w, const PangoFontDescription* font) {
     pango_attr_list_unref(attrs);
 }
 
-void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color) {
-    if (!w || !color) return;
+std::string BoardBackgroundClass(const GdkRGBA* color) {
     static std::map<std::string, std::string> classes;  // colour -> style class
     std::string rgb = strprintf("%02x%02x%02x", (int)(color->red * 255 + 0.5), (int)(color->green * 255 + 0.5),
                                 (int)(color->blue * 255 + 0.5));
@@ -224,7 +223,12 @@ void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color) {
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
         it = classes.emplace(rgb, cls).first;
     }
-    gtk_style_context_add_class(gtk_widget_get_style_context(w), it->second.c_str());
+    return it->second;
+}
+
+void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color) {
+    if (!w || !color) return;
+    gtk_style_context_add_class(gtk_widget_get_style_context(w), BoardBackgroundClass(color).c_str());
 }
 
 // One cell: its background by row, the board font.
@@ -281,6 +285,87 @@ std::string CellText(GtkWidget* w) {
         return l ? l : "";
     }
     return "";
+}
+
+// The present board: its shape and font, so that a change of presence can give its labels
+// their new texts in place when the shape stays (PresentBoardKept).
+static struct {
+    bool kept = false;  // the board's page was left in the window for this redraw
+    bool doscrollable = false;
+    std::string font;
+} lastpresent;
+
+// The page of the board: sdgrid, or the scrolled window around it.
+static GtkWidget* BoardTop() {
+    GtkWidget* w = sdgrid;
+    while (w && gtk_widget_get_parent(w) && !GTK_IS_STACK(gtk_widget_get_parent(w))) w = gtk_widget_get_parent(w);
+    return w;
+}
+
+bool PresentBoardKept() {
+    lastpresent.kept = editmode == PRESENT && !Aflag && sdhd && boardlabels && boardlabels == gridlabel && sdgrid &&
+                       gtk_widget_get_parent(sdgrid) && ShownDisplay() == BoardTop();
+    return lastpresent.kept;
+}
+
+// A cell moved from row oldrow to row `row` takes the stripe of its new row.
+static void Restripe(GtkWidget* w, int oldrow, int row, COLOR odd) {
+    if (oldrow % 2 == row % 2) return;
+    GtkStyleContext* ctx = gtk_widget_get_style_context(w);
+    gtk_style_context_remove_class(ctx, BoardBackgroundClass(&sqrcolor[oldrow % 2 == 0 ? COLOR_squares1 : odd]).c_str());
+    BoardBackgroundOf(w, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : odd]);
+}
+
+// The board of the same shape shows the new texts. A label keeps its text and moves to the
+// cell of its entry (a check-in or check-out shifts every later name by one cell: moved, a
+// label keeps its laid-out text, which costs far less than laying out new texts); labels
+// whose text is no longer shown take the new texts, those left over go, and labels are made
+// only for cells beyond them. Nothing else is rebuilt.
+static void RetextBoard(const std::vector<std::string>& texts, int rowqty) {
+    int old = boardqty, n = (int)texts.size();
+    std::map<std::string, std::vector<int>> oldcells;  // text -> its old cells, last first
+    for (int j = old - 1; j >= 0; --j) oldcells[CellText(gridlabel[j])].push_back(j);
+    std::vector<GtkWidget*> placed((size_t)n, nullptr);
+    std::vector<int> from((size_t)n, -1);
+    std::vector<bool> used((size_t)old, false);
+    for (int i = 0; i < n; ++i) {
+        auto it = oldcells.find(texts[i]);
+        if (it == oldcells.end() || it->second.empty()) continue;
+        int j = it->second.back();
+        it->second.pop_back();
+        placed[(size_t)i] = gridlabel[j];
+        from[(size_t)i] = j;
+        used[(size_t)j] = true;
+    }
+    std::vector<int> spare;  // old cells whose text is gone
+    for (int j = old - 1; j >= 0; --j)
+        if (!used[(size_t)j]) spare.push_back(j);
+    for (int i = 0; i < n; ++i) {
+        if (placed[(size_t)i] || spare.empty()) continue;
+        int j = spare.back();
+        spare.pop_back();
+        placed[(size_t)i] = gridlabel[j];
+        from[(size_t)i] = j;
+        gtk_label_set_text(GTK_LABEL(gridlabel[j]), texts[i].c_str());
+    }
+    for (int j : spare) gtk_widget_destroy(gridlabel[j]);
+    gridlabel = g_renew(GtkWidget*, gridlabel, n > 0 ? n : 1);
+    for (int i = 0; i < n; ++i) {
+        GtkWidget* l = placed[(size_t)i];
+        int j = from[(size_t)i];
+        if (!l) {
+            l = gtk_label_new(texts[i].c_str());
+            BoardCellStyle(l, i % rowqty, COLOR_present);
+            gtk_grid_attach(GTK_GRID(sdgrid), l, i / rowqty, i % rowqty, 1, 1);
+            gtk_widget_show(l);
+        } else if (j != i) {
+            Restripe(l, j % rowqty, i % rowqty, COLOR_present);
+            gtk_container_child_set(GTK_CONTAINER(sdgrid), l, "left-attach", i / rowqty, "top-attach", i % rowqty,
+                                    nullptr);
+        }
+        gridlabel[i] = l;
+    }
+    BoardRemember(gridlabel, nullptr, n, boardcolqty, rowqty);
 }
 
 // The squares board built last (for the V key: shown again as it was, without a roll).
@@ -389,6 +474,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
 
     if (totdancers > 0) {
         SetupDispNames();
+        if (editmode == PRESENT) DispNamesApart();
         SortByName();
 
         // Name parts and the widest of them; the dancers who sit out go on the list.
@@ -456,7 +542,14 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     for (int i = 0; i < cellqty && i < 2 * totdancers; ++i)
         if (sqrlist && sqrlist[i]) texts[i] = sqrlist[i];
     bool buttons = editmode == PRESENT && Aflag;
-    bool overwrite = !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
+    // A present board kept in the window for new presences keeps its page when nothing of
+    // its shape changes.
+    // (A kept board of another shape is built anew.)
+    bool kept = lastpresent.kept;
+    lastpresent.kept = false;
+    bool inplace = kept && editmode == PRESENT && !buttons && colqty == boardcolqty && rowqty == boardrowqty &&
+                   (doscrollable != 0) == lastpresent.doscrollable && sqrres && sqrres->sdfont == lastpresent.font;
+    bool overwrite = !kept && !buttons && gridlabel && gridlabel[0] && gridlabel == boardlabels &&
                      boardqty == cellqty && sdgrid && gtk_widget_get_parent(sdgrid);
     if (editmode == SQUARES) {
         // A re-texted board keeps its shape (see below).
@@ -469,7 +562,10 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
         }
     }
 
-    if (overwrite) {
+    if (inplace) {
+        RetextBoard(texts, rowqty);
+        HistorySave(sqrlist, totdancers);  // keeps nothing of a present board; frees the list
+    } else if (overwrite) {
         // A font change: the same board in the new font, without rebuilding the layout. The
         // font is taken from the chosen set every time, also when the operator's steps add up
         // to none again (one step up, one down): otherwise the board would keep the font of
@@ -489,6 +585,10 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
         } else {
             BoardFont();
             NewBoard(texts, buttons ? &shown : nullptr, colqty, rowqty, doscrollable);
+            if (editmode == PRESENT) {
+                lastpresent.doscrollable = doscrollable != 0;
+                lastpresent.font = sqrres ? sqrres->sdfont : "";
+            }
         }
         HistorySave(sqrlist, totdancers);
     }

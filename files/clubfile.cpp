@@ -344,6 +344,8 @@ const KeyRule keyrules[] = {
     {"ask", true, [](std::string_view) { askflag = 1; }},
     {"mix", true, [](std::string_view) { mixflag = 1; }},
     {"nomix", true, [](std::string_view) { mixflag = 0; }},
+    {"hallview", true, [](std::string_view) { hallview = 1; }},
+    {"nohallview", true, [](std::string_view) { hallview = 0; }},
     {"projector", true, [](std::string_view) { projector = 1; }},
     {"dispnamestyle=", false, SetNameStyle},
     {"scrollerincrchg=", false, SetScrollSteps},
@@ -707,6 +709,7 @@ std::string ClubFileText(int keepdances) {
     if (squaresize != 8) out += strprintf("squaresize=%d\n", squaresize);
     if (askflag == 0) out += "noask\n";
     if (mixflag) out += "mix\n";
+    if (hallview) out += "hallview\n";
     if (projector) out += "projector\n";
     if (scrollerincrchg != 0) out += strprintf("scrollerincrchg=%d\n", scrollerincrchg);
     if (Rflag) out += "RfidWarn\n";

@@ -2,6 +2,7 @@
 // The statistics log and the dance-count charts.
 #include "files/statistics.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,25 +66,61 @@ void DorvelStatistics(int) {
 
 std::string DanceBarsName(const char* ext) { return strprintf("dorvelbars%02d%s", tipcnt, ext); }
 
-std::string DanceBarsScript(int maxcount, bool png) {
-    std::string s = "set xlabel \"dancer\"\n"
-                    "set ylabel \"dances\"\n";
-    s += strprintf("set title \"Tip #%d\"\n", tipcnt);
+// A text in gnuplot's single quotes, where only the quote itself is special (doubled).
+static std::string PlotQuoted(const std::string& text) {
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("''") : std::string(1, c);
+    return q + "'";
+}
+
+ChartShape DanceBarsShape(const std::vector<std::string>& names) {
+    ChartShape c;
+    size_t longest = 0;
+    for (const std::string& n : names) longest = std::max(longest, n.size());
+    int n = (int)names.size();
+    // About 7 pixels a letter in the chart's font: names side by side need their length
+    // under every bar, turned upright they need a line's height (some 14 pixels) each.
+    c.width = std::clamp(120 + 14 * n, 650, 4000);
+    c.turned = n * ((int)longest + 1) * 7 > c.width - 120;
+    return c;
+}
+
+std::string DanceBarsScript(int maxcount, bool png, const std::vector<std::string>& names) {
+    // On the dark blue background every text and line is light; the bars a middle blue, so
+    // that the names and numbers stand out from them too.
+    const char* light = "\"#f0f0f0\"";
+    ChartShape shape = DanceBarsShape(names);
+    std::string s = strprintf("set xlabel \"dancer\" textcolor rgb %s\n", light);
+    s += strprintf("set ylabel \"dances\" textcolor rgb %s\n", light);
+    s += strprintf("set title \"Tip #%d\" textcolor rgb %s\n", tipcnt, light);
     s += "set autoscale\n"
          "set boxwidth 0.8\n"
          "set style fill solid 1.0\n";
     s += strprintf("set yrange [0:%d]\n", maxcount);
+    s += strprintf("set border lc rgb %s\n", light);
+    // Whole dances only: a step of 1, or the whole step that gives at most ten numbers.
+    s += strprintf("set ytics %d nomirror textcolor rgb %s\n", std::max(1, (maxcount + 9) / 10), light);
+    // The dancers' names under their bars (turned upright when they do not fit side by side).
+    int n = (int)names.size();
+    if (n > 0) {
+        std::string tics;
+        for (int i = 0; i < n; ++i) tics += strprintf("%s%s %d", i ? ", " : "", PlotQuoted(names[i]).c_str(), i + 1);
+        s += strprintf("set xtics (%s) nomirror scale 0 textcolor rgb %s%s\n", tics.c_str(), light,
+                       shape.turned ? " rotate by 90 right" : "");
+        s += strprintf("set xrange [0.4:%d.6]\n", n);
+    }
     s += "unset colorbox\n"
          "set nokey\n";
     if (png) {
         // gnuplot knows the colour as "dark-blue": "darkblue" is refused with an error and
         // the chart drawn on white.
-        s += "set terminal png size 650,650 background \"dark-blue\"\n";
+        s += strprintf("set terminal png noenhanced size %d,650 background \"dark-blue\"\n", shape.width);
         s += strprintf("set output \"%s\"\n", DanceBarsName(".png").c_str());
     } else {
-        s += "set terminal x11 size 650,650 persist\n";
+        s += strprintf("set terminal x11 noenhanced size %d,650 persist background \"dark-blue\"\n",
+                       std::min(shape.width, 1900));
     }
-    s += strprintf("plot '%s' with boxes\n", DanceBarsName(".dat").c_str());
+    s += strprintf("plot '%s' with boxes lc rgb \"#4da6ff\"\n", DanceBarsName(".dat").c_str());
     return s;
 }
 
@@ -96,10 +133,12 @@ void GenDanceBars() {
     }
     int n = 0, maxcount = 0;
     bool ok = true;
+    std::vector<std::string> names;  // under the bars, in the order of the data
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (!sd->avail) continue;
         if (fprintf(fp, "%3d %d\n", ++n, sd->dances) < 0) ok = false;
         if (sd->dances > maxcount) maxcount = sd->dances;
+        names.push_back(sd->dispname.empty() ? sd->firstlast : sd->dispname);
     }
     if (fclose(fp) != 0) ok = false;
     if (!ok) {
@@ -110,6 +149,6 @@ void GenDanceBars() {
         GtkWarning(_("can't plot with no dances!"));
         return;
     }
-    PlotCommands(DanceBarsScript(maxcount, true), false);
-    PlotCommands(DanceBarsScript(maxcount, false), true);
+    PlotCommands(DanceBarsScript(maxcount, true, names), false);
+    PlotCommands(DanceBarsScript(maxcount, false, names), true);
 }

@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 // Present dancers by kind. Members of anonymous couples count as couple dancers, everybody
 // else by role; a couple member whose role is neither M nor F counts in its role as well.
@@ -26,9 +27,17 @@ void DorvelStatistics(int totavail);
 
 // "dorvelbars%02d" with the tip number, followed by ext.
 std::string DanceBarsName(const char* ext);
-// The commands that draw the chart of the current tip, up to the largest dance count: into
-// the PNG file (png) or into a window on the screen.
-std::string DanceBarsScript(int maxcount, bool png);
+// The chart's width in pixels (650, wider when many names stand under the bars), and whether
+// the names are turned upright to fit side by side.
+struct ChartShape {
+    int width = 650;
+    bool turned = false;
+};
+ChartShape DanceBarsShape(const std::vector<std::string>& names);
+// The commands that draw the chart of the current tip, up to the largest dance count, with
+// the names (in the order of the data) under the bars: into the PNG file (png) or into a
+// window on the screen.
+std::string DanceBarsScript(int maxcount, bool png, const std::vector<std::string>& names);
 // Writes the chart data of the present dancers and has it drawn twice: a PNG file and a
 // window. With no dances yet only the data file is written, and the operator is told.
 void GenDanceBars();

@@ -10,6 +10,9 @@
 void HistorySave(char** sqrlist, int totdancers);
 void HistoryChange(int chg);
 void HistoryUse();
+// True when h is an earlier tip than the newest: the hall sees it marked as history (in the
+// main window's hall view and in the projector window alike).
+inline bool HistoryEarlier(const History* h) { return h && h != histtl; }
 // Deletes record h, or the newest record when h is null.
 void HistoryDelete(History* h);
 void SaveRollDisplay();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -81,6 +82,20 @@ void SetupDispName(SqrDancer* sd) {
 
 void SetupDispNames() {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) SetupDispName(sd);
+}
+
+void DispNamesApart() {
+    std::unordered_map<std::string, int> shown;  // display name -> dancers showing it
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++shown[sd->dispname];
+    // Dancers who would show the same name (a couple "Brown" and "Brown") are told apart by
+    // the initial of their other name, after a blank ("Brown A", "Brown B": still the whole
+    // word Brown for whoever looks for it); everybody else keeps the plain name. Anonymous
+    // dancers are numbered and never alike. The styles with initials already show one.
+    bool last = dispnamestyle == LASTNAME, first = dispnamestyle == FIRSTNAME;
+    if (!last && !first) return;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (shown[sd->dispname] > 1 && sd->lastname.find('#') == std::string::npos)
+            sd->dispname += " " + Initial(last ? sd->firstname : sd->lastname);
 }
 
 static size_t AnonPrefix(const std::string& dispname) {

@@ -67,6 +67,11 @@ SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* 
 // Display names.
 void SetupDispName(SqrDancer* sd);
 void SetupDispNames();
+// Gives the dancers who show the same display name (a couple "Brown", "Brown" in the
+// last-name style) the other name's initial as well, as the styles with initials do; the
+// other names stay. For the roster and presence boards (Edit and Present), where every
+// dancer has a cell of its own.
+void DispNamesApart();
 std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2);
 // A dancer's whole name for people to read (paper, phones): blanks for the club file's
 // underscores.

@@ -5,6 +5,7 @@
 // anonymous couple or single.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "commands/keys.h"
@@ -35,7 +36,11 @@ static void CheckInOut(SqrDancer* sd) {
     CardPresenceFlip(sd);
     bool note = false;
     switch (editmode) {
-        case EDIT: SwitchDisplay(EDIT); break;
+        case EDIT:
+            // The operator at the door sees whether the swipe checked the dancer in or out.
+            SwitchDisplay(EDIT);
+            note = true;
+            break;
         case PRESENT:
             SwitchDisplay(PRESENT);
             note = true;
@@ -68,6 +73,117 @@ GtkWidget* RfidWindowNew(const char* title) {
     return sdnew;
 }
 
+// ---- finding the dancer by name --------------------------------------------------------------
+// Beside the slider, the card window has a search entry and the list of the dancers without a
+// card: the letters typed keep the dancers whose name holds them, Down goes into the list,
+// Enter (in the entry, or on a row) gives the card to the dancer chosen.
+static struct {
+    GtkWidget* entry = nullptr;
+    GtkWidget* list = nullptr;
+    std::string folded;  // the text typed, case folded
+} finder;
+
+static const char kRowDancer[] = "dorvels-dancer";
+
+static std::string Folded(const std::string& text) {
+    gchar* f = g_utf8_casefold(text.c_str(), -1);
+    std::string out = f;
+    g_free(f);
+    return out;
+}
+
+static gboolean RowMatches(GtkListBoxRow* row, gpointer) {
+    const char* name = static_cast<const char*>(g_object_get_data(G_OBJECT(row), "dorvels-folded"));
+    return finder.folded.empty() || (name && strstr(name, finder.folded.c_str()));
+}
+
+static GtkListBoxRow* FirstShownRow() {
+    for (int i = 0;; ++i) {
+        GtkListBoxRow* row = gtk_list_box_get_row_at_index(GTK_LIST_BOX(finder.list), i);
+        if (!row) return nullptr;
+        if (gtk_widget_get_child_visible(GTK_WIDGET(row))) return row;
+    }
+}
+
+static void FinderChanged(GtkEditable* e, gpointer) {
+    finder.folded = Folded(gtk_entry_get_text(GTK_ENTRY(e)));
+    gtk_list_box_invalidate_filter(GTK_LIST_BOX(finder.list));
+    // The first dancer that matches is the one Enter chooses; with nothing typed, nobody.
+    if (finder.folded.empty())
+        gtk_list_box_unselect_all(GTK_LIST_BOX(finder.list));
+    else
+        gtk_list_box_select_row(GTK_LIST_BOX(finder.list), FirstShownRow());
+}
+
+static void GiveWindowCard(SqrDancer* sd);
+
+static void PickRow(GtkListBoxRow* row) {
+    SqrDancer* chosen = row ? static_cast<SqrDancer*>(g_object_get_data(G_OBJECT(row), kRowDancer)) : nullptr;
+    // Only a dancer still on the roster (one deleted meanwhile has no row to trust).
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd == chosen && !sd->rfid) return GiveWindowCard(sd);
+}
+
+// Enter in the entry: the dancer chosen. An Enter before any letter (the operator's reflex
+// after a swipe) gives the card to nobody.
+static void FinderActivate(GtkEntry*, gpointer) {
+    if (finder.folded.empty()) return;
+    GtkListBoxRow* row = gtk_list_box_get_selected_row(GTK_LIST_BOX(finder.list));
+    PickRow(row && gtk_widget_get_child_visible(GTK_WIDGET(row)) ? row : FirstShownRow());
+}
+
+static void RowActivated(GtkListBox*, GtkListBoxRow* row, gpointer) { PickRow(row); }
+
+// Down in the entry goes to the chosen row of the list, where the arrows move on.
+static gboolean FinderKey(GtkWidget*, GdkEventKey* event, gpointer) {
+    if (event->keyval != GDK_KEY_Down && event->keyval != GDK_KEY_KP_Down) return FALSE;
+    GtkListBoxRow* row = gtk_list_box_get_selected_row(GTK_LIST_BOX(finder.list));
+    if (!row) row = FirstShownRow();
+    if (!row) return FALSE;
+    gtk_widget_grab_focus(GTK_WIDGET(row));
+    return TRUE;
+}
+
+static void FinderGone(GtkWidget*, gpointer) {
+    finder.entry = finder.list = nullptr;
+    finder.folded.clear();
+}
+
+// The entry and the list of the dancers without a card, in roster (name) order.
+static GtkWidget* Finder() {
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
+    GtkWidget* label = gtk_label_new_with_mnemonic("_Find the dancer (letters of a name, then Enter):");
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    finder.entry = gtk_search_entry_new();
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), finder.entry);
+    finder.list = gtk_list_box_new();
+    gtk_list_box_set_selection_mode(GTK_LIST_BOX(finder.list), GTK_SELECTION_SINGLE);
+    gtk_list_box_set_activate_on_single_click(GTK_LIST_BOX(finder.list), FALSE);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+        if (sd->rfid) continue;
+        GtkWidget* name = gtk_label_new(sd->firstlast.c_str());
+        gtk_label_set_xalign(GTK_LABEL(name), 0);
+        gtk_list_box_insert(GTK_LIST_BOX(finder.list), name, -1);
+        GtkWidget* row = gtk_widget_get_parent(name);
+        g_object_set_data(G_OBJECT(row), kRowDancer, sd);
+        g_object_set_data_full(G_OBJECT(row), "dorvels-folded", g_strdup(Folded(sd->firstlast).c_str()), g_free);
+    }
+    gtk_list_box_set_filter_func(GTK_LIST_BOX(finder.list), RowMatches, nullptr, nullptr);
+    g_signal_connect(finder.entry, "changed", G_CALLBACK(FinderChanged), nullptr);
+    g_signal_connect(finder.entry, "activate", G_CALLBACK(FinderActivate), nullptr);
+    g_signal_connect(finder.entry, "key-press-event", G_CALLBACK(FinderKey), nullptr);
+    g_signal_connect(finder.list, "row-activated", G_CALLBACK(RowActivated), nullptr);
+    g_signal_connect(finder.list, "destroy", G_CALLBACK(FinderGone), nullptr);
+    GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(sw), 200);
+    gtk_container_add(GTK_CONTAINER(sw), finder.list);
+    gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), finder.entry, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), sw, TRUE, TRUE, 0);
+    return box;
+}
+
 static void CardWindow(uint64_t card) {
     Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
     RfidWindowNew(_("Rfid Display"));
@@ -88,8 +204,11 @@ static void CardWindow(uint64_t card) {
                                            G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(sex + 1));
     Button(hbox, _("Cancel"), G_CALLBACK(RfidCancelBttn), nullptr);
     gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(vbox), Finder(), TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(sdnew), vbox);
     gtk_widget_show_all(sdnew);
+    // Letters typed go to the search at once.
+    gtk_widget_grab_focus(finder.entry);
 }
 
 void RfidDisplay(const char* nmbrbuf) {
@@ -162,12 +281,12 @@ void RfidSlider(GtkRange* slider, void*) {
     gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : _("None"));
 }
 
-void RfidSliderBttn(GtkWidget* bttn, void*) {
-    Record("(RfidSliderBttn) sd<%s>\n", rfid_sd ? RecordName(rfid_sd).c_str() : "None");
-    KeepUntilIdle(bttn);
+// The window's card goes to sd (chosen on the slider or in the list), or to nobody; the
+// operator is told who has it now.
+static void GiveWindowCard(SqrDancer* sd) {
+    Record("(RfidSliderBttn) sd<%s>\n", sd ? RecordName(sd).c_str() : "None");
     uint64_t card = windowcard;
     RfidTakeAway(card);
-    SqrDancer* sd = rfid_sd;
     if (!sd) {
         DestroyWidget(sdpop);
         return;
@@ -178,6 +297,12 @@ void RfidSliderBttn(GtkWidget* bttn, void*) {
     CardArrives(sd);
     rfid_sd = nullptr;
     if (editmode == EDIT || editmode == PRESENT) SwitchDisplay(editmode);
+    GtkTimeNote(4, "rfid#%010lu is now the card of %s, who is available to dance", card, sd->firstlast.c_str());
+}
+
+void RfidSliderBttn(GtkWidget* bttn, void*) {
+    KeepUntilIdle(bttn);
+    GiveWindowCard(rfid_sd);
 }
 
 // ---- a new anonymous dancer for the card ---------------------------------------------------------

@@ -6,6 +6,9 @@
 #   r, V:   "Tip 1" and every dancer of the tip with a square number or "Out"
 #   V:      the squares board again ("name: number" cells, no tip heading)
 #   V, r:   the hall view stays on for the next roll: "Tip 2"
+#   e, a card typed at reader speed: a note names the dancer checked out
+#   the window closed, the program started again on the club file: r (typed into the question
+#   whether to resume the evening, it resumes and rolls tip 3) shows the hall view
 # Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
@@ -46,14 +49,15 @@ key() { xdotool key --window "$win" --clearmodifiers "$@" 2>/dev/null; sleep 0.3
 # Reads the texts of the program's window from the accessibility bus until they show what
 # is expected (at most 20 s): "hall N" = the hall view of tip N with every dancer of the tip
 # of the club file, "board" = the squares board with the same dancers.
+# "note TEXT" = a label holding TEXT.
 check() {
-  "$py" - "$1" "${2:-0}" "$work/club.dorvel" "$progpid" >"$work/texts" 2>&1 <<'EOF'
+  "$py" - "$1" "${2:-0}" "$work/club.dorvel" "$progpid" "${3:-}" >"$work/texts" 2>&1 <<'EOF'
 import re, sys, time
 import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi
 
-want, tip, club, pid = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4])
+want, tip, club, pid, note = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4]), sys.argv[5]
 levels = ["Basic", "SSD", "Main", "Plus", "DBD", "A1", "A2", "C1", "C2", "C3A", "C3B", "C4"]
 
 # The dancers of the tip: present, at or above the club's program level (shown by last name).
@@ -87,12 +91,14 @@ def texts_now():
     app = window()
     return [l.get_name() for l in labels(app, [])] if app else []
 
-# A name part names dancer n: one of its names (a recruited dancer's left-out partner is
-# shown with the role letter appended).
+# A name part names dancer n: one of its names (with the first initial when another dancer
+# has the same name; a recruited dancer's left-out partner with the role letter appended).
 def names_dancer(part, n):
-    return any(t == n or re.fullmatch(re.escape(n) + "(M|F|MF|FM|E)", t) for t in re.split(r"[\s:+&]+", part))
+    return any(re.fullmatch(re.escape(n) + "[A-Z]?(M|F|MF|FM|E)?", t) for t in re.split(r"[\s:+&]+", part))
 
 def verdict(texts):
+    if want == "note":
+        return "" if any(note in t for t in texts) else "no label holds %r" % note
     if want == "hall":
         if "Tip %d" % tip not in texts:
             return "no label 'Tip %d'" % tip
@@ -136,5 +142,22 @@ check board || fail "r V V: the board"
 key V
 key r
 check hall 2 || fail "r V V V r: the hall view of tip 2"
+
+# A dancer's card swiped at the door on the Edit display: the note says which way it went.
+key e
+xdotool type --window "$win" --delay 8 4100000026 2>/dev/null
+key Return
+check note 0 "Buttonwillow is no longer available to dance" || fail "e, a card: no note naming the dancer"
+
+# The hall view is the club's choice: closed and started again, the next roll shows it.
+close_window
+for _ in $(seq 100); do kill -0 "$progpid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$progpid" 2>/dev/null && fail "the window closed, the program still runs"
+grep -qx hallview club.dorvel || fail "the club file keeps no hallview line"
+"$prog" club.dorvel >"$work/out.txt" 2>&1 &
+progpid=$!
+main_window
+key r
+check hall 3 || fail "started again, r: the evening resumed, the hall view of tip 3"
 kill -0 "$progpid" 2>/dev/null || fail "the program ended"
 echo "hallview.sh: ok"

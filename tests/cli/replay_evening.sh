@@ -22,15 +22,15 @@ boards() { grep -o '(TraceBoard) .*' "$work/$1/trace.txt"; }
 
 start_in rec --trace=2 --tracefile=trace.txt -r club.dorvel
 key e
-click 157 230                   # Buttonwillow's name: absent
-click 479 332                   # Hobnobble's name: absent
-click 73 64                     # Bramblecot's Must: Luck
-click 565 373                   # Hobnobble's level: its pop-up
+click 157 257                   # Buttonwillow's name: absent
+click 479 356                   # Hobnobble's name: absent
+click 73 94                     # Bramblecot's Must: Luck
+click 566 394                   # Hobnobble's level: its pop-up
 key Down                        # the next level
 key Escape                      # the pop-up's Done
 key 4 1 0 0 0 0 0 0 2 6 Return  # Buttonwillow's card: present again
 key 4 1 0 0 0 0 0 9 9 9 Return  # an unknown card: the card window
-click 437 519                   # its Couple button
+click 437 393                   # its Couple button
 xdotool windowfocus --sync "$win" 2>/dev/null
 for k in r p r h; do xdotool key --window "$win" "$k" 2>/dev/null; sleep 0.5; done
 close_window
@@ -38,7 +38,7 @@ ended 50 "closing the window"
 
 record=$work/rec/dorvels.record000
 for line in '(ToggleAvail) sd<Buttonwillow> inactive' '(ToggleAvail) sd<Hobnobble> inactive' \
-  '(LuckMustBttn) sd<Bramblecot> luck' '(PgmBttn) sd<Mortimer Hobnobble>' '(PgmRadioBttn) sd<Mortimer Hobnobble>' \
+  '(LuckMustBttn) sd<Bramblecot H> luck' '(PgmBttn) sd<Mortimer Hobnobble>' '(PgmRadioBttn) sd<Mortimer Hobnobble>' \
   '(DoneBttn)' '(KeybrdCmd) 4100000026' '(KeybrdCmd) 4100000999' '(RfidCplSnglBttn) isex=0<Couple#001>' \
   '(KeybrdCmd) h' '(terminate)'; do
   grep -qF "$line" "$record" || fail "the record has no line <$line>: $(cat "$record")"

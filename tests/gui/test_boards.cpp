@@ -202,8 +202,9 @@ TEST_F(PresentBoard, ListsPresentDancersOnceWithBlueStripesAndNoRoll) {
     EXPECT_EQ(tipcnt, 0);
     EXPECT_EQ(HistoryCount(), 0);
     EXPECT_EQ(gtk_window_get_title(GTK_WINDOW(sdwin)), std::string("PRESENT : None's Main Square Dance with None calling"));
-    // The anonymous couple under its male half; absent and below-floor dancers left out.
-    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"Couple#001", "Couple#002", "Smith", "Smith", "Tam", "Uhl"}));
+    // The anonymous couple under its male half; absent and below-floor dancers left out; the
+    // couple of one last name told apart by their initials.
+    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"Couple#001", "Couple#002", "Smith A", "Smith B", "Tam", "Uhl"}));
     ExpectLayout("#70d0ff");
     struct stat st;
     EXPECT_NE(stat("club.dorvel", &st), 0);  // only a roll writes the club file
@@ -232,8 +233,8 @@ TEST_F(PresentBoard, AbsentWithoutNoticeButtonsMarkTheDancerAndFreeItsSquareMate
     ASSERT_EQ(BoardCellQty(), 7);
     ASSERT_NE(gridbttn, nullptr);
     EXPECT_TRUE(GTK_IS_TOGGLE_BUTTON(BoardCell(0)));
-    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"001 Cole", "001 Cole", "001 Couple#001", "001 Smith",
-                                                      "001 Smith", "001 Tam", "001 Uhl"}));
+    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"001 Cole C", "001 Cole C", "001 Couple#001", "001 Smith A",
+                                                      "001 Smith B", "001 Tam", "001 Uhl"}));
     int sueposn = 5;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(BoardCell(sueposn)), TRUE);
     BoardsPump();
@@ -271,7 +272,7 @@ TEST_F(PresentBoard, AbsentWithoutNoticeButtonsMarkTheDancerAndFreeItsSquareMate
         if (sd->lastname == "Couple#001") {
             EXPECT_EQ(sd->avail, 0);
         }
-    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"Cole", "Cole", "Smith", "Smith", "Uhl"}));
+    EXPECT_EQ(BoardTexts(), (std::vector<std::string>{"Cole C", "Cole C", "Smith A", "Smith B", "Uhl"}));
 }
 
 TEST_F(PresentBoard, EmptyRosterShowsTheNote) {

@@ -205,8 +205,8 @@ std::string EditCellFaults() {
         if (sd->availbttn && !kept.count(sd->availbttn)) out += sd->firstlast + ": a button of no kept cell\n";
         else if (sd->availbttn && kept[sd->availbttn] != sd) out += sd->firstlast + ": the button of another's cell\n";
     // Every row in view has its cells.
-    GtkWidget* shown = ShownDisplay();
-    if (editmode == EDIT && shown && GTK_IS_SCROLLED_WINDOW(shown) && sdgrid && boardrowqty > 0) {
+    GtkWidget* shown = EditScrolled();
+    if (editmode == EDIT && shown && sdgrid && boardrowqty > 0) {
         GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
         double pitch = (gtk_widget_get_allocated_height(sdgrid) + gtk_grid_get_row_spacing(GTK_GRID(sdgrid))) /
                        (double)boardrowqty;

@@ -61,6 +61,24 @@ TEST_F(Charts, KeyBDrawsThePngOfTheTipWithGnuplot) {
         size = PngSize("dorvelbars02.png");
     }
     EXPECT_EQ(size, std::make_pair(650, 650)) << "gnuplot (Debian package gnuplot-x11) wrote no chart";
+
+    // On the dark blue, the texts are light (far brighter than the bars and the background):
+    // the names under the bars, the dance numbers at the left, the title at the top.
+    GdkPixbuf* png = gdk_pixbuf_new_from_file("dorvelbars02.png", nullptr);
+    ASSERT_NE(png, nullptr);
+    auto lightIn = [&](int x0, int y0, int x1, int y1) {
+        int n = 0, stride = gdk_pixbuf_get_rowstride(png), ch = gdk_pixbuf_get_n_channels(png);
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const guchar* p = gdk_pixbuf_get_pixels(png) + y * stride + x * ch;
+                n += 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2] > 200;
+            }
+        return n;
+    };
+    EXPECT_GT(lightIn(60, 560, 650, 650), 100) << "names under the bars";
+    EXPECT_GT(lightIn(0, 40, 60, 560), 50) << "dance numbers";
+    EXPECT_GT(lightIn(200, 0, 450, 40), 20) << "title";
+    g_object_unref(png);
 }
 
 TEST_F(Charts, MissingPlottingProgramIsReportedOnStderrOnly) {

@@ -29,7 +29,8 @@ TEST_F(EditBoard, CellsCarryNameToggleAndSixButtonsInNameOrder) {
 
     EXPECT_EQ(editmode, EDIT);
     ASSERT_EQ(gridbttnqty, 5);
-    // Name order: Gone, Low, Smith (Ann), Smith (Bob), Zorn; filled column by column.
+    // Name order: Gone, Low, Smith A, Smith B, Zorn (the couple told apart by their initials);
+    // filled column by column.
     std::vector<SqrDancer*> order = {gone, low, ann, bob, zed};
     for (int i = 0; i < 5; ++i) {
         SqrDancer* sd = order[i];
@@ -45,7 +46,7 @@ TEST_F(EditBoard, CellsCarryNameToggleAndSixButtonsInNameOrder) {
         return out;
     };
     EXPECT_EQ(labels(zed), (std::vector<std::string>{"Zorn", "Del", "Must", "Name", "Prtnr", "A2", "MF"}));
-    EXPECT_EQ(labels(ann), (std::vector<std::string>{"Smith", "Del", "Luck", "Name", "Prtnr", "Plus", "F"}));
+    EXPECT_EQ(labels(ann), (std::vector<std::string>{"Smith A", "Del", "Luck", "Name", "Prtnr", "Plus", "F"}));
     EXPECT_EQ(labels(gone), (std::vector<std::string>{"Gone", "Del", "Luck", "Name", "Prtnr", "Basic", "E"}));
     EXPECT_EQ(zed->pgmbttn, EditCellButtons(zed)[5]);
     EXPECT_EQ(zed->sexbttn, EditCellButtons(zed)[6]);
@@ -218,8 +219,8 @@ TEST_F(EditBoard, KeptCellsFollowTheirDancersOverARandomEvening) {
         // A roll that cannot be made (roles out of balance) leaves the display as it was.
         if (editmode != mode) continue;
         if (editmode == EDIT) {
-            GtkWidget* shown = ShownDisplay();
-            if (shown && GTK_IS_SCROLLED_WINDOW(shown) && pick(2)) {
+            GtkWidget* shown = EditScrolled();
+            if (shown && pick(2)) {
                 GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(shown));
                 gtk_adjustment_set_value(adj, gtk_adjustment_get_upper(adj) * pick(100) / 100.0);
             }
@@ -288,7 +289,8 @@ TEST_F(EditBoard, ReusedCellsOfABigRosterShowAndReachTheirNewDancers) {
             SwitchDisplay(PRESENT);
             SwitchDisplay(EDIT);
         }
-        GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(ShownDisplay()));
+        ASSERT_NE(EditScrolled(), nullptr) << "step " << step;
+        GtkAdjustment* adj = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(EditScrolled()));
         double v = gtk_adjustment_get_upper(adj) * (double)pick(100) / 100.0;
         gtk_adjustment_set_value(adj, v);
         BoardsSettle();

@@ -365,4 +365,34 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
     EXPECT_GT(BoardCellQty(), 0);
 }
 
+// Once chosen, the hall view shows every tip: the history's (an earlier tip marked as history,
+// as the projector window marks it; printed as that tip), c's; V there shows the tip's board.
+// The club file keeps the choice.
+TEST_F(HallViewKeys, ChosenOnceItShowsTheHistoryAndIsKeptInTheClubFile) {
+    Type("r");
+    std::vector<std::string> tip1 = BoardEntries(BoardTexts());
+    Type("Vr");
+    std::vector<std::string> tip2 = HallEntries();
+    auto shows = [&](int tip, const std::vector<std::string>& entries, bool earlier) {
+        ASSERT_TRUE(HallViewShown()) << tip;
+        EXPECT_EQ(Text(HallViewTipLabel()), strprintf("Tip %d", tip));
+        EXPECT_EQ(HallEntries(), entries);
+        ASSERT_GT(HallViewCells().size(), 1u);
+        EXPECT_EQ(Background(HallViewCells()[1]), earlier ? "#ff7f00" : "#90ee90") << tip;
+        EXPECT_EQ(!!Find(ShownDisplay(), [](GtkWidget* w) { return GTK_IS_LABEL(w) && Text(w) == "History"; }), earlier);
+        EXPECT_EQ(BoardEntries(ShownBoard().entries), entries);
+    };
+    Type("hh");
+    ASSERT_EQ(editmode, HISTORY);
+    shows(1, tip1, true);
+    Type("c");
+    shows(2, tip2, false);
+    EXPECT_NE(ClubFileText(1).find("\nhallview\n"), std::string::npos);
+
+    Type("V");
+    EXPECT_FALSE(HallViewShown());
+    EXPECT_EQ(BoardEntries(BoardTexts()), tip2);
+    EXPECT_EQ(ClubFileText(1).find("hallview"), std::string::npos);
+}
+
 }  // namespace

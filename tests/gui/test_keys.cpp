@@ -122,11 +122,10 @@ TEST_F(Keys, ProgramLevelStopsAtBothEnds) {
 }
 
 TEST_F(Keys, NameStyleCyclesThroughTheFourStyles) {
+    // A dancer of a name nobody else has (two of one name show their initials as well).
+    SqrDancer* mo = AddDancer("Mo", "Quist", M);
+    SwitchDisplay(EDIT);
     std::string rec = StartRecording();
-    SqrDancer* mo = nullptr;
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
-        if (sd->firstlast == "Mo0 Single") mo = sd;
-    ASSERT_NE(mo, nullptr);
     std::vector<std::string> names;
     const DISPNAME order[] = {LASTFI, FIRSTNAME, FIRSTLI, LASTNAME};
     for (DISPNAME want : order) {

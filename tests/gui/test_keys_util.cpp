@@ -377,7 +377,7 @@ std::vector<GtkWidget*> MenuButtons() {
 GtkWidget* MenuButton(char key) {
     for (GtkWidget* b : MenuButtons()) {
         const char* l = gtk_button_get_label(GTK_BUTTON(b));
-        if (l && l[0] == key) return b;
+        if (l && (key == 27 ? strncmp(l, "Esc:", 4) == 0 : l[0] == key && l[1] == ':')) return b;
     }
     return nullptr;
 }

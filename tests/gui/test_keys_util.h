@@ -95,7 +95,7 @@ bool ClickName(SqrDancer* sd, guint state = 0);
 void PressButton(GtkWidget* w, guint button, double x, double y, GdkEventType type = GDK_BUTTON_PRESS);
 // The buttons of the open pop-up menu in grid order (empty when it is closed).
 std::vector<GtkWidget*> MenuButtons();
-// The menu button whose label begins with key, or null.
+// The menu button of key (its label begins "key:", "Esc:" for Escape), or null.
 GtkWidget* MenuButton(char key);
 
 // A roster of the tests: couples and singles, all present, at Basic.

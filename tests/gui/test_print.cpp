@@ -136,7 +136,7 @@ protected:
         Type("p");
         ASSERT_EQ(editmode, PRESENT);
         PaperBoard present = PrintsWhole("present", strprintf("Present after tip %d", tipcnt));
-        std::vector<std::string> board;  // the board's cells: last names, in board order
+        std::vector<std::string> board;  // the board's cells: display names, in board order
         for (int i = 0; i < BoardCellQty(); ++i) board.push_back(CellText(BoardCell(i)));
         std::vector<std::string> printed;
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
@@ -147,7 +147,7 @@ protected:
                           present.entries.end());
                 continue;
             }
-            printed.push_back(sd->lastname);
+            printed.push_back(sd->dispname);
             EXPECT_NE(std::find(present.entries.begin(), present.entries.end(), full), present.entries.end()) << full;
         }
         EXPECT_EQ(present.entries.size(), printed.size() + 1);

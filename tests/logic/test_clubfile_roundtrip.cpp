@@ -25,7 +25,7 @@ struct DancerView {
 struct ClubView {
     std::string clubname, caller;
     SDPGM pgmfloor;
-    int squaresize, askflag, scrollerincrchg, Rflag, Sflag;
+    int squaresize, askflag, scrollerincrchg, Rflag, Sflag, hallview;
     DISPNAME dispnamestyle;
     std::vector<uint64_t> cards;
     std::vector<DancerView> dancers;
@@ -39,7 +39,7 @@ std::ostream& operator<<(std::ostream& os, const DancerView& d) {
 }
 
 ClubView Snapshot(bool withdances) {
-    ClubView v{clubname, caller, pgmfloor, squaresize, askflag, scrollerincrchg, Rflag, Sflag,
+    ClubView v{clubname, caller, pgmfloor, squaresize, askflag, scrollerincrchg, Rflag, Sflag, hallview,
                dispnamestyle, std::vector<uint64_t>(speccard, speccard + SPECCARDQTY), {}};
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         v.dancers.push_back({sd->firstlast, sd->firstname, sd->lastname,
@@ -103,6 +103,7 @@ protected:
         scrollerincrchg = pick(101) - 50;
         Rflag = pick(2);
         Sflag = pick(2);
+        hallview = pick(2);
         dispnamestyle = (DISPNAME)pick(4);
         for (int i = 0; i < SPECCARDQTY; ++i) speccard[i] = pick(3) ? 0 : rng() % 10000000000ull;
 

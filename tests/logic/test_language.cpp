@@ -35,7 +35,7 @@ TEST_F(Language, GermanTextsWhileFilesAndNumbersStayAsInTheCLocale) {
     struct tm when = {};
     when.tm_year = 126, when.tm_mon = 2, when.tm_mday = 6, when.tm_hour = 20, when.tm_wday = 5;
     const std::string club = ClubFileText(1), stat = StatLine(CountPresent(), when);
-    const std::string bars = DanceBarsScript(7, true);
+    const std::string bars = DanceBarsScript(7, true, {"Ann", "Bo"});
     ASSERT_STREQ(_("Cancel"), "Cancel");
 
     if (!setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "the locale de_DE.UTF-8 is not generated";
@@ -52,7 +52,7 @@ TEST_F(Language, GermanTextsWhileFilesAndNumbersStayAsInTheCLocale) {
     EXPECT_DOUBLE_EQ(strtod("2.5", nullptr), 2.5);
     EXPECT_EQ(ClubFileText(1), club);
     EXPECT_EQ(StatLine(CountPresent(), when), stat);
-    EXPECT_EQ(DanceBarsScript(7, true), bars);
+    EXPECT_EQ(DanceBarsScript(7, true, {"Ann", "Bo"}), bars);
 }
 
 }  // namespace

@@ -104,19 +104,29 @@ TEST_F(Statistics, UnwritableLogIsReportedOnStderrOnly) {
 TEST_F(Statistics, ChartDataAndCommands) {
     AddDancer("Al", "A", M)->dances = 2;
     AddDancer("Bo", "B", F)->avail = 0;
-    AddDancer("Cy", "C", E)->dances = 1;
+    AddDancer("Cy", "O'Hara", E)->dances = 1;
     tipcnt = 2;
     GenDanceBars();
     EXPECT_EQ(ReadFile("dorvelbars02.dat"), "  1 2\n  2 1\n");
     ASSERT_EQ(screen::plots.size(), 2u);
-    const std::string common =
-        "set xlabel \"dancer\"\nset ylabel \"dances\"\nset title \"Tip #2\"\nset autoscale\n"
-        "set boxwidth 0.8\nset style fill solid 1.0\nset yrange [0:2]\nunset colorbox\nset nokey\n";
+    // Light texts on the dark blue, the names under the bars (quoted), whole dances.
+    const std::string light = " textcolor rgb \"#f0f0f0\"\n";
+    const std::string common = "set xlabel \"dancer\"" + light + "set ylabel \"dances\"" + light +
+                               "set title \"Tip #2\"" + light +
+                               "set autoscale\nset boxwidth 0.8\nset style fill solid 1.0\nset yrange [0:2]\n"
+                               "set border lc rgb \"#f0f0f0\"\nset ytics 1 nomirror" + light +
+                               "set xtics ('A' 1, 'O''Hara' 2) nomirror scale 0" + light +
+                               "set xrange [0.4:2.6]\nunset colorbox\nset nokey\n";
+    const std::string plot = "plot 'dorvelbars02.dat' with boxes lc rgb \"#4da6ff\"\n";
     EXPECT_EQ(screen::plots[0], "png " + common +
-                                    "set terminal png size 650,650 background \"dark-blue\"\n"
-                                    "set output \"dorvelbars02.png\"\nplot 'dorvelbars02.dat' with boxes\n");
+                                    "set terminal png noenhanced size 650,650 background \"dark-blue\"\n"
+                                    "set output \"dorvelbars02.png\"\n" + plot);
     EXPECT_EQ(screen::plots[1], "screen " + common +
-                                    "set terminal x11 size 650,650 persist\nplot 'dorvelbars02.dat' with boxes\n");
+                                    "set terminal x11 noenhanced size 650,650 persist background \"dark-blue\"\n" + plot);
+    // Many dancers: the names turned upright, at most ten whole numbers on the dance axis.
+    std::string many = DanceBarsScript(30, true, std::vector<std::string>(60, "Puddingstone"));
+    EXPECT_NE(many.find("rotate by 90"), std::string::npos);
+    EXPECT_NE(many.find("set ytics 3 "), std::string::npos);
     EXPECT_TRUE(screen::warnings.empty());
 }
 
