@@ -361,9 +361,9 @@ static GtkWidget* Legend() {
     const struct {
         const char* text;
         bool absent;
-    } samples[] = {{"Present", false}, {"Absent", true}};
+    } samples[] = {{N_("Present"), false}, {N_("Absent"), true}};
     for (const auto& sample : samples) {
-        GtkWidget* b = gtk_toggle_button_new_with_label(sample.text);
+        GtkWidget* b = gtk_toggle_button_new_with_label(_(sample.text));
         FlatButton(b);
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), sample.absent);
         gtk_widget_set_can_focus(b, FALSE);
@@ -375,7 +375,7 @@ static GtkWidget* Legend() {
         gtk_container_add(GTK_CONTAINER(shield), b);
         gtk_box_pack_start(GTK_BOX(row), shield, FALSE, FALSE, 0);
     }
-    GtkWidget* hint = gtk_label_new("Click a name to mark the dancer present or absent");
+    GtkWidget* hint = gtk_label_new(_("Click a name to mark the dancer present or absent"));
     BoardFontOf(hint, bttnfont2);
     gtk_box_pack_start(GTK_BOX(row), hint, FALSE, FALSE, 0);
     return row;

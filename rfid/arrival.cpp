@@ -152,7 +152,7 @@ static void FinderGone(GtkWidget*, gpointer) {
 // The entry and the list of the dancers without a card, in roster (name) order.
 static GtkWidget* Finder() {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
-    GtkWidget* label = gtk_label_new_with_mnemonic("_Find the dancer (letters of a name, then Enter):");
+    GtkWidget* label = gtk_label_new_with_mnemonic(_("_Find the dancer (letters of a name, then Enter):"));
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     finder.entry = gtk_search_entry_new();
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), finder.entry);
@@ -297,7 +297,7 @@ static void GiveWindowCard(SqrDancer* sd) {
     CardArrives(sd);
     rfid_sd = nullptr;
     if (editmode == EDIT || editmode == PRESENT) SwitchDisplay(editmode);
-    GtkTimeNote(4, "rfid#%010lu is now the card of %s, who is available to dance", card, sd->firstlast.c_str());
+    GtkTimeNote(4, _("rfid#%010lu is now the card of %s, who is available to dance"), card, sd->firstlast.c_str());
 }
 
 void RfidSliderBttn(GtkWidget* bttn, void*) {
