@@ -16,12 +16,17 @@
 #include "files/season.h"
 #include "phone/accesskey.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int main(int argc, char** argv) {
     // The program's name is its desktop id, so that a dock ties the window to its entry.
     g_set_prgname(DORVELS_APP_ID);
     g_set_application_name("Dorvels");
     initdbg(&argc, argv);
+    // The language is set here, before GTK, which would otherwise set every locale category
+    // from the environment, numbers included.
+    InitLocale();
+    gtk_disable_setlocale();
     // Until the main window is up, what the operator is told goes to stderr and waits for it.
     HoldMessages(true);
     for (int i = 1; i < argc; ++i) {
@@ -47,12 +52,12 @@ int main(int argc, char** argv) {
     ServeOption serveopt;
     std::string err;
     if (serving && !ParseServeOption(serve, &serveopt, &err)) {
-        fprintf(stderr, "dorvels: --serve=%s: %s\n", serve.c_str(), err.c_str());
+        fprintf(stderr, _("dorvels: --serve=%s: %s\n"), serve.c_str(), err.c_str());
         return 2;
     }
     std::string pdf;
     switch (TakeLongOption(&argc, argv, "--print-pdf", &pdf)) {
-        case -1: fputs("dorvels: --print-pdf needs the name of the PDF file to write\n", stderr); return 2;
+        case -1: fputs(_("dorvels: --print-pdf needs the name of the PDF file to write\n"), stderr); return 2;
         case 1:
             // No window and no display: GTK's printing writes the PDF without one.
             if (!(problem = PdfTargetProblem(pdf)).empty()) {

@@ -15,6 +15,7 @@
 #include "assign/assign.h"
 #include "files/season.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 // Two dancers who dance beside each other: a couple, a single and the partner found for it,
@@ -628,29 +629,26 @@ MixReport EveningReport() {
 
 std::string FairnessNoteText() {
     const MixReport r = EveningReport();
-    if (r.tips == 0) return "fairness: no tip has been rolled yet";
-    std::string who = "nobody";
+    if (r.tips == 0) return _("fairness: no tip has been rolled yet");
+    std::string who = _("nobody");
     if (r.mostout > 0) {
         who.clear();
         const size_t shown = std::min<size_t>(r.outmost.size(), 3);
         for (size_t i = 0; i < shown; ++i) who += (i ? ", " : "") + r.outmost[i]->firstlast;
-        if (r.outmost.size() > shown) who += strprintf(" +%zu more", r.outmost.size() - shown);
-        who += r.tips == 1 ? strprintf(" (%d of 1 tip)", r.mostout) : strprintf(" (%d of %d tips)", r.mostout, r.tips);
+        if (r.outmost.size() > shown) who += strprintf(_(" +%zu more"), r.outmost.size() - shown);
+        who += strprintf(ngettext(" (%d of %d tip)", " (%d of %d tips)", r.tips), r.mostout, r.tips);
     }
-    // Each line a whole sentence in the singular or the plural.
-    std::string dances = r.tips == 1 ? strprintf("fairness after 1 tip: dances %d to %d (spread %d)", r.mindances,
-                                                 r.maxdances, r.maxdances - r.mindances)
-                                     : strprintf("fairness after %d tips: dances %d to %d (spread %d)", r.tips,
-                                                 r.mindances, r.maxdances, r.maxdances - r.mindances);
-    std::string mixing =
-        r.maxmeet == 1
-            ? strprintf("mixing %s: %.0f%% of the possible square-mates met, the same two at most 1 time",
-                        mixflag ? "on" : "off", r.Coverage())
-            : strprintf("mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
-                        mixflag ? "on" : "off", r.Coverage(), r.maxmeet);
-    std::string text = dances + "\n" + strprintf("sat out most: %s", who.c_str()) + "\n" + mixing;
+    std::string text =
+        strprintf(ngettext("fairness after %d tip: dances %d to %d (spread %d)\n",
+                           "fairness after %d tips: dances %d to %d (spread %d)\n", r.tips),
+                  r.tips, r.mindances, r.maxdances, r.maxdances - r.mindances) +
+        strprintf(_("sat out most: %s\n"), who.c_str()) +
+        strprintf(ngettext("mixing %s: %.0f%% of the possible square-mates met, the same two at most %d time",
+                           "mixing %s: %.0f%% of the possible square-mates met, the same two at most %d times",
+                           r.maxmeet),
+                  mixflag ? _("on") : _("off"), r.Coverage(), r.maxmeet);
     if (r.season && r.seasonmates > 0)
-        text += strprintf("\nseason memory: %.0f%% of tonight's square-mates are new this season",
+        text += strprintf(_("\nseason memory: %.0f%% of tonight's square-mates are new this season"),
                           100.0 * static_cast<double>(r.seasonnew) / static_cast<double>(r.seasonmates));
     return text;
 }

@@ -13,6 +13,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 #include "support/rndm.h"
 
 int qtyprio = 0;
@@ -106,7 +107,7 @@ Square* RollSquares() {
     // 5. Too few dancers for one square.
     if (totavail < squaresize) {
         SwitchDisplay(EDIT);
-        GtkWarning("Not enough dancers for even one square!  (need %d, have %d)\n", squaresize, totavail);
+        GtkWarning(_("Not enough dancers for even one square!  (need %d, have %d)\n"), squaresize, totavail);
         rdbg("RollSquares : null");
         return nullptr;
     }
@@ -302,14 +303,14 @@ void RollSqrSanity() {
     int maxsqr = -1;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (!sd->avail && sd->square >= 0 && tipcnt > 0) {
-            GtkWarning("sd<%s> is in square#%d but not available! (tip#%d)\n", sd->dispname.c_str(), sd->square + 1,
+            GtkWarning(_("sd<%s> is in square#%d but not available! (tip#%d)\n"), sd->dispname.c_str(), sd->square + 1,
                        tipcnt);
             warn();
         }
         // A present dancer below the program level cannot dance it: the operator should
         // raise its level or mark it absent (the edit display shows its level in red too).
         if (sd->avail && !AtFloor(sd)) {
-            GtkWarning("sd<%s> has pgm<%s> < pgmfloor<%s>\n", sd->dispname.c_str(), strpgm(sd->pgm), strpgm(pgmfloor));
+            GtkWarning(_("sd<%s> has pgm<%s> < pgmfloor<%s>\n"), sd->dispname.c_str(), strpgm(sd->pgm), strpgm(pgmfloor));
             warn();
         }
         if (sd->square > maxsqr) maxsqr = sd->square;
@@ -320,7 +321,7 @@ void RollSqrSanity() {
             if (sd->square >= 0) ++count[sd->square];
         for (int i = 0; i <= maxsqr; ++i)
             if (count[i] > squaresize) {
-                GtkWarning("sqr#%d has %d members > [squaresize=%d]!\n", i, count[i], squaresize);
+                GtkWarning(_("sqr#%d has %d members > [squaresize=%d]!\n"), i, count[i], squaresize);
                 warn();
             }
     }

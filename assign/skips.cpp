@@ -8,6 +8,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 SkipTip* SkipTipAppend(SqrDancer* sd, int tip) {
     SkipTip* st = new (std::nothrow) SkipTip;
@@ -149,10 +150,10 @@ void SkipTipToggle(SqrDancer* sd) {
         }
         SkipTip* st = SkipTipAppend(sd, tipcnt + 2);
         sd->skip = 1;
-        GtkNote("%s will be available on tip#%d", sd->firstlast.c_str(), st->tip);
+        GtkNote(_("%s will be available on tip#%d"), sd->firstlast.c_str(), st->tip);
     } else if (SkipTip* st = SkipTipFind(sd)) {
         sd->skip = 0;
-        GtkNote("%s will not skip a tip", sd->firstlast.c_str());
+        GtkNote(_("%s will not skip a tip"), sd->firstlast.c_str());
         SkipTipFree(st);
     }
     TooltipsOf(sd);
@@ -173,19 +174,19 @@ const char* LuckMustToggle(SqrDancer* sd, bool onetip) {
     const char* label = nullptr;
     if (sd->priority == LUCK) {
         sd->priority = MUST;
-        label = "Must";
+        label = C_("priority", "Must");
         Record("(LuckMustBttn) sd<%s> must%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
                RecordName(sd).c_str());
     } else if (sd->priority == MUST) {
         sd->priority = LUCK;
-        label = "Luck";
+        label = C_("priority", "Luck");
         Record("(LuckMustBttn) sd<%s> luck%s dancer<%s>\n", sd->dispname.c_str(), onetip ? " one-tip" : "",
                RecordName(sd).c_str());
     }
     if (onetip) {
         MustOnce* mo = MustOnceAppend(sd, tipcnt + 2);
         SetupTooltip(sd);
-        GtkNote("%s will revert to %s on tip#%d", sd->firstlast.c_str(), sd->priority == MUST ? "luck" : "must",
+        GtkNote(_("%s will revert to %s on tip#%d"), sd->firstlast.c_str(), sd->priority == MUST ? C_("priority", "luck") : C_("priority", "must"),
                 mo->tip);
     }
     return label;
@@ -196,16 +197,17 @@ std::string TooltipText(const SqrDancer* sd) {
     bool pending = false;
     for (MustOnce* mo = mustoncehd; mo; mo = mo->nxt)
         if (mo->sd == sd && mo->tip > tipcnt) pending = true;
-    const char* tagged = sd->tagged ? "  tagged" : "";
-    const char* skip = sd->skip == 1 ? "  skipping-tip" : sd->skip == 2 ? "  repeats skiptip" : "";
-    const char* once = !pending ? "" : sd->priority == MUST ? "  must-once" : "  luck-once";
-    const char* card = sd->rfid ? "has rfid" : "no rfid";
+    const char* tagged = sd->tagged ? _("  tagged") : "";
+    const char* skip = sd->skip == 1 ? _("  skipping-tip") : sd->skip == 2 ? _("  repeats skiptip") : "";
+    const char* once = !pending ? "" : sd->priority == MUST ? _("  must-once") : _("  luck-once");
+    const char* card = sd->rfid ? _("has rfid") : _("no rfid");
+    std::string dances = strprintf(ngettext("%d dance", "%d dances", sd->dances), sd->dances);
     if (sd->partner) {
         bool paren = sd->avail && !sd->partner->avail;
-        return strprintf("%s : %s%s%s%s\n%d dances%s%s - %s", sd->firstlast.c_str(), paren ? "(" : "",
-                         sd->partner->firstlast.c_str(), paren ? ")" : "", tagged, sd->dances, skip, once, card);
+        return strprintf("%s : %s%s%s%s\n%s%s%s - %s", sd->firstlast.c_str(), paren ? "(" : "",
+                         sd->partner->firstlast.c_str(), paren ? ")" : "", tagged, dances.c_str(), skip, once, card);
     }
-    return strprintf("%s%s\n%d dances%s%s - %s", sd->firstlast.c_str(), tagged, sd->dances, skip, once, card);
+    return strprintf("%s%s\n%s%s%s - %s", sd->firstlast.c_str(), tagged, dances.c_str(), skip, once, card);
 }
 
 void SetupTooltip(SqrDancer* sd) {

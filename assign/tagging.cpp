@@ -9,6 +9,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int sqrtagindex = 0;
 
@@ -58,7 +59,7 @@ void PerformSquareTagging() {
             continue;
         }
         if (t.isqr >= totsquare) {
-            GtkWarning("tag-square is #%d, but only %d squares! (tagging to square#%d instead)\n", t.isqr + 1,
+            GtkWarning(_("tag-square is #%d, but only %d squares! (tagging to square#%d instead)\n"), t.isqr + 1,
                        totsquare, totsquare);
             t.isqr = totsquare - 1;
         }
@@ -128,7 +129,7 @@ void SqrTagDancer() {
                 SetupTooltip(sd);
             }
         }
-        GtkNote("cleared all square dancer tags");
+        GtkNote(_("cleared all square dancer tags"));
         rdbg("SqrTagDancer");
         return;
     }
@@ -145,12 +146,12 @@ void SqrTagDancer() {
         sdtoggled = nullptr;
         sqrtagindex = (slot + SQRTAGQTY - 1) % SQRTAGQTY;
         if (editmode == EDIT) SwitchDisplay(EDIT);
-        GtkNote("cleared sqrtag#%d (previously %s)", slot + 1, sd->firstlast.c_str());
+        GtkNote(_("cleared sqrtag#%d (previously %s)"), slot + 1, sd->firstlast.c_str());
         rdbg("SqrTagDancer");
         return;
     }
 
-    const char* how = "initialized";
+    const char* how = _("initialized");
     int free_slot = -1;
     for (int n = 0; n < SQRTAGQTY; ++n) {
         int i = (sqrtagindex + n) % SQRTAGQTY;
@@ -165,7 +166,7 @@ void SqrTagDancer() {
             old->tagged = 0;
             SetupTooltip(old);
         }
-        how = "overwrote";
+        how = _("overwrote");
     }
     sqrtag[free_slot].sd = sd;
     sqrtag[free_slot].isqr = tagsquare;
@@ -176,7 +177,7 @@ void SqrTagDancer() {
     SetupTooltip(sd);
     sdtoggled = nullptr;
     if (editmode == EDIT) SwitchDisplay(EDIT);
-    GtkNote("%s sqrtag#%d with %s", how, free_slot + 1, sd->firstlast.c_str());
+    GtkNote(_("%s sqrtag#%d with %s"), how, free_slot + 1, sd->firstlast.c_str());
     rdbg("SqrTagDancer");
 }
 
@@ -195,9 +196,9 @@ int SqrTagMapBuild() {
 }
 
 std::string SqrTagSliderLabel(const SqrDancer* sd) {
-    if (!sd) return strprintf("Dancer<---->%26s", "");
+    if (!sd) return strprintf(_("Dancer<---->%26s"), "");
     int pad = 22 - static_cast<int>(sd->dispname.size());
-    return strprintf("Dancer<%s>%*s", sd->dispname.c_str(), pad > 0 ? pad : 0, "");
+    return strprintf(_("Dancer<%s>%*s"), sd->dispname.c_str(), pad > 0 ? pad : 0, "");
 }
 
 SqrDancer* SqrTagSliderPick(int islider, double value) {

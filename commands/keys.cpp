@@ -23,6 +23,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // ---- number entry -----------------------------------------------------------------------------
 // nmbrbuf keeps at most 19 digits and its terminator; further digits are only counted, so a
@@ -56,7 +57,7 @@ static void NumberDigit(char c) {
 static void NumberEnd() {
     Record("(KeybrdCmd) %s\n", nmbrbuf);
     if (nmbrcnt != 10) {
-        GtkWarning("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n",
+        GtkWarning(_("(KeybrdCmd) expecting number with 10 digits, got %d instead!  (input rejected)\n"),
                    nmbrcnt);
         NumberClear();
         return;
@@ -65,7 +66,7 @@ static void NumberEnd() {
     memcpy(card, nmbrbuf, sizeof card);
     NumberClear();
     if (!RfidParse(card)) {  // 0 stands for "no card" everywhere
-        GtkWarning("(KeybrdCmd) %s is no card number  (input rejected)\n", card);
+        GtkWarning(_("(KeybrdCmd) %s is no card number  (input rejected)\n"), card);
         return;
     }
     if (Mflag) RfidMDisplay(card);
@@ -202,7 +203,7 @@ static void NameStyle(bool menu) {
     bool names = editmode == SQUARES || editmode == EDIT || editmode == PRESENT || editmode == HISTORY;
     if (!names && !menu) {
         Record("(KeybrdCmd) d\n");
-        GtkTimeNote(3, "d not supported in %s mode", Streditmode());
+        GtkTimeNote(3, _("d not supported in %s mode"), Streditmode());
         return;
     }
     switch (dispnamestyle) {
@@ -215,7 +216,7 @@ static void NameStyle(bool menu) {
     SetupDispNames();
     SortByName();
     if (!names) {
-        GtkTimeNote(3, "d not supported with %s", Streditmode());
+        GtkTimeNote(3, _("d not supported with %s"), Streditmode());
         return;
     }
     RedrawCurrent();
@@ -225,7 +226,7 @@ static void NameStyle(bool menu) {
 // j (chg -1) and J (chg +1): one column fewer or more on the current board.
 static void ColumnCount(int chg) {
     if (editmode == SETUP || editmode == BEGIN) {
-        GtkWarning("editmode<%s> not supported for column decrease\n", streditmode());
+        GtkWarning(_("editmode<%s> not supported for column decrease\n"), streditmode());
         SwitchDisplay(editmode);
         return;
     }
@@ -271,12 +272,12 @@ static void ColumnCount(int chg) {
     RedrawCurrent();
     // The note comes after the redraw: a switch closes every pop-up.
     if (floor)
-        GtkWarning("editmode<%s>: cannot decrease qty columns below 1\n", streditmode());
+        GtkWarning(_("editmode<%s>: cannot decrease qty columns below 1\n"), streditmode());
     else if (editcount)
-        GtkNote("editmode<%s>: screenwidth=%d maxeditcolqty=%d\n", streditmode(),
+        GtkNote(_("editmode<%s>: screenwidth=%d maxeditcolqty=%d\n"), streditmode(),
                 (int)preset->screenwidth, (int)preset->maxeditcolqty);
     else
-        GtkNote("editmode<%s>: screenwidth=%d maxsqrcolqty=%d\n", streditmode(),
+        GtkNote(_("editmode<%s>: screenwidth=%d maxsqrcolqty=%d\n"), streditmode(),
                 (int)preset->screenwidth, (int)preset->maxsqrcolqty);
 }
 
@@ -308,15 +309,15 @@ static void ProgramLevel(int chg) {
     if (sdwin && (editmode == EDIT || editmode == PRESENT))
         SwitchDisplay(editmode);
     else
-        GtkTimeNote(3, "must be in Edit or Present mode to use %c", chg < 0 ? 'l' : 'L');
+        GtkTimeNote(3, _("must be in Edit or Present mode to use %c"), chg < 0 ? 'l' : 'L');
 }
 
 static void EverybodyAvail(bool menu) {
     if (editmode != EDIT && editmode != PRESENT) {
         if (menu)
-            GtkTimeNote(4, "need to be in Edit or Present Displays!\n");
+            GtkTimeNote(4, _("need to be in Edit or Present Displays!\n"));
         else
-            GtkTimeNote(4, "\"o\" only works in Edit or Present modes!\n");
+            GtkTimeNote(4, _("\"o\" only works in Edit or Present modes!\n"));
         return;
     }
     RePartner();
@@ -332,12 +333,12 @@ static void EverybodyAvail(bool menu) {
 
 static void SkipRequest() {
     if (editmode != EDIT) {
-        GtkWarning("S is supported in edit mode only");
+        GtkWarning(_("S is supported in edit mode only"));
         return;
     }
     SqrDancer* sd = sdtoggled;
     if (!sd) {
-        GtkWarning("toggle a dancer's availability first");
+        GtkWarning(_("toggle a dancer's availability first"));
         return;
     }
     if (!sd->avail) {
@@ -346,13 +347,13 @@ static void SkipRequest() {
         SkipTipAppend(sd, tipcnt + 2);
         sd->skip = 2;
         SetupTooltip(sd);
-        GtkNote("%s is available alternately, starting with tip#%d", sd->firstlast.c_str(), tipcnt + 2);
+        GtkNote(_("%s is available alternately, starting with tip#%d"), sd->firstlast.c_str(), tipcnt + 2);
     } else {
         while (SkipTip* st = SkipTipFind(sd)) {
             SkipTipFree(st);
             sd->skip = 0;
             SetupTooltip(sd);
-            GtkNote("%s will not skip a tip", sd->firstlast.c_str());
+            GtkNote(_("%s will not skip a tip"), sd->firstlast.c_str());
         }
     }
     sdtoggled = nullptr;
@@ -396,7 +397,7 @@ static void UseHistory() {
 
 // w and W: the operator saves on purpose (also a file that could not be read at the start).
 static void WriteKey(int keepdances) {
-    if (WriteDorvels(keepdances, true)) GtkNote("wrote <%s>", outputfilename.c_str());
+    if (WriteDorvels(keepdances, true)) GtkNote(_("wrote <%s>"), outputfilename.c_str());
 }
 
 static bool AskQuit();
@@ -429,9 +430,9 @@ static void Escape(const char* who) {
 
 bool QuitConfirmDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
-        "Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "QUIT",
-        GTK_RESPONSE_ACCEPT, "CANCEL", GTK_RESPONSE_REJECT, nullptr);
+        _("Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("QUIT"),
+        GTK_RESPONSE_ACCEPT, _("CANCEL"), GTK_RESPONSE_REJECT, nullptr);
     // CANCEL is the default: a card swiped while the dialog is open ends with Enter, which
     // must not end the evening.
     return RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
@@ -466,7 +467,7 @@ static void CurrentSquares(bool menu) {
         RedrawSquaresSameTip();
         ShowMain();
     } else if (tipcnt < 1 && !prehistory) {
-        GtkWarning("no current Squares display yet");
+        GtkWarning(_("no current Squares display yet"));
     } else {
         HistoryChange(0);
         Aflag = 0;
@@ -532,11 +533,11 @@ static void Dispatch(char cmd, bool menu) {
         case 'a': AvailToggle(); break;
         case 'A':
             if (tipcnt < 1) {
-                GtkWarning("no Squares display yet!");
+                GtkWarning(_("no Squares display yet!"));
             } else {
                 Aflag = !Aflag;
                 SwitchDisplay(PRESENT);
-                GtkTimeNote(3, "Use c to return to Squares");
+                GtkTimeNote(3, _("Use c to return to Squares"));
             }
             break;
         case 'b': GenDanceBars(); break;
@@ -604,7 +605,7 @@ static void Dispatch(char cmd, bool menu) {
         case 'W': WriteKey(1); break;
         case 'x': terminate(sdwin, GINT_TO_POINTER(1)); break;
         case 'X': terminate(sdwin, GINT_TO_POINTER(2)); break;
-        case 'z': RfidCmdCardPending(menu ? "z pending - swipe a card" : "z pending - pls swipe a card"); break;
+        case 'z': RfidCmdCardPending(menu ? _("z pending - swipe a card") : _("z pending - pls swipe a card")); break;
         case '-': ChangeFontSize(-1); break;
         case '+': ChangeFontSize(1); break;
         case 27:

@@ -12,6 +12,7 @@
 #include "files/record.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -153,12 +154,14 @@ void SwipeIntoEntry(const std::string& card) {
     if (!sd) {
         // A command card or an unknown card would close the window and what was typed.
         if (!sdpop)
-            GtkTimeNote(4, "card %s was not taken while this window is open: close it, then swipe the card again",
+            GtkTimeNote(4, _("card %s was not taken while this window is open: close it, then swipe the card again"),
                         card.c_str());
         return;
     }
     CardPresenceFlip(sd);
     EditCellsRefresh();
     // The note goes where no dancer's dialog is open (a pop-up there would take its place).
-    if (!sdpop) GtkTimeNote(3, "%s is %savailable to dance", sd->dispname.c_str(), sd->avail ? "" : "no longer ");
+    if (!sdpop)
+        GtkTimeNote(3, sd->avail ? _("%s is available to dance") : _("%s is no longer available to dance"),
+                    sd->dispname.c_str());
 }

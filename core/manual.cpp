@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "support/intl.h"
+
 #ifndef DORVELS_VERSION
 #define DORVELS_VERSION "0"
 #endif
@@ -173,18 +175,29 @@ const std::vector<DocItem> docenvironment = {
 };
 
 static const char* const summary =
-    "Runs a square-dance club evening: attendance, squares for every tip, tip history.";
+    N_("Runs a square-dance club evening: attendance, squares for every tip, tip history.");
 static const char* const searchlist =
-    "Files named without a folder are looked for in the working directory, then in the "
-    "folders of $DORVELS, then in the installed data folder.";
+    N_("Files named without a folder are looked for in the working directory, then in the "
+    "folders of $DORVELS, then in the installed data folder.");
 static const char* const keysnote =
-    "The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
+    N_("The main window is driven by single keys: r rolls the squares of a tip, p shows who is "
     "present, e the roster, P prints the board shown, q quits; a right click, m, F1 or ? shows a "
     "menu of the common commands. Every key is listed in the "
-    "manual page (man dorvels); the README has the keys of a first evening.";
+    "manual page (man dorvels); the README has the keys of a first evening.");
 
 // ---- --help -----------------------------------------------------------------------------
 static const size_t helpwidth = 79, helpindent = 19;
+
+// Columns a UTF-8 text takes on a terminal: one per character, not per byte.
+static size_t Columns(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+// The section titles of --help, for the translators' template: HelpSection translates them.
+[[maybe_unused]] static const char* const helptitles[] = {N_("options"), N_("arguments"), N_("files"),
+                                                          N_("environment"), N_("exit status")};
 
 // Appends text wrapped to helpwidth, its first line starting at column `at` of the current
 // line and every further line indented by `indent`.
@@ -198,7 +211,7 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
         std::string word = text.substr(pos, end - pos);
         pos = end + 1;
         if (word.empty()) continue;
-        if (!first && col + 1 + word.size() > helpwidth) {
+        if (!first && col + 1 + Columns(word) > helpwidth) {
             out += '\n';
             out.append(indent, ' ');
             col = indent;
@@ -207,7 +220,7 @@ static void Wrap(std::string& out, const std::string& text, size_t at, size_t in
             ++col;
         }
         out += word;
-        col += word.size();
+        col += Columns(word);
         first = false;
     }
     out += '\n';
@@ -234,7 +247,7 @@ static std::vector<DocItem> FilesIn(const std::string& datadir) {
 }
 
 static void HelpSection(std::string& out, const char* title, const std::vector<DocItem>& items) {
-    out += std::string(title) + ":\n";
+    out += std::string(_(title)) + ":\n";
     for (const DocItem& item : items) {
         std::string head = "  " + Joined(item);
         if (head.size() + 1 > helpindent) {
@@ -242,26 +255,25 @@ static void HelpSection(std::string& out, const char* title, const std::vector<D
         } else {
             out += head + std::string(helpindent - head.size(), ' ');
         }
-        Wrap(out, item.text, helpindent, helpindent);
+        Wrap(out, _(item.text), helpindent, helpindent);
     }
 }
 
 std::string UsageText() {
-    std::string out =
-        "usage: dorvels [options] [club[.dorvel]] [level]\n"
-        "               [couples [M [F [MF [FM [E]]]]]] [maxsqr =N] [WIDTHxHEIGHT]\n\n";
-    Wrap(out, summary, 0, 0);
+    std::string out = _("usage: dorvels [options] [club[.dorvel]] [level]\n"
+                        "               [couples [M [F [MF [FM [E]]]]]] [maxsqr =N] [WIDTHxHEIGHT]\n\n");
+    Wrap(out, _(summary), 0, 0);
     out += "\n";
     HelpSection(out, "options", docoptions);
     out += "\n";
     HelpSection(out, "arguments", docarguments);
-    out += "\nkeys:\n  ";
-    Wrap(out, keysnote, 2, 2);
+    out += std::string("\n") + _("keys") + ":\n  ";
+    Wrap(out, _(keysnote), 2, 2);
     out += "\n";
     std::string datadir = ProgramDataFolder();
     HelpSection(out, "files", FilesIn(datadir));
     out += "  ";
-    Wrap(out, searchlist, 2, 2);
+    Wrap(out, _(searchlist), 2, 2);
     out += "\n";
     HelpSection(out, "environment", docenvironment);
     out += "\n";

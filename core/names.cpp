@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Names of levels, roles, priorities, styles and display modes.
 #include "core/dorvels.h"
+#include "support/intl.h"
 
 const char* const pgmname[PGMQTY] = {"Basic", "SSD", "Main", "Plus", "DBD", "A1",
                                      "A2",    "C1",  "C2",   "C3A",  "C3B", "C4"};
@@ -57,9 +58,9 @@ const char* streditmode() {
 }
 
 const char* Streditmode() {
-    static const char* const names[] = {"Begin", "Edit", "Setup", "Squares", "Present", "History"};
+    static const char* const names[] = {N_("Begin"), N_("Edit"), N_("Setup"), N_("Squares"), N_("Present"), N_("History")};
     int m = editmode;
-    return m >= 0 && m <= HISTORY ? names[m] : "???";
+    return m >= 0 && m <= HISTORY ? _(names[m]) : "???";
 }
 
 const char* strcmdbynmbr(int slot) {

@@ -6,6 +6,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int SetupNumbers::FirstBad() const {
     int f = 0;
@@ -17,19 +18,19 @@ int SetupNumbers::FirstBad() const {
 static bool ReadNumber(const std::string& text, int lo, int hi, int* value, std::string* why) {
     size_t b = text.find_first_not_of(" \t"), e = text.find_last_not_of(" \t");
     if (b == std::string::npos) {
-        *why = "type a number";
+        *why = _("type a number");
         return false;
     }
     size_t i = text[b] == '-' || text[b] == '+' ? b + 1 : b;
     if (i > e || text.find_first_not_of("0123456789", i) <= e) {
-        *why = "not a number: type digits only";
+        *why = _("not a number: type digits only");
         return false;
     }
     long long v = 0;
     for (; i <= e && v <= hi; ++i) v = v * 10 + (text[i] - '0');  // past hi is too large anyway
     if (text[b] == '-') v = -v;
     if (v < lo || v > hi) {
-        *why = strprintf("%s %d", v < lo ? "at least" : "at most", v < lo ? lo : hi);
+        *why = v < lo ? strprintf(_("at least %d"), lo) : strprintf(_("at most %d"), hi);
         return false;
     }
     *value = static_cast<int>(v);
@@ -59,25 +60,25 @@ SetupNumbers CheckSetupNumbers(const std::string (&text)[SF_QTY]) {
                                     : MAXNEWANON;
         n.bad[f] = !ReadNumber(text[f], lo, hi, &n.value[f], &n.message[f]);
     }
-    if (!n.bad[SF_MAXSQUARES] && n.value[SF_MAXSQUARES] == 0) n.message[SF_MAXSQUARES] = "0: no limit";
+    if (!n.bad[SF_MAXSQUARES] && n.value[SF_MAXSQUARES] == 0) n.message[SF_MAXSQUARES] = _("0: no limit");
     if (!n.bad[SF_SQUARESIZE] && n.value[SF_SQUARESIZE] % 2)
-        n.message[SF_SQUARESIZE] = strprintf("odd: Done makes it %d", n.value[SF_SQUARESIZE] + 1);
+        n.message[SF_SQUARESIZE] = strprintf(_("odd: Done makes it %d"), n.value[SF_SQUARESIZE] + 1);
 
     // Too many new dancers together: every count that adds some says so.
     if (int made = NewAnonDancers(n); made > MAXNEWANON)
         for (int f = SF_ANON; f <= SF_COUPLES; ++f)
             if (Made(n, f) > 0) {
                 n.bad[f] = true;
-                n.message[f] = strprintf("%d new dancers at once: at most %d", made, MAXNEWANON);
+                n.message[f] = strprintf(_("%d new dancers at once: at most %d"), made, MAXNEWANON);
             }
     // New anonymous dancers never take a number in use, nor one the club file cannot hold.
     int next = n.value[SF_NEXTANON], inuse = HighestAnonNumber();
     if (!n.bad[SF_NEXTANON] && next <= inuse) {
         n.bad[SF_NEXTANON] = true;
-        n.message[SF_NEXTANON] = strprintf("numbers up to %d are in use", inuse);
+        n.message[SF_NEXTANON] = strprintf(_("numbers up to %d are in use"), inuse);
     } else if (int made = NewAnonDancers(n); !n.bad[SF_NEXTANON] && next > MAXANONNUMBER - made + 1) {
         n.bad[SF_NEXTANON] = true;
-        n.message[SF_NEXTANON] = strprintf("at most %d for %d new dancers", MAXANONNUMBER - made + 1, made);
+        n.message[SF_NEXTANON] = strprintf(_("at most %d for %d new dancers"), MAXANONNUMBER - made + 1, made);
     }
     return n;
 }

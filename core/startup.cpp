@@ -21,6 +21,7 @@
 #include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 #include "support/rndm.h"
 
 // A club named on the command line (or in the pointer file) was not found: a new club is
@@ -78,11 +79,11 @@ static void NoClubFile(const std::string& arg, std::string* notfound) {
         if (access(name.c_str(), F_OK) != 0) continue;
         int err = access(name.c_str(), R_OK) == 0 ? EIO : errno;
         GuardUnread(name, strerror(err));
-        ClubFileNotice("<%s> was not read: %s.\nIt is not written over unless saved on purpose (w).",
+        ClubFileNotice(_("<%s> was not read: %s.\nIt is not written over unless saved on purpose (w)."),
                        name.c_str(), strerror(err));
         return;
     }
-    *notfound = hasext ? "<" + arg + ">" : "<" + arg + "> or <" + withext + ">";
+    *notfound = hasext ? "<" + arg + ">" : strprintf(_("<%s> or <%s>"), arg.c_str(), withext.c_str());
 }
 
 // Removes the recognised options from the front of the argument vector.
@@ -104,7 +105,7 @@ static int ScanOptions(int argc, char** argv) {
                 dbgfile = argv[++i];
             }
         } else {
-            error(2, "(main) -%s not supported\n", argv[i] + 1);
+            error(2, _("(main) -%s not supported\n"), argv[i] + 1);
         }
         ++i;
     }
@@ -148,9 +149,9 @@ void StartupArguments(int argc, char** argv) {
             if (!ReadClubFile(name, "dorvel", "DORVELS") && !name.empty()) {
                 // The club's file may be on a medium not at hand tonight: the empty club
                 // that starts must not take the club's place in the pointer file.
-                ClubFileNotice("lastdance.dorvels names <%s>, which could not be opened (%s):\nan "
-                               "empty club is started; lastdance.dorvels keeps naming <%s> until "
-                               "something is entered.",
+                ClubFileNotice(_("lastdance.dorvels names <%s>, which could not be opened (%s):\nan "
+                                 "empty club is started; lastdance.dorvels keeps naming <%s> until "
+                                 "something is entered."),
                                name.c_str(), strerror(errno), name.c_str());
                 startednew = true;
             }
@@ -209,12 +210,12 @@ void StartupArguments(int argc, char** argv) {
 
     if (!notfound.empty()) {
         if (inputfilename.empty()) {
-            ClubFileNotice("No club file %s was found:\na new club \"%s\" is started. It is saved "
-                           "once a dancer or a setting is entered.",
+            ClubFileNotice(_("No club file %s was found:\na new club \"%s\" is started. It is saved "
+                             "once a dancer or a setting is entered."),
                            notfound.c_str(), clubname.c_str());
             startednew = true;
         } else {
-            ClubFileNotice("No club file %s was found: <%s> was read instead.", notfound.c_str(),
+            ClubFileNotice(_("No club file %s was found: <%s> was read instead."), notfound.c_str(),
                            inputfilename.c_str());
         }
     }
@@ -256,8 +257,8 @@ std::string CommandLineProblem(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         for (const auto& o : eqoptions)
             if (strcmp(argv[i], o.name) == 0 && i + 1 < argc && LooksLikeValue(argv[i + 1], o.anyname))
-                return strprintf("\"%s %s\": a value is written after \"=\", as %s=%s (after a blank it "
-                                 "would be read as a count of anonymous dancers or a club)",
+                return strprintf(_("\"%s %s\": a value is written after \"=\", as %s=%s (after a blank it "
+                                   "would be read as a count of anonymous dancers or a club)"),
                                  argv[i], argv[i + 1], argv[i], argv[i + 1]);
     // The anonymous dancers the positional scan would make: couples count two.
     long long total = 0;
@@ -283,8 +284,8 @@ std::string CommandLineProblem(int argc, char** argv) {
             if (n > 0 && usedarg < 6) total += usedarg == 0 ? 2 * n : n;
             ++usedarg;
             if (total > MAXANONDANCERS)
-                return strprintf("%lld anonymous dancers asked for on the command line: at most %d are "
-                                 "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)",
+                return strprintf(_("%lld anonymous dancers asked for on the command line: at most %d are "
+                                   "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)"),
                                  total, MAXANONDANCERS);
         }
     }
@@ -309,18 +310,18 @@ std::string PdfTargetProblem(const std::string& file) {
     for (const std::string& club : {inputfilename, outputfilename})
         clubname = clubname || SameFile(file, club) || SameFile(file, club + "~");
     if (clubname)
-        return strprintf("<%s> is a club file, its backup or the pointer file: a PDF is never written there",
+        return strprintf(_("<%s> is a club file, its backup or the pointer file: a PDF is never written there"),
                          file.c_str());
     struct stat st;
     if (stat(file.c_str(), &st) != 0) return "";
-    if (!S_ISREG(st.st_mode)) return strprintf("<%s> is no plain file: a PDF is not written there", file.c_str());
+    if (!S_ISREG(st.st_mode)) return strprintf(_("<%s> is no plain file: a PDF is not written there"), file.c_str());
     if (st.st_size == 0) return "";
     char head[5] = {};
     FILE* fp = fopen(file.c_str(), "rb");
     bool pdf = fp && fread(head, 1, sizeof head, fp) == sizeof head && memcmp(head, "%PDF-", 5) == 0;
     if (fp) fclose(fp);
     if (!pdf)
-        return strprintf("<%s> exists and is no PDF: it is not written over (name a new file, or an old PDF)",
+        return strprintf(_("<%s> exists and is no PDF: it is not written over (name a new file, or an old PDF)"),
                          file.c_str());
     return "";
 }

@@ -13,6 +13,7 @@
 
 #include "core/dorvels.h"
 #include "files/clubfile.h"
+#include "support/intl.h"
 
 static bool firststart = false;
 
@@ -58,8 +59,8 @@ std::string ChooseWorkingFolder(int argc, char** argv) {
     std::string dir = UserDataFolder(home, getenv("XDG_DATA_HOME"));
     if (dir.empty()) return {};
     if (!MakeFolders(dir) || chdir(dir.c_str()) != 0) {
-        ClubFileNotice("The folder <%s> for the club files could not be made (%s):\nthe club "
-                       "file is kept in the home folder.",
+        ClubFileNotice(_("The folder <%s> for the club files could not be made (%s):\nthe club "
+                       "file is kept in the home folder."),
                        dir.c_str(), strerror(errno));
         return {};
     }

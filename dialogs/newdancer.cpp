@@ -15,6 +15,7 @@
 #include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 struct NameForm {
@@ -140,7 +141,7 @@ GtkWidget* FormBox(NameForm& f, const std::string& first, const std::string& las
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), sp5);
     gtk_grid_set_column_spacing(GTK_GRID(grid), sp5);
-    const char* labels[] = {"First name: ", "Last name: "};
+    const char* labels[] = {_("First name: "), _("Last name: ")};
     f.first = NameEntry(first);
     f.last = NameEntry(last);
     GtkWidget* entries[] = {f.first, f.last};
@@ -200,15 +201,15 @@ void NameBttn(GtkWidget*, void* psd) {
     currsd = sd;
     // The main window stays usable under the pop-up: a card swiped into it still checks in.
     KeybrdHandlerSuspend(true);
-    GtkWidget* w = DancerPopupNew(sd, "SqrDancer Name", {NewSqrDancer_CancelBttn, nullptr, sd});
+    GtkWidget* w = DancerPopupNew(sd, _("SqrDancer Name"), {NewSqrDancer_CancelBttn, nullptr, sd});
     namepop = NameForm();
     namepop.win = w;
     namepop.sd = sd;
     g_signal_connect(w, "destroy", G_CALLBACK(NameFormGone), nullptr);
     GtkWidget* box = FormBox(namepop, sd->firstname, sd->lastname);
     GtkWidget* row = ButtonRow(box);
-    RowButton(row, "Done", G_CALLBACK(NewSqrDancerDoneBttn), sd);
-    RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
+    RowButton(row, _("Done"), G_CALLBACK(NewSqrDancerDoneBttn), sd);
+    RowButton(row, _("Cancel"), G_CALLBACK(NewSqrDancer_CancelBttn), sd);
     ShowForm(namepop, box);
 }
 
@@ -238,7 +239,7 @@ void NewSqrDancerDisplay() {
     SqrDancer* sd = NewPlaceholder();
     KeybrdHandlerSuspend();
 
-    GtkWidget* w = DancerWindowNew("New Square Dancer", sdwin, GTK_WIN_POS_CENTER_ON_PARENT);
+    GtkWidget* w = DancerWindowNew(_("New Square Dancer"), sdwin, GTK_WIN_POS_CENTER_ON_PARENT);
     newdlg = NameForm();
     newdlg.win = w;
     newdlg.sd = sd;
@@ -249,16 +250,16 @@ void NewSqrDancerDisplay() {
 
     GtkWidget* box = FormBox(newdlg, firstname_default, lastname_default);
     GtkWidget* row = ButtonRow(box);
-    RowButton(row, sd->priority == LUCK ? "Luck" : "Must", G_CALLBACK(LuckMustBttn), sd);
+    RowButton(row, sd->priority == LUCK ? C_("priority", "Luck") : C_("priority", "Must"), G_CALLBACK(LuckMustBttn), sd);
     sd->sexbttn = RowButton(row, strsex(sd->sex), G_CALLBACK(SexBttn), sd);
-    RowButton(row, "Partner", G_CALLBACK(PartnerBttn), sd);
+    RowButton(row, _("Partner"), G_CALLBACK(PartnerBttn), sd);
     sd->pgmbttn = RowButton(row, strpgm(sd->pgm), G_CALLBACK(PgmBttn), sd);
     SelectPgmColor(sd);
-    sd->rfidbttn = newdlg.rfidbttn = RowButton(row, "Rfid", G_CALLBACK(NewSqrDancerRfidBttn), sd);
+    sd->rfidbttn = newdlg.rfidbttn = RowButton(row, _("Rfid"), G_CALLBACK(NewSqrDancerRfidBttn), sd);
     row = ButtonRow(box);
-    RowButton(row, "Done", G_CALLBACK(NewSqrDancerDoneBttn), sd);
-    RowButton(row, "DoItNow", G_CALLBACK(NewSqrDancer_DoItNowBttn), sd);
-    RowButton(row, "Cancel", G_CALLBACK(NewSqrDancer_CancelBttn), sd);
+    RowButton(row, _("Done"), G_CALLBACK(NewSqrDancerDoneBttn), sd);
+    RowButton(row, _("DoItNow"), G_CALLBACK(NewSqrDancer_DoItNowBttn), sd);
+    RowButton(row, _("Cancel"), G_CALLBACK(NewSqrDancer_CancelBttn), sd);
     ShowForm(newdlg, box);
 }
 
@@ -342,16 +343,16 @@ void NewSqrDancerRfidBttn(GtkWidget*, void* psd) {
     Record("(NewSqrDancerRfidBttn) sd<%s>\n", RecordName(sd).c_str());
     NDflag = 1;
     newsd = sd;
-    GtkNote("New Dancer rfid: move cursor over edit display, then swipe card");
+    GtkNote(_("New Dancer rfid: move cursor over edit display, then swipe card"));
     NewDancerCardShown();
 }
 
 void NewDancerCardShown() {
     SqrDancer* sd = newdlg.sd;
     if (!newdlg.rfidbttn || !sd) return;
-    std::string text = sd->rfid                    ? strprintf("Rfid %010llu", (unsigned long long)sd->rfid)
-                       : NDflag && newsd == sd     ? std::string("Rfid: swipe the card")
-                                                   : std::string("Rfid");
+    std::string text = sd->rfid                    ? strprintf(_("Rfid %010llu"), (unsigned long long)sd->rfid)
+                       : NDflag && newsd == sd     ? std::string(_("Rfid: swipe the card"))
+                                                   : std::string(_("Rfid"));
     SetButtonText(newdlg.rfidbttn, text.c_str());
 }
 
@@ -372,7 +373,7 @@ static NameForm* ReplayedForm(const std::string& text) {
     NameForm* f = FormOf(RecordedDancer(text));
     if (!f && newdlg.win) f = &newdlg;
     if (!f || !f->win) {
-        GtkTimeNote(2, "replay: no name form for <%s>", text.c_str());
+        GtkTimeNote(2, _("replay: no name form for <%s>"), text.c_str());
         return nullptr;
     }
     gtk_entry_set_text(GTK_ENTRY(f->first), RecordField(text, "first").c_str());

@@ -14,6 +14,7 @@
 #include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 // The open dancer pop-up (also sdpop while it is open).
@@ -60,7 +61,7 @@ void RadioPopup(SqrDancer* sd, const char* title, const char* const* labels, int
         radios.push_back(r);
     }
     for (GtkWidget* r : radios) g_signal_connect(r, "toggled", handler, sd);
-    GtkWidget* done = gtk_button_new_with_label("Done");
+    GtkWidget* done = gtk_button_new_with_label(_("Done"));
     g_signal_connect(done, "clicked", G_CALLBACK(DoneBttn), sd);
     gtk_box_pack_start(GTK_BOX(box), done, FALSE, FALSE, sp5);
     gtk_container_add(GTK_CONTAINER(w), box);
@@ -199,7 +200,7 @@ void PgmBttn(GtkWidget*, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || DancerPopupToggled(sd, "SqrDancer Level")) return;
     Record("(PgmBttn) sd<%s>\n", RecordName(sd).c_str());
-    RadioPopup(sd, "SqrDancer Level", pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
+    RadioPopup(sd, _("SqrDancer Level"), pgmname, PGMQTY, sd->pgm, G_CALLBACK(PgmRadioBttn));
 }
 
 void PgmRadioBttn(GtkWidget* bttn, void* psd) { PgmChosen(static_cast<SqrDancer*>(psd), ChosenIndex(bttn)); }
@@ -217,7 +218,7 @@ void SexBttn(GtkWidget*, void* psd) {
     if (!sd || DancerPopupToggled(sd, "SqrDancer Role")) return;
     Record("(SexBttn) sd<%s>\n", RecordName(sd).c_str());
     static const char* const roles[SEXQTY] = {"M", "F", "MF", "FM", "E"};
-    RadioPopup(sd, "SqrDancer Role", roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
+    RadioPopup(sd, _("SqrDancer Role"), roles, SEXQTY, sd->sex, G_CALLBACK(SexRadioBttn));
 }
 
 void SexRadioBttn(GtkWidget* bttn, void* psd) { SexChosen(static_cast<SqrDancer*>(psd), ChosenIndex(bttn)); }
@@ -236,12 +237,12 @@ void PartnerBttn(GtkWidget*, void* psd) {
     Record("(PartnerBttn) sd<%s>\n", RecordName(sd).c_str());
     sd->newpartner = sd->partner;
     currsd = sd;
-    GtkWidget* w = DancerPopupNew(sd, "SqrDancer Partner", {DoneBttn, PartnerSetBttn, sd});
+    GtkWidget* w = DancerPopupNew(sd, _("SqrDancer Partner"), {DoneBttn, PartnerSetBttn, sd});
     int position = 0;
     pop.map = PartnerMapi2sd(sd, &position);
     gtk_container_set_border_width(GTK_CONTAINER(w), sp10);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
-    pop.partnerbttn = gtk_button_new_with_label(sd->partner ? sd->partner->dispname.c_str() : "None");
+    pop.partnerbttn = gtk_button_new_with_label(sd->partner ? sd->partner->dispname.c_str() : _("None"));
     g_signal_connect(pop.partnerbttn, "clicked", G_CALLBACK(PartnerSetBttn), sd);
     int count = (int)pop.map.size() - 1;
     GtkAdjustment* adj = gtk_adjustment_new(position, 0, count, 1, 1, 0);
@@ -261,7 +262,7 @@ void PartnerSlider(GtkWidget* slider, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd || !slider) return;
     if (pop.sd != sd || pop.map.empty()) {
-        GtkWarning("(PartnerSlider) sd<%s> partners requested, but map2isd is null!", sd->firstlast.c_str());
+        GtkWarning(_("(PartnerSlider) sd<%s> partners requested, but map2isd is null!"), sd->firstlast.c_str());
         return;
     }
     double v = gtk_range_get_value(GTK_RANGE(slider));
@@ -272,7 +273,7 @@ void PartnerSlider(GtkWidget* slider, void* psd) {
 
 static void PartnerChosen(SqrDancer* sd, SqrDancer* np) {
     sd->newpartner = np;
-    SetButtonText(pop.partnerbttn, np ? np->dispname.c_str() : "None");
+    SetButtonText(pop.partnerbttn, np ? np->dispname.c_str() : _("None"));
     Record("(PartnerSlider) sd<%s> set partner<%s>\n", RecordName(sd).c_str(), np ? RecordName(np).c_str() : "None");
 }
 
@@ -290,12 +291,12 @@ void DelBttn(GtkWidget* bttn, void* psd) {
     SqrDancer* sd = static_cast<SqrDancer*>(psd);
     if (!sd) return;
     enum { DEL_ALL = GTK_RESPONSE_ACCEPT, DEL_CARD = GTK_RESPONSE_APPLY, DEL_NOT = GTK_RESPONSE_REJECT };
-    GtkWidget* dlg = gtk_dialog_new_with_buttons("Just checking: Are you sure?", sdwin ? GTK_WINDOW(sdwin) : nullptr,
+    GtkWidget* dlg = gtk_dialog_new_with_buttons(_("Just checking: Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
                                                  GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                 "OK", DEL_ALL, nullptr);
-    if (varhash && sd->rfid) gtk_dialog_add_button(GTK_DIALOG(dlg), "Del Rfid Only", DEL_CARD);
-    gtk_dialog_add_button(GTK_DIALOG(dlg), "CANCEL", DEL_NOT);
-    std::string text = strprintf("This will totally delete <%s> from the database\n", sd->dispname.c_str());
+                                                 _("OK"), DEL_ALL, nullptr);
+    if (varhash && sd->rfid) gtk_dialog_add_button(GTK_DIALOG(dlg), _("Del Rfid Only"), DEL_CARD);
+    gtk_dialog_add_button(GTK_DIALOG(dlg), _("CANCEL"), DEL_NOT);
+    std::string text = strprintf(_("This will totally delete <%s> from the database\n"), sd->dispname.c_str());
     GtkWidget* label = gtk_label_new(text.c_str());
     gtk_container_set_border_width(GTK_CONTAINER(dlg), sp10);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), label);
@@ -332,7 +333,7 @@ static SqrDancer* LineDancer(const std::string& text) {
     bool found = false;
     if (RecordField(text, "sd", &found).empty() && found) return &statsd;
     SqrDancer* sd = RecordedDancer(text);
-    if (!sd) GtkTimeNote(2, "replay: no dancer for <%s>", text.c_str());
+    if (!sd) GtkTimeNote(2, _("replay: no dancer for <%s>"), text.c_str());
     return sd;
 }
 

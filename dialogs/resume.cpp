@@ -6,6 +6,7 @@
 
 #include "display/display.h"
 #include "files/evening.h"
+#include "support/intl.h"
 
 namespace {
 enum { RESUME_YES = 1, RESUME_NEW = 2 };
@@ -35,8 +36,8 @@ bool ResumeAtStart() {
     EveningOffer offer = EveningFind(time(nullptr));
     if (!offer.offered) return false;
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
-        "Tonight's evening", sdwin ? GTK_WINDOW(sdwin) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_New evening", RESUME_NEW, "_Resume",
+        _("Tonight's evening"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("_New evening"), RESUME_NEW, _("_Resume"),
         RESUME_YES, nullptr);
     GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
     gtk_container_set_border_width(GTK_CONTAINER(area), (guint)sp10);
@@ -51,7 +52,7 @@ bool ResumeAtStart() {
     allabsent = RosterHasCards();
     if (allabsent) {
         GtkWidget* absent = gtk_check_button_new_with_mnemonic(
-            "A new evening begins with everybody _absent: cards swiped at the door check dancers in");
+            _("A new evening begins with everybody _absent: cards swiped at the door check dancers in"));
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(absent), TRUE);
         g_signal_connect(absent, "toggled", G_CALLBACK(+[](GtkToggleButton* b, gpointer) {
                              allabsent = gtk_toggle_button_get_active(b);

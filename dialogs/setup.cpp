@@ -23,6 +23,7 @@
 #include "registry/registry.h"
 #include "server/server.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget *clubname_entry = nullptr, *caller_entry = nullptr, *maxsquares_entry = nullptr,
           *squaresize_entry = nullptr, *outputfile_entry = nullptr;
@@ -51,6 +52,8 @@ GtkWidget* namestylepop = nullptr;  // the name-style pop-up while it is sdpop
 GtkWidget* welcomebox = nullptr;    // the greeting of a first start, until it is answered
 
 const char* const namestyles[4] = {"lastname", "lastfi", "firstname", "firstli"};
+// The same styles as the operator reads them.
+const char* const namestylelabels[4] = {N_("lastname"), N_("lastfi"), N_("firstname"), N_("firstli")};
 // The bottom row's buttons (SETUPBTTN order), as their record lines name them.
 const char* const cancelnames[] = {"Cancel", "Reset", "Clear Dancers", "Clear Dance Counts", "Clear All Rfid"};
 
@@ -130,7 +133,7 @@ void NumberEntered(GtkEntry* entry, gpointer) {
 }
 
 void Titles() {
-    SetWinTitle(setupwin, " Setup");
+    SetWinTitle(setupwin, _(" Setup"));
     SetWinTitle(sdwin, nullptr);
 }
 
@@ -184,11 +187,11 @@ struct OptionSwitch {
     bool (*on)();
 };
 const OptionSwitch switches[] = {
-    {"RfidWarn", &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
-    {"Record", &record_bttn, &record_sigid, ToggleRecord, RecordOn},
-    {"Stat", &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
-    {"Phone Page", &phonepage_bttn, &phonepage_sigid, TogglePhonePage, PhonePageOn},
-    {"Mix", &mix_bttn, &mix_sigid, ToggleMix, MixOn},
+    {N_("RfidWarn"), &Rflag_bttn, &Rflag_sigid, ToggleRflag, RfidWarnOn},
+    {N_("Record"), &record_bttn, &record_sigid, ToggleRecord, RecordOn},
+    {N_("Stat"), &Sflag_bttn, &Sflag_sigid, ToggleSflag, StatOn},
+    {N_("Phone Page"), &phonepage_bttn, &phonepage_sigid, TogglePhonePage, PhonePageOn},
+    {N_("Mix"), &mix_bttn, &mix_sigid, ToggleMix, MixOn},
 };
 
 void ShowSwitch(const OptionSwitch& s) {
@@ -239,8 +242,8 @@ void ShowSetupState() {
     SetEntry(squaresize_entry, strprintf("%d", squaresize));
     SetEntry(outputfile_entry, outputfilename);
     ShowMessage(outputfile_entry, "", false);
-    SetBttnLabel(namestylebttn, strdispnamestyle());
-    SetBttnLabel(askbttn, askflag ? "ask" : "use outdancer");
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
+    SetBttnLabel(askbttn, askflag ? _("ask") : _("use outdancer"));
     if (GtkWidget* b = pgmfloor >= 0 && pgmfloor < PGMQTY ? pgmbttns[pgmfloor] : nullptr) {
         g_signal_handlers_block_by_func(b, (gpointer)SetupPgmRadioBttn, GINT_TO_POINTER(pgmfloor));
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), TRUE);
@@ -313,7 +316,7 @@ GtkWidget* Button(const char* label, GCallback handler, int psd) {
 // square and the button that clears the tags; narrow, so that the dialog fits a small screen.
 GtkWidget* TaggingColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Square Tagging", font));
+    Pack(col, Label(_("Square Tagging"), font));
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_homogeneous(GTK_GRID(grid), TRUE);
     gtk_grid_set_row_spacing(GTK_GRID(grid), sp10);
@@ -337,32 +340,32 @@ GtkWidget* TaggingColumn(const PangoFontDescription* font) {
     }
     Pack(col, grid);
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
-    gtk_box_pack_start(GTK_BOX(row), Label("Tagged Square: ", font), FALSE, FALSE, sp2);
+    gtk_box_pack_start(GTK_BOX(row), Label(_("Tagged Square: "), font), FALSE, FALSE, sp2);
     Entry(row, &squaretag_entry, 4, true);
     GtkWidget* cell = gtk_widget_get_parent(squaretag_entry);
     gtk_box_set_child_packing(GTK_BOX(row), cell, FALSE, FALSE, sp2, GTK_PACK_START);
     gtk_widget_set_valign(cell, GTK_ALIGN_CENTER);
     Pack(col, row);
-    squaretag_clear = Button("Clear Square Tagging", G_CALLBACK(SqrTaggingClearBttn), 0);
+    squaretag_clear = Button(_("Clear Square Tagging"), G_CALLBACK(SqrTaggingClearBttn), 0);
     gtk_box_pack_start(GTK_BOX(col), squaretag_clear, FALSE, FALSE, sp2);
     return Framed(col);
 }
 
 GtkWidget* ClubColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    TitledEntry(col, "Club Name", font, &clubname_entry, 14, false);
+    TitledEntry(col, _("Club Name"), font, &clubname_entry, 14, false);
     g_signal_connect(clubname_entry, "activate", G_CALLBACK(ClubEntry), clubname_entry);
     g_signal_connect(clubname_entry, "changed", G_CALLBACK(ClubTyped), setupwin);
-    TitledEntry(col, "Caller", font, &caller_entry, 14, false);
+    TitledEntry(col, _("Caller"), font, &caller_entry, 14, false);
     g_signal_connect(caller_entry, "activate", G_CALLBACK(CallerEntry), caller_entry);
-    TitledEntry(col, "Max Squares", font, &maxsquares_entry, 5, true);
-    TitledEntry(col, "Square Size", font, &squaresize_entry, 5, true);
-    Pack(col, Label("Name Style", font));
+    TitledEntry(col, _("Max Squares"), font, &maxsquares_entry, 5, true);
+    TitledEntry(col, _("Square Size"), font, &squaresize_entry, 5, true);
+    Pack(col, Label(_("Name Style"), font));
     Pack(col, namestylebttn = Button("", G_CALLBACK(NameStyleBttn), 0));
-    Pack(col, Label("Ask/Use Outdancer", font));
+    Pack(col, Label(_("Ask/Use Outdancer"), font));
     Pack(col, askbttn = Button("", G_CALLBACK(AskBttn), 0));
-    Pack(col, Label("New Square Dancers", font));
-    Pack(col, Button("New Square Dancers", G_CALLBACK(SetupNewSqrDancerBttn), 0));
+    Pack(col, Label(_("New Square Dancers"), font));
+    Pack(col, Button(_("New Square Dancers"), G_CALLBACK(SetupNewSqrDancerBttn), 0));
     for (GtkWidget* b : {namestylebttn, askbttn})
         if (font) SetWidgetFont(b, font);
     return col;
@@ -370,7 +373,7 @@ GtkWidget* ClubColumn(const PangoFontDescription* font) {
 
 GtkWidget* PgmColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Minimum Pgm", font));
+    Pack(col, Label(_("Minimum Pgm"), font));
     GSList* group = nullptr;
     for (int p = Basic; p < PGMQTY; ++p) {
         GtkWidget* b = pgmbttns[p] = gtk_radio_button_new_with_label(group, strpgm(p));
@@ -408,7 +411,7 @@ GtkWidget* AnonColumns(const PangoFontDescription* font) {
     static const int order[ANONENTRYQTY] = {5, 0, 1, 2, 3, 4, 6};
     for (int row = 0; row < ANONENTRYQTY; ++row) {
         int i = order[row];
-        std::string text = i == 5 ? "Anon Couples" : i == 6 ? "Next Anon" : strprintf("Anon Singles %s", strsex(i));
+        std::string text = i == 5 ? _("Anon Couples") : i == 6 ? _("Next Anon") : strprintf(_("Anon Singles %s"), strsex(i));
         GtkWidget* labels = Box(GTK_ORIENTATION_VERTICAL, sp2);
         gtk_widget_set_valign(labels, GTK_ALIGN_CENTER);
         Pack(labels, Label(text.c_str(), font));
@@ -425,19 +428,19 @@ GtkWidget* AnonColumns(const PangoFontDescription* font) {
 
 GtkWidget* FilesColumn(const PangoFontDescription* font) {
     GtkWidget* col = Box(GTK_ORIENTATION_VERTICAL, sp2);
-    Pack(col, Label("Dorvels' File Selector", font));
+    Pack(col, Label(_("Dorvels' File Selector"), font));
     char dirbuf[2048];
     const char* cwd = getcwd(dirbuf, sizeof dirbuf);
-    GtkWidget* dir = gtk_file_chooser_button_new("Dorvels Directory", GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
-    GtkWidget* file = gtk_file_chooser_button_new("Dorvels Data File", GTK_FILE_CHOOSER_ACTION_OPEN);
+    GtkWidget* dir = gtk_file_chooser_button_new(_("Dorvels Directory"), GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER);
+    GtkWidget* file = gtk_file_chooser_button_new(_("Dorvels Data File"), GTK_FILE_CHOOSER_ACTION_OPEN);
     for (GtkWidget* c : {dir, file}) {
         if (cwd) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(c), cwd);
         gtk_file_chooser_button_set_width_chars(GTK_FILE_CHOOSER_BUTTON(c), 12);
     }
-    static const char* const filters[][2] = {{"Dorvels Data", "*.dorvel"}, {"All Files", "*"}};
+    static const char* const filters[][2] = {{N_("Dorvels Data"), "*.dorvel"}, {N_("All Files"), "*"}};
     for (const auto& f : filters) {
         GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, f[0]);
+        gtk_file_filter_set_name(filter, _(f[0]));
         gtk_file_filter_add_pattern(filter, f[1]);
         gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(file), filter);
     }
@@ -448,7 +451,7 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
         }
     Pack(col, dir);
     Pack(col, file);
-    TitledEntry(col, "Output File", font, &outputfile_entry, 16, false);
+    TitledEntry(col, _("Output File"), font, &outputfile_entry, 16, false);
     // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
     g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
     g_signal_connect(file, "file-set", G_CALLBACK(ChooserFile), outputfile_entry);
@@ -464,15 +467,15 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
 // The greeting of a first start: a short line and the two ways to begin.
 GtkWidget* WelcomeBox(const PangoFontDescription* font) {
     GtkWidget* box = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
-    GtkWidget* line = Label("Welcome to Dorvels! Open the sample club to try the program, or start a new club: "
-                            "type its name and caller below and press Done.",
+    GtkWidget* line = Label(_("Welcome to Dorvels! Open the sample club to try the program, or start a new club: "
+                            "type its name and caller below and press Done."),
                             font);
     gtk_label_set_line_wrap(GTK_LABEL(line), TRUE);
     gtk_label_set_max_width_chars(GTK_LABEL(line), 60);
     gtk_box_pack_start(GTK_BOX(box), line, TRUE, TRUE, sp2);
-    gtk_box_pack_start(GTK_BOX(box), Button("Open the Sample Club", G_CALLBACK(SetupWelcomeBttn), WELCOME_SAMPLE),
+    gtk_box_pack_start(GTK_BOX(box), Button(_("Open the Sample Club"), G_CALLBACK(SetupWelcomeBttn), WELCOME_SAMPLE),
                        FALSE, FALSE, sp2);
-    gtk_box_pack_start(GTK_BOX(box), Button("Start a New Club", G_CALLBACK(SetupWelcomeBttn), WELCOME_NEW), FALSE,
+    gtk_box_pack_start(GTK_BOX(box), Button(_("Start a New Club"), G_CALLBACK(SetupWelcomeBttn), WELCOME_NEW), FALSE,
                        FALSE, sp2);
     return Framed(box);
 }
@@ -480,10 +483,10 @@ GtkWidget* WelcomeBox(const PangoFontDescription* font) {
 // The dialog's own buttons: Done and DoItNow at the start, Cancel at the end.
 GtkWidget* ButtonRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
-    applybttns[0] = Button("Done", G_CALLBACK(SetupDispDoneBttn), 0);
-    applybttns[1] = Button("DoItNow", G_CALLBACK(SetupDispDoneBttn), 1);
+    applybttns[0] = Button(_("Done"), G_CALLBACK(SetupDispDoneBttn), 0);
+    applybttns[1] = Button(_("DoItNow"), G_CALLBACK(SetupDispDoneBttn), 1);
     for (GtkWidget* b : applybttns) gtk_box_pack_start(GTK_BOX(row), b, FALSE, FALSE, sp2);
-    gtk_box_pack_end(GTK_BOX(row), Button("Cancel", G_CALLBACK(SetupDispCancelBttn), SETUP_CANCEL), FALSE, FALSE, sp2);
+    gtk_box_pack_end(GTK_BOX(row), Button(_("Cancel"), G_CALLBACK(SetupDispCancelBttn), SETUP_CANCEL), FALSE, FALSE, sp2);
     return row;
 }
 
@@ -493,7 +496,7 @@ GtkWidget* OptionRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp10);
     GtkWidget* options = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     for (const OptionSwitch& s : switches) {
-        *s.bttn = gtk_toggle_button_new_with_label(s.label);
+        *s.bttn = gtk_toggle_button_new_with_label(_(s.label));
         ShowSwitch(s);
         *s.sigid = g_signal_connect(*s.bttn, "toggled", G_CALLBACK(s.handler), nullptr);
         gtk_box_pack_start(GTK_BOX(options), *s.bttn, FALSE, FALSE, 0);
@@ -503,11 +506,11 @@ GtkWidget* OptionRow() {
 
     GtkWidget* clears = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     gtk_container_set_border_width(GTK_CONTAINER(clears), sp4);
-    static const char* const labels[] = {"Reset", "Clear Dancers", "Clear Dance Counts"};
+    static const char* const labels[] = {N_("Reset"), N_("Clear Dancers"), N_("Clear Dance Counts")};
     for (int psd = SETUP_RESET; psd <= SETUP_CLEARCOUNTS; ++psd)
-        gtk_box_pack_start(GTK_BOX(clears), Button(labels[psd - SETUP_RESET], G_CALLBACK(SetupDispCancelBttn), psd),
+        gtk_box_pack_start(GTK_BOX(clears), Button(_(labels[psd - SETUP_RESET]), G_CALLBACK(SetupDispCancelBttn), psd),
                            FALSE, FALSE, 0);
-    clearrfidbttn = Button("Clear All Rfid", G_CALLBACK(SetupDispCancelBttn), SETUP_CLEARRFID);
+    clearrfidbttn = Button(_("Clear All Rfid"), G_CALLBACK(SetupDispCancelBttn), SETUP_CLEARRFID);
     gtk_widget_set_no_show_all(clearrfidbttn, TRUE);  // shown only while there is a card table
     gtk_box_pack_start(GTK_BOX(clears), clearrfidbttn, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(row), Framed(clears), FALSE, FALSE, 0);
@@ -559,9 +562,9 @@ bool Confirm(const char* action, const std::string& question) {
 
 bool AskConfirm(const char* action, const std::string& question) {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
-        action, setupwin ? GTK_WINDOW(setupwin) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Cancel",
-        GTK_RESPONSE_CANCEL, action, GTK_RESPONSE_ACCEPT, nullptr);
+        _(action), setupwin ? GTK_WINDOW(setupwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("Cancel"),
+        GTK_RESPONSE_CANCEL, _(action), GTK_RESPONSE_ACCEPT, nullptr);
     GtkWidget* lbl = gtk_label_new(question.c_str());
     g_object_set(lbl, "margin", sp10, nullptr);
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
@@ -570,7 +573,8 @@ bool AskConfirm(const char* action, const std::string& question) {
     return RunQuestion(dlg, GTK_RESPONSE_CANCEL) == GTK_RESPONSE_ACCEPT;
 }
 
-std::string Count(int n, const char* what) { return strprintf("%d %s%s", n, what, n == 1 ? "" : "s"); }
+std::string Dancers(int n) { return strprintf(ngettext("%d dancer", "%d dancers", n), n); }
+std::string Tips(int n) { return strprintf(ngettext("%d tip", "%d tips", n), n); }
 
 int TipCount() {
     int n = 0;
@@ -588,25 +592,28 @@ int CardCount() {
 void ClearButton(int psd) {
     bool counts = tipcnt > 0 || histhd;
     for (SqrDancer* sd = sdhd; sd && !counts; sd = sd->nxt) counts = sd->dances != 0;
-    std::string what = "the roster (" + Count(RosterCount(), "dancer") + ") and the history (" +
-                       Count(TipCount(), "tip") + ")";
-    const char* action = "Reset";
+    std::string what = strprintf(_("the roster (%s) and the history (%s)"), Dancers(RosterCount()).c_str(),
+                                 Tips(TipCount()).c_str());
+    // The action names the button; its record line keeps the English name.
+    const char* action = N_("Reset");
     std::string question;
     switch (psd) {
         case SETUP_RESET:
-            if (sdhd || histhd) question = "Remove " + what + ",\nand forget the club's name, caller and level?";
+            if (sdhd || histhd) question = strprintf(_("Remove %s,\nand forget the club's name, caller and level?"), what.c_str());
             break;
         case SETUP_CLEARDANCERS:
-            action = "Clear Dancers";
-            if (sdhd || histhd) question = "Remove " + what + "?";
+            action = N_("Clear Dancers");
+            if (sdhd || histhd) question = strprintf(_("Remove %s?"), what.c_str());
             break;
         case SETUP_CLEARCOUNTS:
-            action = "Clear Dance Counts";
-            if (counts) question = "Set every dance count back to 0 and delete the history (" + Count(TipCount(), "tip") + ")?";
+            action = N_("Clear Dance Counts");
+            if (counts)
+                question = strprintf(_("Set every dance count back to 0 and delete the history (%s)?"), Tips(TipCount()).c_str());
             break;
         default:
-            action = "Clear All Rfid";
-            if (CardCount()) question = "Take the cards away from " + Count(CardCount(), "dancer") + "?\nCommand cards stay.";
+            action = N_("Clear All Rfid");
+            if (CardCount())
+                question = strprintf(_("Take the cards away from %s?\nCommand cards stay."), Dancers(CardCount()).c_str());
             break;
     }
     if (!question.empty() && !Confirm(action, question)) return;
@@ -691,7 +698,7 @@ bool ApplySetup(const char* button) {
     Titles();
     SetupDispNames();
     SortByName();
-    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
     ShowRoster();
     return true;
 }
@@ -732,7 +739,7 @@ void SetupDisplay(EDITMODE neweditmode) {
     GtkWidget* top = Box(GTK_ORIENTATION_VERTICAL, sp5);
     GtkWidget* about = Box(GTK_ORIENTATION_VERTICAL, sp2);
     if (access("dorvelsiconsmall.gif", R_OK) == 0) Pack(about, gtk_image_new_from_file("dorvelsiconsmall.gif"));
-    Pack(about, gtk_label_new(strprintf("Version:  %d", 14).c_str()));
+    Pack(about, gtk_label_new(strprintf(_("Version:  %d"), 14).c_str()));
     Pack(top, about);
     if (FirstStart() && !sdhd) Pack(top, welcomebox = WelcomeBox(font));
     GtkWidget* columns = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
@@ -809,14 +816,14 @@ void SetupWelcomeBttn(GtkWidget*, void* psd) {
         // Looked for first, so that a sample that is missing changes nothing.
         FILE* fp = fopenx(samplefile, "r", "dorvel", "DORVELS");
         if (!fp) {
-            GtkWarning("The sample club <%s> was not found: start a new club instead.", samplefile);
+            GtkWarning(_("The sample club <%s> was not found: start a new club instead."), samplefile);
             return;
         }
         fclose(fp);
         bool read = false;
         std::string why = ChooseClubFile(samplefile, &read);
         if (!why.empty() || !read) {
-            GtkWarning("The sample club could not be opened: %s", why.c_str());
+            GtkWarning(_("The sample club could not be opened: %s"), why.c_str());
             return;
         }
         EndFirstStart();
@@ -834,7 +841,7 @@ void SetupWelcomeBttn(GtkWidget*, void* psd) {
 void AskBttn(GtkWidget* bttn, void*) {
     askflag = !askflag;
     Record("(AskBttn) askflag=%d\n", askflag);
-    SetBttnLabel(bttn, askflag ? "Ask" : "Use Outdancer");
+    SetBttnLabel(bttn, askflag ? _("Ask") : _("Use Outdancer"));
 }
 
 void NameStyleBttn(GtkWidget*, void*) {
@@ -853,13 +860,13 @@ void NameStyleBttn(GtkWidget*, void*) {
     GtkWidget* box = Box(GTK_ORIENTATION_VERTICAL, sp2);
     GSList* group = nullptr;
     for (int i = 0; i < 4; ++i) {
-        GtkWidget* b = namestylebttns[i] = gtk_radio_button_new_with_label(group, namestyles[i]);
+        GtkWidget* b = namestylebttns[i] = gtk_radio_button_new_with_label(group, _(namestylelabels[i]));
         group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(b));
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), i == dispnamestyle);
         g_signal_connect(b, "toggled", G_CALLBACK(NameStyleRadioBttn), GINT_TO_POINTER(i));
         Pack(box, b);
     }
-    Pack(box, Button("Done", G_CALLBACK(NameStyleDoneBttn), 0));
+    Pack(box, Button(_("Done"), G_CALLBACK(NameStyleDoneBttn), 0));
     gtk_container_add(GTK_CONTAINER(pop), box);
     gtk_widget_show_all(pop);
 }
@@ -871,7 +878,7 @@ void NameStyleRadioBttn(GtkToggleButton* bttn, void* index) {
 
 static void SetNameStyle(int style) {
     dispnamestyle = static_cast<DISPNAME>(style);
-    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
     SetupDispNames();
     SortByName();
     Record("(NameStyleRadioBttn) dispnamestyle<%s>\n", strdispnamestyle());
@@ -881,7 +888,7 @@ static void SetNameStyle(int style) {
 void NameStyleDoneBttn(GtkWidget*, void*) {
     Record("(NameStyleDoneBttn)\n");
     DestroyPopup();
-    SetBttnLabel(namestylebttn, strdispnamestyle());
+    SetBttnLabel(namestylebttn, dispnamestyle >= 0 && dispnamestyle < 4 ? _(namestylelabels[dispnamestyle]) : strdispnamestyle());
 }
 
 void ClubEntry(GtkWidget* entry, void*) {
@@ -961,7 +968,7 @@ void ChooserDir(GtkFileChooser* dirchooser, GtkFileChooser* filechooser) {
     if (!dir) return;
     gtk_file_chooser_set_current_folder(filechooser, dir);
     if (!FolderWritable(dir))
-        ShowMessage(outputfile_entry, strprintf("the folder <%s> cannot be written: a club file there cannot be saved", dir), true);
+        ShowMessage(outputfile_entry, strprintf(_("the folder <%s> cannot be written: a club file there cannot be saved"), dir), true);
     g_free(dir);
 }
 
@@ -1029,7 +1036,7 @@ void ClearSqrTagSlider(int slot) {
 // has gone its own way) there is nothing to act on.
 static bool ReplayNeedsDialog(const char* handler) {
     if (setupwin) return true;
-    GtkTimeNote(2, "replay: (%s) without the setup dialog, passed over", handler);
+    GtkTimeNote(2, _("replay: (%s) without the setup dialog, passed over"), handler);
     return false;
 }
 

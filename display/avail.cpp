@@ -14,6 +14,7 @@
 #include "files/replay.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 SqrDancer* sdblock = nullptr;
 GtkWidget* sdavail = nullptr;
@@ -195,7 +196,7 @@ void Awon(GtkToggleButton* bttn, void* psd) {
     }
     std::string name = sd->dispname;
     SwitchDisplay(PRESENT);
-    GtkTimeNote(5, "%s is now marked as unavailable (use c to show Squares)", name.c_str());
+    GtkTimeNote(5, _("%s is now marked as unavailable (use c to show Squares)"), name.c_str());
 }
 
 void LuckMustBttnWith(GtkWidget* bttn, SqrDancer* sd, bool onetip) {
@@ -328,18 +329,18 @@ static GtkWidget* EntryRow(GtkWidget* vbox, const char* text, GtkWidget** entry)
 void AvailDisplay() {
     if (sdavail) AvailClose();
     sdavail = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(sdavail), "Availability");
+    gtk_window_set_title(GTK_WINDOW(sdavail), _("Availability"));
     gtk_window_set_position(GTK_WINDOW(sdavail), GTK_WIN_POS_CENTER_ALWAYS);
     if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(sdavail), GTK_WINDOW(sdwin));
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp5);
     gtk_container_set_border_width(GTK_CONTAINER(vbox), sp10);
-    EntryRow(vbox, "  Available: ", &avail_entry);
-    EntryRow(vbox, "Unavailable: ", &unavail_entry);
+    EntryRow(vbox, _("  Available: "), &avail_entry);
+    EntryRow(vbox, _("Unavailable: "), &unavail_entry);
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, sp5);
     static const struct { const char* label; AVAILACTION action; bool start; } bttns[] = {
-        {"Done", AVAIL_DONE, true}, {"DoItNow", AVAIL_DOIT, true}, {"Cancel", AVAIL_CANCEL, false}};
+        {N_("Done"), AVAIL_DONE, true}, {N_("DoItNow"), AVAIL_DOIT, true}, {N_("Cancel"), AVAIL_CANCEL, false}};
     for (const auto& b : bttns) {
-        GtkWidget* w = gtk_button_new_with_label(b.label);
+        GtkWidget* w = gtk_button_new_with_label(_(b.label));
         g_signal_connect(w, "clicked", G_CALLBACK(AvailAction), GINT_TO_POINTER(b.action));
         if (b.start)
             gtk_box_pack_start(GTK_BOX(row), w, FALSE, FALSE, 0);
@@ -357,7 +358,7 @@ void AvailDisplay() {
 // A line that names nobody in this roster cannot be performed: the operator is told.
 static SqrDancer* ReplayedDancer(const std::string& text) {
     SqrDancer* sd = RecordedDancer(text);
-    if (!sd) GtkTimeNote(2, "replay: no dancer for <%s>", text.c_str());
+    if (!sd) GtkTimeNote(2, _("replay: no dancer for <%s>"), text.c_str());
     return sd;
 }
 
@@ -404,7 +405,7 @@ static GtkWidget* LuckMustButton(SqrDancer* sd) {
         for (GList* b = bttns; b && !found; b = b->next) {
             GtkWidget* child = GTK_IS_BIN(b->data) ? gtk_bin_get_child(GTK_BIN(b->data)) : nullptr;
             const char* label = child && GTK_IS_LABEL(child) ? gtk_label_get_text(GTK_LABEL(child)) : "";
-            if (!strcmp(label, "Luck") || !strcmp(label, "Must")) found = GTK_WIDGET(b->data);
+            if (!strcmp(label, C_("priority", "Luck")) || !strcmp(label, C_("priority", "Must"))) found = GTK_WIDGET(b->data);
         }
         g_list_free(bttns);
     }

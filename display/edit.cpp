@@ -21,6 +21,7 @@
 #include "files/record.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // The buttons of a cell, in the order they are packed: the name toggle, then the six small
 // buttons.
@@ -53,7 +54,7 @@ static PangoFontDescription* ParsedFont(PangoFontDescription* old, const std::st
 }
 
 static const std::string& NameOf(const SqrDancer* sd) { return sd->dispname.empty() ? sd->firstlast : sd->dispname; }
-static const char* LuckOf(const SqrDancer* sd) { return sd->priority == LUCK ? "Luck" : "Must"; }
+static const char* LuckOf(const SqrDancer* sd) { return sd->priority == LUCK ? C_("priority", "Luck") : C_("priority", "Must"); }
 
 // The edit display has seven buttons per dancer. The theme's gradients and soft shadows cost
 // more to draw than the rest of the display, so its buttons are drawn flat: plain colours,
@@ -94,7 +95,8 @@ static EditCell CellWidgets(const SqrDancer* sd) {
     gtk_widget_set_vexpand(t, TRUE);
     BoardFontOf(t, bttnfont1);
 
-    const char* texts[] = {"Del", LuckOf(sd), "Name", "Prtnr", strpgm(sd->pgm), strsex(sd->sex)};
+    const char* texts[] = {C_("edit button", "Del"), LuckOf(sd), C_("edit button", "Name"), C_("edit button", "Prtnr"),
+                           strpgm(sd->pgm), strsex(sd->sex)};
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     for (int k = DELB; k < CELLBTTNQTY; ++k) {
         c.b[k] = SmallButton(texts[k - DELB]);
@@ -274,7 +276,7 @@ static void CellSize(int* width, int* height) {
     }
     SqrDancer probe;
     probe.dispname = Widest(names, bttnfont1);
-    probe.priority = Widest(lucks, bttnfont2) == "Luck" ? LUCK : MUST;
+    probe.priority = Widest(lucks, bttnfont2) == C_("priority", "Luck") ? LUCK : MUST;
     probe.pgm = idpgm(Widest(pgms, bttnfont2));
     probe.sex = idsex(Widest(sexes, bttnfont2));
     EditCell c = CellWidgets(&probe);
@@ -359,9 +361,9 @@ static GtkWidget* Legend() {
     const struct {
         const char* text;
         bool absent;
-    } samples[] = {{"Present", false}, {"Absent", true}};
+    } samples[] = {{N_("Present"), false}, {N_("Absent"), true}};
     for (const auto& sample : samples) {
-        GtkWidget* b = gtk_toggle_button_new_with_label(sample.text);
+        GtkWidget* b = gtk_toggle_button_new_with_label(_(sample.text));
         FlatButton(b);
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), sample.absent);
         gtk_widget_set_can_focus(b, FALSE);
@@ -373,7 +375,7 @@ static GtkWidget* Legend() {
         gtk_container_add(GTK_CONTAINER(shield), b);
         gtk_box_pack_start(GTK_BOX(row), shield, FALSE, FALSE, 0);
     }
-    GtkWidget* hint = gtk_label_new("Click a name to mark the dancer present or absent");
+    GtkWidget* hint = gtk_label_new(_("Click a name to mark the dancer present or absent"));
     BoardFontOf(hint, bttnfont2);
     gtk_box_pack_start(GTK_BOX(row), hint, FALSE, FALSE, 0);
     return row;
@@ -504,8 +506,8 @@ void EditDisplay(EDITMODE neweditmode) {
     }
     if (totdancers == 0) {
         EditViewDrop();
-        GtkNote("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
-                "    (use n to enter a new dancer)",
+        GtkNote(_("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
+                "    (use n to enter a new dancer)"),
                 Streditmode());
         rdbg("EditDisplay : no dancers");
         return;
@@ -569,7 +571,7 @@ void EditDisplay(EDITMODE neweditmode) {
     boardrowqty = view.rowqty;
 
     if (hintflag) {
-        GtkTimeNote(5, "    Hints\ne: edit display\nm: menu\nn: new dancer\nr: roll squares\ns: setup display");
+        GtkTimeNote(5, _("    Hints\ne: edit display\nm: menu\nn: new dancer\nr: roll squares\ns: setup display"));
         hintflag = 0;
     }
     editmode = EDIT;

@@ -13,6 +13,7 @@
 #include "display/projector.h"
 #include "history/history.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 Resolution* res = nullptr;
 Resolution* sqrres = nullptr;
@@ -103,7 +104,7 @@ void ReadResolutionFile(FILE* fp) {
                 case 7: r->maxsqrcolqty = (unsigned)strtoul(tok.c_str(), nullptr, 10); break;
                 case 8: r->maxeditcolqty = (unsigned)strtoul(tok.c_str(), nullptr, 10); break;
                 default:
-                    error(1, "(SetupResolutionList) incorrect resolution file entry<%s>  (tokcnt=%d)\n",
+                    error(1, _("(SetupResolutionList) incorrect resolution file entry<%s>  (tokcnt=%d)\n"),
                           whole.c_str(), tokcnt);
             }
         }
@@ -165,7 +166,7 @@ void SetupResolutionList() {
     SetScrollerBase(screenheight);
     FILE* fp = fopenx(resfile.empty() ? "resolution.unix" : resfile, "r", "dorvels", "DORVELS");
     if (!fp) {
-        error(1, "unable to read <resolution.dorvels>\n");
+        error(1, _("unable to read <resolution.dorvels>\n"));
     } else {
         ReadResolutionFile(fp);
         fclose(fp);
@@ -221,7 +222,7 @@ int MaxEntryWidth(Resolution* r, int* meh, const char* sdmaxname, int padding, F
         case LBLFONT1: font = r ? r->lblfont1 : ""; break;
         case LBLFONT2: font = r ? r->lblfont2 : ""; break;
         default:
-            GtkWarning("(MaxEntryWidth) fonttype#%d not supported; using sdfont\n", (int)fonttype);
+            GtkWarning(_("(MaxEntryWidth) fonttype#%d not supported; using sdfont\n"), (int)fonttype);
             font = r ? r->sdfont : "";
     }
     std::string text = MeasureText(sdmaxname);
@@ -239,7 +240,8 @@ int MaxEntryWidth(Resolution* r, int* meh, const char* sdmaxname, int padding, F
     GtkWidget* w;
     if (buttonrow) {
         w = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-        const char* labels[] = {"Del", "Must", "Name", "Prtnr", strpgm(pgmfloor), "M"};
+        const char* labels[] = {C_("edit button", "Del"), C_("priority", "Must"), C_("edit button", "Name"), C_("edit button", "Prtnr"),
+                                strpgm(pgmfloor), "M"};
         for (const char* l : labels) {
             GtkWidget* lbl = gtk_label_new(l);
             GtkWidget* b = gtk_button_new();
@@ -282,11 +284,11 @@ int MeasureGridWidth(const char* font, const char* text, int rows, int cols) {
 
 void MaxGrid(Resolution* r, const char* sdmaxname, int* cols, int* rows, int totentries) {
     if (!cols) {
-        GtkWarning("(MaxGrid) cols is null!\n");
+        GtkWarning(_("(MaxGrid) cols is null!\n"));
         return;
     }
     if (!r) {
-        GtkWarning("(MaxGrid) res is null!\n");
+        GtkWarning(_("(MaxGrid) res is null!\n"));
         return;
     }
     Resolution* set = sqrres ? sqrres : r;
@@ -334,7 +336,7 @@ static Resolution* ApplyFontSteps(Resolution* r, bool keepgoing) {
         if (r->prv && r->prv->screenwidth == w) {
             r = r->prv;
         } else {
-            GtkNote("can't increase fontsize any more");
+            GtkNote(_("can't increase fontsize any more"));
             if (!keepgoing) break;
         }
     }
@@ -342,7 +344,7 @@ static Resolution* ApplyFontSteps(Resolution* r, bool keepgoing) {
         if (r->nxt && r->nxt->screenwidth == w) {
             r = r->nxt;
         } else {
-            GtkNote("can't decrease fontsize any more");
+            GtkNote(_("can't decrease fontsize any more"));
             if (!keepgoing) break;
         }
     }
@@ -468,7 +470,7 @@ int ChangeFontSize(int chg) {
             res = res->prv;
             ++fontsizechg;
         } else {
-            GtkNote("can't increase fontsize");
+            GtkNote(_("can't increase fontsize"));
             return -1;
         }
     } else {
@@ -476,7 +478,7 @@ int ChangeFontSize(int chg) {
             res = res->nxt;
             --fontsizechg;
         } else {
-            GtkNote("can't decrease fontsize any more");
+            GtkNote(_("can't decrease fontsize any more"));
             return -1;
         }
     }

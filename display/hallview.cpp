@@ -13,6 +13,7 @@
 
 #include "display/boards.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -367,7 +368,7 @@ GtkWidget* HallView::Build(GtkWidget* host, int W, int H, const std::vector<Hall
     int tippx = SizeForLetter(m, H / kTipLetter);
     int tipw, tiph;
     m.Font(tippx);
-    std::string heading = strprintf("Tip %d", tip);
+    std::string heading = strprintf(_("Tip %d"), tip);
     m.Size(heading, &tipw, &tiph);
     Area area{W - 2 * gap, H - tiph - gap, gap};
 
@@ -401,7 +402,7 @@ GtkWidget* HallView::Build(GtkWidget* host, int W, int H, const std::vector<Hall
     PangoFontDescription* sidefont = HallFont(std::max(1, tippx / 3));
     if (history) {
         // An earlier tip: the dancers must not take it for the squares to dance now.
-        GtkWidget* mark = Label("History", sidefont);
+        GtkWidget* mark = Label(_("History"), sidefont);
         BoardBackgroundOf(mark, &sqrcolor[COLOR_history]);
         gtk_widget_set_margin_start(mark, gap);
         gtk_widget_set_valign(mark, GTK_ALIGN_CENTER);
@@ -492,7 +493,7 @@ GtkWidget* HallView::BuildWaiting(GtkWidget* host, int W, int H, const std::stri
         tiplabel = Label(club, font);
         gtk_box_pack_start(GTK_BOX(top), tiplabel, FALSE, FALSE, 0);
     }
-    GtkWidget* follow = Label("Squares will follow", small);
+    GtkWidget* follow = Label(_("Squares will follow"), small);
     gtk_widget_set_margin_top(follow, std::max(2, sp25));
     gtk_box_pack_start(GTK_BOX(top), follow, FALSE, FALSE, 0);
     pango_font_description_free(font);
@@ -547,8 +548,8 @@ void HallViewSwitch() {
         }
         return;
     }
-    GtkTimeNote(3, hallview ? "Squares will show the hall view (V for the board)"
-                            : "Squares will show the board (V for the hall view)");
+    GtkTimeNote(3, "%s", hallview ? _("Squares will show the hall view (V for the board)")
+                                  : _("Squares will show the board (V for the hall view)"));
 }
 
 int HallViewFontStep(int chg) {
@@ -564,7 +565,7 @@ int HallViewFontStep(int chg) {
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
     if (mainview.facts.fontpx != before.fontpx) return 0;
-    GtkNote(step > 0 ? "can't increase fontsize any more" : "can't decrease fontsize any more");
+    GtkNote("%s", step > 0 ? _("can't increase fontsize any more") : _("can't decrease fontsize any more"));
     return -1;
 }
 

@@ -21,6 +21,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* sdwin = nullptr;
 GtkWidget* sdgrid = nullptr;
@@ -197,19 +198,22 @@ std::string WinTitle(const char* extra) {
     if (clubname.empty()) clubname = "none";
     std::string tip;
     if (hist && editmode == HISTORY)
-        tip = strprintf(" tip#%d", hist->tipcnt);
+        tip = strprintf(_(" tip#%d"), hist->tipcnt);
     else if (tipcnt > 0)
-        tip = strprintf(" tip#%d", tipcnt);
-    const char* prefix = prehistory                        ? "PREHISTORY : "
-                         : (hist && editmode == HISTORY)   ? "HISTORY : "
-                         : editmode == PRESENT             ? "PRESENT : "
+        tip = strprintf(_(" tip#%d"), tipcnt);
+    const char* prefix = prehistory                        ? _("PREHISTORY : ")
+                         : (hist && editmode == HISTORY)   ? _("HISTORY : ")
+                         : editmode == PRESENT             ? _("PRESENT : ")
                                                            : "";
-    const char* poss = clubname.back() == 's' ? "'" : "'s";
+    // TRANSLATORS: what follows a club's name ending in s ("The Squares' Square Dance"), and any other.
+    const char* poss = clubname.back() == 's' ? C_("possessive after s", "'") : C_("possessive", "'s");
     if (!extra) extra = "";
+    // TRANSLATORS: the window title: prefix, club, possessive, title of an open dialog, caller, tip.
     if (pgmfloor == Basic)
-        return strprintf("%s%s%s Square Dance%s with %s calling%s", prefix, clubname.c_str(), poss,
+        return strprintf(_("%s%s%s Square Dance%s with %s calling%s"), prefix, clubname.c_str(), poss,
                          extra, caller.c_str(), tip.c_str());
-    return strprintf("%s%s%s %s Square Dance%s with %s calling%s", prefix, clubname.c_str(), poss,
+    // TRANSLATORS: as before, with the program level after the possessive.
+    return strprintf(_("%s%s%s %s Square Dance%s with %s calling%s"), prefix, clubname.c_str(), poss,
                      strpgm(pgmfloor), extra, caller.c_str(), tip.c_str());
 }
 
@@ -343,7 +347,7 @@ int RosterProblems(bool squares) {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         SqrDancer* p = sd->partner;
         if (p && ((sd->sex == M && p->sex == M) || (sd->sex == F && p->sex == F))) {
-            GtkWarning("%s %s and %s %s are both %s!\n", sd->firstname.c_str(),
+            GtkWarning(_("%s %s and %s %s are both %s!\n"), sd->firstname.c_str(),
                        sd->lastname.c_str(), p->firstname.c_str(), p->lastname.c_str(),
                        strsex(sd->sex));
             ++problems;
@@ -363,16 +367,16 @@ int RosterProblems(bool squares) {
             case MF: ++mf; break;
             case FM: ++fm; break;
             case E: ++e; break;
-            default: GtkWarning("sd<%s> has unknown sex\n", sd->dispname.c_str()); break;
+            default: GtkWarning(_("sd<%s> has unknown sex\n"), sd->dispname.c_str()); break;
         }
     }
     int half = squaresize / 2;
     if (f + mf + fm + e < m && f + mf + fm + e < half) {
-        GtkWarning("M,F imbalance:, insufficient belle dancers to form a square\n");
+        GtkWarning(_("M,F imbalance:, insufficient belle dancers to form a square\n"));
         ++problems;
     }
     if (m + mf + fm + e < f && m + mf + fm + e < half) {
-        GtkWarning("M,F imbalance:, insufficient beau dancers to form a square\n");
+        GtkWarning(_("M,F imbalance:, insufficient beau dancers to form a square\n"));
         ++problems;
     }
     return problems;
@@ -586,13 +590,13 @@ int AskResetDialog() {
 
 static int RunResetDialog() {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
-        "Reset Dialog", sdwin ? GTK_WINDOW(sdwin) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "Yes", 1, "No", 2,
-        "Cancel", 0, nullptr);
+        _("Reset Dialog"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
+        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("Yes"), 1, _("No"), 2,
+        _("Cancel"), 0, nullptr);
     GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
     GtkWidget* lbl = gtk_label_new(
-        "Do you wish to generate a reset file?\n  Yes: generates a reset file\n  No: does a "
-        "reset\n  Cancel: cancels reset\n");
+        _("Do you wish to generate a reset file?\n  Yes: generates a reset file\n  No: does a "
+        "reset\n  Cancel: cancels reset\n"));
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
     gtk_container_add(GTK_CONTAINER(area), lbl);
     int answer = RunQuestion(dlg);
@@ -618,9 +622,9 @@ int RunQuestion(GtkWidget* dlg, int dflt) {
 int AskSaveFailed(const std::string& text, bool quitting, std::string* othername) {
     for (;;) {
         GtkWidget* dlg = gtk_dialog_new_with_buttons(
-            "Club file not saved", sdwin ? GTK_WINDOW(sdwin) : nullptr,
-            GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Try again", SAVE_RETRY,
-            "_Save as...", SAVE_OTHERNAME, quitting ? "_Quit without saving" : "_Do not save", SAVE_NOT,
+            _("Club file not saved"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
+            GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("_Try again"), SAVE_RETRY,
+            _("_Save as..."), SAVE_OTHERNAME, quitting ? _("_Quit without saving") : _("_Do not save"), SAVE_NOT,
             nullptr);
         GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
         GtkWidget* lbl = gtk_label_new(text.c_str());
@@ -636,8 +640,8 @@ int AskSaveFailed(const std::string& text, bool quitting, std::string* othername
         if (answer != SAVE_OTHERNAME) return SAVE_RETRY;  // closed otherwise: ask again after a try
 
         GtkWidget* chooser = gtk_file_chooser_dialog_new(
-            "Save the club file as", sdwin ? GTK_WINDOW(sdwin) : nullptr, GTK_FILE_CHOOSER_ACTION_SAVE,
-            "_Cancel", GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+            _("Save the club file as"), sdwin ? GTK_WINDOW(sdwin) : nullptr, GTK_FILE_CHOOSER_ACTION_SAVE,
+            _("_Cancel"), GTK_RESPONSE_CANCEL, _("_Save"), GTK_RESPONSE_ACCEPT, nullptr);
         gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
         gchar* base = g_path_get_basename(outputfilename.empty() ? dfltsavefile : outputfilename.c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), base);

@@ -20,6 +20,7 @@
 #include "display/display.h"
 #include "files/clubfile.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 unsigned int scrollertime = 62500;
 double scrollerincr = 0.56;
@@ -255,9 +256,9 @@ void StopIntervalTimer() {
 
 // ---- timed notes ---------------------------------------------------------------------------
 // The last timed-note text, shown again by a call without a format.
-static char notebuf[256] = "no message yet";
+static char notebuf[256] = "";
 
-void ResetTimeNote() { snprintf(notebuf, sizeof notebuf, "%s", "no message yet"); }
+void ResetTimeNote() { notebuf[0] = 0; }
 
 void GtkTimeNote(int seconds, const char* fmt, ...) {
     if (fmt) {
@@ -266,7 +267,7 @@ void GtkTimeNote(int seconds, const char* fmt, ...) {
         vsnprintf(notebuf, sizeof notebuf, fmt, ap);
         va_end(ap);
     }
-    ShowPopup(notebuf, COLOR_note);
+    ShowPopup(notebuf[0] ? notebuf : _("no message yet"), COLOR_note);
     if (held) return;
     timenotewin = sdpop;
     ArmTimer(NoteSignal, seconds > 0 ? seconds : 1, 0, false);
@@ -396,6 +397,6 @@ void TotDancersNote() {
         if (sd->partner) ++couples;
         else ++singles;
     }
-    GtkNote("totals: displayed=%d  couples=%d  singles=%d  maxdances=%d", displayed, couples,
+    GtkNote(_("totals: displayed=%d  couples=%d  singles=%d  maxdances=%d"), displayed, couples,
             singles, maxdances);
 }

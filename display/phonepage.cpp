@@ -8,12 +8,13 @@
 #include "display/display.h"
 #include "server/server.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 bool PhonePageStart(const ServeOption& opt) {
     std::string err;
     if (PhoneServerStart(opt, &err)) return true;
-    std::string where = opt.address.empty() ? "every address" : opt.address;
-    GtkWarning("The phone page cannot listen on %s, port %d:\n%s", where.c_str(), opt.port, err.c_str());
+    std::string where = opt.address.empty() ? _("every address") : opt.address;
+    GtkWarning(_("The phone page cannot listen on %s, port %d:\n%s"), where.c_str(), opt.port, err.c_str());
     return false;
 }
 
@@ -36,11 +37,11 @@ void PhonePageStartPending() {
     servepending.reset();
     std::string err;
     if (PhoneServerStart(opt, &err)) {
-        printf("phone page: %s\n", PhoneServerUrl().c_str());
+        printf(_("phone page: %s\n"), PhoneServerUrl().c_str());
         fflush(stdout);
         return;
     }
-    std::string text = strprintf("The phone page is off: port %d: %s", opt.port, err.c_str());
+    std::string text = strprintf(_("The phone page is off: port %d: %s"), opt.port, err.c_str());
     fprintf(stderr, "dorvels: --serve: %s\n", text.c_str());
     g_idle_add(StartupWarning, g_strdup(text.c_str()));
 }
@@ -78,7 +79,7 @@ void PhonePageAddress() {
         return;
     }
     if (!PhoneServerRunning()) {
-        GtkNote("The phone page is off.\nSwitch it on in the setup (s): Phone Page,\nor start with --serve");
+        GtkNote(_("The phone page is off.\nSwitch it on in the setup (s): Phone Page,\nor start with --serve"));
         return;
     }
     int screen = screenwidth < screenheight ? screenwidth : screenheight;
@@ -88,7 +89,7 @@ void PhonePageAddress() {
     g_object_set_data(G_OBJECT(win), qrmark, win);
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp10);
     gtk_container_set_border_width(GTK_CONTAINER(box), sp10);
-    gtk_box_pack_start(GTK_BOX(box), BigLabel("Where am I next tip? Scan, or open"), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), BigLabel(_("Where am I next tip? Scan, or open")), FALSE, FALSE, 0);
     GtkWidget* area = gtk_drawing_area_new();
     gtk_widget_set_size_request(area, side, side);
     gtk_widget_set_halign(area, GTK_ALIGN_CENTER);
@@ -96,7 +97,7 @@ void PhonePageAddress() {
     gtk_box_pack_start(GTK_BOX(box), area, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), BigLabel(PhoneServerUrl()), FALSE, FALSE, 0);
     if (PhoneServerUrl().rfind("http://127.", 0) == 0)
-        gtk_box_pack_start(GTK_BOX(box), BigLabel("(no local network found: only this computer reaches it)"),
+        gtk_box_pack_start(GTK_BOX(box), BigLabel(_("(no local network found: only this computer reaches it)")),
                            FALSE, FALSE, 0);
     GtkWidget* frame = gtk_frame_new(nullptr);
     gtk_container_add(GTK_CONTAINER(frame), box);

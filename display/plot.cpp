@@ -13,6 +13,7 @@
 
 #include "display/display.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 struct PlotPipe {
@@ -31,7 +32,7 @@ bool Feed(PlotPipe* p) {
         } else if (n < 0 && errno == EAGAIN) {
             return true;
         } else {
-            error(1, "(PlotCommands) the plotting program stopped reading: %s\n", strerror(errno));
+            error(1, _("(PlotCommands) the plotting program stopped reading: %s\n"), strerror(errno));
             p->rest.clear();
         }
     }
@@ -53,7 +54,7 @@ gboolean PipeReady(gint, GIOCondition, gpointer data) {
 void Ended(GPid pid, gint status, gpointer) {
     GError* err = nullptr;
     if (!g_spawn_check_wait_status(status, &err)) {
-        error(1, "(PlotCommands) gnuplot: %s\n", err->message);
+        error(1, _("(PlotCommands) gnuplot: %s\n"), err->message);
         g_error_free(err);
     }
     g_spawn_close_pid(pid);
@@ -71,7 +72,7 @@ int PlotCommands(const std::string& commands, bool onscreen) {
     if (!g_spawn_async_with_pipes(nullptr, argv, nullptr,
                                   GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
                                   nullptr, &pid, &in, nullptr, nullptr, &err)) {
-        error(1, "(PlotCommands) cannot start gnuplot (Debian package gnuplot-x11): %s\n", err->message);
+        error(1, _("(PlotCommands) cannot start gnuplot (Debian package gnuplot-x11): %s\n"), err->message);
         g_error_free(err);
         return 0;
     }

@@ -15,6 +15,7 @@
 #include "display/boards.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // ---- what goes on paper ------------------------------------------------------------------
 static bool Named(const std::string& s) { return !s.empty() && s != "None" && s != "none"; }
@@ -22,15 +23,15 @@ static bool Named(const std::string& s) { return !s.empty() && s != "None" && s 
 static PaperBoard Heading(const std::string& board, SDPGM level) {
     PaperBoard p;
     p.title = Named(clubname) ? clubname : "Dorvels";
-    p.subtitle = board + " \u00b7 " + strpgm(level) + " level";
-    if (Named(caller)) p.subtitle += " \u00b7 caller " + caller;
+    p.subtitle = board + " \u00b7 " + strprintf(_("%s level"), strpgm(level));
+    if (Named(caller)) p.subtitle += " \u00b7 " + strprintf(_("caller %s"), caller.c_str());
     return p;
 }
 
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 PaperBoard PresentBoard() {
-    PaperBoard p = Heading(tipcnt > 0 ? strprintf("Present after tip %d", tipcnt) : "Present", pgmfloor);
+    PaperBoard p = Heading(tipcnt > 0 ? strprintf(_("Present after tip %d"), tipcnt) : _("Present"), pgmfloor);
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (!sd->avail) continue;
         // An anonymous couple is one name, listed under its man.
@@ -39,7 +40,7 @@ PaperBoard PresentBoard() {
         if (sd->pgm < pgmfloor) e += strprintf(" (%s)", strpgm(sd->pgm));
         p.entries.push_back(e);
     }
-    p.subtitle += strprintf(" \u00b7 %d present", (int)p.entries.size());
+    p.subtitle += " \u00b7 " + strprintf(_("%d present"), (int)p.entries.size());
     return p;
 }
 
@@ -49,10 +50,10 @@ static PaperBoard Roster() {
         ++total;
         present += sd->avail ? 1 : 0;
     }
-    PaperBoard p = Heading(strprintf("Roster of %d, %d present", total, present), pgmfloor);
+    PaperBoard p = Heading(strprintf(ngettext("Roster of %d, %d present", "Roster of %d, %d present", total), total, present), pgmfloor);
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         p.entries.push_back(FullName(sd) + strprintf(" (%s %s%s)", strpgm(sd->pgm), strsex(sd->sex),
-                                                     sd->avail ? "" : ", absent"));
+                                                     sd->avail ? "" : _(", absent")));
     return p;
 }
 
@@ -81,9 +82,9 @@ static PaperBoard Cells(const std::string& board, SDPGM level) {
 
 PaperBoard ShownBoard() {
     switch (editmode) {
-        case SQUARES: return Cells(strprintf("Squares of tip %d", tipcnt), pgmfloor);
+        case SQUARES: return Cells(strprintf(_("Squares of tip %d"), tipcnt), pgmfloor);
         case HISTORY:
-            if (hist) return Cells(strprintf("Squares of tip %d (history)", hist->tipcnt), hist->pgmfloor);
+            if (hist) return Cells(strprintf(_("Squares of tip %d (history)"), hist->tipcnt), hist->pgmfloor);
             return PaperBoard{};
         case PRESENT: return PresentBoard();
         case EDIT: return Roster();
@@ -244,7 +245,7 @@ static void DrawPage(GtkPrintOperation*, GtkPrintContext* ctx, gint page, gpoint
     LayoutSize(l, &w, &h);
     cairo_move_to(cr, 0, H - h);
     pango_cairo_show_layout(cr, l);
-    pango_layout_set_text(l, strprintf("page %d of %d", page + 1, lo.pages).c_str(), -1);
+    pango_layout_set_text(l, strprintf(_("page %d of %d"), page + 1, lo.pages).c_str(), -1);
     LayoutSize(l, &w, &h);
     cairo_move_to(cr, W - w, H - h);
     pango_cairo_show_layout(cr, l);
@@ -283,7 +284,7 @@ int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) 
         sdwin && !pdf ? GTK_WINDOW(sdwin) : nullptr, &gerr);
     int pages = 0;
     if (r == GTK_PRINT_OPERATION_RESULT_ERROR) {
-        if (err) *err = gerr ? gerr->message : "unknown error";
+        if (err) *err = gerr ? gerr->message : _("unknown error");
         pages = -1;
     } else if (r == GTK_PRINT_OPERATION_RESULT_APPLY) {
         pages = lo.pages;
@@ -298,22 +299,22 @@ int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) 
 void PrintShownBoard() {
     PaperBoard board = ShownBoard();
     if (board.title.empty()) {
-        GtkTimeNote(3, "P prints the Squares, Present, History or Edit display");
+        GtkTimeNote(3, _("P prints the Squares, Present, History or Edit display"));
         return;
     }
     if (board.entries.empty()) {
-        GtkTimeNote(3, "nothing to print: the %s display is empty", Streditmode());
+        GtkTimeNote(3, _("nothing to print: the %s display is empty"), Streditmode());
         return;
     }
     std::string err;
     int pages = PrintPaperBoard(board, nullptr, &err);
-    if (pages < 0) GtkWarning("printing failed: %s", err.c_str());
-    else if (pages > 0) GtkTimeNote(3, "%s: %d page%s printed", board.subtitle.c_str(), pages, pages == 1 ? "" : "s");
+    if (pages < 0) GtkWarning(_("printing failed: %s"), err.c_str());
+    else if (pages > 0) GtkTimeNote(3, ngettext("%s: %d page printed", "%s: %d pages printed", pages), board.subtitle.c_str(), pages);
 }
 
 int PrintPresentPdf(const std::string& file) {
     if (!sdhd) {
-        fprintf(stderr, "dorvels: --print-pdf: no dancers: no club file could be read\n");
+        fputs(_("dorvels: --print-pdf: no dancers: no club file could be read\n"), stderr);
         return 1;
     }
     // The board as the Present display would show it now: names in the chosen style, sorted,
@@ -326,16 +327,16 @@ int PrintPresentPdf(const std::string& file) {
     if (FILE* fp = fopen(file.c_str(), "ab")) {
         fclose(fp);
     } else {
-        fprintf(stderr, "dorvels: --print-pdf: cannot write %s: %s\n", file.c_str(), strerror(errno));
+        fprintf(stderr, _("dorvels: --print-pdf: cannot write %s: %s\n"), file.c_str(), strerror(errno));
         return 1;
     }
     std::string err;
     int pages = PrintPaperBoard(PresentBoard(), file.c_str(), &err);
     if (pages < 0) {
-        fprintf(stderr, "dorvels: --print-pdf: cannot write %s: %s\n", file.c_str(), err.c_str());
+        fprintf(stderr, _("dorvels: --print-pdf: cannot write %s: %s\n"), file.c_str(), err.c_str());
         return 1;
     }
-    printf("wrote %s: the Present board of %s, %d page%s\n", file.c_str(),
-           inputfilename.empty() ? "the dancers named" : inputfilename.c_str(), pages, pages == 1 ? "" : "s");
+    printf(ngettext("wrote %s: the Present board of %s, %d page\n", "wrote %s: the Present board of %s, %d pages\n", pages),
+           file.c_str(), inputfilename.empty() ? _("the dancers named") : inputfilename.c_str(), pages);
     return 0;
 }

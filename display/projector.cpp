@@ -11,6 +11,7 @@
 #include "display/boards.h"
 #include "history/history.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -185,7 +186,7 @@ void Place() {
 
 void Open() {
     projwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(projwin), "Dorvels projector");
+    gtk_window_set_title(GTK_WINDOW(projwin), _("Dorvels projector"));
     gtk_window_set_role(GTK_WINDOW(projwin), "projector");
     // The main window keeps the keys: card swipes land there.
     gtk_window_set_focus_on_map(GTK_WINDOW(projwin), FALSE);

@@ -15,6 +15,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int boardcolqty = 0, boardrowqty = 0;
 
@@ -429,8 +430,8 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     edbg("SquareDisplay(neweditmode=%d)", (int)neweditmode);
     editmode = neweditmode;
     if (!sdhd) {
-        GtkNote("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
-                "    (use n to enter a new dancer)",
+        GtkNote(_("               %s Display\nNo dancers have been entered into Dorvels yet!\n"
+                "    (use n to enter a new dancer)"),
                 Streditmode());
         rdbg("SquareDisplay : no dancers");
         return;

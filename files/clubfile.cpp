@@ -27,6 +27,7 @@
 #include "files/record.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 const SpecCardInsert speccardinserts[] = {
     {19, 1, 2},  // slots 2 and 3 (skip-tip cards) came after files with 19 cards
@@ -58,7 +59,7 @@ void Problem(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void Problem(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    problems.push_back(strprintf("line %d: ", readline) + vstrprintf(fmt, ap));
+    problems.push_back(strprintf(_("line %d: "), readline) + vstrprintf(fmt, ap));
     va_end(ap);
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -160,7 +161,7 @@ namespace {
 // Why the bytes of a file are no text to read as a club file ("" when they are).
 std::string NotText(const std::string& data) {
     if (data.size() >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF')))
-        return "it is UTF-16 text: save it as UTF-8 or plain text";
+        return _("it is UTF-16 text: save it as UTF-8 or plain text");
     // A NUL or control byte here and there is damage (read as a blank, and reported); many
     // are no text: UTF-16 without its mark, or a binary file.
     size_t n = std::min(data.size(), (size_t)65536), odd = 0;
@@ -168,7 +169,7 @@ std::string NotText(const std::string& data) {
         unsigned char c = data[i];
         odd += (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7f;
     }
-    if (odd * 16 > n) return "it is no text file (UTF-16, or not a club file at all)";
+    if (odd * 16 > n) return _("it is no text file (UTF-16, or not a club file at all)");
     return "";
 }
 
@@ -177,7 +178,7 @@ std::string NotText(const std::string& data) {
 bool ReadAll(FILE* fp, std::string* data, std::string* why) {
     struct stat st;
     if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode) && (uintmax_t)st.st_size > MAXCLUBFILE) {
-        *why = strprintf("it is %jd MiB, larger than any club file (at most %zu MiB)",
+        *why = strprintf(_("it is %jd MiB, larger than any club file (at most %zu MiB)"),
                          (intmax_t)(st.st_size >> 20), MAXCLUBFILE >> 20);
         return false;
     }
@@ -186,7 +187,7 @@ bool ReadAll(FILE* fp, std::string* data, std::string* why) {
     errno = 0;
     while ((got = fread(buf, 1, sizeof buf, fp)) > 0) {
         if (data->size() + got > MAXCLUBFILE) {  // a device or pipe that never ends
-            *why = strprintf("it is larger than any club file (at most %zu MiB)", MAXCLUBFILE >> 20);
+            *why = strprintf(_("it is larger than any club file (at most %zu MiB)"), MAXCLUBFILE >> 20);
             return false;
         }
         data->append(buf, got);
@@ -231,10 +232,12 @@ std::vector<std::string> SplitLines(const std::string& data) {
                 c = ' ';
             }
         if (count == 1)
-            controlproblems.push_back(strprintf("line %zu: a control character (%s) read as a blank",
+            controlproblems.push_back(strprintf(_("line %zu: a control character (%s) read as a blank"),
                                                 lines.size() + 1, ControlName(first).c_str()));
         else if (count > 1)
-            controlproblems.push_back(strprintf("line %zu: %d control characters (the first %s) read as blanks",
+            controlproblems.push_back(strprintf(ngettext("line %zu: %d control character (the first %s) read as blanks",
+                                                         "line %zu: %d control characters (the first %s) read as blanks",
+                                                         count),
                                                 lines.size() + 1, count, ControlName(first).c_str()));
         srmtrblk(line);
         MakeValidUtf8(line);
@@ -283,8 +286,8 @@ void SetLevel(std::string_view value) {
     SDPGM pgm = idpgm(level);
     // A value that names no level keeps the evening's level.
     if (pgm == NOPGM) {
-        GtkWarning("unsupported pgm<%s>\n", level.c_str());
-        Problem("unknown level <%s> after pgm=; %s kept", level.c_str(), strpgm(pgmfloor));
+        GtkWarning(_("unsupported pgm<%s>\n"), level.c_str());
+        Problem(_("unknown level <%s> after pgm=; %s kept"), level.c_str(), strpgm(pgmfloor));
     } else {
         pgmfloor = pgm;
     }
@@ -295,9 +298,9 @@ void SetSquareSize(std::string_view value) {
     if (ParseInt(SkipBlanks(value), -1, INT_MAX, &n) && n >= 1 && n <= MAXSQUARESIZE) {
         squaresize = (int)(n + (n & 1));
     } else {
-        error(1, "(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n", std::string(value).c_str(),
+        error(1, _("(ReadDorvels) squaresize<%s> ignored (accepts 2 to %d)\n"), std::string(value).c_str(),
               MAXSQUARESIZE);
-        Problem("square size <%s> is not 2 to %d; %d kept", std::string(value).c_str(), MAXSQUARESIZE,
+        Problem(_("square size <%s> is not 2 to %d; %d kept"), std::string(value).c_str(), MAXSQUARESIZE,
                 squaresize);
     }
 }
@@ -310,9 +313,9 @@ void SetScrollSteps(std::string_view value) {
         n <= MAXSCROLLERINCRCHG) {
         scrollerincrchg = (int)n;
     } else {
-        error(1, "(ReadDorvels) scrollerincrchg<%s> ignored (accepts %d to %d)\n", std::string(value).c_str(),
+        error(1, _("(ReadDorvels) scrollerincrchg<%s> ignored (accepts %d to %d)\n"), std::string(value).c_str(),
               -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG);
-        Problem("scroll speed steps <%s> are not %d to %d; %d kept", std::string(value).c_str(),
+        Problem(_("scroll speed steps <%s> are not %d to %d; %d kept"), std::string(value).c_str(),
                 -MAXSCROLLERINCRCHG, MAXSCROLLERINCRCHG, scrollerincrchg);
     }
 }
@@ -401,7 +404,7 @@ bool ClubText(const std::string& data, std::vector<std::string>* lines, std::str
         std::string_view line = SkipBlanks((*lines)[i]);
         if (line.empty() || line[0] == '%') continue;
         if (strict && !FindKey(line) && !DancerShaped(line)) {
-            *why = strprintf("line %zu reads <%s>", i + 1, std::string(line.substr(0, Utf8Cut(line, 40))).c_str());
+            *why = strprintf(_("line %zu reads <%s>"), i + 1, std::string(line.substr(0, Utf8Cut(line, 40))).c_str());
             return false;
         }
         content = true;
@@ -409,7 +412,7 @@ bool ClubText(const std::string& data, std::vector<std::string>* lines, std::str
         if (club && !strict) break;  // one line of a club file is enough to read it
     }
     if (club || (!content && !strict)) return true;  // an empty file is an empty club
-    *why = "it holds no dancer and no setting";
+    *why = _("it holds no dancer and no setting");
     return false;
 }
 
@@ -442,9 +445,9 @@ void CountAnonymous(const std::string& lastname, SDSEX sex) {
 void CutName(std::string& name, bool report = true) {
     if (name.size() <= MAXNAME) return;
     if (report) {
-        error(1, "(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n", name.c_str(), name.size(),
+        error(1, _("(ReadDorvels) name<%.40s...> of %zu bytes cut to %zu\n"), name.c_str(), name.size(),
               MAXNAME);
-        Problem("a name of %zu bytes cut to %zu", name.size(), MAXNAME);
+        Problem(_("a name of %zu bytes cut to %zu"), name.size(), MAXNAME);
     }
     name.resize(Utf8Cut(name, MAXNAME));
 }
@@ -458,9 +461,9 @@ SqrDancer* DancerLine(std::string_view line) {
     CutName(first);
     CutName(last);
     if (last.empty()) {
-        error(1, "(ReadDorvels) line<%s> names no square dancer (first and last name)\n",
+        error(1, _("(ReadDorvels) line<%s> names no square dancer (first and last name)\n"),
               first.c_str());
-        Problem("<%s> names no dancer (first and last name); the line is passed over", first.c_str());
+        Problem(_("<%s> names no dancer (first and last name); the line is passed over"), first.c_str());
         return nullptr;
     }
     SqrDancer* sd = NewSqrDancerAlloc(nullptr);
@@ -471,9 +474,9 @@ SqrDancer* DancerLine(std::string_view line) {
     std::string sexword(NextWord(rest));
     sd->sex = idsex(sexword);
     if (sd->sex == NOSEX) {
-        error(1, "%s %s: unknown sex<%s> (accepts M F MF FM E)\n", first.c_str(), last.c_str(),
+        error(1, _("%s %s: unknown sex<%s> (accepts M F MF FM E)\n"), first.c_str(), last.c_str(),
               sexword.c_str());
-        Problem("%s %s: unknown role <%s>; E (either role) kept", first.c_str(), last.c_str(),
+        Problem(_("%s %s: unknown role <%s>; E (either role) kept"), first.c_str(), last.c_str(),
                 sexword.c_str());
         sd->sex = E;  // dances either part rather than none
     }
@@ -484,8 +487,8 @@ SqrDancer* DancerLine(std::string_view line) {
         char prio = rest[0];
         if (prio == 'M') sd->priority = MUST;
         else if (prio != 'L') {
-            GtkWarning("unsupported priority<%c>\n", prio);
-            Problem("%s %s: unknown priority <%c>; L (luck) kept", first.c_str(), last.c_str(), prio);
+            GtkWarning(_("unsupported priority<%c>\n"), prio);
+            Problem(_("%s %s: unknown priority <%c>; L (luck) kept"), first.c_str(), last.c_str(), prio);
         }
         rest = SkipBlanks(rest.substr(1));
     }
@@ -504,8 +507,8 @@ SqrDancer* DancerLine(std::string_view line) {
         if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
     sd->pgm = idpgm(level);
     if (sd->pgm == NOPGM) {
-        GtkWarning("unsupported pgm<%s>\n", level.c_str());
-        Problem("%s %s: unknown level <%s>; Plus kept", first.c_str(), last.c_str(), level.c_str());
+        GtkWarning(_("unsupported pgm<%s>\n"), level.c_str());
+        Problem(_("%s %s: unknown level <%s>; Plus kept"), first.c_str(), last.c_str(), level.c_str());
         sd->pgm = Plus;
     }
 
@@ -558,8 +561,8 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
         if (i + 1 < rest.size() && IsDigit(rest[i + 1]) && !ParseCard(rest.substr(i + 1), &card)) {
             std::string_view digits = rest.substr(i + 1);
             std::string number(NextWord(digits));
-            error(1, "%s: card number<%s> too large\n", sd->firstlast.c_str(), number.c_str());
-            Problem("%s: card number <%.20s> too large; no card kept", sd->firstlast.c_str(),
+            error(1, _("%s: card number<%s> too large\n"), sd->firstlast.c_str(), number.c_str());
+            Problem(_("%s: card number <%.20s> too large; no card kept"), sd->firstlast.c_str(),
                     number.c_str());
             card = 0;
         }
@@ -571,9 +574,9 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
         SqrDancer* owner = RfidFind(card);
         if (owner && owner != sd) {
             // A card belongs to one dancer only; the first one named keeps it.
-            error(1, "%s: card %010llu already belongs to %s\n", sd->firstlast.c_str(),
+            error(1, _("%s: card %010llu already belongs to %s\n"), sd->firstlast.c_str(),
                   (unsigned long long)card, owner->firstlast.c_str());
-            Problem("%s: card %010llu belongs to %s already; no card kept", sd->firstlast.c_str(),
+            Problem(_("%s: card %010llu belongs to %s already; no card kept"), sd->firstlast.c_str(),
                     (unsigned long long)card, owner->firstlast.c_str());
         } else {
             sd->rfid = card;
@@ -586,9 +589,9 @@ void CardAndPartner(SqrDancer* sd, std::string_view line) {
     SqrDancer* partner = NameTrieFind(pfirst, plast, &how);
     if (how == 3) return;
     if (!partner) {
-        GtkWarning("2nd pass: unable to find square dancer named<%s %s>\n", pfirst.c_str(),
+        GtkWarning(_("2nd pass: unable to find square dancer named<%s %s>\n"), pfirst.c_str(),
                    plast.c_str());
-        Problem("%s: partner <%s %s> not found; no partner kept", sd->firstlast.c_str(),
+        Problem(_("%s: partner <%s %s> not found; no partner kept"), sd->firstlast.c_str(),
                 pfirst.c_str(), plast.c_str());
         return;
     }
@@ -818,26 +821,26 @@ constexpr size_t NOTICEDPROBLEMS = 12;
 static bool TakeClubLines(FILE* fp, const std::vector<std::string>& lines, const std::string& unread) {
     bool inuse = false;
     std::string path = GuardRead(fp, unread, &inuse);
-    std::string name = path.empty() ? "The club file" : "<" + ShownName(path) + ">";
+    std::string name = path.empty() ? _("The club file") : "<" + ShownName(path) + ">";
     if (!unread.empty()) {
         // Nothing of it is taken: a roster read in part would be written over the whole.
-        ClubFileNotice("%s was not read: %s.\nIt is not written over unless saved on purpose "
-                       "(w), which keeps the old file as <%s~>.",
-                       name.c_str(), unread.c_str(), path.empty() ? "name" : ShownName(path).c_str());
+        ClubFileNotice(_("%s was not read: %s.\nIt is not written over unless saved on purpose "
+                       "(w), which keeps the old file as <%s~>."),
+                       name.c_str(), unread.c_str(), path.empty() ? _("name") : ShownName(path).c_str());
         return false;
     }
     if (inuse) ClubFileNotice("%s.", InUseText(ShownName(path)).c_str());
     ReadClubLines(lines);
     if (!problems.empty()) {
-        std::string text = strprintf("%s: %zu problem%s", name.c_str(), problems.size(),
-                                     problems.size() > 1 ? "s" : "");
+        std::string text = strprintf(ngettext("%s: %zu problem", "%s: %zu problems", problems.size()), name.c_str(),
+                                     problems.size());
         if (!path.empty())
-            text += strprintf(" (the file as it is now is kept as <%s~> when it is first written)",
+            text += strprintf(_(" (the file as it is now is kept as <%s~> when it is first written)"),
                               ShownName(path).c_str());
         text += ":";
         for (size_t i = 0; i < problems.size() && i < NOTICEDPROBLEMS; ++i) text += "\n" + problems[i];
         if (problems.size() > NOTICEDPROBLEMS)
-            text += strprintf("\n... and %zu more", problems.size() - NOTICEDPROBLEMS);
+            text += strprintf(_("\n... and %zu more"), problems.size() - NOTICEDPROBLEMS);
         ClubFileNotice("%s", text.c_str());
     }
     return true;
@@ -936,7 +939,7 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
     if (keepdances == -1) {
         target = asname.empty() ? ResetFilename(name) : asname;
         ok = ReplaceFile(target, ClubFileText(-1));
-        if (!ok) *why = strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno));
+        if (!ok) *why = strprintf(_("unable to write <%s>: %s"), target.c_str(), strerror(errno));
     } else {
         // The club file as named, else with ".dorvel"; a new file gets the name as is.
         target = name;
@@ -944,8 +947,8 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
         if (asname.empty() && stat(name.c_str(), &st) != 0 && stat((name + DORVELEXT).c_str(), &st) == 0)
             target = name + DORVELEXT;
         if (derived && (name = FreeClubFileName(target)) != target) {
-            note = strprintf("<%s> holds data this Dorvels did not read (another club's roster, or no "
-                             "club file): the club is saved as <%s> instead",
+            note = strprintf(_("<%s> holds data this Dorvels did not read (another club's roster, or no "
+                               "club file): the club is saved as <%s> instead"),
                              target.c_str(), name.c_str());
             target = name;
         }
@@ -956,7 +959,7 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
         }
         std::string block;
         ok = CommentBlock(target, &block);
-        if (!ok) *why = strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno));
+        if (!ok) *why = strprintf(_("unable to write <%s>: %s"), target.c_str(), strerror(errno));
         else ok = GuardedWrite(target, block + ClubFileText(keepdances), why, &changednote);
         if (!changednote.empty()) note = changednote;
     }
@@ -1007,13 +1010,13 @@ bool SaveWithChoice(int keepdances, bool quitting) {
         if (outcome != WRITE_FAILED && !ClubChanged()) break;
         std::string text = why;
         if (outcome == WRITE_UNREAD)
-            text += "\n\nTry again writes it all the same, keeping the old file.";
+            text += _("\n\nTry again writes it all the same, keeping the old file.");
         else if (outcome == WRITE_INUSE)
-            text += "\n\nTo keep this evening's changes, save them under another name.";
+            text += _("\n\nTo keep this evening's changes, save them under another name.");
         othername.clear();
         int answer = AskSaveFailed(text, quitting, &othername);
         if (answer == SAVE_NOT) {
-            error(1, "(SaveWithChoice) %s not saved\n", keepdances == -1 ? "reset file" : "club file");
+            error(1, _("(SaveWithChoice) %s not saved\n"), keepdances == -1 ? _("reset file") : _("club file"));
             rdbg("SaveWithChoice : not saved");
             return false;
         }
@@ -1040,7 +1043,7 @@ std::string SaveRosterBefore(const std::string& toread) {
     std::string target = ChosenOutputName(false);
     if (SameFile(target, toread) || SameFile(target + DORVELEXT, toread)) return "";
     if (WriteDorvels(0)) return "";
-    return "<" + toread + "> was not read: the roster could not be saved to its own file first";
+    return strprintf(_("<%s> was not read: the roster could not be saved to its own file first"), toread.c_str());
 }
 
 }  // namespace
@@ -1049,8 +1052,8 @@ std::string SaveRosterBefore(const std::string& toread) {
 // file, otherwise why not.
 static std::string ChosenLines(FILE* fp, std::vector<std::string>* lines) {
     std::string data, why;
-    if (!ReadAll(fp, &data, &why)) return "cannot be read: " + why;
-    if (!ClubText(data, lines, &why, true)) return "is not a club file: " + why;
+    if (!ReadAll(fp, &data, &why)) return _("cannot be read: ") + why;
+    if (!ClubText(data, lines, &why, true)) return _("is not a club file: ") + why;
     return "";
 }
 
@@ -1065,11 +1068,11 @@ std::string ChooseClubFile(const std::string& name, bool* read) {
     std::string dir = DirOf(name), why, chosen = name;
     FILE* fp = nullptr;
     if (!FolderWritable(dir)) {
-        why = strprintf("the folder <%s> cannot be written", dir.c_str());
+        why = strprintf(_("the folder <%s> cannot be written"), dir.c_str());
     } else if (!(fp = fopenx(name, "r", "dorvel", "DORVELS"))) {
         for (const std::string& c : {name, name + DORVELEXT})
             if (why.empty() && access(c.c_str(), F_OK) == 0 && access(c.c_str(), R_OK) != 0)
-                why = strprintf("<%s> cannot be read: %s", c.c_str(), strerror(errno));
+                why = strprintf(_("<%s> cannot be read: %s"), c.c_str(), strerror(errno));
         // Otherwise a new file: the roster is written there from now on.
     } else if (chosen = fopenfilename; !sdhd || !SameFile(chosen, inputfilename)) {
         // Read once, through the checks of the start-up's reader; the file is locked before
@@ -1144,7 +1147,7 @@ void ResetB() {
                 break;
             }
         if (!fp) {
-            GtkWarning("unable to read reset file <%s>: %s", candidates.front().c_str(),
+            GtkWarning(_("unable to read reset file <%s>: %s"), candidates.front().c_str(),
                        strerror(errno));
             rdbg("ResetB");
             return;
@@ -1153,7 +1156,7 @@ void ResetB() {
         bool readable = ClubLines(fp, &lines, &why);
         fclose(fp);
         if (!readable) {
-            GtkWarning("reset file <%s> not read: %s", resetname.c_str(), why.c_str());
+            GtkWarning(_("reset file <%s> not read: %s"), resetname.c_str(), why.c_str());
             rdbg("ResetB");
             return;
         }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -287,7 +288,7 @@ void GuardUnlock(const std::string& path, bool others) {
 }
 
 std::string InUseText(const std::string& name) {
-    return "<" + name + "> is in use by another Dorvels: this one does not write it";
+    return strprintf(_("<%s> is in use by another Dorvels: this one does not write it"), name.c_str());
 }
 
 GuardCheck GuardBeforeWrite(const std::string& target, bool explicitsave, std::string* why) {
@@ -298,8 +299,8 @@ GuardCheck GuardBeforeWrite(const std::string& target, bool explicitsave, std::s
         return GUARD_INUSE;
     }
     if (!g.unread.empty() && !explicitsave) {
-        *why = strprintf("<%s> was not written: it could not be read at the start (%s); saving it on "
-                         "purpose keeps the old file as <%s~>",
+        *why = strprintf(_("<%s> was not written: it could not be read at the start (%s); saving it on "
+                           "purpose keeps the old file as <%s~>"),
                          target.c_str(), g.unread.c_str(), target.c_str());
         return GUARD_UNREAD;
     }
@@ -327,8 +328,8 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
     auto ready = [&] { return keep.empty() || (keptok = CopyFile(g.path, keep)); };
     int newlock = -1;
     if (!ReplaceFile(target, content, ready, &newlock)) {
-        *why = keptok ? strprintf("unable to write <%s>: %s", target.c_str(), strerror(errno))
-                      : strprintf("unable to write <%s>: keeping its old content as <%s> failed: %s",
+        *why = keptok ? strprintf(_("unable to write <%s>: %s"), target.c_str(), strerror(errno))
+                      : strprintf(_("unable to write <%s>: keeping its old content as <%s> failed: %s"),
                                   target.c_str(), keep.c_str(), strerror(errno));
         return false;
     }
@@ -339,8 +340,8 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
     g.backedup = true;
     g.unread.clear();
     if (changed)
-        *note = strprintf("<%s> had been changed by another program since Dorvels read it: that "
-                          "version is kept as <%s>",
+        *note = strprintf(_("<%s> had been changed by another program since Dorvels read it: that "
+                            "version is kept as <%s>"),
                           target.c_str(), keep.c_str());
     return true;
 }

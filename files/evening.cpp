@@ -25,6 +25,7 @@
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 #include "support/rndm.h"
 
 namespace {
@@ -207,7 +208,7 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
     size_t pos = 0, lineno = 0;
     TipRec* tip = nullptr;
     auto bad = [&](const char* what) {
-        *why = strprintf("line %zu: %s", lineno, what);
+        *why = strprintf(_("line %zu: %s"), lineno, what);
         return false;
     };
     const long long D = MAXCOUNT;  // dancer numbers are checked once all dancers are known
@@ -219,43 +220,43 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
         ++lineno;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (lineno == 1) {
-            if (line != HEADER) return bad("this is no evening file of this version");
+            if (line != HEADER) return bad(_("this is no evening file of this version"));
             continue;
         }
         if (line.empty()) continue;
         size_t eq = line.find('=');
-        if (eq == std::string_view::npos) return bad("a line without \"=\"");
+        if (eq == std::string_view::npos) return bad(_("a line without \"=\""));
         std::string key(line.substr(0, eq));
         std::string_view v = line.substr(eq + 1);
         long long n[16];
         if (key == "club") {
             ev->club = v;
         } else if (key == "saved" || key == "lastroll") {
-            if (!Ints(v, n, 1, 0, LLONG_MAX)) return bad("a time that is no number");
+            if (!Ints(v, n, 1, 0, LLONG_MAX)) return bad(_("a time that is no number"));
             (key == "saved" ? ev->saved : ev->lastroll) = n[0];
         } else if (key == "tip") {
-            if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad("a tip number out of range");
+            if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad(_("a tip number out of range"));
             ev->tip = n[0];
             ev->prvtip = n[1];
         } else if (key == "seeds" || key == "initialseeds" || key == "rndm") {
             if (!Seeds(v, key == "seeds" ? ev->seeds : key == "rndm" ? ev->rndm : ev->initial))
-                return bad("seeds that are no numbers");
+                return bad(_("seeds that are no numbers"));
         } else if (key == "mix" || key == "hallview") {
-            if (!Ints(v, n, 1, 0, 1)) return bad("a switch that is neither 0 nor 1");
+            if (!Ints(v, n, 1, 0, 1)) return bad(_("a switch that is neither 0 nor 1"));
             (key == "mix" ? ev->mix : ev->hall) = n[0];
         } else if (key == "hallfont") {
-            if (!Ints(v, &ev->hallfont, 1, -100, 100)) return bad("a font step out of range");
+            if (!Ints(v, &ev->hallfont, 1, -100, 100)) return bad(_("a font step out of range"));
         } else if (key == "level") {
-            if (!Ints(v, &ev->level, 1, Basic, C4)) return bad("no level");
+            if (!Ints(v, &ev->level, 1, Basic, C4)) return bad(_("no level"));
         } else if (key == "dancer") {
             DancerRec d;
             d.first = NextWord(v);
             d.last = NextWord(v);
             std::string_view rest;
-            if (d.last.empty() || !Ints(v, n, 11, -1, MAXCOUNT, &rest)) return bad("a dancer line that is damaged");
+            if (d.last.empty() || !Ints(v, n, 11, -1, MAXCOUNT, &rest)) return bad(_("a dancer line that is damaged"));
             std::string prio(NextWord(rest));
-            if ((prio != "L" && prio != "M") || !Ints(rest, n + 11, 2, -1, D)) return bad("a dancer line that is damaged");
-            if (n[10] < Basic || n[10] > C4) return bad("a dancer's level out of range");
+            if ((prio != "L" && prio != "M") || !Ints(rest, n + 11, 2, -1, D)) return bad(_("a dancer line that is damaged"));
+            if (n[10] < Basic || n[10] > C4) return bad(_("a dancer's level out of range"));
             d.avail = n[0] != 0;
             d.dances = n[1];
             d.prvdances = n[2];
@@ -270,27 +271,27 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
             d.priority = prio[0];
             d.partner = n[11];
             d.tmppartner = n[12];
-            if (ev->dancers.size() >= (size_t)MAXCOUNT) return bad("too many dancers");
+            if (ev->dancers.size() >= (size_t)MAXCOUNT) return bad(_("too many dancers"));
             ev->dancers.push_back(std::move(d));
         } else if (key == "out" || key == "skiptip" || key == "mustonce" || key == "historyout") {
-            if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad("a request or out line that is damaged");
+            if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad(_("a request or out line that is damaged"));
             if (key == "historyout") {
-                if (!tip) return bad("an out line before its tip");
+                if (!tip) return bad(_("an out line before its tip"));
                 tip->outs.emplace_back(n[0], n[1]);
             } else {
                 (key == "out" ? ev->outs : key == "skiptip" ? ev->skips : ev->onces).emplace_back(n[0], n[1]);
             }
         } else if (key == "tag") {
             if (!Ints(v, n, 3, -1, MAXCOUNT) || n[0] < 0 || n[0] >= SQRTAGQTY || n[2] < 0)
-                return bad("a square tag that is damaged");
+                return bad(_("a square tag that is damaged"));
             ev->tags.push_back({n[0], n[1], n[2]});
         } else if (key == "history") {
             std::string_view rest;
             if (!Ints(v, n, 6, 0, MAXCOUNT, &rest) || !Seeds(rest, n + 6))
-                return bad("a tip that is damaged");
+                return bad(_("a tip that is damaged"));
             if (n[3] < 1 || n[3] > MAXSQUARESIZE || n[5] > C4 || n[2] * n[3] > MAXCOUNT)
-                return bad("a tip whose squares are out of range");
-            if (ev->tips.size() >= (size_t)MAXCOUNT) return bad("too many tips");
+                return bad(_("a tip whose squares are out of range"));
+            if (ev->tips.size() >= (size_t)MAXCOUNT) return bad(_("too many tips"));
             ev->tips.emplace_back();
             tip = &ev->tips.back();
             tip->tipcnt = n[0];
@@ -304,36 +305,36 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
             tip->s3 = n[8];
         } else if (key == "cell") {
             std::string_view rest;
-            if (!tip || !Ints(v, n, 1, 0, 2 * tip->totdancers - 1, &rest)) return bad("a board text out of place");
+            if (!tip || !Ints(v, n, 1, 0, 2 * tip->totdancers - 1, &rest)) return bad(_("a board text out of place"));
             tip->cells.emplace_back(n[0], std::string(rest));
         } else if (key == "place") {
-            if (!tip || !Ints(v, n, 12, -1, MAXCOUNT)) return bad("a place of a square that is damaged");
+            if (!tip || !Ints(v, n, 12, -1, MAXCOUNT)) return bad(_("a place of a square that is damaged"));
             PlaceRec p{n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8], n[9], n[10], n[11]};
             if (p.sq < 0 || p.sq >= tip->totsquares || p.slot < 0 || p.slot >= tip->sqrsize || p.d < 0 ||
                 p.pgm < Basic || p.pgm > C4 || p.sex < M || p.sex > E)
-                return bad("a place of a square out of range");
+                return bad(_("a place of a square out of range"));
             tip->places.push_back(p);
         } else {
             ev->extras[key] = v;  // another part's field, or one of a later version
         }
     }
-    if (lineno == 0) return bad("the file is empty");
+    if (lineno == 0) return bad(_("the file is empty"));
     // Every dancer named exists.
     long long nd = (long long)ev->dancers.size();
     auto known = [&](long long i, bool none) { return (none && i == -1) || (i >= 0 && i < nd); };
     for (const DancerRec& d : ev->dancers)
-        if (!known(d.partner, true) || !known(d.tmppartner, true)) return bad("a partner that is no dancer");
+        if (!known(d.partner, true) || !known(d.tmppartner, true)) return bad(_("a partner that is no dancer"));
     for (auto* list : {&ev->outs, &ev->skips, &ev->onces})
         for (auto& [d, x] : *list)
-            if (!known(d, false)) return bad("a request for no dancer");
+            if (!known(d, false)) return bad(_("a request for no dancer"));
     for (auto& t : ev->tags)
-        if (!known(t[2], false)) return bad("a square tag for no dancer");
+        if (!known(t[2], false)) return bad(_("a square tag for no dancer"));
     for (const TipRec& t : ev->tips) {
         for (const PlaceRec& p : t.places)
             if (!known(p.d, false) || !known(p.partner, true) || !known(p.tmppartner, true))
-                return bad("a tip naming no dancer");
+                return bad(_("a tip naming no dancer"));
         for (auto& [d, a] : t.outs)
-            if (!known(d, false)) return bad("a tip naming no dancer");
+            if (!known(d, false)) return bad(_("a tip naming no dancer"));
     }
     return true;
 }
@@ -366,13 +367,13 @@ bool ReadAllFile(const std::string& path, std::string* text, std::string* why) {
         text->append(buf, got);
         if (text->size() > MAXFILE) {
             fclose(fp);
-            *why = "it is larger than any evening";
+            *why = _("it is larger than any evening");
             return false;
         }
     }
     bool ok = !ferror(fp);
     fclose(fp);
-    if (!ok) *why = "it cannot be read";
+    if (!ok) *why = _("it cannot be read");
     return ok;
 }
 
@@ -421,7 +422,7 @@ bool EveningSave() {
     }
     std::string text = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll) + body;
     if (!ReplaceFile(path, text)) {
-        if (!state.failed) fprintf(stderr, "dorvels: unable to write <%s>: %s\n", path.c_str(), strerror(errno));
+        if (!state.failed) fprintf(stderr, _("dorvels: unable to write <%s>: %s\n"), path.c_str(), strerror(errno));
         state.failed = true;
         return false;
     }
@@ -440,7 +441,7 @@ EveningOffer EveningFind(time_t now) {
     std::string text, why;
     Evening ev;
     if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
-        ClubFileNotice("<%s> was not used: %s. Tonight starts as a new evening.", ShownName(path).c_str(), why.c_str());
+        ClubFileNotice(_("<%s> was not used: %s. Tonight starts as a new evening."), ShownName(path).c_str(), why.c_str());
         return offer;
     }
     // Another club file's evening (a folder copied), or one too old for tonight.
@@ -466,9 +467,10 @@ EveningOffer EveningFind(time_t now) {
 
 std::string EveningQuestion(const EveningOffer& offer) {
     if (offer.tip > 0 && offer.lastroll > 0)
-        return strprintf("Resume tonight's evening (tip %d, %d present, last roll at %s)?", offer.tip, offer.present,
+        // TRANSLATORS: the last %s is a time of day (21:40).
+        return strprintf(_("Resume tonight's evening (tip %d, %d present, last roll at %s)?"), offer.tip, offer.present,
                          Clock(offer.lastroll).c_str());
-    return strprintf("Resume tonight's evening (no tip rolled yet, %d present, last change at %s)?", offer.present,
+    return strprintf(_("Resume tonight's evening (no tip rolled yet, %d present, last change at %s)?"), offer.present,
                      Clock(offer.saved).c_str());
 }
 
@@ -595,7 +597,7 @@ bool EveningResume() {
     for (const Extra& e : Extras()) {
         auto it = ev.extras.find(e.key);
         if (it != ev.extras.end() && e.load && !e.load(it->second))
-            ClubFileNotice("<%s>: the value <%s> of %s was not taken.", ShownName(state.foundpath).c_str(),
+            ClubFileNotice(_("<%s>: the value <%s> of %s was not taken."), ShownName(state.foundpath).c_str(),
                            it->second.c_str(), e.key.c_str());
     }
     SetupDispNames();

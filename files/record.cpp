@@ -14,6 +14,7 @@
 #include "core/screen.h"
 #include "files/replay.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 static constexpr int RECORDQTY = 1000;
 static FILE* rflagaside = nullptr;  // the record file while a replayed action runs
@@ -83,6 +84,6 @@ void OpenRecordFile() {
         rdbg("OpenRecordFile");
         return;
     }
-    GtkWarning("can't record; %d dorvels.record### files already present!\n", RECORDQTY);
+    GtkWarning(_("can't record; %d dorvels.record### files already present!\n"), RECORDQTY);
     rdbg("OpenRecordFile");
 }

@@ -11,6 +11,7 @@
 #include "core/screen.h"
 #include "files/record.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 #include "support/rndm.h"
 
 namespace {
@@ -64,7 +65,7 @@ const std::string* PeekLine() {
 // The replay has ended: at the end of the record, or where the evening replayed ended.
 void EndOfRecording() {
     DPRINTF(1, "(DbgRecording) end of recording<%s>\n", dbgfile.c_str());
-    GtkNote("end of recording<%s>", dbgfile.c_str());
+    GtkNote(_("end of recording<%s>"), dbgfile.c_str());
 }
 
 bool SeedsLine(const std::string& line, int Gmode) {
@@ -76,7 +77,7 @@ bool SeedsLine(const std::string& line, int Gmode) {
     s1 = x;
     s2 = y;
     s3 = z;
-    GtkTimeNote(2, "%s: initialized seeds to %ld %ld %ld", dbgfile.c_str(), a, b, c);
+    GtkTimeNote(2, _("%s: initialized seeds to %ld %ld %ld"), dbgfile.c_str(), a, b, c);
     return Gmode == 0;
 }
 }  // namespace
@@ -165,8 +166,8 @@ void DbgRecording(int Gmode) {
         if (kind != LINE_WHOLE) {
             // A line cut off at the end of the file, or far too long for a record line: half an
             // action is never performed.
-            GtkTimeNote(2, "%s: %s line passed over: %.60s", dbgfile.c_str(),
-                        kind == LINE_CUT ? "incomplete last" : "overlong", line.c_str());
+            GtkTimeNote(2, _("%s: %s line passed over: %.60s"), dbgfile.c_str(),
+                        kind == LINE_CUT ? _("incomplete last") : _("overlong"), line.c_str());
             if (Gmode == 0) break;
             continue;
         }
@@ -181,7 +182,7 @@ void DbgRecording(int Gmode) {
             ReplayLine(handler, text);
             current.clear();
         } else {
-            GtkTimeNote(2, "%s: not a record line, passed over: %.60s", dbgfile.c_str(), line.c_str());
+            GtkTimeNote(2, _("%s: not a record line, passed over: %.60s"), dbgfile.c_str(), line.c_str());
         }
         if (!dbgfilefp || (!KeyboardTaken() && (Gmode == 0 || editmode != mode))) break;
     }
@@ -236,14 +237,14 @@ void ReplayKey(int Gmode) {
     if (replaying) return;  // a key typed by the replay itself
     char key = Gmode ? 'G' : 'g';
     if (dbgfile.empty()) {
-        GtkWarning("\"%c\" command requested but null dbgfile!\n  (did you mean to type \"r\" instead?)", key);
+        GtkWarning(_("\"%c\" command requested but null dbgfile!\n  (did you mean to type \"r\" instead?)"), key);
         return;
     }
     if (!dbgfilefp) {
         ReplayStop();
         dbgfilefp = fopen(dbgfile.c_str(), "r");
         if (!dbgfilefp) {
-            GtkWarning("\"%c\" command requested but unable to open<%s>!\n", key, dbgfile.c_str());
+            GtkWarning(_("\"%c\" command requested but unable to open<%s>!\n"), key, dbgfile.c_str());
             return;
         }
     }

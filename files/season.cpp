@@ -19,6 +19,7 @@
 #include "core/screen.h"
 #include "files/clubguard.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int seasonflag = 0;
 int seasontoday = -1;
@@ -113,7 +114,7 @@ std::string Parse(const std::string& text, Memory& m) {
             int version = 0;
             const std::string h = std::string(kHeader) + " ";
             if (l.compare(0, h.size(), h) != 0 || !Number(l.substr(h.size()), 1, 999999, &version))
-                return "no season header";
+                return _("no season header");
             if (version > kVersion) return "newer";
             header = true;
             continue;
@@ -127,15 +128,15 @@ std::string Parse(const std::string& text, Memory& m) {
         }
         Remembered r;
         if (f.size() != 5 || !Storable(f[0]) || !Storable(f[1]) || f[0] == f[1])
-            return strprintf("line %d names no pair", line);
+            return strprintf(_("line %d names no pair"), line);
         if (!Number(f[2], 1, kMaxCount, &r.count) || (r.last = SeasonDay(f[3])) < 0 ||
             !Number(f[4], 0, r.count, &r.onlast))
-            return strprintf("line %d has an impossible count or date", line);
+            return strprintf(_("line %d has an impossible count or date"), line);
         if (m.today - r.last > SEASONDAYS) continue;  // forgotten
         if (!m.pairs.emplace(Key(NameId(m, f[0]), NameId(m, f[1])), r).second)
-            return strprintf("line %d names a pair again", line);
+            return strprintf(_("line %d names a pair again"), line);
     }
-    return header ? "" : "no season header";
+    return header ? "" : _("no season header");
 }
 
 void Load(const std::string& path) {
@@ -149,7 +150,7 @@ void Load(const std::string& path) {
     std::string why, text;
     if (fd < 0) why = strerror(errno);
     else if (fstat(fd, &st) != 0) why = strerror(errno);
-    else if (!S_ISREG(st.st_mode)) why = "it is not a plain file";
+    else if (!S_ISREG(st.st_mode)) why = _("it is not a plain file");
     else if (st.st_size <= SEASONMAXBYTES) {
         text.resize(static_cast<size_t>(st.st_size));
         size_t got = 0;
@@ -168,18 +169,18 @@ void Load(const std::string& path) {
     if (!why.empty()) {
         mem.blocked = true;
         error(1, "(SeasonReady) %s: %s\n", path.c_str(), why.c_str());
-        GtkWarning("The season memory <%s> cannot be read (%s): mixing goes on without it, and the file stays as it is.",
+        GtkWarning(_("The season memory <%s> cannot be read (%s): mixing goes on without it, and the file stays as it is."),
                    shown.c_str(), why.c_str());
         return;
     }
-    why = st.st_size > SEASONMAXBYTES ? "far too large" : Parse(text, mem);
+    why = st.st_size > SEASONMAXBYTES ? _("far too large") : Parse(text, mem);
     if (why.empty()) return;
     mem.names.clear();
     mem.nameid.clear();
     mem.pairs.clear();
     if (why == "newer") {
         mem.blocked = true;
-        GtkWarning("The season memory <%s> was written by a newer Dorvels: mixing goes on without it, and the file stays as it is.",
+        GtkWarning(_("The season memory <%s> was written by a newer Dorvels: mixing goes on without it, and the file stays as it is."),
                    shown.c_str());
         return;
     }
@@ -187,11 +188,11 @@ void Load(const std::string& path) {
     // The damaged file is kept for a look, out of the way of the new memory.
     const std::string aside = path + ".damaged";
     if (rename(path.c_str(), aside.c_str()) == 0) {
-        GtkWarning("The season memory <%s> is damaged (%s): it is kept as <%s>, and this evening starts a new one.",
+        GtkWarning(_("The season memory <%s> is damaged (%s): it is kept as <%s>, and this evening starts a new one."),
                    shown.c_str(), why.c_str(), ShownName(aside).c_str());
     } else {
         mem.blocked = true;
-        GtkWarning("The season memory <%s> is damaged (%s) and cannot be put aside (%s): mixing goes on without it.",
+        GtkWarning(_("The season memory <%s> is damaged (%s) and cannot be put aside (%s): mixing goes on without it."),
                    shown.c_str(), why.c_str(), strerror(errno));
     }
 }
@@ -296,7 +297,7 @@ bool SeasonSave() {
     for (const std::string& l : lines) text += l;
     if (ReplaceFile(mem.path, text)) return true;
     const std::string why =
-        strprintf("unable to write the season memory <%s>: %s", ShownName(mem.path).c_str(), strerror(errno));
+        strprintf(_("unable to write the season memory <%s>: %s"), ShownName(mem.path).c_str(), strerror(errno));
     error(1, "%s\n", why.c_str());
     if (reported.insert(why).second) GtkWarning("%s", why.c_str());
     return false;

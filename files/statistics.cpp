@@ -10,6 +10,7 @@
 #include "core/dorvels.h"
 #include "core/screen.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 PresentCounts CountPresent() {
     PresentCounts c;
@@ -54,13 +55,13 @@ void DorvelStatistics(int) {
     FILE* fp = fopen(name.c_str(), "a");
     // The operator is not troubled in the middle of a roll; the terminal says what failed.
     if (!fp) {
-        error(1, "(DorvelStatistics) cannot append to <%s>: %s\n", name.c_str(), strerror(errno));
+        error(1, _("(DorvelStatistics) cannot append to <%s>: %s\n"), name.c_str(), strerror(errno));
         return;
     }
     std::string line = StatLine(c, when);
     bool ok = fputs(line.c_str(), fp) >= 0;
     if (fclose(fp) != 0) ok = false;
-    if (!ok) error(1, "(DorvelStatistics) cannot write <%s>: %s\n", name.c_str(), strerror(errno));
+    if (!ok) error(1, _("(DorvelStatistics) cannot write <%s>: %s\n"), name.c_str(), strerror(errno));
 }
 
 std::string DanceBarsName(const char* ext) { return strprintf("dorvelbars%02d%s", tipcnt, ext); }
@@ -127,7 +128,7 @@ void GenDanceBars() {
     std::string name = DanceBarsName(".dat");
     FILE* fp = fopen(name.c_str(), "w");
     if (!fp) {
-        error(1, "(GenDanceBars) cannot write <%s>: %s\n", name.c_str(), strerror(errno));
+        error(1, _("(GenDanceBars) cannot write <%s>: %s\n"), name.c_str(), strerror(errno));
         return;
     }
     int n = 0, maxcount = 0;
@@ -141,11 +142,11 @@ void GenDanceBars() {
     }
     if (fclose(fp) != 0) ok = false;
     if (!ok) {
-        error(1, "(GenDanceBars) cannot write <%s>: %s\n", name.c_str(), strerror(errno));
+        error(1, _("(GenDanceBars) cannot write <%s>: %s\n"), name.c_str(), strerror(errno));
         return;
     }
     if (maxcount == 0) {
-        GtkWarning("can't plot with no dances!");
+        GtkWarning(_("can't plot with no dances!"));
         return;
     }
     PlotCommands(DanceBarsScript(maxcount, true, names), false);

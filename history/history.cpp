@@ -13,6 +13,7 @@
 #include "assign/partnerindex.h"
 #include "core/screen.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 #include "support/rndm.h"
 
 namespace {
@@ -178,10 +179,10 @@ void HistoryChange(int chg) {
         if (!histhd) {
             prehistory = 0;
             if (sdhd)
-                GtkWarning("No history available!\nHave you rolled up any squares yet?");
+                GtkWarning(_("No history available!\nHave you rolled up any squares yet?"));
             else
-                GtkNote("               History Display\nNo dancers have been entered into Dorvels yet!\n    (use n to "
-                        "enter a new dancer)");
+                GtkNote(_("               History Display\nNo dancers have been entered into Dorvels yet!\n    (use n to "
+                        "enter a new dancer)"));
             rdbg("HistoryChange");
             return;
         }
@@ -213,7 +214,7 @@ void HistoryChange(int chg) {
 void HistoryUse() {
     edbg("HistoryUse()");
     if (!hist && !prehistory) {
-        GtkWarning("Need to use History first! (h or H)");
+        GtkWarning(_("Need to use History first! (h or H)"));
         rdbg("HistoryUse");
         return;
     }

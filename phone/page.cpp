@@ -14,6 +14,7 @@
 #include "files/clubfile.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 // ---- the board ---------------------------------------------------------------------------
 bool SplitBoardText(const std::string& text, PhoneEntry* e) {
@@ -99,7 +100,7 @@ PhoneBoard CurrentPhoneBoard() {
 }
 
 std::string PhoneBoardHeading(const PhoneBoard& b) {
-    return b.tip > 0 ? strprintf("Tip %d", b.tip) : "Present: no squares rolled yet";
+    return b.tip > 0 ? strprintf(_("Tip %d"), b.tip) : _("Present: no squares rolled yet");
 }
 
 // ---- escaping ----------------------------------------------------------------------------
@@ -166,12 +167,12 @@ const char* const phonepagestyle =
 const char* const phonepagescript =
     "\"use strict\";(function(){"
     "var box=document.getElementById(\"name\"),ans=document.getElementById(\"answer\"),"
-    "list=document.getElementById(\"board\"),state=document.getElementById(\"state\"),"
+    "list=document.getElementById(\"board\"),state=document.getElementById(\"state\"),t=ans.dataset,"
     "data=null,etag=\"\",failures=0;"
     "function words(s){return s.normalize(\"NFD\").replace(/[\\u0300-\\u036f]/g,\"\").toLowerCase()"
     ".split(/[^\\p{L}\\p{N}#'-]+/u).filter(Boolean);}"
     "function cell(e){return e.s>0?String(e.s):e.s===0?\"Out\":\"\";}"
-    "function say(e){return e.s>0?\"Square \"+e.s:e.s===0?\"sitting out\":\"here: no squares yet\";}"
+    "function say(e){return e.s>0?t.square.replace(\"%d\",e.s):e.s===0?t.out:t.here;}"
     "function find(list,qw){var best=0,found=[];"
     "list.forEach(function(e){var ew=words(e.n),score=0;"
     "qw.forEach(function(w){if(ew.indexOf(w)>=0)score+=2;"
@@ -182,7 +183,7 @@ const char* const phonepagescript =
     "function answer(){ans.textContent=\"\";var rows=list.children,qw=words(box.value);"
     "for(var k=0;k<rows.length;k++)rows[k].className=\"\";if(!data||!qw.length)return;"
     "var cells=find(data.entries,qw),people=find(data.dancers,qw),shown=people.length?people:cells;"
-    "if(!shown.length)add(\"not on the board\",\"\");"
+    "if(!shown.length)add(t.none,\"\");"
     "shown.slice(0,6).forEach(function(e){add(say(e),e.n);});"
     "data.entries.forEach(function(e,i){if(cells.indexOf(e)>=0&&rows[i])rows[i].className=\"me\";});}"
     "function show(d){data=d;document.getElementById(\"club\").textContent=d.club;"
@@ -197,7 +198,7 @@ const char* const phonepagescript =
     ".then(function(r){if(r.status===304)return;if(r.status!==200)throw new Error(r.status);"
     "etag=r.headers.get(\"ETag\")||\"\";return r.json().then(show);})"
     ".then(function(){failures=0;state.textContent=\"\";},function(){failures++;"
-    "if(failures>2)state.textContent=\"No answer from the hall's computer: trying again.\";})"
+    "if(failures>2)state.textContent=t.lost;})"
     ".then(function(){setTimeout(poll,Math.min(2000*(failures+1),10000));});}"
     "try{box.value=localStorage.getItem(\"dorvels-name\")||\"\";}catch(e){}"
     "var m=/[#&]n=([^&]*)/.exec(location.hash);"
@@ -212,16 +213,22 @@ static std::string SquareCell(int square) {
 std::string PhonePageHtml(const PhoneBoard& b) {
     std::string club = HtmlEscape(b.club), heading = HtmlEscape(PhoneBoardHeading(b));
     std::string out =
-        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+        "<!DOCTYPE html>\n<html lang=\"" + HtmlEscape(C_("language of the phone page", "en")) +
+        "\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
         "<title>" + (club.empty() ? std::string("Dorvels") : club) + " \u00b7 " + heading + "</title>"
         "<style>" + phonepagestyle + "</style></head>\n<body>"
         "<h1 id=\"club\">" + club + "</h1><p id=\"tip\">" + heading + "</p>"
-        "<label for=\"name\">Your name as the board shows it</label>"
+        "<label for=\"name\">" + HtmlEscape(_("Your name as the board shows it")) + "</label>"
         "<input id=\"name\" type=\"search\" list=\"dancers\" autocomplete=\"off\" autocapitalize=\"words\" "
         "spellcheck=\"false\"><datalist id=\"dancers\">";
     for (const PhoneEntry& d : b.dancers) out += "<option value=\"" + HtmlEscape(d.name) + "\">";
-    out += "</datalist><div id=\"answer\" aria-live=\"polite\"></div>\n<ol id=\"board\">\n";
+    // The script's own words ride on the answer's element, so that the script stays the same
+    // in every language (its hash is in the page's security policy).
+    out += "</datalist><div id=\"answer\" aria-live=\"polite\" data-square=\"" + HtmlEscape(_("Square %d")) +
+           "\" data-out=\"" + HtmlEscape(_("sitting out")) + "\" data-here=\"" + HtmlEscape(_("here: no squares yet")) +
+           "\" data-none=\"" + HtmlEscape(_("not on the board")) + "\" data-lost=\"" +
+           HtmlEscape(_("No answer from the hall's computer: trying again.")) + "\"></div>\n<ol id=\"board\">\n";
     for (const PhoneEntry& e : b.entries)
         out += "<li><span>" + HtmlEscape(e.name) + "</span><b>" + SquareCell(e.square) + "</b></li>\n";
     out += "</ol><p id=\"state\"></p><script>";
@@ -264,13 +271,13 @@ bool ParseServeOption(const std::string& value, ServeOption* opt, std::string* e
     if (!value.empty() && value[0] == '[') {  // [IPv6] or [IPv6]:PORT
         size_t close = value.find(']');
         if (close == std::string::npos || (close + 1 < value.size() && value[close + 1] != ':')) {
-            *err = "an IPv6 address is written in brackets: [ADDRESS]:PORT";
+            *err = _("an IPv6 address is written in brackets: [ADDRESS]:PORT");
             return false;
         }
         addr = value.substr(1, close - 1);
         if (close + 1 < value.size()) port = value.substr(close + 2);
         if (port.empty() && close + 1 < value.size()) {
-            *err = "no port after the colon";
+            *err = _("no port after the colon");
             return false;
         }
     } else if (std::count(value.begin(), value.end(), ':') == 1) {
@@ -278,7 +285,7 @@ bool ParseServeOption(const std::string& value, ServeOption* opt, std::string* e
         addr = value.substr(0, colon);
         port = value.substr(colon + 1);
         if (port.empty()) {
-            *err = "no port after the colon";
+            *err = _("no port after the colon");
             return false;
         }
     } else if (!value.empty() && std::all_of(value.begin(), value.end(), [](char c) { return isdigit((unsigned char)c); })) {
@@ -286,7 +293,7 @@ bool ParseServeOption(const std::string& value, ServeOption* opt, std::string* e
         port = value;
     }
     if (!port.empty() && !Port(port, &o.port)) {
-        *err = "\"" + port + "\" is not a port number (0 to 65535)";
+        *err = strprintf(_("\"%s\" is not a port number (0 to 65535)"), port.c_str());
         return false;
     }
     if (addr == "all" || addr.empty()) {
@@ -296,7 +303,7 @@ bool ParseServeOption(const std::string& value, ServeOption* opt, std::string* e
     } else if (NumericAddress(addr)) {
         o.address = addr;
     } else {
-        *err = "\"" + addr + "\" is not a numeric address of this computer (nor all or lan)";
+        *err = strprintf(_("\"%s\" is not a numeric address of this computer (nor all or lan)"), addr.c_str());
         return false;
     }
     *opt = o;

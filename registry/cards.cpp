@@ -4,6 +4,7 @@
 // dancer holding it, and a number that performs a command is nobody's card.
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 int SpecCardSlot(uint64_t card) {
     if (!card) return -1;
@@ -50,7 +51,7 @@ void RfidGive(SqrDancer* sd, uint64_t card) {
 void RfidCommandCardsWin() {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (!sd->rfid || !IsCommandCard(sd->rfid)) continue;
-        error(1, "%s: card %010llu is the command card %s; it stays a command card only\n",
+        error(1, _("%s: card %010llu is the command card %s; it stays a command card only\n"),
               sd->firstlast.c_str(), (unsigned long long)sd->rfid, strcmdbynmbr(SpecCardSlot(sd->rfid)));
         if (RfidFind(sd->rfid) == sd) RfidRemove(sd->rfid);
         sd->rfid = 0;

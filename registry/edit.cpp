@@ -9,6 +9,7 @@
 #include "files/season.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 const char* const firstname_default = "first-name";
 const char* const lastname_default = "last-name";
@@ -58,14 +59,16 @@ bool Taken(const std::string& first, const std::string& last, const SqrDancer* s
 
 // The problem with one name, "" when there is none.
 std::string NameProblem(const std::string& w, bool first, bool half) {
-    const char* which = first ? "first" : "last";
     if (Empty(w) || w == (first ? firstname_default : lastname_default))
-        return half ? "Type a name on each side of \"&\": \"Ann & Bob\"."
-                    : strprintf("Please type a %s name.", which);
-    if (HasCardNumber(w)) return strprintf("The %s name holds a card number: press Rfid, then swipe the card.", which);
+        return half ? _("Type a name on each side of \"&\": \"Ann & Bob\".")
+               : first ? _("Please type a first name.")
+                       : _("Please type a last name.");
+    if (HasCardNumber(w))
+        return first ? _("The first name holds a card number: press Rfid, then swipe the card.")
+                     : _("The last name holds a card number: press Rfid, then swipe the card.");
     if (first)
         if (const char* key = ClubFileLineKey(w))
-            return strprintf("A first name cannot begin with \"%s\": the club file would not read it back.", key);
+            return strprintf(_("A first name cannot begin with \"%s\": the club file would not read it back."), key);
     return "";
 }
 
@@ -90,11 +93,11 @@ TypedNames ReadTypedNames(const std::string& first, const std::string& last, con
     };
     size_t af = first.find('&'), al = last.find('&');
     if (af != std::string::npos && first.find('&', af + 1) != std::string::npos)
-        return fail(1, "Use one \"&\" only: \"Ann & Bob\" makes a couple.");
+        return fail(1, _("Use one \"&\" only: \"Ann & Bob\" makes a couple."));
     if (al != std::string::npos && last.find('&', al + 1) != std::string::npos)
-        return fail(2, "Use one \"&\" only: \"Smith & Jones\" gives the partner another last name.");
+        return fail(2, _("Use one \"&\" only: \"Smith & Jones\" gives the partner another last name."));
     if (al != std::string::npos && af == std::string::npos)
-        return fail(2, "\"&\" in the last name needs one in the first name too: \"Ann & Bob\".");
+        return fail(2, _("\"&\" in the last name needs one in the first name too: \"Ann & Bob\"."));
     t.couple = af != std::string::npos;
     t.first = Word(first.substr(0, af));
     t.last = Word(last.substr(0, al));
@@ -117,15 +120,15 @@ TypedNames ReadTypedNames(const std::string& first, const std::string& last, con
         std::string problem = NameProblem(c.name, c.field == 1, c.half);
         if (!problem.empty()) return fail(c.field, problem);
     }
-    const std::string placeholder = "\"*\" stands for a dancer being entered: please type the real name.";
+    const std::string placeholder = _("\"*\" stands for a dancer being entered: please type the real name.");
     if (t.first == "*" && t.last == "*") return fail(1, placeholder);
     if (t.couple && t.first2 == "*" && t.last2 == "*") return fail(1, placeholder);
-    if (Taken(t.first, t.last, sd)) return fail(1, Shown(t.first, t.last) + " is on the roster already.");
+    if (Taken(t.first, t.last, sd)) return fail(1, strprintf(_("%s is on the roster already."), Shown(t.first, t.last).c_str()));
     if (t.couple) {
         if ((t.first2 == t.first && t.last2 == t.last) || Taken(t.first2, t.last2, sd))
-            return fail(1, Shown(t.first2, t.last2) + " is on the roster already.");
+            return fail(1, strprintf(_("%s is on the roster already."), Shown(t.first2, t.last2).c_str()));
         if (sd && sd->partner)
-            return fail(1, strprintf("This dancer has a partner already (%s): remove \"&\", or change the partner first.",
+            return fail(1, strprintf(_("This dancer has a partner already (%s): remove \"&\", or change the partner first."),
                                      Shown(sd->partner->firstname, sd->partner->lastname).c_str()));
     }
     return t;

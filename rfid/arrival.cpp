@@ -15,6 +15,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* rfidcplsnglbttns[6] = {};
 GtkWidget* rfidslider = nullptr;
@@ -48,7 +49,7 @@ static void CheckInOut(SqrDancer* sd) {
         default: break;
     }
     if (note)
-        GtkTimeNote(3, "%s is %savailable to dance", sd->dispname.c_str(), sd->avail ? "" : "no longer ");
+        GtkTimeNote(3, sd->avail ? _("%s is available to dance") : _("%s is no longer available to dance"), sd->dispname.c_str());
 }
 
 // ---- the card window ---------------------------------------------------------------------------
@@ -151,7 +152,7 @@ static void FinderGone(GtkWidget*, gpointer) {
 // The entry and the list of the dancers without a card, in roster (name) order.
 static GtkWidget* Finder() {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
-    GtkWidget* label = gtk_label_new_with_mnemonic("_Find the dancer (letters of a name, then Enter):");
+    GtkWidget* label = gtk_label_new_with_mnemonic(_("_Find the dancer (letters of a name, then Enter):"));
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     finder.entry = gtk_search_entry_new();
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), finder.entry);
@@ -185,7 +186,7 @@ static GtkWidget* Finder() {
 
 static void CardWindow(uint64_t card) {
     Record("(RfidDisplay) generate new square dancer for rfid#%lu\n", card);
-    RfidWindowNew("Rfid Display");
+    RfidWindowNew(_("Rfid Display"));
     windowcard = card;
     // The reader types into this window while it has the focus: a card swiped now is handled
     // as a swipe (it replaces this window or checks its dancer in), and its Enter never
@@ -196,12 +197,12 @@ static void CardWindow(uint64_t card) {
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
     gtk_box_pack_start(GTK_BOX(vbox), gtk_label_new(strprintf("rfid#%010lu", card).c_str()), FALSE, FALSE, 0);
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, sp5);
-    Button(hbox, "SqrDancer", G_CALLBACK(RfidSqrDancerBttn), nullptr);
-    rfidcplsnglbttns[0] = Button(hbox, "Couple", G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(0));
+    Button(hbox, _("SqrDancer"), G_CALLBACK(RfidSqrDancerBttn), nullptr);
+    rfidcplsnglbttns[0] = Button(hbox, _("Couple"), G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(0));
     for (int sex = M; sex <= E; ++sex)
-        rfidcplsnglbttns[sex + 1] = Button(hbox, strprintf("Sngl-%s", strsex(sex)).c_str(),
+        rfidcplsnglbttns[sex + 1] = Button(hbox, strprintf(_("Sngl-%s"), strsex(sex)).c_str(),
                                            G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(sex + 1));
-    Button(hbox, "Cancel", G_CALLBACK(RfidCancelBttn), nullptr);
+    Button(hbox, _("Cancel"), G_CALLBACK(RfidCancelBttn), nullptr);
     gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(vbox), Finder(), TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(sdnew), vbox);
@@ -217,7 +218,7 @@ void RfidDisplay(const char* nmbrbuf) {
     SqrDancer* sd = RfidFind(rfid);
     if (RfidSpecCardDeferred(rfid, sd)) return;
     if (!sd && Rflag) {
-        GtkWarning("rfid#%lu is not supported (Rflag=%d)", rfid, Rflag);
+        GtkWarning(_("rfid#%lu is not supported (Rflag=%d)"), rfid, Rflag);
         return;
     }
     if (sd && !Eflag) {
@@ -226,7 +227,7 @@ void RfidDisplay(const char* nmbrbuf) {
     }
     Eflag = 0;
     if (editmode != EDIT && editmode != PRESENT) {
-        GtkTimeNote(2, "please try again when square assignments are not being shown");
+        GtkTimeNote(2, _("please try again when square assignments are not being shown"));
         return;
     }
     CardWindow(rfid);
@@ -255,7 +256,7 @@ void RfidSqrDancerBttn(GtkWidget*, void*) {
         if (!sd->rfid) mapi2sd[i++] = sd;
     rfid_sd = nullptr;
 
-    rfidsliderbttn = gtk_button_new_with_label("None");
+    rfidsliderbttn = gtk_button_new_with_label(_("None"));
     g_signal_connect(rfidsliderbttn, "clicked", G_CALLBACK(RfidSliderBttn), nullptr);
     rfidslider = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, n + 1, 1);
     gtk_range_set_value(GTK_RANGE(rfidslider), 0);
@@ -271,13 +272,13 @@ void RfidSqrDancerBttn(GtkWidget*, void*) {
 void RfidSlider(GtkRange* slider, void*) {
     if (!sdpop || !rfidsliderbttn) return;
     if (!mapi2sd) {
-        GtkWarning("(RfidSlider) but map2isd is null!");
+        GtkWarning(_("(RfidSlider) but map2isd is null!"));
         return;
     }
     double v = gtk_range_get_value(slider);
     int i = v < 0 ? 0 : (int)v;
     rfid_sd = i < mapi2sdqty ? mapi2sd[i] : nullptr;
-    gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : "None");
+    gtk_button_set_label(GTK_BUTTON(rfidsliderbttn), rfid_sd ? rfid_sd->firstlast.c_str() : _("None"));
 }
 
 // The window's card goes to sd (chosen on the slider or in the list), or to nobody; the
@@ -296,7 +297,7 @@ static void GiveWindowCard(SqrDancer* sd) {
     CardArrives(sd);
     rfid_sd = nullptr;
     if (editmode == EDIT || editmode == PRESENT) SwitchDisplay(editmode);
-    GtkTimeNote(4, "rfid#%010lu is now the card of %s, who is available to dance", card, sd->firstlast.c_str());
+    GtkTimeNote(4, _("rfid#%010lu is now the card of %s, who is available to dance"), card, sd->firstlast.c_str());
 }
 
 void RfidSliderBttn(GtkWidget* bttn, void*) {
@@ -313,14 +314,15 @@ void RfidCplSnglBttn(GtkWidget* bttn, void* psd) {
         for (unsigned i = 0; i < 6; ++i) {
             if (rfidcplsnglbttns[i] != bttn) continue;
             statsd.sex = KindOf(i);
-            Record("(RfidCplSnglBttn) radio=%u<%s>\n", i, gtk_button_get_label(GTK_BUTTON(bttn)));
+            // The record names the kind in the English of its radio button, whatever the language shown.
+            Record("(RfidCplSnglBttn) radio=%u<%s>\n", i, i == 0 ? "Couple" : strsex(i - 1));
         }
         return;
     }
     KeepUntilIdle(bttn);
     unsigned i = GPOINTER_TO_UINT(psd);
     if (i >= 6) {
-        GtkWarning("(RfidCplSnglBttn) bad couple-single button (returned %u)\n", i);
+        GtkWarning(_("(RfidCplSnglBttn) bad couple-single button (returned %u)\n"), i);
         return;
     }
     SqrDancer* sd = AnonForCard(windowcard, KindOf(i), pgmfloor, true);
@@ -376,7 +378,7 @@ void RfidNewDancerAssoc(const char* nmbrbuf) {
     rfid = RfidParse(nmbrbuf);
     TableReady();
     if (!sd) {  // the dancer was removed while the dialog waited for the card
-        GtkWarning("rfid#%010lu: no new dancer is waiting for a card", rfid);
+        GtkWarning(_("rfid#%010lu: no new dancer is waiting for a card"), rfid);
         return;
     }
     RfidGive(sd, rfid);

@@ -10,6 +10,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 static GtkWidget* multiwin = nullptr;    // the window while it is open
 static GtkWidget* countlabel[6] = {};    // its counts: couples, then the roles M..E
@@ -30,7 +31,7 @@ static void ShowCounts() {
 
 static void MultiWindow() {
     Record("(RfidMDisplay) multi-anonymous dancer\n");
-    multiwin = RfidWindowNew("Multiple-Anonymous Rfid Display");
+    multiwin = RfidWindowNew(_("Multiple-Anonymous Rfid Display"));
     g_signal_connect(sdnew, "destroy", G_CALLBACK(MultiGone), nullptr);
     // Cards swiped while this window has the focus reach the dispatcher as in the main window.
     g_signal_connect(sdnew, "key-press-event", G_CALLBACK(KeybrdHandler), nullptr);
@@ -40,19 +41,19 @@ static void MultiWindow() {
     statsd.pgmbttn = gtk_button_new_with_label(strpgm(statsd.pgm));
     g_signal_connect(statsd.pgmbttn, "clicked", G_CALLBACK(PgmBttn), &statsd);
     gtk_box_pack_start(GTK_BOX(hbox), statsd.pgmbttn, FALSE, FALSE, 0);
-    static const char* const kinds[6] = {"Couple", "M", "F", "MF", "FM", "E"};
+    static const char* const kinds[6] = {N_("Couple"), "M", "F", "MF", "FM", "E"};
     GtkWidget* group = nullptr;
     for (int i = 0; i < 6; ++i) {
         GtkWidget* col = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
         group = rfidcplsnglbttns[i] = gtk_radio_button_new_with_label_from_widget(
-            group ? GTK_RADIO_BUTTON(group) : nullptr, kinds[i]);
+            group ? GTK_RADIO_BUTTON(group) : nullptr, i == 0 ? _(kinds[i]) : kinds[i]);
         countlabel[i] = gtk_label_new("");
         gtk_box_pack_start(GTK_BOX(col), rfidcplsnglbttns[i], FALSE, FALSE, 0);
         gtk_box_pack_end(GTK_BOX(col), countlabel[i], FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(hbox), col, FALSE, FALSE, 0);
     }
     ShowCounts();
-    GtkWidget* done = gtk_button_new_with_label("Done");
+    GtkWidget* done = gtk_button_new_with_label(_("Done"));
     g_signal_connect(done, "clicked", G_CALLBACK(RfidDoneBttn), nullptr);
     gtk_box_pack_start(GTK_BOX(hbox), done, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(vbox), hbox, FALSE, FALSE, 0);
@@ -80,7 +81,7 @@ void RfidMDisplay(const char* nmbrbuf) {
     if (card) {
         rfid = card;
         if (SqrDancer* holder = RfidHolder(card))
-            note = strprintf("%s already associated with %s; deleting association\n", nmbrbuf,
+            note = strprintf(_("%s already associated with %s; deleting association\n"), nmbrbuf,
                              holder->lastname.c_str());
         AnonForCard(card, statsd.sex, statsd.pgm, false);
         if (editmode == EDIT || editmode == PRESENT) {

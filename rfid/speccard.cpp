@@ -12,6 +12,7 @@
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 GtkWidget* speccardgrid = nullptr;
 GtkWidget** speccardgridbttn = nullptr;
@@ -35,17 +36,17 @@ int RfidSpecCardAction(uint64_t card) {
             break;
         case SPECCARD_INFO:
             Iflag = 1;
-            GtkNote("Pending: swipe any dancer card");
+            GtkNote(_("Pending: swipe any dancer card"));
             break;
         case SPECCARD_SKIPTIP: skiptipflag = 1; break;
         case SPECCARD_SKIPALTTIP: skiptipflag = 2; break;
         default:
             if (slot <= SPECCARD_E) {
                 chgsexflag = slot - SPECCARD_M;
-                GtkNote("Pending: enter card");
+                GtkNote(_("Pending: enter card"));
             } else {
                 chgpgmflag = slot - SPECCARD_BASIC;
-                GtkNote("Change program pending: swipe dancer's card");
+                GtkNote(_("Change program pending: swipe dancer's card"));
             }
             break;
     }
@@ -68,7 +69,7 @@ static int ChangeDancer(uint64_t card, SqrDancer* sd, bool pgm) {
     int value = flag;
     flag = -1;
     if (!sd) {
-        GtkWarning("rfid#%lu belongs to no dancer: the change to %s is dropped", card,
+        GtkWarning(_("rfid#%lu belongs to no dancer: the change to %s is dropped"), card,
                    pgm ? strpgm(value) : strsex(value));
         return 1;
     }
@@ -86,12 +87,12 @@ int RfidSpecCardDeferred(uint64_t card, SqrDancer* sd) {
     int slot = SpecCardSlot(card);
     if (sd) {
         std::string partner = sd->partner ? strprintf(" partner<%s>", sd->partner->firstlast.c_str()) : "";
-        GtkNote("rfid#%lu: %s %s %s%s", card, sd->firstlast.c_str(), strsex(sd->sex), strpgm(sd->pgm),
+        GtkNote(_("rfid#%lu: %s %s %s%s"), card, sd->firstlast.c_str(), strsex(sd->sex), strpgm(sd->pgm),
                 partner.c_str());
     } else if (slot >= 0) {
-        GtkNote("rfid#%lu: %s (command cmd card)", card, CommandText(slot).c_str());
+        GtkNote(_("rfid#%lu: %s (command cmd card)"), card, CommandText(slot).c_str());
     } else {
-        GtkNote("rfid#%lu - no square dancer or cmd card is currently associated", card);
+        GtkNote(_("rfid#%lu - no square dancer or cmd card is currently associated"), card);
     }
     return 1;
 }
@@ -100,13 +101,13 @@ int RfidSpecCardDeferred(uint64_t card, SqrDancer* sd) {
 void RfidSkipTip(const char* nmbrbuf) {
     DestroyWidget(sdpop);
     if (!varhash) {
-        GtkWarning("no tfid cards entered, can't find square dancer");
+        GtkWarning(_("no tfid cards entered, can't find square dancer"));
         return;
     }
     rfid = RfidParse(nmbrbuf);
     SqrDancer* sd = RfidFind(rfid);
     if (!sd) {
-        GtkWarning("can't find rfid#%lu", rfid);
+        GtkWarning(_("can't find rfid#%lu"), rfid);
         return;
     }
     int skip = skiptipflag;
@@ -118,9 +119,9 @@ void RfidSkipTip(const char* nmbrbuf) {
         sd->avail = 0;
     }
     if (skip == 1)
-        GtkNote("%s will be skipping the next tip", sd->firstlast.c_str());
+        GtkNote(_("%s will be skipping the next tip"), sd->firstlast.c_str());
     else
-        GtkNote("%s is available alternately, starting with tip#%d", sd->firstlast.c_str(), tipcnt + 2);
+        GtkNote(_("%s is available alternately, starting with tip#%d"), sd->firstlast.c_str(), tipcnt + 2);
     skiptipflag = 0;
 }
 
@@ -145,7 +146,7 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
     rfid = gridcard = RfidParse(nmbrbuf);
     std::string removing;
     if (SqrDancer* sd = RfidFind(rfid)) {
-        removing = strprintf("Removing <%s> from rfid database", sd->firstlast.c_str());
+        removing = strprintf(_("Removing <%s> from rfid database"), sd->firstlast.c_str());
         RfidRemove(rfid);
         zflagpending = sd;
         zflagpendingrfid = rfid;
@@ -155,7 +156,7 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
 
     sdpop = gtk_window_new(GTK_WINDOW_POPUP);
     gtk_container_set_border_width(GTK_CONTAINER(sdpop), sp10);
-    gtk_window_set_title(GTK_WINDOW(sdpop), "Rfid Special Card Action Display");
+    gtk_window_set_title(GTK_WINDOW(sdpop), _("Rfid Special Card Action Display"));
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp4);
     // The pop-up is the one place for messages: the removal is said in it, not in a note
     // that would take its place.
@@ -167,12 +168,12 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
     gtk_grid_set_column_spacing(GTK_GRID(speccardgrid), sp4);
     g_free(speccardgridbttn);
     speccardgridbttn = g_new0(GtkWidget*, SPECCARDQTY);
-    static const char* const column0[] = {"roll:present", "info", "SkipATip", "SkipAltTips"};
+    static const char* const column0[] = {N_("roll:present"), N_("info"), N_("SkipATip"), N_("SkipAltTips")};
     for (int slot = 0; slot < SPECCARD_SKIP; ++slot) {
         std::string label;
         int col, row;
         if (slot <= SPECCARD_SKIPALTTIP) {
-            label = column0[slot], col = 0, row = slot;
+            label = _(column0[slot]), col = 0, row = slot;
         } else if (slot <= SPECCARD_E) {
             label = strsex(slot - SPECCARD_M), col = 1, row = slot - SPECCARD_M;
         } else {
@@ -208,23 +209,23 @@ void RfidSpecCard(GtkToggleButton* bttn, void* pslot) {
     DestroyWidget(sdpop);
     KeybrdHandlerRestore();
     if (!valid) {
-        GtkWarning("attempt to set action#%lu but that is out-of-bounds!", (unsigned long)slot);
+        GtkWarning(_("attempt to set action#%lu but that is out-of-bounds!"), (unsigned long)slot);
         return;
     }
     RfidSpecCardClear(slot);
     speccard[slot] = card;
-    GtkTimeNote(3, "rfid command card<%s> set to %lu\n", strcmdbynmbr(slot), card);
+    GtkTimeNote(3, _("rfid command card<%s> set to %lu\n"), strcmdbynmbr(slot), card);
 }
 
 // ---- the keys E, I and z --------------------------------------------------------------------------
 void RfidAssocPending() {
     Eflag = 1;
-    GtkNote("E pending (enter an rfid card)");
+    GtkNote(_("E pending (enter an rfid card)"));
 }
 
 void RfidInfoPending() {
     Iflag = 1;
-    GtkNote("I pending (pls swipe rfid card)");
+    GtkNote(_("I pending (pls swipe rfid card)"));
 }
 
 void RfidCmdCardPending(const char* note) {

@@ -5,9 +5,9 @@
 set -euo pipefail
 # librsvg2-bin renders the PNG icons from the SVG at build time; gnuplot-x11 draws the
 # dance-count charts (PNG files and a window); libsoup-3.0-dev and libqrencode-dev: the phone
-# page's server and the QR code of its address.
+# page's server and the QR code of its address; gettext makes the message catalogues.
 want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin gnuplot-x11
-  libsoup-3.0-dev libqrencode-dev)
+  libsoup-3.0-dev libqrencode-dev gettext)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
   # The installed files' validators, the manual's reader, the PDF reader of the print tests;
@@ -22,12 +22,25 @@ if [ "${1:-run}" = test ]; then
   want+=(curl chromium python3)
   # zbarimg reads the QR code of the page's address back as a phone would.
   want+=(zbar-tools)
+  # The German locale, for the test that runs the program in German.
+  want+=(locales)
 fi
+# Generates the German locale the tests run the program in (as root; otherwise names it).
+german_locale() {
+  [ "${1:-run}" = test ] || return 0
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf8' && return 0
+  if [ "$(id -u)" = 0 ]; then
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8 || { echo "cannot generate the de_DE.UTF-8 locale" >&2; exit 1; }
+  else
+    echo "the locale de_DE.UTF-8 is missing: generate it with: sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8" >&2
+    exit 1
+  fi
+}
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then german_locale "${1:-run}"; exit 0; fi
 if [ "$(id -u)" = 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
@@ -35,6 +48,7 @@ if [ "$(id -u)" = 0 ]; then
   lock=(-o DPkg::Lock::Timeout=900)
   apt-get "${lock[@]}" update -qq
   apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  german_locale "${1:-run}"
 else
   echo "missing Debian packages: ${missing[*]}" >&2
   echo "install them with: sudo apt-get install ${missing[*]}" >&2

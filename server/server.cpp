@@ -23,6 +23,7 @@
 #include "phone/accesskey.h"
 #include "server/server.h"
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 namespace {
 
@@ -306,11 +307,18 @@ bool ForThisMachine(SoupServerMessage* msg) {
 }
 
 // What a request without the key gets: where to find the address, and nothing of the club.
-const char keyless[] =
-    "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>Dorvels</title></head>\n"
-    "<body><p>To see the squares, scan the QR code shown in the hall, or type the whole address shown "
-    "beside it.</p></body></html>\n";
+// Made once, in the operator's language; it stays for the process (the answer borrows it).
+const char* Keyless() {
+    static const std::string page =
+        "<!DOCTYPE html>\n<html lang=\"" + HtmlEscape(C_("language of the phone page", "en")) +
+        "\"><head><meta charset=\"utf-8\">"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>Dorvels</title></head>\n"
+        "<body><p>" +
+        HtmlEscape(_("To see the squares, scan the QR code shown in the hall, or type the whole address shown "
+                     "beside it.")) +
+        "</p></body></html>\n";
+    return page.c_str();
+}
 
 // The part of a path after /k/KEY when KEY is the evening's key; false otherwise.
 bool KeyedPath(const char* path, std::string* rest) {
@@ -358,7 +366,7 @@ void EarlyCheck(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, g
     }
     std::string rest;
     if (!KeyedPath(g_uri_get_path(soup_server_message_get_uri(msg)), &rest)) {
-        Refuse(msg, SOUP_STATUS_FORBIDDEN, keyless, "text/html; charset=utf-8");
+        Refuse(msg, SOUP_STATUS_FORBIDDEN, Keyless(), "text/html; charset=utf-8");
         return;
     }
     if (rest.empty()) {  // the address without its last slash: the page's own links need it
@@ -471,7 +479,7 @@ bool Listen(GSocketListener* l, const std::string& address, int* port, std::stri
         if (used) g_object_unref(used);
         if (a) g_object_unref(a);
     }
-    if (!ok) *err = e ? e->message : "not an address of this computer: " + address;
+    if (!ok) *err = e ? e->message : _("not an address of this computer: ") + address;
     g_clear_error(&e);
     return ok;
 }
@@ -494,14 +502,14 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     PhoneServerStop();
     srv.option = opt;
     if (AccessKey().empty()) {
-        *err = "the system gives no random numbers for the page's access key";
+        *err = _("the system gives no random numbers for the page's access key");
         return false;
     }
     std::string address = opt.address;
     if (address == "lan") {
         address = ChooseLanAddress(MachineAddresses());
         if (address.empty()) {
-            *err = "this computer has no address on a local network";
+            *err = _("this computer has no address on a local network");
             return false;
         }
     }

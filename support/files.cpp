@@ -23,7 +23,7 @@ const char* dorvels_datadir() {
 // The data folder of an installed program, found from where the program is, so that an
 // installation under any prefix finds its own data: "" when the program runs from its build
 // tree (no such folder beside it).
-static std::string InstalledDataDir() {
+std::string InstalledDataFolder() {
 #ifdef DORVELS_BINTODATA
     char buf[4096];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -42,7 +42,7 @@ static std::string InstalledDataDir() {
 // The program's own data folders: the installed one, or, for a program run from its build
 // tree (no data folder beside it), the configured one and the source tree's.
 static std::vector<std::string> DataFolders() {
-    std::string installed = InstalledDataDir();
+    std::string installed = InstalledDataFolder();
     if (!installed.empty()) return {installed + "/"};
     std::vector<std::string> dirs{std::string(dorvels_datadir()) + "/"};
 #ifdef DORVELS_SRCDATADIR

@@ -51,6 +51,9 @@ std::string ProgramDataFolder();
 // True when path lies in one of the program's own data folders (the last folders fopenx
 // searches), which hold the shipped files, not the club's own.
 bool InDataFolder(const std::string& path);
+// The data folder of an installed program, found beside the program wherever it was
+// installed; "" for a program run from its build tree.
+std::string InstalledDataFolder();
 // File name of an open descriptor ("" when unknown).
 std::string fd2name(int fd);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/helmtext.h"
+#include "support/intl.h"
 
 std::string lasterror;
 
@@ -15,8 +16,8 @@ void error(int severity, const char* fmt, ...) {
     va_start(ap, fmt);
     lasterror = vstrprintf(fmt, ap);
     va_end(ap);
-    static const char* const kinds[] = {"internal error", "bad data", "command line"};
-    const char* kind = severity >= 0 && severity <= 2 ? kinds[severity] : "error";
+    static const char* const kinds[] = {N_("internal error"), N_("bad data"), N_("command line")};
+    const char* kind = severity >= 0 && severity <= 2 ? _(kinds[severity]) : _("error");
     fprintf(stderr, "dorvels (%s): %s", kind, lasterror.c_str());
     if (lasterror.empty() || lasterror.back() != '\n') fputc('\n', stderr);
 }
@@ -27,7 +28,7 @@ void outofmem(const void* p, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string msg = vstrprintf(fmt, ap);
     va_end(ap);
-    fprintf(stderr, "dorvels: out of memory %s", msg.c_str());
+    fprintf(stderr, _("dorvels: out of memory %s"), msg.c_str());
     if (msg.empty() || msg.back() != '\n') fputc('\n', stderr);
     exit(1);
 }

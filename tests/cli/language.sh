@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The program in the operator's language, installed as a package installs it: run with
+# LANG=de_DE.UTF-8 its --help, menu, quit and resume questions and totals note are German; with
+# LANG=C.UTF-8 they are the English of LC_ALL=C. The club file it writes is the same in both
+# languages (data is never translated, numbers keep their point). The desktop entry and the
+# metainfo carry the German texts. Texts on the screen are read through the accessibility bus.
+# Arguments: the dorvels program (in its build folder) and the source folder.
+set -u
+prog=$1
+src=$2
+py=/usr/bin/python3
+build=$(cd "$(dirname "$prog")" && pwd)
+
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "language.sh: the locale de_DE.UTF-8 is not generated (scripts/deps.sh test does it); skipped"
+  exit 0
+fi
+if ! command -v dbus-run-session >/dev/null || ! "$py" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null; then
+  echo "language.sh: dbus-run-session, python3-gi or gir1.2-atspi-2.0 not installed; skipped"
+  exit 0
+fi
+if [ -z "${DORVELS_A11Y_SESSION:-}" ]; then
+  DORVELS_A11Y_SESSION=1 exec dbus-run-session -- bash "$0" "$@" 2> >(grep -v -e dbus-daemon -e SpiRegistry >&2)
+fi
+
+source "$(dirname "$0")/own_display.bash" language.sh 1280x1024
+unset NO_AT_BRIDGE LC_ALL LC_MESSAGES LANGUAGE
+fail() {
+  echo "language.sh: FAIL: $*"
+  for f in "$work"/*/out.txt; do [ -s "$f" ] && { echo "$f:"; tail -n 5 "$f"; }; done
+  exit 1
+}
+
+cmake --install "$build" --prefix "$work/prefix" >"$work/install.txt" || fail "cmake --install: $(cat "$work/install.txt")"
+inst=$work/prefix/bin/dorvels
+[ -s "$work/prefix/share/locale/de/LC_MESSAGES/dorvels.mo" ] || fail "no German message catalogue installed"
+grep -Eq '^(Name|Comment)\[de\]=' "$work/prefix/share/applications/org.dorvels.Dorvels.desktop" ||
+  fail "the desktop entry has no German name or comment"
+grep -q 'xml:lang="de"' "$work/prefix/share/metainfo/org.dorvels.Dorvels.metainfo.xml" || fail "the metainfo has no German text"
+
+# Every source that marks texts is in POTFILES, and every text marked in the sources has its
+# German translation, none fuzzy.
+cd "$src" || exit 1
+for f in $(git ls-files '*.cpp' '*.h' 2>/dev/null | grep -Ev '^(tests|bench|fuzz|doc)/|^support/intl\.'); do
+  grep -qE '\b(_|N_|C_|ngettext)\(' "$f" && { grep -qx "$f" po/POTFILES || fail "$f marks texts but is not in po/POTFILES"; }
+done
+if command -v xgettext >/dev/null && command -v msgcmp >/dev/null; then
+  # The documentation tables' texts (--help) as the template target takes them.
+  "$build/po/dorvels_doctexts" "$work/doctexts.cpp" || fail "dorvels_doctexts"
+  xgettext --from-code=UTF-8 --language=C++ --keyword --keyword=_ --keyword=N_ --keyword=C_:1c,2 \
+    --keyword=ngettext:1,2 -D "$src" -D "$work" -f po/POTFILES -o "$work/fresh.pot" doctexts.cpp 2>/dev/null ||
+    fail "xgettext"
+  msgcmp po/de.po "$work/fresh.pot" >"$work/msgcmp.txt" 2>&1 || fail "texts without German: $(head -n 20 "$work/msgcmp.txt")"
+  msgfmt --check --statistics -o /dev/null po/de.po >"$work/stat.txt" 2>&1 || fail "msgfmt: $(cat "$work/stat.txt")"
+  grep -Eq 'fuzzy|untranslated' "$work/stat.txt" && fail "de.po: $(cat "$work/stat.txt")"
+fi
+
+# --help: the installed program and the one in the build tree find their catalogues.
+for p in "$inst" "$prog"; do
+  LC_ALL=C "$p" --help >"$work/help.C" || fail "$p --help"
+  LANG=C.UTF-8 "$p" --help >"$work/help.en" || fail "$p --help (C.UTF-8)"
+  LANG=de_DE.UTF-8 "$p" --help >"$work/help.de" || fail "$p --help (German)"
+  cmp -s "$work/help.C" "$work/help.en" || fail "$p: --help under C.UTF-8 is not the English one"
+  head -n1 "$work/help.en" | grep -q '^usage: dorvels \[options\]' || fail "$p: the English --help begins otherwise"
+  cmp -s "$work/help.en" "$work/help.de" && fail "$p: --help is the same in German"
+  for word in '^Aufruf: dorvels' '^Optionen:' '^Tasten:' 'Die Clubdatei'; do
+    grep -q "$word" "$work/help.de" || fail "$p: the German --help lacks <$word>"
+  done
+  # The German lines wrap as the English ones do, counted in characters, not bytes.
+  long=$("$py" -c 'import sys; print(next((l for l in open(sys.argv[1], encoding="utf-8").read().splitlines() if len(l) > 79), ""))' "$work/help.de")
+  [ -z "$long" ] || fail "$p: a German --help line is longer than 79 characters: $long"
+done
+
+# Reads the accessible names of the program's windows (labels, buttons, dialogs) until
+# the Python condition $2 on the list `names` holds (at most 15 s); prints them to $1.
+read_names() {
+  "$py" - "$progpid" "$2" >"$1" 2>&1 <<'EOF'
+import sys, time
+import gi
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi
+pid, cond = int(sys.argv[1]), sys.argv[2]
+
+def walk(o, out):
+    n = o.get_name()
+    if n:
+        out.append(n.strip())
+    for i in range(o.get_child_count()):
+        c = o.get_child_at_index(i)
+        if c is not None:
+            walk(c, out)
+
+def now():
+    desk = Atspi.get_desktop(0)
+    out = []
+    for i in range(desk.get_child_count()):
+        app = desk.get_child_at_index(i)
+        if app is not None and app.get_process_id() == pid:
+            walk(app, out)
+    return out
+
+names = []
+for _ in range(30):
+    try:
+        names = now()
+        if eval(cond):
+            break
+    except Exception:
+        pass
+    time.sleep(0.5)
+else:
+    print("\n".join(names))
+    sys.exit(1)
+print("\n".join(names))
+EOF
+}
+
+# One run of the program in the language $1 (a LANG value), in the folder $2: the menu's
+# entries go to $2/menu (one "key: text" a line), the quit question's and the note's texts
+# to $2/names; the program is ended by x, which writes the club file.
+run() {
+  mkdir -p "$work/$2"
+  cp "$src/data/sample.dorvel" "$work/$2/club.dorvel"
+  cd "$work/$2" || exit 1
+  LANG=$1 "$inst" club.dorvel 1280x1024 >out.txt 2>&1 &
+  progpid=$!
+  main_window
+  key m
+  read_names menu.all 'sum(1 for n in names if n[1:3] == ": ") >= 30' || fail "$1: no menu of 30 entries"
+  grep -E '^[[:alpha:]]: ' menu.all | sort -u >menu
+  key Escape
+  key q
+  read_names quit.all '"QUIT" in names or "BEENDEN" in names' || fail "$1: no quit question"
+  xdotool key --clearmodifiers Escape 2>/dev/null  # the question's default: Cancel
+  sleep 0.5
+  main_window
+  key t
+  read_names note.all 'any(n.startswith(("totals:", "Summen:")) for n in names)' || fail "$1: no totals note"
+  cat quit.all note.all >names
+  key x
+  ended 100 "x ($1)"
+}
+
+run C.UTF-8 en
+run de_DE.UTF-8 de
+cd "$work" || exit 1
+
+# The English menu is the program's own English; the German one differs in at least nine
+# entries of ten (the keys stay).
+grep -qx 'r: roll up squares' en/menu || fail "the English menu lacks 'r: roll up squares': $(cat en/menu)"
+total=$(wc -l <en/menu)
+[ "$(cut -c1 de/menu | tr -d '\n')" = "$(cut -c1 en/menu | tr -d '\n')" ] || fail "the German menu has other keys"
+same=$(comm -12 en/menu de/menu | wc -l)
+[ $((same * 10)) -le "$total" ] || fail "$same of $total menu entries are English in German: $(comm -12 en/menu de/menu)"
+grep -qx 'r: Squares auslosen' de/menu || fail "the German menu lacks 'r: Squares auslosen'"
+for w in QUIT CANCEL 'Are you sure?'; do grep -qx "$w" en/names || fail "English: no <$w>"; done
+for w in BEENDEN ABBRECHEN 'Sind Sie sicher?'; do grep -qx "$w" de/names || fail "German: no <$w>"; done
+grep -q '^totals: displayed=' en/names || fail "English: no totals note"
+grep -q '^Summen: gezeigt=' de/names || fail "German: no totals note"
+cmp -s en/club.dorvel de/club.dorvel || fail "the club file written in German differs: $(diff en/club.dorvel de/club.dorvel | head)"
+
+# A tip rolled and kept: the next start asks in German whether to resume the evening.
+cd "$work/de" || exit 1
+for step in roll resume; do
+  LANG=de_DE.UTF-8 "$inst" club.dorvel 1280x1024 >>out.txt 2>&1 &
+  progpid=$!
+  if [ $step = resume ]; then
+    read_names resume.all '"Fortsetzen" in names and "Neuer Abend" in names and any(n.startswith("Den heutigen Abend fortsetzen (Tip 1,") for n in names)' ||
+      fail "no German resume question: $(cat resume.all)"
+    xdotool key --clearmodifiers Return 2>/dev/null
+  fi
+  main_window
+  [ $step = roll ] && key r
+  key x
+  ended 100 "x ($step)"
+done
+echo "language.sh: ok"
