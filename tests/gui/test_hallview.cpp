@@ -75,20 +75,6 @@ std::vector<std::string> HallEntries() {
     return out;
 }
 
-// The board's texts in the same form ("Smith: 3", "Jones:Brown: Out").
-std::vector<std::string> BoardEntries(const std::vector<std::string>& board) {
-    std::vector<std::string> out;
-    for (std::string t : board) {
-        if (t.empty()) continue;
-        t.erase(0, t.find_first_not_of(' '));
-        size_t colon = t.rfind(": ");
-        std::string tag = t.substr(colon + 2);
-        tag.erase(0, tag.find_first_not_of(' '));
-        out.push_back(t.substr(0, colon) + ": " + tag);
-    }
-    return out;
-}
-
 bool Inside(const GtkAllocation& in, const GtkAllocation& out) {
     return in.x >= out.x && in.y >= out.y && in.x + in.width <= out.x + out.width &&
            in.y + in.height <= out.y + out.height;
@@ -349,30 +335,9 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
     EXPECT_EQ(std::make_pair(boardcolqty, boardrowqty), std::make_pair(cols, rows));
     EXPECT_EQ(Now(), tip1);
 
-    Type("VVVr");
-    ASSERT_TRUE(HallViewShown());
-    EXPECT_EQ(Text(HallViewTipLabel()), "Tip 2");
-    EXPECT_EQ(tipcnt, 2);
-
-    Type("p");
-    std::string present = Title();
-    Type("V");
-    EXPECT_EQ(editmode, PRESENT);
-    EXPECT_EQ(Title(), present);
-    EXPECT_EQ(PopupText(), "Squares will show the board (V for the hall view)");
-    Type("r");
-    EXPECT_FALSE(HallViewShown());
-    EXPECT_GT(BoardCellQty(), 0);
-}
-
-// Once chosen, the hall view shows every tip: the history's (an earlier tip marked as history,
-// as the projector window marks it; printed as that tip), c's; V there shows the tip's board.
-// The club file keeps the choice.
-TEST_F(HallViewKeys, ChosenOnceItShowsTheHistoryAndIsKeptInTheClubFile) {
-    Type("r");
-    std::vector<std::string> tip1 = BoardEntries(BoardTexts());
-    Type("Vr");
-    std::vector<std::string> tip2 = HallEntries();
+    // Once chosen, the hall view shows every tip: the history's (an earlier tip marked as
+    // history, as the projector window marks it; printed as that tip), c's; V there shows the
+    // tip's board. The club file keeps the choice.
     auto shows = [&](int tip, const std::vector<std::string>& entries, bool earlier) {
         ASSERT_TRUE(HallViewShown()) << tip;
         EXPECT_EQ(Text(HallViewTipLabel()), strprintf("Tip %d", tip));
@@ -382,17 +347,30 @@ TEST_F(HallViewKeys, ChosenOnceItShowsTheHistoryAndIsKeptInTheClubFile) {
         EXPECT_EQ(!!Find(ShownDisplay(), [](GtkWidget* w) { return GTK_IS_LABEL(w) && Text(w) == "History"; }), earlier);
         EXPECT_EQ(BoardEntries(ShownBoard().entries), entries);
     };
+    Type("VVVr");
+    EXPECT_EQ(tipcnt, 2);
+    std::vector<std::string> tip2 = HallEntries();
+    shows(2, tip2, false);
     Type("hh");
     ASSERT_EQ(editmode, HISTORY);
-    shows(1, tip1, true);
+    shows(1, BoardEntries(board), true);
     Type("c");
     shows(2, tip2, false);
     EXPECT_NE(ClubFileText(1).find("\nhallview\n"), std::string::npos);
-
     Type("V");
     EXPECT_FALSE(HallViewShown());
-    EXPECT_EQ(BoardEntries(BoardTexts()), tip2);
+    EXPECT_EQ(BoardEntries(), tip2);
     EXPECT_EQ(ClubFileText(1).find("hallview"), std::string::npos);
+
+    Type("Vp");
+    std::string present = Title();
+    Type("V");
+    EXPECT_EQ(editmode, PRESENT);
+    EXPECT_EQ(Title(), present);
+    EXPECT_EQ(PopupText(), "Squares will show the board (V for the hall view)");
+    Type("r");
+    EXPECT_FALSE(HallViewShown());
+    EXPECT_GT(BoardCellQty(), 0);
 }
 
 }  // namespace

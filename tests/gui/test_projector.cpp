@@ -24,23 +24,13 @@ bool Has(const std::string& text) {
 
 bool Tag(const std::string& t) { return t == "Out" || (!t.empty() && t.find_first_not_of("0123456789") == std::string::npos); }
 
-// "name: tag" of every cell, two lines joined as the board joins them; the board's cells
-// without their padding.
+// "name: tag" of every cell, two lines joined as the board joins them.
 std::vector<std::string> ProjectorEntries() {
     std::vector<std::string> t = ProjectorTexts(), out;
     for (size_t i = 1; i < t.size(); ++i) {
         std::string n = t[i - 1];
         if (size_t nl = n.find('\n'); nl != std::string::npos) n.replace(nl, 1, n[nl + 1] == '+' || n[nl + 1] == '&' ? "" : ":");
         if (Tag(t[i]) && !Tag(n)) out.push_back(n + ": " + t[i]);
-    }
-    return out;
-}
-std::vector<std::string> BoardEntries() {
-    std::vector<std::string> out;
-    for (std::string t : BoardTexts()) {
-        size_t colon = t.rfind(": ");
-        out.push_back(t.substr(t.find_first_not_of(' '), colon + 2 - t.find_first_not_of(' ')) +
-                      t.substr(t.find_first_not_of(' ', colon + 1)));
     }
     return out;
 }

@@ -96,6 +96,7 @@ TEST_F(Rfid, KnownCardsCheckInAndOutOnEveryDisplay) {
     Swipe(sd->rfid);
     EXPECT_EQ(editmode, EDIT);
     EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(sd->availbttn)));  // pressed in: absent
+    EXPECT_EQ(PopupText(), sd->dispname + " is no longer available to dance");
 
     Type("h");
     ASSERT_EQ(editmode, HISTORY);
