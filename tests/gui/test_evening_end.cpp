@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,22 +192,23 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
     for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
         club += strprintf("%s Ash e L 0 1 Basic\n", name);
     WriteFile("myclub.dorvel", club);
-    struct Run {
+    const struct {
         const char* keys;  // done once the window is up
-        std::function<void(GtkWidget*)> answer;
+        int answer;        // the question's response, or 'r' typed into it
     } runs[] = {
-        {"rr", nullptr},
-        {"", [](GtkWidget* dlg) { SendKeyTo(dlg, GDK_KEY_r, "r"); }},
-        {"", [](GtkWidget* dlg) { gtk_dialog_response(GTK_DIALOG(dlg), 2); }},  // New evening
-        {"orQ", nullptr},  // everybody present again, a tip, and quit without writing
-        {"", nullptr},
+        {"rr", GTK_RESPONSE_NONE},
+        {"", 'r'},
+        {"", 2},  // New evening
+        {"orQ", GTK_RESPONSE_NONE},  // everybody present again, a tip, and quit without writing
+        {"", GTK_RESPONSE_NONE},
     };
     std::vector<std::string> outcomes;  // asked, then what the keys left
-    for (Run& run : runs) {
+    for (const auto& run : runs) {
         ResetEvening();
         Start({"myclub.dorvel"});
-        auto answered = WhenDialog("Tonight's evening", run.answer ? run.answer : [](GtkWidget* dlg) {
-            gtk_dialog_response(GTK_DIALOG(dlg), GTK_RESPONSE_NONE);
+        auto answered = WhenDialog("Tonight's evening", [answer = run.answer](GtkWidget* dlg) {
+            if (answer == 'r') SendKeyTo(dlg, GDK_KEY_r, "r");
+            else gtk_dialog_response(GTK_DIALOG(dlg), answer);
         });
         g_timeout_add(300, Keys, (gpointer)run.keys);
         RunDisplay();

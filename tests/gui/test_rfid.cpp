@@ -379,8 +379,7 @@ TEST_F(Rfid, ACardSwipedIntoADialogFieldChecksInAndTypesNothing) {
         SCOPED_TRACE(open);
         Type(std::string(1, open));
         GtkWidget* win = sdnew;
-        ASSERT_NE(win, nullptr);
-        GtkWidget* entry = gtk_window_get_focus(GTK_WINDOW(win));
+        GtkWidget* entry = win ? gtk_window_get_focus(GTK_WINDOW(win)) : nullptr;
         ASSERT_TRUE(entry && GTK_IS_ENTRY(entry));
         std::string before = gtk_entry_get_text(GTK_ENTRY(entry));
         int avail = sd->avail;
