@@ -97,6 +97,19 @@ std::vector<std::string> BoardTexts() {
     return out;
 }
 
+std::vector<std::string> BoardEntries(const std::vector<std::string>& board) {
+    std::vector<std::string> out;
+    for (std::string t : board) {
+        if (t.empty()) continue;
+        t.erase(0, t.find_first_not_of(' '));
+        size_t colon = t.rfind(": ");
+        std::string tag = t.substr(colon + 2);
+        tag.erase(0, tag.find_first_not_of(' '));
+        out.push_back(t.substr(0, colon) + ": " + tag);
+    }
+    return out;
+}
+
 bool ClickButton(GtkWidget* b, guint state, int clicks) {
     if (!b || !gtk_widget_get_mapped(b)) return false;
     GdkWindow* w = gtk_button_get_event_window(GTK_BUTTON(b));

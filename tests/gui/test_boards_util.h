@@ -35,6 +35,8 @@ std::string Background(GtkWidget* w);
 std::string Foreground(GtkWidget* w);
 // The texts of the cells of the current board, in cell order.
 std::vector<std::string> BoardTexts();
+// Squares board texts without their padding ("Smith: 3", "Jones:Brown: Out"); empty cells left out.
+std::vector<std::string> BoardEntries(const std::vector<std::string>& board = BoardTexts());
 // A mouse click (press and release of button 1) on a button with the given modifier state,
 // delivered through GTK's own event dispatch; with clicks 2 a double click, as X reports it
 // (press, release, press, double press, release). False when the button is not on screen.

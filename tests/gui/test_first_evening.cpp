@@ -34,32 +34,6 @@ void Drawn() {
 
 using FirstEvening = KeysWindow;
 
-TEST_F(FirstEvening, EditDisplaySaysWhatItsColoursMeanAndWhichWayACardWent) {
-    SqrDancer* zed = AddDancer("Zed", "Zorn", M);
-    SqrDancer* amy = AddDancer("Amy", "Able", F);
-    amy->avail = 0;
-    zed->rfid = 4100000001;
-    RfidInsert(zed);
-    Type("e");
-    Drawn();
-    // The legend's buttons look as the name buttons of a present and of an absent dancer.
-    auto legend = [](const char* text) {
-        return Find(EditLegend(), [&](GtkWidget* w) { return GTK_IS_TOGGLE_BUTTON(w) && CellText(w) == text; });
-    };
-    GtkWidget* present = legend("Present");
-    GtkWidget* absent = legend("Absent");
-    ASSERT_TRUE(present && absent);
-    EXPECT_EQ(ButtonColour(present), ButtonColour(zed->availbttn));
-    EXPECT_EQ(ButtonColour(absent), ButtonColour(amy->availbttn));
-    EXPECT_NE(ButtonColour(present), ButtonColour(absent));
-
-    // A card swiped on the edit display: the note says which way it went.
-    Swipe(zed->rfid);
-    EXPECT_EQ(PopupText(), "Zorn is no longer available to dance");
-    Swipe(zed->rfid);
-    EXPECT_EQ(PopupText(), "Zorn is available to dance");
-}
-
 // Cards swiped at the door on the present board: after every swipe the board shows what a
 // board built afresh shows, cell by cell (text, place, stripe); its labels are kept while
 // the board keeps its shape.
@@ -137,9 +111,25 @@ TEST_F(FirstEvening, CardWindowFindsTheDancerByTypedLetters) {
     EXPECT_EQ(RfidFind(4100000002)->firstlast, "Tom Uhl");
 }
 
-// Notes wrap within a window of 1024 pixels, whatever their length, and are shown whole; a
-// short one keeps its line. The fairness note of one tip says "1 tip".
-TEST_F(FirstEvening, LongNotesWrapWithinTheWindow) {
+// The edit display's legend: its buttons look as the name buttons of a present and of an absent
+// dancer. Notes wrap within a window of 1024 pixels, whatever their length, and are shown whole;
+// a short one keeps its line. The fairness note of one tip says "1 tip".
+TEST_F(FirstEvening, EditLegendColoursAndLongNotesAsDrawn) {
+    SqrDancer* zed = AddDancer("Zed", "Zorn", M);
+    SqrDancer* amy = AddDancer("Amy", "Able", F);
+    amy->avail = 0;
+    Type("e");
+    Drawn();
+    auto legend = [](const char* text) {
+        return Find(EditLegend(), [&](GtkWidget* w) { return GTK_IS_TOGGLE_BUTTON(w) && CellText(w) == text; });
+    };
+    GtkWidget* present = legend("Present");
+    GtkWidget* absent = legend("Absent");
+    ASSERT_TRUE(present && absent);
+    EXPECT_EQ(ButtonColour(present), ButtonColour(zed->availbttn));
+    EXPECT_EQ(ButtonColour(absent), ButtonColour(amy->availbttn));
+    EXPECT_NE(ButtonColour(present), ButtonColour(absent));
+
     gtk_window_unmaximize(GTK_WINDOW(sdwin));
     gtk_window_resize(GTK_WINDOW(sdwin), 1024, 768);
     Drawn();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hall view read back: its letters against the squares board's, every entry whole inside
-// its cell, the same tip as the board, paging, and the keys and clicks of a board.
+// its cell, the same tip as the board, paging, and the keys and clicks of a board; and the
+// projector window, the tip's board in a window of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "commands/keys.h"
 #include "display/boards.h"
 #include "display/print.h"
+#include "display/projector.h"
 #include "files/clubfile.h"
 #include "history/history.h"
 #include "registry/registry.h"
@@ -71,20 +73,6 @@ std::vector<std::string> HallEntries() {
         size_t nl = n.find('\n');
         if (nl != std::string::npos) n = n.substr(0, nl) + (n[nl + 1] == '+' || n[nl + 1] == '&' ? "" : ":") + n.substr(nl + 1);
         out.push_back(n + ": " + Text(tag));
-    }
-    return out;
-}
-
-// The board's texts in the same form ("Smith: 3", "Jones:Brown: Out").
-std::vector<std::string> BoardEntries(const std::vector<std::string>& board) {
-    std::vector<std::string> out;
-    for (std::string t : board) {
-        if (t.empty()) continue;
-        t.erase(0, t.find_first_not_of(' '));
-        size_t colon = t.rfind(": ");
-        std::string tag = t.substr(colon + 2);
-        tag.erase(0, tag.find_first_not_of(' '));
-        out.push_back(t.substr(0, colon) + ": " + tag);
     }
     return out;
 }
@@ -349,12 +337,34 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
     EXPECT_EQ(std::make_pair(boardcolqty, boardrowqty), std::make_pair(cols, rows));
     EXPECT_EQ(Now(), tip1);
 
+    // Once chosen, the hall view shows every tip: the history's (an earlier tip marked as
+    // history, as the projector window marks it; printed as that tip), c's; V there shows the
+    // tip's board. The club file keeps the choice.
+    auto shows = [&](int tip, const std::vector<std::string>& entries, bool earlier) {
+        ASSERT_TRUE(HallViewShown()) << tip;
+        EXPECT_EQ(Text(HallViewTipLabel()), strprintf("Tip %d", tip));
+        EXPECT_EQ(HallEntries(), entries);
+        ASSERT_GT(HallViewCells().size(), 1u);
+        EXPECT_EQ(Background(HallViewCells()[1]), earlier ? "#ff7f00" : "#90ee90") << tip;
+        EXPECT_EQ(!!Find(ShownDisplay(), [](GtkWidget* w) { return GTK_IS_LABEL(w) && Text(w) == "History"; }), earlier);
+        EXPECT_EQ(BoardEntries(ShownBoard().entries), entries);
+    };
     Type("VVVr");
-    ASSERT_TRUE(HallViewShown());
-    EXPECT_EQ(Text(HallViewTipLabel()), "Tip 2");
     EXPECT_EQ(tipcnt, 2);
+    std::vector<std::string> tip2 = HallEntries();
+    shows(2, tip2, false);
+    Type("hh");
+    ASSERT_EQ(editmode, HISTORY);
+    shows(1, BoardEntries(board), true);
+    Type("c");
+    shows(2, tip2, false);
+    EXPECT_NE(ClubFileText(1).find("\nhallview\n"), std::string::npos);
+    Type("V");
+    EXPECT_FALSE(HallViewShown());
+    EXPECT_EQ(BoardEntries(), tip2);
+    EXPECT_EQ(ClubFileText(1).find("hallview"), std::string::npos);
 
-    Type("p");
+    Type("Vp");
     std::string present = Title();
     Type("V");
     EXPECT_EQ(editmode, PRESENT);
@@ -365,34 +375,89 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
     EXPECT_GT(BoardCellQty(), 0);
 }
 
-// Once chosen, the hall view shows every tip: the history's (an earlier tip marked as history,
-// as the projector window marks it; printed as that tip), c's; V there shows the tip's board.
-// The club file keeps the choice.
-TEST_F(HallViewKeys, ChosenOnceItShowsTheHistoryAndIsKeptInTheClubFile) {
-    Type("r");
-    std::vector<std::string> tip1 = BoardEntries(BoardTexts());
-    Type("Vr");
-    std::vector<std::string> tip2 = HallEntries();
-    auto shows = [&](int tip, const std::vector<std::string>& entries, bool earlier) {
-        ASSERT_TRUE(HallViewShown()) << tip;
-        EXPECT_EQ(Text(HallViewTipLabel()), strprintf("Tip %d", tip));
-        EXPECT_EQ(HallEntries(), entries);
-        ASSERT_GT(HallViewCells().size(), 1u);
-        EXPECT_EQ(Background(HallViewCells()[1]), earlier ? "#ff7f00" : "#90ee90") << tip;
-        EXPECT_EQ(!!Find(ShownDisplay(), [](GtkWidget* w) { return GTK_IS_LABEL(w) && Text(w) == "History"; }), earlier);
-        EXPECT_EQ(BoardEntries(ShownBoard().entries), entries);
-    };
-    Type("hh");
-    ASSERT_EQ(editmode, HISTORY);
-    shows(1, tip1, true);
-    Type("c");
-    shows(2, tip2, false);
-    EXPECT_NE(ClubFileText(1).find("\nhallview\n"), std::string::npos);
+// ---- the projector window ----------------------------------------------------------------------
+// As the operator drives it: D opens it beside the main window, which keeps the key focus
+// through every redraw; it shows the club before the first tip, then each roll, a history step
+// (marked), u and the font keys, fitted to its own size; keys typed into it reach the main window
+// except F11 and Escape, which only switch full-screen. (Closing it and the club file that
+// opens it again: tests/cli/projector.sh.)
+using Projector = ClubWindow;
 
-    Type("V");
-    EXPECT_FALSE(HallViewShown());
-    EXPECT_EQ(BoardEntries(BoardTexts()), tip2);
-    EXPECT_EQ(ClubFileText(1).find("hallview"), std::string::npos);
+bool Has(const std::string& text) {
+    std::vector<std::string> t = ProjectorTexts();
+    return std::find(t.begin(), t.end(), text) != t.end();
+}
+
+bool Tag(const std::string& t) { return t == "Out" || (!t.empty() && t.find_first_not_of("0123456789") == std::string::npos); }
+
+// "name: tag" of every cell, two lines joined as the board joins them.
+std::vector<std::string> ProjectorEntries() {
+    std::vector<std::string> t = ProjectorTexts(), out;
+    for (size_t i = 1; i < t.size(); ++i) {
+        std::string n = t[i - 1];
+        if (size_t nl = n.find('\n'); nl != std::string::npos) n.replace(nl, 1, n[nl + 1] == '+' || n[nl + 1] == '&' ? "" : ":");
+        if (Tag(t[i]) && !Tag(n)) out.push_back(n + ": " + t[i]);
+    }
+    return out;
+}
+
+// Whether the window has the key focus, once the X server has said where the focus is.
+bool Active(GtkWidget* w) {
+    for (int i = 0; i < 100 && !gtk_window_is_active(GTK_WINDOW(w)); ++i) {
+        gdk_display_sync(gdk_display_get_default());
+        Pump();
+        g_usleep(10000);
+    }
+    return gtk_window_is_active(GTK_WINDOW(w));
+}
+
+TEST_F(Projector, FollowsTheTipsWhileTheMainWindowKeepsTheKeys) {
+    clubname = "Hilltop";
+    gtk_window_present(GTK_WINDOW(sdwin));
+    ASSERT_TRUE(Active(sdwin));
+    Type("D");
+    GtkWidget* proj = ProjectorWindow();
+    ASSERT_TRUE(proj && gtk_widget_get_visible(proj));
+    EXPECT_TRUE(Has("Hilltop") && Has("Squares will follow"));
+
+    Type("rrr");
+    EXPECT_TRUE(Has("Tip 3") && !Has("History"));
+    EXPECT_EQ(ProjectorEntries(), BoardEntries());
+    Type("hh");
+    EXPECT_TRUE(Has("Tip 2") && Has("History"));
+    EXPECT_EQ(ProjectorEntries(), BoardEntries());
+    Type("u");
+    EXPECT_TRUE(Has("Tip 2") && !Has("History") && !Has("Tip 3"));
+    int px = ProjectorFacts().fontpx;
+    Type("-");
+    EXPECT_LT(ProjectorFacts().fontpx, px);
+    Type("+");
+    EXPECT_EQ(ProjectorFacts().fontpx, px);
+    gtk_window_resize(GTK_WINDOW(proj), 800, 600);
+    for (int i = 0; i < 100 && ProjectorFacts().width != 800; ++i) Active(proj);
+    EXPECT_EQ(ProjectorFacts().width, gtk_widget_get_allocated_width(proj));
+    EXPECT_TRUE(Active(sdwin) && !gtk_window_is_active(GTK_WINDOW(proj)));
+
+    // Typed into the projector window (the operator clicked it): a card checks its dancer out;
+    // F11 and Escape switch full-screen and never end the evening.
+    SqrDancer* sd = sdhd;
+    sd->rfid = 4100000001;
+    RfidInsert(sd);
+    QueueKeys(proj, "4100000001\r");
+    Pump();
+    EXPECT_EQ(sd->avail, 0);
+    TypeTo(proj, "\x1b");
+    SendKeyTo(proj, GDK_KEY_F11, "");
+    EXPECT_TRUE(ProjectorFullscreen());
+    TypeTo(proj, "\x1b\x1b");
+    EXPECT_FALSE(ProjectorFullscreen());
+    EXPECT_NE(sdwin, nullptr);
+
+    // D closes it, and the club file no longer opens it.
+    Type("Dw");
+    EXPECT_EQ(ProjectorWindow(), nullptr);
+    std::vector<std::string> lines = FileLines("club.dorvel");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "projector"), 0);
 }
 
 }  // namespace

@@ -60,8 +60,7 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     EXPECT_EQ(MenuPosition(), GTK_WIN_POS_MOUSE);
     GtkRequisition size;
     gtk_widget_get_preferred_size(menubttnpopup, nullptr, &size);
-    EXPECT_LE(size.width, 1024);
-    EXPECT_LE(size.height, 768);
+    EXPECT_TRUE(size.width <= 1024 && size.height <= 768) << size.width << "x" << size.height;
 
     std::vector<GtkWidget*> bttns = MenuButtons();
     ASSERT_EQ(bttns.size(), 37u);
@@ -120,19 +119,12 @@ TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
     EXPECT_EQ(menubttnpopup, nullptr);
     EXPECT_EQ(sdtoggled, nullptr);
 
-    // An open note is closed first, and nothing else happens; the menu key closes it and
-    // opens the menu.
+    // An open note is closed first, and nothing else happens.
     NextSecond();
     GtkNote("a note");
     RightClick();
     EXPECT_EQ(sdpop, nullptr);
     EXPECT_EQ(menubttnpopup, nullptr);
-    NextSecond();
-    GtkNote("a note");
-    Type("m");
-    EXPECT_EQ(sdpop, nullptr);
-    ASSERT_NE(menubttnpopup, nullptr);
-    MenuDestroy();
 
     // A right press on the menu itself closes it.
     NextSecond();
@@ -146,7 +138,7 @@ TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0], "(BttnPress) event<bttn-press> data=0 button=3");
     EXPECT_EQ(lines[2], "(BttnPress) event<2bttn-press> data=0 button=3");
-    EXPECT_EQ(menubttnhit, hits + 7);  // the m key counts too
+    EXPECT_EQ(menubttnhit, hits + 6);
 }
 
 TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
@@ -159,7 +151,9 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
     for (auto* key : {+m, +f1, +question}) {
         ASSERT_TRUE(ClickName(sd));
         NextSecond();
-        key();
+        GtkNote("a note");
+        key();  // closes the note and opens the menu
+        EXPECT_EQ(sdpop, nullptr);
         ASSERT_NE(menubttnpopup, nullptr);
         EXPECT_EQ(MenuPosition(), GTK_WIN_POS_CENTER_ALWAYS);
         EXPECT_EQ(sdtoggled, sd);

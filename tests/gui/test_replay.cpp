@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording and replay through the real handlers: random evenings of card swipes, the card
 // windows' buttons, clicks on names, the dancer pop-ups, the name form, the menu and rolls are
-// recorded,
-// then replayed with G from the same club file; the replay must end with the same roster, the
-// same tips and the same command cards.
+// recorded, then replayed with G from the same club file; the replay must end with the same
+// roster, the same tips and the same command cards.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

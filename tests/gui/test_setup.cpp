@@ -12,13 +12,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "assign/assign.h"
 #include "core/settings.h"
 #include "core/startup.h"
+#include "core/workfolder.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
 #include "files/clubfile.h"
@@ -97,6 +100,35 @@ TEST_F(SetupTest, ANewClubFromNothing) {
     ASSERT_TRUE(TerminateEvening(1));
     EXPECT_NE(ReadFile("hilltop.dorvel").find("M Couple#003"), std::string::npos);
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "hilltop.dorvel\n");
+}
+
+// The first start from the desktop's menu, in a home folder with no club: the dialog greets,
+// its sample club is opened and kept in the data folder, nothing in the home folder.
+TEST_F(SetupTest, FirstStartOpensTheSampleClubInTheDataFolder) {
+    std::string oldhome = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", dir.c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
+    char prog[] = "dorvels";
+    char* argv[] = {prog, nullptr};
+    const std::string data = ChooseWorkingFolder(1, argv);  // as the menu starts it
+    StartupArguments(1, argv);
+    StartupFinish();
+    FirstStartFinish();
+    SwitchDisplay(EDIT);
+    SetupDisplay(SETUP);
+    Pump();
+    ASSERT_NE(Bttn("Start a New Club"), nullptr);
+    ASSERT_TRUE(ClickButton(Bttn("Open the Sample Club")));
+    EXPECT_FALSE(SetupOpen());
+    EXPECT_EQ(Title(), "The Merry Muddle Squares' Main Square Dance with Wendell Whistlebritches calling");
+    EXPECT_FALSE(FirstStart());
+    ASSERT_TRUE(TerminateEvening(1));
+    // The next start from the menu opens it: the club and the pointer file in the data folder.
+    EXPECT_NE(ReadFile(data + "/sample.dorvel").find("club=The Merry Muddle Squares"), std::string::npos);
+    EXPECT_EQ(ReadFile(data + "/lastdance.dorvels"), "sample.dorvel\n");
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string()[0], '.') << e.path() << " in the home folder";
+    setenv("HOME", oldhome.c_str(), 1);
 }
 
 TEST_F(SetupTest, CancelAndEscapeKeepEverything) {
@@ -228,8 +260,7 @@ TEST_F(SetupTest, OpensUsableOnASmallScreenAndNamesTheFileAfterTheClub) {
     EXPECT_EQ(Text(anon_entry[6]), "4");
     GtkRequisition size;
     gtk_widget_get_preferred_size(sdnew, nullptr, &size);
-    EXPECT_LE(size.width, 1024);
-    EXPECT_LE(size.height, 768 - 40) << "room for a title bar";
+    EXPECT_TRUE(size.width <= 1024 && size.height <= 768 - 40) << size.width << "x" << size.height << ", a title bar";
     TypeInto(clubname_entry, "Hill Top");
     EXPECT_EQ(Text(outputfile_entry), "top.dorvel");
     TypeInto(outputfile_entry, "mine.dorvel");
