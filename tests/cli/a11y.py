@@ -24,9 +24,8 @@ def walk(o, role=None):
 
 
 def poll(verdict, tries):
-    """Asks verdict() for (what is still wrong or "", the texts read) every half second until
-    nothing is wrong, at most tries times; prints the texts and what is wrong, and exits 1
-    when something still is."""
+    """Asks verdict() for (what is still wrong or "", the texts read) every half second, at
+    most tries times; prints the texts and what is wrong, and exits 1 if anything is."""
     why, texts = "nothing read", []
     for _ in range(tries):
         try:
@@ -36,7 +35,5 @@ def poll(verdict, tries):
         if not why:
             break
         time.sleep(0.5)
-    print("\n".join(texts))
-    if why:
-        print("FAIL:", why)
+    print("\n".join(texts) + ("\nFAIL: " + why if why else ""))
     sys.exit(1 if why else 0)
