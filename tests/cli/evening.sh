@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # An evening no slip ends: the projector window open, three rolls, the program killed (-9);
 # the next start asks to resume, Enter resumes with the phone page's key and the projector
-# window, and the next roll is tip 4; Escape with nothing open asks (Enter: CANCEL); a card
+# window (closing it ends nothing, D opens it again), and the next roll is tip 4; Escape with
+# nothing open asks (Enter: CANCEL); a card
 # typed at reader speed into the setup dialog's club name (the projector window still open)
 # checks its dancer in or out and leaves the name; the club file keeps the projector window.
 # Arguments: the dorvels program and the source folder.
@@ -49,6 +50,12 @@ wait_dialog "Tonight's evening"
 xdotool key --window "$dlg" Return 2>/dev/null
 main_window
 [ "$(phonekey)" = "$key1" ] || fail "the resumed evening's phone key is <$(phonekey)>, was <$key1>"
+wait_dialog '^Dorvels projector$'
+close_window "$dlg"
+back
+kill -0 "$progpid" 2>/dev/null || fail "closing the projector window ended the program"
+shown '^Dorvels projector$' && fail "the projector window did not close"
+key D
 wait_dialog '^Dorvels projector$'
 back
 wait_title "tip#3\$"
