@@ -5,7 +5,6 @@ import sys
 import time
 
 import gi
-
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi  # noqa: E402
 
