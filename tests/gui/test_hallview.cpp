@@ -380,7 +380,7 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
 // through every redraw; it shows the club before the first tip, then each roll, a history step
 // (marked), u and the font keys, fitted to its own size; keys typed into it reach the main window
 // except F11 and Escape, which only switch full-screen. (Closing it and the club file that
-// opens it again: tests/cli/projector.sh.)
+// opens it again: tests/cli/evening.sh.)
 using Projector = ClubWindow;
 
 bool Has(const std::string& text) {
