@@ -412,22 +412,22 @@ TEST_F(ClubSafety, AnUnreadFileWithSomethingEnteredIsAskedAbout) {
 
 // ---- the club file chosen at start-up ---------------------------------------------------------
 
+const char* kHarbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
+
 // However a club file is chosen at start-up, it is the file every write goes to, and the
 // pointer file keeps naming it: a club name whose last word names another file moves nothing.
 TEST_F(ClubSafety, TheFileReadIsTheFileWritten) {
-    const std::string harbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
     const std::vector<std::pair<std::string, std::vector<std::string>>> starts = {
-        {"harbor.dorvel", {}},                    // through the pointer file
-        {"harbor.dorvel", {"1280x1024"}},         // a window size chooses no club
-        {"harbor.dorvel", {"maxsqr", "=3", "800x600"}},
-        {"harbor.dorvel", {"harbor"}},            // named on the command line
-        {"dorvels.dorvel", {"-l"}},               // the default file
+        {"harbor.dorvel", {}},                           // through the pointer file
+        {"harbor.dorvel", {"maxsqr", "=3", "800x600"}},  // options and a window size choose no club
+        {"harbor.dorvel", {"harbor"}},                   // named on the command line
+        {"dorvels.dorvel", {"-l"}},                      // the default file
     };
     for (const auto& [file, args] : starts) {
         SCOPED_TRACE(file + " " + (args.empty() ? "" : args[0]));
         ResetEvening();
         ASSERT_EQ(system("rm -f *.dorvel* lastdance.dorvels"), 0);
-        WriteFile(file, harbor);
+        WriteFile(file, kHarbor);
         WriteFile("lastdance.dorvels", file + "\n");
         Start(args);
         ASSERT_EQ(RosterCount(), 1);
@@ -447,8 +447,7 @@ TEST_F(ClubSafety, TheFileReadIsTheFileWritten) {
 // A club whose file is named after it never writes over a file of the folder it did not read:
 // another club's roster keeps its bytes, and the new club goes to a free name, said once.
 TEST_F(ClubSafety, ANameMadeFromTheClubNameTakesAFreeName) {
-    const std::string harbor = "club=Harbor Squares\nAnn Ash f L 0 1 Basic\n";
-    WriteFile("squares.dorvel", harbor);
+    WriteFile("squares.dorvel", kHarbor);
     WriteFile("squares-2.dorvel", "Dear members,\nno club here.\n");
     Start({"-l"});
     EXPECT_EQ(RosterCount(), 0);
@@ -459,7 +458,7 @@ TEST_F(ClubSafety, ANameMadeFromTheClubNameTakesAFreeName) {
     screen::clear();
     ASSERT_TRUE(WriteDorvels(1));
     ASSERT_TRUE(WriteDorvels(1));
-    EXPECT_EQ(ReadFile("squares.dorvel"), harbor);
+    EXPECT_EQ(ReadFile("squares.dorvel"), kHarbor);
     EXPECT_EQ(ReadFile("squares-2.dorvel"), "Dear members,\nno club here.\n");
     EXPECT_TRUE(Contains(ReadFile("squares-3.dorvel"), "Val Lee"));
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "squares-3.dorvel\n");
