@@ -95,7 +95,7 @@ void DispNamesApart() {
     if (!last && !first) return;
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (shown[sd->dispname] > 1 && sd->lastname.find('#') == std::string::npos)
-            sd->dispname += " " + Initial(last ? sd->firstname : sd->lastname);
+            sd->dispname.append(" ").append(Initial(last ? sd->firstname : sd->lastname));
 }
 
 static size_t AnonPrefix(const std::string& dispname) {
