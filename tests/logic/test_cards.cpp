@@ -6,7 +6,6 @@
 #include <random>
 
 #include "core/swipe.h"
-
 #include "registry/registry.h"
 #include "support/fixtures.h"
 #include "test_clubfile_util.h"

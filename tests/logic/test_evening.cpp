@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <random>
+#include <set>
 
 #include "assign/assign.h"
 #include "files/clubguard.h"
@@ -77,8 +78,12 @@ protected:
 };
 
 // An evening broken off after any number of tips goes on, once resumed, with the very roll
-// (squares, counts, sit-outs) it would have made without the break.
+// (squares, counts, sit-outs) it would have made without the break. A field of another part
+// of the program comes back with it; a value its part does not take is said, and the rest of
+// the evening still resumes.
 TEST_F(EveningFile, AResumedEveningRollsOnAsIfNeverBroken) {
+    static std::string key;
+    EveningField("test-key", [] { return key; }, [](const std::string& v) { key = v; return v != "bad"; });
     for (int seed = 0; seed < 12; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
@@ -95,25 +100,34 @@ TEST_F(EveningFile, AResumedEveningRollsOnAsIfNeverBroken) {
             ASSERT_TRUE(WriteDorvels(1));
         }
         Actions(rng);
+        const std::string value = seed % 3 ? "abc " + std::to_string(seed) : "bad";
+        key = value;
         ASSERT_TRUE(EveningSave());
         int present = 0;
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) present += sd->avail;
         std::string expected = NextRoll();
 
+        key.clear();
         StartOn("club.dorvel");
+        TakeClubFileNotice();
         EveningOffer offer = EveningFind(time(nullptr));
         ASSERT_TRUE(offer.offered);
         EXPECT_EQ(offer.tip, tips);
         EXPECT_EQ(offer.present, present);
         EXPECT_TRUE(EveningResume());
+        EXPECT_EQ(key, value);
+        EXPECT_EQ(TakeClubFileNotice().find("the value <bad> of test-key was not taken") != std::string::npos, value == "bad");
         EXPECT_EQ(NextRoll(), expected);
         EXPECT_EQ(CardTableFaults(), "");
     }
+    EveningField("test-key", nullptr, nullptr);
 }
 
 // What is not offered: an evening with nothing to resume, an old one, another club file's,
-// and none at all in a replay, which neither reads nor writes the file. A dancer who left
-// the club file is left out.
+// and none at all in a replay, which neither reads nor writes the file. A file damaged or
+// made to harm (numbers out of range in every line, a file cut short, a huge one) is reported
+// and ignored, never half resumed; whatever is resumed of one with bytes changed at random
+// leaves the cards and the history consistent. A dancer who left the club file is left out.
 TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
     std::mt19937 rng(7);
     Club(rng);
@@ -140,6 +154,43 @@ TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
     EXPECT_EQ(ReadFile("club.evening"), file);
     dbgfile.clear();
 
+    std::vector<std::string> damaged = {"", "dorvels-evening 2\n" + file.substr(file.find('\n') + 1),
+                                        file + "tip=99999999999999999999 0\n", file + "dancer=A B 1\n",
+                                        file + "place=50 0 0 1 1 1 1 1 1 1 -1 -1\n", file + "history=1 0 1 8 1 0 1 2\n",
+                                        file + "mustonce=4000 1\n", file + "cell=0 x\n" + "tag=7 0 0\n",
+                                        file + std::string(40 << 20, '%')};
+    for (size_t pos = file.find('\n') + 1; pos < file.size(); pos = file.find('\n', pos) + 1)
+        if (file.compare(pos, 5, "club=") != 0)  // every other value out of range
+            damaged.push_back(file.substr(0, file.find('=', pos) + 1) + "-99999999999 x" + file.substr(file.find('\n', pos)));
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text.substr(0, 200));
+        StartOn("club.dorvel");
+        WriteFile("club.evening", text);
+        TakeClubFileNotice();
+        EXPECT_FALSE(EveningFind(now).offered);
+        EXPECT_NE(TakeClubFileNotice().find("<club.evening> was not used: "), std::string::npos);
+        EXPECT_EQ(tipcnt, 0);
+    }
+    for (int round = 0; round < 300 && !HasFailure(); ++round) {  // cut short, or bytes changed
+        std::string text = file;
+        if (round % 3 == 0) text.resize(rng() % text.size());
+        else
+            for (int k = 0; k < 1 + round % 5; ++k) text[rng() % text.size()] = (char)(rng() % 256);
+        StartOn("club.dorvel");
+        WriteFile("club.evening", text);
+        if (EveningFind(now).offered) EveningResume();
+        EXPECT_EQ(CardTableFaults(), "");
+        std::set<const SqrDancer*> roster;  // the history names none but these
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) roster.insert(sd);
+        for (History* h = histhd; h; h = h->nxt)
+            for (int i = 0; i < h->totsquares * h->sqrsize; ++i) {
+                SqrDancer* sd = h->histsqr[i / h->sqrsize].histsd[i % h->sqrsize].sd;
+                EXPECT_TRUE(!sd || roster.count(sd));
+            }
+    }
+    TakeClubFileNotice();
+    WriteFile("club.evening", file);
+
     // Dancers gone from the club file since: the others resume, and the evening rolls on
     // (mixing reads every tip's places).
     StartOn("club.dorvel");
@@ -150,30 +201,6 @@ TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
     EXPECT_EQ(tipcnt, 2);
     mixflag = 1;
     EXPECT_NE(NextRoll().find("tip 3, 3 in the history\n"), std::string::npos);
-}
-
-// A field of another part of the program goes into the file and comes back on resume; a
-// value its part does not take is said, and the rest of the evening still resumes.
-TEST_F(EveningFile, FieldsOfOtherPartsComeBack) {
-    static std::string key;
-    EveningField("test-key", [] { return key; }, [](const std::string& v) { key = v; return v != "bad"; });
-    std::mt19937 rng(3);
-    Club(rng);
-    for (const char* value : {"abc 123", "bad"}) {
-        StartOn("club.dorvel");
-        key = value;
-        Tip();
-        ASSERT_TRUE(EveningSave());
-        key.clear();
-        StartOn("club.dorvel");
-        TakeClubFileNotice();
-        ASSERT_TRUE(EveningFind(time(nullptr)).offered);
-        ASSERT_TRUE(EveningResume());
-        EXPECT_EQ(tipcnt, 1);
-        EXPECT_EQ(key, value);
-        EXPECT_EQ(TakeClubFileNotice().find("the value <bad> of test-key was not taken") != std::string::npos, key == "bad");
-    }
-    EveningField("test-key", nullptr, nullptr);
 }
 
 }  // namespace

@@ -18,17 +18,21 @@ TEST(WorkFolder, OnlyAMenuStartFromAHomeWithoutClubMoves) {
     std::string saved, oldhome = getenv("HOME") ? getenv("HOME") : "";
     const std::string home = EnterNewDir("home", &saved), data = home + "/.local/share/dorvels";
     setenv("HOME", home.c_str(), 1);
-    setenv("XDG_DATA_HOME", "relative", 1);  // ignored: not an absolute path
     std::filesystem::create_directory("clubs");
-    // From, arguments, a club file of the home folder's own (or ""), the folder worked in.
-    const std::vector<std::tuple<std::string, std::vector<std::string>, std::string, std::string>> cases = {
-        {home, {"hilltop.dorvel"}, "", home},
-        {home + "/clubs", {}, "", home + "/clubs"},
-        {home, {}, "lastdance.dorvels", home},
-        {home, {"-l", "-d", "evening.record000"}, "", data},  // options name no club
+    WriteFile(home + "/afile", "");
+    // From, arguments, a club file of the home folder's own (or ""), XDG_DATA_HOME, the folder
+    // worked in. A relative XDG_DATA_HOME is ignored; a folder that cannot be made leaves the
+    // start in the home folder, and says so.
+    const std::vector<std::tuple<std::string, std::vector<std::string>, std::string, std::string, std::string>> cases = {
+        {home, {"hilltop.dorvel"}, "", "relative", home},
+        {home + "/clubs", {}, "", "relative", home + "/clubs"},
+        {home, {}, "lastdance.dorvels", "relative", home},
+        {home, {"-l", "-d", "evening.record000"}, "", "relative", data},  // options name no club
+        {home, {}, "", home + "/afile", home},
     };
-    for (auto [from, args, homefile, folder] : cases) {
+    for (auto [from, args, homefile, xdg, folder] : cases) {
         if (!homefile.empty()) WriteFile(home + "/" + homefile, "club=Home\n");
+        setenv("XDG_DATA_HOME", xdg.c_str(), 1);
         ASSERT_EQ(chdir(from.c_str()), 0);
         args.insert(args.begin(), "dorvels");
         std::vector<char*> argv;
@@ -36,18 +40,10 @@ TEST(WorkFolder, OnlyAMenuStartFromAHomeWithoutClubMoves) {
         EXPECT_EQ(ChooseWorkingFolder(static_cast<int>(argv.size()), argv.data()), folder == from ? "" : folder);
         EXPECT_EQ(std::filesystem::current_path(), folder);
         EXPECT_EQ(FirstStart(), folder == data);
+        const std::string said = TakeClubFileNotice();
+        EXPECT_EQ(said.find("<" + xdg + "/dorvels> for the club files could not be made") != std::string::npos, xdg[0] == '/');
         if (!homefile.empty()) unlink((home + "/" + homefile).c_str());
     }
-    // A folder that cannot be made leaves the start in the home folder, and says so.
-    WriteFile(home + "/afile", "");
-    setenv("XDG_DATA_HOME", (home + "/afile").c_str(), 1);
-    ASSERT_EQ(chdir(home.c_str()), 0);
-    char prog[] = "dorvels";
-    char* argv[] = {prog, nullptr};
-    EXPECT_EQ(ChooseWorkingFolder(1, argv), "");
-    EXPECT_EQ(std::filesystem::current_path(), home);
-    EXPECT_NE(TakeClubFileNotice().find("<" + home + "/afile/dorvels> for the club files could not be made"),
-              std::string::npos);
     setenv("HOME", oldhome.c_str(), 1);
     unsetenv("XDG_DATA_HOME");
     LeaveDir(saved);
