@@ -308,61 +308,25 @@ bool PresentBoardKept() {
     return lastpresent.kept;
 }
 
-// A cell moved from row oldrow to row `row` takes the stripe of its new row.
-static void Restripe(GtkWidget* w, int oldrow, int row, COLOR odd) {
-    if (oldrow % 2 == row % 2) return;
-    GtkStyleContext* ctx = gtk_widget_get_style_context(w);
-    gtk_style_context_remove_class(ctx, BoardBackgroundClass(&sqrcolor[oldrow % 2 == 0 ? COLOR_squares1 : odd]).c_str());
-    BoardBackgroundOf(w, &sqrcolor[row % 2 == 0 ? COLOR_squares1 : odd]);
-}
-
-// The board of the same shape shows the new texts. A label keeps its text and moves to the
-// cell of its entry (a check-in or check-out shifts every later name by one cell: moved, a
-// label keeps its laid-out text, which costs far less than laying out new texts); labels
-// whose text is no longer shown take the new texts, those left over go, and labels are made
-// only for cells beyond them. Nothing else is rebuilt.
+// The board of the same shape shows the new texts. Each cell keeps its label, its place and
+// its stripe and only takes the text of its entry when that changed (a check-in or check-out
+// shifts every later name by one cell); labels are made for cells beyond the old ones, and
+// those left over go. Moving labels instead costs more: the moved ones change their stripe,
+// and a change of style class is dearer than a new text. Nothing else is rebuilt.
 static void RetextBoard(const std::vector<std::string>& texts, int rowqty) {
     int old = boardqty, n = (int)texts.size();
-    std::map<std::string, std::vector<int>> oldcells;  // text -> its old cells, last first
-    for (int j = old - 1; j >= 0; --j) oldcells[CellText(gridlabel[j])].push_back(j);
-    std::vector<GtkWidget*> placed((size_t)n, nullptr);
-    std::vector<int> from((size_t)n, -1);
-    std::vector<bool> used((size_t)old, false);
-    for (int i = 0; i < n; ++i) {
-        auto it = oldcells.find(texts[i]);
-        if (it == oldcells.end() || it->second.empty()) continue;
-        int j = it->second.back();
-        it->second.pop_back();
-        placed[(size_t)i] = gridlabel[j];
-        from[(size_t)i] = j;
-        used[(size_t)j] = true;
-    }
-    std::vector<int> spare;  // old cells whose text is gone
-    for (int j = old - 1; j >= 0; --j)
-        if (!used[(size_t)j]) spare.push_back(j);
-    for (int i = 0; i < n; ++i) {
-        if (placed[(size_t)i] || spare.empty()) continue;
-        int j = spare.back();
-        spare.pop_back();
-        placed[(size_t)i] = gridlabel[j];
-        from[(size_t)i] = j;
-        gtk_label_set_text(GTK_LABEL(gridlabel[j]), texts[i].c_str());
-    }
-    for (int j : spare) gtk_widget_destroy(gridlabel[j]);
+    for (int j = n; j < old; ++j) gtk_widget_destroy(gridlabel[j]);
     gridlabel = g_renew(GtkWidget*, gridlabel, n > 0 ? n : 1);
     for (int i = 0; i < n; ++i) {
-        GtkWidget* l = placed[(size_t)i];
-        int j = from[(size_t)i];
-        if (!l) {
-            l = gtk_label_new(texts[i].c_str());
-            BoardCellStyle(l, i % rowqty, COLOR_present);
-            gtk_grid_attach(GTK_GRID(sdgrid), l, i / rowqty, i % rowqty, 1, 1);
-            gtk_widget_show(l);
-        } else if (j != i) {
-            Restripe(l, j % rowqty, i % rowqty, COLOR_present);
-            gtk_container_child_set(GTK_CONTAINER(sdgrid), l, "left-attach", i / rowqty, "top-attach", i % rowqty,
-                                    nullptr);
+        if (i < old) {
+            if (strcmp(gtk_label_get_text(GTK_LABEL(gridlabel[i])), texts[i].c_str()) != 0)
+                gtk_label_set_text(GTK_LABEL(gridlabel[i]), texts[i].c_str());
+            continue;
         }
+        GtkWidget* l = gtk_label_new(texts[i].c_str());
+        BoardCellStyle(l, i % rowqty, COLOR_present);
+        gtk_grid_attach(GTK_GRID(sdgrid), l, i / rowqty, i % rowqty, 1, 1);
+        gtk_widget_show(l);
         gridlabel[i] = l;
     }
     BoardRemember(gridlabel, nullptr, n, boardcolqty, rowqty);
