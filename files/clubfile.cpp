@@ -663,16 +663,6 @@ bool CommentBlock(const std::string& path, std::string* block) {
     return ok;
 }
 
-// A name as one word of the club file: blanks become "_" (which the display shows as a
-// blank), an empty name becomes "_".
-std::string FileWord(const std::string& name) {
-    if (name.empty()) return "_";
-    std::string w = name;
-    for (char& c : w)
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') c = '_';
-    return w;
-}
-
 void AppendPadded(std::string& out, const std::string& s, size_t width, bool right) {
     if (right && s.size() < width) out.append(width - s.size(), ' ');
     out += s;
@@ -690,6 +680,16 @@ const char* FileRole(SDSEX sex) {
 }
 
 }  // namespace
+
+// A name as one word of the club file: blanks become "_" (which the display shows as a
+// blank), an empty name becomes "_".
+std::string FileWord(const std::string& name) {
+    if (name.empty()) return "_";
+    std::string w = name;
+    for (char& c : w)
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') c = '_';
+    return w;
+}
 
 const char* ClubFileLineKey(std::string_view text) {
     // The key lines a dancer line can be mistaken for: those that must be the whole line

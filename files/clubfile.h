@@ -121,3 +121,5 @@ extern const char* const lastdancefile;  // "lastdance.dorvels"
 
 // Makes s valid UTF-8: bytes that are not are taken as Latin-1 and converted.
 void MakeValidUtf8(std::string& s);
+// A name as one word of the club file: blanks become "_", an empty name "_".
+std::string FileWord(const std::string& name);

@@ -88,15 +88,6 @@ struct State {
     std::string foundpath;
 } state;
 
-// A name as one word, as the club file writes it.
-std::string Word(const std::string& name) {
-    if (name.empty()) return "_";
-    std::string w = name;
-    for (char& c : w)
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') c = '_';
-    return w;
-}
-
 std::string OneLine(std::string s) {
     for (char& c : s)
         if (c == '\n' || c == '\r') c = ' ';
@@ -129,8 +120,8 @@ std::string Body() {
                      (long long)initial_s3);
     out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag, hallview, hallfontchg, (int)pgmfloor);
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
-        out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", Word(sd->firstname).c_str(),
-                         Word(sd->lastname).c_str(), sd->avail, sd->dances, sd->prvdances, sd->skip, sd->square,
+        out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", FileWord(sd->firstname).c_str(),
+                         FileWord(sd->lastname).c_str(), sd->avail, sd->dances, sd->prvdances, sd->skip, sd->square,
                          sd->tagged, sd->assigned, sd->outdancer, sd->posn, sd->display, (int)sd->pgm,
                          sd->priority == MUST ? 'M' : 'L', ref(sd->partner), ref(sd->tmppartner));
     for (const OutDancer* od = outdancerhd; od; od = od->nxt)
@@ -343,7 +334,7 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
 // the n-th of the same first and last name.
 std::vector<SqrDancer*> MapDancers(const Evening& ev) {
     std::map<std::string, std::vector<SqrDancer*>> byname;
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) byname[Word(sd->firstname) + " " + Word(sd->lastname)].push_back(sd);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) byname[FileWord(sd->firstname) + " " + FileWord(sd->lastname)].push_back(sd);
     std::map<std::string, size_t> used;
     std::vector<SqrDancer*> map;
     for (const DancerRec& d : ev.dancers) {
