@@ -82,7 +82,7 @@ void Build() {
     Content c = Wanted();
     edbg("(Projector) Build tip=%d history=%d entries=%d", c.tipno, (int)c.history, (int)c.texts.size());
     StopPaging();
-    if (GtkWidget* old = gtk_bin_get_child(GTK_BIN(projwin))) gtk_widget_destroy(old);
+    GtkWidget* old = gtk_bin_get_child(GTK_BIN(projwin));
     int w, h;
     WindowSize(&w, &h);
     GtkWidget* top;
@@ -93,8 +93,11 @@ void Build() {
     } else {
         top = view.BuildWaiting(projwin, w, h, c.club);
     }
-    gtk_container_add(GTK_CONTAINER(projwin), top);
-    gtk_widget_show_all(top);
+    if (top != old) {  // a view of the same layout takes the new texts in place
+        if (old) gtk_widget_destroy(old);
+        gtk_container_add(GTK_CONTAINER(projwin), top);
+        gtk_widget_show_all(top);
+    }
     view.ShowPage(0);
     if (view.facts.pages > 1) pageid = g_timeout_add(DwellMs(), TurnPage, nullptr);
     shown = c;
