@@ -163,9 +163,10 @@ void StartupArguments(int argc, char** argv) {
             const char* arg = argv[i];
             if (int taken = TakeLayoutArgument(i, argc, argv)) {
                 i += taken - 1;
-            } else if (isalpha(static_cast<unsigned char>(arg[0])) || arg[0] == '/' || arg[0] == '.') {
-                // A word names a level or a club; a path ("/..", "./..", "../..") names a
-                // club file too, so a club kept in another folder is not silently passed over.
+            } else if (arg[0] && !isnumber(arg)) {
+                // A word names a level or a club; anything else names a club file too (a
+                // path, a name in any letters: "Übung.dorvel"), so that no club is silently
+                // passed over: one that is not there is said.
                 SDPGM level = idpgm(arg);
                 if (level != NOPGM) {
                     pgmfloor = pgm = level;
@@ -277,7 +278,7 @@ std::string CommandLineProblem(int argc, char** argv) {
         options = false;
         if (strncmp(arg, "maxsqr", 6) == 0) {
             if (i + 1 < argc && strchr(argv[i + 1], '=')) ++i;
-        } else if (isalpha(static_cast<unsigned char>(arg[0])) && idpgm(arg) != NOPGM) {
+        } else if (idpgm(arg) != NOPGM) {
             usedarg = 0;
         } else if (isnumber(arg)) {
             long long n = std::min(strtoll(arg, nullptr, 10), (long long)MAXANONDANCERS + 1);
@@ -346,10 +347,9 @@ bool TerminateEvening(int data) {
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
     // The season memory goes with the evening that was kept (after the tips taken back).
     if (ok && (data == 1 || data == 2)) SeasonSave();
-    // The evening as it ended is offered at the next start, unless the operator quit without
-    // writing anything.
-    if (data == 1 || data == 2) EveningSave();
-    else EveningDrop();
+    // The evening as it ended is offered at the next start (also after a quit without
+    // writing: the club file then lacks tonight's changes, the evening file has them).
+    EveningSave(true);
     CloseRecordFile();
     ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();
