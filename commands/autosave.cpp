@@ -40,7 +40,9 @@ void Save() {
 
 void AutosaveSoon() {
     pending = true;
-    if (!idle) idle = g_idle_add_full(G_PRIORITY_LOW, [](gpointer) -> gboolean {
+    // Right after the window is redrawn (GDK_PRIORITY_REDRAW): the operator sees the change
+    // first, and nothing else that waits for an idle moment comes before the save.
+    if (!idle) idle = g_idle_add_full(G_PRIORITY_HIGH_IDLE + 30, [](gpointer) -> gboolean {
             idle = 0;
             Save();
             return G_SOURCE_REMOVE;

@@ -102,13 +102,14 @@ bool ResumeAtStart() {
     gtk_label_set_max_width_chars(GTK_LABEL(lbl), 60);
     if (lblfont2) SetWidgetFont(lbl, lblfont2);
     gtk_container_add(GTK_CONTAINER(area), lbl);
-    // With cards, a new evening begins with everybody absent, so that the cards swiped at the
-    // door check dancers in rather than out.
-    allabsent = RosterHasCards();
-    if (allabsent) {
+    // With cards, a new club night begins with everybody absent, so that the cards swiped at
+    // the door check dancers in rather than out; a new evening on the day the club file was
+    // written (a second session) keeps the presence stored unless the operator chooses.
+    allabsent = RosterHasCards() && ClubFileFromEarlierDay();
+    if (RosterHasCards()) {
         GtkWidget* absent = gtk_check_button_new_with_mnemonic(
             _("A new evening begins with everybody _absent: cards swiped at the door check dancers in"));
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(absent), TRUE);
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(absent), allabsent);
         g_signal_connect(absent, "toggled", G_CALLBACK(+[](GtkToggleButton* b, gpointer) {
                              allabsent = gtk_toggle_button_get_active(b);
                          }), nullptr);

@@ -499,8 +499,12 @@ EveningOffer EveningFind(time_t now) {
     EveningOffer offer;
     state.found = false;
     std::string path = EveningPath();
+    if (path.empty()) return offer;
+    // What a break left beside the club file of this run's own: half-written files.
+    for (const char* kind : {"evening", "season", "reset"}) RemoveLeftovers(CompanionFile(outputfilename, kind));
+    RemoveLeftovers(outputfilename);
     struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0) return offer;
+    if (stat(path.c_str(), &st) != 0) return offer;
     std::string text, why;
     Evening ev;
     if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
