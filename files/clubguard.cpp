@@ -350,6 +350,13 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
 
 void GuardKeepBackup(const std::string& name) { GuardOf(name).backedup = true; }
 
+bool GuardBackedUp(const std::string& name) {
+    std::string path = Canonical(name);
+    for (const Guard& g : guards)
+        if (g.path == path) return g.backedup;
+    return false;
+}
+
 void RemoveLeftovers(const std::string& path) {
     // ReplaceFile's temporary names: "." + the file's name + "." + six letters or digits.
     std::string dir = DirOf(path), prefix = "." + path.substr(BaseStart(path)) + ".";

@@ -67,6 +67,8 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
 // The copy of the club file `name` from before the evening is kept already (an evening
 // resumed after a break): this run's first write does not make it again.
 void GuardKeepBackup(const std::string& name);
+// Whether this run has kept that copy (or was told it is kept).
+bool GuardBackedUp(const std::string& name);
 // Removes what an interrupted ReplaceFile of `path` left beside it (its temporary files).
 void RemoveLeftovers(const std::string& path);
 

@@ -68,7 +68,7 @@ struct TipRec {
 struct Evening {
     std::string club;
     std::vector<std::string> clublines;  // the roster and settings as the club file writes them
-    long long saved = 0, lastroll = 0, ended = 0, day = -1;
+    long long saved = 0, lastroll = 0, ended = 0, day = -1, backedup = 0;
     long long tip = 0, prvtip = 0;
     long long seeds[3] = {}, initial[3] = {}, rndm[3] = {};
     long long mix = 0, hall = 0, hallfont = 0, level = 0;
@@ -279,8 +279,9 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
         } else if (key == "clubline") {
             if (ev->clublines.size() >= (size_t)MAXCOUNT) return bad(_("too many dancers"));
             ev->clublines.emplace_back(v);
-        } else if (key == "ended") {
-            if (!Ints(v, &ev->ended, 1, 0, 1)) return bad(_("a switch that is neither 0 nor 1"));
+        } else if (key == "ended" || key == "backedup") {
+            if (!Ints(v, key == "ended" ? &ev->ended : &ev->backedup, 1, 0, 1))
+                return bad(_("a switch that is neither 0 nor 1"));
         } else if (key == "day") {
             if ((ev->day = SeasonDay(std::string(v))) < 0) return bad(_("no date"));
         } else if (key == "saved" || key == "lastroll") {
@@ -476,6 +477,7 @@ bool EveningSave(bool ended) {
     std::string head = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll);
     if (state.day >= 0) head += "day=" + SeasonDate(state.day) + "\n";
     if (ended) head += "ended=1\n";
+    if (GuardBackedUp(outputfilename)) head += "backedup=1\n";
     if (!ReplaceFile(path, head + body)) {
         std::string why = strerror(errno);
         if (!state.failed) {
@@ -672,9 +674,9 @@ bool EveningResume() {
     SetupDispNames();
     // The season counts tonight's meetings on the evening's own day, also after midnight.
     if (ev.day >= 0) seasontoday = state.day = (int)ev.day;
-    // The club file's copy from before the evening was made at its start: a write after the
-    // break keeps it.
-    GuardKeepBackup(outputfilename);
+    // The club file's copy from before the evening, once made, is kept by a write after the
+    // break.
+    if (ev.backedup) GuardKeepBackup(outputfilename);
     state.lastrolltip = NewestTip();
     state.lastroll = (time_t)ev.lastroll;
     state.found = false;

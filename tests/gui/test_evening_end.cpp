@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -183,11 +184,12 @@ gboolean Keys(gpointer keys) {
 }
 }  // namespace
 
-// An evening ended (two tips, the window closed) is offered at the next start on its club
-// file: a key of the evening typed into the question resumes it and is performed. "New
-// evening" of a club with cards begins with everybody absent; an evening quit without writing
-// (Q) is not offered.
-TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
+// An evening ended on purpose (the window closed, Q) is offered at the next start on its
+// club file with "New evening" as the default: an "r" typed into the question out of habit
+// begins a new evening and rolls its tip 1. Resume brings the evening back. A new club
+// night with cards (the club file last written on an earlier day) begins with everybody
+// absent.
+TEST_F(EveningEnd, TheNextStartOffersTheEveningAndNewEveningIsItsDefaultAfterAnEnd) {
     std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
     for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
         club += strprintf("%s Ash e L 0 1 Basic\n", name);
@@ -195,16 +197,18 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
     const struct {
         const char* keys;  // done once the window is up
         int answer;        // the question's response, or 'r' typed into it
+        bool weekold;      // the club file dated a week back
     } runs[] = {
-        {"rr", GTK_RESPONSE_NONE},
-        {"", 'r'},
-        {"", 2},  // New evening
-        {"orQ", GTK_RESPONSE_NONE},  // everybody present again, a tip, and quit without writing
-        {"", GTK_RESPONSE_NONE},
+        {"rr", GTK_RESPONSE_NONE, false},
+        {"", 'r', false},
+        {"", 1, false},  // Resume
+        {"rQ", 1, false},  // a tip, and quit without writing
+        {"", 2, true},   // New evening
     };
     std::vector<std::string> outcomes;  // asked, then what the keys left
     for (const auto& run : runs) {
         ResetEvening();
+        if (run.weekold) ASSERT_EQ(system("touch -d '7 days ago' myclub.dorvel"), 0);
         Start({"myclub.dorvel"});
         auto answered = WhenDialog("Tonight's evening", [answer = run.answer](GtkWidget* dlg) {
             if (answer == 'r') SendKeyTo(dlg, GDK_KEY_r, "r");
@@ -216,6 +220,6 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
         outcomes.push_back((*answered ? "asked, " : "") + seen);
     }
     // A title ending in "calling" has no tip number: the evening begins.
-    EXPECT_EQ(outcomes, (std::vector<std::string>{"tip#2 10", "asked, tip#3 10", "asked, calling 0", "tip#1 10",
-                                                  "calling 10"}));
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"tip#2 10", "asked, tip#1 10", "asked, tip#1 10", "asked, tip#2 10",
+                                                  "asked, calling 0"}));
 }

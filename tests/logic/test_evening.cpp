@@ -191,7 +191,7 @@ TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
             }
             ASSERT_TRUE(EveningSave());  // as after every key and click
         }
-        const std::string before = snapshot();
+        const std::string before = snapshot(), backup = ReadFile("club.dorvel~");
 
         StartOn("club.dorvel");  // the program killed and started again
         ASSERT_TRUE(EveningFind(time(nullptr)).offered);
@@ -200,6 +200,8 @@ TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
         EXPECT_EQ(CardTableFaults(), "");
         Tip();  // and the evening rolls on
         EXPECT_EQ(tipcnt, histtl->tipcnt);
+        ASSERT_TRUE(WriteDorvels(1));
+        EXPECT_EQ(ReadFile("club.dorvel~"), backup);  // the club file from before the evening
     }
     // An older evening file (no roster lines): presence and counts over the club file's roster.
     ResetEvening();
