@@ -25,6 +25,7 @@
 #include "files/clubfile.h"
 #include "files/clubguard.h"
 #include "files/season.h"
+#include "files/record.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -91,7 +92,7 @@ struct State {
     bool found = false;     // `offer` holds the evening read at start-up: nothing is written until
                             // the operator has chosen to resume it or not
     Evening offer;
-    std::string foundpath;
+    std::string foundpath, foundtext;
     // The history's lines as last made, with what they were made from.
     unsigned historyversion = ~0u;
     std::vector<const SqrDancer*> historyroster;
@@ -546,6 +547,7 @@ EveningOffer EveningFind(time_t now) {
     state.found = true;
     state.offer = std::move(ev);
     state.foundpath = path;
+    state.foundtext = std::move(text);
     return offer;
 }
 
@@ -679,6 +681,11 @@ bool EveningResume() {
     if (ev.backedup) GuardKeepBackup(outputfilename);
     state.lastrolltip = NewestTip();
     state.lastroll = (time_t)ev.lastroll;
+    // A record made from here on replays from the evening resumed: a copy of it beside the
+    // record, named in the record.
+    std::string copy = RecordFileName().empty() ? "" : RecordFileName() + ".evening";
+    if (!copy.empty() && ReplaceFile(copy, state.foundtext)) Record("(EveningResume) %s\n", copy.c_str());
+    state.foundtext.clear();
     state.found = false;
     state.offer = Evening{};
     // On disk at once as resumed: a second break before the next change loses nothing.
@@ -687,7 +694,22 @@ bool EveningResume() {
     return true;
 }
 
+bool EveningResumeFrom(const std::string& path) {
+    std::string text, why;
+    Evening ev;
+    if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
+        GtkWarning(_("<%s> was not used: %s."), path.c_str(), why.c_str());
+        return false;
+    }
+    state.offer = std::move(ev);
+    state.foundpath = path;
+    state.foundtext = std::move(text);
+    state.found = true;
+    return EveningResume();
+}
+
 void EveningNew(bool everybodyabsent) {
+    Record("(EveningNew) %s\n", everybodyabsent ? "absent" : "present");
     bool asked = state.found;
     state.found = false;
     state.offer = Evening{};

@@ -65,6 +65,9 @@ std::string EveningQuestion(const EveningOffer& offer);
 // deleted, renamed, cards, partners), the settings and the state of the evening, and writes
 // it at once; false when none was offered.
 bool EveningResume();
+// Resumes the evening of an evening file named (a replay's copy of the evening a record
+// resumed); false, said in the window, when it cannot be read.
+bool EveningResumeFrom(const std::string& path);
 // "New evening": the evening found is not offered again (the new one is written in its
 // place); with everybodyabsent every dancer starts absent (cards swiped at the door then
 // check dancers in).

@@ -12,6 +12,7 @@
 #include "assign/assign.h"
 #include "files/clubguard.h"
 #include "files/evening.h"
+#include "files/record.h"
 #include "history/history.h"
 #include "files/season.h"
 #include "registry/edit.h"
@@ -126,6 +127,21 @@ TEST_F(EveningFile, AResumedEveningRollsOnAsIfNeverBroken) {
         EXPECT_EQ(CardTableFaults(), "");
     }
     EveningField("test-key", nullptr, nullptr);
+
+    // Recorded after the resume: the record names a copy of the evening it resumed, and a
+    // replay (which writes no evening file) resumed from that copy rolls the same.
+    StartOn("club.dorvel");
+    OpenRecordFile();
+    ASSERT_TRUE(EveningFind(time(nullptr)).offered);
+    ASSERT_TRUE(EveningResume());
+    const std::string record = RecordFileName(), copy = record + ".evening", expected = NextRoll();
+    CloseRecordFile();
+    EXPECT_NE(ReadFile(record).find("(EveningResume) " + copy + "\n"), std::string::npos);
+    StartOn("club.dorvel");
+    dbgfile = record;
+    ASSERT_TRUE(EveningResumeFrom(copy));
+    EXPECT_EQ(NextRoll(), expected);
+    dbgfile.clear();
 }
 
 // The crash drill: whatever is changed between two rolls (a dancer entered, deleted or renamed,
