@@ -124,7 +124,9 @@ void EventFilter(GdkEvent* event, gpointer) {
     if ((event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE) && TakeKey(event)) return;
     if (!held.empty() && (event->type == GDK_BUTTON_PRESS || event->type == GDK_FOCUS_CHANGE)) SwipeRelease();
     gtk_main_do_event(event);
-    if (event->type == GDK_KEY_PRESS || event->type == GDK_BUTTON_RELEASE) AutosaveSoon();
+    // A digit alone changes nothing to keep (a card's digits are collected until its Enter).
+    char c = event->type == GDK_KEY_PRESS ? GateChar(&event->key) : 0;
+    if ((event->type == GDK_KEY_PRESS && !(c >= '0' && c <= '9')) || event->type == GDK_BUTTON_RELEASE) AutosaveSoon();
 }
 
 void EventFilterInstall() { gdk_event_handler_set(EventFilter, nullptr, nullptr); }

@@ -483,7 +483,7 @@ bool EveningSave(bool ended) {
         std::string why = strerror(errno);
         if (!state.failed) {
             // Said once (every change would say it again), in the window as club-file problems are.
-            error(1, _("unable to write <%s>: %s\n"), path.c_str(), why.c_str());
+            error(1, "%s\n", strprintf(_("unable to write <%s>: %s"), path.c_str(), why.c_str()).c_str());
             GtkWarning(_("The evening cannot be kept in <%s>: %s.\nA crash or power cut would lose what "
                          "was entered since the last roll; the club file is still written at every roll."),
                        ShownName(path).c_str(), why.c_str());
