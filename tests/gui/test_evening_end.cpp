@@ -223,3 +223,48 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndNewEveningIsItsDefaultAfterAnE
     EXPECT_EQ(outcomes, (std::vector<std::string>{"tip#2 10", "asked, tip#1 10", "asked, tip#1 10", "asked, tip#2 10",
                                                   "asked, calling 0"}));
 }
+
+// The resume question changes nothing until it is answered: a card swiped while it is up (its
+// Enter too) and a Tab write no evening file and answer nothing. The card is handled once the
+// evening is resumed, and the resumed evening is on disk at once.
+TEST_F(EveningEnd, TheQuestionWritesNothingAndACardSwipedMeanwhileWaits) {
+    std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
+    for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
+        club += strprintf("%s Ash e L 0 1 Basic\n", name);
+    WriteFile("myclub.dorvel", club);
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    g_timeout_add(300, Keys, (gpointer)"rr");
+    RunDisplay();
+    const std::string offered = ReadFile("myclub.evening");
+    ASSERT_NE(offered.find("\ntip=2 "), std::string::npos);
+
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    static std::string during;  // the evening file while the question was still up
+    during.clear();
+    auto answered = WhenDialog("Tonight's evening", [](GtkWidget* dlg) {
+        QueueKeys(dlg, "4100000001\r");
+        Pump();
+        SendKeyTo(dlg, GDK_KEY_Tab, "\t");
+        Pump();
+        during = ReadFile("myclub.evening") + (gtk_widget_get_visible(dlg) ? "" : "(closed)");
+        gtk_dialog_response(GTK_DIALOG(dlg), 1);  // Resume
+    });
+    static std::string resumed;
+    resumed.clear();
+    g_timeout_add(300, [](gpointer) -> gboolean {
+        if (gtk_grab_get_current()) return G_SOURCE_CONTINUE;
+        while (g_main_context_iteration(nullptr, FALSE)) {}
+        resumed = ReadFile("myclub.evening");
+        return Keys((gpointer) "");
+    }, nullptr);
+    RunDisplay();
+    CancelAnswers();
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(during, offered);
+    EXPECT_EQ(seen, "tip#2 9");  // resumed at tip 2, Ann's card checked her out
+    EXPECT_NE(resumed.find("\ntip=2 "), std::string::npos);
+    EXPECT_NE(resumed.find("\ndancer=Ann Ash 0 "), std::string::npos) << resumed;
+}
+
