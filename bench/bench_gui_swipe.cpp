@@ -80,7 +80,7 @@ static void Swipe(benchmark::State& state, EDITMODE mode, int tips = 0) {
     state.counters["cells"] = mode == EDIT ? gridbttnqty : BoardCellQty();
     if (tips > 0) {
         state.counters["evening_kb"] = (double)FileSize(EveningPath()) / 1024.0;
-        gdk_event_handler_set((GdkEventFunc)gtk_main_do_event, nullptr, nullptr);
+        gdk_event_handler_set([](GdkEvent* e, gpointer) { gtk_main_do_event(e); }, nullptr, nullptr);
         ResetEvening();
         std::string rm = "rm -rf '" + dir + "'";
         if (system(rm.c_str()) != 0) fprintf(stderr, "%s failed\n", rm.c_str());
