@@ -57,7 +57,8 @@ bool ClubFileFromEarlierDay() {
 // written, begins with everybody absent, so that the first card at the door checks its
 // dancer in, not out (and last week's dancers who stayed home are not rolled).
 void NewClubNight() {
-    if (!RosterHasCards() || !ClubFileFromEarlierDay()) return;
+    // A replay begins as its record says (an "EveningNew" line), whatever the day.
+    if (!dbgfile.empty() || !RosterHasCards() || !ClubFileFromEarlierDay()) return;
     bool anypresent = false;
     for (const SqrDancer* sd = sdhd; sd && !anypresent; sd = sd->nxt) anypresent = sd->avail != 0;
     if (!anypresent) return;
