@@ -728,8 +728,7 @@ void SetupDisplay(EDITMODE neweditmode) {
     GtkWidget* win = sdnew = setupwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_container_set_border_width(GTK_CONTAINER(win), sp10);
     Titles();
-    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER_ALWAYS);
-    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(sdwin));
+    DialogOverMain(win);
     gtk_window_set_destroy_with_parent(GTK_WINDOW(win), TRUE);
     g_signal_connect(win, "destroy", G_CALLBACK(SetupGone), nullptr);
     g_signal_connect(win, "delete-event", G_CALLBACK(SetupDeleted), nullptr);

@@ -23,6 +23,10 @@
 #include "support/helmtext.h"
 #include "support/intl.h"
 
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
+
 GtkWidget* sdwin = nullptr;
 GtkWidget* sdgrid = nullptr;
 GtkWidget* sdpop = nullptr;
@@ -190,6 +194,97 @@ int ShownWidth(const std::string& text) {
 std::string PadLeft(const std::string& text, int width) {
     int shown = ShownWidth(text);
     return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
+// ---- where windows go ----------------------------------------------------------------------
+static bool OnWayland(GdkDisplay* d) {
+#ifdef GDK_WINDOWING_WAYLAND
+    return GDK_IS_WAYLAND_DISPLAY(d);
+#else
+    (void)d;
+    return false;
+#endif
+}
+
+GdkMonitor* MainMonitor() {
+    if (!sdwin) return nullptr;
+    GdkDisplay* d = gtk_widget_get_display(sdwin);
+    GdkWindow* w = gtk_widget_get_window(sdwin);
+    GdkMonitor* m = w && gtk_widget_get_mapped(sdwin) ? gdk_display_get_monitor_at_window(d, w) : nullptr;
+    if (!m) m = gdk_display_get_primary_monitor(d);
+    if (!m && gdk_display_get_n_monitors(d) > 0) m = gdk_display_get_monitor(d, 0);
+    return m;
+}
+
+void MainToPrimary() {
+    if (!sdwin || !gtk_widget_get_mapped(sdwin)) return;
+    GdkDisplay* d = gtk_widget_get_display(sdwin);
+    GdkMonitor* primary = gdk_display_get_primary_monitor(d);
+    if (OnWayland(d) || !primary || MainMonitor() == primary) return;
+    GdkRectangle g;
+    gdk_monitor_get_workarea(primary, &g);
+    GtkWindow* w = GTK_WINDOW(sdwin);
+    // A maximised window is moved by few window managers: it lets go, moves, and takes the
+    // new monitor whole.
+    bool maximised = gtk_window_is_maximized(w);
+    if (maximised) gtk_window_unmaximize(w);
+    gtk_window_move(w, g.x, g.y);
+    if (maximised) gtk_window_maximize(w);
+}
+
+void PlaceOverParent(GtkWidget* win) {
+    if (!win) return;
+    GtkWindow* t = gtk_window_get_transient_for(GTK_WINDOW(win));
+    GtkWidget* parent = t ? GTK_WIDGET(t) : sdwin;
+    GdkWindow* pw = parent && gtk_widget_get_mapped(parent) ? gtk_widget_get_window(parent) : nullptr;
+    if (!pw) return;
+    GtkRequisition nat;
+    gtk_widget_get_preferred_size(win, nullptr, &nat);
+    int w = nat.width, h = nat.height;
+    int W = gtk_widget_get_allocated_width(parent), H = gtk_widget_get_allocated_height(parent);
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(pw, &ox, &oy);
+    GdkRectangle area = {ox, oy, W, H};
+    GdkDisplay* d = gtk_widget_get_display(parent);
+    // On X the pop-up stays on the parent's monitor. On Wayland each window has coordinates of
+    // its own: a pop-up is placed within its parent.
+    if (!OnWayland(d))
+        if (GdkMonitor* m = gdk_display_get_monitor_at_window(d, pw)) gdk_monitor_get_geometry(m, &area);
+    int x = ox + (W - w) / 2, y = oy + (H - h) / 2;
+    x = std::max(area.x, std::min(x, area.x + area.width - w));
+    y = std::max(area.y, std::min(y, area.y + area.height - h));
+    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_NONE);
+    gtk_window_move(GTK_WINDOW(win), x, y);
+}
+
+void PopupBelongs(GtkWidget* pop, bool atpointer, GtkWidget* parent) {
+    if (!pop) return;
+    if (!parent) parent = sdwin;
+    if (parent && parent != pop) gtk_window_set_transient_for(GTK_WINDOW(pop), GTK_WINDOW(parent));
+    gtk_window_set_position(GTK_WINDOW(pop), atpointer ? GTK_WIN_POS_MOUSE : GTK_WIN_POS_NONE);
+}
+
+void DialogOverMain(GtkWidget* win) {
+    if (!win) return;
+    if (!gtk_window_get_transient_for(GTK_WINDOW(win)) && sdwin && sdwin != win)
+        gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(sdwin));
+    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER_ON_PARENT);
+}
+
+void KeepColorsUnfocused(GtkWidget* w) {
+    static GtkCssProvider* provider = nullptr;
+    if (!w) return;
+    if (!provider) {
+        // The theme's colour for text in a focused window, in every state of the window.
+        provider = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(provider,
+                                        ".dorvels-keepcolors:backdrop, .dorvels-keepcolors :backdrop "
+                                        "{ color: @theme_fg_color; }",
+                                        -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(w), "dorvels-keepcolors");
 }
 
 // ---- title ---------------------------------------------------------------------------------
@@ -518,6 +613,13 @@ void RunDisplay() {
             gtk_window_set_resizable(GTK_WINDOW(sdwin), FALSE);
         }
     }
+    // On the primary monitor (the laptop's panel; the projector is another one): a window
+    // manager maximises it where it stands, and until it has, the window is known to be there.
+    if (GdkMonitor* m = MainMonitor()) {
+        GdkRectangle g;
+        gdk_monitor_get_workarea(m, &g);
+        gtk_window_move(GTK_WINDOW(sdwin), g.x, g.y);
+    }
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
     gtk_widget_show_all(sdwin);
@@ -605,6 +707,7 @@ static int RunResetDialog() {
 }
 
 int RunQuestion(GtkWidget* dlg, int dflt) {
+    DialogOverMain(dlg);
     if (dflt != GTK_RESPONSE_NONE) gtk_dialog_set_default_response(GTK_DIALOG(dlg), dflt);
     gtk_widget_show_all(dlg);
     if (dflt != GTK_RESPONSE_NONE)
@@ -643,6 +746,7 @@ int AskSaveFailed(const std::string& text, bool quitting, std::string* othername
             _("Save the club file as"), sdwin ? GTK_WINDOW(sdwin) : nullptr, GTK_FILE_CHOOSER_ACTION_SAVE,
             _("_Cancel"), GTK_RESPONSE_CANCEL, _("_Save"), GTK_RESPONSE_ACCEPT, nullptr);
         gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+        DialogOverMain(chooser);
         gchar* base = g_path_get_basename(outputfilename.empty() ? dfltsavefile : outputfilename.c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), base);
         g_free(base);
