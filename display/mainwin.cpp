@@ -600,7 +600,9 @@ void RunDisplay() {
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
     GtkInitColors();
-    sdgrid = NewGrid(sp4);
+    // The spacing every display switch gives the grid: the first display is laid out as it is
+    // after the first card (five columns of the edit display that became four).
+    sdgrid = NewGrid(sp10);
     if (!didhandler) {
         KeybrdHandlerRestore();
         if (reqH < 1 || reqW < 1) {

@@ -110,8 +110,14 @@ void Build() {
     } else {
         top = view.BuildWaiting(projwin, w, h, c.club);
     }
-    gtk_container_add(GTK_CONTAINER(projwin), top);
-    gtk_widget_show_all(top);
+    // The view sits in a scrolled window without bars, which asks the window for no size of its
+    // own: a view made for a larger monitor never holds the window at that size when it is
+    // sent to a smaller one (the view is made again for the size it gets).
+    GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
+    gtk_container_add(GTK_CONTAINER(sw), top);
+    gtk_container_add(GTK_CONTAINER(projwin), sw);
+    gtk_widget_show_all(sw);
     view.ShowPage(0);
     if (view.facts.pages > 1) pageid = g_timeout_add(DwellMs(), TurnPage, nullptr);
     shown = c;

@@ -144,7 +144,9 @@ TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
 TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
     SqrDancer* sd = sdhd;
     GdkRectangle screen;
-    gdk_monitor_get_geometry(gdk_display_get_monitor(gdk_display_get_default(), 0), &screen);
+    gdk_window_get_origin(gtk_widget_get_window(sdwin), &screen.x, &screen.y);
+    screen.width = gtk_widget_get_allocated_width(sdwin);
+    screen.height = gtk_widget_get_allocated_height(sdwin);
     auto f1 = [] { SendKey(GDK_KEY_F1, ""); };
     auto m = [] { Type("m"); };
     auto question = [] { Type("?"); };
@@ -155,7 +157,7 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         key();  // closes the note and opens the menu
         EXPECT_EQ(sdpop, nullptr);
         ASSERT_NE(menubttnpopup, nullptr);
-        EXPECT_EQ(MenuPosition(), GTK_WIN_POS_CENTER_ALWAYS);
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(menubttnpopup)), GTK_WINDOW(sdwin));
         EXPECT_EQ(sdtoggled, sd);
         GtkAllocation a;
         gtk_widget_get_allocation(menubttnpopup, &a);
@@ -168,6 +170,68 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         key();  // pressed again: closed, and the toggled dancer forgotten
         EXPECT_EQ(menubttnpopup, nullptr);
         EXPECT_EQ(sdtoggled, nullptr);
+    }
+}
+
+// Notes, warnings and the menu belong to the main window (transient for it: GTK on Wayland
+// draws them inside it instead of as windows the compositor would give the keys to) and open
+// centred on it wherever it stands, not on the monitor of the pointer (the projector's); the
+// windows the operator opens are centred on it too. A card typed meanwhile arrives.
+TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
+    gtk_window_unmaximize(GTK_WINDOW(sdwin));
+    gtk_window_move(GTK_WINDOW(sdwin), 300, 200);
+    gtk_window_resize(GTK_WINDOW(sdwin), 900, 700);
+    int ox = 0, oy = 0;
+    for (int i = 0; i < 300; ++i) {
+        Pump();
+        gdk_window_get_origin(gtk_widget_get_window(sdwin), &ox, &oy);
+        if (ox == 300 && oy == 200 && gtk_widget_get_allocated_width(sdwin) == 900) break;
+        g_usleep(5000);
+    }
+    ASSERT_EQ(ox, 300);
+    ASSERT_EQ(gtk_widget_get_allocated_width(sdwin), 900);
+    const struct {
+        const char* what;
+        GtkWidget* (*open)();
+    } popups[] = {
+        {"note", [] { GtkNote("a note"); return sdpop; }},
+        {"long warning", [] { GtkWarningText(std::string(400, 'w') + " end"); return sdpop; }},
+        {"head count", [] { Type("t"); return sdpop; }},
+        {"menu key", [] { Type("m"); return menubttnpopup; }},
+    };
+    for (const auto& p : popups) {
+        DestroyWidget(sdpop);
+        MenuDestroy();
+        NextSecond();
+        GtkWidget* w = p.open();
+        Pump();
+        ASSERT_NE(w, nullptr) << p.what;
+        EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(w)), GTK_WINDOW_POPUP) << p.what;
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin)) << p.what;
+        int x = 0, y = 0;
+        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
+        int cx = x + gtk_widget_get_allocated_width(w) / 2, cy = y + gtk_widget_get_allocated_height(w) / 2;
+        EXPECT_NEAR(cx, 300 + 450, 2) << p.what;
+        EXPECT_NEAR(cy, 200 + 350, 2) << p.what;
+    }
+    // With the menu open, a card checks its dancer out; its note takes the menu's place.
+    sdhd->rfid = 4100000001;
+    RfidInsert(sdhd);
+    Swipe(4100000001);
+    EXPECT_EQ(sdhd->avail, 0);
+    EXPECT_EQ(menubttnpopup, nullptr);
+    EXPECT_TRUE(PopupIsNote());
+    for (const char* key : {"a", "s"}) {
+        DestroyWidget(sdpop);
+        Type(key);
+        GtkWidget* w = *key == 'a' ? sdavail : sdnew;
+        ASSERT_NE(w, nullptr) << key;
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin)) << key;
+        GtkWindowPosition pos = GTK_WIN_POS_NONE;
+        g_object_get(w, "window-position", &pos, nullptr);
+        EXPECT_EQ(pos, GTK_WIN_POS_CENTER_ON_PARENT) << key;
+        gtk_widget_destroy(w);
+        Pump();
     }
 }
 
