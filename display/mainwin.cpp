@@ -238,9 +238,14 @@ void PlaceOverParent(GtkWidget* win) {
     GtkWidget* parent = t ? GTK_WIDGET(t) : sdwin;
     GdkWindow* pw = parent && gtk_widget_get_mapped(parent) ? gtk_widget_get_window(parent) : nullptr;
     if (!pw) return;
-    GtkRequisition nat;
-    gtk_widget_get_preferred_size(win, nullptr, &nat);
-    int w = nat.width, h = nat.height;
+    // Its size: what it has once shown, else what GTK is going to give it.
+    int w = 0, h = 0;
+    gtk_window_get_size(GTK_WINDOW(win), &w, &h);
+    if (gtk_widget_get_mapped(win)) {
+        w = gtk_widget_get_allocated_width(win);
+        h = gtk_widget_get_allocated_height(win);
+    }
+    g_object_set_data(G_OBJECT(win), "dorvels-placed", GINT_TO_POINTER((w << 16) | (h & 0xffff)));
     int W = gtk_widget_get_allocated_width(parent), H = gtk_widget_get_allocated_height(parent);
     int ox = 0, oy = 0;
     gdk_window_get_origin(pw, &ox, &oy);
@@ -257,11 +262,19 @@ void PlaceOverParent(GtkWidget* win) {
     gtk_window_move(GTK_WINDOW(win), x, y);
 }
 
+// A pop-up that was centred and then took another size than it asked for (a wrapping text) is
+// centred again at that size.
+static void PopupResized(GtkWidget* w, GdkRectangle* a, gpointer) {
+    int placed = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(w), "dorvels-placed"));
+    if (placed && placed != ((a->width << 16) | (a->height & 0xffff))) PlaceOverParent(w);
+}
+
 void PopupBelongs(GtkWidget* pop, bool atpointer, GtkWidget* parent) {
     if (!pop) return;
     if (!parent) parent = sdwin;
     if (parent && parent != pop) gtk_window_set_transient_for(GTK_WINDOW(pop), GTK_WINDOW(parent));
     gtk_window_set_position(GTK_WINDOW(pop), atpointer ? GTK_WIN_POS_MOUSE : GTK_WIN_POS_NONE);
+    if (!atpointer) g_signal_connect(pop, "size-allocate", G_CALLBACK(PopupResized), nullptr);
 }
 
 void DialogOverMain(GtkWidget* win) {
