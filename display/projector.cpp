@@ -382,4 +382,6 @@ std::vector<std::string> ProjectorTexts() {
 
 HallViewFacts ProjectorFacts() { return projwin && shown.tip ? view.facts : HallViewFacts{}; }
 
+GtkWidget* ProjectorTipLabel() { return projwin ? view.tiplabel : nullptr; }
+
 bool ProjectorFullscreen() { return projwin && full; }

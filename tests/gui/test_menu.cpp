@@ -143,10 +143,6 @@ TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
 
 TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
     SqrDancer* sd = sdhd;
-    GdkRectangle screen;
-    gdk_window_get_origin(gtk_widget_get_window(sdwin), &screen.x, &screen.y);
-    screen.width = gtk_widget_get_allocated_width(sdwin);
-    screen.height = gtk_widget_get_allocated_height(sdwin);
     auto f1 = [] { SendKey(GDK_KEY_F1, ""); };
     auto m = [] { Type("m"); };
     auto question = [] { Type("?"); };
@@ -157,15 +153,7 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         key();  // closes the note and opens the menu
         EXPECT_EQ(sdpop, nullptr);
         ASSERT_NE(menubttnpopup, nullptr);
-        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(menubttnpopup)), GTK_WINDOW(sdwin));
-        EXPECT_EQ(sdtoggled, sd);
-        GtkAllocation a;
-        gtk_widget_get_allocation(menubttnpopup, &a);
-        int x = 0, y = 0;
-        gdk_window_get_origin(gtk_widget_get_window(menubttnpopup), &x, &y);
-        // Centred on the main window, within the monitor (at 0,0 here).
-        EXPECT_NEAR(x, std::max(0, screen.x + (screen.width - a.width) / 2), 2);
-        EXPECT_NEAR(y, std::max(0, screen.y + (screen.height - a.height) / 2), 2);
+        EXPECT_EQ(sdtoggled, sd);  // where it opens: PopupsAndWindowsOpenOverTheMainWindow
         EXPECT_EQ(MenuButtons().size(), 37u);
         NextSecond();
         key();  // pressed again: closed, and the toggled dancer forgotten
@@ -182,18 +170,14 @@ TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
     gtk_window_unmaximize(GTK_WINDOW(sdwin));
     gtk_window_move(GTK_WINDOW(sdwin), 300, 200);
     int ox = 0, oy = 0;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 300 && (ox != 300 || oy != 200); ++i, g_usleep(5000)) {
         Pump();
         gdk_window_get_origin(gtk_widget_get_window(sdwin), &ox, &oy);
-        if (ox == 300 && oy == 200) break;
-        g_usleep(5000);
     }
-    ASSERT_EQ(ox, 300);
-    ASSERT_EQ(oy, 200);
+    ASSERT_TRUE(ox == 300 && oy == 200) << ox << "," << oy;
     int W = gtk_widget_get_allocated_width(sdwin), H = gtk_widget_get_allocated_height(sdwin);
-    GdkRectangle mon;
-    gdk_monitor_get_geometry(gdk_display_get_monitor_at_window(gdk_display_get_default(), gtk_widget_get_window(sdwin)),
-                             &mon);
+    GdkRectangle mon;  // the pointer's monitor as well
+    gdk_monitor_get_geometry(gdk_display_get_monitor(gdk_display_get_default(), 0), &mon);
     const struct {
         const char* what;
         GtkWidget* (*open)();
@@ -236,7 +220,6 @@ TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
         g_object_get(w, "window-position", &pos, nullptr);
         EXPECT_EQ(pos, GTK_WIN_POS_CENTER_ON_PARENT) << key;
         gtk_widget_destroy(w);
-        Pump();
     }
 }
 
