@@ -324,7 +324,7 @@ static void MenuOpen(bool centred) {
     }
     gtk_box_pack_start(GTK_BOX(vbox), mouse, FALSE, FALSE, 0);
     gtk_widget_show_all(frame);
-    if (centred) PlaceOverParent(win);
+    PlaceOverParent(win);
     gtk_widget_show(win);
 }
 

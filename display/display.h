@@ -144,12 +144,12 @@ GdkMonitor* MainMonitor();
 void MainToPrimary();
 // A pop-up (note, warning, menu, card pop-up) belongs to `parent` (the main window when null):
 // transient for it, so that GTK on Wayland draws it as a part of that window instead of a
-// window of its own that the compositor would give the keyboard focus. Placed at the pointer
-// with atpointer set, else where PlaceOverParent puts it once its size is known.
+// window of its own that the compositor would give the keyboard focus. PlaceOverParent places
+// it once its size is known: at the pointer with atpointer set, else centred.
 void PopupBelongs(GtkWidget* pop, bool atpointer = false, GtkWidget* parent = nullptr);
-// Centres a pop-up on the window it is transient for (the main window when none), on that
-// window's monitor, whatever monitor the pointer is on (GTK centres a GTK_WIN_POS_CENTER
-// window on the pointer's).
+// Centres a pop-up on the window it is transient for (the main window when none), or puts it
+// at the pointer over that window (PopupBelongs), whole on that window's monitor, whatever
+// monitor the pointer is on (GTK centres a GTK_WIN_POS_CENTER window on the pointer's).
 void PlaceOverParent(GtkWidget* win);
 // A dialog or window the operator opens: transient for the main window (unless it has a
 // parent already) and centred on it, so that it never opens on the projector.

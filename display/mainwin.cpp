@@ -256,6 +256,17 @@ void PlaceOverParent(GtkWidget* win) {
     if (!OnWayland(d))
         if (GdkMonitor* m = gdk_display_get_monitor_at_window(d, pw)) gdk_monitor_get_geometry(m, &area);
     int x = ox + (W - w) / 2, y = oy + (H - h) / 2;
+    // At the pointer: where it is over the parent (GTK's own placement at the pointer needs
+    // the pointer's place on the screen, which Wayland does not tell).
+    int px = -1, py = -1;
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(d));
+    if (g_object_get_data(G_OBJECT(win), "dorvels-atpointer") && pointer) {
+        gdk_window_get_device_position(pw, pointer, &px, &py, nullptr);
+        if (px >= 0 && py >= 0 && px < W && py < H) {
+            x = ox + px;
+            y = oy + py;
+        }
+    }
     x = std::max(area.x, std::min(x, area.x + area.width - w));
     y = std::max(area.y, std::min(y, area.y + area.height - h));
     gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_NONE);
@@ -273,8 +284,9 @@ void PopupBelongs(GtkWidget* pop, bool atpointer, GtkWidget* parent) {
     if (!pop) return;
     if (!parent) parent = sdwin;
     if (parent && parent != pop) gtk_window_set_transient_for(GTK_WINDOW(pop), GTK_WINDOW(parent));
-    gtk_window_set_position(GTK_WINDOW(pop), atpointer ? GTK_WIN_POS_MOUSE : GTK_WIN_POS_NONE);
-    if (!atpointer) g_signal_connect(pop, "size-allocate", G_CALLBACK(PopupResized), nullptr);
+    gtk_window_set_position(GTK_WINDOW(pop), GTK_WIN_POS_NONE);
+    if (atpointer) g_object_set_data(G_OBJECT(pop), "dorvels-atpointer", pop);
+    g_signal_connect(pop, "size-allocate", G_CALLBACK(PopupResized), nullptr);
 }
 
 void DialogOverMain(GtkWidget* win) {

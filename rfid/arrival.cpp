@@ -266,7 +266,9 @@ void RfidSqrDancerBttn(GtkWidget*, void*) {
     gtk_container_add(GTK_CONTAINER(sdpop), vbox);
     // At the pointer, over the card window whose button opened it.
     PopupBelongs(sdpop, true, sdnew);
-    gtk_widget_show_all(sdpop);
+    gtk_widget_show_all(vbox);
+    PlaceOverParent(sdpop);
+    gtk_widget_show(sdpop);
 }
 
 void RfidSlider(GtkRange* slider, void*) {
