@@ -280,6 +280,7 @@ gboolean MainMoved(GtkWidget*, GdkEvent*, gpointer) {
 
 gboolean Recheck(gpointer) {
     recheckid = 0;
+    giveback = false;  // from now on a focus the projector gets is the operator's click
     Place(false);
     return G_SOURCE_REMOVE;
 }
