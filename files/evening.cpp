@@ -475,6 +475,8 @@ bool EveningSave(bool ended) {
         state.lastroll = state.lastrolltip > 0 ? now : 0;
     }
     if (state.day < 0) state.day = seasontoday >= 0 ? seasontoday : Today(now);
+    // The season counts the evening's meetings on its own day, also after midnight.
+    if (seasontoday < 0) seasontoday = state.day;
     std::string head = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll);
     if (state.day >= 0) head += "day=" + SeasonDate(state.day) + "\n";
     if (ended) head += "ended=1\n";

@@ -338,6 +338,10 @@ TEST_F(EveningFile, TheQuestionFitsHowTheEveningWasLeft) {
     DelDancer(danced);
     HistoryChange(-1);  // tip 1 shown
     ASSERT_TRUE(EveningSave());
+    char today[16];
+    struct tm tm;
+    strftime(today, sizeof today, "%Y-%m-%d", localtime_r(&now, &tm));
+    EXPECT_EQ(seasontoday, SeasonDay(today));  // the evening's day, kept past midnight
     StartOn("club.dorvel");
     EveningOffer offer = EveningFind(now);
     ASSERT_TRUE(offer.offered);
@@ -357,7 +361,6 @@ TEST_F(EveningFile, TheQuestionFitsHowTheEveningWasLeft) {
     ASSERT_TRUE(offer.offered);
     EXPECT_FALSE(offer.ended);
     char date[16];
-    struct tm tm;
     strftime(date, sizeof date, "%Y-%m-%d ", localtime_r(&now, &tm));
     EXPECT_NE(EveningQuestion(offer).find(date), std::string::npos) << EveningQuestion(offer);
     offer.lastroll = LLONG_MAX;  // no time of day
