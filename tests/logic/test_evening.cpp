@@ -179,7 +179,7 @@ TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
         for (int step = 0; step < 14; ++step) {
             SqrDancer* sd = pick();
             std::string n = std::to_string(step);
-            switch (rng() % 11) {
+            switch (rng() % 12) {
                 case 0: {  // a visitor entered, with her card
                     SqrDancer* v = NewPlaceholder();
                     ApplyTypedNames(v, ReadTypedNames("Vera" + n, "Visitor", v));
@@ -201,11 +201,18 @@ TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
                 case 7: speccard[rng() % SPECCARDQTY] = 4400000000u + step; break;
                 case 8: caller = "Caller " + n, squaresize = 8 + 2 * (int)(rng() % 2), askflag = (int)(rng() % 2); break;
                 case 9: CardPresenceFlip(sd); break;
+                case 10: RfidGive(NewPlaceholder(), 4500000000u + step); break;  // a dialog left open
                 default:
                     Tip();
                     ASSERT_TRUE(WriteDorvels(1));  // as every roll does
             }
             ASSERT_TRUE(EveningSave());  // as after every key and click
+        }
+        // A dancer half entered (the new-dancer dialog still open) is not kept.
+        for (SqrDancer* sd = sdhd; sd;) {
+            SqrDancer* next = sd->nxt;
+            if (IsPlaceholder(sd)) DelDancer(sd);
+            sd = next;
         }
         // The club file from before the evening: its backup, once a roll has written it.
         const std::string before = snapshot(), backup = access("club.dorvel~", F_OK) == 0 ? ReadFile("club.dorvel~") : ReadFile("club.dorvel");
