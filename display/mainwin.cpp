@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "commands/autosave.h"
 #include "commands/keys.h"
 #include "commands/swipe.h"
 #include "core/startup.h"
@@ -671,10 +672,26 @@ void RunDisplay() {
     // A resumed evening shows its current tip, as c does.
     if (resumed && histtl) HistoryChange(0);
     RecordResume();
-    // A key typed into the resume question is the evening's first command.
-    if (char key = resumed ? ResumeKey() : 0)
+    // The cards swiped while the resume question was up, then a key typed into it, are the
+    // evening's first actions.
+    for (const std::string& card : ResumeCards())
+        g_idle_add([](gpointer c) -> gboolean {
+            std::string* number = static_cast<std::string*>(c);
+            if (sdwin) {
+                ResetKeybrd();
+                for (char d : *number) KeybrdCmd(d);
+                KeybrdCmd('\r');
+                AutosaveSoon();
+            }
+            delete number;
+            return G_SOURCE_REMOVE;
+        }, new std::string(card));
+    if (char key = ResumeKey())
         g_idle_add([](gpointer k) -> gboolean {
-            if (sdwin) KeybrdCmd((char)GPOINTER_TO_INT(k));
+            if (sdwin) {
+                KeybrdCmd((char)GPOINTER_TO_INT(k));
+                AutosaveSoon();
+            }
             return G_SOURCE_REMOVE;
         }, GINT_TO_POINTER(key));
     gtk_widget_show_all(sdwin);
