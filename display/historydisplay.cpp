@@ -96,7 +96,7 @@ void HistoryRedisplay() {
     for (int i = 0; i < slots && cell < textqty; ++i) {
         const char* t = hist->sqrlist[i];
         if (!t) continue;
-        GtkWidget* l = gtk_label_new(t);
+        GtkWidget* l = gtk_label_new(ShownBoardText(t).c_str());
         gridlabel[cell++] = l;
         BoardCellStyle(l, row, odd);
         gtk_grid_attach(GTK_GRID(sdgrid), l, col, row, 1, 1);
