@@ -724,7 +724,10 @@ static EDITMODE setupfrom = EDIT;
 static void ReturnFromSetup() {
     EDITMODE from = setupfrom;
     setupfrom = EDIT;
-    if ((from == SQUARES || from == HISTORY) && tipcnt > 0 && histtl && sdhd)
+    if (from == SQUARES && tipcnt > 0 && LastRollRepeatable() && sdhd) {
+        RepeatRollDisplay();  // the same tip again, not a new roll
+        SwitchDisplay(SQUARES);
+    } else if ((from == SQUARES || from == HISTORY) && tipcnt > 0 && histtl && sdhd)
         HistoryChange(0);  // the newest tip, as c shows it
     else if (from == PRESENT && sdhd)
         SwitchDisplay(PRESENT);

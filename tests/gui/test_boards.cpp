@@ -104,13 +104,14 @@ TEST_F(SquaresBoard, AskingOffBringsInACompatibleOutDancer) {
     SortByName();
     SwitchDisplay(SQUARES);
 
-    // Ann Kay (F) cannot partner Sue; Ken Kay can. Widths come from before the asking.
+    // Ann Kay (F) cannot partner Sue; Ken Kay can. Widths come from before the asking. The
+    // couple, apart on the board, is told apart by the first initials.
     EXPECT_EQ(sue->tmppartner, ken);
     EXPECT_EQ(ken->assigned, 3);
     EXPECT_EQ(ken->square, sue->square);
     std::vector<std::string> want = {SqrEntry(9, "Adams", 1), SqrEntry(9, "Baker", 1),
-                                     SqrEntry(9, "Clark", 1), OutEntry(9, "KayF"),
-                                     SqrEntry(9, "Tam+Kay", 1), OutEntry(9, "Zorn"), ""};
+                                     SqrEntry(9, "Clark", 1), OutEntry(9, "Kay AF"),
+                                     SqrEntry(9, "Tam+Kay K", 1), OutEntry(9, "Zorn"), ""};
     EXPECT_EQ(BoardTexts(), want);
     std::vector<std::string> out;
     for (OutDancer* od = outdancerhd; od; od = od->nxt) out.push_back(od->sd->firstlast);
