@@ -30,7 +30,9 @@ void Awon(GtkToggleButton* bttn, void* psd);
 void AvailDisplay();
 void AvailAction(GtkWidget* bttn, void* action);
 // Applies one line of the availability dialog (names, anonymous numbers, ranges "3-5").
-void AvailByName(const gchar* buf, int avail);
+// The names of the text (forgiving case and accents: "köhler", "Lammle" for Lämmle) and the
+// numbers of anonymous dancers become available or not. Returns the words that found nobody.
+std::string AvailByName(const gchar* buf, int avail);
 // "clicked" handler of a dancer's Luck/Must button; Ctrl-click = for one tip only.
 void LuckMustBttn(GtkWidget* bttn, void* psd);
 // The ToggleAvail decision for an explicit modifier state (what a click with these keys
@@ -113,6 +115,9 @@ void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int
 void SquaresBoardAgain();
 // The texts of that board's cells (also while the hall view shows them instead).
 std::vector<std::string> SquaresBoardTexts();
+// A board text as saved with its tip ("  Smith: Out") as the hall reads it: the word for a
+// dancer sitting out in the operator's language. The saved texts keep the word as data.
+std::string ShownBoardText(const std::string& saved);
 
 // The legend of the edit display shown (what a name button present or absent looks like),
 // or null.

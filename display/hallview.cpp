@@ -296,7 +296,7 @@ HallEntry HallEntryOf(const std::string& name, size_t joint, int square) {
         // keeps its sign.
         e.line2 = name.substr(name[joint] == ':' ? joint + 1 : joint);
     }
-    e.tag = square > 0 ? strprintf("%d", square) : "Out";
+    e.tag = square > 0 ? strprintf("%d", square) : _("Out");
     return e;
 }
 
@@ -309,8 +309,14 @@ HallEntry HallEntryOfText(const std::string& text) {
     std::string tag = colon == std::string::npos ? std::string() : t.substr(colon + 2);
     tag.erase(0, tag.find_first_not_of(' '));
     HallEntry e = HallEntryOf(name, name.find_first_of(":+&"), 0);
-    e.tag = tag;
+    e.tag = tag == "Out" ? _("Out") : tag;
     return e;
+}
+
+std::string ShownBoardText(const std::string& saved) {
+    static const std::string out = ": Out";
+    if (saved.size() < out.size() || saved.compare(saved.size() - out.size(), out.size(), out) != 0) return saved;
+    return saved.substr(0, saved.size() - 3) + _("Out");
 }
 
 void HallViewBegin(int tip, bool history) {

@@ -90,7 +90,7 @@ void HistoryRedisplay() {
 
     std::vector<std::string> texts;
     for (int i = 0; i < slots && (int)texts.size() < textqty; ++i)
-        if (hist->sqrlist[i]) texts.push_back(hist->sqrlist[i]);
+        if (hist->sqrlist[i]) texts.push_back(ShownBoardText(hist->sqrlist[i]));
     BoardFont();
     BoardOfLabels(texts, colqty, rowqty, doscrollable != 0, lastodd);
     if (sdwin) gtk_widget_show_all(sdwin);

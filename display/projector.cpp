@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The projector window: the hall view of the current tip in a top-level window of its own,
 // for the hall's projector or TV, while the operator keeps the main window. It is rebuilt
-// only when what it should show changes (a roll, a history step, u, a font step, the club's
-// name before the first tip), and fitted again when its size changes.
+// only when what it should show changes (a roll, u, a font step, the club's name before the
+// first tip), and fitted again when its size changes.
 #include "display/projector.h"
 
 #include <algorithm>
@@ -39,11 +39,12 @@ struct Content {
 };
 Content shown;
 
-// The tip the hall should see: the one the history display shows, else the newest.
+// The tip the hall should see: always the newest, the one they dance now. Paging back
+// through the history (h, H) is the operator's, on the main window only.
 Content Wanted() {
     Content c;
     c.fontchg = hallfontchg;
-    History* h = editmode == HISTORY && hist ? hist : histtl;
+    History* h = histtl;
     if (h && h->sqrlist) {
         c.tip = true;
         c.tipno = h->tipcnt;

@@ -101,7 +101,7 @@ static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, i
                     *joint = own;
                 }
             } else if (!p) {
-                name = sd->dispname + "&(ask)";
+                name = sd->dispname + "&" + _("(ask)");
                 *joint = own;
             } else {
                 if (!Leads(sd, p)) return NOENTRY;
@@ -551,8 +551,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     std::string sdmaxname;
 
     if (totdancers > 0) {
-        SetupDispNames();
-        if (editmode == PRESENT) DispNamesApart();
+        SetupDispNames();  // dancers of one name told apart on every board
         SortByName();
 
         // Name parts and the widest of them; the dancers who sit out go on the list.
@@ -618,7 +617,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     int cellqty = (int)shown.size();
     std::vector<std::string> texts(cellqty);
     for (int i = 0; i < cellqty && i < 2 * totdancers; ++i)
-        if (sqrlist && sqrlist[i]) texts[i] = sqrlist[i];
+        if (sqrlist && sqrlist[i]) texts[i] = ShownBoardText(sqrlist[i]);
     bool buttons = editmode == PRESENT && Aflag;
     // A present board kept in the window for new presences keeps its page when nothing of
     // its shape changes.

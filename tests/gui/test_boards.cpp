@@ -186,6 +186,28 @@ TEST_F(SquaresBoard, OneSquareCoupleSinglePairAndMixedNames) {
     EXPECT_GT(st.st_size, 0);
 }
 
+// Two dancers of one family name in different couples: the board (and the history, which the
+// hall view, the projector and the phone page read) tells them apart as Present does.
+TEST_F(SquaresBoard, DancersOfOneFamilyNameToldApart) {
+    SqrDancer* ann = AddCouple("Ann", "Bernd", "Weiß", F);
+    ann->partner->lastname = "Schmidt";
+    SqrDancer* gerd = AddCouple("Gerd", "Carla", "Weiß");
+    gerd->partner->lastname = "Meier";
+    AddCouple("Al", "Amy", "Adams");
+    AddCouple("Bo", "Bea", "Baker");
+    SetupDispNames();
+    SortByName();
+    SwitchDisplay(SQUARES);
+    ASSERT_EQ(totsquare, 1);
+    std::string board, saved;
+    for (const std::string& t : BoardTexts()) board += t + "|";
+    for (int i = 0; histtl && i < 2 * histtl->totdancers; ++i) saved += histtl->sqrlist[i] ? histtl->sqrlist[i] + std::string("|") : "";
+    for (const char* name : {"Weiß A", "Weiß G"}) {
+        EXPECT_NE(board.find(name), std::string::npos) << board;
+        EXPECT_NE(saved.find(name), std::string::npos) << saved;
+    }
+}
+
 TEST_F(SquaresBoard, SingleWithoutPartnerAsksAndOutDancersShowOut) {
     for (const char* last : {"Adams", "Baker", "Clark"}) Prio(AddCouple("Al", "Amy", last), MUST);
     AddDancer("Sue", "Tam", F, Basic, MUST);
@@ -212,13 +234,14 @@ TEST_F(SquaresBoard, AskingOffBringsInACompatibleOutDancer) {
     SortByName();
     SwitchDisplay(SQUARES);
 
-    // Ann Kay (F) cannot partner Sue; Ken Kay can. Widths come from before the asking.
+    // Ann Kay (F) cannot partner Sue; Ken Kay can. Widths come from before the asking. The
+    // couple, apart on the board, is told apart by the first initials.
     EXPECT_EQ(sue->tmppartner, ken);
     EXPECT_EQ(ken->assigned, 3);
     EXPECT_EQ(ken->square, sue->square);
     std::vector<std::string> want = {SqrEntry(9, "Adams", 1), SqrEntry(9, "Baker", 1),
-                                     SqrEntry(9, "Clark", 1), OutEntry(9, "KayF"),
-                                     SqrEntry(9, "Tam+Kay", 1), OutEntry(9, "Zorn"), ""};
+                                     SqrEntry(9, "Clark", 1), OutEntry(9, "Kay AF"),
+                                     SqrEntry(9, "Tam+Kay K", 1), OutEntry(9, "Zorn"), ""};
     EXPECT_EQ(BoardTexts(), want);
     std::vector<std::string> out;
     for (OutDancer* od = outdancerhd; od; od = od->nxt) out.push_back(od->sd->firstlast);
