@@ -316,6 +316,7 @@ static void RemoveNewest() {
     }
     SqrDancer* partner = last->partner && last->partner->entered == last->entered ? last->partner : nullptr;
     std::string names = FullName(last);
+    // TRANSLATORS: two dancers named in a question ("Ann Abel and Bob Abel").
     if (partner) names = strprintf(_("%s and %s"), names.c_str(), FullName(partner).c_str());
     DestroyPopup();
     if (!AskRemoveNewest(names) || !OnRoster(last)) return;

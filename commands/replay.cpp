@@ -51,6 +51,7 @@ const ReplayHandler handlers[] = {
     {"EditDisplay", ReplayNothing},
     {"QuitConfirmDialog", ReplayNothing},
     {"AskResetDialog", ReplayNothing},
+    {"RemoveNewestDialog", ReplayNothing},
     {"Confirm", ReplayNothing},
     {"ToggleAvail", ReplayToggleAvail},
     {"SetToggleAvail", ReplaySetToggleAvail},

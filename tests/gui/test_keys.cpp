@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 
 #include "assign/assign.h"
 #include "commands/keys.h"
+#include "dialogs/dancer.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
@@ -222,24 +224,162 @@ TEST_F(Keys, WriteWithAndWithoutCounts) {
     EXPECT_EQ(ReadBack("club.dorvel"), RosterNow(true));
 }
 
-TEST_F(Keys, RemovesTheNewestDancerWithItsPartner) {
-    // The roster is in name order; its last dancer is removed, and a partner with it.
-    int before = RosterCount();
-    std::string last = sdtl->firstlast;
-    bool couple = sdtl->partner != nullptr;
-    Type("k");
-    EXPECT_EQ(RosterCount(), before - (couple ? 2 : 1));
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) EXPECT_NE(sd->firstlast, last);
-    EXPECT_EQ(editmode, EDIT);
-    // A couple as the newest dancer goes as a pair.
-    AddCouple("Zed", "Zoe", "Zulu");
-    before = RosterCount();
-    Type("k");
-    EXPECT_EQ(RosterCount(), before - 2);
-    // An empty roster stays empty.
-    while (sdhd) Type("k");
-    Type("k");
-    EXPECT_EQ(RosterCount(), 0);
+// The new-dancer dialog (n) filled in and done.
+void EnterNewDancer(const std::string& first, const std::string& last) {
+    Type("n");
+    ASSERT_NE(sdnew, nullptr);
+    std::vector<GtkWidget*> entries;
+    Find(sdnew, [&](GtkWidget* w) {
+        if (GTK_IS_ENTRY(w)) entries.push_back(w);
+        return false;
+    });
+    ASSERT_EQ(entries.size(), 2u);
+    auto row = [](GtkWidget* e) {
+        int top = 0;
+        gtk_container_child_get(GTK_CONTAINER(gtk_widget_get_parent(e)), e, "top-attach", &top, nullptr);
+        return top;
+    };
+    std::sort(entries.begin(), entries.end(), [&](GtkWidget* a, GtkWidget* b) { return row(a) < row(b); });
+    gtk_entry_set_text(GTK_ENTRY(entries[0]), first.c_str());
+    gtk_entry_set_text(GTK_ENTRY(entries[1]), last.c_str());
+    ASSERT_TRUE(ClickButton(ButtonLabelled(sdnew, "Done")));
+    Pump();
+    ASSERT_EQ(sdnew, nullptr) << NameFormProblem();
+}
+
+// k removes only a dancer entered this evening, the newest, with a partner entered with it,
+// after a question naming them; it never rolls, and nobody read from the club file goes.
+TEST_F(Keys, KRemovesTheDancerEnteredLastAfterAskingAndNeverRolls) {
+    // The evening starts from the club file, as the program starts.
+    ASSERT_TRUE(WriteDorvels(1));
+    std::rename("club.dorvel", "start.dorvel");
+    const RosterFacts club = ReadBack("start.dorvel");
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> entered;  // first and last names typed
+        const char* keys;        // typed after the entries
+        int answer;              // to the question; 0: no question is asked
+        std::set<std::string> gone;
+        const char* asked;       // names in the question
+    };
+    const Case cases[] = {
+        {"nobody entered", {}, "", 0, {}, ""},
+        {"nobody entered, squares board", {}, "rrr", 0, {}, ""},
+        {"a single", {{"Aaron", "Adams"}}, "", GTK_RESPONSE_ACCEPT, {"Aaron Adams"}, "Aaron Adams"},
+        {"cancelled", {{"Aaron", "Adams"}}, "", GTK_RESPONSE_REJECT, {}, "Aaron Adams"},
+        {"a couple", {{"Aaron & Amy", "Adams"}}, "p", GTK_RESPONSE_ACCEPT, {"Aaron Adams", "Amy Adams"},
+         "Aaron Adams and Amy Adams"},
+        {"the newest of two", {{"Aaron", "Adams"}, {"Zoe", "Zulu"}}, "", GTK_RESPONSE_ACCEPT, {"Zoe Zulu"}, "Zoe Zulu"},
+        {"squares board after three tips", {{"Aaron", "Adams"}}, "rrr", GTK_RESPONSE_ACCEPT, {"Aaron Adams"},
+         "Aaron Adams"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEvening();
+        FILE* fp = fopen("start.dorvel", "r");
+        ASSERT_NE(fp, nullptr);
+        ReadDorvels(fp);
+        fclose(fp);
+        outputfilename = "club.dorvel";
+        SwitchDisplay(EDIT);
+        for (auto [first, last] : c.entered) EnterNewDancer(first, last);
+        Type(c.keys);
+        EDITMODE mode = editmode;
+        int tips = tipcnt, records = HistoryQty(), roster = RosterCount();
+        std::string question;
+        std::shared_ptr<bool> answered;
+        if (c.answer)
+            answered = WhenDialog("Remove the newest dancer?", [&](GtkWidget* dlg) {
+                GtkWidget* l = Find(dlg, [](GtkWidget* w) { return GTK_IS_LABEL(w) && CellText(w).find('?') != std::string::npos; });
+                question = l ? CellText(l) : "";
+                gtk_dialog_response(GTK_DIALOG(dlg), c.answer);
+            });
+        Type("k");
+        if (c.answer) {
+            EXPECT_TRUE(*answered);
+            EXPECT_EQ(question, strprintf("Remove %s, entered last this evening?", c.asked));
+        } else {
+            EXPECT_EQ(PopupText(), "Nobody has been entered this evening: k removes nobody.");
+            EXPECT_EQ(editmode, mode);
+        }
+        EXPECT_EQ(RosterCount(), roster - (int)c.gone.size());
+        // Never a roll: no tip is added, and the numbers go on after the newest.
+        EXPECT_EQ(tipcnt, tips);
+        EXPECT_LE(HistoryQty(), records);
+        EXPECT_EQ(NextTipNumber(), tips + 1);
+        // The club file written afterwards keeps everybody read from it.
+        Type("w");
+        RosterFacts back = ReadBack("club.dorvel");
+        for (const auto& [name, facts] : club) EXPECT_EQ(back.count(name), 1u) << name;
+        for (const std::string& name : c.gone) EXPECT_EQ(back.count(name), 0u) << name;
+        EXPECT_EQ(back.size(), club.size() + c.entered.size() + (c.gone.size() == 2 ? 1 : 0) - c.gone.size());
+        CancelAnswers();
+        DestroyWidget(sdpop);
+    }
+}
+
+// Looking back changes no tip number: the next roll takes the number after the newest tip,
+// whatever was shown; only u on an older tip makes the numbers go on from it. The title says
+// PREHISTORY only while the state is there.
+TEST_F(Keys, TipNumbersAreNeverGivenTwice) {
+    const struct {
+        const char* keys;
+        const char* title;  // the end of the title afterwards
+        int records;
+        bool prehistory;    // the title begins "PREHISTORY : "
+    } cases[] = {
+        {"rrrrrhhhher", "tip#6", 6, false},    // four tips back, to the edit display, roll
+        {"rrrrrhhhhhhr", "tip#6", 6, false},   // from before the first tip
+        {"rrrrrhhhhhh", "tip#5", 5, true},     // before the first tip
+        {"rrrrrhhhhhhh", "tip#5", 5, false},   // h there shows nothing: the state is gone
+        {"rrrrrhhhhhhHHr", "tip#6", 6, false}, // paging forwards again
+        {"rrrrrhhhhhhhr", "tip#6", 6, false},
+        {"rrrrrhhhher" "hhr", "tip#7", 7, false},
+        {"rrrrrhhhur", "tip#4", 4, false},     // u on tip 3 takes 4 and 5 back
+        {"rrrrrhhhhhhur", "tip#1", 1, false},  // u before the first tip takes all back
+        {"rrrrrhhcr", "tip#6", 6, false},
+        {"rrrrrhhpr", "tip#6", 6, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        HistoryClear();
+        tipcnt = prvtipcnt = prehistory = 0;
+        Type("e");
+        std::vector<int> given;  // every number a roll gave, in order
+        for (const char* k = c.keys; *k; ++k) {
+            bool used = *k == 'u' && (hist || prehistory);
+            Type(std::string(1, *k));
+            if (used) given.clear();
+            if (*k == 'r') given.push_back(histtl ? histtl->tipcnt : -1);
+        }
+        EXPECT_TRUE(EndsWith(Title(), c.title)) << Title();
+        EXPECT_EQ(StartsWith(Title(), "PREHISTORY : "), c.prehistory) << Title();
+        EXPECT_EQ(HistoryQty(), c.records);
+        std::set<int> distinct(given.begin(), given.end());
+        EXPECT_EQ(distinct.size(), given.size()) << "a number given twice";
+        int expect = 0;
+        for (History* h = histhd; h; h = h->nxt) EXPECT_EQ(h->tipcnt, ++expect);
+    }
+}
+
+// u with no history tip shown warns and leaves the display as it is, the warning on screen.
+TEST_F(Keys, UseWithoutAShownTipKeepsTheBoardAndItsWarning) {
+    for (const char* keys : {"e", "rr", "rrp", "rrhu"}) {
+        SCOPED_TRACE(keys);
+        Type(keys);
+        EDITMODE mode = editmode;
+        std::vector<std::string> board = BoardTexts();
+        int tips = tipcnt, records = HistoryQty();
+        Type("u");
+        Pump();
+        EXPECT_EQ(PopupText(), "Need to use History first! (h or H)");
+        ASSERT_NE(sdpop, nullptr);
+        EXPECT_TRUE(gtk_widget_get_visible(sdpop));
+        EXPECT_EQ(editmode, mode);
+        EXPECT_EQ(BoardTexts(), board);
+        EXPECT_EQ(tipcnt, tips);
+        EXPECT_EQ(HistoryQty(), records);
+    }
 }
 
 TEST_F(Keys, EscapeLeavesTheAbsentViewInsteadOfQuitting) {

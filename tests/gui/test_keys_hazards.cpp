@@ -20,6 +20,7 @@
 #include "support/helmtext.h"
 #include "test_boards_util.h"
 #include "test_keys_util.h"
+#include "test_dialog_answers.h"
 
 namespace {
 
@@ -138,15 +139,14 @@ TEST_F(EveryDisplay, NewestDancerRemovedLeavesNoDisplayHoldingIt) {
     for (const Display& d : kDisplays) {
         SCOPED_TRACE(d.name);
         // A new couple, last in name order, present and on the boards.
-        AddCouple("Zed", "Zoe", std::string("Zzyzx") + family++);
+        SqrDancer* zed = AddCouple("Zed", "Zoe", std::string("Zzyzx") + family++);
         SortByName();
         Type("rr");
         Show(d);
-        // k removes the last dancer in the order shown (the absent view orders by square),
-        // with a partner.
-        std::set<std::string> removed{sdtl->firstlast};
-        if (sdtl->partner) removed.insert(sdtl->partner->firstlast);
-        std::string gone = sdtl->dispname;
+        // k removes the couple entered last, after the question.
+        std::set<std::string> removed{zed->firstlast, zed->partner->firstlast};
+        std::string gone = zed->dispname;
+        auto answered = AnswerDialog("Remove the newest dancer?", GTK_RESPONSE_ACCEPT);
         bool shared = false;  // another dancer shows the same text (the same square and family)
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) shared |= !removed.count(sd->firstlast) && sd->dispname == gone;
         bool shown = false;
@@ -155,6 +155,7 @@ TEST_F(EveryDisplay, NewestDancerRemovedLeavesNoDisplayHoldingIt) {
             EXPECT_TRUE(shown);
         }
         Type("k");
+        EXPECT_TRUE(*answered);
         ASSERT_NE(sdwin, nullptr);
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) ASSERT_EQ(removed.count(sd->firstlast), 0u) << sd->firstlast;
         if (editmode != HISTORY && !shared) {
