@@ -509,7 +509,7 @@ static void Quit(const char* who) {
 // are dancing in.
 static void CurrentSquares(bool menu) {
     if (menu && !prehistory && LastRollRepeatable()) {
-        tipcnt = histtl->tipcnt;  // an older tip shown from the history changed it
+        tipcnt = histtl->tipcnt;  // the newest tip is the one rolled again
         RedrawSquaresSameTip();
         ShowMain();
     } else if (tipcnt < 1 && !prehistory) {

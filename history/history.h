@@ -26,8 +26,8 @@ int NextTipNumber();
 void SaveRollDisplay();
 void RepeatRollDisplay();
 // True when RepeatRollDisplay and a roll would give the newest tip again (with tipcnt set
-// to its number: showing an older tip changes tipcnt): the newest tip is the last roll
-// made, and nothing the roll depended on has changed since.
+// to its number): the newest tip is the last roll made, and nothing the roll depended on has
+// changed since.
 bool LastRollRepeatable();
 // Set by RepeatRollDisplay when the next roll shows the same tip again (a board redrawn for
 // a font or a name style); the roll clears it. Such a roll is not a new tip of the evening.
