@@ -3,6 +3,10 @@
 // and repeating a roll.
 #pragma once
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/dorvels.h"
 
 // Saves the tip just rolled; takes ownership of sqrlist (2 * totdancers malloc'ed texts
@@ -14,11 +18,11 @@ void HistoryUse();
 // main window's hall view and in the projector window alike).
 inline bool HistoryEarlier(const History* h) { return h && h != histtl; }
 // Deletes record h, or the newest record when h is null. The tip stays danced: its number is
-// not given again (tipcnt becomes NewestTip()).
+// not given again (tipcnt becomes NewestTipNumber()).
 void HistoryDelete(History* h);
 // The number of the newest tip of the evening: the newest record's, or that of a newer record
 // deleted with a dancer (0 before the first tip). Showing older tips changes nothing here.
-int NewestTip();
+int NewestTipNumber();
 // The number the next roll takes: the one after the newest tip, whatever tip is shown (a
 // repeated roll keeps the number of the tip it repeats). Only HistoryUse, which takes the
 // later tips back, makes the numbers go on from an older tip.
@@ -35,6 +39,32 @@ extern bool rollrepeat;
 // True when record h names sd anywhere (a place, a partner, a temporary partner, or its
 // copy of the out-dancer list).
 bool HistoryNames(const History* h, const SqrDancer* sd);
+
+// Takes a dancer who leaves the roster out of every record: the places it held are empty,
+// links to it are dropped and it leaves the records' out lists. The tips, their numbers and
+// everybody else's history stay (the board texts keep what the hall was shown).
+void HistoryForget(const SqrDancer* sd);
+
+// A tip kept outside the program (the evening file), as HistorySave made it: its numbers and
+// seeds, the board texts by cell, the places by square and slot, and its out list.
+struct HistoryPlace {
+    int square = 0, slot = 0;
+    HistoryDancer hd;
+};
+struct HistoryTip {
+    int tipcnt = 0, prvtipcnt = 0, totsquares = 0, sqrsize = 0, totdancers = 0;
+    SDPGM pgmfloor = Basic;
+    int64_t s1 = 0, s2 = 0, s3 = 0;
+    std::vector<std::pair<int, std::string>> cells;  // cell index < 2 * totdancers
+    std::vector<HistoryPlace> places;                // square < totsquares, slot < sqrsize
+    std::vector<std::pair<SqrDancer*, int>> outs;    // dancer, assigned
+};
+// Appends such a tip as the newest record; places without a dancer are left empty.
+void HistoryRestore(const HistoryTip& tip);
+
+// Counts every change of the records (a tip saved, restored, deleted, a dancer forgotten):
+// whoever keeps a copy of them knows when it is out of date.
+extern unsigned historyversion;
 
 // Deletes every record (hist becomes none); the dancers' counters are left as they are.
 void HistoryClear();
