@@ -99,7 +99,7 @@ void Build() {
     Content c = Wanted();
     edbg("(Projector) Build tip=%d history=%d entries=%d", c.tipno, (int)c.history, (int)c.texts.size());
     StopPaging();
-    if (GtkWidget* old = gtk_bin_get_child(GTK_BIN(projwin))) gtk_widget_destroy(old);
+    GtkWidget* old = gtk_bin_get_child(GTK_BIN(projwin));
     int w, h;
     WindowSize(&w, &h);
     GtkWidget* top;
@@ -110,14 +110,18 @@ void Build() {
     } else {
         top = view.BuildWaiting(projwin, w, h, c.club);
     }
-    // The view sits in a scrolled window without bars, which asks the window for no size of its
-    // own: a view made for a larger monitor never holds the window at that size when it is
-    // sent to a smaller one (the view is made again for the size it gets).
-    GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
-    gtk_container_add(GTK_CONTAINER(sw), top);
-    gtk_container_add(GTK_CONTAINER(projwin), sw);
-    gtk_widget_show_all(sw);
+    // A view of the same layout took the new texts in place and stays where it is.
+    if (!old || !gtk_widget_is_ancestor(top, old)) {
+        if (old) gtk_widget_destroy(old);
+        // The view sits in a scrolled window without bars, which asks the window for no size of
+        // its own: a view made for a larger monitor never holds the window at that size when it
+        // is sent to a smaller one (the view is made again for the size it gets).
+        GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
+        gtk_container_add(GTK_CONTAINER(sw), top);
+        gtk_container_add(GTK_CONTAINER(projwin), sw);
+        gtk_widget_show_all(sw);
+    }
     view.ShowPage(0);
     if (view.facts.pages > 1) pageid = g_timeout_add(DwellMs(), TurnPage, nullptr);
     shown = c;
