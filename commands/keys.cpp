@@ -21,6 +21,7 @@
 #include "files/replay.h"
 #include "files/statistics.h"
 #include "history/history.h"
+#include "registry/edit.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
 #include "support/helmtext.h"
@@ -284,16 +285,53 @@ static void ColumnCount(int chg) {
                 (int)preset->screenwidth, (int)preset->maxsqrcolqty);
 }
 
-// k: removes the newest dancer (and its partner). Every display is drawn again, so that no
-// button or dialog is left holding a dancer that is gone: the squares board rolls anew, the
-// history board shows its tip again when that tip is still kept (the edit grid otherwise).
+// The question before k removes anybody; the answer is recorded, and a replay takes it from
+// the record instead of asking. CANCEL is the default: a card's Enter removes nobody.
+static bool AskRemoveNewest(const std::string& names) {
+    bool yes;
+    if (Replaying()) {
+        yes = ReplayAnswer("RemoveNewestDialog") == "REMOVE";
+    } else {
+        GtkWidget* dlg = gtk_dialog_new_with_buttons(
+            _("Remove the newest dancer?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
+            GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("Remove"), GTK_RESPONSE_ACCEPT,
+            _("CANCEL"), GTK_RESPONSE_REJECT, nullptr);
+        GtkWidget* label = gtk_label_new(
+            strprintf(_("Remove %s, entered last this evening?"), names.c_str()).c_str());
+        gtk_container_set_border_width(GTK_CONTAINER(dlg), sp10);
+        gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dlg))), label);
+        yes = RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
+    }
+    Record("(RemoveNewestDialog) %s\n", yes ? "REMOVE" : "CANCEL");
+    return yes;
+}
+
+// k: removes the dancer entered last this evening, with a partner entered with it, after a
+// question naming them; dancers read from the club file are never removed by it. Nothing is
+// rolled: the edit and present displays are drawn again, the squares board stays unless it
+// names them (the edit display then), the history board shows its tip again (its texts keep
+// what the hall was shown).
 static void RemoveNewest() {
-    SqrDancer* last = sdtl;
+    SqrDancer* last = NewestEntered();
+    if (!last) {
+        GtkNote(_("Nobody has been entered this evening: k removes nobody."));
+        return;
+    }
+    SqrDancer* partner = last->partner && last->partner->entered == last->entered ? last->partner : nullptr;
+    std::string names = FullName(last);
+    // TRANSLATORS: two dancers named in a question ("Ann Abel and Bob Abel").
+    if (partner) names = strprintf(_("%s and %s"), names.c_str(), FullName(partner).c_str());
+    DestroyPopup();
+    if (!AskRemoveNewest(names) || !OnRoster(last)) return;
     History* shown = hist;
-    if (last) {
-        SqrDancer* partner = last->partner;
-        if (partner && partner != last) DelDancer(partner);
-        DelDancer(last);
+    bool onboard = HistoryNames(histtl, last) || HistoryNames(histtl, partner);  // the newest tip's
+    for (SqrDancer* sd : {partner, last}) {
+        if (!sd || !OnRoster(sd)) continue;
+        ForgetDancerWindows(sd);
+        // Whoever was partnered with it dances single from now on, with an entry of its own.
+        for (SqrDancer* o = sdhd; o; o = o->nxt)
+            if (o->partner == sd) o->display = 1;
+        DelDancer(sd);
     }
     SetupDispNames();
     SortByName();
@@ -301,9 +339,12 @@ static void RemoveNewest() {
         for (History* h = histhd; h; h = h->nxt)
             if (h == shown) hist = shown;
         SwitchDisplay(hist ? HISTORY : EDIT);
-    } else if (editmode != BEGIN) {
+    } else if (editmode == SQUARES) {
+        if (onboard) SwitchDisplay(EDIT);
+    } else if (editmode == EDIT || editmode == PRESENT) {
         SwitchDisplay(editmode);
     }
+    ShowMain();
 }
 
 static void ProgramLevel(int chg) {
@@ -388,6 +429,11 @@ static void AvailToggle() {
 // (the counts right after that tip): putting back the counts from before its roll here
 // would make every dancer of the tip lose it while it is shown as the current tip.
 static void UseHistory() {
+    if (!hist && !prehistory) {
+        // Nothing to use: the warning stays over the board as it is.
+        HistoryUse();
+        return;
+    }
     HistoryUse();
     if (hist) {
         HistoryChange(0);
@@ -482,7 +528,7 @@ static void Quit(const char* who) {
 // are dancing in.
 static void CurrentSquares(bool menu) {
     if (menu && !prehistory && LastRollRepeatable()) {
-        tipcnt = histtl->tipcnt;  // an older tip shown from the history changed it
+        tipcnt = histtl->tipcnt;  // the newest tip is the one rolled again
         RedrawSquaresSameTip();
         ShowMain();
     } else if (tipcnt < 1 && !prehistory) {
@@ -638,6 +684,20 @@ static void Dispatch(char cmd, bool menu) {
     }
 }
 
-void KeybrdCmd(char cmd) { Dispatch(cmd, false); }
+// The title names the state a command left: a "PREHISTORY :" does not outlive the state,
+// also when the command drew nothing. (Digits of a card change no state of their own.)
+static void TitleAsState(char cmd) {
+    if (!sdwin || editmode == SETUP || (cmd >= '0' && cmd <= '9')) return;
+    const char* shown = gtk_window_get_title(GTK_WINDOW(sdwin));
+    if (!shown || WinTitle(nullptr) != shown) SetWinTitle(sdwin, nullptr);
+}
 
-void MenuCmd(char cmd) { Dispatch(cmd, true); }
+void KeybrdCmd(char cmd) {
+    Dispatch(cmd, false);
+    TitleAsState(cmd);
+}
+
+void MenuCmd(char cmd) {
+    Dispatch(cmd, true);
+    TitleAsState(cmd);
+}

@@ -67,6 +67,7 @@ const ReplayHandler handlers[] = {
     {"EditDisplay", ReplayNothing},
     {"QuitConfirmDialog", ReplayNothing},
     {"AskResetDialog", ReplayNothing},
+    {"RemoveNewestDialog", ReplayNothing},
     {"Confirm", ReplayNothing},
     {"ToggleAvail", ReplayToggleAvail},
     {"SetToggleAvail", ReplaySetToggleAvail},

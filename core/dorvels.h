@@ -72,6 +72,7 @@ struct SqrDancer {
     int skip = 0;           // 0 none, 1 skipping one tip, 2 alternate tips
     int square = 0;         // square index of the latest roll; -1 when in none
     int tagged = 0;         // tagged for square tagging
+    int entered = 0;        // order of entry this evening (a partner entered with it shares it); 0 = read from the club file
     SDPGM pgm = Basic;
     SDPRIORITY priority = LUCK;
     SDSEX sex = E;

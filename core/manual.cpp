@@ -96,7 +96,7 @@ const std::vector<DocItem> dockeys = {
     {"l", "", "Lower the program level of the evening (shown on the Edit or Present display)."},
     {"L", "", "Raise the program level of the evening."},
     {"d", "", "Next style of names: last name, last name and initial, first name, first name and initial."},
-    {"k", "", "Remove the newest dancer of the roster (and the partner)."},
+    {"k", "", "Remove the dancer entered last this evening, and a partner entered with it, after asking; nobody read from the club file."},
     {"P", "", "Print the board shown (squares, present, history; on the Edit display the roster), through the print dialog; Print to File makes a PDF."},
     {"+", "", "Larger font (on the hall view, its own font)."},
     {"-", "", "Smaller font."},

@@ -287,15 +287,18 @@ std::string CommandLineProblem(int argc, char** argv) {
         } else if (idpgm(arg) != NOPGM) {
             usedarg = 0;
         } else if (isnumber(arg)) {
-            long long n = std::min(strtoll(arg, nullptr, 10), (long long)MAXANONDANCERS + 1);
+            // Capped far above the limit only so that the sum cannot overflow: the refusal
+            // counts the dancers asked for (1024 couples are 2048 dancers).
+            long long n = std::min(strtoll(arg, nullptr, 10), 1000000000000LL);
             if (n > 0 && usedarg < 6) total += usedarg == 0 ? 2 * n : n;
             ++usedarg;
-            if (total > MAXANONDANCERS)
-                return strprintf(_("%lld anonymous dancers asked for on the command line: at most %d are "
-                                   "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)"),
-                                 total, MAXANONDANCERS);
         }
     }
+    // The refusal names every dancer the whole command line asks for.
+    if (total > MAXANONDANCERS)
+        return strprintf(_("%lld anonymous dancers asked for on the command line: at most %d are "
+                           "made (a window size is written WIDTHxHEIGHT, a port --serve=PORT)"),
+                         total, MAXANONDANCERS);
     return "";
 }
 

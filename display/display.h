@@ -56,7 +56,12 @@ void SetScrollerBase(int height);
 int ChooseEditFont(const char* sdmaxname, int qtylbl, int* needscrolling);
 int ChooseSqrFont(const char* sdmaxname, int qtylbl, int* needscrolling);
 int MaxEntryWidth(Resolution* res, int* meh, const char* sdmaxname, int padding, FONTTYPE fonttype);
+// sdmaxname is the widest cell text of the board as drawn (WidestDrawn), measured as it is.
 void MaxGrid(Resolution* res, const char* sdmaxname, int* cols, int* rows, int totentries);
+// Of qty cell texts (null entries skipped), the one drawn widest in the board font: the text
+// a board's font and columns are fitted to. Padding blanks are narrow and letters differ in
+// width, so neither the longest text nor the most characters is the widest on the screen.
+std::string WidestDrawn(const char* const* texts, int qty);
 // Width of a real homogeneous grid (spacing sp10) of rows x cols toggle buttons labelled
 // `text` in `font`, built off-screen. MaxGrid computes the same width without building it.
 int MeasureGridWidth(const char* font, const char* text, int rows, int cols);

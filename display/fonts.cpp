@@ -291,7 +291,9 @@ void MaxGrid(Resolution* r, const char* sdmaxname, int* cols, int* rows, int tot
         return;
     }
     Resolution* set = sqrres ? sqrres : r;
-    std::string sample = strprintf("%s: %3d", MeasureText(sdmaxname).c_str(), 8);
+    // The sample is the widest cell text as the board draws it (WidestDrawn), its square
+    // number or "Out" included.
+    std::string sample = MeasureText(sdmaxname);
     PangoFontDescription* fd = set->sdfont.empty() ? nullptr : FontOf(set->sdfont);
     // A homogeneous grid gives every column the width of its widest cell, and all cells
     // show the same sample: the grid is cols cells plus cols-1 spacings wide. One button
@@ -309,9 +311,57 @@ void MaxGrid(Resolution* r, const char* sdmaxname, int* cols, int* rows, int tot
         cells.emplace(key, cell);
     }
     if (*cols < 1) *cols = 1;
-    while (*cols > 1 && (long)*cols * cell + (long)(*cols - 1) * sp10 >= (long)set->screenwidth)
-        --*cols;
+    // The window is the screen's width at most, also where no font set is meant for a screen
+    // that narrow (the file's first set is used there).
+    long width = (long)set->screenwidth;
+    if (screenwidth > 0 && screenwidth < width) width = screenwidth;
+    while (*cols > 1 && (long)*cols * cell + (long)(*cols - 1) * sp10 >= width) --*cols;
     if (rows) *rows = (totentries + *cols - 1) / *cols;
+}
+
+// Rendered width of text in font, as a label draws it: the layout of the screen's Pango
+// context, so that hinting and the screen's resolution count as on the board.
+static int DrawnWidth(const std::string& font, const std::string& text) {
+    static PangoContext* ctx = nullptr;
+    static PangoLayout* layout = nullptr;
+    static std::string layoutfont;
+    if (!ctx) {
+        GdkScreen* screen = gdk_screen_get_default();
+        if (!screen) return (int)text.size();
+        ctx = gdk_pango_context_get_for_screen(screen);
+        layout = pango_layout_new(ctx);
+    }
+    if (font != layoutfont) {
+        pango_layout_set_font_description(layout, font.empty() ? nullptr : FontOf(font));
+        layoutfont = font;
+    }
+    pango_layout_set_text(layout, text.data(), (int)text.size());
+    int w = 0;
+    pango_layout_get_pixel_size(layout, &w, nullptr);
+    return w;
+}
+
+std::string WidestDrawn(const char* const* texts, int qty) {
+    // Measured in the largest board font of the ladder in use: the widest text there is
+    // the one the fitting measures in every font of the ladder.
+    Resolution* r = sqrres ? sqrres : res;
+    std::string font;
+    if (r) {
+        while (r->prv && r->prv->screenwidth == r->screenwidth) r = r->prv;
+        font = r->sdfont;
+    }
+    std::string widest;
+    int most = -1;
+    for (int i = 0; texts && i < qty; ++i) {
+        if (!texts[i]) continue;
+        std::string t = MeasureText(texts[i]);
+        int w = DrawnWidth(font, t);
+        if (w > most) {
+            most = w;
+            widest = t;
+        }
+    }
+    return widest;
 }
 
 // ---- choosing fonts ------------------------------------------------------------------------
@@ -392,8 +442,10 @@ int ChooseSqrFont(const char* sdmaxname, int qtylbl, int* needscrolling) {
         sqrres = sqrres->nxt;
     }
     sqrres = ApplyFontSteps(Settle(bestres, W), false);
+    // The cell size of the set kept (the last set measured may be a smaller one): the board's
+    // height is judged by it.
+    sqrres->mew = MaxEntryWidth(sqrres, &meh, sdmaxname, sp10, SDFONT);
     sqrres->meh = meh;
-    sqrres->mew = mew;
     return colqtymew;
 }
 

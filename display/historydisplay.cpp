@@ -28,7 +28,6 @@ void HistoryRedisplay() {
         return;
     }
     editmode = HISTORY;
-    tipcnt = hist->tipcnt;
     SetWinTitle(sdwin, nullptr);
     sdtoggled = nullptr;
 
@@ -51,18 +50,11 @@ void HistoryRedisplay() {
     // as many as there were seats in the squares: the board also named the dancers who sat
     // out, and their entries would otherwise be missing from the tip shown again.
     int textqty = 0;
-    std::string sdmaxname;
-    int maxwidth = 0;
     int slots = hist->sqrlist ? 2 * hist->totdancers : 0;
     for (int i = 0; i < slots; ++i) {
         const char* t = hist->sqrlist[i];
         if (!t) continue;
         ++textqty;
-        int width = ShownWidth(t);
-        if (width > maxwidth) {
-            maxwidth = width;
-            sdmaxname = t;
-        }
     }
 
     int colqty = 1, rowqty = 1, doscrollable = 0;
@@ -70,7 +62,8 @@ void HistoryRedisplay() {
         SetupDispNames();
         SortByName();
         if (textqty > totentries) totentries = textqty;
-        BoardShape(sdmaxname.c_str(), totentries > 0 ? totentries : 1, &colqty, &rowqty, &doscrollable);
+        BoardShape(WidestDrawn(hist->sqrlist, slots).c_str(), totentries > 0 ? totentries : 1, &colqty, &rowqty,
+                   &doscrollable);
     } else {
         textqty = 0;
     }

@@ -192,6 +192,7 @@ void BoardShape(const char* maxname, int totentries, int* colqty, int* rowqty, i
     MaxGrid(res ? res : sqrres, maxname, &cols, &rows, totentries);
     if (cols < 1) cols = 1;
     if (rows < 1) rows = 1;
+    if (sqrres && sqrres->meh * rows >= screenheight) *doscrollable = 1;  // fewer columns, more rows
     if (sqrres) {
         sqrres->colqty = cols;
         sqrres->rowqty = rows;
@@ -516,8 +517,10 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     }
     int oldprvtipcnt = prvtipcnt;
     if (editmode == SQUARES) {
-        prvtipcnt = tipcnt;
-        ++tipcnt;
+        // The tip after the newest one, also when an older tip was shown last.
+        int next = NextTipNumber();
+        prvtipcnt = next - 1;
+        tipcnt = next;
         SaveRollDisplay();
     }
     SetWinTitle(sdwin, nullptr);
@@ -548,24 +551,20 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     if (editmode == SQUARES) HallViewBegin(tipcnt);
     char** sqrlist = nullptr;
     int colqty = 1, rowqty = 1, doscrollable = 0;
-    std::string sdmaxname;
-
     if (totdancers > 0) {
         SetupDispNames();  // dancers of one name told apart on every board
         SortByName();
 
-        // Name parts and the widest of them; the dancers who sit out go on the list.
-        int sdentrylen = 0;  // columns of the widest name part
+        // Name parts and the longest of them (the entries are padded to it); the dancers who
+        // sit out go on the list.
+        int sdentrylen = 0;  // columns of the longest name part
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
             if (!Counted(sd) || (editmode == PRESENT && PresentHidden(sd))) continue;
             if (editmode == SQUARES && sd->assigned == 0) OutDancerMake(sd);
             std::string part;
             if (!MeasuredNamePart(sd, part)) continue;
             int width = ShownWidth(part);
-            if (width > sdentrylen) {
-                sdentrylen = width;
-                sdmaxname = part;
-            }
+            if (width > sdentrylen) sdentrylen = width;
         }
         if (editmode == SQUARES) OutDancerAskAll();  // does nothing while asking is on
 
@@ -578,7 +577,6 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
         sqrlist = static_cast<char**>(calloc(2 * (size_t)totdancers, sizeof(char*)));
         outofmem(sqrlist, "%s\n", "SquareDisplay sqrlist");
         int i = 0;
-        int maxwidth = sdentrylen;
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
             if (!Counted(sd) || !sd->display) continue;
             std::string entry;
@@ -590,13 +588,6 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
                 EntryKind kind = SquaresNamePart(sd, name, true, &totentries, &joint);
                 if (kind == NOENTRY) continue;
                 HallViewAdd(name, joint, kind == ENTRY_OUT ? 0 : sd->square + 1);
-                // A name part that grew after the measuring (a recruited partner) still has
-                // to fit its cell: the widest actual part sets the font.
-                int width = ShownWidth(name);
-                if (width > maxwidth) {
-                    maxwidth = width;
-                    sdmaxname = name;
-                }
                 entry = PadLeft(name, sdentrylen) +
                         (kind == ENTRY_OUT ? std::string(": Out") : strprintf(": %3d", sd->square + 1));
             }
@@ -607,7 +598,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
             }
         }
         if (totentries < 1) totentries = 1;
-        BoardShape(sdmaxname.c_str(), totentries, &colqty, &rowqty, &doscrollable);
+        BoardShape(WidestDrawn(sqrlist, i).c_str(), totentries, &colqty, &rowqty, &doscrollable);
     }
 
     // The cells: the dancers still displayed, in list order.

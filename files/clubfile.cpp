@@ -469,6 +469,7 @@ SqrDancer* DancerLine(std::string_view line) {
         return nullptr;
     }
     SqrDancer* sd = NewSqrDancerAlloc(nullptr);
+    sd->entered = 0;  // on the roster before this evening
     sd->firstname = first;
     sd->lastname = last;
     sd->firstlast = first + " " + last;

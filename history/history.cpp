@@ -4,6 +4,7 @@
 #include "history/history.h"
 #include "core/dlist.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,10 @@ struct RollState {
     std::vector<SavedOnce> onces;
     std::vector<intptr_t> after;  // RollInputs() when the roll had been made and saved
 } saved;
+
+// The newest tip number of the records dropped without being taken back (a deleted dancer
+// takes the tips that name it along): those tips were danced, their numbers stay given.
+int droppedtip = 0;
 
 // What the operator can change after a roll that the roll depends on: the roster in its
 // order with each dancer's presence, level, role, priority, partner, requests and count, the
@@ -199,9 +204,10 @@ void HistoryChange(int chg) {
         if (hist->prv) {
             show = hist->prv;
         } else {  // back up before the first tip; no tip is shown any more, so hist is none
-            // (paging newer from here shows the oldest tip again, not the second)
+            // (paging newer from here shows the oldest tip again, not the second). Looking
+            // back numbers nothing: the tip counter stays at the newest tip, so that a roll
+            // from here takes the number after it; only use (u) takes tips back.
             hist = nullptr;
-            prvtipcnt = tipcnt = 0;
             prehistory = 1;
             SwitchDisplay(EDIT);
             rdbg("HistoryChange");
@@ -225,6 +231,7 @@ void HistoryUse() {
     }
     DelSkipTips();
     saved.valid = false;
+    droppedtip = 0;  // the numbers go on from the tip used
     if (prehistory) {
         hist = nullptr;
         prehistory = 0;
@@ -265,9 +272,20 @@ void HistoryUse() {
 void HistoryDelete(History* h) {
     if (!histtl) return;
     if (!h) h = histtl;
+    droppedtip = std::max(droppedtip, h->tipcnt);
     FreeRecord(h);
-    tipcnt = histtl ? histtl->tipcnt : 0;
-    prvtipcnt = histtl ? histtl->prvtipcnt : 0;
+    tipcnt = NewestTipNumber();
+    prvtipcnt = histtl ? histtl->prvtipcnt : std::max(0, tipcnt - 1);
+    // Nothing is left to be before: the board shows the tips again as they come.
+    if (!histhd) prehistory = 0;
+}
+
+int NewestTipNumber() { return std::max(histtl ? histtl->tipcnt : 0, droppedtip); }
+
+int NextTipNumber() {
+    // A repeated roll shows its tip again under its own number.
+    if (rollrepeat) return tipcnt + 1;
+    return std::max(tipcnt, NewestTipNumber()) + 1;
 }
 
 void HistoryClear() {
@@ -414,6 +432,7 @@ void HistoryForgetDancer(const SqrDancer* sd) {
 
 void HistoryReset() {
     HistoryClear();
+    droppedtip = 0;
     saved = RollState{};
     rollrepeat = false;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Creating, deleting and ordering the dancers of the roster; the card table and name trie.
 #include "registry/registry.h"
+#include "registry/edit.h"
 #include "core/dlist.h"
 
 #include <algorithm>
@@ -44,9 +45,14 @@ static SDSEX Complement(SDSEX sex) {
     }
 }
 
+// Dancers entered this evening are numbered in order (k removes the newest of them).
+static int enteredqty = 0;
+
 SqrDancer* NewSqrDancerAlloc(SqrDancer* sd) {
     auto* nsd = new (std::nothrow) SqrDancer;
     outofmem(nsd, "%s\n", "(NewSqrDancerAlloc) unable to make a new square dancer!\n");
+    // A partner made with a dancer of this evening was entered with it.
+    nsd->entered = sd && sd->entered ? sd->entered : ++enteredqty;
     nsd->priority = sd ? sd->priority : LUCK;
     nsd->dances = maxdances >= 1 ? maxdances - 1 : 0;
     nsd->avail = sd ? sd->avail : 1;
@@ -61,6 +67,15 @@ SqrDancer* NewSqrDancerAlloc(SqrDancer* sd) {
     }
     ListAppend(sdhd, sdtl, nsd);
     return nsd;
+}
+
+SqrDancer* NewestEntered() {
+    SqrDancer* newest = nullptr;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->entered > 0 && !IsPlaceholder(sd) &&
+            (!newest || sd->entered > newest->entered))
+            newest = sd;
+    return newest;
 }
 
 int RosterCount() {

@@ -12,6 +12,10 @@
 void SqrDancerInit(SqrDancer* sd);
 // A new record at the end of the roster; with sd given, it becomes sd's partner.
 SqrDancer* NewSqrDancerAlloc(SqrDancer* sd);
+// The dancer entered last this evening (its partner, when entered with it, has the same
+// `entered`); null when nobody has been entered since the club file was read. A dancer
+// still being entered (the new-dancer dialog's placeholder) does not count.
+SqrDancer* NewestEntered();
 // Removes sd and every reference to it (lists, tables, tag slots, pointer globals, history).
 void DelDancer(SqrDancer* sd);
 void ClearDancers();

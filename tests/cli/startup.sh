@@ -12,6 +12,12 @@ grep -q '^usage: dorvels' <<<"$out" || fail "--help text: $out"
 grep -q 'lastdance.dorvels' <<<"$out" || fail "--help names the files"
 out=$("$prog" --version) || fail "--version exit status $?"
 grep -Eq '^dorvels [0-9]+\.[0-9]+' <<<"$out" || fail "--version text: $out"
+# Too many anonymous dancers are refused before anything is read, counted as asked for
+# (couples count two).
+for args in "1024:2048" "600 A2 700:2600"; do
+  out=$("$prog" ${args%%:*} 2>&1) && fail "dorvels ${args%%:*} was not refused"
+  grep -q "^dorvels: ${args##*:} anonymous dancers asked for" <<<"$out" || fail "dorvels ${args%%:*}: $out"
+done
 
 if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
   echo "SKIP: window checks need an X display and xdotool"

@@ -469,3 +469,51 @@ TEST_F(SmallScreen, FortyDancersFitAndStayWhole) {
     ExpectLayout("#70d0ff");
     ExpectNothingCut();
 }
+
+// Every board fits its window, on every screen width of the bundled resolution file: the
+// squares board, the same tip on the history board (c) and the present board, for rosters
+// of short names that sort first, of wide letters (W, M) and of mixed names and couples.
+// Nothing is wider than the window, and a board that is not scrolled is not taller either.
+TEST_F(SquaresBoard, EveryBoardFitsItsWindowOnEveryScreen) {
+    const std::pair<int, int> screens[] = {{800, 600},   {1024, 768},  {1280, 1024}, {1366, 768},
+                                           {1600, 900},  {1920, 1080}, {2560, 1440}, {3840, 2160}};
+    // Names from syllables of wide letters (W, M), narrow ones (i, l) and plain ones; couples
+    // of one last name (one entry), of two ("A:B"), and singles.
+    auto roster = [](unsigned seed) {
+        static const char* syll[] = {"Wim", "Mow", "Waw", "Mem", "il", "li", "Ti", "Jil", "Tum", "weed", "kle", "combe"};
+        std::mt19937 rnd(seed);
+        auto name = [&](int parts) {
+            std::string n;
+            for (int i = 0; i < parts; ++i) n += syll[rnd() % 12];
+            n[0] = (char)toupper((unsigned char)n[0]);
+            return n;
+        };
+        for (int i = 4 + (int)(rnd() % 30); i > 0; --i) {
+            std::string last = name(1 + (int)(rnd() % 4));
+            if (rnd() % 3 == 0) Pair(AddDancer(name(1), last, M), AddDancer(name(1), name(1 + (int)(rnd() % 3)), F));
+            else AddCouple(name(1), name(1), last);
+        }
+        for (int i = (int)(rnd() % 12); i > 0; --i) AddDancer(name(1), name(1 + (int)(rnd() % 4)), i % 2 ? F : M);
+        AddCouple("Ann", "Bob", "Abel");  // short names that sort first
+    };
+    for (unsigned seed : {1u, 2u}) {
+        for (auto [w, h] : screens) {
+            SCOPED_TRACE(strprintf("roster %u on %dx%d", seed, w, h));
+            TearDown();
+            Open(w, h);
+            roster(seed);
+            SetupDispNames();
+            SortByName();
+            for (char board : std::string("shp")) {  // squares, the tip again on the history board, present
+                SCOPED_TRACE(board);
+                board == 's' ? SwitchDisplay(SQUARES) : board == 'h' ? HistoryChange(0) : SwitchDisplay(PRESENT);
+                ASSERT_GT(BoardCellQty(), 0);
+                // What the window must hold (it grows when the board asks for more).
+                GtkRequisition min;
+                gtk_widget_get_preferred_size(sdwin, &min, nullptr);
+                EXPECT_LE(min.width, w);
+                EXPECT_TRUE(sqrslider || min.height <= h) << min.height;
+            }
+        }
+    }
+}

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 
 #include "assign/assign.h"
 #include "commands/keys.h"
@@ -18,6 +19,7 @@
 #include "files/clubfile.h"
 #include "files/season.h"
 #include "history/history.h"
+#include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "test_boards_util.h"
@@ -224,24 +226,110 @@ TEST_F(Keys, WriteWithAndWithoutCounts) {
     EXPECT_EQ(ReadBack("club.dorvel"), RosterNow(true));
 }
 
-TEST_F(Keys, RemovesTheNewestDancerWithItsPartner) {
-    // The roster is in name order; its last dancer is removed, and a partner with it.
-    int before = RosterCount();
-    std::string last = sdtl->firstlast;
-    bool couple = sdtl->partner != nullptr;
-    Type("k");
-    EXPECT_EQ(RosterCount(), before - (couple ? 2 : 1));
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) EXPECT_NE(sd->firstlast, last);
-    EXPECT_EQ(editmode, EDIT);
-    // A couple as the newest dancer goes as a pair.
-    AddCouple("Zed", "Zoe", "Zulu");
-    before = RosterCount();
-    Type("k");
-    EXPECT_EQ(RosterCount(), before - 2);
-    // An empty roster stays empty.
-    while (sdhd) Type("k");
-    Type("k");
-    EXPECT_EQ(RosterCount(), 0);
+// k removes only a dancer entered this evening, the newest, with a partner entered with it,
+// after a question naming them; it never rolls, and nobody read from the club file goes.
+TEST_F(Keys, KRemovesTheDancerEnteredLastAfterAskingAndNeverRolls) {
+    ASSERT_TRUE(WriteDorvels(1));  // the evening starts from the club file
+    std::rename("club.dorvel", "start.dorvel");
+    const RosterFacts club = ReadBack("start.dorvel");
+    const struct {
+        std::vector<std::pair<const char*, const char*>> entered;  // as the new-dancer dialog takes them
+        const char* keys;  // typed after the entries
+        int answer;        // to the question; 0: none is asked
+        const char* asked;  // names in the question
+        std::set<std::string> gone;
+    } cases[] = {
+        {{}, "", 0, "", {}},
+        {{}, "rrr", 0, "", {}},
+        {{{"Aaron", "Adams"}}, "", GTK_RESPONSE_ACCEPT, "Aaron Adams", {"Aaron Adams"}},
+        {{{"Aaron", "Adams"}}, "", GTK_RESPONSE_REJECT, "Aaron Adams", {}},
+        {{{"Aaron & Amy", "Adams"}}, "p", GTK_RESPONSE_ACCEPT, "Aaron Adams and Amy Adams", {"Aaron Adams", "Amy Adams"}},
+        {{{"Aaron", "Adams"}, {"Zoe", "Zulu"}}, "", GTK_RESPONSE_ACCEPT, "Zoe Zulu", {"Zoe Zulu"}},
+        {{{"Aaron", "Adams"}}, "rrr", GTK_RESPONSE_ACCEPT, "Aaron Adams", {"Aaron Adams"}},  // squares board
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.asked) + " after " + c.keys);
+        ResetEvening();
+        FILE* fp = fopen("start.dorvel", "r");
+        ReadDorvels(fp);
+        fclose(fp);
+        outputfilename = "club.dorvel";
+        for (auto [first, last] : c.entered) ApplyTypedNames(NewPlaceholder(), ReadTypedNames(first, last, nullptr));
+        SwitchDisplay(EDIT);
+        Type(c.keys);
+        EDITMODE mode = editmode;
+        int tips = tipcnt, roster = RosterCount();
+        std::string question;
+        auto answered = WhenDialog("Remove the newest dancer?", [&](GtkWidget* dlg) {
+            GtkWidget* l = Find(dlg, [](GtkWidget* w) { return GTK_IS_LABEL(w) && CellText(w).find('?') != std::string::npos; });
+            question = l ? CellText(l) : "";
+            gtk_dialog_response(GTK_DIALOG(dlg), c.answer);
+        });
+        Type("k");
+        EXPECT_EQ(*answered, c.answer != 0);
+        EXPECT_EQ(c.answer ? question : PopupText(), c.answer ? strprintf("Remove %s, entered last this evening?", c.asked)
+                                                              : "Nobody has been entered this evening: k removes nobody.");
+        EXPECT_TRUE(!c.gone.empty() || editmode == mode);
+        EXPECT_EQ(RosterCount(), roster - (int)c.gone.size());
+        EXPECT_EQ(tipcnt, tips);  // no roll; the numbers go on after the newest tip
+        EXPECT_EQ(NextTipNumber(), tips + 1);
+        Type("w");  // the club file written afterwards keeps everybody read from it
+        RosterFacts back = ReadBack("club.dorvel");
+        for (const auto& [name, facts] : club) EXPECT_EQ(back.count(name), 1u) << name;
+        for (const std::string& name : c.gone) EXPECT_EQ(back.count(name), 0u) << name;
+        CancelAnswers();
+    }
+}
+
+// Looking back changes no tip number: the next roll takes the number after the newest tip;
+// only u on an older tip makes the numbers go on from it. The title says PREHISTORY only
+// while the state is there.
+TEST_F(Keys, TipNumbersAreNeverGivenTwice) {
+    const struct {
+        const char* keys;
+        const char* title;  // the end of the title afterwards
+        bool prehistory;    // the title begins "PREHISTORY : "
+    } cases[] = {
+        {"rrrrrhhhher", "tip#6", false},    {"rrrrrhhhhhhr", "tip#6", false},  // from before the first tip
+        {"rrrrrhhhhhh", "tip#5", true},     {"rrrrrhhhhhhh", "tip#5", false},  // h there: the state is gone
+        {"rrrrrhhhhhhHHr", "tip#6", false}, {"rrrrrhhhherhhr", "tip#7", false},
+        {"rrrrrhhhur", "tip#4", false},     {"rrrrrhhhhhhur", "tip#1", false},  // u takes tips back
+        {"rrrrrhhcr", "tip#6", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        HistoryClear();
+        tipcnt = prvtipcnt = prehistory = 0;
+        Type("e");
+        std::set<int> given;  // the numbers rolls gave (u forgets those it takes back)
+        for (const char* k = c.keys; *k; ++k) {
+            if (*k == 'u' && (hist || prehistory)) given.clear();
+            Type(std::string(1, *k));
+            EXPECT_TRUE(*k != 'r' || given.insert(histtl->tipcnt).second) << "tip#" << histtl->tipcnt << " twice";
+        }
+        EXPECT_TRUE(EndsWith(Title(), c.title)) << Title();
+        EXPECT_EQ(StartsWith(Title(), "PREHISTORY : "), c.prehistory) << Title();
+        int expect = 0;
+        for (History* h = histhd; h; h = h->nxt) EXPECT_EQ(h->tipcnt, ++expect);
+    }
+}
+
+// u with no history tip shown warns and leaves the display as it is, the warning on screen.
+TEST_F(Keys, UseWithoutAShownTipKeepsTheBoardAndItsWarning) {
+    for (const char* keys : {"e", "rr", "rrp", "rrhu"}) {
+        SCOPED_TRACE(keys);
+        Type(keys);
+        EDITMODE mode = editmode;
+        std::vector<std::string> board = BoardTexts();
+        int records = HistoryQty();
+        Type("u");
+        Pump();
+        EXPECT_EQ(PopupText(), "Need to use History first! (h or H)");
+        EXPECT_TRUE(sdpop && gtk_widget_get_visible(sdpop));
+        EXPECT_EQ(editmode, mode);
+        EXPECT_EQ(BoardTexts(), board);
+        EXPECT_EQ(HistoryQty(), records);
+    }
 }
 
 TEST_F(Keys, EscapeLeavesTheAbsentViewInsteadOfQuitting) {

@@ -20,6 +20,7 @@
 #include "support/helmtext.h"
 #include "test_boards_util.h"
 #include "test_keys_util.h"
+#include "test_dialog_answers.h"
 
 namespace {
 
@@ -138,16 +139,15 @@ TEST_F(EveryDisplay, NewestDancerRemovedLeavesNoDisplayHoldingIt) {
     for (const Display& d : kDisplays) {
         SCOPED_TRACE(d.name);
         // A new couple, last in name order, present and on the boards.
-        AddCouple("Zed", "Zoe", std::string("Zzyzx") + family++);
+        SqrDancer* zed = AddCouple("Zed", "Zoe", std::string("Zzyzx") + family++);
         SortByName();
         Type("rr");
         Show(d);
-        // k removes the last dancer in the order shown (the absent view orders by square),
-        // with a partner.
-        std::set<std::string> removed{sdtl->firstlast};
-        if (sdtl->partner) removed.insert(sdtl->partner->firstlast);
+        // k removes the couple entered last, after the question.
+        std::set<std::string> removed{zed->firstlast, zed->partner->firstlast};
         // Every board shows the family name (alone, with an initial or with the square).
-        std::string gone = sdtl->lastname;
+        std::string gone = zed->lastname;
+        auto answered = AnswerDialog("Remove the newest dancer?", GTK_RESPONSE_ACCEPT);
         bool shared = false;  // another dancer of the same family
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) shared |= !removed.count(sd->firstlast) && sd->lastname == gone;
         bool shown = false;
@@ -156,6 +156,7 @@ TEST_F(EveryDisplay, NewestDancerRemovedLeavesNoDisplayHoldingIt) {
             EXPECT_TRUE(shown);
         }
         Type("k");
+        EXPECT_TRUE(*answered);
         ASSERT_NE(sdwin, nullptr);
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) ASSERT_EQ(removed.count(sd->firstlast), 0u) << sd->firstlast;
         if (editmode != HISTORY && !shared) {

@@ -477,8 +477,11 @@ TEST_F(Rfid, CardTableAgreesWithTheRosterThroughAnyEvening) {
             }
             trail += 'a';
         } else if (kind < 15) {
+            // k asks before it removes a dancer entered tonight: answered either way.
+            AnswerDialog("Remove the newest dancer?", pick(2) ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_REJECT);
             QueueKeys(KeyTarget(), "k");
             Pump();
+            CancelAnswers();
             trail += 'k';
         } else if (kind < 17 && sdhd) {
             SqrDancer* sd = sdhd;

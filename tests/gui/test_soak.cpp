@@ -133,7 +133,10 @@ TEST_F(Soak, RandomEveningStaysSound) {
         } else if (kind < 60) {
             key = kKeys[(size_t)pick((int)kKeys.size())];
             if (key == 'k' && pick(4)) key = 'e';  // removals stay rare
+            // k asks before it removes a dancer entered tonight: answered either way.
+            if (key == 'k') AnswerDialog("Remove the newest dancer?", pick(2) ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_REJECT);
             Type(std::string(1, key));
+            if (key == 'k') CancelAnswers();
             ++keys;
         } else if (kind < 72) {
             // A card number: usually ten digits, sometimes too short or far too long.

@@ -482,6 +482,8 @@ TEST_F(ClubSafety, HostileCommandLines) {
              {{"--trace", "2", "club"}, "as --trace=2"}, {{"--tracefile", "t.txt"}, "as --tracefile=t.txt"},
              {{"501"}, "1002 anonymous"}, {{"Plus", "400", "A2", "300"}, "1400 anonymous"},
              {{"1", "2", "3", "4", "5", "996"}, "1012 anonymous"}, {{"99999999999999999999999"}, "anonymous"},
+             {{"1024"}, "2048 anonymous"}, {{"600", "A2", "700"}, "2600 anonymous"}, {{"1001"}, "2002 anonymous"},
+             {{"500", "1"}, "1001 anonymous"},
              {{"--serve", "club.dorvel"}, ""}, {{"--serve=18155", "club.dorvel"}, ""}, {{"500"}, ""},
              {{"1280x1024"}, ""}, {{"-d", "1000", "x"}, ""}, {{"1", "2", "3", "4", "5", "6", "5000"}, ""}})
         EXPECT_TRUE(*said ? Contains(problem(args), said) : problem(args).empty()) << args[0] << ": " << problem(args);

@@ -72,7 +72,8 @@ TEST_F(Hist, BackingUpBeforeTheFirstTipThenUseClearsEverything) {
     EXPECT_EQ(hist, histhd);
     HistoryChange(-1);  // before the first tip
     EXPECT_EQ(prehistory, 1);
-    EXPECT_EQ(tipcnt, 0);
+    EXPECT_EQ(tipcnt, 2);  // looking back numbers nothing
+    EXPECT_EQ(NextTipNumber(), 3);
     EXPECT_EQ(screen::switches.back(), EDIT);
     set_rndm(9, 9, 9);
     s1 = s2 = s3 = 77;
@@ -84,6 +85,7 @@ TEST_F(Hist, BackingUpBeforeTheFirstTipThenUseClearsEverything) {
     EXPECT_EQ(s2, 2);
     EXPECT_EQ(s3, 3);
     EXPECT_EQ(prehistory, 0);
+    EXPECT_EQ(NextTipNumber(), 1);  // every tip taken back
 }
 
 TEST_F(Hist, PagingNewerAtTheNewestStaysThere) {
@@ -113,7 +115,8 @@ TEST_F(Hist, MessagesWithoutHistory) {
               "new dancer)");
 }
 
-TEST_F(Hist, DeleteDropsTheNewestAndResetsTheCounters) {
+// A record deleted with a dancer was danced: its number is not given again.
+TEST_F(Hist, DeletedRecordsKeepTheirNumbersGiven) {
     Tip();
     Tip();
     Tip();
@@ -122,13 +125,17 @@ TEST_F(Hist, DeleteDropsTheNewestAndResetsTheCounters) {
     HistoryDelete(nullptr);
     EXPECT_EQ(hist, nullptr);  // the shown record is gone: nothing dangles
     EXPECT_EQ(Records(), 2);
-    EXPECT_EQ(tipcnt, 2);
+    EXPECT_EQ(tipcnt, 3);
     HistoryDelete(histhd);
     EXPECT_EQ(Records(), 1);
-    EXPECT_EQ(tipcnt, 2);
     HistoryDelete(nullptr);
-    EXPECT_EQ(tipcnt, 0);
     HistoryDelete(nullptr);  // nothing left: nothing happens
+    EXPECT_EQ(tipcnt, 3);
+    EXPECT_EQ(NextTipNumber(), 4);
+    Tip();
+    HistoryChange(-1);
+    HistoryUse();  // the newest used: the numbers go on from it
+    EXPECT_EQ(NextTipNumber(), 5);
 }
 
 TEST_F(Hist, NothingIsSavedInThePresentDisplayOrWithoutSquares) {
