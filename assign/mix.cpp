@@ -205,6 +205,7 @@ private:
     // result does not depend on the speed of the machine.
     static constexpr int kMaxPasses = 24;
     static constexpr long kMaxWork = 40000000;
+    static constexpr size_t kSeasonPairs = 48;
 
     // The earlier meetings of the placed dancers: tonight's tips before this one, and the
     // season's earlier evenings less what of tonight the memory already holds.
@@ -214,10 +215,27 @@ private:
             int other, count, tonight;
         };
         std::vector<std::vector<Remembered>> season(dancers.size());
-        SeasonPairs(id, [&](int a, int b, int count, int tonight) {
-            season[a].push_back({b, count, tonight});
-            season[b].push_back({a, count, tonight});
-        });
+        // A full season names nearly every pair of a large club, and every pair weighed costs
+        // time at every move: only the pairs met most often on earlier evenings are weighed,
+        // kSeasonPairs per dancer placed (all of them in a club of up to about a hundred).
+        // Those left out met less often than any weighed, and cost little more than nothing.
+        struct SeasonPair {
+            int a, b, count, tonight;
+        };
+        std::vector<SeasonPair> pairs;
+        SeasonPairs(id, [&](int a, int b, int count, int tonight) { pairs.push_back({a, b, count, tonight}); });
+        const size_t budget = kSeasonPairs * dancers.size();
+        if (pairs.size() > budget) {
+            auto more = [](const SeasonPair& x, const SeasonPair& y) {
+                return x.count != y.count ? x.count > y.count : x.a != y.a ? x.a < y.a : x.b < y.b;
+            };
+            std::nth_element(pairs.begin(), pairs.begin() + static_cast<long>(budget), pairs.end(), more);
+            pairs.resize(budget);
+        }
+        for (const SeasonPair& p : pairs) {
+            season[p.a].push_back({p.b, p.count, p.tonight});
+            season[p.b].push_back({p.a, p.count, p.tonight});
+        }
         links.resize(dancers.size());
         std::vector<int> at(dancers.size(), -1);
         for (size_t x = 0; x < dancers.size(); ++x) {

@@ -96,9 +96,18 @@ int NameId(Memory& m, const std::string& name) {
     return it->second;
 }
 
+// How many dancers of the roster carry each full name.
+std::unordered_map<std::string, int> NameUses() {
+    std::unordered_map<std::string, int> uses;
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++uses[sd->firstlast];
+    return uses;
+}
+
 // The lines of a season file into m; "" when all is well, else what is wrong. A newer
-// format is "newer".
-std::string Parse(const std::string& text, Memory& m) {
+// format is "newer". Pairs naming a dancer not on the roster (`uses`) are left out: they
+// would only cost time at every roll, and are not written again. A pair dated after today
+// (a clock that was ahead) is taken as met today, so that it is counted once.
+std::string Parse(const std::string& text, Memory& m, const std::unordered_map<std::string, int>& uses) {
     bool header = false;
     size_t pos = 0;
     int line = 0;
@@ -132,7 +141,8 @@ std::string Parse(const std::string& text, Memory& m) {
         if (!Number(f[2], 1, kMaxCount, &r.count) || (r.last = SeasonDay(f[3])) < 0 ||
             !Number(f[4], 0, r.count, &r.onlast))
             return strprintf(_("line %d has an impossible count or date"), line);
-        if (m.today - r.last > SEASONDAYS) continue;  // forgotten
+        if (m.today - r.last > SEASONDAYS || !uses.count(f[0]) || !uses.count(f[1])) continue;  // forgotten, or gone
+        r.last = std::min(r.last, m.today);
         if (!m.pairs.emplace(Key(NameId(m, f[0]), NameId(m, f[1])), r).second)
             return strprintf(_("line %d names a pair again"), line);
     }
@@ -173,7 +183,7 @@ void Load(const std::string& path) {
                    shown.c_str(), why.c_str());
         return;
     }
-    why = st.st_size > SEASONMAXBYTES ? _("far too large") : Parse(text, mem);
+    why = st.st_size > SEASONMAXBYTES ? _("far too large") : Parse(text, mem, NameUses());
     if (why.empty()) return;
     mem.names.clear();
     mem.nameid.clear();
@@ -197,12 +207,6 @@ void Load(const std::string& path) {
     }
 }
 
-// How many dancers of the roster carry each full name.
-std::unordered_map<std::string, int> NameUses() {
-    std::unordered_map<std::string, int> uses;
-    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++uses[sd->firstlast];
-    return uses;
-}
 }  // namespace
 
 std::string SeasonFilename(const std::string& clubfile) {
@@ -276,15 +280,20 @@ bool SeasonSave() {
             r.count += std::max(r.onlast, times) - r.onlast;
             r.onlast = std::max(r.onlast, times);
         } else {
-            r.count = std::min(r.count + times, kMaxCount);
-            if (r.last < out.today) r.last = out.today, r.onlast = times;
+            r.count += times;
+            r.last = out.today, r.onlast = times;
         }
+        // Within what the reader takes: a count beyond its limit would cost the whole memory.
+        r.count = std::min(r.count, kMaxCount);
+        r.onlast = std::min(r.onlast, r.count);
     }
     std::vector<std::string> lines;
     for (const auto& [key, r] : out.pairs) {
-        const std::string& a = out.names[key >> 32];
-        const std::string& b = out.names[key & 0xffffffffu];
-        if (out.today - r.last > SEASONDAYS || !uses.count(a) || !uses.count(b)) continue;
+        // The two names in order, so that a pair is written the same whatever order it was read in.
+        const std::string& a = std::min(out.names[key >> 32], out.names[key & 0xffffffffu]);
+        const std::string& b = std::max(out.names[key >> 32], out.names[key & 0xffffffffu]);
+        if (out.today - r.last > SEASONDAYS || !uses.count(a) || !uses.count(b) || !Storable(a) || !Storable(b) || a == b)
+            continue;
         lines.push_back(strprintf("%s\t%s\t%d\t%s\t%d\n", a.c_str(), b.c_str(), r.count, SeasonDate(r.last).c_str(),
                                   r.onlast));
     }
