@@ -81,7 +81,7 @@ def rss():
         return next(int(l.split()[1]) // 1024 for l in f if l.startswith("VmRSS:"))
 before = peak = rss()
 s = socket.create_connection((host, int(port)))
-s.sendall(f"POST {url[url.index('/k/'):]} HTTP/1.1\r\nHost: {host}:{port}\r\nContent-Length: 2000000000\r\n\r\n".encode())
+s.sendall(f"POST {url[url.index('/k/'):]}/ HTTP/1.1\r\nHost: {host}:{port}\r\nContent-Length: 2000000000\r\n\r\n".encode())
 s.settimeout(0.1)
 t0, sent, phone, closed = time.time(), 0, None, False
 while time.time() - t0 < 3:
@@ -93,7 +93,7 @@ while time.time() - t0 < 3:
         closed = True
     if phone is None and time.time() - t0 > 1:
         p0 = time.time()
-        urllib.request.urlopen(url + "board.json", timeout=5).read()
+        urllib.request.urlopen(url + "/board.json", timeout=5).read()
         phone = time.time() - p0
     peak = max(peak, rss())
 print(f"streamed body: {sent >> 20} MB taken before the close; resident {before} -> {peak} MB; phone answered in {phone:.3f} s")
