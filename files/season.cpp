@@ -45,6 +45,7 @@ struct Memory {
     std::vector<std::string> names;
     std::unordered_map<std::string, int> nameid;
     std::unordered_map<uint64_t, Remembered> pairs;
+    std::vector<std::pair<uint64_t, Remembered>> often;  // the pairs, met most often first; made when asked
 };
 Memory mem;
 std::set<std::string> reported;  // write failures already shown
@@ -246,7 +247,7 @@ bool SeasonReady() {
 }
 
 void SeasonPairs(const std::unordered_map<const SqrDancer*, int>& id,
-                 const std::function<void(int, int, int, int)>& f) {
+                 const std::function<void(int, int, int, int)>& f, size_t most) {
     if (!SeasonReady() || mem.pairs.empty()) return;
     const auto uses = NameUses();
     std::vector<int> at(mem.names.size(), -1);
@@ -255,55 +256,117 @@ void SeasonPairs(const std::unordered_map<const SqrDancer*, int>& id,
         auto it = mem.nameid.find(sd->firstlast);
         if (u != uses.end() && u->second == 1 && it != mem.nameid.end()) at[it->second] = i;
     }
-    for (const auto& [key, r] : mem.pairs) {
+    if (most >= mem.pairs.size()) {
+        for (const auto& [key, r] : mem.pairs) {
+            const int a = at[key >> 32], b = at[key & 0xffffffffu];
+            if (a >= 0 && b >= 0) f(a, b, r.count, r.last == mem.today ? r.onlast : 0);
+        }
+        return;
+    }
+    if (mem.often.size() != mem.pairs.size()) {  // made once for the memory as read (or renamed)
+        mem.often.assign(mem.pairs.begin(), mem.pairs.end());
+        std::sort(mem.often.begin(), mem.often.end(), [](const auto& x, const auto& y) {
+            return x.second.count != y.second.count ? x.second.count > y.second.count : x.first < y.first;
+        });
+    }
+    for (const auto& [key, r] : mem.often) {
         const int a = at[key >> 32], b = at[key & 0xffffffffu];
-        if (a >= 0 && b >= 0) f(a, b, r.count, r.last == mem.today ? r.onlast : 0);
+        if (a < 0 || b < 0) continue;
+        f(a, b, r.count, r.last == mem.today ? r.onlast : 0);
+        if (--most == 0) return;
     }
 }
 
 bool SeasonSave() {
     if (!SeasonReady()) return false;
-    Memory out = mem;
+    // Written after every roll, with a full season of a large club half a million pairs: the
+    // memory is not copied, only tonight's pairs are worked out anew, and the lines are put in
+    // order by the ranks of their names.
     const auto uses = NameUses();
+    std::vector<std::string> names = mem.names;
+    std::unordered_map<std::string, int> added;  // names met tonight that the memory did not know
+    auto idof = [&](const std::string& name) {
+        if (auto it = mem.nameid.find(name); it != mem.nameid.end()) return it->second;
+        auto [it, isnew] = added.emplace(name, static_cast<int>(names.size()));
+        if (isnew) names.push_back(name);
+        return it->second;
+    };
     auto usable = [&](const SqrDancer* sd) {
         auto u = uses.find(sd->firstlast);
         return u != uses.end() && u->second == 1 && Storable(sd->firstlast);
     };
+    const int today = mem.today;
+    std::unordered_map<uint64_t, Remembered> tonight;
     for (const auto& [a, b, times] : TonightMeetings()) {
         if (!usable(a) || !usable(b)) continue;
-        Remembered& r = out.pairs[Key(NameId(out, a->firstlast), NameId(out, b->firstlast))];
+        const uint64_t key = Key(idof(a->firstlast), idof(b->firstlast));
+        auto [it, isnew] = tonight.emplace(key, Remembered{});
+        Remembered& r = it->second;
+        if (isnew)
+            if (auto old = mem.pairs.find(key); old != mem.pairs.end()) r = old->second;
         if (r.count == 0) {
-            r = Remembered{times, out.today, times};
-        } else if (r.last == out.today) {
+            r = Remembered{times, today, times};
+        } else if (r.last == today) {
             // Written earlier this evening: a program started again has the first part of the
             // evening either in its history again or not at all, so the larger count is tonight's.
             r.count += std::max(r.onlast, times) - r.onlast;
             r.onlast = std::max(r.onlast, times);
         } else {
             r.count += times;
-            r.last = out.today, r.onlast = times;
+            r.last = today, r.onlast = times;
         }
         // Within what the reader takes: a count beyond its limit would cost the whole memory.
         r.count = std::min(r.count, kMaxCount);
         r.onlast = std::min(r.onlast, r.count);
     }
-    std::vector<std::string> lines;
-    for (const auto& [key, r] : out.pairs) {
-        // The two names in order, so that a pair is written the same whatever order it was read in.
-        const std::string& a = std::min(out.names[key >> 32], out.names[key & 0xffffffffu]);
-        const std::string& b = std::max(out.names[key >> 32], out.names[key & 0xffffffffu]);
-        if (out.today - r.last > SEASONDAYS || !uses.count(a) || !uses.count(b) || !Storable(a) || !Storable(b) || a == b)
-            continue;
-        lines.push_back(strprintf("%s\t%s\t%d\t%s\t%d\n", a.c_str(), b.c_str(), r.count, SeasonDate(r.last).c_str(),
-                                  r.onlast));
+    // Each name's rank in order (-1: not written: no dancer of the roster has it, or it cannot
+    // stand in the file); equal names share a rank.
+    std::vector<int> order(names.size()), rank(names.size(), -1);
+    for (size_t i = 0; i < names.size(); ++i) order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int x, int y) { return names[x] < names[y]; });
+    for (size_t i = 0, r = 0; i < order.size(); ++i) {
+        const std::string& n = names[order[i]];
+        if (i > 0 && n != names[order[i - 1]]) ++r;
+        if (uses.count(n) && Storable(n)) rank[order[i]] = static_cast<int>(r);
     }
-    std::sort(lines.begin(), lines.end());
+    struct Line {
+        int a, b;  // ranks, a < b
+        int x, y;  // name numbers
+        const Remembered* r;
+    };
+    std::vector<Line> lines;
+    lines.reserve(mem.pairs.size() + tonight.size());
+    auto add = [&](uint64_t key, const Remembered& r) {
+        int x = static_cast<int>(key >> 32), y = static_cast<int>(key & 0xffffffffu);
+        if (today - r.last > SEASONDAYS || rank[x] < 0 || rank[y] < 0 || rank[x] == rank[y]) return;
+        if (rank[x] > rank[y]) std::swap(x, y);
+        lines.push_back({rank[x], rank[y], x, y, &r});
+    };
+    for (const auto& [key, r] : mem.pairs)
+        if (!tonight.count(key)) add(key, r);
+    for (const auto& [key, r] : tonight) add(key, r);
+    std::sort(lines.begin(), lines.end(), [](const Line& p, const Line& q) { return p.a != q.a ? p.a < q.a : p.b < q.b; });
     std::string text =
         "% Dorvels season memory: who met whom in a square this season (two dancers, meetings,\n"
         "% date of the last meeting, meetings on that date). A pair not met for 26 weeks is\n"
         "% forgotten; deleting this file forgets everything, and mixing goes on without it.\n";
     text += strprintf("%s %d\n", kHeader, kVersion);
-    for (const std::string& l : lines) text += l;
+    text.reserve(text.size() + lines.size() * 48);
+    std::unordered_map<int, std::string> dates;
+    for (const Line& l : lines) {
+        std::string& date = dates[l.r->last];
+        if (date.empty()) date = SeasonDate(l.r->last);
+        text += names[l.x];
+        text += '\t';
+        text += names[l.y];
+        text += '\t';
+        text += std::to_string(l.r->count);
+        text += '\t';
+        text += date;
+        text += '\t';
+        text += std::to_string(l.r->onlast);
+        text += '\n';
+    }
     if (ReplaceFile(mem.path, text)) return true;
     const std::string why =
         strprintf(_("unable to write the season memory <%s>: %s"), ShownName(mem.path).c_str(), strerror(errno));
@@ -314,6 +377,7 @@ bool SeasonSave() {
 
 void SeasonRename(const std::string& from, const std::string& to) {
     if (from == to || mem.path.empty()) return;
+    mem.often.clear();
     if (auto it = mem.nameid.find(to); it != mem.nameid.end()) {
         const int gone = it->second;
         std::erase_if(mem.pairs, [gone](const auto& p) {
