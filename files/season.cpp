@@ -46,6 +46,15 @@ struct Memory {
     std::unordered_map<std::string, int> nameid;
     std::unordered_map<uint64_t, Remembered> pairs;
     std::vector<std::pair<uint64_t, Remembered>> often;  // the pairs, met most often first; made when asked
+    // The pairs in the order of the file (by the first name, then the second, each pair's
+    // names in order): made at the first write, for every later one.
+    struct Ordered {
+        int x, y;  // name numbers, names[x] < names[y]
+        uint64_t key;
+        const Remembered* r;
+    };
+    std::vector<Ordered> ordered;
+    bool isordered = false;
 };
 Memory mem;
 std::set<std::string> reported;  // write failures already shown
@@ -319,54 +328,67 @@ bool SeasonSave() {
         r.count = std::min(r.count, kMaxCount);
         r.onlast = std::min(r.onlast, r.count);
     }
-    // Each name's rank in order (-1: not written: no dancer of the roster has it, or it cannot
-    // stand in the file); equal names share a rank.
-    std::vector<int> order(names.size()), rank(names.size(), -1);
+    // Each name's rank in order; equal names share a rank.
+    std::vector<int> order(names.size()), rank(names.size());
     for (size_t i = 0; i < names.size(); ++i) order[i] = static_cast<int>(i);
     std::sort(order.begin(), order.end(), [&](int x, int y) { return names[x] < names[y]; });
     for (size_t i = 0, r = 0; i < order.size(); ++i) {
-        const std::string& n = names[order[i]];
-        if (i > 0 && n != names[order[i - 1]]) ++r;
-        if (uses.count(n) && Storable(n)) rank[order[i]] = static_cast<int>(r);
+        if (i > 0 && names[order[i]] != names[order[i - 1]]) ++r;
+        rank[order[i]] = static_cast<int>(r);
     }
-    struct Line {
-        int a, b;  // ranks, a < b
-        int x, y;  // name numbers
-        const Remembered* r;
+    // Written: names a dancer of the roster has and the file can hold.
+    std::vector<char> written(names.size());
+    for (size_t i = 0; i < names.size(); ++i) written[i] = uses.count(names[i]) && Storable(names[i]);
+    using Ordered = Memory::Ordered;
+    auto before = [&](const Ordered& p, const Ordered& q) {
+        return rank[p.x] != rank[q.x] ? rank[p.x] < rank[q.x] : rank[p.y] < rank[q.y];
     };
-    std::vector<Line> lines;
-    lines.reserve(mem.pairs.size() + tonight.size());
-    auto add = [&](uint64_t key, const Remembered& r) {
+    auto ordered = [&](uint64_t key, const Remembered* r) {
         int x = static_cast<int>(key >> 32), y = static_cast<int>(key & 0xffffffffu);
-        if (today - r.last > SEASONDAYS || rank[x] < 0 || rank[y] < 0 || rank[x] == rank[y]) return;
         if (rank[x] > rank[y]) std::swap(x, y);
-        lines.push_back({rank[x], rank[y], x, y, &r});
+        return Ordered{x, y, key, r};
     };
-    for (const auto& [key, r] : mem.pairs)
-        if (!tonight.count(key)) add(key, r);
-    for (const auto& [key, r] : tonight) add(key, r);
-    std::sort(lines.begin(), lines.end(), [](const Line& p, const Line& q) { return p.a != q.a ? p.a < q.a : p.b < q.b; });
+    // The memory's pairs keep their order (names met first tonight fall in between).
+    if (!mem.isordered) {
+        mem.ordered.clear();
+        mem.ordered.reserve(mem.pairs.size());
+        for (const auto& [key, r] : mem.pairs) mem.ordered.push_back(ordered(key, &r));
+        std::sort(mem.ordered.begin(), mem.ordered.end(), before);
+        mem.isordered = true;
+    }
+    std::vector<Ordered> news;
+    for (const auto& [key, r] : tonight) news.push_back(ordered(key, &r));
+    std::sort(news.begin(), news.end(), before);
+
     std::string text =
         "% Dorvels season memory: who met whom in a square this season (two dancers, meetings,\n"
         "% date of the last meeting, meetings on that date). A pair not met for 26 weeks is\n"
         "% forgotten; deleting this file forgets everything, and mixing goes on without it.\n";
     text += strprintf("%s %d\n", kHeader, kVersion);
-    text.reserve(text.size() + lines.size() * 48);
-    std::unordered_map<int, std::string> dates;
-    for (const Line& l : lines) {
-        std::string& date = dates[l.r->last];
-        if (date.empty()) date = SeasonDate(l.r->last);
+    text.reserve(text.size() + (mem.ordered.size() + news.size()) * 48);
+    std::vector<std::string> dates(SEASONDAYS + 1);  // by days before today
+    auto line = [&](const Ordered& l) {
+        const Remembered& r = *l.r;
+        const int ago = today - r.last;
+        if (ago < 0 || ago > SEASONDAYS || !written[l.x] || !written[l.y] || rank[l.x] == rank[l.y]) return;
+        if (dates[ago].empty()) dates[ago] = SeasonDate(r.last);
         text += names[l.x];
         text += '\t';
         text += names[l.y];
         text += '\t';
-        text += std::to_string(l.r->count);
+        text += std::to_string(r.count);
         text += '\t';
-        text += date;
+        text += dates[ago];
         text += '\t';
-        text += std::to_string(l.r->onlast);
+        text += std::to_string(r.onlast);
         text += '\n';
+    };
+    size_t j = 0;
+    for (const Ordered& o : mem.ordered) {
+        for (; j < news.size() && before(news[j], o); ++j) line(news[j]);
+        if (!tonight.count(o.key)) line(o);
     }
+    for (; j < news.size(); ++j) line(news[j]);
     if (ReplaceFile(mem.path, text)) return true;
     const std::string why =
         strprintf(_("unable to write the season memory <%s>: %s"), ShownName(mem.path).c_str(), strerror(errno));
@@ -378,6 +400,8 @@ bool SeasonSave() {
 void SeasonRename(const std::string& from, const std::string& to) {
     if (from == to || mem.path.empty()) return;
     mem.often.clear();
+    mem.ordered.clear();
+    mem.isordered = false;
     if (auto it = mem.nameid.find(to); it != mem.nameid.end()) {
         const int gone = it->second;
         std::erase_if(mem.pairs, [gone](const auto& p) {
