@@ -259,6 +259,24 @@ bool ReplaceFile(const std::string& path, const std::string& content,
     return true;
 }
 
+FILE* AppendBeside(const std::string& path) {
+    struct stat cst;
+    bool club = !clubinuse.empty() && stat(clubinuse.c_str(), &cst) == 0;
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                  club ? cst.st_mode & 0666 : 0666);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, O_APPEND);
+    FILE* fp = fdopen(fd, "a");
+    if (!fp) close(fd);
+    return fp;
+}
+
 std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse) {
     *inuse = false;
     int fd = fp ? fileno(fp) : -1;

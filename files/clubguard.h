@@ -29,6 +29,11 @@ enum { REPLACE_THROUGH_LINK = 1, REPLACE_PRIVATE = 2 };
 bool ReplaceFile(const std::string& path, const std::string& content,
                  const std::function<bool()>& ready = {}, int* lockfd = nullptr, int how = 0);
 
+// Opens a file beside the club file to append to it (created when missing): never through a
+// link, never a pipe or another special file (the write would wait on it), and a new file
+// with the club file's permissions. Null with errno on failure.
+FILE* AppendBeside(const std::string& path);
+
 // Whether the file or folder `path` (of status st) may be written. One without any write
 // permission is taken as the operator's wish that it is not written, even by the super-user.
 bool Writable(const std::string& path, const struct stat& st);

@@ -600,8 +600,9 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     }
     GSocketService* service = g_socket_service_new();
     // GLib's queue of 10 connections not yet accepted drops the rest when a hall of phones
-    // opens the page at once, and each dropped phone waits a second before it tries again.
-    g_socket_listener_set_backlog(G_SOCKET_LISTENER(service), limits.maxconnections);
+    // opens the page at once, and each dropped phone waits a second before it tries again;
+    // a flood that connects again and again fills a queue of only as many as are kept.
+    g_socket_listener_set_backlog(G_SOCKET_LISTENER(service), 4 * limits.maxconnections);
     int port = opt.port;
     if (!Listen(G_SOCKET_LISTENER(service), address, &port, err)) {
         g_object_unref(service);
