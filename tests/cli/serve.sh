@@ -36,6 +36,7 @@ sleep 1
 [ -z "$(listening)" ] || fail "listening without --serve on: $(listening)"
 key Q
 ended 50 Q
+rm -f club.evening  # the evening kept would be offered first; this start is a new one
 
 free_port
 
