@@ -626,8 +626,8 @@ void RunDisplay() {
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
     GtkInitColors();
-    // The spacing every display switch gives the grid: the first display is laid out as it is
-    // after the first card (five columns of the edit display that became four).
+    // The spacing every display switch gives the grid, so that the first display is laid out as
+    // every later one (the edit display had five columns at the start, four after a card).
     sdgrid = NewGrid(sp10);
     if (!didhandler) {
         KeybrdHandlerRestore();

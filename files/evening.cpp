@@ -27,6 +27,7 @@
 #include "files/season.h"
 #include "files/record.h"
 #include "history/history.h"
+#include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
@@ -120,6 +121,8 @@ int Today(time_t now) {
     return SeasonDay(strprintf("%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
 }
 
+std::string_view NextWord(std::string_view& s);
+
 // The club file's text of the roster and settings, less the key that starts or stops
 // recording (whether this run records is its own affair).
 std::string ClubLines() {
@@ -129,7 +132,11 @@ std::string ClubLines() {
         if (end == std::string::npos) end = text.size();
         std::string_view line(text.data() + pos, end - pos);
         pos = end + 1;
-        if (line != "Record" && !line.empty() && line[0] != '%') (((out += "clubline=") += line) += '\n');
+        // A dancer still being entered in the new-dancer dialog ("* *") is not kept.
+        std::string_view words = line;
+        bool placeholder = NextWord(words) == "*" && NextWord(words) == "*";
+        if (line != "Record" && !line.empty() && line[0] != '%' && !placeholder)
+            (((out += "clubline=") += line) += '\n');
     }
     return out;
 }
@@ -144,7 +151,8 @@ std::string OneLine(std::string s) {
 std::unordered_map<const SqrDancer*, long long> Numbers() {
     std::unordered_map<const SqrDancer*, long long> n;
     long long i = 0;
-    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) n[sd] = i++;
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (!IsPlaceholder(sd)) n[sd] = i++;
     return n;
 }
 
@@ -172,11 +180,13 @@ std::string Body() {
     out += ClubLines();
     // Every number within what the reader takes, so that the file written is always read back.
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
-        out += strprintf("dancer=%s %s %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %d %c %lld %lld\n",
-                         FileWord(sd->firstname).c_str(), FileWord(sd->lastname).c_str(), Clamp(sd->avail),
-                         Clamp(sd->dances), Clamp(sd->prvdances), Clamp(sd->skip), Clamp(sd->square), Clamp(sd->tagged),
-                         Clamp(sd->assigned), Clamp(sd->outdancer), Clamp(sd->posn), Clamp(sd->display), (int)sd->pgm,
-                         sd->priority == MUST ? 'M' : 'L', ref(sd->partner), ref(sd->tmppartner));
+        if (!IsPlaceholder(sd))
+            out += strprintf("dancer=%s %s %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %d %c %lld %lld\n",
+                             FileWord(sd->firstname).c_str(), FileWord(sd->lastname).c_str(), Clamp(sd->avail),
+                             Clamp(sd->dances), Clamp(sd->prvdances), Clamp(sd->skip), Clamp(sd->square),
+                             Clamp(sd->tagged), Clamp(sd->assigned), Clamp(sd->outdancer), Clamp(sd->posn),
+                             Clamp(sd->display), (int)sd->pgm, sd->priority == MUST ? 'M' : 'L', ref(sd->partner),
+                             ref(sd->tmppartner));
     for (const OutDancer* od = outdancerhd; od; od = od->nxt)
         if (ref(od->sd) >= 0) out += strprintf("out=%lld %lld\n", ref(od->sd), Clamp(od->assigned, 0));
     for (const SkipTip* st = skiptiphd; st; st = st->nxt)
@@ -504,6 +514,8 @@ bool EveningSave(bool ended) {
         state.lastroll = state.lastrolltip > 0 ? now : 0;
     }
     if (state.day < 0) state.day = seasontoday >= 0 ? seasontoday : Today(now);
+    // The season counts the evening's meetings on its own day, also after midnight.
+    if (seasontoday < 0) seasontoday = state.day;
     std::string head = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll);
     if (state.day >= 0) head += "day=" + SeasonDate(state.day) + "\n";
     if (ended) head += "ended=1\n";

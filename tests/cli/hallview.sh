@@ -11,7 +11,8 @@
 #           (a card swiped with it open, its opening at the next start: evening.sh)
 #   a card typed at reader speed on the Edit display: a note names the dancer checked out
 #   the window closed, the program started again on the club file: r (typed into the question
-#   whether to resume the evening, it resumes and rolls tip 3) shows the hall view
+#   whether to resume the evening, it gives the default answer: a new evening, since the evening
+#   was ended on purpose) rolls tip 1 and shows the hall view
 # Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
@@ -137,6 +138,6 @@ grep -qx hallview club.dorvel || fail "the club file keeps no hallview line"
 progpid=$!
 main_window
 key r
-check hall 3 || fail "started again, r: the evening resumed, the hall view of tip 3"
+check hall 1 || fail "started again, r: a new evening, the hall view of tip 1"
 kill -0 "$progpid" 2>/dev/null || fail "the program ended"
 echo "hallview.sh: ok"
