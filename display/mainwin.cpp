@@ -353,7 +353,8 @@ void DestroyWidget(GtkWidget*& w) {
 // ---- the window's pages --------------------------------------------------------------------
 // The window holds its displays as the pages of a stack. The first page is empty: it shows
 // while no display does. The edit display's page ("edit") is kept while other displays show
-// (display/edit.cpp); every other page goes when the display after it comes.
+// (display/edit.cpp), and so are the boards of labels ("squares", "present", "history",
+// display/squares.cpp); every other page goes when the display after it comes.
 static GtkWidget* pages = nullptr;
 static GtkWidget* blankpage = nullptr;
 
@@ -391,7 +392,7 @@ GtkWidget* ShownDisplay() {
     return shown == blankpage ? nullptr : shown;
 }
 
-// The pages other than the empty one and the kept edit display go; the edit display stays
+// The pages other than the empty one and the kept ones (named) go; the edit display stays
 // shown when keepedit is set and it is the page shown.
 static void EmptyPages(bool keepedit) {
     if (!pages) return;
@@ -400,7 +401,10 @@ static void EmptyPages(bool keepedit) {
     GList* kids = gtk_container_get_children(GTK_CONTAINER(pages));
     for (GList* l = kids; l; l = l->next) {
         GtkWidget* w = GTK_WIDGET(l->data);
-        if (w != blankpage && w != edit) gtk_widget_destroy(w);
+        gchar* name = nullptr;
+        gtk_container_child_get(GTK_CONTAINER(pages), w, "name", &name, nullptr);
+        if (w != blankpage && !name) gtk_widget_destroy(w);  // named pages are kept
+        g_free(name);
     }
     g_list_free(kids);
 }
