@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one roll for 100, 300, 1,000 and 10,000 present dancers, half of them singles: as
 // dealt (BM_RollSquares) and with mixing (BM_RollSquaresMix), which places the pairs against
-// the meetings of 11 tips in the history, as at the last tip of a 12-tip evening.
+// the meetings of 11 tips in the history, as at the last tip of a 12-tip evening; and with
+// mixing against a full season's memory besides (BM_RollSquaresMixSeason: every pair of the
+// roster met on earlier evenings) and the memory written after the roll, as the program does:
+// at most twice the roll without it.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 
 #include "assign/assign.h"
+#include "files/season.h"
+#include "support/helmtext.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/rndm.h"
@@ -54,8 +60,27 @@ static void BM_RollSquares(benchmark::State& state) {
 }
 BENCHMARK(BM_RollSquares)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-static void BM_RollSquaresMix(benchmark::State& state) {
+// Every pair of the roster in the season file, met from 1 to 9 times, last in the past weeks.
+static void FullSeason() {
+    std::string text = "dorvels-season 1\n";
+    unsigned h = 7;
+    for (SqrDancer* a = sdhd; a; a = a->nxt)
+        for (SqrDancer* b = a->nxt; b; b = b->nxt) {
+            h = h * 1103515245u + 12345u;
+            text += strprintf("%s\t%s\t%u\t2025-0%u-1%u\t0\n", a->firstlast.c_str(), b->firstlast.c_str(),
+                              1 + (h >> 16) % 9, 1 + (h >> 8) % 2, (h >> 4) % 9);
+        }
+    FILE* fp = fopen("bench.season", "w");
+    fwrite(text.data(), 1, text.size(), fp);
+    fclose(fp);
+    outputfilename = "bench.dorvel";
+    seasonflag = 1;
+    seasontoday = SeasonDay("2025-03-04");
+}
+
+static void RollMix(benchmark::State& state, bool season) {
     Build(static_cast<int>(state.range(0)));
+    if (season) FullSeason();
     set_rndm(1, 2, 3);
     mixflag = 1;
     editmode = SQUARES;
@@ -67,13 +92,19 @@ static void BM_RollSquaresMix(benchmark::State& state) {
     for (auto _ : state) {  // the twelfth tip, rolled again and again against the same history
         Square* s = RollSquares();
         benchmark::DoNotOptimize(s);
+        SeasonSave();  // as after every roll of the program (nothing without the memory)
         state.PauseTiming();
         OutDancersAfterRoll();
         state.ResumeTiming();
     }
     state.counters["squares"] = totsquare;
     ResetEvening();
+    SeasonReset();
+    remove("bench.season");
 }
-BENCHMARK(BM_RollSquaresMix)->Arg(100)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+static void BM_RollSquaresMix(benchmark::State& state) { RollMix(state, false); }
+BENCHMARK(BM_RollSquaresMix)->Arg(100)->Arg(200)->Arg(300)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+static void BM_RollSquaresMixSeason(benchmark::State& state) { RollMix(state, true); }
+BENCHMARK(BM_RollSquaresMixSeason)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

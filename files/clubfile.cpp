@@ -1078,6 +1078,11 @@ std::string SaveRosterBefore(const std::string& toread) {
 
 }  // namespace
 
+std::string NameAsRead(std::string name) {
+    CutName(name, false);
+    return name;
+}
+
 // The lines of the file open as fp, read once, for the setup dialog: "" when it is a club
 // file, otherwise why not.
 static std::string ChosenLines(FILE* fp, std::vector<std::string>* lines) {
@@ -1100,9 +1105,14 @@ std::string ChooseClubFile(const std::string& name, bool* read) {
     if (!FolderWritable(dir)) {
         why = strprintf(_("the folder <%s> cannot be written"), dir.c_str());
     } else if (!(fp = fopenx(name, "r", "dorvel", "DORVELS"))) {
-        for (const std::string& c : {name, name + DORVELEXT})
-            if (why.empty() && access(c.c_str(), F_OK) == 0 && access(c.c_str(), R_OK) != 0)
+        for (const std::string& c : {name, name + DORVELEXT}) {
+            struct stat st;
+            if (!why.empty() || stat(c.c_str(), &st) != 0) continue;
+            if (!S_ISREG(st.st_mode))  // a folder, a pipe: never read, never written over
+                why = strprintf(_("<%s> cannot be read: %s"), c.c_str(), _("it is not a plain file"));
+            else if (access(c.c_str(), R_OK) != 0)
                 why = strprintf(_("<%s> cannot be read: %s"), c.c_str(), strerror(errno));
+        }
         // Otherwise a new file: the roster is written there from now on.
     } else if (chosen = fopenfilename; !sdhd || !SameFile(chosen, inputfilename)) {
         // Read once, through the checks of the start-up's reader; the file is locked before

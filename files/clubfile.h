@@ -75,6 +75,9 @@ bool SaveWithChoice(int keepdances, bool quitting);
 void ClubFileNotice(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // The messages not shown yet, as one text ("" when none); they are forgotten.
 std::string TakeClubFileNotice();
+// A first or last name as the club file's reader takes it back: one longer than any real name
+// cut to the reader's limit, so that what is written is read back the same.
+std::string NameAsRead(std::string name);
 
 // Remembers the roster and settings as they are now, as the start of the evening. With
 // isnew, a club named on the command line was not found: it is written (and named in the

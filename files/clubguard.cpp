@@ -34,6 +34,7 @@ struct Guard {
     bool backedup = false;     // the version from before this run is safe (as "name~")
 };
 std::vector<Guard> guards;
+std::string clubinuse;  // the club file read or written last: files beside it take its permissions
 
 std::string RealPath(const std::string& name) {
     char* r = realpath(name.c_str(), nullptr);
@@ -117,7 +118,7 @@ bool WriteAll(int fd, const std::string& data) {
 
 // Copies the file from to the file to (replacing it); false with errno on failure.
 bool CopyFile(const std::string& from, const std::string& to) {
-    FILE* fp = fopen(from.c_str(), "rb");
+    FILE* fp = OpenPlainFile(from);
     if (!fp) return false;
     std::string data;
     char buf[65536];
@@ -168,13 +169,15 @@ std::string ShownName(const std::string& path) {
 }
 
 bool ReplaceFile(const std::string& path, const std::string& content,
-                 const std::function<bool()>& ready, int* lockfd) {
+                 const std::function<bool()>& ready, int* lockfd, int how) {
     std::string target = path;
     struct stat lst;
-    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    bool link = lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
+    if (link && (how & REPLACE_THROUGH_LINK)) {
         // Write through a symbolic link to the file it names, as writing in place would.
         std::string real = RealPath(path);
         if (!real.empty()) target = real;
+        link = false;
     }
     std::string dir = DirOf(target);
     struct stat dst;
@@ -184,31 +187,48 @@ bool ReplaceFile(const std::string& path, const std::string& content,
         return false;
     }
     if (!Writable(dir, dst)) return false;
+    // A link that is not followed is replaced by the file, like a file that is not there; so
+    // is a pipe or another special file put beside the club file (the new file takes its name,
+    // nothing opens it). The club file itself must be a plain file.
     struct stat fst;
-    bool exists = stat(target.c_str(), &fst) == 0;
-    if (exists && !S_ISREG(fst.st_mode)) {
-        errno = EISDIR;
+    bool exists = !link && lstat(target.c_str(), &fst) == 0;
+    if (exists && (S_ISDIR(fst.st_mode) || ((how & REPLACE_THROUGH_LINK) && !S_ISREG(fst.st_mode)))) {
+        errno = S_ISDIR(fst.st_mode) ? EISDIR : EINVAL;
         return false;
     }
+    if (exists && !S_ISREG(fst.st_mode)) exists = false;
     if (exists && !Writable(target, fst)) return false;
-
-    std::string tmpl = dir + "/." + target.substr(BaseStart(target)) + ".XXXXXX";
-    std::vector<char> tmpname(tmpl.begin(), tmpl.end());
-    tmpname.push_back('\0');
-    int fd = mkstemp(tmpname.data());
-    if (fd < 0) return false;
+    // A file beside the club file takes the club file's permissions and owner (a file another
+    // user put there does not keep that user as its owner).
     mode_t mode;
-    if (exists) {
+    struct stat cst;
+    bool keepowner = exists;
+    uid_t owner = exists ? fst.st_uid : geteuid();
+    gid_t group = exists ? fst.st_gid : getegid();
+    if (!(how & REPLACE_THROUGH_LINK) && !clubinuse.empty() && clubinuse != Canonical(target) &&
+        stat(clubinuse.c_str(), &cst) == 0) {
+        mode = cst.st_mode & 0666;
+        keepowner = true;
+        owner = cst.st_uid;
+        group = cst.st_gid;
+    } else if (exists) {
         mode = fst.st_mode & 07777;
     } else {
         mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
     }
+    if (how & REPLACE_PRIVATE) mode &= ~(mode_t)S_IRWXO;
+
+    std::string tmpl = dir + "/." + target.substr(BaseStart(target)) + ".XXXXXX";
+    std::vector<char> tmpname(tmpl.begin(), tmpl.end());
+    tmpname.push_back('\0');
+    int fd = mkstemp(tmpname.data());
+    if (fd < 0) return false;
     bool ok = WriteAll(fd, content) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    if (ok && exists && (fst.st_uid != geteuid() || fst.st_gid != getegid())) {
+    if (ok && keepowner && (owner != geteuid() || group != getegid())) {
         // Keep the owner of the file; only the super-user can, and failing is harmless.
-        if (fchown(fd, fst.st_uid, fst.st_gid) != 0) DPRINTF(1, "(ReplaceFile) owner kept\n");
+        if (fchown(fd, owner, group) != 0) DPRINTF(1, "(ReplaceFile) owner kept\n");
     }
     // The new file is locked before it takes the old one's place, so that the file at the
     // path is never without its lock.
@@ -241,6 +261,24 @@ bool ReplaceFile(const std::string& path, const std::string& content,
     return true;
 }
 
+FILE* AppendBeside(const std::string& path) {
+    struct stat cst;
+    bool club = !clubinuse.empty() && stat(clubinuse.c_str(), &cst) == 0;
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                  club ? cst.st_mode & 0666 : 0666);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, O_APPEND);
+    FILE* fp = fdopen(fd, "a");
+    if (!fp) close(fd);
+    return fp;
+}
+
 std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse) {
     *inuse = false;
     int fd = fp ? fileno(fp) : -1;
@@ -251,6 +289,7 @@ std::string GuardRead(FILE* fp, const std::string& unread, bool* inuse) {
     Guard& g = GuardOf(path);
     g.unread = unread;
     if (unread.empty()) {
+        clubinuse = g.path;
         Remember(g, st);
         if (g.inuse || !HoldLock(g)) g.inuse = *inuse = true;
     }
@@ -329,7 +368,7 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
     bool keptok = true;
     auto ready = [&] { return keep.empty() || (keptok = CopyFile(g.path, keep)); };
     int newlock = -1;
-    if (!ReplaceFile(target, content, ready, &newlock)) {
+    if (!ReplaceFile(target, content, ready, &newlock, REPLACE_THROUGH_LINK)) {
         *why = keptok ? strprintf(_("unable to write <%s>: %s"), target.c_str(), strerror(errno))
                       : strprintf(_("unable to write <%s>: keeping its old content as <%s> failed: %s"),
                                   target.c_str(), keep.c_str(), strerror(errno));
@@ -341,6 +380,7 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
     if (newlock >= 0 && fstat(newlock, &st) == 0) Remember(g, st);
     g.backedup = true;
     g.unread.clear();
+    clubinuse = g.path;
     if (changed)
         *note = strprintf(_("<%s> had been changed by another program since Dorvels read it: that "
                             "version is kept as <%s>"),
@@ -378,4 +418,5 @@ void GuardReset() {
     for (Guard& g : guards)
         if (g.lockfd >= 0) close(g.lockfd);
     guards.clear();
+    clubinuse.clear();
 }

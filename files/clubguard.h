@@ -12,14 +12,27 @@
 #include <functional>
 #include <string>
 
+// How ReplaceFile writes: REPLACE_THROUGH_LINK writes a symbolic link's file (the club file
+// itself may be a link the operator made); REPLACE_PRIVATE keeps the file from users other
+// than the owner and the group (it holds the page's access key).
+enum { REPLACE_THROUGH_LINK = 1, REPLACE_PRIVATE = 2 };
 // Replaces the file `path` by `content` so that it holds either its old or its new content
 // whatever happens: the content goes to a temporary file in the same folder, is synced, and
-// is renamed over `path` (a symbolic link is written through). `ready`, when given, runs
-// once the new content is safe in the temporary file, before it takes the file's place;
-// false from it stops the replacement. With `lockfd`, the new file is locked and its open
-// descriptor returned there. On failure errno tells why and `path` is untouched.
+// is renamed over `path`. A symbolic link at `path` is replaced, not written through (one
+// planted in a folder others may write must not lead the write elsewhere), unless `how` says
+// REPLACE_THROUGH_LINK. The file takes the permissions of the club file in use (the one
+// read or written last), else keeps its own; a new one, without a club file, those the
+// umask gives. `ready`, when given, runs once the new content is safe in the temporary file,
+// before it takes the file's place; false from it stops the replacement. With `lockfd`, the
+// new file is locked and its open descriptor returned there. On failure errno tells why and
+// `path` is untouched.
 bool ReplaceFile(const std::string& path, const std::string& content,
-                 const std::function<bool()>& ready = {}, int* lockfd = nullptr);
+                 const std::function<bool()>& ready = {}, int* lockfd = nullptr, int how = 0);
+
+// Opens a file beside the club file to append to it (created when missing): never through a
+// link, never a pipe or another special file (the write would wait on it), and a new file
+// with the club file's permissions. Null with errno on failure.
+FILE* AppendBeside(const std::string& path);
 
 // Whether the file or folder `path` (of status st) may be written. One without any write
 // permission is taken as the operator's wish that it is not written, even by the super-user.

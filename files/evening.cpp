@@ -38,6 +38,18 @@ namespace {
 constexpr const char* HEADER = "dorvels-evening 1";
 constexpr size_t MAXFILE = (size_t)32 << 20;  // far beyond an evening of a large club
 constexpr long long MAXCOUNT = 1000000;       // dancers, tips, places: far beyond any hall
+constexpr long long MAXTIPS = 200;            // tips kept in the file: far beyond any evening
+
+// What a file may claim for a roster of `roster` dancers: dancers, and places and dancers of
+// a tip, up to twice the roster and two squares (dancers may have left the club file since),
+// so that a few lines cannot make the resume allocate more than the roster can need.
+long long Room(long long roster) { return 2 * roster + 2 * MAXSQUARESIZE; }
+bool TipFits(long long totsquares, long long sqrsize, long long totdancers, long long roster) {
+    return sqrsize >= 1 && sqrsize <= MAXSQUARESIZE && totsquares <= Room(roster) / sqrsize &&
+           totdancers <= Room(roster);
+}
+// A number as the reader takes it: counts beyond MAXCOUNT are written as MAXCOUNT.
+long long Clamp(long long x, long long lo = -1) { return std::clamp(x, lo, MAXCOUNT); }
 
 struct Extra {
     std::string key;
@@ -156,29 +168,33 @@ std::string Body() {
     };
     std::string out;
     out += strprintf("club=%s\n", OneLine(outputfilename.substr(BaseStart(outputfilename))).c_str());
-    out += strprintf("tip=%d %d\n", tipcnt, prvtipcnt);
+    out += strprintf("tip=%lld %lld\n", Clamp(tipcnt, 0), Clamp(prvtipcnt, 0));
     out += strprintf("seeds=%lld %lld %lld\n", (long long)s1, (long long)s2, (long long)s3);
     int64_t r[3];
     get_rndm(&r[0], &r[1], &r[2]);  // where the generator stands: the next roll goes on from here
     out += strprintf("rndm=%lld %lld %lld\n", (long long)r[0], (long long)r[1], (long long)r[2]);
     out += strprintf("initialseeds=%lld %lld %lld\n", (long long)initial_s1, (long long)initial_s2,
                      (long long)initial_s3);
-    out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag, hallview, hallfontchg, (int)pgmfloor);
+    out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag != 0, hallview != 0,
+                     std::clamp(hallfontchg, -100, 100), (int)pgmfloor);
     out += ClubLines();
+    // Every number within what the reader takes, so that the file written is always read back.
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (!IsPlaceholder(sd))
-            out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", FileWord(sd->firstname).c_str(),
-                         FileWord(sd->lastname).c_str(), sd->avail, sd->dances, sd->prvdances, sd->skip, sd->square,
-                         sd->tagged, sd->assigned, sd->outdancer, sd->posn, sd->display, (int)sd->pgm,
-                         sd->priority == MUST ? 'M' : 'L', ref(sd->partner), ref(sd->tmppartner));
+            out += strprintf("dancer=%s %s %lld %lld %lld %lld %lld %lld %lld %lld %lld %lld %d %c %lld %lld\n",
+                             FileWord(sd->firstname).c_str(), FileWord(sd->lastname).c_str(), Clamp(sd->avail),
+                             Clamp(sd->dances), Clamp(sd->prvdances), Clamp(sd->skip), Clamp(sd->square),
+                             Clamp(sd->tagged), Clamp(sd->assigned), Clamp(sd->outdancer), Clamp(sd->posn),
+                             Clamp(sd->display), (int)sd->pgm, sd->priority == MUST ? 'M' : 'L', ref(sd->partner),
+                             ref(sd->tmppartner));
     for (const OutDancer* od = outdancerhd; od; od = od->nxt)
-        if (ref(od->sd) >= 0) out += strprintf("out=%lld %d\n", ref(od->sd), od->assigned);
+        if (ref(od->sd) >= 0) out += strprintf("out=%lld %lld\n", ref(od->sd), Clamp(od->assigned, 0));
     for (const SkipTip* st = skiptiphd; st; st = st->nxt)
-        if (ref(st->sd) >= 0) out += strprintf("skiptip=%lld %d\n", ref(st->sd), st->tip);
+        if (ref(st->sd) >= 0) out += strprintf("skiptip=%lld %lld\n", ref(st->sd), Clamp(st->tip, 0));
     for (const MustOnce* mo = mustoncehd; mo; mo = mo->nxt)
-        if (ref(mo->sd) >= 0) out += strprintf("mustonce=%lld %d\n", ref(mo->sd), mo->tip);
+        if (ref(mo->sd) >= 0) out += strprintf("mustonce=%lld %lld\n", ref(mo->sd), Clamp(mo->tip, 0));
     for (int i = 0; i < SQRTAGQTY; ++i)
-        if (sqrtag[i].sd) out += strprintf("tag=%d %d %lld\n", i, sqrtag[i].isqr, ref(sqrtag[i].sd));
+        if (sqrtag[i].sd) out += strprintf("tag=%d %lld %lld\n", i, Clamp(sqrtag[i].isqr), ref(sqrtag[i].sd));
     // The tips change only at a roll, a tip taken back or a dancer deleted; their lines are
     // made again only then (or when the roster's order, which numbers the dancers, changed).
     std::vector<const SqrDancer*> roster;
@@ -197,25 +213,30 @@ std::string Body() {
     return out;
 }
 
+// The last MAXTIPS tips whose squares the reader takes for this roster.
 template <class Ref>
 std::string HistoryLines(const Ref& ref) {
     std::string out;
+    long long roster = RosterCount(), tips = 0;
+    auto fits = [&](const History* h) { return TipFits(h->totsquares, h->sqrsize, h->totdancers, roster); };
+    for (const History* h = histhd; h; h = h->nxt) tips += fits(h);
     for (const History* h = histhd; h; h = h->nxt) {
-        out += strprintf("history=%d %d %d %d %d %d %lld %lld %lld\n", h->tipcnt, h->prvtipcnt, h->totsquares,
-                         h->sqrsize, h->totdancers, (int)h->pgmfloor, (long long)h->s1, (long long)h->s2,
-                         (long long)h->s3);
+        if (!fits(h) || tips-- > MAXTIPS) continue;
+        out += strprintf("history=%lld %lld %d %d %d %d %lld %lld %lld\n", Clamp(h->tipcnt, 0), Clamp(h->prvtipcnt, 0),
+                         std::max(h->totsquares, 0), h->sqrsize, std::max(h->totdancers, 0), (int)h->pgmfloor,
+                         (long long)h->s1, (long long)h->s2, (long long)h->s3);
         for (int i = 0; h->sqrlist && i < 2 * h->totdancers; ++i)
             if (h->sqrlist[i]) out += strprintf("cell=%d %s\n", i, OneLine(h->sqrlist[i]).c_str());
         for (int q = 0; h->histsqr && q < h->totsquares; ++q)
             for (int j = 0; h->histsqr[q].histsd && j < h->sqrsize; ++j) {
                 const HistoryDancer& p = h->histsqr[q].histsd[j];
                 if (ref(p.sd) < 0) continue;
-                out += strprintf("place=%d %d %lld %d %d %d %d %d %d %d %lld %lld\n", q, j, ref(p.sd), p.avail,
-                                 p.dances, p.prvdances, p.square, p.tagged, (int)p.pgm, (int)p.sex, ref(p.partner),
-                                 ref(p.tmppartner));
+                out += strprintf("place=%d %d %lld %lld %lld %lld %lld %lld %d %d %lld %lld\n", q, j, ref(p.sd),
+                                 Clamp(p.avail), Clamp(p.dances), Clamp(p.prvdances), Clamp(p.square), Clamp(p.tagged),
+                                 (int)p.pgm, (int)p.sex, ref(p.partner), ref(p.tmppartner));
             }
         for (const OutDancer* od = h->outdancerhd; od; od = od->nxt)
-            if (ref(od->sd) >= 0) out += strprintf("historyout=%lld %d\n", ref(od->sd), od->assigned);
+            if (ref(od->sd) >= 0) out += strprintf("historyout=%lld %lld\n", ref(od->sd), Clamp(od->assigned, 0));
     }
     return out;
 }
@@ -259,7 +280,7 @@ bool Seeds(std::string_view v, long long* out) { return Ints(v, out, 3, LLONG_MI
 
 // Parses the file's text; false with *why (the line and what is wrong) when a line of a known
 // key cannot be taken.
-bool Parse(const std::string& text, Evening* ev, std::string* why) {
+bool Parse(const std::string& text, long long roster, Evening* ev, std::string* why) {
     size_t pos = 0, lineno = 0;
     TipRec* tip = nullptr;
     auto bad = [&](const char* what) {
@@ -334,7 +355,7 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
             d.priority = prio[0];
             d.partner = n[11];
             d.tmppartner = n[12];
-            if (ev->dancers.size() >= (size_t)MAXCOUNT) return bad(_("too many dancers"));
+            if ((long long)ev->dancers.size() >= Room(roster)) return bad(_("more dancers than the club file has"));
             ev->dancers.push_back(std::move(d));
         } else if (key == "out" || key == "skiptip" || key == "mustonce" || key == "historyout") {
             if (!Ints(v, n, 2, 0, MAXCOUNT)) return bad(_("a request or out line that is damaged"));
@@ -352,9 +373,9 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
             std::string_view rest;
             if (!Ints(v, n, 6, 0, MAXCOUNT, &rest) || !Seeds(rest, n + 6))
                 return bad(_("a tip that is damaged"));
-            if (n[3] < 1 || n[3] > MAXSQUARESIZE || n[5] > C4 || n[2] * n[3] > MAXCOUNT)
+            if (n[5] > C4 || !TipFits(n[2], n[3], n[4], roster))
                 return bad(_("a tip whose squares are out of range"));
-            if (ev->tips.size() >= (size_t)MAXCOUNT) return bad(_("too many tips"));
+            if ((long long)ev->tips.size() >= MAXTIPS) return bad(_("more tips than any evening"));
             ev->tips.emplace_back();
             tip = &ev->tips.back();
             tip->tipcnt = n[0];
@@ -418,10 +439,19 @@ std::vector<SqrDancer*> MapDancers(const Evening& ev) {
     return map;
 }
 
+// The file's text. Only a plain file of the operator's own is read: a pipe put in its place
+// cannot stop the start, and an evening left by another user (with that user's access key,
+// and a file this run could not replace where others' files are kept) is not resumed.
 bool ReadAllFile(const std::string& path, std::string* text, std::string* why) {
-    FILE* fp = fopen(path.c_str(), "rb");
+    FILE* fp = OpenPlainFile(path);
     if (!fp) {
-        *why = strerror(errno);
+        *why = errno == EINVAL ? _("it is not a plain file") : strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (fstat(fileno(fp), &st) != 0 || st.st_uid != geteuid()) {
+        fclose(fp);
+        *why = _("it belongs to another user");
         return false;
     }
     char buf[65536];
@@ -490,7 +520,8 @@ bool EveningSave(bool ended) {
     if (state.day >= 0) head += "day=" + SeasonDate(state.day) + "\n";
     if (ended) head += "ended=1\n";
     if (GuardBackedUp(outputfilename)) head += "backedup=1\n";
-    if (!ReplaceFile(path, head + body)) {
+    // The file holds the page's access key: never readable by others.
+    if (!ReplaceFile(path, head + body, {}, nullptr, REPLACE_PRIVATE)) {
         std::string why = strerror(errno);
         if (!state.failed) {
             // Said once (every change would say it again), in the window as club-file problems are.
@@ -518,10 +549,11 @@ EveningOffer EveningFind(time_t now) {
     for (const char* kind : {"evening", "season", "reset"}) RemoveLeftovers(CompanionFile(outputfilename, kind));
     RemoveLeftovers(outputfilename);
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return offer;
+    if (lstat(path.c_str(), &st) != 0) return offer;
     std::string text, why;
     Evening ev;
-    if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
+    if (S_ISLNK(st.st_mode)) why = _("it is a link, not the file Dorvels writes");
+    if (!why.empty() || !ReadAllFile(path, &text, &why) || !Parse(text, RosterCount(), &ev, &why)) {
         ClubFileNotice(_("<%s> was not used: %s. Tonight starts as a new evening."), ShownName(path).c_str(), why.c_str());
         return offer;
     }
@@ -695,7 +727,7 @@ bool EveningResume() {
     // A record made from here on replays from the evening resumed: a copy of it beside the
     // record, named in the record.
     std::string copy = RecordFileName().empty() ? "" : RecordFileName() + ".evening";
-    if (!copy.empty() && ReplaceFile(copy, state.foundtext)) Record("(EveningResume) %s\n", copy.c_str());
+    if (!copy.empty() && ReplaceFile(copy, state.foundtext, {}, nullptr, REPLACE_PRIVATE)) Record("(EveningResume) %s\n", copy.c_str());
     state.foundtext.clear();
     state.found = false;
     state.offer = Evening{};
@@ -708,7 +740,7 @@ bool EveningResume() {
 bool EveningResumeFrom(const std::string& path) {
     std::string text, why;
     Evening ev;
-    if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
+    if (!ReadAllFile(path, &text, &why) || !Parse(text, RosterCount(), &ev, &why)) {
         GtkWarning(_("<%s> was not used: %s."), path.c_str(), why.c_str());
         return false;
     }

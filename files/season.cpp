@@ -46,6 +46,16 @@ struct Memory {
     std::vector<std::string> names;
     std::unordered_map<std::string, int> nameid;
     std::unordered_map<uint64_t, Remembered> pairs;
+    std::vector<std::pair<uint64_t, Remembered>> often;  // the pairs, met most often first; made when asked
+    // The pairs in the order of the file (by the first name, then the second, each pair's
+    // names in order): made at the first write, for every later one.
+    struct Ordered {
+        int x, y;  // name numbers, names[x] < names[y]
+        uint64_t key;
+        const Remembered* r;
+    };
+    std::vector<Ordered> ordered;
+    bool isordered = false;
 };
 Memory mem;
 std::set<std::string> reported;  // write failures already shown
@@ -97,9 +107,18 @@ int NameId(Memory& m, const std::string& name) {
     return it->second;
 }
 
+// How many dancers of the roster carry each full name.
+std::unordered_map<std::string, int> NameUses() {
+    std::unordered_map<std::string, int> uses;
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++uses[sd->firstlast];
+    return uses;
+}
+
 // The lines of a season file into m; "" when all is well, else what is wrong. A newer
-// format is "newer".
-std::string Parse(const std::string& text, Memory& m) {
+// format is "newer". Pairs naming a dancer not on the roster (`uses`) are left out: they
+// would only cost time at every roll, and are not written again. A pair dated after today
+// (a clock that was ahead) is taken as met today, so that it is counted once.
+std::string Parse(const std::string& text, Memory& m, const std::unordered_map<std::string, int>& uses) {
     bool header = false;
     size_t pos = 0;
     int line = 0;
@@ -133,7 +152,8 @@ std::string Parse(const std::string& text, Memory& m) {
         if (!Number(f[2], 1, kMaxCount, &r.count) || (r.last = SeasonDay(f[3])) < 0 ||
             !Number(f[4], 0, r.count, &r.onlast))
             return strprintf(_("line %d has an impossible count or date"), line);
-        if (m.today - r.last > SEASONDAYS) continue;  // forgotten
+        if (m.today - r.last > SEASONDAYS || !uses.count(f[0]) || !uses.count(f[1])) continue;  // forgotten, or gone
+        r.last = std::min(r.last, m.today);
         if (!m.pairs.emplace(Key(NameId(m, f[0]), NameId(m, f[1])), r).second)
             return strprintf(_("line %d names a pair again"), line);
     }
@@ -174,7 +194,7 @@ void Load(const std::string& path) {
                    shown.c_str(), why.c_str());
         return;
     }
-    why = st.st_size > SEASONMAXBYTES ? _("far too large") : Parse(text, mem);
+    why = st.st_size > SEASONMAXBYTES ? _("far too large") : Parse(text, mem, NameUses());
     if (why.empty()) return;
     mem.names.clear();
     mem.nameid.clear();
@@ -198,12 +218,6 @@ void Load(const std::string& path) {
     }
 }
 
-// How many dancers of the roster carry each full name.
-std::unordered_map<std::string, int> NameUses() {
-    std::unordered_map<std::string, int> uses;
-    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++uses[sd->firstlast];
-    return uses;
-}
 }  // namespace
 
 std::string SeasonFilename(const std::string& clubfile) { return CompanionFile(clubfile, "season"); }
@@ -238,7 +252,7 @@ bool SeasonReady() {
 }
 
 void SeasonPairs(const std::unordered_map<const SqrDancer*, int>& id,
-                 const std::function<void(int, int, int, int)>& f) {
+                 const std::function<void(int, int, int, int)>& f, size_t most) {
     if (!SeasonReady() || mem.pairs.empty()) return;
     const auto uses = NameUses();
     std::vector<int> at(mem.names.size(), -1);
@@ -247,50 +261,130 @@ void SeasonPairs(const std::unordered_map<const SqrDancer*, int>& id,
         auto it = mem.nameid.find(sd->firstlast);
         if (u != uses.end() && u->second == 1 && it != mem.nameid.end()) at[it->second] = i;
     }
-    for (const auto& [key, r] : mem.pairs) {
+    if (most >= mem.pairs.size()) {
+        for (const auto& [key, r] : mem.pairs) {
+            const int a = at[key >> 32], b = at[key & 0xffffffffu];
+            if (a >= 0 && b >= 0) f(a, b, r.count, r.last == mem.today ? r.onlast : 0);
+        }
+        return;
+    }
+    if (mem.often.size() != mem.pairs.size()) {  // made once for the memory as read (or renamed)
+        mem.often.assign(mem.pairs.begin(), mem.pairs.end());
+        std::sort(mem.often.begin(), mem.often.end(), [](const auto& x, const auto& y) {
+            return x.second.count != y.second.count ? x.second.count > y.second.count : x.first < y.first;
+        });
+    }
+    for (const auto& [key, r] : mem.often) {
         const int a = at[key >> 32], b = at[key & 0xffffffffu];
-        if (a >= 0 && b >= 0) f(a, b, r.count, r.last == mem.today ? r.onlast : 0);
+        if (a < 0 || b < 0) continue;
+        f(a, b, r.count, r.last == mem.today ? r.onlast : 0);
+        if (--most == 0) return;
     }
 }
 
 bool SeasonSave() {
     if (!SeasonReady()) return false;
-    Memory out = mem;
+    // Written after every roll, with a full season of a large club half a million pairs: the
+    // memory is not copied, only tonight's pairs are worked out anew, and the lines are put in
+    // order by the ranks of their names.
     const auto uses = NameUses();
+    std::vector<std::string> names = mem.names;
+    std::unordered_map<std::string, int> added;  // names met tonight that the memory did not know
+    auto idof = [&](const std::string& name) {
+        if (auto it = mem.nameid.find(name); it != mem.nameid.end()) return it->second;
+        auto [it, isnew] = added.emplace(name, static_cast<int>(names.size()));
+        if (isnew) names.push_back(name);
+        return it->second;
+    };
     auto usable = [&](const SqrDancer* sd) {
         auto u = uses.find(sd->firstlast);
         return u != uses.end() && u->second == 1 && Storable(sd->firstlast);
     };
+    const int today = mem.today;
+    std::unordered_map<uint64_t, Remembered> tonight;
     for (const auto& [a, b, times] : TonightMeetings()) {
         if (!usable(a) || !usable(b)) continue;
-        Remembered& r = out.pairs[Key(NameId(out, a->firstlast), NameId(out, b->firstlast))];
+        const uint64_t key = Key(idof(a->firstlast), idof(b->firstlast));
+        auto [it, isnew] = tonight.emplace(key, Remembered{});
+        Remembered& r = it->second;
+        if (isnew)
+            if (auto old = mem.pairs.find(key); old != mem.pairs.end()) r = old->second;
         if (r.count == 0) {
-            r = Remembered{times, out.today, times};
-        } else if (r.last == out.today) {
+            r = Remembered{times, today, times};
+        } else if (r.last == today) {
             // Written earlier this evening: a program started again has the first part of the
             // evening either in its history again or not at all, so the larger count is tonight's.
             r.count += std::max(r.onlast, times) - r.onlast;
             r.onlast = std::max(r.onlast, times);
         } else {
-            r.count = std::min(r.count + times, kMaxCount);
-            if (r.last < out.today) r.last = out.today, r.onlast = times;
+            r.count += times;
+            r.last = today, r.onlast = times;
         }
+        // Within what the reader takes: a count beyond its limit would cost the whole memory.
+        r.count = std::min(r.count, kMaxCount);
+        r.onlast = std::min(r.onlast, r.count);
     }
-    std::vector<std::string> lines;
-    for (const auto& [key, r] : out.pairs) {
-        const std::string& a = out.names[key >> 32];
-        const std::string& b = out.names[key & 0xffffffffu];
-        if (out.today - r.last > SEASONDAYS || !uses.count(a) || !uses.count(b)) continue;
-        lines.push_back(strprintf("%s\t%s\t%d\t%s\t%d\n", a.c_str(), b.c_str(), r.count, SeasonDate(r.last).c_str(),
-                                  r.onlast));
+    // Each name's rank in order; equal names share a rank.
+    std::vector<int> order(names.size()), rank(names.size());
+    for (size_t i = 0; i < names.size(); ++i) order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int x, int y) { return names[x] < names[y]; });
+    for (size_t i = 0, r = 0; i < order.size(); ++i) {
+        if (i > 0 && names[order[i]] != names[order[i - 1]]) ++r;
+        rank[order[i]] = static_cast<int>(r);
     }
-    std::sort(lines.begin(), lines.end());
+    // Written: names a dancer of the roster has and the file can hold.
+    std::vector<char> written(names.size());
+    for (size_t i = 0; i < names.size(); ++i) written[i] = uses.count(names[i]) && Storable(names[i]);
+    using Ordered = Memory::Ordered;
+    auto before = [&](const Ordered& p, const Ordered& q) {
+        return rank[p.x] != rank[q.x] ? rank[p.x] < rank[q.x] : rank[p.y] < rank[q.y];
+    };
+    auto ordered = [&](uint64_t key, const Remembered* r) {
+        int x = static_cast<int>(key >> 32), y = static_cast<int>(key & 0xffffffffu);
+        if (rank[x] > rank[y]) std::swap(x, y);
+        return Ordered{x, y, key, r};
+    };
+    // The memory's pairs keep their order (names met first tonight fall in between).
+    if (!mem.isordered) {
+        mem.ordered.clear();
+        mem.ordered.reserve(mem.pairs.size());
+        for (const auto& [key, r] : mem.pairs) mem.ordered.push_back(ordered(key, &r));
+        std::sort(mem.ordered.begin(), mem.ordered.end(), before);
+        mem.isordered = true;
+    }
+    std::vector<Ordered> news;
+    for (const auto& [key, r] : tonight) news.push_back(ordered(key, &r));
+    std::sort(news.begin(), news.end(), before);
+
     std::string text =
         "% Dorvels season memory: who met whom in a square this season (two dancers, meetings,\n"
         "% date of the last meeting, meetings on that date). A pair not met for 26 weeks is\n"
         "% forgotten; deleting this file forgets everything, and mixing goes on without it.\n";
     text += strprintf("%s %d\n", kHeader, kVersion);
-    for (const std::string& l : lines) text += l;
+    text.reserve(text.size() + (mem.ordered.size() + news.size()) * 48);
+    std::vector<std::string> dates(SEASONDAYS + 1);  // by days before today
+    auto line = [&](const Ordered& l) {
+        const Remembered& r = *l.r;
+        const int ago = today - r.last;
+        if (ago < 0 || ago > SEASONDAYS || !written[l.x] || !written[l.y] || rank[l.x] == rank[l.y]) return;
+        if (dates[ago].empty()) dates[ago] = SeasonDate(r.last);
+        text += names[l.x];
+        text += '\t';
+        text += names[l.y];
+        text += '\t';
+        text += std::to_string(r.count);
+        text += '\t';
+        text += dates[ago];
+        text += '\t';
+        text += std::to_string(r.onlast);
+        text += '\n';
+    };
+    size_t j = 0;
+    for (const Ordered& o : mem.ordered) {
+        for (; j < news.size() && before(news[j], o); ++j) line(news[j]);
+        if (!tonight.count(o.key)) line(o);
+    }
+    for (; j < news.size(); ++j) line(news[j]);
     if (ReplaceFile(mem.path, text)) return true;
     const std::string why =
         strprintf(_("unable to write the season memory <%s>: %s"), ShownName(mem.path).c_str(), strerror(errno));
@@ -301,6 +395,9 @@ bool SeasonSave() {
 
 void SeasonRename(const std::string& from, const std::string& to) {
     if (from == to || mem.path.empty()) return;
+    mem.often.clear();
+    mem.ordered.clear();
+    mem.isordered = false;
     if (auto it = mem.nameid.find(to); it != mem.nameid.end()) {
         const int gone = it->second;
         std::erase_if(mem.pairs, [gone](const auto& p) {

@@ -7,6 +7,7 @@
 // writes the file.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -33,9 +34,10 @@ bool SeasonReady();
 // For the dancers numbered by `id` (each name used by exactly one dancer of the roster):
 // f(a, b, count, tonight) for every remembered pair of two of them, with the meetings
 // remembered and how many of those were on this evening's date (a program started again
-// the same evening wrote them). Nothing when the memory is not ready.
+// the same evening wrote them). Nothing when the memory is not ready. With `most`, only the
+// `most` pairs met most often (a full season of a large club names half a million).
 void SeasonPairs(const std::unordered_map<const SqrDancer*, int>& id,
-                 const std::function<void(int, int, int, int)>& f);
+                 const std::function<void(int, int, int, int)>& f, size_t most = SIZE_MAX);
 
 // Writes the memory with this evening's meetings (the tip history) to the season file,
 // replacing it atomically; forgets pairs unmet for SEASONDAYS and names no dancer of the

@@ -9,6 +9,7 @@
 
 #include "core/dorvels.h"
 #include "core/screen.h"
+#include "files/clubguard.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
 
@@ -52,7 +53,7 @@ void DorvelStatistics(int) {
     struct tm when {};
     localtime_r(&now, &when);
     std::string name = StatFileName();
-    FILE* fp = fopen(name.c_str(), "a");
+    FILE* fp = AppendBeside(name);
     // The operator is not troubled in the middle of a roll; the terminal says what failed.
     if (!fp) {
         error(1, _("(DorvelStatistics) cannot append to <%s>: %s\n"), name.c_str(), strerror(errno));

@@ -148,9 +148,9 @@ void SetDancerNames(SqrDancer* sd, const std::string& first, const std::string& 
     if (!sd) return;
     NameTrieRemove(sd);
     const std::string before = sd->firstlast;
-    sd->firstname = first;
-    sd->lastname = last;
-    sd->firstlast = last.compare(0, 7, "Couple#") == 0 ? last : first + " " + last;
+    sd->firstname = NameAsRead(first);
+    sd->lastname = NameAsRead(last);
+    sd->firstlast = sd->lastname.compare(0, 7, "Couple#") == 0 ? sd->lastname : sd->firstname + " " + sd->lastname;
     SeasonRename(before, sd->firstlast);
     // A number typed by hand ("Couple#003") is taken: new anonymous dancers come after it.
     anoncnt = std::max(anoncnt, AnonNumber(last));

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the club file reader's fuzz target with clang's libFuzzer under the address and
-# undefined-behaviour sanitizers, and runs it.
+# Builds the fuzz targets of the club file reader and of the evening and season file readers
+# with clang's libFuzzer under the address and undefined-behaviour sanitizers, and runs them,
+# the club file's for two thirds of the time, the others' for the rest.
 #   scripts/fuzz.sh [seconds]        (default 600; 0 only builds)
-# Build output goes to $FUZZ_BUILD (default build-fuzz beside the sources); the fuzzer runs
-# in a scratch folder, with the seed corpus from fuzz/corpus and new inputs in
-# $FUZZ_BUILD/corpus. A crash leaves its input as $FUZZ_BUILD/crash-*.
+# Build output goes to $FUZZ_BUILD (default build-fuzz beside the sources); each fuzzer runs
+# in a scratch folder, with the seed corpus from fuzz/corpus (fuzz/corpus-evening) and new
+# inputs in $FUZZ_BUILD/corpus (corpus-evening). A crash leaves its input as $FUZZ_BUILD/crash-*.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
 build="${FUZZ_BUILD:-$here/build-fuzz}"
-mkdir -p "$build/obj" "$build/corpus" "$build/run"
+mkdir -p "$build/obj" "$build/corpus" "$build/corpus-evening" "$build/run" "$build/run-evening"
 cxx="${CXX_FUZZ:-clang++}"
 if ! command -v "$cxx" >/dev/null; then
     if [ "$(id -u)" = 0 ]; then
@@ -32,13 +33,20 @@ for src in "$here"/{support,core,registry,files,assign,history}/*.cpp "$here"/te
     fi
     objs+=("$obj")
 done
-"$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/fuzz_clubfile.cpp" "${objs[@]}" -o "$build/fuzz_clubfile"
-echo "built $build/fuzz_clubfile"
+for target in clubfile evening; do
+    "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/fuzz/fuzz_$target.cpp" "${objs[@]}" -o "$build/fuzz_$target"
+    echo "built $build/fuzz_$target"
+done
 [ "$seconds" -gt 0 ] || exit 0
-cd "$build/run"
-rm -f dorvels.record* lastdance.dorvels
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-exec "$build/fuzz_clubfile" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
+cd "$build/run"
+rm -f dorvels.record* lastdance.dorvels
+"$build/fuzz_clubfile" -max_total_time="$((seconds * 2 / 3))" -max_len=65536 -timeout=20 \
     -rss_limit_mb=4096 -close_fd_mask=2 -dict="$here/fuzz/clubfile.dict" \
     -artifact_prefix="$build/" -print_final_stats=1 "$build/corpus" "$here/fuzz/corpus"
+# A small hostile file must not cost much: far less memory than the club file's target.
+cd "$build/run-evening"
+exec "$build/fuzz_evening" -max_total_time="$((seconds - seconds * 2 / 3))" -max_len=65536 -timeout=20 \
+    -rss_limit_mb=1024 -malloc_limit_mb=256 -close_fd_mask=2 -dict="$here/fuzz/evening.dict" \
+    -artifact_prefix="$build/" -print_final_stats=1 "$build/corpus-evening" "$here/fuzz/corpus-evening"

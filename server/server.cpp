@@ -31,6 +31,7 @@ struct Conn {
     GSocket* socket = nullptr;  // the connection's socket, for the deadline and the message lookup
     GSocketConnection* held = nullptr;  // until its first bytes arrive (a reference)
     std::string host;    // client address
+    std::string peer;    // client address and port: how libsoup's messages name the connection
     gint64 since;        // start of the current wait for a request or an answer (µs)
     bool reading = true; // waiting for its request (else for its answer to be made and taken)
     bool closing = false;
@@ -67,6 +68,7 @@ ServeCounts counts;
 // Connections alive, also those of a server stopped a moment ago and those still closing.
 std::unordered_map<GSocket*, Conn*> conns;
 std::unordered_map<int, Conn*> held;  // by descriptor: those waiting for their first bytes
+std::unordered_map<std::string, Conn*> bypeer;  // by client address and port
 // Connections not closing, in all and by client address: what the limits count.
 int live = 0;
 std::unordered_map<std::string, int> perhost;
@@ -122,35 +124,56 @@ std::string Sha256Base64(const char* text) {
     return out;
 }
 
+// "address port" of a socket address; "" when it is none.
+std::string PeerKey(GSocketAddress* a) {
+    if (!a || !G_IS_INET_SOCKET_ADDRESS(a)) return "";
+    GInetSocketAddress* in = G_INET_SOCKET_ADDRESS(a);
+    gchar* s = g_inet_address_to_string(g_inet_socket_address_get_address(in));
+    std::string key = strprintf("%s %u", s, (unsigned)g_inet_socket_address_get_port(in));
+    g_free(s);
+    return key;
+}
+
+// The connection of a message. libsoup knows no socket of a connection it was handed as a
+// stream, but it keeps the client's address and port, which name the connection.
 Conn* ConnOf(SoupServerMessage* msg) {
-    auto it = conns.find(soup_server_message_get_socket(msg));
-    return it == conns.end() ? nullptr : it->second;
+    std::string key = PeerKey(soup_server_message_get_remote_address(msg));
+    auto it = key.empty() ? bypeer.end() : bypeer.find(key);
+    return it == bypeer.end() ? nullptr : it->second;
 }
 
 // The connection object is gone (libsoup closed it, or it was turned away).
 void ConnGone(gpointer data, GObject*) {
     Conn* c = static_cast<Conn*>(data);
     conns.erase(c->socket);
+    if (auto it = bypeer.find(c->peer); it != bypeer.end() && it->second == c) bypeer.erase(it);
     if (!c->closing) Uncount(c);
     delete c;
 }
 
 void FirstBytesNow();
 
-// When every place is taken: the connection that has waited longest for its request is
-// closed for a new one; one that has sent nothing yet before one that sends it slowly. A
-// phone sends its request as soon as it is connected (those whose bytes are in are handed
-// on first), so idle connections held open by others cannot keep it out.
-bool MakeRoom() {
+// A phone sends its whole request within this; a connection still sending after it drips.
+constexpr gint64 PHONEUS = G_USEC_PER_SEC;
+
+// When every place is taken (of all, or of one client address when `host` is given): a
+// connection waiting for its request is closed for a new one, the one that has waited
+// longest: one that has sent nothing yet first, then one that has taken longer than a phone
+// to send it (it drips), then any. A phone sends its whole request as soon as it is
+// connected (those whose bytes are in are handed on first), so neither idle nor dripping
+// connections, from any number of addresses, can keep it out or push it out.
+bool MakeRoom(const std::string* host = nullptr) {
     FirstBytesNow();
-    Conn* oldest = nullptr;
-    for (auto& [fd, c] : held)
-        if (!oldest || c->since < oldest->since) oldest = c;
-    if (!oldest)
-        for (auto& [sock, c] : conns)
-            if (!c->closing && c->reading && (!oldest || c->since < oldest->since)) oldest = c;
-    if (!oldest) return false;
-    CloseConn(oldest);
+    gint64 now = g_get_monotonic_time();
+    Conn* best = nullptr;
+    int bestrank = 3;
+    for (auto& [sock, c] : conns) {
+        if (c->closing || !c->reading || (host && c->host != *host)) continue;
+        int rank = c->held ? 0 : now - c->since > PHONEUS ? 1 : 2;
+        if (rank < bestrank || (rank == bestrank && c->since < best->since)) best = c, bestrank = rank;
+    }
+    if (!best) return false;
+    CloseConn(best);
     return true;
 }
 
@@ -209,7 +232,7 @@ gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) 
     GSocket* sock = g_socket_connection_get_socket(conn);
     std::string host = RemoteHost(conn);
     auto known = perhost.find(host);
-    bool full = known != perhost.end() && known->second >= limits.maxperaddress;
+    bool full = known != perhost.end() && known->second >= limits.maxperaddress && !MakeRoom(&host);
     if (!full && live >= limits.maxconnections) full = !MakeRoom();
     if (full) {
         ++counts.refused;
@@ -226,7 +249,12 @@ gboolean Incoming(GSocketService*, GSocketConnection* conn, GObject*, gpointer) 
     c->socket = sock;
     c->host = host;
     c->since = g_get_monotonic_time();
+    if (GSocketAddress* a = g_socket_connection_get_remote_address(conn, nullptr)) {
+        c->peer = PeerKey(a);
+        g_object_unref(a);
+    }
     conns[sock] = c;
+    if (!c->peer.empty()) bypeer[c->peer] = c;
     ++live;
     ++perhost[host];
     g_object_weak_ref(G_OBJECT(conn), ConnGone, c);
@@ -331,9 +359,56 @@ bool KeyedPath(const char* path, std::string* rest) {
     return true;
 }
 
-// Headers are in: everything that is not a small GET or HEAD is answered here, before a
-// body is read.
+// The refusal set on msg goes out now, on the socket, and the connection is closed: libsoup
+// would read (and keep) the whole body a request announces before it answers, however
+// large, and a socket merely shut down goes on taking what a fast client sends. The
+// connection is taken from libsoup (which stops there) and closed with the body unread, so
+// that the system drops it at once.
+void AnswerNowAndClose(SoupServerMessage* msg) {
+    guint status = soup_server_message_get_status(msg);
+    const char* phrase = soup_server_message_get_reason_phrase(msg);
+    std::string out = strprintf("HTTP/1.1 %u %s\r\n", status, phrase ? phrase : "");
+    SoupMessageHeadersIter it;
+    const char *name, *value;
+    soup_message_headers_iter_init(&it, soup_server_message_get_response_headers(msg));
+    while (soup_message_headers_iter_next(&it, &name, &value)) out += strprintf("%s: %s\r\n", name, value);
+    GBytes* body = soup_message_body_flatten(soup_server_message_get_response_body(msg));
+    gsize size = 0;
+    const char* data = static_cast<const char*>(g_bytes_get_data(body, &size));
+    out += strprintf("Content-Length: %zu\r\n\r\n", (size_t)size);
+    out.append(data ? data : "", size);
+    g_bytes_unref(body);
+    Conn* c = ConnOf(msg);
+    GIOStream* stream = soup_server_message_steal_connection(msg);
+    if (!stream) {
+        if (c) CloseConn(c);
+        return;
+    }
+    GOutputStream* os = g_io_stream_get_output_stream(stream);
+    if (G_IS_POLLABLE_OUTPUT_STREAM(os))  // a few hundred bytes: the socket's buffer takes them
+        g_pollable_output_stream_write_nonblocking(G_POLLABLE_OUTPUT_STREAM(os), out.data(), out.size(), nullptr,
+                                                   nullptr);
+    else
+        g_output_stream_write_all(os, out.data(), out.size(), nullptr, nullptr, nullptr);
+    if (c) CloseConn(c);
+    g_io_stream_close(stream, nullptr, nullptr);
+    g_object_unref(stream);
+}
+
+void Check(SoupServerMessage* msg);
+
+// Headers are in: everything that is not a small GET or HEAD is answered here. A request
+// that announces a body (no GET needs one) is answered and closed before any of it is read.
 void EarlyCheck(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, gpointer) {
+    Check(msg);
+    SoupMessageHeaders* h = soup_server_message_get_request_headers(msg);
+    bool body = soup_message_headers_get_encoding(h) != SOUP_ENCODING_NONE &&
+                !(soup_message_headers_get_encoding(h) == SOUP_ENCODING_CONTENT_LENGTH &&
+                  soup_message_headers_get_content_length(h) == 0);
+    if (body && soup_server_message_get_status(msg) >= 300) AnswerNowAndClose(msg);
+}
+
+void Check(SoupServerMessage* msg) {
     const char* method = soup_server_message_get_method(msg);
     SoupMessageHeaders* h = soup_server_message_get_request_headers(msg);
     if (strcmp(method, "GET") != 0 && strcmp(method, "HEAD") != 0) {
@@ -346,10 +421,19 @@ void EarlyCheck(SoupServer*, SoupServerMessage* msg, const char*, GHashTable*, g
     g_free(uri);
     SoupMessageHeadersIter it;
     const char *name, *value;
+    int hosts = 0;
     soup_message_headers_iter_init(&it, h);
-    while (soup_message_headers_iter_next(&it, &name, &value)) size += strlen(name) + strlen(value) + 4;
+    while (soup_message_headers_iter_next(&it, &name, &value)) {
+        size += strlen(name) + strlen(value) + 4;
+        hosts += g_ascii_strcasecmp(name, "Host") == 0;
+    }
     if ((int)size > limits.maxrequestbytes) {
         Refuse(msg, 431, "request too large\n");
+        return;
+    }
+    // Two Host headers: which one a proxy before this server looked at is anybody's guess.
+    if (hosts > 1) {
+        Refuse(msg, SOUP_STATUS_BAD_REQUEST, "more than one Host header\n");
         return;
     }
     if (soup_message_headers_get_encoding(h) != SOUP_ENCODING_NONE &&
@@ -439,7 +523,8 @@ void Answer(SoupServerMessage* msg) {
                                          sizeof notfound - 1);
         return;
     }
-    soup_message_headers_replace(out, "Cache-Control", "no-cache, private");
+    // The page and the board name the dancers: no browser keeps them.
+    soup_message_headers_replace(out, "Cache-Control", "no-store");
     soup_message_headers_replace(out, "ETag", body->etag.c_str());
     const char* match = soup_message_headers_get_one(soup_server_message_get_request_headers(msg), "If-None-Match");
     if (match && (strstr(match, body->etag.c_str()) || strcmp(match, "*") == 0)) {
@@ -538,8 +623,9 @@ bool PhoneServerStart(const ServeOption& opt, std::string* err) {
     }
     GSocketService* service = g_socket_service_new();
     // GLib's queue of 10 connections not yet accepted drops the rest when a hall of phones
-    // opens the page at once, and each dropped phone waits a second before it tries again.
-    g_socket_listener_set_backlog(G_SOCKET_LISTENER(service), limits.maxconnections);
+    // opens the page at once, and each dropped phone waits a second before it tries again;
+    // a flood that connects again and again fills a queue of only as many as are kept.
+    g_socket_listener_set_backlog(G_SOCKET_LISTENER(service), 4 * limits.maxconnections);
     int port = opt.port;
     if (!Listen(G_SOCKET_LISTENER(service), address, &port, err)) {
         g_object_unref(service);

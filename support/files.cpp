@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Opening files by name with a default extension and a search list.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <cstring>
@@ -81,8 +84,31 @@ static std::vector<std::string> SearchFolders() {
     return dirs;
 }
 
+FILE* OpenPlainFile(const std::string& path, const char* mode) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    bool statted = fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        int saved = statted ? EINVAL : errno;
+        close(fd);
+        errno = saved;
+        return nullptr;
+    }
+    // A plain file never blocks; reads go on as usual from here.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* fp = fdopen(fd, mode);
+    if (!fp) {
+        int saved = errno;
+        close(fd);
+        errno = saved;
+    }
+    return fp;
+}
+
 static FILE* OpenOne(const std::string& path, const char* mode) {
-    FILE* fp = fopen(path.c_str(), mode);
+    bool reading = mode[0] == 'r' && !strchr(mode, '+');
+    FILE* fp = reading ? OpenPlainFile(path, mode) : fopen(path.c_str(), mode);
     if (fp) fopenfilename = path;
     return fp;
 }

@@ -54,6 +54,10 @@ bool InDataFolder(const std::string& path);
 // The data folder of an installed program, found beside the program wherever it was
 // installed; "" for a program run from its build tree.
 std::string InstalledDataFolder();
+// Opens the file at path for reading ("r" or "rb") without waiting on it, and only when it is
+// a plain file: a pipe or a device put in a file's place cannot stop the program, and a
+// folder is no file. Null with errno on failure (EINVAL for what is not a plain file).
+FILE* OpenPlainFile(const std::string& path, const char* mode = "rb");
 // File name of an open descriptor ("" when unknown).
 std::string fd2name(int fd);
 

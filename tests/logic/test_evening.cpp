@@ -2,6 +2,7 @@
 // The evening file: an evening written beside its club file and resumed at the next start
 // goes on exactly as it would have without the break; what is offered, and what is not.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -283,7 +284,11 @@ TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
                                         file + "tip=99999999999999999999 0\n", file + "dancer=A B 1\n",
                                         file + "place=50 0 0 1 1 1 1 1 1 1 -1 -1\n", file + "history=1 0 1 8 1 0 1 2\n",
                                         file + "mustonce=4000 1\n", file + "cell=0 x\n" + "tag=7 0 0\n",
-                                        file + std::string(40 << 20, '%')};
+                                        file + std::string(40 << 20, '%'),
+                                        // claims beyond what the roster can need: places, dancers, tips
+                                        file + "history=3 2 5000 2 4 0 1 2 3\n", file + "history=3 2 1 8 90000 0 1 2 3\n",
+                                        file + [] { std::string t; for (int i = 0; i < 250; ++i) t += "history=1 0 1 8 1 0 1 2 3\n"; return t; }(),
+                                        file + [] { std::string t; for (int i = 0; i < 300; ++i) t += "dancer=X Y 0 0 0 0 0 0 0 0 0 0 0 L -1 -1\n"; return t; }()};
     for (size_t pos = file.find('\n') + 1; pos < file.size(); pos = file.find('\n', pos) + 1)
         if (file.compare(pos, 4, "club") != 0)  // every other value out of range (club lines are the club file's)
             damaged.push_back(file.substr(0, file.find('=', pos) + 1) + "-99999999999 x" + file.substr(file.find('\n', pos)));
@@ -314,6 +319,55 @@ TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
             }
     }
     TakeClubFileNotice();
+
+    // Planted in the club file's folder by somebody else: a pipe (the start must not wait on
+    // it), a folder, a link to a file elsewhere, an evening of another user. Reported, not
+    // resumed; the next save puts the evening in their place (a folder stays) and writes
+    // nothing through a link.
+    const std::string outside = dir + "-outside.txt";
+    for (const char* kind : {"pipe", "folder", "link", "foreign"}) {
+        SCOPED_TRACE(kind);
+        StartOn("club.dorvel");
+        WriteFile(outside, file);
+        std::string k = kind;
+        unlink("club.evening");
+        if (k == "foreign") WriteFile("club.evening", file);
+        int planted = k == "pipe"     ? mkfifo("club.evening", 0666)
+                      : k == "folder" ? mkdir("club.evening", 0777)
+                      : k == "link"   ? symlink(outside.c_str(), "club.evening")
+                                      : chown("club.evening", 4321, 4321);
+        ASSERT_EQ(planted, 0);
+        TakeClubFileNotice();
+        EXPECT_FALSE(EveningFind(now).offered);
+        EXPECT_NE(TakeClubFileNotice().find("<club.evening> was not used: "), std::string::npos);
+        Tip();
+        EXPECT_EQ(EveningSave(), k != "folder");
+        EXPECT_EQ(ReadFile(outside), file);
+        struct stat st;
+        ASSERT_EQ(lstat("club.evening", &st), 0);
+        if (k != "folder") {
+            EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_uid == geteuid());
+        }
+        unlink("club.evening");
+        rmdir("club.evening");
+    }
+    unlink(outside.c_str());
+
+    // A private club file's companions are private too; the evening (it holds the page's key)
+    // is never readable by others, whatever the club file allows.
+    for (mode_t mode : {0600, 0640, 0664}) {
+        ASSERT_EQ(chmod("club.dorvel", mode), 0);
+        unlink("club.dorvel~");
+        StartOn("club.dorvel");
+        Tip();
+        ASSERT_TRUE(WriteDorvels(1));
+        ASSERT_TRUE(EveningSave());
+        struct stat ev, bak;
+        ASSERT_EQ(stat("club.evening", &ev), 0);
+        ASSERT_EQ(stat("club.dorvel~", &bak), 0);
+        EXPECT_EQ(bak.st_mode & 0777, mode);
+        EXPECT_EQ(ev.st_mode & 0777, mode & 0770);
+    }
     WriteFile("club.evening", file);
 
     // Dancers gone from the club file since: the others resume, and the evening rolls on
@@ -405,6 +459,58 @@ TEST_F(EveningFile, TheQuestionFitsHowTheEveningWasLeft) {
     ASSERT_EQ(screen::warnings.size(), 1u);
     EXPECT_NE(screen::warnings[0].find("The evening cannot be kept in <club.evening>"), std::string::npos);
     ASSERT_EQ(rmdir("club.evening"), 0);
+}
+
+// Whatever the program writes, it reads back the same: over generated evenings with numbers
+// at and beyond the reader's limits (counts, tip numbers, a tag's square), a name far longer
+// than any, and more tips than the file keeps, the evening written is offered, and once
+// resumed writes the very same file again.
+TEST_F(EveningFile, WhatIsWrittenReadsBackTheSame) {
+    // Without the times of writing, and without the club file's own lines, which its reader
+    // takes as it always has (counts below 0 as 0, names cut to their limit).
+    auto body = [](const std::string& t) {
+        std::string out;
+        for (size_t pos = 0, end; pos < t.size(); pos = end + 1) {
+            end = t.find('\n', pos);
+            if (end == std::string::npos) end = t.size();
+            std::string line = t.substr(pos, end - pos);
+            if (line.rfind("saved=", 0) && line.rfind("lastroll=", 0) && line.rfind("clubline=", 0)) out += line + "\n";
+        }
+        return out;
+    };
+    for (int seed = 0; seed < 8; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        ResetEvening();
+        ASSERT_EQ(system("rm -f club.*"), 0);
+        Club(rng);
+        StartOn("club.dorvel");
+        sanitypauseseconds = 0;
+        int tips = 1 + (int)(rng() % (seed % 2 ? 210 : 4));
+        for (int t = 0; t < tips; ++t) {
+            Actions(rng);
+            Tip();
+        }
+        const int extreme[] = {INT_MAX, 1000000, 1000001, -2, INT_MIN, 0};
+        auto pick = [&] { return extreme[rng() % 6]; };
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+            if (rng() % 3 == 0) sd->dances = pick(), sd->prvdances = pick(), sd->skip = pick(), sd->posn = pick();
+        if (seed % 3 == 0) tipcnt = pick() & INT_MAX, prvtipcnt = pick() & INT_MAX;
+        if (seed % 4 == 1) SetDancerNames(sdhd->nxt, std::string(300 + seed, 'n'), "Long");
+        if (histhd) histhd->tipcnt = pick() & INT_MAX;
+        hallfontchg = pick();
+        if (rng() % 2) sqrtag[0] = SquareTag{pick(), nullptr, sdtl};
+        ASSERT_TRUE(EveningSave());
+        const std::string first = ReadFile("club.evening");
+
+        EveningReset();
+        TakeClubFileNotice();
+        ASSERT_TRUE(EveningFind(time(nullptr)).offered) << TakeClubFileNotice();
+        ASSERT_TRUE(EveningResume());
+        EveningReset();
+        ASSERT_TRUE(EveningSave());
+        EXPECT_EQ(body(ReadFile("club.evening")), body(first));
+    }
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "registry/registry.h"
 #include "support/screen_recorder.h"
 #include "support/fixtures.h"
+#include "support/helmtext.h"
 #include "support/rndm.h"
 #include "test_assign_util.h"
 
@@ -460,6 +461,80 @@ TEST_F(Mixing, DamagedOrHostileSeasonFileIsReportedAndIgnored) {
         EXPECT_EQ(screen::warnings.size(), 1u);
         std::remove("club.season");
         rmdir("club.season");
+    }
+    LeaveDir(saved);
+}
+
+// Whatever is written reads back the same: over generated season files (counts at the
+// reader's limit, pairs dated after today by a clock that was ahead, thousands of pairs of
+// names not on the roster, a dancer renamed to a name too long for the file) a save after a
+// start reads back and writes the very same file at the next start, and no pair is counted
+// twice. Nothing is written through a link planted at the season file's place.
+TEST_F(Mixing, SeasonFileWrittenIsReadBackTheSame) {
+    std::string saved, dir = EnterNewDir("seasonback", &saved);
+    const int today = SeasonDay("2025-03-04");
+    auto start = [&](std::mt19937& rng) {
+        ResetEvening();
+        screen::clear();
+        std::mt19937 club(9);
+        assigntest::GeneratedRoster(club, 24);
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 1, sd->pgm = Basic;
+        mixflag = seasonflag = 1;
+        seasontoday = today;
+        outputfilename = "club.dorvel";
+        set_rndm(rng() % 1000 + 1, 2, 3);
+    };
+    for (int seed = 0; seed < 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        start(rng);
+        std::vector<std::string> names;
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) names.push_back(sd->firstlast);
+        std::string text = "dorvels-season 1\n";
+        std::set<std::pair<std::string, std::string>> used;
+        for (int i = 0; i < 150; ++i) {
+            std::string a = names[rng() % names.size()], b = names[rng() % names.size()];
+            if (a == b || !used.insert(std::minmax(a, b)).second) continue;
+            const int counts[] = {1, 7, 999999, 1000000};
+            int count = counts[rng() % 4], onlast = static_cast<int>(rng() % (count + 1u)) % 50;
+            text += strprintf("%s\t%s\t%d\t%s\t%d\n", a.c_str(), b.c_str(), count,
+                              SeasonDate(today - 100 + static_cast<int>(rng() % 130)).c_str(), std::min(onlast, count));
+        }
+        for (int i = 0; i < 5000; ++i) text += strprintf("Gone %d\tLeft %d\t3\t2025-03-01\t0\n", i, i);
+        const std::string outside = dir + "/../seasonback-outside" + std::to_string(seed);
+        WriteFile("club.season", text);
+        if (seed % 2) {  // the file read, then a link to a file elsewhere put in its place
+            ASSERT_TRUE(SeasonReady());
+            WriteFile(outside, "mine\n");
+            std::remove("club.season");
+            ASSERT_EQ(symlink(outside.c_str(), "club.season"), 0);
+        }
+        for (int t = 0; t < 3; ++t) ASSERT_NE(assigntest::Tip(), nullptr);
+        if (seed % 3 == 2) SetDancerNames(sdhd, std::string(300, 'x'), "Long");
+        ASSERT_TRUE(SeasonSave());
+        EXPECT_TRUE(screen::warnings.empty());
+        if (seed % 2) {
+            EXPECT_EQ(ReadFile(outside), "mine\n");
+        }
+        const std::string first = ReadFile("club.season");
+        EXPECT_EQ(first.find("Gone "), std::string::npos);
+        std::istringstream in(first.substr(first.find("dorvels-season 1\n") + 17));
+        for (std::string a, b, count, date, onlast; std::getline(in, a, '\t') && std::getline(in, b, '\t') &&
+                                                    std::getline(in, count, '\t') && std::getline(in, date, '\t') &&
+                                                    std::getline(in, onlast);) {
+            EXPECT_LE(std::stoi(count), 1000000) << a << " " << b;
+            EXPECT_LE(SeasonDay(date), today) << a << " " << b;
+            EXPECT_LE(a.size() + b.size(), 512u);
+        }
+        // The next start the same evening, with the same tips in its history.
+        SeasonReset();
+        seasonflag = 1;
+        seasontoday = today;
+        ASSERT_TRUE(SeasonSave());
+        EXPECT_TRUE(screen::warnings.empty());
+        EXPECT_TRUE(ReadFile("club.season") == first) << "written again differently";
+        std::remove("club.season");
+        std::remove(outside.c_str());
     }
     LeaveDir(saved);
 }

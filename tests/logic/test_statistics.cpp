@@ -3,6 +3,7 @@
 // (its data file, the commands sent to the plotting program, the warning with no dances).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -89,6 +90,17 @@ TEST_F(Statistics, EachRollAppendsOneLineWhenAsked) {
     ASSERT_EQ(Lines(log), 3);
     EXPECT_NE(log.find("   8  0  4  4  0  0  0    # "), std::string::npos) << log;
     EXPECT_NE(log.rfind("   7  0  3  4  0  0  0    # "), std::string::npos) << log;
+
+    // A link or a pipe put in the log's place: a roll neither writes through it nor waits.
+    std::remove("club.stat");
+    WriteFile("outside.txt", "theirs\n");
+    ASSERT_EQ(symlink("outside.txt", "club.stat"), 0);
+    RollSquares();
+    EXPECT_EQ(ReadFile("outside.txt"), "theirs\n");
+    std::remove("club.stat");
+    ASSERT_EQ(mkfifo("club.stat", 0600), 0);
+    RollSquares();
+    std::remove("club.stat");
 }
 
 TEST_F(Statistics, UnwritableLogIsReportedOnStderrOnly) {
