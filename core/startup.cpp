@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/dorvels.h"
+#include "files/attendance.h"
 #include "files/clubfile.h"
 #include "files/clubguard.h"
 #include "files/evening.h"
@@ -346,6 +347,7 @@ bool TerminateEvening(int data) {
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
     // The season memory goes with the evening that was kept (after the tips taken back).
     if (ok && (data == 1 || data == 2)) SeasonSave();
+    if (data == 1 || data == 2) AttendanceSave();
     // The evening as it ended is offered at the next start, unless the operator quit without
     // writing anything.
     if (data == 1 || data == 2) EveningSave();

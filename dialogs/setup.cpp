@@ -17,6 +17,7 @@
 #include "core/settings.h"
 #include "core/workfolder.h"
 #include "dialogs/dancer.h"
+#include "dialogs/spreadsheet.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
@@ -452,6 +453,11 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
     Pack(col, dir);
     Pack(col, file);
     TitledEntry(col, _("Output File"), font, &outputfile_entry, 16, false);
+    // The roster from and to a spreadsheet.
+    GtkWidget* csv = Box(GTK_ORIENTATION_HORIZONTAL, sp2);
+    gtk_box_pack_start(GTK_BOX(csv), Button(_("Import dancers…"), G_CALLBACK(SetupImportBttn), 0), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(csv), Button(_("Export dancers…"), G_CALLBACK(SetupExportBttn), 0), TRUE, TRUE, 0);
+    Pack(col, csv);
     // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
     g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
     g_signal_connect(file, "file-set", G_CALLBACK(ChooserFile), outputfile_entry);
@@ -807,6 +813,23 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
     if (editmode != EDIT) SwitchDisplay(EDIT);
     NewSqrDancerDisplay();
 }
+
+void SetupImportBttn(GtkWidget*, void*) {
+    Record("(SetupImportBttn)\n");
+    DestroyPopup();
+    // As for a new dancer: the setup is applied and closed, the roster shown, then the file
+    // is chosen and its preview opens.
+    if (setupwin) {
+        if (!ApplySetup("Import")) return;
+        GtkWidget* w = setupwin;
+        sdnew = nullptr;
+        gtk_widget_destroy(w);
+    }
+    if (editmode != EDIT) SwitchDisplay(EDIT);
+    ImportDancersChoose();
+}
+
+void SetupExportBttn(GtkWidget*, void*) { ExportDancersChoose(); }
 
 void SetupWelcomeBttn(GtkWidget*, void* psd) {
     bool sample = GPOINTER_TO_INT(psd) == WELCOME_SAMPLE;
