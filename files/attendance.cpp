@@ -252,7 +252,10 @@ struct Collator {
         const char* env = getenv("LC_ALL");
         if (!env || !*env) env = getenv("LC_COLLATE");
         if (!env || !*env) env = getenv("LANG");
-        if (env && *env) loc = newlocale(LC_COLLATE_MASK, env, (locale_t)0);
+        // The C locale orders bytes, which puts every accented letter after z.
+        const std::string name = env ? env : "";
+        if (!name.empty() && name != "POSIX" && name != "C" && name.compare(0, 2, "C.") != 0)
+            loc = newlocale(LC_COLLATE_MASK, env, (locale_t)0);
     }
     ~Collator() {
         if (loc) freelocale(loc);

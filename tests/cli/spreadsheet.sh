@@ -82,7 +82,7 @@ present=0
 while read -r first last _ _ dances avail _; do
   [ "$avail" = 1 ] || continue
   present=$((present + 1))
-  line=$(grep -m1 "^\(\xef\xbb\xbf\)\?${first//_/ },${last//_/ },1,$dances," r.csv) ||
+  grep -q "^${first//_/ },${last//_/ },1,$dances," r.csv ||
     fail "$first $last: not 1 evening and $dances tips: $(grep "$last" r.csv)"
 done < <(grep -v '^[%a-z]' counts.dorvel | grep -v '=' | grep '^[A-Z]')
 [ "$present" -gt 10 ] || fail "only $present dancers present"

@@ -17,6 +17,7 @@
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
+#include "dialogs/spreadsheet.h"
 #include "test_boards_util.h"
 #include "test_keys_util.h"
 
@@ -52,7 +53,8 @@ protected:
     }
 };
 
-// Thirty entries in two columns, the seven beyond them in a third; it fits 1024x768.
+// Thirty entries in two columns, the eight beyond them in a third; it fits 1024x768. The
+// season attendance entry opens its window.
 TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     RightClick();
     ASSERT_NE(menubttnpopup, nullptr);
@@ -63,18 +65,18 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     EXPECT_TRUE(size.width <= 1024 && size.height <= 768) << size.width << "x" << size.height;
 
     std::vector<GtkWidget*> bttns = MenuButtons();
-    ASSERT_EQ(bttns.size(), 37u);
+    ASSERT_EQ(bttns.size(), 38u);
     std::string columns[3] = {std::string(15, ' '), std::string(15, ' '), std::string(15, ' ')};
     for (GtkWidget* b : bttns) {
         std::string label = gtk_button_get_label(GTK_BUTTON(b));
         EXPECT_EQ(label.size(), 30u) << label;
-        bool esc = StartsWith(label, "Esc: ");
-        EXPECT_TRUE(esc || label.substr(1, 2) == ": ") << label;
+        bool esc = StartsWith(label, "Esc: "), attendance = StartsWith(label, "season attendance");
+        EXPECT_TRUE(esc || attendance || label.substr(1, 2) == ": ") << label;
         int col = -1, row = -1;
         gtk_container_child_get(GTK_CONTAINER(gtk_widget_get_parent(b)), b, "left-attach", &col,
                                 "top-attach", &row, nullptr);
         ASSERT_TRUE(col >= 0 && col <= 2 && row >= 1 && row <= 15) << label << " at " << col << "," << row;
-        columns[col][row - 1] = esc ? '^' : label[0];
+        columns[col][row - 1] = esc ? '^' : attendance ? '*' : label[0];
         gchar* tip = gtk_widget_get_tooltip_text(b);
         ASSERT_NE(tip, nullptr) << label;
         EXPECT_TRUE(StartsWith(tip, "\t\t")) << label;
@@ -82,7 +84,7 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     }
     EXPECT_EQ(columns[0], "aABcdeEfFhHIlLM");
     EXPECT_EQ(columns[1], "nopqRrstTuwWxXz");
-    EXPECT_EQ(columns[2], "VDvbiP^        ");
+    EXPECT_EQ(columns[2], "VDvbiP^*       ");
 
     // The legend: the dashes over seven rows of a mouse action and what it does.
     GtkWidget* frame = gtk_bin_get_child(GTK_BIN(menubttnpopup));
@@ -98,6 +100,15 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
         EXPECT_EQ(gtk_widget_get_halign(action), GTK_ALIGN_START);
     }
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(gtk_grid_get_child_at(legend, 0, 1))), "leftmouse");
+
+    GtkWidget* attendance = nullptr;
+    for (GtkWidget* b : bttns)
+        if (StartsWith(gtk_button_get_label(GTK_BUTTON(b)), "season attendance")) attendance = b;
+    ASSERT_TRUE(ClickButton(attendance));
+    EXPECT_EQ(menubttnpopup, nullptr);
+    ASSERT_NE(attendancewin, nullptr);
+    EXPECT_TRUE(gtk_widget_get_visible(attendancewin));
+    gtk_widget_destroy(attendancewin);
 }
 
 TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
@@ -163,7 +174,7 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         gdk_window_get_origin(gtk_widget_get_window(menubttnpopup), &x, &y);
         EXPECT_NEAR(x, screen.x + (screen.width - a.width) / 2, 2);
         EXPECT_NEAR(y, screen.y + (screen.height - a.height) / 2, 2);
-        EXPECT_EQ(MenuButtons().size(), 37u);
+        EXPECT_EQ(MenuButtons().size(), 38u);
         NextSecond();
         key();  // pressed again: closed, and the toggled dancer forgotten
         EXPECT_EQ(menubttnpopup, nullptr);
