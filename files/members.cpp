@@ -545,14 +545,20 @@ std::string MembersCsv() {
                                   N_("Level"), N_("Card"), N_("Priority")};
     for (size_t i = 0; i < std::size(header); ++i) out += (i ? "," : "") + CsvField(_(header[i]));
     out += "\r\n";
+    // The steady partner: a dancer who stays away tonight keeps the link to a partner who
+    // dances single, and the two are still a couple of the club.
+    std::map<const SqrDancer*, const SqrDancer*> steady;
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (sd->partner) steady[sd] = sd->partner, steady.emplace(sd->partner, sd);
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
         if (IsPlaceholder(sd)) continue;
+        const SqrDancer* partner = steady.count(sd) ? steady[sd] : nullptr;
         auto shown = [](std::string s) {
             std::replace(s.begin(), s.end(), '_', ' ');
             return s;
         };
         out += CsvField(shown(sd->firstname)) + "," + CsvField(shown(sd->lastname)) + "," + strsex(sd->sex) + "," +
-               CsvField(sd->partner ? FullName(sd->partner) : "") + "," + strpgm(sd->pgm) + "," +
+               CsvField(partner ? FullName(partner) : "") + "," + strpgm(sd->pgm) + "," +
                (sd->rfid ? strprintf("%010llu", (unsigned long long)sd->rfid) : "") + "," +
                (sd->priority == MUST ? "must" : "luck") + "\r\n";
     }
