@@ -97,16 +97,20 @@ void AttendanceSaveBttn(GtkWidget*, gpointer) {
 }
 
 void AttendancePrintBttn(GtkWidget*, gpointer) {
-    PaperBoard board;
-    board.title = clubname;
-    board.subtitle = _("Season attendance");
-    board.entries = AttendanceLines(shownreport);
     std::string err;
-    int pages = PrintPaperBoard(board, nullptr, &err);
+    int pages = PrintPaperBoard(AttendanceBoard(shownreport), nullptr, &err);
     if (pages < 0) GtkWarning(_("printing failed: %s"), err.c_str());
 }
 
 }  // namespace
+
+PaperBoard AttendanceBoard(const AttendanceReport& report) {
+    PaperBoard board;
+    board.title = clubname;
+    board.subtitle = _("Season attendance");
+    board.entries = AttendanceLines(report);
+    return board;
+}
 
 int ImportPreviewAdd() {
     if (!importwin) return -1;

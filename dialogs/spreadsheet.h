@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "display/print.h"
+#include "files/attendance.h"
 #include "files/members.h"
 
 // The preview window of `import`, read from the file `name` whose content is `bytes`: every
@@ -22,6 +24,10 @@ void ExportDancersChoose();
 // The season's attendance of the club file in use: per dancer, per evening, those not seen
 // for 4 weeks or more; saved as CSV or printed.
 void AttendanceWindow();
+
+// The report as it goes on paper: the club, "Season attendance", one line per dancer, then
+// one per evening.
+PaperBoard AttendanceBoard(const AttendanceReport& report);
 
 // The windows open now (null when none), for the program's own checks.
 extern GtkWidget* importwin;

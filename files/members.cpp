@@ -180,7 +180,7 @@ char DetectSeparator(const std::string& text) {
         char c = text[i];
         if (c == '"') quoted = !quoted;
         if (quoted) continue;
-        if (c == '\n') break;
+        if (c == '\n' || c == '\r') break;
         for (int s = 0; s < 3; ++s) counts[s] += c == seps[s];
     }
     int best = 2;
