@@ -10,6 +10,7 @@
 #include "core/startup.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
+#include "dialogs/spreadsheet.h"
 #include "display/boards.h"
 #include "files/replay.h"
 #include "rfid/rfid.h"
@@ -60,6 +61,8 @@ const ReplayHandler handlers[] = {
     {"SetupDispDoneBttn", ReplaySetupDispDoneBttn},
     {"SetupDispCancelBttn", ReplaySetupDispCancelBttn},
     {"SetupNewSqrDancerBttn", ReplaySetupNewSqrDancerBttn},
+    {"SetupImportBttn", ReplaySetupImportBttn},
+    {"ImportPreviewAdd", ReplayImportPreviewAdd},
     {"AskBttn", ReplayAskBttn},
     {"SetupWelcomeBttn", ReplaySetupWelcomeBttn},
     {"NameStyleRadioBttn", ReplayNameStyleRadioBttn},

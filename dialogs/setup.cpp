@@ -826,7 +826,8 @@ void SetupImportBttn(GtkWidget*, void*) {
         gtk_widget_destroy(w);
     }
     if (editmode != EDIT) SwitchDisplay(EDIT);
-    ImportDancersChoose();
+    // A replay adds the dancers where the preview's button was pressed (its own line).
+    if (!Replaying()) ImportDancersChoose();
 }
 
 void SetupExportBttn(GtkWidget*, void*) { ExportDancersChoose(); }
@@ -1097,6 +1098,11 @@ void ReplaySetupNewSqrDancerBttn(const std::string&) {
     // The dialog is applied first: what was typed is in the line that follows.
     if (setupwin) ReplayTypedFields(ReplayAnswer("SetupDispDoneBttn"));
     SetupNewSqrDancerBttn(nullptr, nullptr);
+}
+
+void ReplaySetupImportBttn(const std::string&) {
+    if (setupwin) ReplayTypedFields(ReplayAnswer("SetupDispDoneBttn"));
+    SetupImportBttn(nullptr, nullptr);
 }
 
 void ReplaySetupWelcomeBttn(const std::string& text) {

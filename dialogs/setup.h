@@ -89,6 +89,7 @@ std::string SetupMessage(GtkWidget* entry, bool* refused = nullptr);
 void ReplaySetupDispDoneBttn(const std::string& text);
 void ReplaySetupDispCancelBttn(const std::string& text);
 void ReplaySetupNewSqrDancerBttn(const std::string& text);
+void ReplaySetupImportBttn(const std::string& text);
 void ReplayAskBttn(const std::string& text);
 void ReplaySetupWelcomeBttn(const std::string& text);
 void ReplayNameStyleRadioBttn(const std::string& text);

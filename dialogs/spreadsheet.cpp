@@ -3,6 +3,7 @@
 #include "dialogs/spreadsheet.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "core/dorvels.h"
@@ -121,7 +122,7 @@ int ImportPreviewAdd() {
         if (!imp.refused.empty()) GtkWarning(_("<%s> cannot be imported: %s."), pending.name.c_str(), imp.refused.c_str());
         return 0;
     }
-    Record("(ImportPreviewAdd) %s %d\n", pending.name.c_str(), pending.shown);
+    Record("(ImportPreviewAdd) %d %s\n", pending.shown, pending.name.c_str());
     int added = AddMembers(imp);
     gtk_widget_destroy(importwin);
     // Written as after any change of the roster.
@@ -130,6 +131,20 @@ int ImportPreviewAdd() {
     SwitchDisplay(EDIT);
     GtkTimeNote(3, ngettext("%d dancer added", "%d dancers added", added), added);
     return added;
+}
+
+void ReplayImportPreviewAdd(const std::string& text) {
+    int shown = -1;
+    size_t blank = text.find(' ');
+    if (sscanf(text.c_str(), "%d", &shown) != 1 || blank == std::string::npos) return;
+    const std::string file = text.substr(blank + 1);
+    MemberImport imp = ReadMembersFile(file);
+    if (!imp.refused.empty() || imp.Adding() != shown) {
+        GtkTimeNote(3, _("replay: <%s> no longer gives the dancers added then"), file.c_str());
+        return;
+    }
+    AddMembers(imp);
+    SwitchDisplay(EDIT);
 }
 
 void ImportPreview(const MemberImport& imp, const std::string& name, const std::string& bytes) {

@@ -34,3 +34,6 @@ extern GtkWidget* importwin;
 extern GtkWidget* attendancewin;
 // Presses "Add N dancers" of the open preview; the number added (-1 when no preview is open).
 int ImportPreviewAdd();
+// A recorded "(ImportPreviewAdd) N FILE": the dancers of FILE added again, without a preview,
+// when the file still gives the N dancers it gave.
+void ReplayImportPreviewAdd(const std::string& text);

@@ -4,6 +4,8 @@
 // preview and changes nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "dialogs/spreadsheet.h"
 #include "registry/registry.h"
 #include "test_boards_util.h"
@@ -43,8 +45,11 @@ TEST_F(ImportWindow, AddsWhatItShowedAndNothingElse) {
     EXPECT_EQ(RosterCount(), before + 1);
     GtkWidget* add = ButtonLabelled(importwin, "Add 2 dancers");
     ASSERT_NE(add, nullptr);
+    StartRecording();
     ASSERT_TRUE(ClickButton(add));
     Pump();
+    std::vector<std::string> lines = Recorded();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "(ImportPreviewAdd) 2 m.csv"), lines.end());
     EXPECT_EQ(importwin, nullptr);
     EXPECT_EQ(RosterCount(), before + 3);
     int zeds = 0;
@@ -70,6 +75,18 @@ TEST_F(ImportWindow, AddsWhatItShowedAndNothingElse) {
     Pump();
     EXPECT_EQ(importwin, nullptr);
     EXPECT_EQ(RosterCount(), before + 3);
+
+    // A replay of the line adds the file's dancers again, only when it gives the same ones.
+    ReplayImportPreviewAdd("2 m.csv");
+    EXPECT_EQ(RosterCount(), before + 3);
+    for (SqrDancer* sd = sdhd; sd;) {
+        SqrDancer* next = sd->nxt;
+        if (sd->lastname == "Zed" && sd->firstname != "Bob") DelDancer(sd);
+        sd = next;
+    }
+    ReplayImportPreviewAdd("2 m.csv");
+    EXPECT_EQ(RosterCount(), before + 3);
+    EXPECT_EQ(CardTableFaults(), "");
 
     // No list of dancers: no preview, a warning, nothing changed.
     WriteFile("empty.csv", "");
