@@ -3,6 +3,7 @@
 // spreadsheet programs save them against the importer, the export read back to the same
 // roster, and two evenings (one broken off and resumed) against the attendance file.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 #include <map>
@@ -163,7 +164,7 @@ TEST_F(Spreadsheet, AwkwardFilesAreReadAsTheOperatorMeantThem) {
 // Any roster (couples, one of them apart tonight, and singles; every role and level, cards,
 // must and luck, names with blanks, umlauts, commas and quotes) exported and imported into an
 // empty club is the same roster, and exported again the same file; the file starts with a
-// byte-order mark so that spreadsheets keep the umlauts.
+// byte-order mark so that spreadsheets keep the umlauts. No export goes over a club file.
 TEST_F(Spreadsheet, ExportReadsBackToTheSameRoster) {
     const char* const names[] = {"Jürgen", "Käthe", "Anna Maria", "O'Neil", "Smith, Jr.", "\"Bo\"", "Ça", "Lee"};
     for (int seed = 0; seed < 8; ++seed) {
@@ -194,6 +195,20 @@ TEST_F(Spreadsheet, ExportReadsBackToTheSameRoster) {
         EXPECT_EQ(Roster(), roster);
         EXPECT_EQ(MembersCsv(), csv);  // and exported again, the same file
     }
+
+    // Never written over: a club file (under any name), its companions, the pointer file.
+    WriteFile("club.dorvel", "club=Harbor\n");
+    ASSERT_EQ(link("club.dorvel", "members.csv"), 0);
+    inputfilename = "club.dorvel";
+    std::string why;
+    for (const char* name : {"club.dorvel", "members.csv", "club.attendance", "club.season", "club.evening",
+                             "club.reset", "lastdance.dorvels", "members.csv~"}) {
+        EXPECT_FALSE(WriteMembersCsv(name, &why)) << name;
+        EXPECT_NE(why, "") << name;
+    }
+    EXPECT_EQ(ReadFile("club.dorvel"), "club=Harbor\n");
+    EXPECT_TRUE(WriteMembersCsv("new.csv", &why)) << why;
+    EXPECT_EQ(ReadFile("new.csv"), MembersCsv());
 }
 
 class Attendance : public ClubFileTest {
