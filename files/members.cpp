@@ -331,27 +331,39 @@ MemberImport ReadMembers(const std::string& bytes) {
         if (club) return refuse(_("it is a club file (choose it in the setup dialog); the import reads spreadsheets"));
     }
 
-    imp.separator = DetectSeparator(text);
+    // A first line "sep=;" (as one spreadsheet program writes it) names the separator.
+    int firstline = 1;
+    if (text.size() > 5 && text.compare(0, 4, "sep=") == 0 && (text[5] == '\n' || text[5] == '\r')) {
+        imp.separator = text[4];
+        size_t next = text.find('\n');
+        text.erase(0, next == std::string::npos ? text.size() : next + 1);
+        firstline = 2;
+    } else {
+        imp.separator = DetectSeparator(text);
+    }
     std::vector<Record> records = ParseCsv(text, imp.separator);
+    for (Record& r : records) r.line += firstline - 1;
     std::erase_if(records, EmptyRecord);
     if (records.empty()) return refuse(_("it is empty"));
     if ((int)records.size() > MEMBERSMAXROWS + 1)
         return refuse(strprintf(_("it has %zu rows: far more than any club"), records.size()));
 
-    // The columns: by a header row, else first and last name in the first two.
+    // The columns: by a header row (within the first rows: a title may stand above it),
+    // else first and last name in the first two.
     int col[COLQTY];
-    for (int& c : col) c = -1;
-    for (size_t i = 0; i < records[0].fields.size(); ++i) {
-        std::string k = HeaderKey(records[0].fields[i]);
-        for (int c = 0; c < COLQTY; ++c)
-            for (const char* w : headerwords[c])
-                if (w && col[c] < 0 && k == w) col[c] = (int)i;
+    for (size_t h = 0; h < records.size() && h < 5 && !imp.header; ++h) {
+        for (int& c : col) c = -1;
+        for (size_t i = 0; i < records[h].fields.size(); ++i) {
+            std::string k = HeaderKey(records[h].fields[i]);
+            for (int c = 0; c < COLQTY; ++c)
+                for (const char* w : headerwords[c])
+                    if (w && col[c] < 0 && k == w) col[c] = (int)i;
+        }
+        // "Name" alone is the last name.
+        imp.header = col[COL_FIRST] >= 0 || col[COL_LAST] >= 0;
+        if (imp.header) records.erase(records.begin(), records.begin() + (long)h + 1);
     }
-    // "Name" alone is the last name; with a first-name column missing it stays so.
-    imp.header = col[COL_FIRST] >= 0 || col[COL_LAST] >= 0;
-    if (imp.header) {
-        records.erase(records.begin());
-    } else {
+    if (!imp.header) {
         col[COL_FIRST] = 0;
         col[COL_LAST] = 1;
         for (int c = COL_ROLE; c < COLQTY; ++c) col[c] = -1;

@@ -125,6 +125,8 @@ TEST_F(Spreadsheet, AwkwardFilesAreReadAsTheOperatorMeantThem) {
          "Eva_Maria Klein E Basic 0\nJo Klein E Basic 0\n", {{4, "is on line 3 already"}}},
         {"a partner written \"Last, First\"", "first,last,partner\nAl,Ray,\"Fox, Di\"\nDi,Fox,\n", nullptr,
          "Al Ray E Basic 0 & Di\nDi Fox E Basic 0 & Al\n", {}},
+        {"a separator line and a title above the header",
+         "sep=,\nMembers 2026;as of June\n\nNachname,Vorname\nKim,Lee\n", nullptr, "Lee Kim E Basic 0\n", {}},
         {"empty", "", "empty", "", {}},
         {"blanks only", " \r\n\t\n", "empty", "", {}},
         {"a header and nothing else", "First name;Last name\n;\n", "no dancer", "", {}},
