@@ -47,6 +47,13 @@ GtkWidget* NewWindow(GtkWidget** slot, const std::string& title, int width, int 
     gtk_window_set_default_size(GTK_WINDOW(w), width, height);
     gtk_container_set_border_width(GTK_CONTAINER(w), 8);
     g_signal_connect(w, "destroy", G_CALLBACK(Forget), slot);
+    // Escape closes the window, as it closes the program's pop-ups.
+    g_signal_connect(w, "key-press-event", G_CALLBACK(+[](GtkWidget* win, GdkEventKey* e, gpointer) -> gboolean {
+                         if (e->keyval != GDK_KEY_Escape) return FALSE;
+                         gtk_widget_destroy(win);
+                         return TRUE;
+                     }),
+                     nullptr);
     return w;
 }
 

@@ -88,6 +88,14 @@ TEST_F(ImportWindow, AddsWhatItShowedAndNothingElse) {
     EXPECT_EQ(RosterCount(), before + 3);
     EXPECT_EQ(CardTableFaults(), "");
 
+    // Escape closes the preview.
+    ASSERT_TRUE(ImportDancersFile("m.csv"));
+    Pump();
+    ASSERT_NE(importwin, nullptr);
+    SendKeyTo(importwin, GDK_KEY_Escape, "\x1b");
+    Pump();
+    EXPECT_EQ(importwin, nullptr);
+
     // No list of dancers: no preview, a warning, nothing changed.
     WriteFile("empty.csv", "");
     EXPECT_FALSE(ImportDancersFile("empty.csv"));
