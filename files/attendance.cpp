@@ -392,19 +392,20 @@ std::string AttendanceName(const AttendanceDancer& d) { return Shown(d.first) + 
 
 std::string AttendanceCsv(const AttendanceReport& rep) {
     std::string out = "\xEF\xBB\xBF";
-    const char* const dh[] = {N_("First name"), N_("Last name"), N_("Evenings attended"), N_("Tips danced"),
-                              N_("First evening"), N_("Last evening"), N_("Not seen for 4 weeks or more")};
-    for (size_t i = 0; i < std::size(dh); ++i) out += (i ? "," : "") + CsvField(_(dh[i]));
-    out += "\r\n";
+    const char sep = CsvSeparator();
+    auto row = [&out, sep](const std::vector<std::string>& fields) {
+        for (size_t i = 0; i < fields.size(); ++i) out += (i ? std::string(1, sep) : "") + CsvField(fields[i], sep);
+        out += "\r\n";
+    };
+    row({_("First name"), _("Last name"), _("Evenings attended"), _("Tips danced"), _("First evening"),
+         _("Last evening"), _("Not seen for 4 weeks or more")});
     for (const AttendanceDancer& d : rep.dancers)
-        out += CsvField(Shown(d.first)) + "," + CsvField(Shown(d.last)) + strprintf(",%d,%d,", d.evenings, d.tips) +
-               SeasonDate(d.firstday) + "," + SeasonDate(d.lastday) + "," + (d.gone ? CsvField(_("yes")) : "") + "\r\n";
+        row({Shown(d.first), Shown(d.last), std::to_string(d.evenings), std::to_string(d.tips), SeasonDate(d.firstday),
+             SeasonDate(d.lastday), d.gone ? _("yes") : ""});
     out += "\r\n";
-    const char* const eh[] = {N_("Evening"), N_("Dancers present"), N_("Tips rolled")};
-    for (size_t i = 0; i < std::size(eh); ++i) out += (i ? "," : "") + CsvField(_(eh[i]));
-    out += "\r\n";
+    row({_("Evening"), _("Dancers present"), _("Tips rolled")});
     for (const AttendanceEvening& e : rep.evenings)
-        out += SeasonDate(e.day) + strprintf(",%d,%d\r\n", e.present, e.tips);
+        row({SeasonDate(e.day), std::to_string(e.present), std::to_string(e.tips)});
     return out;
 }
 

@@ -3,6 +3,8 @@
 #include "files/members.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -539,6 +541,19 @@ int AddMembers(const MemberImport& imp) {
     return added;
 }
 
+char CsvSeparator() {
+    const char* env = nullptr;
+    for (const char* var : {"LC_ALL", "LC_NUMERIC", "LANG"})
+        if (!env || !*env) env = getenv(var);
+    if (!env || !*env) return ',';
+    locale_t loc = newlocale(LC_NUMERIC_MASK, env, (locale_t)0);
+    if (!loc) return ',';
+    const char* radix = nl_langinfo_l(RADIXCHAR, loc);
+    const char sep = radix && strcmp(radix, ",") == 0 ? ';' : ',';
+    freelocale(loc);
+    return sep;
+}
+
 std::string CsvField(const std::string& text, char separator) {
     bool quote = !text.empty() && (text.front() == ' ' || text.back() == ' ');
     for (char c : text) quote = quote || c == separator || c == '"' || c == '\n' || c == '\r';
@@ -553,9 +568,10 @@ std::string CsvField(const std::string& text, char separator) {
 
 std::string MembersCsv() {
     std::string out = "\xEF\xBB\xBF";
+    const char sep = CsvSeparator();
     const char* const header[] = {N_("First name"), N_("Last name"), N_("Role"), N_("Partner"),
                                   N_("Level"), N_("Card"), N_("Priority")};
-    for (size_t i = 0; i < std::size(header); ++i) out += (i ? "," : "") + CsvField(_(header[i]));
+    for (size_t i = 0; i < std::size(header); ++i) out += (i ? std::string(1, sep) : "") + CsvField(_(header[i]), sep);
     out += "\r\n";
     // The steady partner: a dancer who stays away tonight keeps the link to a partner who
     // dances single, and the two are still a couple of the club.
@@ -569,10 +585,12 @@ std::string MembersCsv() {
             std::replace(s.begin(), s.end(), '_', ' ');
             return s;
         };
-        out += CsvField(shown(sd->firstname)) + "," + CsvField(shown(sd->lastname)) + "," + strsex(sd->sex) + "," +
-               CsvField(partner ? FullName(partner) : "") + "," + strpgm(sd->pgm) + "," +
-               (sd->rfid ? strprintf("%010llu", (unsigned long long)sd->rfid) : "") + "," +
-               (sd->priority == MUST ? "must" : "luck") + "\r\n";
+        const std::string fields[] = {shown(sd->firstname), shown(sd->lastname), strsex(sd->sex),
+                                      partner ? FullName(partner) : "", strpgm(sd->pgm),
+                                      sd->rfid ? strprintf("%010llu", (unsigned long long)sd->rfid) : "",
+                                      sd->priority == MUST ? "must" : "luck"};
+        for (size_t i = 0; i < std::size(fields); ++i) out += (i ? std::string(1, sep) : "") + CsvField(fields[i], sep);
+        out += "\r\n";
     }
     return out;
 }

@@ -61,6 +61,9 @@ std::string MembersCsv();
 // file, its companions or a file that is not a CSV file already are never written over.
 bool WriteMembersCsv(const std::string& path, std::string* why);
 
+// The separator of the CSV files written: ";" where the operator's region writes numbers
+// with a decimal comma (spreadsheet programs there split lines at semicolons), else ",".
+char CsvSeparator();
 // A CSV field, quoted when it holds the separator, a quote, a line end or blanks at an end.
 std::string CsvField(const std::string& text, char separator = ',');
 // Why `path` must not receive a CSV file ("" when it may): a club file, a file Dorvels keeps

@@ -363,7 +363,8 @@ TEST_F(Attendance, TwoEveningsOneResumedAfterACrash) {
         if (order.empty() || order.back() != d.last) order.push_back(d.last);
     EXPECT_EQ(order, (std::vector<std::string>{"Ärger", "Öhler", "Same", "Zorn0", "Zorn2", "Zorn4"}));
     const std::string csv = AttendanceCsv(rep);
-    EXPECT_NE(csv.find("\r\nTwin,Same,2,"), std::string::npos);
+    const std::string sep(1, CsvSeparator());
+    EXPECT_NE(csv.find("\r\nTwin" + sep + "Same" + sep + "2" + sep), std::string::npos);
 
     // A damaged file: kept aside, reported, and a new one begun with tonight.
     WriteFile("club.attendance", "dorvels-attendance 1\nevening\t12\tnot a date\t3\n");
