@@ -7,6 +7,8 @@
 # are no spreadsheet are refused without a window and change nothing; --help names the options.
 # Arguments: the dorvels program and the source folder.
 set -u
+# The program's English texts and separators, whatever the language of the machine.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
 prog=$1
 src=$2
 
@@ -77,7 +79,7 @@ cp club.dorvel counts.dorvel
 close_window
 ended 50 "closing the window after two rolls"
 [ -s club.attendance ] || fail "no club.attendance"
-LANG=C.UTF-8 LC_ALL= DISPLAY= "$prog" --attendance=r.csv club.dorvel >/dev/null || fail "--attendance failed"
+DISPLAY= "$prog" --attendance=r.csv club.dorvel >/dev/null || fail "--attendance failed"
 present=0
 while read -r first last _ _ dances avail _; do
   [ "$avail" = 1 ] || continue
