@@ -3,8 +3,8 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "core/dorvels.h"
@@ -17,9 +17,9 @@
 #include "files/attendance.h"
 #include "files/evening.h"
 #include "files/members.h"
-#include "registry/registry.h"
 #include "files/season.h"
 #include "phone/accesskey.h"
+#include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
 
@@ -121,6 +121,11 @@ int main(int argc, char** argv) {
             fprintf(stderr, _("dorvels: <%s> cannot be imported: %s. Nothing was changed.\n"), importcsv.c_str(),
                     imp.refused.c_str());
             return 1;
+        }
+        // Named as found here, before the working folder is chosen (the record names it).
+        if (char* full = realpath(importcsv.c_str(), nullptr)) {
+            importcsv = full;
+            free(full);
         }
     }
     gtk_init(&argc, &argv);
