@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The import preview on real widgets: it adds exactly what it showed, reads the file again
-// when the roster changed while it was open, and a file that is no list of dancers opens no
-// preview and changes nothing.
+// The import preview and the attendance window on real widgets: the preview adds exactly
+// what it showed, reads the file again when the roster changed while it was open, and a file
+// that is no list of dancers opens no preview and changes nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "dialogs/spreadsheet.h"
 #include "registry/registry.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-class ImportWindow : public ClubWindow {};
+class SpreadsheetWindows : public ClubWindow {};
 
 int TreeRows(GtkWidget* root) {
     if (GTK_IS_TREE_VIEW(root))
@@ -27,7 +28,7 @@ int TreeRows(GtkWidget* root) {
     return n;
 }
 
-TEST_F(ImportWindow, AddsWhatItShowedAndNothingElse) {
+TEST_F(SpreadsheetWindows, AddsWhatItShowedAndNothingElse) {
     WriteFile("m.csv", "First name;Last name;Role;Partner\nAnn;Zed;F;Bob Zed\nBob;Zed;M;Ann Zed\nCy;Zed;E;\n;;;\n;Nameless;;\n");
     const int before = RosterCount();
     ASSERT_TRUE(ImportDancersFile("m.csv"));
@@ -102,6 +103,42 @@ TEST_F(ImportWindow, AddsWhatItShowedAndNothingElse) {
     EXPECT_FALSE(ImportDancersFile("no-such-file.csv"));
     EXPECT_EQ(importwin, nullptr);
     EXPECT_EQ(RosterCount(), before + 3);
+}
+
+// The attendance window shows the file beside the club file: a row per dancer and per
+// evening, and who has not been seen for 4 weeks or more; a damaged file opens no window.
+TEST_F(SpreadsheetWindows, AttendanceWindowShowsTheSeason) {
+    WriteFile("club.attendance",
+              "dorvels-attendance 1\n"
+              "evening\t100\t2026-10-01\t9\ndancer\t100\tAnn\tZed\t1\t7\ndancer\t100\tBo\tYu\t1\t5\n"
+              "evening\t200\t2026-11-05\t8\ndancer\t200\tAnn\tZed\t1\t6\n");
+    AttendanceWindow();
+    Pump();
+    ASSERT_NE(attendancewin, nullptr);
+    EXPECT_EQ(TreeRows(attendancewin), 4);  // two dancers, two evenings
+    bool gone = false;
+    std::vector<GtkWidget*> todo{attendancewin};
+    while (!todo.empty()) {
+        GtkWidget* w = todo.back();
+        todo.pop_back();
+        if (GTK_IS_LABEL(w)) gone = gone || std::string(gtk_label_get_text(GTK_LABEL(w))) ==
+                                               "Not seen for 4 weeks or more: Bo Yu";
+        if (GTK_IS_CONTAINER(w)) {
+            GList* kids = gtk_container_get_children(GTK_CONTAINER(w));
+            for (GList* k = kids; k; k = k->next) todo.push_back(GTK_WIDGET(k->data));
+            g_list_free(kids);
+        }
+    }
+    EXPECT_TRUE(gone);
+    ASSERT_TRUE(ClickButton(ButtonLabelled(attendancewin, "Close")));
+    Pump();
+    EXPECT_EQ(attendancewin, nullptr);
+
+    WriteFile("club.attendance", "dorvels-attendance 1\nnonsense\n");
+    AttendanceWindow();
+    Pump();
+    EXPECT_EQ(attendancewin, nullptr);
+    EXPECT_EQ(ReadFile("club.attendance"), "dorvels-attendance 1\nnonsense\n");  // only looked at
 }
 
 }  // namespace
