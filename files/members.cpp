@@ -191,8 +191,10 @@ char DetectSeparator(const std::string& text) {
     return seps[best];
 }
 
-std::vector<Record> ParseCsv(const std::string& text, char sep) {
+// The records of the text; *unclosed gets the line of a quote never closed (0 when none).
+std::vector<Record> ParseCsv(const std::string& text, char sep, int* unclosed) {
     std::vector<Record> out;
+    int quoteline = 0;
     Record rec;
     std::string field;
     bool quoted = false, wasquoted = false;
@@ -222,6 +224,7 @@ std::vector<Record> ParseCsv(const std::string& text, char sep) {
         if (c == '"' && Trim(field).empty()) {
             field.clear();
             quoted = wasquoted = true;
+            quoteline = line;
         } else if (c == sep) {
             endfield();
         } else if (c == '\n' || c == '\r') {
@@ -238,6 +241,7 @@ std::vector<Record> ParseCsv(const std::string& text, char sep) {
         endfield();
         out.push_back(std::move(rec));
     }
+    *unclosed = quoted ? quoteline : 0;
     return out;
 }
 
@@ -343,7 +347,10 @@ MemberImport ReadMembers(const std::string& bytes) {
     } else {
         imp.separator = DetectSeparator(text);
     }
-    std::vector<Record> records = ParseCsv(text, imp.separator);
+    int unclosed = 0;
+    std::vector<Record> records = ParseCsv(text, imp.separator, &unclosed);
+    if (unclosed)
+        return refuse(strprintf(_("a quote opened on line %d is never closed"), unclosed + firstline - 1));
     for (Record& r : records) r.line += firstline - 1;
     std::erase_if(records, EmptyRecord);
     if (records.empty()) return refuse(_("it is empty"));
@@ -398,6 +405,8 @@ MemberImport ReadMembers(const std::string& bytes) {
         } else if (row.first.empty() || row.last.empty()) {
             row.problems.insert(row.problems.begin(),
                                 row.first.empty() ? _("no first name: not added") : _("no last name: not added"));
+        } else if (row.first.size() + row.last.size() > MEMBERSMAXNAME) {
+            row.problems.insert(row.problems.begin(), _("a name far longer than any dancer's: not added"));
         } else if (const char* key = ClubFileLineKey(row.first)) {
             row.problems.insert(row.problems.begin(),
                                 strprintf(_("a first name cannot begin with \"%s\": not added"), key));

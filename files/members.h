@@ -18,6 +18,7 @@
 constexpr long MEMBERSMAXBYTES = 16L << 20;   // a larger file is no list of dancers
 constexpr size_t MEMBERSMAXLINE = 64 * 1024;  // nor is one with a longer line
 constexpr int MEMBERSMAXROWS = 20000;
+constexpr size_t MEMBERSMAXNAME = 120;         // bytes of first and last name together
 
 // One row of the file, as it would become a dancer.
 struct MemberRow {
