@@ -344,7 +344,9 @@ bool AttendanceSave() {
     if (tipcnt > 0) evenings[attendancestart] = Tonight();
     else evenings.erase(attendancestart);  // every tip taken back
     const std::string text = Text(evenings);
-    if (text == st.written) return true;
+    struct stat there {};
+    // Unchanged and still there (a file deleted meanwhile is written again).
+    if (text == st.written && stat(path.c_str(), &there) == 0) return true;
     if (ReplaceFile(path, text)) {
         st.written = text;
         st.evenings = std::move(evenings);

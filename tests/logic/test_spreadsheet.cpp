@@ -321,8 +321,13 @@ TEST_F(Attendance, TwoEveningsOneResumedAfterACrash) {
     Roll();
     each([&](SqrDancer* sd, auto key) { expect[key] = {1, sd->dances}; });
 
-    // A replay of the evening neither reads nor writes the file.
+    // A file deleted meanwhile is written again, as it was.
     const std::string kept = ReadFile("club.attendance");
+    ASSERT_EQ(unlink("club.attendance"), 0);
+    ASSERT_TRUE(AttendanceSave());
+    EXPECT_EQ(ReadFile("club.attendance"), kept);
+
+    // A replay of the evening neither reads nor writes the file.
     dbgfile = "dorvels.record000";
     Roll();
     dbgfile.clear();
