@@ -453,11 +453,6 @@ GtkWidget* FilesColumn(const PangoFontDescription* font) {
     Pack(col, dir);
     Pack(col, file);
     TitledEntry(col, _("Output File"), font, &outputfile_entry, 16, false);
-    // The roster from and to a spreadsheet.
-    GtkWidget* csv = Box(GTK_ORIENTATION_HORIZONTAL, sp2);
-    gtk_box_pack_start(GTK_BOX(csv), Button(_("Import dancers…"), G_CALLBACK(SetupImportBttn), 0), TRUE, TRUE, 0);
-    gtk_box_pack_start(GTK_BOX(csv), Button(_("Export dancers…"), G_CALLBACK(SetupExportBttn), 0), TRUE, TRUE, 0);
-    Pack(col, csv);
     // Only the operator's choice counts: "file-set" comes from the chooser's own dialog.
     g_signal_connect(dir, "file-set", G_CALLBACK(ChooserDir), file);
     g_signal_connect(file, "file-set", G_CALLBACK(ChooserFile), outputfile_entry);
@@ -486,12 +481,17 @@ GtkWidget* WelcomeBox(const PangoFontDescription* font) {
     return Framed(box);
 }
 
-// The dialog's own buttons: Done and DoItNow at the start, Cancel at the end.
+// The dialog's own buttons: Done and DoItNow at the start, the spreadsheet buttons, Cancel at
+// the end.
 GtkWidget* ButtonRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     applybttns[0] = Button(_("Done"), G_CALLBACK(SetupDispDoneBttn), 0);
     applybttns[1] = Button(_("DoItNow"), G_CALLBACK(SetupDispDoneBttn), 1);
     for (GtkWidget* b : applybttns) gtk_box_pack_start(GTK_BOX(row), b, FALSE, FALSE, sp2);
+    // The roster from and to a spreadsheet: after Done in the keyboard's order, so that Tab
+    // from the fields still reaches Done first.
+    gtk_box_pack_start(GTK_BOX(row), Button(_("Import dancers…"), G_CALLBACK(SetupImportBttn), 0), FALSE, FALSE, sp10);
+    gtk_box_pack_start(GTK_BOX(row), Button(_("Export dancers…"), G_CALLBACK(SetupExportBttn), 0), FALSE, FALSE, sp2);
     gtk_box_pack_end(GTK_BOX(row), Button(_("Cancel"), G_CALLBACK(SetupDispCancelBttn), SETUP_CANCEL), FALSE, FALSE, sp2);
     return row;
 }
