@@ -292,11 +292,11 @@ static std::string MenuLabel(const char* label) {
     return text;
 }
 
-// Builds and shows the menu: at the mouse, or centred on the screen for the menu keys.
+// Builds and shows the menu: at the mouse, or centred on the main window for the menu keys.
 static void MenuOpen(bool centred) {
     GtkWidget* win = gtk_window_new(GTK_WINDOW_POPUP);
     menubttnpopup = win;
-    gtk_window_set_position(GTK_WINDOW(win), centred ? GTK_WIN_POS_CENTER_ALWAYS : GTK_WIN_POS_MOUSE);
+    PopupBelongs(win, !centred);
     g_signal_connect(win, "destroy", G_CALLBACK(MenuGone), nullptr);
     // A right click on the menu closes it.
     gtk_widget_add_events(win, GDK_BUTTON_PRESS_MASK);
@@ -332,7 +332,9 @@ static void MenuOpen(bool centred) {
         ++row;
     }
     gtk_box_pack_start(GTK_BOX(vbox), mouse, FALSE, FALSE, 0);
-    gtk_widget_show_all(win);
+    gtk_widget_show_all(frame);
+    PlaceOverParent(win);
+    gtk_widget_show(win);
 }
 
 void MenuCallback(GtkWidget*, void* ptr) {

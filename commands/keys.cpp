@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "assign/assign.h"
 #include "dialogs/dancer.h"
@@ -400,7 +401,7 @@ static void WriteKey(int keepdances) {
     if (WriteDorvels(keepdances, true)) GtkNote(_("wrote <%s>"), outputfilename.c_str());
 }
 
-static bool AskQuit();
+static bool AskQuit(bool write);
 
 static void Escape(const char* who) {
     Record("(%s) <esc>\n", who);
@@ -421,18 +422,34 @@ static void Escape(const char* who) {
     } else if (menubttnpopup) {
         // Escape is how one leaves a menu, not the evening.
         MenuDestroy();
-    } else if (AskQuit()) {
+    } else if (AskQuit(true)) {
         // Pressed to close a note that was gone already, it must not end the evening: it
         // asks as q does, and QUIT then saves as closing the window does.
         terminate(sdwin, GINT_TO_POINTER(1));
     }
 }
 
-bool QuitConfirmDialog() {
+std::string QuitQuestion(bool write) {
+    if (write) return strprintf(_("Write the club file <%s> and quit?"), outputfilename.c_str());
+    char at[16] = "";
+    time_t t = ClubSavedAt();
+    struct tm tm;
+    if (t > 0 && localtime_r(&t, &tm)) strftime(at, sizeof at, "%H:%M", &tm);
+    return strprintf(_("Quit without writing the changes since %s to the club file?"), at) + "\n" +
+           _("(The evening is offered again at the next start.)");
+}
+
+bool QuitConfirmDialog(bool write) {
     GtkWidget* dlg = gtk_dialog_new_with_buttons(
         _("Are you sure?"), sdwin ? GTK_WINDOW(sdwin) : nullptr,
         GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), _("QUIT"),
         GTK_RESPONSE_ACCEPT, _("CANCEL"), GTK_RESPONSE_REJECT, nullptr);
+    GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dlg));
+    gtk_container_set_border_width(GTK_CONTAINER(area), (guint)sp10);
+    GtkWidget* lbl = gtk_label_new(QuitQuestion(write).c_str());
+    gtk_label_set_line_wrap(GTK_LABEL(lbl), TRUE);
+    if (lblfont2) SetWidgetFont(lbl, lblfont2);
+    gtk_container_add(GTK_CONTAINER(area), lbl);
     // CANCEL is the default: a card swiped while the dialog is open ends with Enter, which
     // must not end the evening.
     return RunQuestion(dlg, GTK_RESPONSE_REJECT) == GTK_RESPONSE_ACCEPT;
@@ -440,8 +457,8 @@ bool QuitConfirmDialog() {
 
 // The quit question; the answer is recorded, and a replay takes it from the record instead of
 // asking.
-static bool AskQuit() {
-    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog();
+static bool AskQuit(bool write) {
+    bool quit = Replaying() ? ReplayAnswer("QuitConfirmDialog") == "QUIT" : QuitConfirmDialog(write);
     Record("(QuitConfirmDialog) %s\n", quit ? "QUIT" : "CANCEL");
     return quit;
 }
@@ -452,7 +469,7 @@ static void Quit(const char* who) {
     DestroyPopup();
     MenuDestroy();
     Record("(%s) q\n", who);
-    if (AskQuit()) terminate(sdwin, GINT_TO_POINTER(0));
+    if (AskQuit(false)) terminate(sdwin, GINT_TO_POINTER(0));
 }
 
 // c: the current tip again. The key shows it from the history; the menu rolls it once more

@@ -35,5 +35,8 @@ int KeybrdDigitCount();
 // Forgets a number half typed (a fresh evening, tests).
 void ResetKeybrd();
 
-// The modal "Are you sure?" dialog: true when the operator chose QUIT.
-bool QuitConfirmDialog();
+// The modal "Are you sure?" dialog, naming what QUIT does (write: writes the club file, as
+// Escape does; otherwise quits without writing the changes since the club file was last
+// written, as q does): true when the operator chose QUIT.
+bool QuitConfirmDialog(bool write);
+std::string QuitQuestion(bool write);

@@ -7,12 +7,15 @@
 #include "commands/keys.h"
 #include "commands/menu.h"
 #include "commands/swipe.h"
+#include "core/screen.h"
 #include "core/startup.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
 #include "dialogs/spreadsheet.h"
 #include "display/boards.h"
+#include "files/evening.h"
 #include "files/replay.h"
+#include "history/history.h"
 #include "rfid/rfid.h"
 
 namespace {
@@ -34,6 +37,17 @@ void ReplayTerminate(const std::string&) { ReplayEndsEvening(); }
 // replayed with that action, never on their own.
 void ReplayNothing(const std::string&) {}
 
+// The evening the record resumed, or the new evening it began, comes first.
+void ReplayEveningResume(const std::string& text) {
+    if (!EveningResumeFrom(text)) return;
+    if (histtl) HistoryChange(0);
+    else SwitchDisplay(EDIT);
+}
+void ReplayEveningNew(const std::string& text) {
+    EveningNew(text == "absent");
+    SwitchDisplay(EDIT);
+}
+
 // Switching recording or the phone page on or off belongs to the evening that was recorded,
 // not to the replay: a replay neither records over itself nor opens a network port.
 void ReplayEveningSwitch(const std::string&) {}
@@ -47,6 +61,8 @@ const ReplayHandler handlers[] = {
     {"KeybrdCmd", ReplayKeybrdCmd},
     {"SwipeIntoEntry", [](const std::string& text) { SwipeIntoEntry(text); }},
     {"terminate", ReplayTerminate},
+    {"EveningResume", ReplayEveningResume},
+    {"EveningNew", ReplayEveningNew},
     {"BttnPress", ReplayBttnPress},
     {"MenuCallback", ReplayMenuCallback},
     {"EditDisplay", ReplayNothing},

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's event filter: card swipes into text entries, and the evening file kept up to
-// date after each key and click.
+// The program's event filter: card swipes into text entries; after each key and click the
+// evening is saved (commands/autosave).
 #include "commands/swipe.h"
 
 #include <deque>
 
+#include "commands/autosave.h"
 #include "commands/keys.h"
 #include "core/swipe.h"
 #include "display/display.h"
-#include "files/evening.h"
 #include "files/record.h"
 #include "registry/registry.h"
 #include "rfid/rfid.h"
@@ -20,7 +20,6 @@ SwipeGate gate;
 std::deque<GdkEvent*> held;  // copies of the key events held back, presses and releases
 guint expiretimer = 0;
 int expirewaits = 0;
-guint savesource = 0;
 
 // The text entry that has the focus in the window of the event, when it is a window over the
 // main window (the main window takes every digit as a card digit already).
@@ -54,16 +53,6 @@ void Drop() {
     for (GdkEvent* e : held) gdk_event_free(e);
     held.clear();
     StopExpire();
-}
-
-gboolean SaveIdle(gpointer) {
-    savesource = 0;
-    EveningSave();
-    return G_SOURCE_REMOVE;
-}
-
-void SaveSoon() {
-    if (!savesource) savesource = g_idle_add_full(G_PRIORITY_LOW, SaveIdle, nullptr, nullptr);
 }
 
 // No key came for longer than a reader leaves between two: the digits held were typed. Keys
@@ -106,7 +95,7 @@ bool TakeKey(GdkEvent* event) {
         case SwipeGate::SWIPE:
             Drop();
             SwipeIntoEntry(gate.card());
-            SaveSoon();
+            AutosaveSoon();
             return true;
         default: return false;
     }
@@ -131,10 +120,13 @@ void SwipeRelease() {
 }
 
 void EventFilter(GdkEvent* event, gpointer) {
+    if (event->type == GDK_KEY_PRESS || event->type == GDK_BUTTON_PRESS) AutosaveNow();
     if ((event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE) && TakeKey(event)) return;
     if (!held.empty() && (event->type == GDK_BUTTON_PRESS || event->type == GDK_FOCUS_CHANGE)) SwipeRelease();
     gtk_main_do_event(event);
-    if (event->type == GDK_KEY_PRESS || event->type == GDK_BUTTON_RELEASE) SaveSoon();
+    // A digit alone changes nothing to keep (a card's digits are collected until its Enter).
+    char c = event->type == GDK_KEY_PRESS ? GateChar(&event->key) : 0;
+    if ((event->type == GDK_KEY_PRESS && !(c >= '0' && c <= '9')) || event->type == GDK_BUTTON_RELEASE) AutosaveSoon();
 }
 
 void EventFilterInstall() { gdk_event_handler_set(EventFilter, nullptr, nullptr); }

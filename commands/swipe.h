@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every event of the program passes here before GTK takes it: a card swiped while a text
 // entry of a dialog or window has the focus is taken as a card, not typed into the entry,
-// and the evening file is brought up to date after each key and click.
+// and the evening is saved after each key and click (AutosaveSoon), before the next one.
 #pragma once
 
 #include <gtk/gtk.h>

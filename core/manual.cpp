@@ -151,9 +151,10 @@ const std::vector<DocItem> docfiles = {
      "over a file of the folder that was not read."},
     {"lastdance.dorvels", "", "Names the club file written last; read at start when no club (only a window size) is named."},
     {"CLUB.evening", "",
-     "Tonight's evening beside its club file: dance counts, presence, tips, requests and "
-     "choices, written after every roll, key and click. A start on the same club file within 12 "
-     "hours asks whether to resume it."},
+     "Tonight's evening beside its club file: the roster and settings as changed tonight, dance "
+     "counts, presence, tips, requests and choices, written after every roll, key and click. A "
+     "start on the same club file within 12 hours asks whether to resume it: Resume is the "
+     "default after a crash, New evening after an evening ended on purpose."},
     {"resolution.unix", "", "The font sets for the screen, largest first."},
     {"CLUB.reset", "", "The reset file of a club, read and written by the B key."},
     {"CLUB.season", "",

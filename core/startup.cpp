@@ -28,6 +28,9 @@
 // A club named on the command line (or in the pointer file) was not found: a new club is
 // started, and written only once something is entered into it.
 static bool startednew = false;
+// Anonymous dancers named on the command line, no club file read: an evening of its own,
+// kept in the club file named after the club ("none.dorvel") like any other.
+static bool anonymousevening = false;
 
 // Opens a club file, makes it the file read and the file every write goes back to, reads and
 // closes it. False when it could not be opened; errno tells why.
@@ -127,6 +130,7 @@ void StartupArguments(int argc, char** argv) {
     for (int& c : anoncounts) c = 0;
 
     bool usedcmdline = false;
+    bool anonymous = false;
     std::string notfound;  // a club argument that names no file
     startednew = false;
     // Arguments that only lay out the window (a size, maxsqr) choose no club: the pointer
@@ -164,9 +168,10 @@ void StartupArguments(int argc, char** argv) {
             const char* arg = argv[i];
             if (int taken = TakeLayoutArgument(i, argc, argv)) {
                 i += taken - 1;
-            } else if (isalpha(static_cast<unsigned char>(arg[0])) || arg[0] == '/' || arg[0] == '.') {
-                // A word names a level or a club; a path ("/..", "./..", "../..") names a
-                // club file too, so a club kept in another folder is not silently passed over.
+            } else if (arg[0] && !isnumber(arg)) {
+                // A word names a level or a club; anything else names a club file too (a
+                // path, a name in any letters: "Übung.dorvel"), so that no club is silently
+                // passed over: one that is not there is said.
                 SDPGM level = idpgm(arg);
                 if (level != NOPGM) {
                     pgmfloor = pgm = level;
@@ -185,6 +190,7 @@ void StartupArguments(int argc, char** argv) {
             } else if (isnumber(arg)) {
                 int qty = atoi(arg);
                 usedcmdline = true;
+                anonymous = anonymous || qty > 0;
                 switch (usedarg++) {
                 case 0: AnonCouple(qty, pgm); break;
                 case 1: AnonSingle(qty, 0, 0, 0, 0, pgm); break;
@@ -221,6 +227,7 @@ void StartupArguments(int argc, char** argv) {
         }
     }
     if (mixoption >= 0) mixflag = mixoption;
+    anonymousevening = anonymous && inputfilename.empty() && !startednew;
 }
 
 int TakeLongOption(int* argc, char** argv, const char* name, std::string* value, bool optional) {
@@ -278,7 +285,7 @@ std::string CommandLineProblem(int argc, char** argv) {
         options = false;
         if (strncmp(arg, "maxsqr", 6) == 0) {
             if (i + 1 < argc && strchr(argv[i + 1], '=')) ++i;
-        } else if (isalpha(static_cast<unsigned char>(arg[0])) && idpgm(arg) != NOPGM) {
+        } else if (idpgm(arg) != NOPGM) {
             usedarg = 0;
         } else if (isnumber(arg)) {
             long long n = std::min(strtoll(arg, nullptr, 10), (long long)MAXANONDANCERS + 1);
@@ -331,7 +338,14 @@ void StartupFinish() {
     if (sdhd) SortByName();
     // A start that read no club file (an empty folder, a club not found, anonymous dancers
     // only) writes neither a club file nor the pointer file until something is entered.
-    MarkClubUnchanged(startednew || inputfilename.empty());
+    MarkClubUnchanged(startednew || (inputfilename.empty() && !anonymousevening));
+    // The anonymous dancers are entered dancers: their club file is written now, which makes
+    // it this run's own, so that the evening is kept beside it and offered when the same
+    // command line starts again (a replay writes nothing).
+    if (anonymousevening && dbgfile.empty()) {
+        BindOutputFile(ClubFileName(clubname));
+        WriteDorvels(0);
+    }
     initial_s1 = initial_s2 = initial_s3 = 0;
     int64_t a = 0, b = 0, c = 0;
     init_rndm(&a, &b, &c);
@@ -347,11 +361,10 @@ bool TerminateEvening(int data) {
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
     // The season memory goes with the evening that was kept (after the tips taken back).
     if (ok && (data == 1 || data == 2)) SeasonSave();
-    if (data == 1 || data == 2) AttendanceSave();
-    // The evening as it ended is offered at the next start, unless the operator quit without
-    // writing anything.
-    if (data == 1 || data == 2) EveningSave();
-    else EveningDrop();
+    AttendanceSave();  // before the evening file, which keeps the evening's identity
+    // The evening as it ended is offered at the next start (also after a quit without
+    // writing: the club file then lacks tonight's changes, the evening file has them).
+    EveningSave(true);
     CloseRecordFile();
     ReplayStop();  // a replay that ends the evening ends with it
     end_rndm();

@@ -734,8 +734,7 @@ void SetupDisplay(EDITMODE neweditmode) {
     GtkWidget* win = sdnew = setupwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_container_set_border_width(GTK_CONTAINER(win), sp10);
     Titles();
-    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER_ALWAYS);
-    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(sdwin));
+    DialogOverMain(win);
     gtk_window_set_destroy_with_parent(GTK_WINDOW(win), TRUE);
     g_signal_connect(win, "destroy", G_CALLBACK(SetupGone), nullptr);
     g_signal_connect(win, "delete-event", G_CALLBACK(SetupDeleted), nullptr);
@@ -873,8 +872,7 @@ void NameStyleBttn(GtkWidget*, void*) {
     if (sdpop) return;
     GtkWidget* pop = sdpop = namestylepop = gtk_window_new(GTK_WINDOW_POPUP);
     gtk_container_set_border_width(GTK_CONTAINER(pop), sp10);
-    gtk_window_set_position(GTK_WINDOW(pop), GTK_WIN_POS_MOUSE);
-    if (setupwin) gtk_window_set_transient_for(GTK_WINDOW(pop), GTK_WINDOW(setupwin));
+    PopupBelongs(pop, true, setupwin);
     g_signal_connect(pop, "destroy", G_CALLBACK(+[](GtkWidget* w, gpointer) {
                          std::fill(std::begin(namestylebttns), std::end(namestylebttns), nullptr);
                          if (namestylepop == w) namestylepop = nullptr;
@@ -892,7 +890,9 @@ void NameStyleBttn(GtkWidget*, void*) {
     }
     Pack(box, Button(_("Done"), G_CALLBACK(NameStyleDoneBttn), 0));
     gtk_container_add(GTK_CONTAINER(pop), box);
-    gtk_widget_show_all(pop);
+    gtk_widget_show_all(box);
+    PlaceOverParent(pop);
+    gtk_widget_show(pop);
 }
 
 void NameStyleRadioBttn(GtkToggleButton* bttn, void* index) {

@@ -330,8 +330,7 @@ void AvailDisplay() {
     if (sdavail) AvailClose();
     sdavail = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(sdavail), _("Availability"));
-    gtk_window_set_position(GTK_WINDOW(sdavail), GTK_WIN_POS_CENTER_ALWAYS);
-    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(sdavail), GTK_WINDOW(sdwin));
+    DialogOverMain(sdavail);
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp5);
     gtk_container_set_border_width(GTK_CONTAINER(vbox), sp10);
     EntryRow(vbox, _("  Available: "), &avail_entry);

@@ -134,6 +134,30 @@ void SetWidgetFont(GtkWidget* w, const PangoFontDescription* font);
 // parent) answers GTK_RESPONSE_NONE and is not touched again.
 int RunQuestion(GtkWidget* dlg, int dflt = GTK_RESPONSE_NONE);
 
+// ---- where windows go ----------------------------------------------------------------------
+// The monitor of the main window: where the window manager put it, or, before it is on the
+// screen, the one it is going to (the primary monitor; the first one where no monitor is
+// primary, as on Wayland). Null without a main window.
+GdkMonitor* MainMonitor();
+// On X, the main window goes back to the primary monitor when it is on another one (monitors
+// came or went, and the window manager left it where the projector now stands).
+void MainToPrimary();
+// A pop-up (note, warning, menu, card pop-up) belongs to `parent` (the main window when null):
+// transient for it, so that GTK on Wayland draws it as a part of that window instead of a
+// window of its own that the compositor would give the keyboard focus. PlaceOverParent places
+// it once its size is known: at the pointer with atpointer set, else centred.
+void PopupBelongs(GtkWidget* pop, bool atpointer = false, GtkWidget* parent = nullptr);
+// Centres a pop-up on the window it is transient for (the main window when none), or puts it
+// at the pointer over that window (PopupBelongs), whole on that window's monitor, whatever
+// monitor the pointer is on (GTK centres a GTK_WIN_POS_CENTER window on the pointer's).
+void PlaceOverParent(GtkWidget* win);
+// A dialog or window the operator opens: transient for the main window (unless it has a
+// parent already) and centred on it, so that it never opens on the projector.
+void DialogOverMain(GtkWidget* win);
+// The window keeps its text colour when it is not the focused window (the theme's backdrop
+// state greys text): the projector and the hall view are read across the hall.
+void KeepColorsUnfocused(GtkWidget* w);
+
 // The main window's "destroy": leaves the main loop and writes the club file (data 1).
 void terminate(GtkWidget* window, gpointer data);
 
@@ -171,8 +195,9 @@ void ResetTimeNote();
 void StopIntervalTimer();
 // The text of the pop-up's label ("" when no note or warning is open).
 std::string PopupText();
-// The one pop-up window sdpop made afresh (an open one is closed), centred, with the pop-up
-// font lblfont2 ready; the caller fills and shows it.
+// The one pop-up window sdpop made afresh (an open one is closed), belonging to the main
+// window, with the pop-up font lblfont2 ready; the caller fills it, shows it and centres it
+// (PlaceOverParent).
 GtkWidget* NewPopup();
 
 // ---- the phone page (display/phonepage.cpp) ---------------------------------------------------

@@ -203,7 +203,6 @@ static std::string MeasureText(const char* text) {
 // Natural size of a widget inside a never-shown pop-up window (styled as on screen).
 static void Measure(GtkWidget* w, int* width, int* height) {
     GtkWidget* win = gtk_window_new(GTK_WINDOW_POPUP);
-    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER);
     gtk_container_add(GTK_CONTAINER(win), w);
     gtk_widget_show_all(w);
     GtkRequisition nat;

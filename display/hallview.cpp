@@ -515,6 +515,7 @@ void HallViewBuild() {
     WindowSize(&W, &H);
     mainview.refit = MainRefit;
     GtkWidget* top = mainview.Build(sdwin, W, H, entries, halltip, hallhistory, sdgrid);
+    KeepColorsUnfocused(top);
     sqrslider = mainview.slider;
     ShowInWindow(top);
     mainview.ShowPage(0);

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "commands/autosave.h"
 #include "commands/keys.h"
 #include "commands/swipe.h"
 #include "core/startup.h"
@@ -23,6 +24,10 @@
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
+
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
 
 GtkWidget* sdwin = nullptr;
 GtkWidget* sdgrid = nullptr;
@@ -191,6 +196,122 @@ int ShownWidth(const std::string& text) {
 std::string PadLeft(const std::string& text, int width) {
     int shown = ShownWidth(text);
     return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
+// ---- where windows go ----------------------------------------------------------------------
+static bool OnWayland(GdkDisplay* d) {
+#ifdef GDK_WINDOWING_WAYLAND
+    return GDK_IS_WAYLAND_DISPLAY(d);
+#else
+    (void)d;
+    return false;
+#endif
+}
+
+GdkMonitor* MainMonitor() {
+    if (!sdwin) return nullptr;
+    GdkDisplay* d = gtk_widget_get_display(sdwin);
+    GdkWindow* w = gtk_widget_get_window(sdwin);
+    GdkMonitor* m = w && gtk_widget_get_mapped(sdwin) ? gdk_display_get_monitor_at_window(d, w) : nullptr;
+    if (!m) m = gdk_display_get_primary_monitor(d);
+    if (!m && gdk_display_get_n_monitors(d) > 0) m = gdk_display_get_monitor(d, 0);
+    return m;
+}
+
+void MainToPrimary() {
+    if (!sdwin || !gtk_widget_get_mapped(sdwin)) return;
+    GdkDisplay* d = gtk_widget_get_display(sdwin);
+    GdkMonitor* primary = gdk_display_get_primary_monitor(d);
+    if (OnWayland(d) || !primary || MainMonitor() == primary) return;
+    GdkRectangle g;
+    gdk_monitor_get_workarea(primary, &g);
+    GtkWindow* w = GTK_WINDOW(sdwin);
+    // A maximised window is moved by few window managers: it lets go, moves, and takes the
+    // new monitor whole.
+    bool maximised = gtk_window_is_maximized(w);
+    if (maximised) gtk_window_unmaximize(w);
+    gtk_window_move(w, g.x, g.y);
+    if (maximised) gtk_window_maximize(w);
+}
+
+void PlaceOverParent(GtkWidget* win) {
+    if (!win) return;
+    GtkWindow* t = gtk_window_get_transient_for(GTK_WINDOW(win));
+    GtkWidget* parent = t ? GTK_WIDGET(t) : sdwin;
+    GdkWindow* pw = parent && gtk_widget_get_mapped(parent) ? gtk_widget_get_window(parent) : nullptr;
+    if (!pw) return;
+    // Its size: what it has once shown, else what GTK is going to give it.
+    int w = 0, h = 0;
+    gtk_window_get_size(GTK_WINDOW(win), &w, &h);
+    if (gtk_widget_get_mapped(win)) {
+        w = gtk_widget_get_allocated_width(win);
+        h = gtk_widget_get_allocated_height(win);
+    }
+    g_object_set_data(G_OBJECT(win), "dorvels-placed", GINT_TO_POINTER((w << 16) | (h & 0xffff)));
+    int W = gtk_widget_get_allocated_width(parent), H = gtk_widget_get_allocated_height(parent);
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(pw, &ox, &oy);
+    GdkRectangle area = {ox, oy, W, H};
+    GdkDisplay* d = gtk_widget_get_display(parent);
+    // On X the pop-up stays on the parent's monitor. On Wayland each window has coordinates of
+    // its own: a pop-up is placed within its parent.
+    if (!OnWayland(d))
+        if (GdkMonitor* m = gdk_display_get_monitor_at_window(d, pw)) gdk_monitor_get_geometry(m, &area);
+    int x = ox + (W - w) / 2, y = oy + (H - h) / 2;
+    // At the pointer: where it is over the parent (GTK's own placement at the pointer needs
+    // the pointer's place on the screen, which Wayland does not tell).
+    int px = -1, py = -1;
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(d));
+    if (g_object_get_data(G_OBJECT(win), "dorvels-atpointer") && pointer) {
+        gdk_window_get_device_position(pw, pointer, &px, &py, nullptr);
+        if (px >= 0 && py >= 0 && px < W && py < H) {
+            x = ox + px;
+            y = oy + py;
+        }
+    }
+    x = std::max(area.x, std::min(x, area.x + area.width - w));
+    y = std::max(area.y, std::min(y, area.y + area.height - h));
+    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_NONE);
+    gtk_window_move(GTK_WINDOW(win), x, y);
+}
+
+// A pop-up that was centred and then took another size than it asked for (a wrapping text) is
+// centred again at that size.
+static void PopupResized(GtkWidget* w, GdkRectangle* a, gpointer) {
+    int placed = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(w), "dorvels-placed"));
+    if (placed && placed != ((a->width << 16) | (a->height & 0xffff))) PlaceOverParent(w);
+}
+
+void PopupBelongs(GtkWidget* pop, bool atpointer, GtkWidget* parent) {
+    if (!pop) return;
+    if (!parent) parent = sdwin;
+    if (parent && parent != pop) gtk_window_set_transient_for(GTK_WINDOW(pop), GTK_WINDOW(parent));
+    gtk_window_set_position(GTK_WINDOW(pop), GTK_WIN_POS_NONE);
+    if (atpointer) g_object_set_data(G_OBJECT(pop), "dorvels-atpointer", pop);
+    g_signal_connect(pop, "size-allocate", G_CALLBACK(PopupResized), nullptr);
+}
+
+void DialogOverMain(GtkWidget* win) {
+    if (!win) return;
+    if (!gtk_window_get_transient_for(GTK_WINDOW(win)) && sdwin && sdwin != win)
+        gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(sdwin));
+    gtk_window_set_position(GTK_WINDOW(win), GTK_WIN_POS_CENTER_ON_PARENT);
+}
+
+void KeepColorsUnfocused(GtkWidget* w) {
+    static GtkCssProvider* provider = nullptr;
+    if (!w) return;
+    if (!provider) {
+        // The theme's colour for text in a focused window, in every state of the window.
+        provider = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(provider,
+                                        ".dorvels-keepcolors:backdrop, .dorvels-keepcolors :backdrop "
+                                        "{ color: @theme_fg_color; }",
+                                        -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(w), "dorvels-keepcolors");
 }
 
 // ---- title ---------------------------------------------------------------------------------
@@ -507,7 +628,9 @@ void RunDisplay() {
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
     GtkInitColors();
-    sdgrid = NewGrid(sp4);
+    // The spacing every display switch gives the grid: the first display is laid out as it is
+    // after the first card (five columns of the edit display that became four).
+    sdgrid = NewGrid(sp10);
     if (!didhandler) {
         KeybrdHandlerRestore();
         if (reqH < 1 || reqW < 1) {
@@ -519,6 +642,13 @@ void RunDisplay() {
             gtk_widget_set_size_request(sdwin, reqW, reqH);
             gtk_window_set_resizable(GTK_WINDOW(sdwin), FALSE);
         }
+    }
+    // On the primary monitor (the laptop's panel; the projector is another one): a window
+    // manager maximises it where it stands, and until it has, the window is known to be there.
+    if (GdkMonitor* m = MainMonitor()) {
+        GdkRectangle g;
+        gdk_monitor_get_workarea(m, &g);
+        gtk_window_move(GTK_WINDOW(sdwin), g.x, g.y);
     }
     // The window is mapped before any display is built, so that a note or dialog that a
     // builder opens is stacked above it, not hidden under it.
@@ -544,10 +674,26 @@ void RunDisplay() {
     // A resumed evening shows its current tip, as c does.
     if (resumed && histtl) HistoryChange(0);
     RecordResume();
-    // A key typed into the resume question is the evening's first command.
-    if (char key = resumed ? ResumeKey() : 0)
+    // The cards swiped while the resume question was up, then a key typed into it, are the
+    // evening's first actions.
+    for (const std::string& card : ResumeCards())
+        g_idle_add([](gpointer c) -> gboolean {
+            std::string* number = static_cast<std::string*>(c);
+            if (sdwin) {
+                ResetKeybrd();
+                for (char d : *number) KeybrdCmd(d);
+                KeybrdCmd('\r');
+                AutosaveSoon();
+            }
+            delete number;
+            return G_SOURCE_REMOVE;
+        }, new std::string(card));
+    if (char key = ResumeKey())
         g_idle_add([](gpointer k) -> gboolean {
-            if (sdwin) KeybrdCmd((char)GPOINTER_TO_INT(k));
+            if (sdwin) {
+                KeybrdCmd((char)GPOINTER_TO_INT(k));
+                AutosaveSoon();
+            }
             return G_SOURCE_REMOVE;
         }, GINT_TO_POINTER(key));
     gtk_widget_show_all(sdwin);
@@ -607,6 +753,7 @@ static int RunResetDialog() {
 }
 
 int RunQuestion(GtkWidget* dlg, int dflt) {
+    DialogOverMain(dlg);
     if (dflt != GTK_RESPONSE_NONE) gtk_dialog_set_default_response(GTK_DIALOG(dlg), dflt);
     gtk_widget_show_all(dlg);
     if (dflt != GTK_RESPONSE_NONE)
@@ -645,6 +792,7 @@ int AskSaveFailed(const std::string& text, bool quitting, std::string* othername
             _("Save the club file as"), sdwin ? GTK_WINDOW(sdwin) : nullptr, GTK_FILE_CHOOSER_ACTION_SAVE,
             _("_Cancel"), GTK_RESPONSE_CANCEL, _("_Save"), GTK_RESPONSE_ACCEPT, nullptr);
         gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), TRUE);
+        DialogOverMain(chooser);
         gchar* base = g_path_get_basename(outputfilename.empty() ? dfltsavefile : outputfilename.c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), base);
         g_free(base);

@@ -61,7 +61,7 @@ GtkWidget* NewPopup() {
         gtk_widget_destroy(old);
     }
     sdpop = gtk_window_new(GTK_WINDOW_POPUP);
-    gtk_window_set_position(GTK_WINDOW(sdpop), GTK_WIN_POS_CENTER_ALWAYS);
+    PopupBelongs(sdpop);
     g_signal_connect(sdpop, "destroy", G_CALLBACK(PopupGone), nullptr);
     if (!lblfont2 && res && !res->lblfont2.empty())
         lblfont2 = pango_font_description_from_string(res->lblfont2.c_str());
@@ -128,6 +128,9 @@ static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
     if (label) {
         timenotewin = nullptr;  // a timed note taken over ends here; the caller may time it anew
     } else {
+        // The menu steps aside for the note (a card swiped while it is open): on Wayland
+        // both are drawn inside the main window, the menu over the note.
+        MenuDestroy();
         NewPopup();
         label = gtk_label_new(nullptr);
         gtk_widget_set_halign(label, GTK_ALIGN_CENTER);
@@ -143,7 +146,10 @@ static void ShowPopup(const char* text, COLOR color, size_t limit = 255) {
     FitPopupWidth(label, shown);
     SetWidgetColor(label, &sqrcolor[color]);
     gtk_window_resize(GTK_WINDOW(sdpop), 1, 1);  // as small as the text: a shorter one shrinks it
-    gtk_widget_show_all(sdpop);
+    // Placed at its new size before it shows: it never flashes up elsewhere.
+    if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(sdpop))) gtk_widget_show_all(child);
+    PlaceOverParent(sdpop);
+    gtk_widget_show(sdpop);
 }
 
 std::string PopupText() {

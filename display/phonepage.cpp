@@ -102,5 +102,7 @@ void PhonePageAddress() {
     GtkWidget* frame = gtk_frame_new(nullptr);
     gtk_container_add(GTK_CONTAINER(frame), box);
     gtk_container_add(GTK_CONTAINER(win), frame);
-    gtk_widget_show_all(win);
+    gtk_widget_show_all(frame);
+    PlaceOverParent(win);
+    gtk_widget_show(win);
 }

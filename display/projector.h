@@ -35,5 +35,7 @@ GtkWidget* ProjectorWindow();
 std::vector<std::string> ProjectorTexts();
 // The hall view the window shows (all zero before the first tip and while it is closed).
 HallViewFacts ProjectorFacts();
+// The label of the tip number (the club's name before the first tip), or null.
+GtkWidget* ProjectorTipLabel();
 // Whether the window asked to be full-screen (the window manager may not have answered yet).
 bool ProjectorFullscreen();

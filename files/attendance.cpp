@@ -326,11 +326,7 @@ AttendanceReport Report(const std::map<long long, Ev>& evenings) {
 }
 }  // namespace
 
-std::string AttendanceFilename(const std::string& clubfile) {
-    const size_t base = BaseStart(clubfile);
-    const size_t dot = clubfile.rfind('.');
-    return (dot == std::string::npos || dot <= base ? clubfile : clubfile.substr(0, dot)) + ".attendance";
-}
+std::string AttendanceFilename(const std::string& clubfile) { return CompanionFile(clubfile, "attendance"); }
 
 bool AttendanceSave() {
     // Not in a replay, nor for a club file this run does not own (the evening file's rule).

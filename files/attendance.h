@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-// The attendance file of a club file: its extension replaced by ".attendance".
+// The attendance file of a club file (CompanionFile): "club.dorvel" -> "club.attendance".
 std::string AttendanceFilename(const std::string& clubfile);
 
 // When this evening began (its identity in the file); 0 until its first tip is saved. Kept

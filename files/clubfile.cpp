@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <string>
 #include <string_view>
@@ -47,6 +48,7 @@ bool newclub = false;  // the club named was not found: a new one, written once 
 std::string boundname;  // the club file every write goes to while it is outputfilename ("" = none)
 std::string derivedname;  // the name BuildOutputFilename made from the club's name last
 std::set<std::string> reportedrefusals;  // refused writes the operator was told about
+time_t savedat = 0;  // when the club file was last written, or the evening started
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool HasUtf8Bom(std::string_view s) { return s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF"; }
@@ -627,7 +629,11 @@ bool EndsWith(const std::string& s, const char* suffix) {
     return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
-std::string ResetFilename(const std::string& name) {
+std::string ResetFilename(const std::string& name) { return CompanionFile(name, "reset"); }
+
+// The reset file an older version made for a club file of another extension ("club.txt" ->
+// "club.reset"): still read.
+std::string OldResetFilename(const std::string& name) {
     size_t dot = ExtDot(name);
     return (dot == std::string::npos ? name : name.substr(0, dot)) + ".reset";
 }
@@ -846,6 +852,20 @@ static bool TakeClubLines(FILE* fp, const std::vector<std::string>& lines, const
     return true;
 }
 
+void ClubTextRestore(const std::vector<std::string>& text) {
+    std::vector<std::string> lines;
+    for (const std::string& l : text) {
+        std::vector<std::string> one = SplitLines(l);
+        if (!one.empty() && one[0] != "Record") lines.push_back(std::move(one[0]));
+    }
+    ClubSettingsDefaults();
+    anoncnt = 0;
+    for (int& c : anoncounts) c = 0;
+    ClearDancers();
+    ReadClubLines(lines);
+    problems.clear();
+}
+
 bool ReadDorvels(FILE* fp) {
     edbg("ReadDorvels(fp<%s>)", fp && fileno(fp) >= 0 ? fd2name(fileno(fp)).c_str() : "");
     bool read = false;
@@ -857,6 +877,12 @@ bool ReadDorvels(FILE* fp) {
     }
     rdbg("ReadDorvels");
     return read;
+}
+
+std::string CompanionFile(const std::string& clubfile, const char* ext) {
+    if (EndsWith(clubfile, DORVELEXT) && clubfile.size() - strlen(DORVELEXT) > BaseStart(clubfile))
+        return clubfile.substr(0, clubfile.size() - strlen(DORVELEXT)) + "." + ext;
+    return clubfile + "." + ext;
 }
 
 std::string ClubFileName(const std::string& club) {
@@ -969,7 +995,10 @@ WriteOutcome WriteClub(int keepdances, bool explicitsave, const std::string& asn
     }
     // The file written is the club's file from now on, also when its name was made from the
     // club's name: a club renamed later is not written to a second file.
-    if (keepdances != -1) BindOutputFile(asname.empty() ? target : asname);
+    if (keepdances != -1) {
+        BindOutputFile(asname.empty() ? target : asname);
+        savedat = time(nullptr);
+    }
     // The pointer file names the club file (also after a reset file was written). It is
     // written only once the club file is safe, so it never names a file that failed.
     std::string pointed = keepdances == -1 && !asname.empty() ? ChosenOutputName(false) : name;
@@ -1141,6 +1170,7 @@ void ResetB() {
         if (!outputfilename.empty())
             candidates.push_back(ResetFilename(ChosenOutputName(false)));
         candidates.push_back(ResetFilename(inputfilename));
+        candidates.push_back(OldResetFilename(inputfilename));
         for (const std::string& c : candidates)
             if ((fp = fopen(c.c_str(), "r"))) {
                 resetname = c;
@@ -1186,6 +1216,8 @@ std::vector<std::string> notices;  // for the operator, not shown yet
 std::string startedtext;           // the roster and settings as the evening started
 }  // namespace
 
+time_t ClubSavedAt() { return savedat; }
+
 void ClubFileNotice(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
@@ -1221,6 +1253,7 @@ static std::string ComparableText() {
 
 void MarkClubUnchanged(bool isnew) {
     startedtext = ComparableText();
+    savedat = time(nullptr);
     newclub = isnew;
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/dorvels.h"
 
@@ -18,6 +20,17 @@ struct SpecCardInsert {
 };
 // Rules in order, ended by a rule whose qtyspeccard is 0.
 extern const SpecCardInsert speccardinserts[];
+
+// The file of another kind that belongs to a club file, named by one rule: ".dorvel" gives way
+// to the kind's extension ("harbor.dorvel" -> "harbor.evening", "harbor.season",
+// "harbor.reset"); a club file of any other name keeps it and gets the extension added
+// ("club.txt" -> "club.txt.evening"), so that a companion is never a club file's own name.
+std::string CompanionFile(const std::string& clubfile, const char* ext);
+
+// Puts the roster and settings of a club file's text (its lines, as ClubFileText makes them)
+// in place of the present ones, dancers in the order given; nothing is locked, reported or
+// sorted, and the "Record" key is left out (whether this run records is its own affair).
+void ClubTextRestore(const std::vector<std::string>& lines);
 
 // Reads an open club file (positioned at its start) into the end of the roster and the
 // settings; the caller closes it. Display names are rebuilt at the end. A file that cannot
@@ -67,6 +80,8 @@ std::string TakeClubFileNotice();
 // isnew, a club named on the command line was not found: it is written (and named in the
 // pointer file) only once a dancer or a setting has been entered.
 void MarkClubUnchanged(bool isnew = false);
+// When the club file was last written by this run, or else when the evening started.
+time_t ClubSavedAt();
 // Whether the roster or the settings differ from that start (the roster's order aside).
 bool ClubChanged();
 // Forgets the club files of the run: their locks, notices, the start (ResetEvening).

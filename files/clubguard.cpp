@@ -3,11 +3,13 @@
 // backups, and the safe replacement of a file.
 #include "files/clubguard.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -344,6 +346,32 @@ bool GuardedWrite(const std::string& target, const std::string& content, std::st
                             "version is kept as <%s>"),
                           target.c_str(), keep.c_str());
     return true;
+}
+
+void GuardKeepBackup(const std::string& name) { GuardOf(name).backedup = true; }
+
+bool GuardBackedUp(const std::string& name) {
+    std::string path = Canonical(name);
+    for (const Guard& g : guards)
+        if (g.path == path) return g.backedup;
+    return false;
+}
+
+void RemoveLeftovers(const std::string& path) {
+    // ReplaceFile's temporary names: "." + the file's name + "." + six letters or digits.
+    std::string dir = DirOf(path), prefix = "." + path.substr(BaseStart(path)) + ".";
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    while (struct dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n.size() != prefix.size() + 6 || n.compare(0, prefix.size(), prefix) != 0) continue;
+        bool tmp = true;
+        for (size_t i = prefix.size(); i < n.size(); ++i) tmp = tmp && isalnum((unsigned char)n[i]);
+        struct stat st;
+        std::string full = dir + "/" + n;
+        if (tmp && lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(full.c_str());
+    }
+    closedir(d);
 }
 
 void GuardReset() {

@@ -64,5 +64,13 @@ GuardCheck GuardBeforeWrite(const std::string& target, bool explicitsave, std::s
 bool GuardedWrite(const std::string& target, const std::string& content, std::string* why,
                   std::string* note);
 
+// The copy of the club file `name` from before the evening is kept already (an evening
+// resumed after a break): this run's first write does not make it again.
+void GuardKeepBackup(const std::string& name);
+// Whether this run has kept that copy (or was told it is kept).
+bool GuardBackedUp(const std::string& name);
+// Removes what an interrupted ReplaceFile of `path` left beside it (its temporary files).
+void RemoveLeftovers(const std::string& path);
+
 // Drops every lock and forgets every file (a fresh evening, tests).
 void GuardReset();

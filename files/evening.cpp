@@ -13,15 +13,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <new>
 #include <string_view>
 #include <vector>
 
 #include "assign/assign.h"
 #include "core/dlist.h"
+#include "core/screen.h"
 #include "core/dorvels.h"
 #include "files/clubfile.h"
 #include "files/clubguard.h"
+#include "files/season.h"
+#include "files/record.h"
 #include "history/history.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -64,7 +68,8 @@ struct TipRec {
 };
 struct Evening {
     std::string club;
-    long long saved = 0, lastroll = 0;
+    std::vector<std::string> clublines;  // the roster and settings as the club file writes them
+    long long saved = 0, lastroll = 0, ended = 0, day = -1, backedup = 0;
     long long tip = 0, prvtip = 0;
     long long seeds[3] = {}, initial[3] = {}, rndm[3] = {};
     long long mix = 0, hall = 0, hallfont = 0, level = 0;
@@ -79,14 +84,43 @@ struct Evening {
 struct State {
     std::string written;    // the body last written (or read back): unchanged evenings are not written
     std::string writtento;  // where
-    int lastrolltip = 0;    // the tip whose roll time is lastroll
+    int lastrolltip = 0;    // the newest tip, rolled at lastroll
     time_t lastroll = 0;
-    bool failed = false;    // a failed write was said on stderr
-    bool dropped = false;   // the evening ended without being kept: nothing more is written
-    bool found = false;     // `offer` holds the evening read at start-up
+    int day = -1;           // the evening's date (days since 1970), set by its first save
+    bool failed = false;    // a failed write was said
+    bool ended = false;     // the evening was ended on purpose: the next start offers it, not as default
+    bool found = false;     // `offer` holds the evening read at start-up: nothing is written until
+                            // the operator has chosen to resume it or not
     Evening offer;
-    std::string foundpath;
+    std::string foundpath, foundtext;
+    // The history's lines as last made, with what they were made from.
+    unsigned historyversion = ~0u;
+    std::vector<const SqrDancer*> historyroster;
+    std::string historytext;
 } state;
+
+// The newest tip rolled (the number of the last record, not the tip shown with h).
+int NewestTip() { return histtl ? histtl->tipcnt : 0; }
+
+int Today(time_t now) {
+    struct tm tm;
+    if (!localtime_r(&now, &tm)) return -1;
+    return SeasonDay(strprintf("%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
+}
+
+// The club file's text of the roster and settings, less the key that starts or stops
+// recording (whether this run records is its own affair).
+std::string ClubLines() {
+    std::string text = ClubFileText(1), out;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + pos, end - pos);
+        pos = end + 1;
+        if (line != "Record" && !line.empty() && line[0] != '%') (((out += "clubline=") += line) += '\n');
+    }
+    return out;
+}
 
 std::string OneLine(std::string s) {
     for (char& c : s)
@@ -95,12 +129,15 @@ std::string OneLine(std::string s) {
 }
 
 // The dancers of the roster, in order, with their numbers in the file.
-std::map<const SqrDancer*, long long> Numbers() {
-    std::map<const SqrDancer*, long long> n;
+std::unordered_map<const SqrDancer*, long long> Numbers() {
+    std::unordered_map<const SqrDancer*, long long> n;
     long long i = 0;
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) n[sd] = i++;
     return n;
 }
+
+template <class Ref>
+std::string HistoryLines(const Ref& ref);
 
 // Everything but the times: what is compared to tell whether the evening changed.
 std::string Body() {
@@ -119,6 +156,7 @@ std::string Body() {
     out += strprintf("initialseeds=%lld %lld %lld\n", (long long)initial_s1, (long long)initial_s2,
                      (long long)initial_s3);
     out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag, hallview, hallfontchg, (int)pgmfloor);
+    out += ClubLines();
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", FileWord(sd->firstname).c_str(),
                          FileWord(sd->lastname).c_str(), sd->avail, sd->dances, sd->prvdances, sd->skip, sd->square,
@@ -132,6 +170,27 @@ std::string Body() {
         if (ref(mo->sd) >= 0) out += strprintf("mustonce=%lld %d\n", ref(mo->sd), mo->tip);
     for (int i = 0; i < SQRTAGQTY; ++i)
         if (sqrtag[i].sd) out += strprintf("tag=%d %d %lld\n", i, sqrtag[i].isqr, ref(sqrtag[i].sd));
+    // The tips change only at a roll, a tip taken back or a dancer deleted; their lines are
+    // made again only then (or when the roster's order, which numbers the dancers, changed).
+    std::vector<const SqrDancer*> roster;
+    roster.reserve(num.size());
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) roster.push_back(sd);
+    if (state.historyversion != historyversion || state.historyroster != roster) {
+        state.historyversion = historyversion;
+        state.historyroster = std::move(roster);
+        state.historytext = HistoryLines(ref);
+    }
+    out += state.historytext;
+    for (const Extra& e : Extras()) {
+        std::string v = e.save ? OneLine(e.save()) : "";
+        if (!v.empty()) out += e.key + "=" + v + "\n";
+    }
+    return out;
+}
+
+template <class Ref>
+std::string HistoryLines(const Ref& ref) {
+    std::string out;
     for (const History* h = histhd; h; h = h->nxt) {
         out += strprintf("history=%d %d %d %d %d %d %lld %lld %lld\n", h->tipcnt, h->prvtipcnt, h->totsquares,
                          h->sqrsize, h->totdancers, (int)h->pgmfloor, (long long)h->s1, (long long)h->s2,
@@ -148,10 +207,6 @@ std::string Body() {
             }
         for (const OutDancer* od = h->outdancerhd; od; od = od->nxt)
             if (ref(od->sd) >= 0) out += strprintf("historyout=%lld %d\n", ref(od->sd), od->assigned);
-    }
-    for (const Extra& e : Extras()) {
-        std::string v = e.save ? OneLine(e.save()) : "";
-        if (!v.empty()) out += e.key + "=" + v + "\n";
     }
     return out;
 }
@@ -222,6 +277,14 @@ bool Parse(const std::string& text, Evening* ev, std::string* why) {
         long long n[16];
         if (key == "club") {
             ev->club = v;
+        } else if (key == "clubline") {
+            if (ev->clublines.size() >= (size_t)MAXCOUNT) return bad(_("too many dancers"));
+            ev->clublines.emplace_back(v);
+        } else if (key == "ended" || key == "backedup") {
+            if (!Ints(v, key == "ended" ? &ev->ended : &ev->backedup, 1, 0, 1))
+                return bad(_("a switch that is neither 0 nor 1"));
+        } else if (key == "day") {
+            if ((ev->day = SeasonDay(std::string(v))) < 0) return bad(_("no date"));
         } else if (key == "saved" || key == "lastroll") {
             if (!Ints(v, n, 1, 0, LLONG_MAX)) return bad(_("a time that is no number"));
             (key == "saved" ? ev->saved : ev->lastroll) = n[0];
@@ -368,11 +431,14 @@ bool ReadAllFile(const std::string& path, std::string* text, std::string* why) {
     return ok;
 }
 
-std::string Clock(time_t t) {
-    char buf[16];
-    struct tm tm;
-    localtime_r(&t, &tm);
-    strftime(buf, sizeof buf, "%H:%M", &tm);
+// A time of day ("21:40"), with its date when it is not on the day of `now`; "" for a time
+// the clock cannot convert.
+std::string Clock(time_t t, time_t now) {
+    char buf[64];
+    struct tm tm, today;
+    if (t <= 0 || !localtime_r(&t, &tm) || !localtime_r(&now, &today)) return "";
+    bool sameday = tm.tm_year == today.tm_year && tm.tm_yday == today.tm_yday;
+    if (!strftime(buf, sizeof buf, sameday ? "%H:%M" : "%Y-%m-%d %H:%M", &tm)) return "";
     return buf;
 }
 
@@ -389,37 +455,46 @@ void EveningField(const std::string& key, std::function<std::string()> save,
     Extras().push_back({key, std::move(save), std::move(load)});
 }
 
-std::string EveningFileName(const std::string& clubfile) {
-    size_t base = BaseStart(clubfile);
-    size_t dot = clubfile.rfind(".dorvel");
-    if (dot != std::string::npos && dot >= base && dot + 7 == clubfile.size()) return clubfile.substr(0, dot) + ".evening";
-    return clubfile + ".evening";
-}
+std::string EveningFileName(const std::string& clubfile) { return CompanionFile(clubfile, "evening"); }
 
 std::string EveningPath() {
     if (!dbgfile.empty() || !OutputFileBound() || !GuardOurs(outputfilename)) return "";
     return EveningFileName(outputfilename);
 }
 
-bool EveningSave() {
+bool EveningSave(bool ended) {
     std::string path = EveningPath();
-    if (path.empty() || state.dropped) return true;
+    // While the operator is asked whether to resume the evening found, that file is what
+    // is offered: nothing may take its place.
+    if (path.empty() || state.found) return true;
     std::string body = Body();
-    if (body == state.written && path == state.writtento) return true;
+    if (body == state.written && path == state.writtento && ended == state.ended) return true;
     time_t now = time(nullptr);
-    if (tipcnt != state.lastrolltip) {
-        state.lastrolltip = tipcnt;
-        state.lastroll = tipcnt > 0 ? now : 0;
+    if (NewestTip() != state.lastrolltip) {
+        state.lastrolltip = NewestTip();
+        state.lastroll = state.lastrolltip > 0 ? now : 0;
     }
-    std::string text = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll) + body;
-    if (!ReplaceFile(path, text)) {
-        if (!state.failed) fprintf(stderr, _("dorvels: unable to write <%s>: %s\n"), path.c_str(), strerror(errno));
+    if (state.day < 0) state.day = seasontoday >= 0 ? seasontoday : Today(now);
+    std::string head = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll);
+    if (state.day >= 0) head += "day=" + SeasonDate(state.day) + "\n";
+    if (ended) head += "ended=1\n";
+    if (GuardBackedUp(outputfilename)) head += "backedup=1\n";
+    if (!ReplaceFile(path, head + body)) {
+        std::string why = strerror(errno);
+        if (!state.failed) {
+            // Said once (every change would say it again), in the window as club-file problems are.
+            error(1, "%s\n", strprintf(_("unable to write <%s>: %s"), path.c_str(), why.c_str()).c_str());
+            GtkWarning(_("The evening cannot be kept in <%s>: %s.\nA crash or power cut would lose what "
+                         "was entered since the last roll; the club file is still written at every roll."),
+                       ShownName(path).c_str(), why.c_str());
+        }
         state.failed = true;
         return false;
     }
     state.failed = false;
-    state.written = body;
+    state.written = std::move(body);
     state.writtento = path;
+    state.ended = ended;
     return true;
 }
 
@@ -427,48 +502,80 @@ EveningOffer EveningFind(time_t now) {
     EveningOffer offer;
     state.found = false;
     std::string path = EveningPath();
+    if (path.empty()) return offer;
+    // What a break left beside the club file of this run's own: half-written files.
+    for (const char* kind : {"evening", "season", "reset"}) RemoveLeftovers(CompanionFile(outputfilename, kind));
+    RemoveLeftovers(outputfilename);
     struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0) return offer;
+    if (stat(path.c_str(), &st) != 0) return offer;
     std::string text, why;
     Evening ev;
     if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
         ClubFileNotice(_("<%s> was not used: %s. Tonight starts as a new evening."), ShownName(path).c_str(), why.c_str());
         return offer;
     }
-    // Another club file's evening (a folder copied), or one too old for tonight.
+    // Another club file's evening (a folder copied), or one too old for tonight. One dated
+    // later than the clock (a clock set back) is offered with its date, never written over
+    // unasked.
     if (ev.club != outputfilename.substr(BaseStart(outputfilename))) return offer;
-    if (ev.saved > now + 300 || now - ev.saved > EVENINGHOURS * 3600) return offer;
+    if (now - ev.saved > EVENINGHOURS * 3600) return offer;
+    // Anything done: a tip, a count, a request, presence or the roster changed.
     std::vector<SqrDancer*> map = MapDancers(ev);
-    bool changed = ev.tip > 0;
+    bool changed = ev.tip > 0 || !ev.tips.empty() || !ev.outs.empty() || !ev.skips.empty() || !ev.onces.empty() ||
+                   !ev.tags.empty();
     for (size_t i = 0; i < map.size(); ++i) {
+        changed = changed || ev.dancers[i].dances != 0;
         if (!map[i]) continue;
-        offer.present += ev.dancers[i].avail != 0;
         changed = changed || (map[i]->avail != 0) != (ev.dancers[i].avail != 0);
+    }
+    if (!ev.clublines.empty()) {
+        std::string now_lines = ClubLines(), then_lines;
+        for (const std::string& l : ev.clublines) ((then_lines += "clubline=") += l) += '\n';
+        changed = changed || now_lines != then_lines;
+        offer.present = 0;
+        for (const DancerRec& d : ev.dancers) offer.present += d.avail != 0;
+    } else {
+        for (size_t i = 0; i < map.size(); ++i) offer.present += map[i] && ev.dancers[i].avail != 0;
     }
     if (!changed) return offer;
     offer.offered = true;
-    offer.tip = (int)ev.tip;
+    offer.tip = ev.tips.empty() ? (int)ev.tip : (int)ev.tips.back().tipcnt;
     offer.lastroll = (time_t)ev.lastroll;
     offer.saved = (time_t)ev.saved;
+    offer.ended = ev.ended != 0;
+    offer.now = now;
     state.found = true;
     state.offer = std::move(ev);
     state.foundpath = path;
+    state.foundtext = std::move(text);
     return offer;
 }
 
 std::string EveningQuestion(const EveningOffer& offer) {
-    if (offer.tip > 0 && offer.lastroll > 0)
-        // TRANSLATORS: the last %s is a time of day (21:40).
+    std::string at = Clock(offer.tip > 0 ? offer.lastroll : offer.saved, offer.now ? offer.now : time(nullptr));
+    if (offer.tip > 0 && !at.empty())
+        // TRANSLATORS: the last %s is a time of day (21:40), with its date when not today.
         return strprintf(_("Resume tonight's evening (tip %d, %d present, last roll at %s)?"), offer.tip, offer.present,
-                         Clock(offer.lastroll).c_str());
-    return strprintf(_("Resume tonight's evening (no tip rolled yet, %d present, last change at %s)?"), offer.present,
-                     Clock(offer.saved).c_str());
+                         at.c_str());
+    if (offer.tip > 0)
+        return strprintf(_("Resume tonight's evening (tip %d, %d present)?"), offer.tip, offer.present);
+    if (!at.empty())
+        return strprintf(_("Resume tonight's evening (no tip rolled yet, %d present, last change at %s)?"),
+                         offer.present, at.c_str());
+    return strprintf(_("Resume tonight's evening (no tip rolled yet, %d present)?"), offer.present);
 }
 
 bool EveningResume() {
     if (!state.found) return false;
-    state.found = false;
     const Evening& ev = state.offer;
+    // The roster and settings as they were (dancers entered, deleted, renamed, cards given
+    // since the club file was written); an evening file that does not hold them is laid
+    // over the club file's roster.
+    if (!ev.clublines.empty()) {
+        EDITMODE mode = editmode;
+        ClubTextRestore(ev.clublines);
+        editmode = mode;
+    }
     std::vector<SqrDancer*> map = MapDancers(ev);
     auto at = [&](long long i) { return i >= 0 && (size_t)i < map.size() ? map[(size_t)i] : nullptr; };
 
@@ -510,43 +617,25 @@ bool EveningResume() {
     for (auto& t : ev.tags)
         if (SqrDancer* sd = at(t[2])) sqrtag[t[0]] = SquareTag{(int)t[1], nullptr, sd};
 
-    // The tips, as HistorySave keeps them (malloc'ed texts and places, OutDancer lists).
     HistoryClear();
     for (const TipRec& t : ev.tips) {
-        History* h = new (std::nothrow) History;
-        outofmem(h, "%s\n", "EveningResume");
-        h->tipcnt = (int)t.tipcnt;
-        h->prvtipcnt = (int)t.prvtipcnt;
-        h->totsquares = (int)t.totsquares;
-        h->sqrsize = (int)t.sqrsize;
-        h->totdancers = (int)t.totdancers;
-        h->pgmfloor = (SDPGM)t.pgm;
-        h->s1 = t.s1;
-        h->s2 = t.s2;
-        h->s3 = t.s3;
-        if (h->totdancers > 0) {
-            h->sqrlist = static_cast<char**>(calloc((size_t)(2 * h->totdancers), sizeof(char*)));
-            outofmem(h->sqrlist, "%s\n", "EveningResume");
-            for (auto& [i, text] : t.cells) {
-                free(h->sqrlist[i]);
-                h->sqrlist[i] = strdup(text.c_str());
-                outofmem(h->sqrlist[i], "%s\n", "EveningResume");
-            }
-        }
-        if (h->totsquares > 0) {
-            h->histsqr = static_cast<HistorySquare*>(calloc((size_t)h->totsquares, sizeof(HistorySquare)));
-            outofmem(h->histsqr, "%s\n", "EveningResume");
-            for (int q = 0; q < h->totsquares; ++q) {
-                h->histsqr[q].histsd = static_cast<HistoryDancer*>(calloc((size_t)h->sqrsize, sizeof(HistoryDancer)));
-                outofmem(h->histsqr[q].histsd, "%s\n", "EveningResume");
-                for (int j = 0; j < h->sqrsize; ++j) h->histsqr[q].histsd[j] = HistoryDancer{};
-            }
-        }
+        HistoryTip tip;
+        tip.tipcnt = (int)t.tipcnt;
+        tip.prvtipcnt = (int)t.prvtipcnt;
+        tip.totsquares = (int)t.totsquares;
+        tip.sqrsize = (int)t.sqrsize;
+        tip.totdancers = (int)t.totdancers;
+        tip.pgmfloor = (SDPGM)t.pgm;
+        tip.s1 = t.s1;
+        tip.s2 = t.s2;
+        tip.s3 = t.s3;
+        for (auto& [i, text] : t.cells) tip.cells.emplace_back((int)i, text);
         for (const PlaceRec& p : t.places) {
-            SqrDancer* sd = at(p.d);
-            if (!sd) continue;
-            HistoryDancer& hd = h->histsqr[p.sq].histsd[p.slot];
-            hd.sd = sd;
+            HistoryPlace place;
+            place.square = (int)p.sq;
+            place.slot = (int)p.slot;
+            HistoryDancer& hd = place.hd;
+            hd.sd = at(p.d);
             hd.avail = (int)p.avail;
             hd.dances = (int)p.dances;
             hd.prvdances = (int)p.prvdances;
@@ -556,17 +645,10 @@ bool EveningResume() {
             hd.sex = (SDSEX)p.sex;
             hd.partner = at(p.partner);
             hd.tmppartner = at(p.tmppartner);
+            tip.places.push_back(place);
         }
-        for (auto& [d, assigned] : t.outs) {
-            SqrDancer* sd = at(d);
-            if (!sd) continue;
-            OutDancer* od = new (std::nothrow) OutDancer;
-            outofmem(od, "%s\n", "EveningResume");
-            od->sd = sd;
-            od->assigned = (int)assigned;
-            ListAppend(h->outdancerhd, h->outdancertl, od);
-        }
-        ListAppend(histhd, histtl, h);
+        for (auto& [d, assigned] : t.outs) tip.outs.emplace_back(at(d), (int)assigned);
+        HistoryRestore(tip);
     }
     hist = nullptr;
 
@@ -592,28 +674,51 @@ bool EveningResume() {
                            it->second.c_str(), e.key.c_str());
     }
     SetupDispNames();
-    state.lastrolltip = tipcnt;
+    // The season counts tonight's meetings on the evening's own day, also after midnight.
+    if (ev.day >= 0) seasontoday = state.day = (int)ev.day;
+    // The club file's copy from before the evening, once made, is kept by a write after the
+    // break.
+    if (ev.backedup) GuardKeepBackup(outputfilename);
+    state.lastrolltip = NewestTip();
     state.lastroll = (time_t)ev.lastroll;
-    state.written = Body();
-    state.writtento = state.foundpath;
+    // A record made from here on replays from the evening resumed: a copy of it beside the
+    // record, named in the record.
+    std::string copy = RecordFileName().empty() ? "" : RecordFileName() + ".evening";
+    if (!copy.empty() && ReplaceFile(copy, state.foundtext)) Record("(EveningResume) %s\n", copy.c_str());
+    state.foundtext.clear();
+    state.found = false;
     state.offer = Evening{};
+    // On disk at once as resumed: a second break before the next change loses nothing.
+    state.written.clear();
+    EveningSave();
     return true;
 }
 
+bool EveningResumeFrom(const std::string& path) {
+    std::string text, why;
+    Evening ev;
+    if (!ReadAllFile(path, &text, &why) || !Parse(text, &ev, &why)) {
+        GtkWarning(_("<%s> was not used: %s."), path.c_str(), why.c_str());
+        return false;
+    }
+    state.offer = std::move(ev);
+    state.foundpath = path;
+    state.foundtext = std::move(text);
+    state.found = true;
+    return EveningResume();
+}
+
 void EveningNew(bool everybodyabsent) {
-    if (state.found) unlink(state.foundpath.c_str());
+    Record("(EveningNew) %s\n", everybodyabsent ? "absent" : "present");
+    bool asked = state.found;
     state.found = false;
     state.offer = Evening{};
     if (everybodyabsent) {
         RePartner();
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 0;
     }
-}
-
-void EveningDrop() {
-    std::string path = EveningPath();
-    if (!path.empty()) unlink(path.c_str());
-    state.dropped = true;
+    // The answer given, the new evening takes the old one's place at once.
+    if (asked) EveningSave();
 }
 
 bool RosterHasCards() {

@@ -28,7 +28,7 @@
 void EveningField(const std::string& key, std::function<std::string()> save,
                   std::function<bool(const std::string&)> load);
 
-// The evening file of a club file: its extension (".dorvel") replaced by ".evening".
+// The evening file of a club file (CompanionFile): "harbor.dorvel" -> "harbor.evening".
 std::string EveningFileName(const std::string& clubfile);
 
 // The evening file of the club file in use; "" when the evening is not kept: no club file of
@@ -37,9 +37,11 @@ std::string EveningFileName(const std::string& clubfile);
 std::string EveningPath();
 
 // Writes the evening file when the evening changed since it was last written (cheap when it
-// did not). Called after every roll, after each key or click, and at the end of the evening.
-// False when it could not be written (said once on stderr).
-bool EveningSave();
+// did not). Called after every roll, after each key or click, and at the end of the evening
+// (`ended`: ended on purpose, so that the next start offers it with "New evening" as the
+// default). Nothing is written while an evening found at the start waits for the operator's
+// answer. False when it could not be written (said once, in the window too).
+bool EveningSave(bool ended = false);
 
 // What start-up found beside the club file.
 struct EveningOffer {
@@ -48,23 +50,28 @@ struct EveningOffer {
     int present = 0;       // dancers present in it (of those still in the club file)
     time_t lastroll = 0;   // when its last tip was rolled; 0 = none yet
     time_t saved = 0;      // when it was written last
+    bool ended = false;    // ended on purpose (x, q, Escape, the window closed), not broken off
+    time_t now = 0;        // the time it was found at
 };
 constexpr time_t EVENINGHOURS = 12;
 // Reads the evening file of the club file in use (once the club file is read). A damaged
 // file is reported (ClubFileNotice) and not offered.
 EveningOffer EveningFind(time_t now);
 // The question asked for an offer: "Resume tonight's evening (tip N, M present, last roll at
-// HH:MM)?".
+// HH:MM)?", N the newest tip rolled; the date is added when that was not today, and no time
+// is named that the clock cannot give.
 std::string EveningQuestion(const EveningOffer& offer);
-// Puts the evening EveningFind offered back into the roster and the state of the evening;
-// false when none was offered.
+// Puts the evening EveningFind offered back into the roster (as it was: dancers entered,
+// deleted, renamed, cards, partners), the settings and the state of the evening, and writes
+// it at once; false when none was offered.
 bool EveningResume();
-// "New evening": the evening found is not offered again; with everybodyabsent every dancer
-// starts absent (cards swiped at the door then check dancers in).
+// Resumes the evening of an evening file named (a replay's copy of the evening a record
+// resumed); false, said in the window, when it cannot be read.
+bool EveningResumeFrom(const std::string& path);
+// "New evening": the evening found is not offered again (the new one is written in its
+// place); with everybodyabsent every dancer starts absent (cards swiped at the door then
+// check dancers in).
 void EveningNew(bool everybodyabsent);
-// The evening ends without being kept (q, Q: quit without writing): its file goes, so that
-// the next start offers nothing.
-void EveningDrop();
 // Whether any dancer of the roster has a card.
 bool RosterHasCards();
 

@@ -18,6 +18,7 @@
 
 static constexpr int RECORDQTY = 1000;
 static FILE* rflagaside = nullptr;  // the record file while a replayed action runs
+static std::string recordname;      // the record file's name, while recording
 
 void Record(const char* fmt, ...) {
     if (!fmt || (!rflag && !Replaying())) return;
@@ -59,6 +60,8 @@ void RecordResume() {
 
 bool RecordingOn() { return rflag || rflagaside; }
 
+std::string RecordFileName() { return rflag ? recordname : ""; }
+
 void OpenRecordFile() {
     edbg("OpenRecordFile()");
     CloseRecordFile();
@@ -79,6 +82,7 @@ void OpenRecordFile() {
             break;
         }
         rflag = fp;
+        recordname = name;
         Record("seeds: %ld %ld %ld\n", (long)s1, (long)s2, (long)s3);
         DPRINTF(1, "(OpenRecordFile) recording to <%s>\n", name.c_str());
         rdbg("OpenRecordFile");

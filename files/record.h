@@ -2,6 +2,8 @@
 // The record of operator actions: one line per action in a numbered record file.
 #pragma once
 
+#include <string>
+
 // Appends the formatted text to the open record file as one line and flushes it at once;
 // does nothing when not recording (rflag null). During a replay the line goes to ReplayEcho.
 void Record(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -21,3 +23,5 @@ void RecordResume();
 // aside while a replayed action runs). A record being replayed is not one: a replay never
 // switches recording on for the evenings after it.
 bool RecordingOn();
+// The open record file's name ("" when not recording).
+std::string RecordFileName();

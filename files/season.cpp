@@ -17,6 +17,7 @@
 
 #include "assign/assign.h"
 #include "core/screen.h"
+#include "files/clubfile.h"
 #include "files/clubguard.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
@@ -205,12 +206,7 @@ std::unordered_map<std::string, int> NameUses() {
 }
 }  // namespace
 
-std::string SeasonFilename(const std::string& clubfile) {
-    const size_t base = BaseStart(clubfile);
-    const size_t dot = clubfile.rfind('.');
-    std::string stem = dot == std::string::npos || dot <= base ? clubfile : clubfile.substr(0, dot);
-    return stem + ".season";
-}
+std::string SeasonFilename(const std::string& clubfile) { return CompanionFile(clubfile, "season"); }
 
 int SeasonDay(const std::string& text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return -1;

@@ -22,7 +22,7 @@ extern int seasontoday;
 constexpr int SEASONDAYS = 182;          // a pair unmet for longer is forgotten
 constexpr long SEASONMAXBYTES = 64L << 20;  // a larger file is taken as damaged
 
-// The season file of a club file: its name with ".season" in place of the extension.
+// The season file of a club file (CompanionFile): "club.dorvel" -> "club.season".
 std::string SeasonFilename(const std::string& clubfile);
 
 // Whether the memory takes part tonight: seasonflag and mixflag set and the current club

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -67,6 +68,7 @@ void FreeOutList(OutDancer*& hd, OutDancer*& tl) {
 
 // Frees record h after unlinking it; counters untouched.
 void FreeRecord(History* h) {
+    ++historyversion;
     ListUnlink(histhd, histtl, h);
     if (hist == h) hist = nullptr;
     if (h->histsqr) {
@@ -108,6 +110,8 @@ void RestoreFrom(const History* h, bool undo) {
 }
 }  // namespace
 
+unsigned historyversion = 0;
+
 void HistorySave(char** sqrlist, int totdancers) {
     edbg("HistorySave(totdancers=%d)", totdancers);
     if (editmode == PRESENT || totsquare < 1 || !sqr) {
@@ -128,6 +132,7 @@ void HistorySave(char** sqrlist, int totdancers) {
     h->s3 = s3;
     h->pgmfloor = pgmfloor;
     ListAppend(histhd, histtl, h);
+    ++historyversion;
     for (OutDancer* od = outdancerhd; od; od = od->nxt) {
         OutDancer* c = new (std::nothrow) OutDancer;
         outofmem(c, "%s\n", "OutDancer List");
@@ -268,6 +273,74 @@ void HistoryDelete(History* h) {
 void HistoryClear() {
     while (histtl) FreeRecord(histtl);
     hist = nullptr;
+}
+
+void HistoryForget(const SqrDancer* sd) {
+    for (History* h = histhd; h; h = h->nxt) {
+        if (!HistoryNames(h, sd)) continue;
+        ++historyversion;
+        for (int i = 0; i < h->totsquares && h->histsqr; ++i)
+            for (int j = 0; j < h->sqrsize && h->histsqr[i].histsd; ++j) {
+                HistoryDancer& hd = h->histsqr[i].histsd[j];
+                if (hd.sd == sd) hd = HistoryDancer{};
+                if (hd.partner == sd) hd.partner = nullptr;
+                if (hd.tmppartner == sd) hd.tmppartner = nullptr;
+            }
+        for (OutDancer* od = h->outdancerhd; od;) {
+            OutDancer* next = od->nxt;
+            if (od->sd == sd) {
+                ListUnlink(h->outdancerhd, h->outdancertl, od);
+                delete od;
+            }
+            od = next;
+        }
+    }
+}
+
+void HistoryRestore(const HistoryTip& t) {
+    History* h = new (std::nothrow) History;
+    outofmem(h, "%s\n", "HistoryRestore");
+    h->tipcnt = t.tipcnt;
+    h->prvtipcnt = t.prvtipcnt;
+    h->totsquares = t.totsquares;
+    h->sqrsize = t.sqrsize;
+    h->totdancers = t.totdancers;
+    h->pgmfloor = t.pgmfloor;
+    h->s1 = t.s1;
+    h->s2 = t.s2;
+    h->s3 = t.s3;
+    if (h->totdancers > 0) {
+        h->sqrlist = static_cast<char**>(calloc(static_cast<size_t>(2 * h->totdancers), sizeof(char*)));
+        outofmem(h->sqrlist, "%s\n", "HistoryRestore");
+        for (const auto& [i, text] : t.cells) {
+            if (i < 0 || i >= 2 * h->totdancers) continue;
+            free(h->sqrlist[i]);
+            h->sqrlist[i] = strdup(text.c_str());
+            outofmem(h->sqrlist[i], "%s\n", "HistoryRestore");
+        }
+    }
+    if (h->totsquares > 0) {
+        h->histsqr = static_cast<HistorySquare*>(calloc(static_cast<size_t>(h->totsquares), sizeof(HistorySquare)));
+        outofmem(h->histsqr, "%s\n", "HistoryRestore");
+        for (int q = 0; q < h->totsquares; ++q) {
+            h->histsqr[q].histsd = static_cast<HistoryDancer*>(calloc(static_cast<size_t>(h->sqrsize), sizeof(HistoryDancer)));
+            outofmem(h->histsqr[q].histsd, "%s\n", "HistoryRestore");
+            for (int j = 0; j < h->sqrsize; ++j) h->histsqr[q].histsd[j] = HistoryDancer{};
+        }
+    }
+    for (const HistoryPlace& p : t.places)
+        if (p.hd.sd && p.square >= 0 && p.square < h->totsquares && p.slot >= 0 && p.slot < h->sqrsize)
+            h->histsqr[p.square].histsd[p.slot] = p.hd;
+    for (const auto& [sd, assigned] : t.outs) {
+        if (!sd) continue;
+        OutDancer* od = new (std::nothrow) OutDancer;
+        outofmem(od, "%s\n", "HistoryRestore");
+        od->sd = sd;
+        od->assigned = assigned;
+        ListAppend(h->outdancerhd, h->outdancertl, od);
+    }
+    ListAppend(histhd, histtl, h);
+    ++historyversion;
 }
 
 bool HistoryNames(const History* h, const SqrDancer* sd) {

@@ -190,14 +190,8 @@ void DelDancer(SqrDancer* sd) {
         if (o->sqnxt == sd) o->sqnxt = nullptr;
         if (o->sqprv == sd) o->sqprv = nullptr;
     }
-    // Keep only the tips rolled after the newest one that names sd.
-    for (History* h = histtl; h; h = h->prv)
-        if (HistoryNames(h, sd)) {
-            while (histhd && histhd != h) HistoryDelete(histhd);
-            HistoryDelete(h);
-            break;
-        }
-    hist = nullptr;
+    // The tips stay, with their numbers; the dancer leaves them.
+    HistoryForget(sd);
     DancerLeaves(sd);
     delete sd;
 }

@@ -65,10 +65,9 @@ GtkWidget* RfidWindowNew(const char* title) {
     DestroyWidget(sdnew);
     if (sdwin) gtk_widget_show_all(sdwin);
     sdnew = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_position(GTK_WINDOW(sdnew), GTK_WIN_POS_CENTER_ALWAYS);
     gtk_container_set_border_width(GTK_CONTAINER(sdnew), sp10);
     gtk_window_set_title(GTK_WINDOW(sdnew), title);
-    if (sdwin) gtk_window_set_transient_for(GTK_WINDOW(sdnew), GTK_WINDOW(sdwin));
+    DialogOverMain(sdnew);
     g_signal_connect(sdnew, "destroy", G_CALLBACK(RfidDestroy), nullptr);
     return sdnew;
 }
@@ -265,8 +264,11 @@ void RfidSqrDancerBttn(GtkWidget*, void*) {
     gtk_box_pack_start(GTK_BOX(vbox), rfidsliderbttn, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(vbox), rfidslider, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(sdpop), vbox);
-    gtk_window_set_position(GTK_WINDOW(sdpop), GTK_WIN_POS_MOUSE);
-    gtk_widget_show_all(sdpop);
+    // At the pointer, over the card window whose button opened it.
+    PopupBelongs(sdpop, true, sdnew);
+    gtk_widget_show_all(vbox);
+    PlaceOverParent(sdpop);
+    gtk_widget_show(sdpop);
 }
 
 void RfidSlider(GtkRange* slider, void*) {

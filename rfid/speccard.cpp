@@ -188,8 +188,10 @@ void RfidSpecCardDisplay(const char* nmbrbuf) {
     gtk_box_pack_start(GTK_BOX(vbox), speccardgrid, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(sdpop), vbox);
     g_signal_connect(sdpop, "destroy", G_CALLBACK(GridGone), nullptr);
-    gtk_window_set_position(GTK_WINDOW(sdpop), GTK_WIN_POS_CENTER_ALWAYS);
-    gtk_widget_show_all(sdpop);
+    PopupBelongs(sdpop);
+    gtk_widget_show_all(vbox);
+    PlaceOverParent(sdpop);
+    gtk_widget_show(sdpop);
 }
 
 void RfidSpecCardClear(int action) {

@@ -24,6 +24,9 @@ if [ "${1:-run}" = test ]; then
   want+=(zbar-tools)
   # The German locale, for the test that runs the program in German.
   want+=(locales)
+  # Real desktops (tests/cli/desktops.sh): an X server with two outputs and a window manager,
+  # and GNOME's compositor nested on Wayland.
+  want+=(xserver-xorg-core xserver-xorg-video-dummy openbox x11-xserver-utils mutter dbus)
 fi
 # Generates the German locale the tests run the program in (as root; otherwise names it).
 german_locale() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# An evening no slip ends: the projector window open, three rolls, the program killed (-9);
-# the next start asks to resume, Enter resumes with the phone page's key and the projector
+# An evening no slip ends: the projector window open, three rolls, a visitor entered with n,
+# the program killed (-9) a moment later; the next start asks to resume (a Tab typed into the
+# question changes nothing), Enter resumes with the visitor, the phone page's key and the projector
 # window (closing it ends nothing, D opens it again), and the next roll is tip 4; Escape with
 # nothing open asks (Enter: CANCEL); a card
 # typed at reader speed into the setup dialog's club name (the projector window still open)
@@ -42,11 +43,18 @@ key1=$(phonekey)
 [ -n "$key1" ] || fail "no phone page address: $(cat out.txt)"
 key D
 for k in 1 2 3; do key r; wait_title "tip#$k\$"; done
+key n
+wait_dialog "New Square Dancer"
+xdotool type --delay 20 "Vera"; xdotool key Return; sleep 0.2
+xdotool type --delay 20 "Visitor"; xdotool key Return; sleep 0.5
 kill -9 "$progpid"
 wait "$progpid" 2>/dev/null
 "$prog" -r --serve=127.0.0.1:$((port + 1)) club.dorvel >out.txt 2>&1 &
 progpid=$!
 wait_dialog "Tonight's evening"
+xdotool key --window "$dlg" Tab 2>/dev/null
+sleep 0.3
+grep -q '^tip=3 ' club.evening || fail "the question's Tab wrote the evening: $(grep '^tip=' club.evening)"
 xdotool key --window "$dlg" Return 2>/dev/null
 main_window
 [ "$(phonekey)" = "$key1" ] || fail "the resumed evening's phone key is <$(phonekey)>, was <$key1>"
@@ -83,4 +91,5 @@ grep -qx 'club=The Merry Muddle Squares' club.dorvel || fail "a card renamed the
 close_window
 ended 100 "closing the window"
 grep -qx projector club.dorvel || fail "the club file does not keep the projector window open"
+grep -Eq '^Vera +Visitor +[a-z]+ L [0-9]+ 1 ' club.dorvel || fail "the visitor was lost: $(grep Vera club.dorvel)"
 echo "evening.sh: ok"

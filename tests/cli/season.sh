@@ -35,13 +35,13 @@ check "first run"
 first=$pairs
 cp dorvels.record000 evening.record
 
-# New evening, with everybody present (the sample club has cards: it would begin with all
-# absent, and roll nobody).
+# New evening the same day: it keeps the presence stored (a new club night on a later day
+# would begin with everybody absent).
 start_in rec club.dorvel
 dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "Tonight's evening" 2>/dev/null | head -n1)
 [ -n "$dlg" ] || fail "no resume question"
 xdotool windowfocus --sync "$dlg" 2>/dev/null; sleep 0.3
-xdotool key --window "$dlg" alt+a alt+n 2>/dev/null; sleep 0.5
+xdotool key --window "$dlg" alt+n 2>/dev/null; sleep 0.5
 xdotool windowfocus --sync "$win" 2>/dev/null; sleep 0.3
 key r; key r; key r
 close_window

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -183,11 +184,12 @@ gboolean Keys(gpointer keys) {
 }
 }  // namespace
 
-// An evening ended (two tips, the window closed) is offered at the next start on its club
-// file: a key of the evening typed into the question resumes it and is performed. "New
-// evening" of a club with cards begins with everybody absent; an evening quit without writing
-// (Q) is not offered.
-TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
+// An evening ended on purpose (the window closed, Q) is offered at the next start on its
+// club file with "New evening" as the default: an "r" typed into the question out of habit
+// begins a new evening and rolls its tip 1. Resume brings the evening back. A new club
+// night with cards (the club file last written on an earlier day) begins with everybody
+// absent.
+TEST_F(EveningEnd, TheNextStartOffersTheEveningAndNewEveningIsItsDefaultAfterAnEnd) {
     std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
     for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
         club += strprintf("%s Ash e L 0 1 Basic\n", name);
@@ -195,16 +197,18 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
     const struct {
         const char* keys;  // done once the window is up
         int answer;        // the question's response, or 'r' typed into it
+        bool weekold;      // the club file dated a week back
     } runs[] = {
-        {"rr", GTK_RESPONSE_NONE},
-        {"", 'r'},
-        {"", 2},  // New evening
-        {"orQ", GTK_RESPONSE_NONE},  // everybody present again, a tip, and quit without writing
-        {"", GTK_RESPONSE_NONE},
+        {"rr", GTK_RESPONSE_NONE, false},
+        {"", 'r', false},
+        {"", 1, false},  // Resume
+        {"rQ", 1, false},  // a tip, and quit without writing
+        {"", 2, true},   // New evening
     };
     std::vector<std::string> outcomes;  // asked, then what the keys left
     for (const auto& run : runs) {
         ResetEvening();
+        if (run.weekold) ASSERT_EQ(system("touch -d '7 days ago' myclub.dorvel"), 0);
         Start({"myclub.dorvel"});
         auto answered = WhenDialog("Tonight's evening", [answer = run.answer](GtkWidget* dlg) {
             if (answer == 'r') SendKeyTo(dlg, GDK_KEY_r, "r");
@@ -216,6 +220,51 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndItsFirstKeyResumesIt) {
         outcomes.push_back((*answered ? "asked, " : "") + seen);
     }
     // A title ending in "calling" has no tip number: the evening begins.
-    EXPECT_EQ(outcomes, (std::vector<std::string>{"tip#2 10", "asked, tip#3 10", "asked, calling 0", "tip#1 10",
-                                                  "calling 10"}));
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"tip#2 10", "asked, tip#1 10", "asked, tip#1 10", "asked, tip#2 10",
+                                                  "asked, calling 0"}));
 }
+
+// The resume question changes nothing until it is answered: a card swiped while it is up (its
+// Enter too) and a Tab write no evening file and answer nothing. The card is handled once the
+// evening is resumed, and the resumed evening is on disk at once.
+TEST_F(EveningEnd, TheQuestionWritesNothingAndACardSwipedMeanwhileWaits) {
+    std::string club = "club=Harbor Squares\nAnn Ash f L 0 1 Basic +4100000001\n";
+    for (const char* name : {"Bo", "Cy", "Di", "Ed", "Flo", "Gus", "Hal", "Ida", "Jo"})
+        club += strprintf("%s Ash e L 0 1 Basic\n", name);
+    WriteFile("myclub.dorvel", club);
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    g_timeout_add(300, Keys, (gpointer)"rr");
+    RunDisplay();
+    const std::string offered = ReadFile("myclub.evening");
+    ASSERT_NE(offered.find("\ntip=2 "), std::string::npos);
+
+    ResetEvening();
+    Start({"myclub.dorvel"});
+    static std::string during;  // the evening file while the question was still up
+    during.clear();
+    auto answered = WhenDialog("Tonight's evening", [](GtkWidget* dlg) {
+        QueueKeys(dlg, "4100000001\r");
+        Pump();
+        SendKeyTo(dlg, GDK_KEY_Tab, "\t");
+        Pump();
+        during = ReadFile("myclub.evening") + (gtk_widget_get_visible(dlg) ? "" : "(closed)");
+        gtk_dialog_response(GTK_DIALOG(dlg), 1);  // Resume
+    });
+    static std::string resumed;
+    resumed.clear();
+    g_timeout_add(300, [](gpointer) -> gboolean {
+        if (gtk_grab_get_current()) return G_SOURCE_CONTINUE;
+        while (g_main_context_iteration(nullptr, FALSE)) {}
+        resumed = ReadFile("myclub.evening");
+        return Keys((gpointer) "");
+    }, nullptr);
+    RunDisplay();
+    CancelAnswers();
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(during, offered);
+    EXPECT_EQ(seen, "tip#2 9");  // resumed at tip 2, Ann's card checked her out
+    EXPECT_NE(resumed.find("\ntip=2 "), std::string::npos);
+    EXPECT_NE(resumed.find("\ndancer=Ann Ash 0 "), std::string::npos) << resumed;
+}
+

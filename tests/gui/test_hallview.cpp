@@ -460,4 +460,48 @@ TEST_F(Projector, FollowsTheTipsWhileTheMainWindowKeepsTheKeys) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "projector"), 0);
 }
 
+// The text colour of a label as the theme draws it now.
+std::string TextColour(GtkWidget* label) {
+    GdkRGBA c;
+    GtkStyleContext* ctx = gtk_widget_get_style_context(label);
+    gtk_style_context_get_color(ctx, gtk_style_context_get_state(ctx), &c);
+    return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+}
+
+// Idle, the waiting view stays as it was built (it was built again without end); the projector
+// window and the hall view keep their text colour when their window is not the focused one
+// (the theme greys it: the projector is never focused).
+TEST_F(Projector, IdleItStaysAndUnfocusedItKeepsItsColours) {
+    clubname = "Hilltop";
+    Type("D");
+    GtkWidget* proj = ProjectorWindow();
+    ASSERT_NE(proj, nullptr);
+    Pump();
+    GtkWidget* built = gtk_bin_get_child(GTK_BIN(proj));
+    for (int i = 0; i < 40; ++i, g_usleep(5000)) Pump();
+    EXPECT_EQ(gtk_bin_get_child(GTK_BIN(proj)), built);
+
+    // Premise: the theme greys a plain label of an unfocused window.
+    GtkWidget* other = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* plain = gtk_label_new("plain");
+    gtk_container_add(GTK_CONTAINER(other), plain);
+    std::string focused = TextColour(plain);
+    gtk_widget_set_state_flags(other, GTK_STATE_FLAG_BACKDROP, FALSE);
+    bool greyed = TextColour(plain) != focused;
+    gtk_widget_destroy(other);
+    if (!greyed) GTEST_SKIP() << "the theme keeps the text colour of an unfocused window";
+
+    Type("rV");
+    GtkWidget* views[] = {ProjectorTipLabel(), HallViewTipLabel()};
+    for (GtkWidget* label : views) {
+        ASSERT_NE(label, nullptr);
+        GtkWidget* win = gtk_widget_get_toplevel(label);
+        gtk_widget_unset_state_flags(win, GTK_STATE_FLAG_BACKDROP);
+        std::string before = TextColour(label);
+        gtk_widget_set_state_flags(win, GTK_STATE_FLAG_BACKDROP, FALSE);
+        EXPECT_EQ(TextColour(label), before) << gtk_label_get_text(GTK_LABEL(label));
+        gtk_widget_unset_state_flags(win, GTK_STATE_FLAG_BACKDROP);
+    }
+}
+
 }  // namespace

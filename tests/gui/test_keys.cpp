@@ -4,6 +4,8 @@
 // the files written.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -420,6 +422,28 @@ TEST_F(Keys, QuitAsksAndCancelKeepsTheEvening) {
     EXPECT_EQ(sdpop, nullptr);
     std::vector<std::string> lines = Recorded();
     EXPECT_EQ(lines, (std::vector<std::string>{"(KeybrdCmd) q", "(KeybrdCmd) q", "(QuitConfirmDialog) CANCEL"}));
+
+    // Each question names its outcome: q quits without writing, Escape writes the club file.
+    static std::string text;
+    for (const auto& [key, says] : {std::pair<std::string, std::string>{"q", "Quit without writing the changes since "},
+                                    {"\x1b", "Write the club file <"}}) {
+        text.clear();
+        auto asked = WhenDialog("Are you sure?", [](GtkWidget* dlg) {
+            std::function<void(GtkWidget*)> labels = [&](GtkWidget* w) {
+                if (GTK_IS_LABEL(w)) text += gtk_label_get_text(GTK_LABEL(w));
+                if (GTK_IS_CONTAINER(w))
+                    gtk_container_forall(GTK_CONTAINER(w), [](GtkWidget* c, gpointer f) {
+                        (*static_cast<std::function<void(GtkWidget*)>*>(f))(c);
+                    }, &labels);
+            };
+            labels(dlg);
+            gtk_dialog_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
+        });
+        Type(key);
+        EXPECT_TRUE(*asked) << key;
+        EXPECT_NE(text.find(says), std::string::npos) << text;
+        ASSERT_NE(sdwin, nullptr);
+    }
 }
 
 TEST_F(Keys, ResetDialogWritesResetsOrCancels) {

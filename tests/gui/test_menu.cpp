@@ -31,12 +31,6 @@ void NextSecond() {
     while (time(nullptr) == t) g_usleep(2000);
 }
 
-GtkWindowPosition MenuPosition() {
-    GtkWindowPosition pos = GTK_WIN_POS_NONE;
-    g_object_get(menubttnpopup, "window-position", &pos, nullptr);
-    return pos;
-}
-
 bool StartsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
 
 class Menu : public ClubWindow {
@@ -57,10 +51,17 @@ protected:
 // Thirty entries in two columns, the eight beyond them in a third; it fits 1024x768. The
 // season attendance entry opens its window.
 TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    gdk_device_warp(pointer, gdk_screen_get_default(), 250, 180);
+    gdk_display_sync(gdk_display_get_default());
     RightClick();
     ASSERT_NE(menubttnpopup, nullptr);
     EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(menubttnpopup)), GTK_WINDOW_POPUP);
-    EXPECT_EQ(MenuPosition(), GTK_WIN_POS_MOUSE);
+    Pump();
+    int x = 0, y = 0;  // at the pointer
+    gdk_window_get_origin(gtk_widget_get_window(menubttnpopup), &x, &y);
+    EXPECT_EQ(x, 250);
+    EXPECT_EQ(y, 180);
     GtkRequisition size;
     gtk_widget_get_preferred_size(menubttnpopup, nullptr, &size);
     EXPECT_TRUE(size.width <= 1024 && size.height <= 768) << size.width << "x" << size.height;
@@ -155,8 +156,6 @@ TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
 
 TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
     SqrDancer* sd = sdhd;
-    GdkRectangle screen;
-    gdk_monitor_get_geometry(gdk_display_get_monitor(gdk_display_get_default(), 0), &screen);
     auto f1 = [] { SendKey(GDK_KEY_F1, ""); };
     auto m = [] { Type("m"); };
     auto question = [] { Type("?"); };
@@ -167,19 +166,73 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         key();  // closes the note and opens the menu
         EXPECT_EQ(sdpop, nullptr);
         ASSERT_NE(menubttnpopup, nullptr);
-        EXPECT_EQ(MenuPosition(), GTK_WIN_POS_CENTER_ALWAYS);
-        EXPECT_EQ(sdtoggled, sd);
-        GtkAllocation a;
-        gtk_widget_get_allocation(menubttnpopup, &a);
-        int x = 0, y = 0;
-        gdk_window_get_origin(gtk_widget_get_window(menubttnpopup), &x, &y);
-        EXPECT_NEAR(x, screen.x + (screen.width - a.width) / 2, 2);
-        EXPECT_NEAR(y, screen.y + (screen.height - a.height) / 2, 2);
+        EXPECT_EQ(sdtoggled, sd);  // where it opens: PopupsAndWindowsOpenOverTheMainWindow
         EXPECT_EQ(MenuButtons().size(), 38u);
         NextSecond();
         key();  // pressed again: closed, and the toggled dancer forgotten
         EXPECT_EQ(menubttnpopup, nullptr);
         EXPECT_EQ(sdtoggled, nullptr);
+    }
+}
+
+// Notes, warnings and the menu belong to the main window (transient for it: GTK on Wayland
+// draws them inside it instead of as windows the compositor would give the keys to) and open
+// centred on it wherever it stands, not on the monitor of the pointer (the projector's); the
+// windows the operator opens are centred on it too. A card typed meanwhile arrives.
+TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
+    gtk_window_unmaximize(GTK_WINDOW(sdwin));
+    gtk_window_move(GTK_WINDOW(sdwin), 300, 200);
+    int ox = 0, oy = 0;
+    for (int i = 0; i < 300 && (ox != 300 || oy != 200); ++i, g_usleep(5000)) {
+        Pump();
+        gdk_window_get_origin(gtk_widget_get_window(sdwin), &ox, &oy);
+    }
+    ASSERT_TRUE(ox == 300 && oy == 200) << ox << "," << oy;
+    int W = gtk_widget_get_allocated_width(sdwin), H = gtk_widget_get_allocated_height(sdwin);
+    GdkRectangle mon;  // the pointer's monitor as well
+    gdk_monitor_get_geometry(gdk_display_get_monitor(gdk_display_get_default(), 0), &mon);
+    const struct {
+        const char* what;
+        GtkWidget* (*open)();
+    } popups[] = {
+        {"note", [] { GtkNote("a note"); return sdpop; }},
+        {"long warning", [] { GtkWarningText(std::string(400, 'w') + " end"); return sdpop; }},
+        {"head count", [] { Type("t"); return sdpop; }},
+        {"menu key", [] { Type("m"); return menubttnpopup; }},
+    };
+    for (const auto& p : popups) {
+        DestroyWidget(sdpop);
+        MenuDestroy();
+        NextSecond();
+        GtkWidget* w = p.open();
+        Pump();
+        ASSERT_NE(w, nullptr) << p.what;
+        EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(w)), GTK_WINDOW_POPUP) << p.what;
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin)) << p.what;
+        int x = 0, y = 0;
+        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
+        int w0 = gtk_widget_get_allocated_width(w), h0 = gtk_widget_get_allocated_height(w);
+        // Centred on the main window, and whole on its monitor.
+        EXPECT_NEAR(x, std::clamp(300 + (W - w0) / 2, mon.x, mon.x + mon.width - w0), 2) << p.what;
+        EXPECT_NEAR(y, std::clamp(200 + (H - h0) / 2, mon.y, mon.y + mon.height - h0), 2) << p.what;
+    }
+    // With the menu open, a card checks its dancer out; its note takes the menu's place.
+    sdhd->rfid = 4100000001;
+    RfidInsert(sdhd);
+    Swipe(4100000001);
+    EXPECT_EQ(sdhd->avail, 0);
+    EXPECT_EQ(menubttnpopup, nullptr);
+    EXPECT_TRUE(PopupIsNote());
+    for (const char* key : {"a", "s"}) {
+        DestroyWidget(sdpop);
+        Type(key);
+        GtkWidget* w = *key == 'a' ? sdavail : sdnew;
+        ASSERT_NE(w, nullptr) << key;
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin)) << key;
+        GtkWindowPosition pos = GTK_WIN_POS_NONE;
+        g_object_get(w, "window-position", &pos, nullptr);
+        EXPECT_EQ(pos, GTK_WIN_POS_CENTER_ON_PARENT) << key;
+        gtk_widget_destroy(w);
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/screen.h"
 #include "core/startup.h"
+#include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "test_clubfile_util.h"
@@ -533,19 +534,22 @@ TEST_F(ClubSafety, AFileWithoutAClubNameIsWrittenBackToItself) {
     EXPECT_FALSE(Exists("none.dorvel"));
     EXPECT_TRUE(Contains(ReadFile("ours.dorvel"), "Bo  Bell"));
     EXPECT_EQ(ReadFile("lastdance.dorvels"), "ours.dorvel\n");
-    // Without any club file the anonymous evening is none.dorvel, once something is entered
-    // into it: the couples asked for on the command line are made again by the next start.
+    // Without any club file the anonymous dancers of the command line are the evening's
+    // roster: none.dorvel is its club file (written at the end as at every other), and the
+    // same command line starts on it again, with its evening offered.
     ResetEvening();
     unlink("lastdance.dorvels");
-    Start({"2"});
-    EXPECT_TRUE(TerminateEvening(1));
-    EXPECT_FALSE(Exists("none.dorvel"));
-    EXPECT_FALSE(Exists("lastdance.dorvels"));
-    ResetEvening();
-    Start({"2"});
+    Start({"Plus", "3", "A2", "2"});
     sdhd->avail = 0;
+    const std::string expected = ClubFileText(0);
     EXPECT_TRUE(TerminateEvening(1));
-    EXPECT_TRUE(Exists("none.dorvel"));
+    EXPECT_EQ(ReadFile("none.dorvel"), expected);
+    EXPECT_EQ(ReadFile("lastdance.dorvels"), "none.dorvel\n");
+    ResetEvening();
+    Start({"Plus", "3", "A2", "2"});
+    EXPECT_EQ(outputfilename, "none.dorvel");
+    EXPECT_NE(EveningPath(), "");
+    EXPECT_TRUE(EveningFind(time(nullptr)).offered);
 }
 
 }  // namespace

@@ -147,6 +147,16 @@ TEST_F(WriteClub, OutputNames) {
     clubname = "";
     BuildOutputFilename();
     EXPECT_EQ(outputfilename, "dorvels.dorvel");
+
+    // The evening, season and reset files beside a club file, by one rule: never the club
+    // file's own name, nor another club file's companion.
+    const struct { const char* club; const char* kind; const char* companion; } companions[] = {
+        {"harbor.dorvel", "evening", "harbor.evening"}, {"harbor.dorvel", "season", "harbor.season"},
+        {"harbor.dorvel", "reset", "harbor.reset"},     {"winter.season", "season", "winter.season.season"},
+        {"club.txt", "reset", "club.txt.reset"},         {"v1.2/club", "evening", "v1.2/club.evening"},
+        {"dir/.dorvel", "season", "dir/.dorvel.season"}, {"a.dorvel.dorvel", "reset", "a.dorvel.reset"},
+    };
+    for (const auto& c : companions) EXPECT_EQ(CompanionFile(c.club, c.kind), c.companion) << c.club;
 }
 
 TEST_F(WriteClub, DefaultFileWithAClubLineIsWrittenUnderTheClubName) {

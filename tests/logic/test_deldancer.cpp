@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <set>
+#include <vector>
 
 #include "assign/assign.h"
 #include "history/history.h"
@@ -56,24 +57,42 @@ protected:
 };
 }  // namespace
 
-TEST_F(DeleteMidEvening, HistoryKeepsOnlyTipsAfterTheDeletedDancersLastTip) {
+// A dancer deleted leaves every tip it was in; the tips, their numbers and the others' places
+// stay, so the evening goes on at its tip number with everybody's history.
+TEST_F(DeleteMidEvening, DeletedDancerLeavesTheTipsWhichAllStay) {
     set_rndm(1, 2, 3);
     SqrDancer* pair[8];
     for (int i = 0; i < 8; ++i) pair[i] = AddDancer("D" + std::to_string(i), "X", i % 2 ? F : M);
     SqrDancer* extra = AddDancer("Late", "Comer", M);
     extra->avail = 0;
     for (int t = 1; t <= 7; ++t) {
-        extra->avail = (t == 3 || t == 5);
+        extra->avail = (t == 3 || t == 5 || t == 7);
         if (extra->avail) pair[0]->avail = 0; else pair[0]->avail = 1;
         Tip();
     }
-    // extra danced (or sat out, named in the out-dancer copy) in tips 3 and 5 only.
+    auto places = [] {
+        int n = 0;
+        for (History* h = histhd; h; h = h->nxt)
+            for (int i = 0; i < h->totsquares * h->sqrsize; ++i) n += h->histsqr[i / h->sqrsize].histsd[i % h->sqrsize].sd != nullptr;
+        return n;
+    };
+    int before = places();
+    History* shown = histhd->nxt;
+    hist = shown;
     DelDancer(extra);
-    ASSERT_TRUE(histhd);
-    EXPECT_EQ(histhd->tipcnt, 6);
-    EXPECT_EQ(histtl->tipcnt, 7);
-    EXPECT_EQ(hist, nullptr);
+    std::vector<int> tips;
+    for (History* h = histhd; h; h = h->nxt) {
+        tips.push_back(h->tipcnt);
+        EXPECT_FALSE(HistoryNames(h, extra));
+    }
+    EXPECT_EQ(tips, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(tipcnt, 7);
+    EXPECT_EQ(places(), before - 3);  // danced in tips 3, 5 and 7 (8 dancers: nobody sat out)
+    EXPECT_EQ(hist, shown);
     ExpectNoStaleReferences();
+    pair[0]->avail = 1;
+    Tip();
+    EXPECT_EQ(histtl->tipcnt, 8);
 }
 
 TEST_F(DeleteMidEvening, RandomDeletionsLeaveNoStalePointers) {

@@ -4,16 +4,22 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
+#include <ctime>
 #include <random>
 #include <set>
 
 #include "assign/assign.h"
 #include "files/clubguard.h"
 #include "files/evening.h"
+#include "files/record.h"
 #include "history/history.h"
+#include "files/season.h"
+#include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
+#include "support/screen_recorder.h"
 #include "test_assign_util.h"
 #include "test_clubfile_util.h"
 
@@ -121,6 +127,118 @@ TEST_F(EveningFile, AResumedEveningRollsOnAsIfNeverBroken) {
         EXPECT_EQ(CardTableFaults(), "");
     }
     EveningField("test-key", nullptr, nullptr);
+
+    // Recorded after the resume: the record names a copy of the evening it resumed, and a
+    // replay (which writes no evening file) resumed from that copy rolls the same.
+    StartOn("club.dorvel");
+    OpenRecordFile();
+    ASSERT_TRUE(EveningFind(time(nullptr)).offered);
+    ASSERT_TRUE(EveningResume());
+    const std::string record = RecordFileName(), copy = record + ".evening", expected = NextRoll();
+    CloseRecordFile();
+    EXPECT_NE(ReadFile(record).find("(EveningResume) " + copy + "\n"), std::string::npos);
+    StartOn("club.dorvel");
+    dbgfile = record;
+    ASSERT_TRUE(EveningResumeFrom(copy));
+    EXPECT_EQ(NextRoll(), expected);
+    dbgfile.clear();
+}
+
+// The crash drill: whatever is changed between two rolls (a dancer entered, deleted or renamed,
+// a partner, role, level, card or command card, a setting, presence) is kept by the save that
+// follows it, and an evening broken off then (the program gone, only the files left; the
+// club file as the last roll wrote it) comes back exactly: roster, settings, presence,
+// counts, partners both ways, cards, tips. An evening file of an older version, without the
+// roster, is laid over the club file's as before.
+TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
+    // What must come back: the club file's text (settings, cards, roles, levels, partners,
+    // counts, presence), both ends of every partner link and the tips.
+    auto snapshot = [] {
+        std::string s = ClubFileText(1) + strprintf("tip %d:", tipcnt);
+        for (History* h = histhd; h; h = h->nxt) s += strprintf(" %d", h->tipcnt);
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) {
+            s += strprintf("\n%s %d %d", sd->firstlast.c_str(), sd->avail, sd->dances);
+            if (sd->partner) s += " & " + sd->partner->firstlast + (sd->partner->partner == sd ? "" : " ONE-WAY");
+            if (sd->rfid && RfidHolder(sd->rfid) != sd) s += " CARD-LOST";
+        }
+        return s;
+    };
+    for (int seed = 0; seed < 8; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        ResetEvening();
+        ASSERT_EQ(system("rm -f club.*"), 0);
+        Club(rng);
+        StartOn("club.dorvel");
+        set_rndm(seed + 1, seed + 2, seed + 3);
+        auto pick = [&] {
+            SqrDancer* sd = sdhd;
+            for (unsigned k = rng() % (unsigned)RosterCount(); k; --k) sd = sd->nxt;
+            return sd;
+        };
+        for (int step = 0; step < 14; ++step) {
+            SqrDancer* sd = pick();
+            std::string n = std::to_string(step);
+            switch (rng() % 11) {
+                case 0: {  // a visitor entered, with her card
+                    SqrDancer* v = NewPlaceholder();
+                    ApplyTypedNames(v, ReadTypedNames("Vera" + n, "Visitor", v));
+                    CardPresenceFlip(v);
+                    RfidGive(v, 4200000000u + step);
+                    break;
+                }
+                case 1: DelDancer(sd); break;
+                case 2: ApplyTypedNames(sd, ReadTypedNames("Renamed" + n, sd->lastname, sd)); break;
+                case 3: {
+                    int pos = 0;
+                    std::vector<SqrDancer*> map = PartnerMapi2sd(sd, &pos);
+                    if (map.size() > 1) SetPartner(sd, map[1 + rng() % (map.size() - 1)]);
+                    break;
+                }
+                case 4: sd->sex = static_cast<SDSEX>(rng() % 5); break;
+                case 5: sd->pgm = static_cast<SDPGM>(rng() % 4); break;
+                case 6: RfidGive(sd, 4300000000u + step); break;
+                case 7: speccard[rng() % SPECCARDQTY] = 4400000000u + step; break;
+                case 8: caller = "Caller " + n, squaresize = 8 + 2 * (int)(rng() % 2), askflag = (int)(rng() % 2); break;
+                case 9: CardPresenceFlip(sd); break;
+                default:
+                    Tip();
+                    ASSERT_TRUE(WriteDorvels(1));  // as every roll does
+            }
+            ASSERT_TRUE(EveningSave());  // as after every key and click
+        }
+        // The club file from before the evening: its backup, once a roll has written it.
+        const std::string before = snapshot(), backup = access("club.dorvel~", F_OK) == 0 ? ReadFile("club.dorvel~") : ReadFile("club.dorvel");
+
+        StartOn("club.dorvel");  // the program killed and started again
+        ASSERT_TRUE(EveningFind(time(nullptr)).offered);
+        ASSERT_TRUE(EveningResume());
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_EQ(CardTableFaults(), "");
+        Tip();  // and the evening rolls on
+        EXPECT_EQ(tipcnt, histtl->tipcnt);
+        ASSERT_TRUE(WriteDorvels(1));
+        EXPECT_EQ(ReadFile("club.dorvel~"), backup);
+    }
+    // An older evening file (no roster lines): presence and counts over the club file's roster.
+    ResetEvening();
+    ASSERT_EQ(system("rm -f club.*"), 0);
+    std::mt19937 rng(99);
+    Club(rng);
+    StartOn("club.dorvel");
+    Tip();
+    ASSERT_TRUE(EveningSave());
+    std::string expected = snapshot(), file = ReadFile("club.evening"), old;
+    for (size_t pos = 0; pos < file.size();) {
+        size_t end = file.find('\n', pos) + 1;
+        if (file.compare(pos, 9, "clubline=") != 0) old += file.substr(pos, end - pos);
+        pos = end;
+    }
+    WriteFile("club.evening", old);
+    StartOn("club.dorvel");
+    ASSERT_TRUE(EveningFind(time(nullptr)).offered);
+    ASSERT_TRUE(EveningResume());
+    EXPECT_EQ(snapshot(), expected);
 }
 
 // What is not offered: an evening with nothing to resume, an old one, another club file's,
@@ -160,7 +278,7 @@ TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
                                         file + "mustonce=4000 1\n", file + "cell=0 x\n" + "tag=7 0 0\n",
                                         file + std::string(40 << 20, '%')};
     for (size_t pos = file.find('\n') + 1; pos < file.size(); pos = file.find('\n', pos) + 1)
-        if (file.compare(pos, 5, "club=") != 0)  // every other value out of range
+        if (file.compare(pos, 4, "club") != 0)  // every other value out of range (club lines are the club file's)
             damaged.push_back(file.substr(0, file.find('=', pos) + 1) + "-99999999999 x" + file.substr(file.find('\n', pos)));
     for (const std::string& text : damaged) {
         SCOPED_TRACE(text.substr(0, 200));
@@ -201,6 +319,82 @@ TEST_F(EveningFile, WhatIsOfferedAndWhatIsNot) {
     EXPECT_EQ(tipcnt, 2);
     mixflag = 1;
     EXPECT_NE(NextRoll().find("tip 3, 3 in the history\n"), std::string::npos);
+}
+
+// How it was left decides the question: a dancer of the newest tip deleted still leaves tip
+// N to resume; the tip named is the newest rolled, not one shown with h; an evening ended on
+// purpose says so; one dated after the clock (set back) is offered with its date; a time the
+// clock cannot convert is not named. The evening's day goes to the season memory. What a
+// break left half written beside the club file goes at the next start.
+TEST_F(EveningFile, TheQuestionFitsHowTheEveningWasLeft) {
+    std::mt19937 rng(11);
+    Club(rng);
+    StartOn("club.dorvel");
+    Tip();
+    Tip();
+    const time_t now = time(nullptr);
+    SqrDancer* danced = histtl->histsqr[0].histsd[0].sd;
+    ASSERT_NE(danced, nullptr);
+    DelDancer(danced);
+    HistoryChange(-1);  // tip 1 shown
+    ASSERT_TRUE(EveningSave());
+    StartOn("club.dorvel");
+    EveningOffer offer = EveningFind(now);
+    ASSERT_TRUE(offer.offered);
+    EXPECT_FALSE(offer.ended);
+    EXPECT_NE(EveningQuestion(offer).find("(tip 2, "), std::string::npos) << EveningQuestion(offer);
+    ASSERT_TRUE(EveningResume());
+    EXPECT_EQ(histtl->tipcnt, 2);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) EXPECT_NE(sd->firstlast, "M0 Fam0 x");
+
+    ASSERT_TRUE(EveningSave(true));  // x, q, Escape, the window closed
+    StartOn("club.dorvel");
+    EXPECT_TRUE(EveningFind(now).ended);
+    ASSERT_TRUE(EveningResume());
+    ASSERT_TRUE(EveningSave());  // going on after it: a break again
+    StartOn("club.dorvel");
+    offer = EveningFind(now - 6 * 3600);  // the clock set back
+    ASSERT_TRUE(offer.offered);
+    EXPECT_FALSE(offer.ended);
+    char date[16];
+    struct tm tm;
+    strftime(date, sizeof date, "%Y-%m-%d ", localtime_r(&now, &tm));
+    EXPECT_NE(EveningQuestion(offer).find(date), std::string::npos) << EveningQuestion(offer);
+    offer.lastroll = LLONG_MAX;  // no time of day
+    EXPECT_EQ(EveningQuestion(offer), strprintf("Resume tonight's evening (tip 2, %d present)?", offer.present));
+
+    // The evening of yesterday resumed after midnight counts its meetings on yesterday.
+    std::string file = ReadFile("club.evening");
+    size_t day = file.find("\nday=");
+    ASSERT_NE(day, std::string::npos);
+    WriteFile("club.evening", file.replace(day + 5, 10, "2026-03-14"));
+    StartOn("club.dorvel");
+    ASSERT_TRUE(EveningFind(now).offered);
+    ASSERT_TRUE(EveningResume());
+    EXPECT_EQ(seasontoday, SeasonDay("2026-03-14"));
+    EXPECT_NE(ReadFile("club.evening").find("\nday=2026-03-14\n"), std::string::npos);
+
+    // Leftovers of a write cut short, beside the club file; other files stay.
+    for (const char* f : {".club.dorvel.Ab12Cd", ".club.evening.x0Y9zz", ".club.season.QQQQQQ", ".club.dorvel.keep",
+                          ".club.dorvel.Ab12Cd7", "club.dorvel.Ab12Cd"})
+        WriteFile(f, "x");
+    StartOn("club.dorvel");
+    ASSERT_TRUE(EveningFind(now).offered);
+    ASSERT_TRUE(EveningResume());
+    for (const char* f : {".club.dorvel.Ab12Cd", ".club.evening.x0Y9zz", ".club.season.QQQQQQ"})
+        EXPECT_NE(access(f, F_OK), 0) << f;
+    for (const char* f : {".club.dorvel.keep", ".club.dorvel.Ab12Cd7", "club.dorvel.Ab12Cd"}) EXPECT_EQ(access(f, F_OK), 0) << f;
+
+    // A file that cannot be written is said once, in the window.
+    screen::warnings.clear();
+    ASSERT_EQ(system("rm -f club.evening && mkdir club.evening"), 0);
+    Tip();
+    EXPECT_FALSE(EveningSave());
+    Tip();
+    EXPECT_FALSE(EveningSave());
+    ASSERT_EQ(screen::warnings.size(), 1u);
+    EXPECT_NE(screen::warnings[0].find("The evening cannot be kept in <club.evening>"), std::string::npos);
+    ASSERT_EQ(rmdir("club.evening"), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/startup.h"
+#include "files/clubfile.h"
 #include "registry/registry.h"
 #include "support/fixtures.h"
 #include "support/helmtext.h"
@@ -155,6 +156,21 @@ TEST_F(Startup, ClubNamedOnTheCommandLine) {
     EXPECT_EQ(sdhd, nullptr);
     EXPECT_EQ(clubname, "Fresh_Club");
     EXPECT_EQ(outputfilename, "fresh_club.dorvel");
+
+    // A name in any letters, or beginning with no letter, is a club file like any other; one
+    // that is not there is said, never passed over.
+    for (std::string name : {"\xC3\x9C" "bung.dorvel", "_club.dorvel", "2nd-club.dorvel"}) {
+        SCOPED_TRACE(name);
+        WriteFile(name, kClubA);
+        ResetEvening();
+        Run({name});
+        EXPECT_EQ(inputfilename, name);
+        EXPECT_EQ(RosterCount(), 2);
+        ResetEvening();
+        unlink(name.c_str());
+        Run({name});
+        EXPECT_NE(TakeClubFileNotice().find("No club file <" + name + "> was found"), std::string::npos);
+    }
 }
 
 TEST_F(Startup, TheSampleClubIsWrittenBackInTheWorkingDirectory) {
