@@ -7,12 +7,15 @@
 // board and the squares board once each has been shown; a click on a name of the edit
 // display until the button is redrawn. The switches to and from an edit display that was
 // scrolled through every row before (the operator looking for a name far down) count the
-// edit cells alive and the memory of the process.
+// edit cells alive and the memory of the process. The history display by its keys (from the
+// edit display, a step back), and V on the squares board (to the hall view and back).
 // Run under an X server: xvfb-run -a -s "-screen 0 1920x1080x24" bench/bench_boards
 #include <benchmark/benchmark.h>
 
 #include "bench_gui.h"
+#include "commands/keys.h"
 #include "display/projector.h"
+#include "history/history.h"
 
 static void Board(benchmark::State& state, EDITMODE mode, bool hall = false) {
     int n = (int)state.range(0);
@@ -114,6 +117,72 @@ static void Switch(benchmark::State& state, EDITMODE from, EDITMODE to, bool scr
     BenchSettle();
 }
 
+// A switch from one display to another by its key, each shown once before.
+static void KeySwitch(benchmark::State& state, char from, char to) {
+    BenchRoster((int)state.range(0));
+    for (char k : {'e', 'p', 'r', 'r', 'r', 'h'}) {
+        KeybrdCmd(k);
+        BenchSettle();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (from != 'H') hist = nullptr;  // h shows the newest tip, as after a roll
+        KeybrdCmd(from);
+        BenchSettle();
+        state.ResumeTiming();
+        KeybrdCmd(to);
+        BenchSettle();
+    }
+    CleanupMainWindow();
+    BenchSettle();
+}
+
+// The history display from the edit display (h: the newest tip), and one step back in the
+// history (h on the history display, after H showed the newest tip again).
+static void HistoryFromEdit(benchmark::State& state) { KeySwitch(state, 'e', 'h'); }
+static void HistoryStep(benchmark::State& state) { KeySwitch(state, 'H', 'h'); }
+static void EditFromHistory(benchmark::State& state) { KeySwitch(state, 'h', 'e'); }
+
+// V on the squares board: the hall view of the tip instead of the board, and back (each
+// direction timed in turn), nothing rolled.
+static void HallViewSwitch(benchmark::State& state) {
+    BenchRoster((int)state.range(0));
+    hallview = false;
+    for (char k : {'e', 'r'}) {
+        KeybrdCmd(k);
+        BenchSettle();
+    }
+    for (auto _ : state) {
+        KeybrdCmd('V');
+        BenchSettle();
+    }
+    hallview = false;
+    CleanupMainWindow();
+    BenchSettle();
+}
+
+// A whole evening: 30 tips rolled with the projector window open, every display visited
+// after each (edit, present, history, hall view), the edit display scrolled through; the
+// time is the evening's, the counter the resident memory at its end.
+static void WholeEvening(benchmark::State& state) {
+    for (auto _ : state) {
+        BenchRoster((int)state.range(0));
+        projector = 1;
+        for (int tip = 0; tip < 30; ++tip)
+            for (char k : {'r', 'e', 'p', 'h', 'V', 'c', 'V'}) {
+                KeybrdCmd(k);
+                BenchSettle();
+                if (k == 'e' && tip % 10 == 0) ScrollThroughEdit();
+            }
+        projector = 0;
+        ProjectorClose();
+        hallview = false;
+    }
+    state.counters["rssMB"] = RssMB();
+    CleanupMainWindow();
+    BenchSettle();
+}
+
 // The first roll of the evening: from the edit display of the same roster to the board.
 static void SquaresFromEdit(benchmark::State& state) { Switch(state, EDIT, SQUARES); }
 static void EditFromSquares(benchmark::State& state) { Switch(state, SQUARES, EDIT); }
@@ -171,6 +240,11 @@ BENCHMARK(SquaresFromPresent)->SWITCH_SIZES;
 BENCHMARK(PresentFromSquares)->SWITCH_SIZES;
 BENCHMARK(EditFromSquaresScrolled)->SWITCH_SIZES;
 BENCHMARK(SquaresFromEditScrolled)->SWITCH_SIZES;
+BENCHMARK(HistoryFromEdit)->SWITCH_SIZES;
+BENCHMARK(HistoryStep)->SWITCH_SIZES;
+BENCHMARK(EditFromHistory)->SWITCH_SIZES;
+BENCHMARK(HallViewSwitch)->SWITCH_SIZES;
+BENCHMARK(WholeEvening)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(EditNameClick)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -58,6 +58,7 @@ inline void BenchSettle() {
         if (!child) return;
         GtkWidget* probe = child;
         if (BoardCellQty() > 0) probe = BoardCell(BoardCellQty() - 1);
+        else if (HallViewShown() && !HallViewCells().empty()) probe = HallViewCells().back();
         else
             for (int k = gridbttn ? gridbttnqty - 1 : -1; k >= 0 && probe == child; --k)
                 if (gridbttn[k]) probe = gridbttn[k];  // the edit display's last cell made

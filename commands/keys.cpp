@@ -173,6 +173,8 @@ gboolean KeybrdSwipeHandler(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
 }
 
+bool KeybrdTakesCards() { return !didhandler && behindcards; }
+
 bool KeyboardTaken() { return sdwin && (!didhandler || DancerPopupOpen()); }
 
 // ---- helpers ------------------------------------------------------------------------------

@@ -19,6 +19,10 @@ gboolean KeybrdHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
 // KeybrdCmd. Other keys, and an Enter typed without digits, are left to GTK.
 gboolean KeybrdSwipeHandler(GtkWidget* widget, GdkEventKey* event, gpointer data);
 
+// True while a window over the main window has the hotkeys and waits for cards (the card
+// window, a dancer's name pop-up): a card swiped anywhere then goes the main window's way.
+bool KeybrdTakesCards();
+
 // Performs one command character (keyboard, RFID reader, replay).
 void KeybrdCmd(char cmd);
 // Performs the command of the pop-up menu entry for key cmd: as the key does, but recorded

@@ -8,6 +8,7 @@
 #include "commands/autosave.h"
 #include "commands/keys.h"
 #include "core/swipe.h"
+#include "dialogs/dancer.h"
 #include "display/display.h"
 #include "files/record.h"
 #include "registry/registry.h"
@@ -133,8 +134,11 @@ void EventFilterInstall() { gdk_event_handler_set(EventFilter, nullptr, nullptr)
 
 void SwipeIntoEntry(const std::string& card) {
     // A card the open window waits for (a new dancer's card, a card window's) or that a
-    // pending command wants goes the way of a swipe on the main window.
-    if (Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag) {
+    // pending command wants goes the way of a swipe on the main window; so does any card while
+    // a window that takes cards is open over the main window (the card window, a dancer's
+    // pop-up): whichever of its widgets has the focus, the card does what it does there.
+    bool popup = DancerPopupOpen() && !NewDancerBeingEntered();
+    if (Eflag || Iflag || Mflag || NDflag || skiptipflag || zflag || KeybrdTakesCards() || popup) {
         ResetKeybrd();
         for (char c : card) KeybrdCmd(c);
         KeybrdCmd('\r');

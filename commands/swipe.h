@@ -17,6 +17,7 @@ void EventFilter(GdkEvent* event, gpointer data);
 void SwipeRelease();
 // A card swiped into an entry: a dancer's card checks the dancer in or out and changes
 // nothing else (the entry keeps its text, the window stays open); a card waited for (a new
-// dancer's, the card windows') goes where a swipe on the main window goes; any other card
-// is not taken while the window is open, which the operator is told.
+// dancer's, the card windows'), and any card while the card window or a dancer's pop-up is
+// open, goes where a swipe on the main window goes; any other card is not taken while the
+// window is open, which the operator is told.
 void SwipeIntoEntry(const std::string& card);

@@ -28,9 +28,11 @@ void ClearSqrTagSlider(int slot);
 // The modal "Reset Dialog": 0 = Cancel, 1 = Yes (write a reset file), 2 = No (reset).
 int AskResetDialog();
 
-// Starts the plotting program (gnuplot) and hands it the commands without waiting for it;
-// a window of its own (onscreen) is drawn only when there is a screen. Returns the program's
-// process id, 0 when it did not start (the reason goes to stderr).
+// Starts the plotting program (gnuplot) and hands it the commands without waiting for it.
+// With onscreen, the picture the commands draw into a file ("set output") is shown in a window
+// of the program's own once the plotting program has ended (only when there is a screen): any
+// gnuplot draws a PNG, not every one has a window. Returns the program's process id, 0 when
+// it did not start (the reason goes to stderr).
 int PlotCommands(const std::string& commands, bool onscreen);
 
 // Performs the recorded action of one record line "(handler) text" again.

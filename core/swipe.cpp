@@ -10,7 +10,7 @@ SwipeGate::Verdict SwipeGate::Key(char c, uint32_t ms, int* release) {
         // Event times are the X server's, in milliseconds, and wrap around: the difference
         // of two of them is taken as a signed number.
         bool intime = (int32_t)(ms - last_) <= GAPMS && (int32_t)(ms - first_) <= TOTALMS;
-        if (enter && held_ == 10 && (int32_t)(ms - last_) <= ENTERMS) {
+        if (enter && held_ == 10 && intime) {
             card_ = digits_;
             held_ = 0;
             digits_.clear();
@@ -36,4 +36,9 @@ int SwipeGate::Expire() {
     held_ = 0;
     digits_.clear();
     return n;
+}
+
+int32_t SwipeGate::WaitMs() const {
+    int32_t left = TOTALMS - (int32_t)(last_ - first_);
+    return left < 0 ? 0 : left < GAPMS ? left : GAPMS;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A card reader types a card's ten digits and Enter faster than any person: told by their
 // speed, the keys of a swipe into a window's text entry are taken as a card, not as typing.
+// The card is judged as a whole, so that a slow reader (40 ms a key, and now and then a late
+// key on a busy machine) is still a reader, while a person typing stays typing.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +13,10 @@
 // or drops them as told.
 class SwipeGate {
 public:
-    // A reader's digits follow one another within GAPMS and all ten take at most TOTALMS; a
-    // person typing ten digits takes several times as long. The Enter after them may come
-    // later (within ENTERMS: a program typing the number and then Enter).
-    static constexpr int32_t GAPMS = 35, TOTALMS = 200, ENTERMS = 500;
+    // Ten digits and their Enter within TOTALMS of the first digit are a card; a person
+    // typing at 100 ms a key takes about twice as long. A pause of more than GAPMS between
+    // two keys is typing at once (no reader pauses that long), so typed digits show soon.
+    static constexpr int32_t GAPMS = 250, TOTALMS = 650;
     enum Verdict {
         PASS,   // deliver the key (after the *release keys held before it)
         HOLD,   // hold the key back (after delivering the *release keys held before it)
@@ -25,8 +27,8 @@ public:
     // No key came for a while: the held digits were typing. Returns how many to deliver.
     int Expire();
     int Held() const { return held_; }
-    // How long (milliseconds) the held keys may wait for the next key of a swipe.
-    int32_t WaitMs() const { return held_ == 10 ? ENTERMS : GAPMS; }
+    // How long (milliseconds) after the last key the held keys may wait for the next one.
+    int32_t WaitMs() const;
     const std::string& card() const { return card_; }
 
 private:

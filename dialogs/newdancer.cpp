@@ -248,7 +248,10 @@ void NewSqrDancerDisplay() {
     g_signal_connect(w, "key-press-event", G_CALLBACK(DancerWindowKey), &newdlg.keys);
     g_signal_connect(w, "destroy", G_CALLBACK(NameFormGone), nullptr);
 
-    GtkWidget* box = FormBox(newdlg, firstname_default, lastname_default);
+    // The entries start empty; what belongs in them is shown greyed until typing starts.
+    GtkWidget* box = FormBox(newdlg, "", "");
+    gtk_entry_set_placeholder_text(GTK_ENTRY(newdlg.first), _(firstname_default));
+    gtk_entry_set_placeholder_text(GTK_ENTRY(newdlg.last), _(lastname_default));
     GtkWidget* row = ButtonRow(box);
     RowButton(row, sd->priority == LUCK ? C_("priority", "Luck") : C_("priority", "Must"), G_CALLBACK(LuckMustBttn), sd);
     sd->sexbttn = RowButton(row, strsex(sd->sex), G_CALLBACK(SexBttn), sd);

@@ -105,7 +105,7 @@ bool ResumeAtStart() {
     gtk_container_add(GTK_CONTAINER(area), lbl);
     // With cards, a new club night begins with everybody absent, so that the cards swiped at
     // the door check dancers in rather than out; a new evening on the day the club file was
-    // written (a second session) keeps the presence stored unless the operator chooses.
+    // written (a second evening the same day) keeps the presence stored unless the operator chooses.
     allabsent = RosterHasCards() && ClubFileFromEarlierDay();
     if (RosterHasCards()) {
         GtkWidget* absent = gtk_check_button_new_with_mnemonic(

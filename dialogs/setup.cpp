@@ -21,6 +21,7 @@
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
+#include "history/history.h"
 #include "registry/registry.h"
 #include "server/server.h"
 #include "support/helmtext.h"
@@ -172,7 +173,8 @@ void DestroyPopup() {
 }
 
 // ---- the switches of the bottom row -------------------------------------------------------
-// A switch shows its option off by being pressed in. Another option is one more row here,
+// A switch shows its option on by being pressed in, off by standing out, as a light switch
+// or a toolbar's toggle does. Another option is one more row here,
 // its flag functions and a one-line "toggled" handler.
 bool RfidWarnOn() { return Rflag != 0; }
 bool RecordOn() { return rflag != nullptr; }
@@ -199,7 +201,7 @@ void ShowSwitch(const OptionSwitch& s) {
     GtkWidget* b = *s.bttn;
     if (!b) return;
     if (*s.sigid) g_signal_handler_block(b, *s.sigid);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), !s.on());
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(b), s.on());
     if (*s.sigid) g_signal_handler_unblock(b, *s.sigid);
 }
 
@@ -619,7 +621,9 @@ void ClearButton(int psd) {
         default:
             action = N_("Clear All Rfid");
             if (CardCount())
-                question = strprintf(_("Take the cards away from %s?\nCommand cards stay."), Dancers(CardCount()).c_str());
+                question = strprintf(ngettext("Take the card away from %d dancer?\nCommand cards stay.",
+                                              "Take the cards away from %d dancers?\nCommand cards stay.", CardCount()),
+                                     CardCount());
             break;
     }
     if (!question.empty() && !Confirm(action, question)) return;
@@ -719,8 +723,27 @@ std::string SetupMessage(GtkWidget* entry, bool* refused) {
     return l ? gtk_label_get_text(GTK_LABEL(l)) : "";
 }
 
+// The display shown before the dialog opened, shown again when it closes: mid-evening the
+// hall keeps its squares.
+static EDITMODE setupfrom = EDIT;
+
+static void ReturnFromSetup() {
+    EDITMODE from = setupfrom;
+    setupfrom = EDIT;
+    if (from == SQUARES && tipcnt > 0 && LastRollRepeatable() && sdhd) {
+        RepeatRollDisplay();  // the same tip again, not a new roll
+        SwitchDisplay(SQUARES);
+    } else if ((from == SQUARES || from == HISTORY) && tipcnt > 0 && histtl && sdhd)
+        HistoryChange(0);  // the newest tip, as c shows it
+    else if (from == PRESENT && sdhd)
+        SwitchDisplay(PRESENT);
+    else
+        SwitchDisplay(EDIT);
+}
+
 void SetupDisplay(EDITMODE neweditmode) {
     edbg("SetupDisplay(neweditmode=%d)", (int)neweditmode);
+    if (editmode != SETUP) setupfrom = editmode;
     DestroyPopup();
     MenuDestroy();
     if (sdnew) {
@@ -791,7 +814,7 @@ void SetupDispCancelBttn(GtkWidget*, void* psd) {
         GtkWidget* w = setupwin;
         sdnew = nullptr;
         gtk_widget_destroy(w);
-        SwitchDisplay(EDIT);
+        ReturnFromSetup();
         if (sdwin) {
             gtk_widget_show_all(sdwin);
             gtk_window_present(GTK_WINDOW(sdwin));  // and the keyboard back to the hotkeys

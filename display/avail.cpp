@@ -222,9 +222,23 @@ void LuckMustBttn(GtkWidget* bttn, void* psd) {
 }
 
 // ---- the availability dialog -------------------------------------------------------------
-void AvailByName(const gchar* buf, int avail) {
+// The dancer a word of the attendance window names: the name trie's (exact), else the first
+// in name order whose first, last or whole name is the word but for case and accents.
+static SqrDancer* NamedDancer(const char* word) {
+    void* item = nullptr;
+    if (ps && ps_search(ps, word, &item) && item) return static_cast<SqrDancer*>(item);
+    std::string folded = NameFolded(word);
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (NameFolded(sd->lastname) == folded || NameFolded(sd->firstname) == folded ||
+            NameFolded(sd->firstlast) == folded)
+            return sd;
+    return nullptr;
+}
+
+std::string AvailByName(const gchar* buf, int avail) {
     const char* s = stpblk(buf);
-    if (!s || !*s) return;
+    std::string missed;
+    if (!s || !*s) return missed;
     // Anonymous dancers by number: the first dancer of each anonymous last name.
     std::unordered_map<std::string, SqrDancer*> anon;
     int maxnum = 0;
@@ -258,14 +272,22 @@ void AvailByName(const gchar* buf, int avail) {
                 if (it == anon.end()) it = anon.find(strprintf("Sngl#%03d", n));
                 if (it != anon.end()) apply(it->second);
             }
-        } else if (tok[0] && ps) {
-            void* item = nullptr;
-            if (ps_search(ps, tok, &item) && item) apply(static_cast<SqrDancer*>(item));
+        } else if (tok[0]) {
+            if (SqrDancer* sd = NamedDancer(tok))
+                apply(sd);
+            else
+                missed += (missed.empty() ? "" : ", ") + std::string(tok);
         }
         if (!rest) break;
         s = rest;
         delims = " \t,";
     }
+    return missed;
+}
+
+// Names typed that found nobody: the operator is told which.
+static void SayMissed(const std::string& missed) {
+    if (!missed.empty()) GtkWarning(_("No dancer of that name: %s"), missed.c_str());
 }
 
 static std::string EntryText(GtkWidget* e) {
@@ -291,20 +313,23 @@ void AvailAction(GtkWidget* bttn, void* action) {
     switch (a) {
         case AVAIL_DONE: {
             std::string a = EntryText(avail_entry), u = EntryText(unavail_entry);
-            AvailByName(a.c_str(), 1);
-            AvailByName(u.c_str(), 0);
+            std::string missed = AvailByName(a.c_str(), 1), missed0 = AvailByName(u.c_str(), 0);
+            if (!missed0.empty()) missed += (missed.empty() ? "" : ", ") + missed0;
             AvailClose();
             if (sdwin) SwitchDisplay(EDIT);
+            SayMissed(missed);
             break;
         }
         case AVAIL_DOIT: {
             std::string a = EntryText(avail_entry);
-            AvailByName(a.c_str(), 1);
+            std::string missed = AvailByName(a.c_str(), 1);
             if (avail_entry) gtk_entry_set_text(GTK_ENTRY(avail_entry), " ");
             std::string u = EntryText(unavail_entry);
-            AvailByName(u.c_str(), 0);
+            std::string missed0 = AvailByName(u.c_str(), 0);
+            if (!missed0.empty()) missed += (missed.empty() ? "" : ", ") + missed0;
             if (unavail_entry) gtk_entry_set_text(GTK_ENTRY(unavail_entry), " ");
             if (editmode == EDIT && sdwin) SwitchDisplay(EDIT);
+            SayMissed(missed);
             break;
         }
         default:

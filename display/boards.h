@@ -30,7 +30,9 @@ void Awon(GtkToggleButton* bttn, void* psd);
 void AvailDisplay();
 void AvailAction(GtkWidget* bttn, void* action);
 // Applies one line of the availability dialog (names, anonymous numbers, ranges "3-5").
-void AvailByName(const gchar* buf, int avail);
+// The names of the text (forgiving case and accents: "köhler", "Lammle" for Lämmle) and the
+// numbers of anonymous dancers become available or not. Returns the words that found nobody.
+std::string AvailByName(const gchar* buf, int avail);
 // "clicked" handler of a dancer's Luck/Must button; Ctrl-click = for one tip only.
 void LuckMustBttn(GtkWidget* bttn, void* psd);
 // The ToggleAvail decision for an explicit modifier state (what a click with these keys
@@ -99,12 +101,23 @@ void BoardBackgroundOf(GtkWidget* w, const GdkRGBA* color);
 std::string BoardBackgroundClass(const GdkRGBA* color);
 // Puts sdgrid into sdwin, inside a scrolled window (sqrslider) when doscrollable.
 void BoardPack(bool doscrollable);
+// Shows texts on the board of labels (odd rows in colour odd), colqty x rowqty in the font
+// sdfont, scrolling when doscrollable: the kept board takes them in place when its shape and
+// font are the same, else it is built anew. Its page stays in the window while other
+// displays show.
+void BoardOfLabels(const std::vector<std::string>& texts, int colqty, int rowqty, bool doscrollable, COLOR odd);
+// The board of labels shown leaves the window and is not kept: the next board of its kind
+// is built anew.
+void BoardForgetShown();
 // Remembers the cells of the board just built (labels or buttons) and its shape.
 void BoardRemember(GtkWidget** labels, GtkWidget** bttns, int qty, int cols, int rows);
 // Builds the squares board of the last roll again as it was (V), without rolling.
 void SquaresBoardAgain();
 // The texts of that board's cells (also while the hall view shows them instead).
 std::vector<std::string> SquaresBoardTexts();
+// A board text as saved with its tip ("  Smith: Out") as the hall reads it: the word for a
+// dancer sitting out in the operator's language. The saved texts keep the word as data.
+std::string ShownBoardText(const std::string& saved);
 
 // The legend of the edit display shown (what a name button present or absent looks like),
 // or null.
@@ -167,7 +180,9 @@ public:
     // (with history set, marked as a tip of the history), the entries below. The first page
     // is laid out in `firstgrid` when one is given. Returns the view's top widget, for the
     // caller to put into the window. When the window later takes another size, `refit` is
-    // called once the main loop is idle.
+    // called once the main loop is idle. Without `firstgrid`, a view of the same window size,
+    // fonts and layout (the next tip of the same dancers) keeps its widgets: its cells take
+    // the new texts in place and the same top widget is returned.
     GtkWidget* Build(GtkWidget* host, int w, int h, const std::vector<HallEntry>& entries, int tip,
                      bool history, GtkWidget* firstgrid = nullptr);
     // Makes the view shown before the first tip: the club's name and that squares will follow.
@@ -192,6 +207,7 @@ private:
     static gboolean Refit(gpointer view);
     void Hold(GtkWidget* top, int w, int h);
     guint refitid = 0;
+    std::string shape;  // window size, fonts and layout the cells were made for
 };
 
 HallViewFacts HallViewNow();

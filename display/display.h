@@ -93,8 +93,9 @@ void RunDisplay();
 void TraceBoard();
 // Empties the window altogether (the kept edit display too) and closes the pop-ups.
 void CleanupMainWindow();
-// Shows a display's top widget in the window, as a page of its own (named, for the page that
-// is kept: "edit"). The page shown before stays only when it is the kept one.
+// Shows a display's top widget in the window, as a page of its own (named, for a page that
+// is kept while other displays show: "edit", and the boards "squares", "present", "history").
+// The page shown before stays, hidden, only when it is a kept one.
 void ShowInWindow(GtkWidget* top, const char* name = nullptr);
 // The top widget of the display shown; null when none is.
 GtkWidget* ShownDisplay();

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "display/boards.h"
@@ -41,12 +43,18 @@ PangoFontDescription* HallFont(int px) {
     return f;
 }
 
-// Measures texts laid out by Pango as labels of the main window lay them out.
+// Measures texts laid out by Pango as labels of the main window lay them out. The logical
+// sizes are remembered by font and text: every roll fits the views (main window and projector)
+// to mostly the same names again, stepping through the same sizes, and Pango takes far longer
+// to shape a text than a table takes to find it.
 class Measurer {
 public:
     explicit Measurer(GtkWidget* host) {
         PangoContext* ctx = host ? gtk_widget_create_pango_context(host) : gdk_pango_context_get();
         layout = pango_layout_new(ctx);
+        context = strprintf("%g|", pango_cairo_context_get_resolution(ctx));
+        if (const cairo_font_options_t* o = pango_cairo_context_get_font_options(ctx))
+            context += strprintf("%lu|", cairo_font_options_hash(o));
         g_object_unref(ctx);
     }
     ~Measurer() {
@@ -60,8 +68,18 @@ public:
     void Font(const PangoFontDescription* f) { Use(pango_font_description_copy(f)); }
     // Logical size (what a label asks for) of the text, or its ink height.
     void Size(const std::string& text, int* w, int* h) {
-        pango_layout_set_text(layout, text.c_str(), -1);
-        pango_layout_get_pixel_size(layout, w, h);
+        static std::unordered_map<std::string, std::pair<int, int>> sizes;
+        std::string key = fontkey + '\n' + text;
+        auto it = sizes.find(key);
+        if (it == sizes.end()) {
+            if (sizes.size() > 200000) sizes.clear();  // a festival's names at every size, and more
+            std::pair<int, int> wh;
+            pango_layout_set_text(layout, text.c_str(), -1);
+            pango_layout_get_pixel_size(layout, &wh.first, &wh.second);
+            it = sizes.emplace(std::move(key), wh).first;
+        }
+        if (w) *w = it->second.first;
+        if (h) *h = it->second.second;
     }
     int Ink(const std::string& text) {
         PangoRectangle ink;
@@ -75,9 +93,14 @@ private:
         if (font) pango_font_description_free(font);
         font = f;
         pango_layout_set_font_description(layout, font);
+        gchar* desc = pango_font_description_to_string(font);
+        fontkey = context + desc;
+        g_free(desc);
     }
     PangoLayout* layout = nullptr;
     PangoFontDescription* font = nullptr;
+    std::string context;  // what else shapes the texts: the resolution and font options
+    std::string fontkey;  // context and font
 };
 
 // Paddings of a cell in pixels for font size px.
@@ -273,7 +296,7 @@ HallEntry HallEntryOf(const std::string& name, size_t joint, int square) {
         // keeps its sign.
         e.line2 = name.substr(name[joint] == ':' ? joint + 1 : joint);
     }
-    e.tag = square > 0 ? strprintf("%d", square) : "Out";
+    e.tag = square > 0 ? strprintf("%d", square) : _("Out");
     return e;
 }
 
@@ -286,8 +309,14 @@ HallEntry HallEntryOfText(const std::string& text) {
     std::string tag = colon == std::string::npos ? std::string() : t.substr(colon + 2);
     tag.erase(0, tag.find_first_not_of(' '));
     HallEntry e = HallEntryOf(name, name.find_first_of(":+&"), 0);
-    e.tag = tag;
+    e.tag = tag == "Out" ? _("Out") : tag;
     return e;
+}
+
+std::string ShownBoardText(const std::string& saved) {
+    static const std::string out = ": Out";
+    if (saved.size() < out.size() || saved.compare(saved.size() - out.size(), out.size(), out) != 0) return saved;
+    return saved.substr(0, saved.size() - 3) + _("Out");
 }
 
 void HallViewBegin(int tip, bool history) {
@@ -307,6 +336,7 @@ void HallView::Forget(GtkWidget*, gpointer data) {
     HallView* v = static_cast<HallView*>(data);
     v->top = v->tiplabel = v->pagelabel = v->pagebox = v->slider = nullptr;
     v->cells.clear();
+    v->shape.clear();
     if (v->refitid) g_source_remove(v->refitid);
     v->refitid = 0;
 }
@@ -391,7 +421,30 @@ GtkWidget* HallView::Build(GtkWidget* host, int W, int H, const std::vector<Hall
     Needs needs = qty > 0 ? Measure(m, lay.px, entries) : Needs{};
     Pads pads(lay.px);
 
+    std::string newshape = strprintf("%dx%d|%s|%d|%d|%dx%dx%d|%d|%d|%d|%d", W, H, sqrres ? sqrres->sdfont.c_str() : "",
+                                     tippx, lay.px, lay.cols, lay.rows, lay.pages, (int)lay.two, needs.tag,
+                                     (int)history, qty);
+    if (!firstgrid && top && shape == newshape && (int)cells.size() == qty && tiplabel) {
+        // The same layout: every cell keeps its widgets and takes its entry's texts.
+        auto settext = [](GtkWidget* l, const std::string& text) {
+            if (text != gtk_label_get_text(GTK_LABEL(l))) gtk_label_set_text(GTK_LABEL(l), text.c_str());
+        };
+        settext(tiplabel, heading);
+        for (int i = 0; i < qty; ++i) {
+            const HallEntry& e = entries[(size_t)i];
+            GList* kids = gtk_container_get_children(GTK_CONTAINER(cells[(size_t)i]));
+            if (kids && kids->next) {
+                settext(GTK_WIDGET(kids->data), lay.two && !e.line2.empty() ? e.line1 + "\n" + e.line2 : e.joined);
+                settext(GTK_WIDGET(kids->next->data), e.tag);
+            }
+            g_list_free(kids);
+        }
+        pageticks = 0;
+        return top;
+    }
+
     Hold(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0), W, H);
+    shape = newshape;
 
     GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     PangoFontDescription* tipfont = HallFont(tippx);
@@ -486,6 +539,7 @@ GtkWidget* HallView::BuildWaiting(GtkWidget* host, int W, int H, const std::stri
         if (w <= W * 9 / 10) break;
     }
     Hold(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0), W, H);
+    shape.clear();
     gtk_widget_set_valign(top, GTK_ALIGN_CENTER);
     PangoFontDescription* font = HallFont(px);
     PangoFontDescription* small = HallFont(std::max(1, SizeForLetter(m, H / kTipLetter) / 3));

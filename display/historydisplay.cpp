@@ -3,6 +3,7 @@
 // orange stripes (green when the latest tip is merely shown again).
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "display/boards.h"
 #include "history/history.h"
@@ -87,26 +88,11 @@ void HistoryRedisplay() {
         return;
     }
 
-    BoardFreshGrid();
-    g_free(gridlabel);
-    gridlabel = g_new0(GtkWidget*, textqty > 0 ? textqty : 1);
+    std::vector<std::string> texts;
+    for (int i = 0; i < slots && (int)texts.size() < textqty; ++i)
+        if (hist->sqrlist[i]) texts.push_back(ShownBoardText(hist->sqrlist[i]));
     BoardFont();
-    COLOR odd = lastodd;
-    int cell = 0, row = 0, col = 0;
-    for (int i = 0; i < slots && cell < textqty; ++i) {
-        const char* t = hist->sqrlist[i];
-        if (!t) continue;
-        GtkWidget* l = gtk_label_new(t);
-        gridlabel[cell++] = l;
-        BoardCellStyle(l, row, odd);
-        gtk_grid_attach(GTK_GRID(sdgrid), l, col, row, 1, 1);
-        if (++row >= rowqty) {
-            row = 0;
-            ++col;
-        }
-    }
-    BoardRemember(gridlabel, nullptr, cell, colqty, rowqty);
-    BoardPack(doscrollable);
+    BoardOfLabels(texts, colqty, rowqty, doscrollable != 0, lastodd);
     if (sdwin) gtk_widget_show_all(sdwin);
     if (sqrslider) SqrDisplayAutoScroller();
     rdbg("HistoryRedisplay");

@@ -354,7 +354,8 @@ void DestroyWidget(GtkWidget*& w) {
 // ---- the window's pages --------------------------------------------------------------------
 // The window holds its displays as the pages of a stack. The first page is empty: it shows
 // while no display does. The edit display's page ("edit") is kept while other displays show
-// (display/edit.cpp); every other page goes when the display after it comes.
+// (display/edit.cpp), and so are the boards of labels ("squares", "present", "history",
+// display/squares.cpp); every other page goes when the display after it comes.
 static GtkWidget* pages = nullptr;
 static GtkWidget* blankpage = nullptr;
 
@@ -392,7 +393,7 @@ GtkWidget* ShownDisplay() {
     return shown == blankpage ? nullptr : shown;
 }
 
-// The pages other than the empty one and the kept edit display go; the edit display stays
+// The pages other than the empty one and the kept ones (named) go; the edit display stays
 // shown when keepedit is set and it is the page shown.
 static void EmptyPages(bool keepedit) {
     if (!pages) return;
@@ -401,7 +402,10 @@ static void EmptyPages(bool keepedit) {
     GList* kids = gtk_container_get_children(GTK_CONTAINER(pages));
     for (GList* l = kids; l; l = l->next) {
         GtkWidget* w = GTK_WIDGET(l->data);
-        if (w != blankpage && w != edit) gtk_widget_destroy(w);
+        gchar* name = nullptr;
+        gtk_container_child_get(GTK_CONTAINER(pages), w, "name", &name, nullptr);
+        if (w != blankpage && !name) gtk_widget_destroy(w);  // named pages are kept
+        g_free(name);
     }
     g_list_free(kids);
 }
@@ -628,8 +632,8 @@ void RunDisplay() {
     gtk_widget_add_events(sdwin, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(sdwin, "button-press-event", G_CALLBACK(BttnPress), nullptr);
     GtkInitColors();
-    // The spacing every display switch gives the grid: the first display is laid out as it is
-    // after the first card (five columns of the edit display that became four).
+    // The spacing every display switch gives the grid, so that the first display is laid out as
+    // every later one (the edit display had five columns at the start, four after a card).
     sdgrid = NewGrid(sp10);
     if (!didhandler) {
         KeybrdHandlerRestore();

@@ -68,7 +68,7 @@ static PaperBoard Cells(const std::string& board, SDPGM level) {
     std::vector<std::string> texts;
     if (HallViewShown() && editmode == HISTORY && hist) {
         for (int i = 0; hist->sqrlist && i < 2 * hist->totdancers; ++i)
-            if (hist->sqrlist[i]) texts.push_back(hist->sqrlist[i]);
+            if (hist->sqrlist[i]) texts.push_back(ShownBoardText(hist->sqrlist[i]));
     } else if (HallViewShown()) {
         texts = SquaresBoardTexts();
     }
@@ -260,6 +260,23 @@ void SetPrintSettings(GtkPrintSettings* settings) {
     printsettings = settings ? gtk_print_settings_copy(settings) : nullptr;
 }
 
+// Where "Print to File" proposes to write: the club file's folder when people can see it,
+// else Documents (or home): never the program's hidden data folder.
+std::string PrintFolder() {
+    std::string club = !inputfilename.empty() ? inputfilename : outputfilename;
+    if (!club.empty()) {
+        gchar* abs = g_canonicalize_filename(club.c_str(), nullptr);
+        gchar* dir = g_path_get_dirname(abs);
+        std::string folder = dir;
+        g_free(dir);
+        g_free(abs);
+        if (folder.find("/.") == std::string::npos && g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR)) return folder;
+    }
+    const char* docs = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+    if (docs && g_file_test(docs, G_FILE_TEST_IS_DIR)) return docs;
+    return g_get_home_dir();
+}
+
 int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) {
     Layout lo;
     lo.board = &board;
@@ -273,7 +290,16 @@ int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err) 
     gtk_print_operation_set_unit(op, GTK_UNIT_POINTS);
     gtk_print_operation_set_job_name(op, (board.title + " \u00b7 " + board.subtitle).c_str());
     gtk_print_operation_set_embed_page_setup(op, TRUE);
-    if (printsettings) gtk_print_operation_set_print_settings(op, printsettings);
+    GtkPrintSettings* settings = printsettings ? gtk_print_settings_copy(printsettings) : gtk_print_settings_new();
+    if (!gtk_print_settings_get(settings, GTK_PRINT_SETTINGS_OUTPUT_URI)) {  // the operator's choice stays
+        gchar* file = g_build_filename(PrintFolder().c_str(), "dorvels.pdf", nullptr);
+        gchar* uri = g_filename_to_uri(file, nullptr, nullptr);
+        if (uri) gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+        g_free(uri);
+        g_free(file);
+    }
+    gtk_print_operation_set_print_settings(op, settings);
+    g_object_unref(settings);
     g_signal_connect(op, "begin-print", G_CALLBACK(BeginPrint), &lo);
     g_signal_connect(op, "draw-page", G_CALLBACK(DrawPage), &lo);
     if (pdf) gtk_print_operation_set_export_filename(op, pdf);

@@ -26,6 +26,9 @@ PaperBoard PresentBoard();
 // straight to that PDF file. Returns the number of pages, 0 when the operator cancelled,
 // -1 on failure with the reason in *err.
 int PrintPaperBoard(const PaperBoard& board, const char* pdf, std::string* err);
+// The folder "Print to File" proposes: the club file's when it is not hidden, else Documents
+// (else home).
+std::string PrintFolder();
 
 // The choices the next print dialog starts from (printer, paper, output file); a print the
 // operator confirmed leaves its own choices there for the next one.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The projector window: the hall view of the current tip in a top-level window of its own,
 // for the hall's projector or TV, while the operator keeps the main window. It is rebuilt
-// only when what it should show changes (a roll, a history step, u, a font step, the club's
-// name before the first tip), and fitted again when its size changes.
+// only when what it should show changes (a roll, u, a font step, the club's name before the
+// first tip), and fitted again when its size changes.
 #include "display/projector.h"
 
 #include <algorithm>
@@ -39,11 +39,12 @@ struct Content {
 };
 Content shown;
 
-// The tip the hall should see: the one the history display shows, else the newest.
+// The tip the hall should see: always the newest, the one they dance now. Paging back
+// through the history (h, H) is the operator's, on the main window only.
 Content Wanted() {
     Content c;
     c.fontchg = hallfontchg;
-    History* h = editmode == HISTORY && hist ? hist : histtl;
+    History* h = histtl;
     if (h && h->sqrlist) {
         c.tip = true;
         c.tipno = h->tipcnt;
@@ -99,7 +100,7 @@ void Build() {
     Content c = Wanted();
     edbg("(Projector) Build tip=%d history=%d entries=%d", c.tipno, (int)c.history, (int)c.texts.size());
     StopPaging();
-    if (GtkWidget* old = gtk_bin_get_child(GTK_BIN(projwin))) gtk_widget_destroy(old);
+    GtkWidget* old = gtk_bin_get_child(GTK_BIN(projwin));
     int w, h;
     WindowSize(&w, &h);
     GtkWidget* top;
@@ -110,14 +111,18 @@ void Build() {
     } else {
         top = view.BuildWaiting(projwin, w, h, c.club);
     }
-    // The view sits in a scrolled window without bars, which asks the window for no size of its
-    // own: a view made for a larger monitor never holds the window at that size when it is
-    // sent to a smaller one (the view is made again for the size it gets).
-    GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
-    gtk_container_add(GTK_CONTAINER(sw), top);
-    gtk_container_add(GTK_CONTAINER(projwin), sw);
-    gtk_widget_show_all(sw);
+    // A view of the same layout took the new texts in place and stays where it is.
+    if (!old || !gtk_widget_is_ancestor(top, old)) {
+        if (old) gtk_widget_destroy(old);
+        // The view sits in a scrolled window without bars, which asks the window for no size of
+        // its own: a view made for a larger monitor never holds the window at that size when it
+        // is sent to a smaller one (the view is made again for the size it gets).
+        GtkWidget* sw = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(sw), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
+        gtk_container_add(GTK_CONTAINER(sw), top);
+        gtk_container_add(GTK_CONTAINER(projwin), sw);
+        gtk_widget_show_all(sw);
+    }
     view.ShowPage(0);
     if (view.facts.pages > 1) pageid = g_timeout_add(DwellMs(), TurnPage, nullptr);
     shown = c;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The projector window: a second top-level window for a projector or a TV in the hall. It
-// shows the hall view of the current tip (of the tip shown from the history, marked so,
-// while the history display is up), fitted to its own size, while the main window stays the
+// shows the hall view of the newest tip (never an older one the operator pages to in the
+// history display), fitted to its own size, while the main window stays the
 // operator's. It never takes the key focus; keys typed into it anyway (the operator clicked
 // it) go to the main window, so that a card swiped then still checks its dancer in. F11 and
 // a double click make it full-screen or not, Escape leaves full-screen. Closing it never

@@ -2,6 +2,7 @@
 // The squares board (a new tip: roll, then every name with its square number or "Out") and
 // the present board (who is here), both a grid of equal cells filled column by column in
 // name order, striped by row, in the largest font that fits the screen.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -100,7 +101,7 @@ static EntryKind SquaresNamePart(SqrDancer* sd, std::string& name, bool apply, i
                     *joint = own;
                 }
             } else if (!p) {
-                name = sd->dispname + "&(ask)";
+                name = sd->dispname + "&" + _("(ask)");
                 *joint = own;
             } else {
                 if (!Leads(sd, p)) return NOENTRY;
@@ -308,28 +309,136 @@ bool PresentBoardKept() {
     return lastpresent.kept;
 }
 
-// The board of the same shape shows the new texts. Each cell keeps its label, its place and
-// its stripe and only takes the text of its entry when that changed (a check-in or check-out
-// shifts every later name by one cell); labels are made for cells beyond the old ones, and
-// those left over go. Moving labels instead costs more: the moved ones change their stripe,
-// and a change of style class is dearer than a new text. Nothing else is rebuilt.
-static void RetextBoard(const std::vector<std::string>& texts, int rowqty) {
-    int old = boardqty, n = (int)texts.size();
-    for (int j = n; j < old; ++j) gtk_widget_destroy(gridlabel[j]);
-    gridlabel = g_renew(GtkWidget*, gridlabel, n > 0 ? n : 1);
+// ---- the board of labels, kept ------------------------------------------------------------
+// The squares, present and history boards are grids of labels, filled column by column and
+// striped by row. Their page stays in the window from one display to the next (hidden
+// while another display shows), and the next board of the same shape and font takes
+// its texts and stripes in place: each cell keeps its label and only takes a new text or
+// stripe where it differs (a check-in shifts every later name by one cell; a roll gives
+// every entry a new square); labels are made for cells beyond the old ones, and those left
+// over go. A board of another shape or font is built anew. Building a board of a thousand
+// labels costs far more than giving them new texts. The squares, present and history boards
+// each keep a board of their own (their shapes and stripes differ).
+struct KeptBoard {
+    GtkWidget* top = nullptr;     // the page: the grid, or the scrolled window around it
+    GtkWidget* grid = nullptr;
+    GtkWidget* slider = nullptr;  // the scrolled window's vertical bar, or null
+    std::vector<GtkWidget*> labels;
+    std::vector<std::string> stripes;  // the background style class of each label
+    int cols = 0, rows = 0;
+    bool scroll = false;
+    std::string font;
+};
+static KeptBoard keptboards[3];
+
+static int KeptIndex(EDITMODE mode) { return mode == SQUARES ? 0 : mode == PRESENT ? 1 : 2; }
+static const char* const keptnames[3] = {"squares", "present", "history"};
+
+static void LabelBoardGone(GtkWidget*, gpointer b) { *static_cast<KeptBoard*>(b) = {}; }
+
+static std::string FontKey() {
+    if (!sdfont) return "";
+    gchar* s = pango_font_description_to_string(sdfont);
+    std::string key = s;
+    g_free(s);
+    return key;
+}
+
+// The board of labels shows texts, colqty x rowqty, in the font sdfont, odd rows in colour
+// odd: the kept board in place when its shape and font are the same, else a new one.
+static void LabelBoard(const std::vector<std::string>& texts, int colqty, int rowqty, bool doscrollable, COLOR odd) {
+    KeptBoard& board = keptboards[KeptIndex(editmode)];
+    const char* name = keptnames[KeptIndex(editmode)];
+    std::string font = FontKey();
+    bool same = board.top && board.cols == colqty && board.rows == rowqty && board.scroll == doscrollable &&
+                board.font == font;
+    // A grid made for this display and not packed yet serves a new board; one in a page
+    // goes with its page.
+    GtkWidget* fresh = sdgrid && !gtk_widget_get_parent(sdgrid) ? sdgrid : nullptr;
+    sdgrid = nullptr;
+    if (!same || ShownDisplay() != board.top) EmptyWindow();
+    if (!same) {
+        if (board.top) gtk_widget_destroy(board.top);  // LabelBoardGone forgets it
+        board.grid = fresh ? fresh : BoardGrid(sp10);
+        board.cols = colqty;
+        board.rows = rowqty;
+        board.scroll = doscrollable;
+        board.font = font;
+        gtk_widget_show(board.grid);
+        board.top = board.grid;
+        if (doscrollable) {
+            board.top = gtk_scrolled_window_new(nullptr, nullptr);
+            gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(board.top), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+            gtk_container_add(GTK_CONTAINER(board.top), board.grid);
+            gtk_widget_show_all(board.top);
+            board.slider = gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(board.top));
+        }
+        g_signal_connect(board.top, "destroy", G_CALLBACK(LabelBoardGone), &board);
+    } else {
+        if (fresh) {
+            g_object_ref_sink(fresh);  // not needed
+            gtk_widget_destroy(fresh);
+            g_object_unref(fresh);
+        }
+        // A board shown again starts at its top, as a new one does.
+        if (board.scroll && ShownDisplay() != board.top)
+            gtk_adjustment_set_value(gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(board.top)), 0);
+    }
+    sdgrid = board.grid;
+    int old = (int)board.labels.size(), n = (int)texts.size();
+    for (int j = n; j < old; ++j) gtk_widget_destroy(board.labels[(size_t)j]);
+    board.labels.resize((size_t)n);
+    board.stripes.resize((size_t)n);
     for (int i = 0; i < n; ++i) {
+        int row = i % rowqty;
+        const GdkRGBA* bg = &sqrcolor[row % 2 == 0 ? COLOR_squares1 : odd];
+        GtkWidget*& l = board.labels[(size_t)i];
+        std::string& stripe = board.stripes[(size_t)i];
         if (i < old) {
-            if (strcmp(gtk_label_get_text(GTK_LABEL(gridlabel[i])), texts[i].c_str()) != 0)
-                gtk_label_set_text(GTK_LABEL(gridlabel[i]), texts[i].c_str());
+            if (strcmp(gtk_label_get_text(GTK_LABEL(l)), texts[(size_t)i].c_str()) != 0)
+                gtk_label_set_text(GTK_LABEL(l), texts[(size_t)i].c_str());
+            std::string want = BoardBackgroundClass(bg);
+            if (stripe != want) {
+                GtkStyleContext* ctx = gtk_widget_get_style_context(l);
+                gtk_style_context_remove_class(ctx, stripe.c_str());
+                gtk_style_context_add_class(ctx, want.c_str());
+                stripe = want;
+            }
             continue;
         }
-        GtkWidget* l = gtk_label_new(texts[i].c_str());
-        BoardCellStyle(l, i % rowqty, COLOR_present);
-        gtk_grid_attach(GTK_GRID(sdgrid), l, i / rowqty, i % rowqty, 1, 1);
+        l = gtk_label_new(texts[(size_t)i].c_str());
+        BoardCellStyle(l, row, odd);
+        stripe = BoardBackgroundClass(bg);
+        gtk_grid_attach(GTK_GRID(board.grid), l, i / rowqty, row, 1, 1);
         gtk_widget_show(l);
-        gridlabel[i] = l;
     }
-    BoardRemember(gridlabel, nullptr, n, boardcolqty, rowqty);
+    g_free(gridlabel);
+    gridlabel = g_new0(GtkWidget*, n > 0 ? n : 1);
+    std::copy(board.labels.begin(), board.labels.end(), gridlabel);
+    BoardRemember(gridlabel, nullptr, n, colqty, rowqty);
+    sqrslider = board.slider;
+    ShowInWindow(board.top, name);
+    // Showing the window with everything in it need not walk the labels again.
+    gtk_widget_set_no_show_all(board.top, TRUE);
+}
+
+void BoardForgetShown() {
+    for (KeptBoard& b : keptboards) {
+        if (!b.top || ShownDisplay() != b.top) continue;
+        EmptyWindow();
+        if (sdgrid == b.grid) sdgrid = nullptr;
+        g_free(gridlabel);
+        gridlabel = nullptr;
+        boardlabels = nullptr;
+        boardqty = 0;
+        sqrslider = nullptr;
+        gtk_widget_destroy(b.top);
+    }
+}
+
+void BoardOfLabels(const std::vector<std::string>& texts, int colqty, int rowqty, bool doscrollable, COLOR odd) {
+    ForgetGridBttn();
+    LabelBoard(texts, colqty, rowqty, doscrollable, odd);
 }
 
 // The squares board built last (for the V key: shown again as it was, without a roll).
@@ -344,6 +453,11 @@ static struct {
 // With dancers given, the cells are toggle buttons of those dancers (present board, Aflag).
 static void NewBoard(const std::vector<std::string>& texts, const std::vector<SqrDancer*>* bttndancers,
                      int colqty, int rowqty, bool doscrollable) {
+    if (!bttndancers) {
+        ForgetGridBttn();
+        LabelBoard(texts, colqty, rowqty, doscrollable, editmode == PRESENT ? COLOR_present : COLOR_squares2);
+        return;
+    }
     BoardFreshGrid();
     ForgetGridBttn();
     int cellqty = (int)texts.size();
@@ -437,8 +551,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     std::string sdmaxname;
 
     if (totdancers > 0) {
-        SetupDispNames();
-        if (editmode == PRESENT) DispNamesApart();
+        SetupDispNames();  // dancers of one name told apart on every board
         SortByName();
 
         // Name parts and the widest of them; the dancers who sit out go on the list.
@@ -504,7 +617,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     int cellqty = (int)shown.size();
     std::vector<std::string> texts(cellqty);
     for (int i = 0; i < cellqty && i < 2 * totdancers; ++i)
-        if (sqrlist && sqrlist[i]) texts[i] = sqrlist[i];
+        if (sqrlist && sqrlist[i]) texts[i] = ShownBoardText(sqrlist[i]);
     bool buttons = editmode == PRESENT && Aflag;
     // A present board kept in the window for new presences keeps its page when nothing of
     // its shape changes.
@@ -527,7 +640,8 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
     }
 
     if (inplace) {
-        RetextBoard(texts, rowqty);
+        BoardFont();
+        LabelBoard(texts, colqty, rowqty, doscrollable != 0, COLOR_present);
         HistorySave(sqrlist, totdancers);  // keeps nothing of a present board; frees the list
     } else if (overwrite) {
         // A font change: the same board in the new font, without rebuilding the layout. The
@@ -540,6 +654,7 @@ static void SquareBoard(EDITMODE neweditmode, bool requests) {
             gtk_label_set_text(GTK_LABEL(l), texts[i].c_str());
             BoardFontOf(l, sdfont);
         }
+        keptboards[KeptIndex(editmode)].font = FontKey();  // the kept board has the new font
         for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
             if (!(Counted(sd) && sd->display)) sd->display = 0;
         if (!ReplaceNewestTexts(sqrlist, totdancers)) HistorySave(sqrlist, totdancers);

@@ -27,6 +27,7 @@
 #include "files/season.h"
 #include "files/record.h"
 #include "history/history.h"
+#include "registry/edit.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
@@ -108,6 +109,8 @@ int Today(time_t now) {
     return SeasonDay(strprintf("%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
 }
 
+std::string_view NextWord(std::string_view& s);
+
 // The club file's text of the roster and settings, less the key that starts or stops
 // recording (whether this run records is its own affair).
 std::string ClubLines() {
@@ -117,7 +120,11 @@ std::string ClubLines() {
         if (end == std::string::npos) end = text.size();
         std::string_view line(text.data() + pos, end - pos);
         pos = end + 1;
-        if (line != "Record" && !line.empty() && line[0] != '%') (((out += "clubline=") += line) += '\n');
+        // A dancer still being entered in the new-dancer dialog ("* *") is not kept.
+        std::string_view words = line;
+        bool placeholder = NextWord(words) == "*" && NextWord(words) == "*";
+        if (line != "Record" && !line.empty() && line[0] != '%' && !placeholder)
+            (((out += "clubline=") += line) += '\n');
     }
     return out;
 }
@@ -132,7 +139,8 @@ std::string OneLine(std::string s) {
 std::unordered_map<const SqrDancer*, long long> Numbers() {
     std::unordered_map<const SqrDancer*, long long> n;
     long long i = 0;
-    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt) n[sd] = i++;
+    for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
+        if (!IsPlaceholder(sd)) n[sd] = i++;
     return n;
 }
 
@@ -158,7 +166,8 @@ std::string Body() {
     out += strprintf("mix=%d\nhallview=%d\nhallfont=%d\nlevel=%d\n", mixflag, hallview, hallfontchg, (int)pgmfloor);
     out += ClubLines();
     for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
-        out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", FileWord(sd->firstname).c_str(),
+        if (!IsPlaceholder(sd))
+            out += strprintf("dancer=%s %s %d %d %d %d %d %d %d %d %d %d %d %c %lld %lld\n", FileWord(sd->firstname).c_str(),
                          FileWord(sd->lastname).c_str(), sd->avail, sd->dances, sd->prvdances, sd->skip, sd->square,
                          sd->tagged, sd->assigned, sd->outdancer, sd->posn, sd->display, (int)sd->pgm,
                          sd->priority == MUST ? 'M' : 'L', ref(sd->partner), ref(sd->tmppartner));
@@ -475,6 +484,8 @@ bool EveningSave(bool ended) {
         state.lastroll = state.lastrolltip > 0 ? now : 0;
     }
     if (state.day < 0) state.day = seasontoday >= 0 ? seasontoday : Today(now);
+    // The season counts the evening's meetings on its own day, also after midnight.
+    if (seasontoday < 0) seasontoday = state.day;
     std::string head = strprintf("%s\nsaved=%lld\nlastroll=%lld\n", HEADER, (long long)now, (long long)state.lastroll);
     if (state.day >= 0) head += "day=" + SeasonDate(state.day) + "\n";
     if (ended) head += "ended=1\n";

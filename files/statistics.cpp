@@ -149,6 +149,6 @@ void GenDanceBars() {
         GtkWarning(_("can't plot with no dances!"));
         return;
     }
-    PlotCommands(DanceBarsScript(maxcount, true, names), false);
-    PlotCommands(DanceBarsScript(maxcount, false, names), true);
+    // The PNG, shown in a window of the program's own once it is drawn.
+    PlotCommands(DanceBarsScript(maxcount, true, names), true);
 }

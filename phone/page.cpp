@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <set>
+#include <map>
 
 #include "core/dorvels.h"
 #include "files/clubfile.h"
@@ -88,13 +88,18 @@ PhoneBoard CurrentPhoneBoard() {
         for (const SqrDancer* sd = sdhd; sd; sd = sd->nxt)
             if (sd->avail && sd->pgm >= pgmfloor) dancers.push_back({sd, -1});
     }
-    std::stable_sort(dancers.begin(), dancers.end(),
-                     [](const auto& x, const auto& y) { return DancerCmp(x.first, y.first) < 0; });
+    SortDancersByName(dancers);
     // Each dancer as the board names it (a couple of one last name shows once).
-    std::set<std::pair<std::string, int>> listed;
+    std::map<std::pair<std::string, int>, size_t> listed;  // name and square -> index in b.dancers
     for (const auto& [sd, square] : dancers) {
         if (!b.tip && !PresentHidden(sd)) b.entries.push_back({sd->dispname, -1});
-        if (listed.insert({sd->dispname, square}).second) b.dancers.push_back({sd->dispname, square});
+        auto [at, added] = listed.insert({{sd->dispname, square}, b.dancers.size()});
+        if (added) {
+            b.dancers.push_back({sd->dispname, square});
+            b.keys.push_back(NameSearchKey(sd));
+        } else {  // both of a couple shown once: found by either's names
+            b.keys[at->second] += " " + NameSearchKey(sd);
+        }
     }
     return b;
 }
@@ -162,7 +167,9 @@ const char* const phonepagestyle =
     "#state{color:#a00}";
 
 // Fills in the board from /board.json every two seconds (an unchanged board costs a 304),
-// and answers the name typed with the square of every entry that names it. Texts go into the
+// and answers the name typed with the square of every dancer the server finds by it (first
+// name, family name or both: the page itself holds only the names the board shows), else of
+// every entry that names it. Texts go into the
 // page only as text nodes.
 const char* const phonepagescript =
     "\"use strict\";(function(){"
@@ -171,7 +178,7 @@ const char* const phonepagescript =
     "data=null,etag=\"\",failures=0;"
     "function words(s){return s.normalize(\"NFD\").replace(/[\\u0300-\\u036f]/g,\"\").toLowerCase()"
     ".split(/[^\\p{L}\\p{N}#'-]+/u).filter(Boolean);}"
-    "function cell(e){return e.s>0?String(e.s):e.s===0?\"Out\":\"\";}"
+    "function cell(e){return e.s>0?String(e.s):e.s===0?t.outcell:\"\";}"
     "function say(e){return e.s>0?t.square.replace(\"%d\",e.s):e.s===0?t.out:t.here;}"
     "function find(list,qw){var best=0,found=[];"
     "list.forEach(function(e){var ew=words(e.n),score=0;"
@@ -180,9 +187,13 @@ const char* const phonepagescript =
     "if(score>best){best=score;found=[];}if(score&&score===best)found.push(e);});return found;}"
     "function add(big,small){var d=document.createElement(\"div\"),s=document.createElement(\"small\");"
     "d.textContent=big;s.textContent=small;d.appendChild(s);ans.appendChild(d);}"
-    "function answer(){ans.textContent=\"\";var rows=list.children,qw=words(box.value);"
+    "function answer(){var q=box.value;if(!data||!words(q).length){render(q,null);return;}"
+    "fetch(\"board.json?n=\"+encodeURIComponent(q),{cache:\"no-store\"}).then(function(r){return r.json();})"
+    ".then(function(d){if(box.value===q)render(q,d.found);},function(){render(q,null);});}"
+    "function render(q,found){ans.textContent=\"\";var rows=list.children,qw=words(q);"
     "for(var k=0;k<rows.length;k++)rows[k].className=\"\";if(!data||!qw.length)return;"
-    "var cells=find(data.entries,qw),people=find(data.dancers,qw),shown=people.length?people:cells;"
+    "var cells=find(data.entries,qw),people=found&&found.length?found:find(data.dancers,qw),"
+    "shown=people.length?people:cells;"
     "if(!shown.length)add(t.none,\"\");"
     "shown.slice(0,6).forEach(function(e){add(say(e),e.n);});"
     "data.entries.forEach(function(e,i){if(cells.indexOf(e)>=0&&rows[i])rows[i].className=\"me\";});}"
@@ -207,7 +218,7 @@ const char* const phonepagescript =
     "catch(e){}answer();});poll();})();";
 
 static std::string SquareCell(int square) {
-    return square > 0 ? std::to_string(square) : square == 0 ? "Out" : "";
+    return square > 0 ? std::to_string(square) : square == 0 ? _("Out") : "";
 }
 
 std::string PhonePageHtml(const PhoneBoard& b) {
@@ -226,7 +237,7 @@ std::string PhonePageHtml(const PhoneBoard& b) {
     // The script's own words ride on the answer's element, so that the script stays the same
     // in every language (its hash is in the page's security policy).
     out += "</datalist><div id=\"answer\" aria-live=\"polite\" data-square=\"" + HtmlEscape(_("Square %d")) +
-           "\" data-out=\"" + HtmlEscape(_("sitting out")) + "\" data-here=\"" + HtmlEscape(_("here: no squares yet")) +
+           "\" data-outcell=\"" + HtmlEscape(_("Out")) + "\" data-out=\"" + HtmlEscape(_("sitting out")) + "\" data-here=\"" + HtmlEscape(_("here: no squares yet")) +
            "\" data-none=\"" + HtmlEscape(_("not on the board")) + "\" data-lost=\"" +
            HtmlEscape(_("No answer from the hall's computer: trying again.")) + "\"></div>\n<ol id=\"board\">\n";
     for (const PhoneEntry& e : b.entries)
@@ -250,6 +261,20 @@ std::string PhoneBoardJson(const PhoneBoard& b) {
     return "{\"club\":" + JsonString(b.club) + ",\"tip\":" + std::to_string(b.tip) +
            ",\"heading\":" + JsonString(PhoneBoardHeading(b)) + ",\"entries\":" + JsonEntries(b.entries) +
            ",\"dancers\":" + JsonEntries(b.dancers) + "}\n";
+}
+
+std::vector<PhoneEntry> PhoneFind(const PhoneBoard& b, const std::string& query) {
+    std::vector<PhoneEntry> found;
+    for (size_t i = 0; i < b.dancers.size(); ++i)
+        if (NameKeyMatches(i < b.keys.size() ? b.keys[i] : NameFolded(b.dancers[i].name), query))
+            found.push_back(b.dancers[i]);
+    return found;
+}
+
+std::string PhoneBoardJson(const PhoneBoard& b, const std::string& query) {
+    std::string json = PhoneBoardJson(b);
+    json.erase(json.rfind('}'));
+    return json + ",\"query\":" + JsonString(query) + ",\"found\":" + JsonEntries(PhoneFind(b, query)) + "}\n";
 }
 
 // ---- --serve ------------------------------------------------------------------------------

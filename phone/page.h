@@ -23,6 +23,8 @@ struct PhoneBoard {
     // may join two), so that a dancer finds the square by the name typed; in name order,
     // each name and square once. Never more of a name than the board shows.
     std::vector<PhoneEntry> dancers;
+    // Beside each of dancers: the words that dancer is found by (NameSearchKey), never sent.
+    std::vector<std::string> keys;
     bool operator==(const PhoneBoard&) const = default;
 };
 
@@ -42,6 +44,10 @@ std::string JsonString(const std::string& s);
 
 std::string PhonePageHtml(const PhoneBoard& b);
 std::string PhoneBoardJson(const PhoneBoard& b);
+// The board's JSON with "found": the dancers whose first name, family name or both the
+// query names, ignoring case and accents ("dorte", "DÖRTE", "Doerte" for Dörte).
+std::string PhoneBoardJson(const PhoneBoard& b, const std::string& query);
+std::vector<PhoneEntry> PhoneFind(const PhoneBoard& b, const std::string& query);
 // The page's one script and one style sheet, as they stand between their tags (the server
 // names them by their hashes in the page's content security policy).
 extern const char* const phonepagescript;

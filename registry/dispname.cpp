@@ -3,10 +3,14 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <glib.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <unordered_map>
 
+#include "files/clubfile.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
 
@@ -80,11 +84,11 @@ void SetupDispName(SqrDancer* sd) {
     sd->dispname = name;
 }
 
+// Dancers who would show the same name are told apart on every board (the squares board,
+// the hall view, the projector, the history, the chart, the printout, the phone page, Edit
+// and Present): all of them take their names from here.
 void SetupDispNames() {
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) SetupDispName(sd);
-}
-
-void DispNamesApart() {
     std::unordered_map<std::string, int> shown;  // display name -> dancers showing it
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) ++shown[sd->dispname];
     // Dancers who would show the same name (a couple "Brown" and "Brown") are told apart by
@@ -97,6 +101,8 @@ void DispNamesApart() {
         if (shown[sd->dispname] > 1 && sd->lastname.find('#') == std::string::npos)
             sd->dispname.append(" ").append(Initial(last ? sd->firstname : sd->lastname));
 }
+
+void DispNamesApart() { SetupDispNames(); }
 
 static size_t AnonPrefix(const std::string& dispname) {
     if (StartsWith(dispname, "Couple#")) return 7;
@@ -122,4 +128,90 @@ std::string FullName(const SqrDancer* sd) {
     std::replace(s.begin(), s.end(), '_', ' ');
     size_t start = s.find_first_not_of(' '), end = s.find_last_not_of(' ');
     return start == std::string::npos ? "" : s.substr(start, end - start + 1);
+}
+
+std::string NameFolded(const std::string& text) {
+    std::string valid = text;
+    MakeValidUtf8(valid);
+    std::replace(valid.begin(), valid.end(), '_', ' ');
+    gchar* nfd = g_utf8_normalize(valid.c_str(), -1, G_NORMALIZE_NFD);
+    if (!nfd) return valid;
+    std::string bare;  // without the combining accents
+    for (const gchar* p = nfd; *p; p = g_utf8_next_char(p)) {
+        gunichar c = g_utf8_get_char(p);
+        if (g_unichar_ismark(c)) continue;
+        char buf[6];
+        bare.append(buf, (size_t)g_unichar_to_utf8(c, buf));
+    }
+    g_free(nfd);
+    gchar* folded = g_utf8_casefold(bare.c_str(), -1);
+    std::string out = folded;
+    g_free(folded);
+    return out;
+}
+
+std::string NameSearchKey(const SqrDancer* sd) {
+    std::string names = sd->firstname + " " + sd->lastname;
+    std::string key = NameFolded(names + " " + sd->dispname);
+    // "Dörte" is also typed "Doerte" by whoever has no umlaut on the keyboard.
+    std::string valid = names;
+    MakeValidUtf8(valid);
+    gchar* ascii = g_str_to_ascii(valid.c_str(), "de");
+    std::string spelled = NameFolded(ascii);
+    g_free(ascii);
+    if (spelled != NameFolded(names)) key += " " + spelled;
+    return key;
+}
+
+static std::vector<std::string> Words(const std::string& folded) {
+    std::vector<std::string> words;
+    std::string w;
+    for (const gchar* p = folded.c_str(); *p; p = g_utf8_next_char(p)) {
+        gunichar c = g_utf8_get_char(p);
+        if (g_unichar_isalnum(c) || c == '#' || c == '\'' || c == '-') {
+            char buf[6];
+            w.append(buf, (size_t)g_unichar_to_utf8(c, buf));
+        } else if (!w.empty()) {
+            words.push_back(w);
+            w.clear();
+        }
+    }
+    if (!w.empty()) words.push_back(w);
+    return words;
+}
+
+bool NameKeyMatches(const std::string& key, const std::string& query) {
+    std::vector<std::string> q = Words(NameFolded(query)), k = Words(key);
+    if (q.empty()) return false;
+    for (const std::string& w : q)
+        if (std::none_of(k.begin(), k.end(), [&](const std::string& x) { return x.rfind(w, 0) == 0; })) return false;
+    return true;
+}
+
+// The language's collation, for names only: the program's own locale keeps the C collation
+// for everything else.
+static locale_t collation = static_cast<locale_t>(0);
+
+void SetNameCollation(const char* locale) {
+    locale_t l = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, locale, static_cast<locale_t>(0));
+    if (!l) l = newlocale(LC_COLLATE_MASK | LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (!l) return;
+    if (collation) freelocale(collation);
+    collation = l;
+}
+
+std::string NameCollateKey(const std::string& name) {
+    std::string valid = name;
+    MakeValidUtf8(valid);
+    std::replace(valid.begin(), valid.end(), '_', ' ');
+    if (!collation) SetNameCollation("");
+    gchar* nfc = g_utf8_normalize(valid.c_str(), -1, G_NORMALIZE_NFC);
+    std::string text = nfc ? nfc : valid;
+    g_free(nfc);
+    if (!collation) return text;
+    size_t n = strxfrm_l(nullptr, text.c_str(), 0, collation);
+    std::string out(n + 1, '\0');
+    strxfrm_l(out.data(), text.c_str(), n + 1, collation);
+    out.resize(n);
+    return out;
 }

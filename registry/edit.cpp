@@ -11,8 +11,8 @@
 #include "support/helmtext.h"
 #include "support/intl.h"
 
-const char* const firstname_default = "first-name";
-const char* const lastname_default = "last-name";
+const char* const firstname_default = N_("first-name");
+const char* const lastname_default = N_("last-name");
 
 namespace {
 
@@ -81,7 +81,9 @@ bool RoleFits(SDSEX sex, SDSEX other) {
 }  // namespace
 
 bool NamesUntouched(const std::string& first, const std::string& last) {
-    return Word(first) == firstname_default && Word(last) == lastname_default;
+    // Empty entries (the dialog shows what belongs in them greyed), or the names of old.
+    bool empty = Word(first).empty() && Word(last).empty();
+    return empty || (Word(first) == firstname_default && Word(last) == lastname_default);
 }
 
 TypedNames ReadTypedNames(const std::string& first, const std::string& last, const SqrDancer* sd) {

@@ -23,7 +23,8 @@ struct TypedNames {
     int field = 0;              // the entry the problem is in: 1 first name, 2 last name
 };
 
-// True when the new-dancer dialog's entries still hold their first texts (nothing typed).
+// True when the new-dancer dialog's entries still hold their first texts (empty, or the
+// placeholder words): nothing typed.
 bool NamesUntouched(const std::string& first, const std::string& last);
 
 // Reads the texts of the first- and last-name entries for the dancer `sd` (who may keep its

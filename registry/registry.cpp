@@ -229,11 +229,18 @@ static const std::string& SortName(const SqrDancer* sd) {
     return sd->dispname;
 }
 
-int DancerCmp(const SqrDancer* a, const SqrDancer* b) {
-    int c = SortName(a).compare(SortName(b));
+// Names in the order of the operator's language (Köhler before Krüger, Öztürk among the
+// O's); names that collate alike in byte order, then by last and first name.
+static int NameOrder(const std::string& akey, const SqrDancer* a, const std::string& bkey, const SqrDancer* b) {
+    int c = akey.compare(bkey);
+    if (!c) c = SortName(a).compare(SortName(b));
     if (!c) c = a->lastname.compare(b->lastname);
     if (!c) c = a->firstname.compare(b->firstname);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+int DancerCmp(const SqrDancer* a, const SqrDancer* b) {
+    return NameOrder(NameCollateKey(SortName(a)), a, NameCollateKey(SortName(b)), b);
 }
 
 static std::string DancesKey(const SqrDancer* sd) { return sd->lastname + " " + sd->firstname; }
@@ -244,12 +251,25 @@ int DancerCmpDances(const SqrDancer* a, const SqrDancer* b) {
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
+void SortDancersByName(std::vector<std::pair<const SqrDancer*, int>>& dancers) {
+    std::vector<std::pair<std::string, size_t>> keys;  // made once per dancer
+    for (size_t i = 0; i < dancers.size(); ++i) keys.push_back({NameCollateKey(SortName(dancers[i].first)), i});
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        return NameOrder(a.first, dancers[a.second].first, b.first, dancers[b.second].first) < 0;
+    });
+    std::vector<std::pair<const SqrDancer*, int>> sorted;
+    for (const auto& k : keys) sorted.push_back(dancers[k.second]);
+    dancers.swap(sorted);
+}
+
 void SortByName() {
-    std::vector<SqrDancer*> v;
-    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) v.push_back(sd);
-    std::stable_sort(v.begin(), v.end(), [](const SqrDancer* a, const SqrDancer* b) { return DancerCmp(a, b) < 0; });
+    // The collation keys are made once per dancer, not once per comparison.
+    std::vector<std::pair<std::string, SqrDancer*>> v;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) v.push_back({NameCollateKey(SortName(sd)), sd});
+    std::stable_sort(v.begin(), v.end(),
+                     [](const auto& a, const auto& b) { return NameOrder(a.first, a.second, b.first, b.second) < 0; });
     sdhd = sdtl = nullptr;
-    for (SqrDancer* sd : v) ListAppend(sdhd, sdtl, sd);
+    for (auto& [key, sd] : v) ListAppend(sdhd, sdtl, sd);
 }
 
 void SortByDances() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/dorvels.h"
 
@@ -17,6 +18,8 @@ void ClearDancers();
 void SortByName();
 void SortByDances();
 int DancerCmp(const SqrDancer* a, const SqrDancer* b);
+// Dancers with a value each (a square), in name order as SortByName orders the roster.
+void SortDancersByName(std::vector<std::pair<const SqrDancer*, int>>& dancers);
 int DancerCmpDances(const SqrDancer* a, const SqrDancer* b);
 int RosterCount();
 
@@ -66,13 +69,29 @@ SqrDancer* NameTrieFind(const std::string& first, const std::string& last, int* 
 
 // Display names.
 void SetupDispName(SqrDancer* sd);
+// Every dancer's display name; dancers who would show the same one (a couple "Brown",
+// "Brown" in the last-name style, two families of one name) get the other name's initial as
+// well, as the styles with initials do, so that every board tells them apart.
 void SetupDispNames();
-// Gives the dancers who show the same display name (a couple "Brown", "Brown" in the
-// last-name style) the other name's initial as well, as the styles with initials do; the
-// other names stay. For the roster and presence boards (Edit and Present), where every
-// dancer has a cell of its own.
+// The same (kept for the boards that ask for it by this name).
 void DispNamesApart();
 std::string DancerPairName(const SqrDancer* sd1, const SqrDancer* sd2);
+// Finding and ordering names the way people read them.
+// Text folded for finding a name: lower case, accents gone ("DÖRTE" and "Dörte" give "dorte").
+std::string NameFolded(const std::string& text);
+// The words sd is found by, folded: first name, last name, display name, and the names
+// spelled without accents the language's way as well ("Dörte Lammle": "dorte lammle doerte").
+std::string NameSearchKey(const SqrDancer* sd);
+// True when every word of the query begins a word of the key (both folded by NameFolded);
+// false for a query without words.
+bool NameKeyMatches(const std::string& key, const std::string& query);
+// A key whose byte order is the order of the operator's language (Köhler before Krüger,
+// Öztürk among the O's).
+std::string NameCollateKey(const std::string& name);
+// The collation NameCollateKey follows: a locale's name, "" for the environment's (the
+// default), falling back to code-point order when the locale is not installed.
+void SetNameCollation(const char* locale);
+
 // A dancer's whole name for people to read (paper, phones): blanks for the club file's
 // underscores.
 std::string FullName(const SqrDancer* sd);

@@ -194,7 +194,7 @@ static void CardWindow(uint64_t card) {
     KeybrdHandlerSuspend(true);  // and into the main window, should the operator click it
 
     GtkWidget* vbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, sp2);
-    gtk_box_pack_start(GTK_BOX(vbox), gtk_label_new(strprintf("rfid#%010lu", card).c_str()), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(vbox), gtk_label_new(strprintf(_("rfid#%010lu"), card).c_str()), FALSE, FALSE, 0);
     GtkWidget* hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, sp5);
     Button(hbox, _("SqrDancer"), G_CALLBACK(RfidSqrDancerBttn), nullptr);
     rfidcplsnglbttns[0] = Button(hbox, _("Couple"), G_CALLBACK(RfidCplSnglBttn), GUINT_TO_POINTER(0));

@@ -3,8 +3,8 @@
 # Installs the Debian packages Dorvels needs to build, test and run (as root), or names the
 # missing ones (otherwise). Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-# librsvg2-bin renders the PNG icons from the SVG at build time; gnuplot-x11 draws the
-# dance-count charts (PNG files and a window); libsoup-3.0-dev and libqrencode-dev: the phone
+# librsvg2-bin renders the PNG icons from the SVG at build time; gnuplot (any of them, here
+# gnuplot-x11) draws the dance-count charts as PNG files, which the program shows itself; libsoup-3.0-dev and libqrencode-dev: the phone
 # page's server and the QR code of its address; gettext makes the message catalogues.
 want=(build-essential cmake pkg-config libgtk-3-dev fonts-dejavu-core librsvg2-bin gnuplot-x11
   libsoup-3.0-dev libqrencode-dev gettext)

@@ -388,6 +388,20 @@ void MakeBodies() {
     srv.json.etag = Etag(srv.json.text);
 }
 
+// The name asked for in the query (n, name, q or search), if any.
+bool SearchQuery(GUri* uri, std::string* query) {
+    const char* q = g_uri_get_query(uri);
+    if (!q || !*q) return false;
+    GHashTable* params = g_uri_parse_params(q, -1, "&", G_URI_PARAMS_NONE, nullptr);
+    if (!params) return false;
+    const char* found = nullptr;
+    for (const char* key : {"n", "name", "q", "search"})
+        if (!found) found = static_cast<const char*>(g_hash_table_lookup(params, key));
+    if (found) *query = found;
+    g_hash_table_unref(params);
+    return found != nullptr;
+}
+
 void Answer(SoupServerMessage* msg) {
     ++counts.answered;
     std::string path;  // after /k/KEY, which the early check has seen
@@ -400,6 +414,15 @@ void Answer(SoupServerMessage* msg) {
     } else if (path == "/board.json") {
         body = &srv.json;
         type = "application/json";
+    }
+    // board.json?n=NAME: the board with the dancers that name finds (first name, family name
+    // or both, whatever the case and accents), as the page's own search finds them.
+    std::string query;
+    if (body == &srv.json && SearchQuery(soup_server_message_get_uri(msg), &query)) {
+        static Body search;
+        search.text = PhoneBoardJson(srv.board, query);
+        search.etag = Etag(search.text);
+        body = &search;
     }
     SoupMessageHeaders* out = soup_server_message_get_response_headers(msg);
     // libsoup keeps a connection open for the next request only when it listens itself; the

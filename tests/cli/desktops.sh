@@ -66,6 +66,7 @@ x_part() {
   outputs r || fail "xrandr: no two outputs"
   openbox >/dev/null 2>&1 &
   pids+=($!)
+  for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
   geometry() { eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"; echo "$X $Y $WIDTH $HEIGHT"; }
   find_window() { for _ in $(seq 100); do xdotool search --all --onlyvisible --pid "$progpid" --name "$1" | grep -m1 . && return; sleep 0.1; done 2>/dev/null; }
   # Whether the window $1 gets the geometry $2 ("X Y W H") within 5 s.
@@ -80,6 +81,7 @@ x_part() {
   proj=$(find_window "^Dorvels projector$")
   at "$proj" "1366 0 1920 1080" || fail "X: D: the projector window at $(geometry "$proj")"
   [ "$(xdotool getwindowfocus)" = "$win" ] || fail "X: the main window lost the focus"
+  sleep 1
   idle 4 0.08 || fail "X: idle before the first tip costs CPU"
   xdotool mousemove 2000 500
   card 4100000026
@@ -136,6 +138,7 @@ wayland_part() {
   xdotool key m
   card 4100000026
   presence_is "Quentin Buttonwillow" 1 || fail "Wayland: a card with the menu open"
+  sleep 1
   idle 3 0.06 || fail "Wayland: idle costs CPU"
   grep -q "without parent" "$work/out.txt" && fail "Wayland: a window without a parent"
   stop

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The program in the operator's language, installed as a package installs it: run with
-# LANG=de_DE.UTF-8 its --help, menu, resume question and totals note are German; with
+# LANG=de_DE.UTF-8 its --help, menu, resume question, totals note and boards are German; with
 # LANG=C.UTF-8 they are the English of LC_ALL=C. The club file it writes is the same in both
 # languages. Every marked text has its German; the desktop entry and the metainfo carry German
 # texts. Texts on the screen are read through the accessibility bus.
@@ -95,6 +95,14 @@ run() {
   sleep 0.5
   cp club.dorvel written
   key r
+  if [ "$2" = de ]; then
+    # The hall reads German on the squares board and in the hall view: "Aus", never "Out".
+    read_names board 'any(n.endswith(": Aus") for n in names) and not any(n == "Out" or n.endswith(": Out") for n in names)' ||
+      fail "$1: the squares board says Out: $(grep -E 'Out|Aus' board | head)"
+    key V
+    read_names hall '"Aus" in names and "Out" not in names' || fail "$1: the hall view says Out: $(grep -E 'Out|Aus' hall | head)"
+    key V
+  fi
   key x
   ended 100 "x ($1)"
 }

@@ -3,7 +3,9 @@
 # A new dancer entered end to end: the program runs on a virtual X server with the sample club;
 # real key presses (xdotool) open the new-dancer dialog with n, type the names, choose the role
 # F and the level Plus in their pop-ups, press Done and write the club file with w. The name
-# "Zed%Love+7" must come back byte for byte after a restart and a second w.
+# "Zed%Love+7" must come back byte for byte after a restart and a second w. A card read at
+# 40 ms a key into the dialog's empty first name checks its dancer out and types nothing: the
+# name typed after it is the whole first name.
 # Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
@@ -66,5 +68,23 @@ sleep 0.5
 quit
 second=$(cat club.dorvel; echo x)
 [ "$first" = "$second" ] || fail "the second write differs: $(diff <(echo "$first") <(echo "$second"))"
+
+start
+grep -Eq '^Quentin +Buttonwillow +m L [0-9]+ 1 ' club.dorvel || fail "Quentin is not present to begin with"
+key n
+wait_window "New Square Dancer"
+xdotool type --delay 40 4100000026
+xdotool key Return
+sleep 0.5
+xdotool type --delay 30 Ida
+key Return
+xdotool type --delay 30 Card
+key Return
+wait_window "New Square Dancer" gone
+key w
+sleep 0.5
+grep -Eq '^Ida +Card ' club.dorvel || fail "the card went into the first name: $(grep -E 'Card|4100000026' club.dorvel)"
+grep -Eq '^Quentin +Buttonwillow +m L [0-9]+ 0 ' club.dorvel || fail "the card did not check Quentin out: $(grep Quentin club.dorvel)"
+quit
 if grep -Eq 'Gtk-(WARNING|CRITICAL)' out.txt; then fail "GTK complained: $(cat out.txt)"; fi
 echo "newdancer.sh: ok"

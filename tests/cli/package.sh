@@ -23,6 +23,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libgtk-3-0 libglib2.0-0 libpango-1.0-0 libcairo2; do
   grep -Eq "(^|, )$lib \(>= [0-9]" <<<"$depends" || fail "Depends lacks a versioned $lib: $depends"
 done
+# The chart (b) needs a gnuplot, any of them: the program shows its PNG itself.
+grep -Eq '(^|, )gnuplot-nox \| gnuplot($|,)' <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+  fail "Recommends lacks gnuplot: $(dpkg-deb -f "$deb" Recommends)"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/dorvels ./usr/share/dorvels/sample.dorvel ./usr/share/dorvels/resolution.unix \
          ./usr/share/applications/org.dorvels.Dorvels.desktop ./usr/share/man/man1/dorvels.1.gz \

@@ -3,8 +3,8 @@
 # The phone page end to end, as a user checks it: the program on a virtual X server with the
 # sample club and a dancer named <b>x</b>; without --serve nothing listens; with --serve=PORT
 # the page, under the printed address's key, answers curl with the tip and the squares' names
-# after r, refuses POST and other paths, and shows the name escaped. Arguments: the dorvels
-# program and the source folder.
+# after r, finds Dörte Lammle by "dorte" (board.json?n=), refuses POST and other paths, and
+# shows the name escaped. Arguments: the dorvels program and the source folder.
 set -u
 prog=$1
 src=$2
@@ -14,6 +14,7 @@ command -v curl >/dev/null || fail "curl is not installed"
 
 cp "$src/data/sample.dorvel" "$work/club.dorvel"
 echo 'Tester     <b>x</b>        f L 0 1 Main' >>"$work/club.dorvel"
+echo 'Dörte      Lammle          f L 0 1 Main' >>"$work/club.dorvel"
 cd "$work" || exit 1
 
 # The TCP ports the process listens on (its socket inodes in the kernel's listening tables).
@@ -64,6 +65,9 @@ grep -q '<p id="tip">Tip 1</p>' page.html || fail "no tip number in the page"
 squares=$(grep -c '<li><span>[^<]*</span><b>[0-9]*</b></li>' page.html)
 [ "$squares" -ge 8 ] || fail "only $squares names with a square in the page"
 grep -q '<li><span>[^<]*Bramblecot[^<]*</span><b>\([0-9]*\|Out\)</b></li>' page.html || fail "Bramblecot not in the page"
+# A dancer finds herself by her first name, without its accent.
+curl -s "$url/board.json?n=dorte" | grep -Eq '"found":\[\{"n":"Lammle","s":([0-9]+|0)\}\]' ||
+  fail "dorte does not find Lammle's square: $(curl -s "$url/board.json?n=dorte")"
 grep -q '&lt;b&gt;x&lt;/b&gt;' page.html || fail "the name <b>x</b> is not shown escaped"
 grep -q '<b>x</b>' page.html && fail "the name <b>x</b> reached the page as markup"
 

@@ -133,17 +133,27 @@ TEST_F(Attendance, AvailByNameTakesNumbersRangesAndNamesWithPartners) {
         EXPECT_EQ(sd->avail, want ? 1 : 0) << sd->firstlast;
         EXPECT_EQ(Pressed(sd), !want) << sd->firstlast;
     }
-    // Unknown names and numbers are skipped; the rest of the line still applies.
-    AvailByName("Nobody 99 1,Uhl", 1);
+    // Unknown names and numbers are skipped (the names returned); the rest of the line applies.
+    EXPECT_EQ(AvailByName("Nobody 99 1,Uhl", 1), "Nobody");
     EXPECT_EQ(tom->avail, 1);
     for (SqrDancer* sd = sdhd; sd; sd = sd->nxt)
         if (sd->lastname == "Couple#001") {
             EXPECT_EQ(sd->avail, 1);
         }
     // A comma right behind the first name stays part of it: that name matches nobody.
-    AvailByName("Smith, Uhl", 0);
+    EXPECT_EQ(AvailByName("Smith, Uhl", 0), "Smith,");
     EXPECT_EQ(bob->avail, 1);
     EXPECT_EQ(tom->avail, 0);
+    // Names forgive case and accents, first names too.
+    SqrDancer* doerte = AddDancer("Dörte", "Lämmle", F);
+    SqrDancer* koehler = AddDancer("Kai", "Köhler", M);
+    doerte->avail = koehler->avail = 0;
+    SetupDispNames();
+    SwitchDisplay(EDIT);
+    EXPECT_EQ(AvailByName("köhler Lammle uhl", 1), "");
+    EXPECT_EQ(doerte->avail + koehler->avail + tom->avail, 3);
+    EXPECT_EQ(AvailByName("DÖRTE kai UHL", 0), "");
+    EXPECT_EQ(doerte->avail + koehler->avail + tom->avail, 0);
     // Outside the edit display nothing changes.
     SwitchDisplay(PRESENT);
     AvailByName("Uhl", 1);
@@ -182,12 +192,13 @@ TEST_F(Attendance, DialogDoItNowKeepsItOpenDoneAppliesAndCloses) {
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(unavail_entry)), " ");
     EXPECT_TRUE(Pressed(bob));
 
-    gtk_entry_set_text(GTK_ENTRY(avail_entry), "Smith");
+    gtk_entry_set_text(GTK_ENTRY(avail_entry), "Smith Smyth");
     AvailAction(nullptr, GINT_TO_POINTER(AVAIL_DONE));
     EXPECT_EQ(sdavail, nullptr);
     EXPECT_EQ(bob->avail, 1);
     EXPECT_EQ(editmode, EDIT);
     EXPECT_FALSE(Pressed(bob));
+    EXPECT_EQ(PopupText(), "No dancer of that name: Smyth");  // a miss says so
 
     // Cancel applies nothing; closing the window is a cancel.
     AvailDisplay();

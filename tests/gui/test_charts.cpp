@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
 #include "display/display.h"
 #include "support/helmtext.h"
@@ -61,6 +62,27 @@ TEST_F(Charts, KeyBDrawsThePngOfTheTipWithGnuplot) {
         size = PngSize("dorvelbars02.png");
     }
     EXPECT_EQ(size, std::make_pair(650, 650)) << "gnuplot (Debian package gnuplot-x11) wrote no chart";
+    // The chart shows in a window of the program's own (a gnuplot without X11 draws PNGs too).
+    GdkPixbuf* shown = nullptr;
+    for (int i = 0; i < 200 && !shown; ++i) {
+        g_usleep(20000);
+        Pump();
+        GList* tops = gtk_window_list_toplevels();
+        for (GList* l = tops; l && !shown; l = l->next) {
+            const char* title = gtk_window_get_title(GTK_WINDOW(l->data));
+            if (!title || std::string(title) != "Dorvels chart") continue;
+            std::vector<GtkWidget*> todo{GTK_WIDGET(l->data)};
+            while (!todo.empty() && !shown) {
+                GtkWidget* w = todo.back();
+                todo.pop_back();
+                if (GTK_IS_IMAGE(w)) shown = gtk_image_get_pixbuf(GTK_IMAGE(w));
+                if (GTK_IS_BIN(w) && gtk_bin_get_child(GTK_BIN(w))) todo.push_back(gtk_bin_get_child(GTK_BIN(w)));
+            }
+        }
+        g_list_free(tops);
+    }
+    ASSERT_NE(shown, nullptr) << "no chart window";
+    EXPECT_EQ(gdk_pixbuf_get_width(shown), 650);
 
     // On the dark blue, the texts are light (far brighter than the bars and the background):
     // the names under the bars, the dance numbers at the left, the title at the top.

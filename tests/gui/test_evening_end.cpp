@@ -208,7 +208,9 @@ TEST_F(EveningEnd, TheNextStartOffersTheEveningAndNewEveningIsItsDefaultAfterAnE
     std::vector<std::string> outcomes;  // asked, then what the keys left
     for (const auto& run : runs) {
         ResetEvening();
-        if (run.weekold) ASSERT_EQ(system("touch -d '7 days ago' myclub.dorvel"), 0);
+        if (run.weekold) {
+            ASSERT_EQ(system("touch -d '7 days ago' myclub.dorvel"), 0);
+        }
         Start({"myclub.dorvel"});
         auto answered = WhenDialog("Tonight's evening", [answer = run.answer](GtkWidget* dlg) {
             if (answer == 'r') SendKeyTo(dlg, GDK_KEY_r, "r");

@@ -377,8 +377,8 @@ TEST_F(HallViewKeys, VShowsTheSameTipAndTheFontKeysChangeOnlyItsSize) {
 
 // ---- the projector window ----------------------------------------------------------------------
 // As the operator drives it: D opens it beside the main window, which keeps the key focus
-// through every redraw; it shows the club before the first tip, then each roll, a history step
-// (marked), u and the font keys, fitted to its own size; keys typed into it reach the main window
+// through every redraw; it shows the club before the first tip, then the newest tip (never one
+// the operator pages back to), u and the font keys, fitted to its own size; keys typed into it reach the main window
 // except F11 and Escape, which only switch full-screen. (Closing it and the club file that
 // opens it again: tests/cli/evening.sh.)
 using Projector = ClubWindow;
@@ -423,11 +423,14 @@ TEST_F(Projector, FollowsTheTipsWhileTheMainWindowKeepsTheKeys) {
     Type("rrr");
     EXPECT_TRUE(Has("Tip 3") && !Has("History"));
     EXPECT_EQ(ProjectorEntries(), BoardEntries());
+    std::vector<std::string> newest = BoardEntries();
+    // Paging back through the history is the operator's: the hall keeps the tip it dances.
     Type("hh");
-    EXPECT_TRUE(Has("Tip 2") && Has("History"));
-    EXPECT_EQ(ProjectorEntries(), BoardEntries());
+    EXPECT_TRUE(Has("Tip 3") && !Has("History") && !Has("Tip 2"));
+    EXPECT_EQ(ProjectorEntries(), newest);
     Type("u");
-    EXPECT_TRUE(Has("Tip 2") && !Has("History") && !Has("Tip 3"));
+    ASSERT_NE(histtl, nullptr);
+    EXPECT_TRUE(Has(strprintf("Tip %d", histtl->tipcnt)) && !Has("History"));
     int px = ProjectorFacts().fontpx;
     Type("-");
     EXPECT_LT(ProjectorFacts().fontpx, px);

@@ -146,9 +146,10 @@ TEST_F(EveryDisplay, NewestDancerRemovedLeavesNoDisplayHoldingIt) {
         // with a partner.
         std::set<std::string> removed{sdtl->firstlast};
         if (sdtl->partner) removed.insert(sdtl->partner->firstlast);
-        std::string gone = sdtl->dispname;
-        bool shared = false;  // another dancer shows the same text (the same square and family)
-        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) shared |= !removed.count(sd->firstlast) && sd->dispname == gone;
+        // Every board shows the family name (alone, with an initial or with the square).
+        std::string gone = sdtl->lastname;
+        bool shared = false;  // another dancer of the same family
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) shared |= !removed.count(sd->firstlast) && sd->lastname == gone;
         bool shown = false;
         for (const std::string& t : BoardTexts()) shown |= t.find(gone) != std::string::npos;
         if (d.mode != EDIT && d.mode != HISTORY) {

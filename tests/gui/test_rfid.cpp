@@ -9,6 +9,7 @@
 
 #include "commands/keys.h"
 #include "commands/swipe.h"
+#include "dialogs/dancer.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/clubfile.h"
@@ -388,12 +389,67 @@ TEST_F(Rfid, ACardSwipedIntoADialogFieldChecksInAndTypesNothing) {
         EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(entry)), before);
         EXPECT_EQ(sd->avail, !avail);
         EXPECT_EQ(sdnew, win);
+        // A slow reader, 40 ms a key: still a card, not typing.
+        QueueKeys(win, "4100000003\r", false, 40);
+        PumpFor(100);
+        EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(entry)), before);
+        EXPECT_EQ(sd->avail, avail);
+        EXPECT_EQ(sdnew, win);
+        QueueKeys(win, "4100000003\r", false, 40);
+        PumpFor(100);
         QueueKeys(win, "4100000003", false, 120);
         PumpFor(300);
         EXPECT_NE(std::string(gtk_entry_get_text(GTK_ENTRY(entry))).find("4100000003"), std::string::npos);
         EXPECT_EQ(sd->avail, !avail);
         SwitchDisplay(EDIT);
     }
+    gdk_event_handler_set([](GdkEvent* e, gpointer) { gtk_main_do_event(e); }, nullptr, nullptr);
+}
+
+// Windows that take cards over the main window: a card does there what it does on the main
+// window, whichever widget has the focus and however fast the reader (40 ms a key).
+TEST_F(Rfid, CardsInTheCardWindowAndTheDancersPopupsGoTheMainWindowsWay) {
+    EventFilterInstall();
+    // A second unknown card replaces the card window, with the search entry or a button focused.
+    for (bool search : {true, false}) {
+        SCOPED_TRACE(search);
+        Swipe(kUnknown);
+        ASSERT_EQ(CardWindowText(), "rfid#4200000001");
+        if (!search) gtk_widget_grab_focus(ButtonLabelled(sdnew, "Couple"));
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(sdnew));
+        ASSERT_EQ(focus && GTK_IS_ENTRY(focus), search);
+        QueueKeys(sdnew, "4200000002\r", false, 40);
+        PumpFor(150);
+        EXPECT_EQ(CardWindowText(), "rfid#4200000002");
+        gtk_button_clicked(GTK_BUTTON(ButtonLabelled(sdnew, "Cancel")));
+        Pump();
+    }
+    // A dancer's pop-up open: a known card checks in or out with its note, an unknown one
+    // opens the card window.
+    SqrDancer* sd = sdhd->nxt->nxt;
+    SqrDancer* arriving = RfidFind(4100000005);
+    for (void (*open)(GtkWidget*, void*) : {NameBttn, PgmBttn, SexBttn, PartnerBttn}) {
+        SwitchDisplay(EDIT);
+        open(nullptr, sd);
+        Pump();
+        ASSERT_TRUE(DancerPopupOpen());
+        int was = arriving->avail;
+        QueueKeys(sdpop, "4100000005\r", false, 40);
+        PumpFor(150);
+        EXPECT_NE(arriving->avail, was);
+        EXPECT_EQ(PopupText(), strprintf(arriving->avail ? "%s is available to dance" : "%s is no longer available to dance",
+                                         arriving->dispname.c_str()));
+        SwitchDisplay(EDIT);
+        open(nullptr, sd);
+        Pump();
+        QueueKeys(sdpop, "4200000003\r", false, 40);
+        PumpFor(150);
+        EXPECT_EQ(CardWindowText(), "rfid#4200000003");
+        if (sdnew) gtk_button_clicked(GTK_BUTTON(ButtonLabelled(sdnew, "Cancel")));
+        Pump();
+        EXPECT_TRUE(KeysWork());
+    }
+    EXPECT_EQ(CardTableFaults(), "");
     gdk_event_handler_set([](GdkEvent* e, gpointer) { gtk_main_do_event(e); }, nullptr, nullptr);
 }
 

@@ -288,18 +288,18 @@ TEST_F(SetupTest, LevelNameStyleAskAndSwitchesApplyAtOnce) {
     ASSERT_TRUE(ClickButton(namestylebttn));
     EXPECT_EQ(PopupText(), "not read yet");
 
-    // A switch is pressed in while its option is off.
-    ASSERT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(record_bttn)));
+    // A switch is pressed in while its option is on, raised while it is off.
+    ASSERT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(record_bttn)));
     ASSERT_TRUE(ClickButton(record_bttn));
     ASSERT_NE(rflag, nullptr);
-    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(record_bttn)));
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(record_bttn)));
     ASSERT_TRUE(ClickButton(Sflag_bttn));
     ASSERT_TRUE(ClickButton(Rflag_bttn));
     EXPECT_EQ(Sflag, 1);
     EXPECT_EQ(Rflag, 1);
     ASSERT_TRUE(ClickButton(Rflag_bttn));
     EXPECT_EQ(Rflag, 0);
-    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Rflag_bttn)));
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Rflag_bttn)));
     ASSERT_TRUE(ClickButton(record_bttn));
     EXPECT_EQ(rflag, nullptr);
     const std::vector<std::string> lines = FileLines("dorvels.record000");
@@ -308,15 +308,43 @@ TEST_F(SetupTest, LevelNameStyleAskAndSwitchesApplyAtOnce) {
     EXPECT_EQ(lines[4], "(ToggleRecord)");
 }
 
+// Closed mid-evening (Cancel, Escape, Done), the dialog gives back the display it was opened
+// over: the hall keeps its squares, the door its attendance.
+TEST_F(SetupTest, ClosingReturnsToTheDisplayShownBefore) {
+    BuildClub(4, 0, 0);
+    Type("r");
+    ASSERT_EQ(editmode, SQUARES);
+    int tip = tipcnt;
+    const EDITMODE modes[] = {SQUARES, PRESENT, EDIT};
+    const char* closers[] = {"Cancel", "\x1b", "Done"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        if (modes[i] != SQUARES) Type(modes[i] == PRESENT ? "p" : "e");
+        ASSERT_EQ(editmode, modes[i]);
+        Type("s");
+        ASSERT_TRUE(SetupOpen());
+        if (closers[i][0] == '\x1b')
+            TypeTo(sdnew, closers[i]);
+        else
+            ASSERT_TRUE(ClickButton(Bttn(closers[i])));
+        Pump();
+        EXPECT_FALSE(SetupOpen());
+        EXPECT_EQ(editmode, modes[i]);
+        if (i < 2) {
+            EXPECT_EQ(tipcnt, tip);  // shown again, not rolled anew
+        }
+    }
+}
+
 TEST_F(SetupTest, MixSwitchAppliesAtOnceAndShowsTheSetting) {
     BuildClub(2, 0, 0);
     mixflag = 1;
     Open();
     ASSERT_NE(mix_bttn, nullptr);
-    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mix_bttn)));  // on: not pressed in
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mix_bttn)));  // on: pressed in
     ASSERT_TRUE(ClickButton(mix_bttn));
     EXPECT_EQ(mixflag, 0);
-    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mix_bttn)));
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mix_bttn)));
     ASSERT_TRUE(ClickButton(mix_bttn));
     EXPECT_EQ(mixflag, 1);
     ASSERT_TRUE(ClickButton(Bttn("Cancel")));  // a switch is not taken back by Cancel
@@ -541,15 +569,15 @@ TEST_F(SetupTest, PhonePageSwitchStartsAndStopsTheServer) {
     rflag = fopen("phone.record", "w");
     Open();
     ASSERT_NE(phonepage_bttn, nullptr);
-    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
     ASSERT_TRUE(ClickButton(phonepage_bttn));
     ASSERT_TRUE(PhoneServerRunning());
-    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
     int port = PhoneServerPort();
     EXPECT_EQ(Http(port, "GET", "/k/" + AccessKey() + "/").status, 200);
     ASSERT_TRUE(ClickButton(phonepage_bttn));
     EXPECT_FALSE(PhoneServerRunning());
-    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
     EXPECT_EQ(Http(port, "GET", "/").status, 0);
 
     // The port taken by another program meanwhile.
@@ -566,7 +594,7 @@ TEST_F(SetupTest, PhonePageSwitchStartsAndStopsTheServer) {
     EXPECT_FALSE(PhoneServerStart(opt, &err));
     ASSERT_TRUE(ClickButton(phonepage_bttn));
     EXPECT_FALSE(PhoneServerRunning());
-    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(phonepage_bttn)));
     EXPECT_NE(PopupText().find("cannot listen"), std::string::npos) << PopupText();
     close(other);
     fclose(rflag);

@@ -51,6 +51,8 @@ TEST_F(DancerNames, EachProblemIsReportedAtItsEntry) {
     EXPECT_EQ(ReadTypedNames("Al012345678", "Zorn", nullptr).problem, "");
     EXPECT_TRUE(NamesUntouched(" first-name ", "last-name\t"));
     EXPECT_FALSE(NamesUntouched("first-name", "Zorn"));
+    EXPECT_TRUE(NamesUntouched(" ", ""));  // the empty entries of a fresh dialog
+    EXPECT_FALSE(NamesUntouched("", "Zorn"));
 }
 
 TEST_F(DancerNames, BlanksAndAmpersandsGiveTheNamesOfOneOrTwoDancers) {

@@ -179,7 +179,7 @@ TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
         for (int step = 0; step < 14; ++step) {
             SqrDancer* sd = pick();
             std::string n = std::to_string(step);
-            switch (rng() % 11) {
+            switch (rng() % 12) {
                 case 0: {  // a visitor entered, with her card
                     SqrDancer* v = NewPlaceholder();
                     ApplyTypedNames(v, ReadTypedNames("Vera" + n, "Visitor", v));
@@ -201,11 +201,18 @@ TEST_F(EveningFile, EveryChangeBetweenRollsSurvivesABreak) {
                 case 7: speccard[rng() % SPECCARDQTY] = 4400000000u + step; break;
                 case 8: caller = "Caller " + n, squaresize = 8 + 2 * (int)(rng() % 2), askflag = (int)(rng() % 2); break;
                 case 9: CardPresenceFlip(sd); break;
+                case 10: RfidGive(NewPlaceholder(), 4500000000u + step); break;  // a dialog left open
                 default:
                     Tip();
                     ASSERT_TRUE(WriteDorvels(1));  // as every roll does
             }
             ASSERT_TRUE(EveningSave());  // as after every key and click
+        }
+        // A dancer half entered (the new-dancer dialog still open) is not kept.
+        for (SqrDancer* sd = sdhd; sd;) {
+            SqrDancer* next = sd->nxt;
+            if (IsPlaceholder(sd)) DelDancer(sd);
+            sd = next;
         }
         // The club file from before the evening: its backup, once a roll has written it.
         const std::string before = snapshot(), backup = access("club.dorvel~", F_OK) == 0 ? ReadFile("club.dorvel~") : ReadFile("club.dorvel");
@@ -338,6 +345,10 @@ TEST_F(EveningFile, TheQuestionFitsHowTheEveningWasLeft) {
     DelDancer(danced);
     HistoryChange(-1);  // tip 1 shown
     ASSERT_TRUE(EveningSave());
+    char today[16];
+    struct tm tm;
+    strftime(today, sizeof today, "%Y-%m-%d", localtime_r(&now, &tm));
+    EXPECT_EQ(seasontoday, SeasonDay(today));  // the evening's day, kept past midnight
     StartOn("club.dorvel");
     EveningOffer offer = EveningFind(now);
     ASSERT_TRUE(offer.offered);
@@ -353,11 +364,10 @@ TEST_F(EveningFile, TheQuestionFitsHowTheEveningWasLeft) {
     ASSERT_TRUE(EveningResume());
     ASSERT_TRUE(EveningSave());  // going on after it: a break again
     StartOn("club.dorvel");
-    offer = EveningFind(now - 6 * 3600);  // the clock set back
+    offer = EveningFind(now - 30 * 3600);  // the clock set back by more than a day
     ASSERT_TRUE(offer.offered);
     EXPECT_FALSE(offer.ended);
     char date[16];
-    struct tm tm;
     strftime(date, sizeof date, "%Y-%m-%d ", localtime_r(&now, &tm));
     EXPECT_NE(EveningQuestion(offer).find(date), std::string::npos) << EveningQuestion(offer);
     offer.lastroll = LLONG_MAX;  // no time of day

@@ -153,10 +153,43 @@ TEST_F(PhoneBoardOf, WhoIsPresentBeforeTheFirstTipThenTheLatestTip) {
         for (const char* first : {"Ann", "Bob", "Amy", "Zed"}) EXPECT_EQ(d.name.find(first), std::string::npos) << d.name;
     }
     EXPECT_TRUE(std::count(b.dancers.begin(), b.dancers.end(), PhoneEntry{"Smith", sqr[0].square + 1}));
+    // Either of the couple shown once finds it by a name of their own.
+    EXPECT_EQ(PhoneFind(b, "ann").size(), 1u);
+    EXPECT_EQ(PhoneFind(b, "bob smith").size(), 1u);
     // A club file without a club name: the page names the file.
     clubname = "none";
     inputfilename = "/home/club/Tuesday Squares.dorvel";
     EXPECT_EQ(CurrentPhoneBoard().club, "Tuesday Squares");
+}
+
+// A dancer finds the square by first name, family name or both, whatever the case and
+// accents; two dancers of one family name are told apart on the board and on the page.
+TEST_F(PhoneBoardOf, DancersFoundByAnyOfTheirNames) {
+    pgmfloor = Main;
+    AddDancer("Dörte", "Lammle", F, Main);
+    SqrDancer* ann = AddCouple("Ann", "Bernd", "Weiß", F, Main);
+    ann->partner->lastname = "Schmidt";
+    SqrDancer* gerd = AddCouple("Gerd", "Carla", "Weiß", M, Main);
+    gerd->partner->lastname = "Meier";
+    AddDancer("Max", "Zorn", M, Main);
+    AddDancer("Eva", "Ulm", F, Main);
+    AddDancer("Udo", "Roth", M, Main);
+    SetupDispNames();
+    SaveTipTexts({"  Lammle:   1", "Weiß A:Schmidt:   1", "Weiß G:Meier: Out"});
+    PhoneBoard b = CurrentPhoneBoard();
+    for (const char* q : {"dorte", "DÖRTE", "Doerte", "lammle", "Dörte Lammle"}) {
+        std::vector<PhoneEntry> found = PhoneFind(b, q);
+        ASSERT_EQ(found.size(), 1u) << q;
+        EXPECT_EQ(found[0].name, "Lammle") << q;
+        EXPECT_EQ(found[0].square, sqr[0].square + 1) << q;
+    }
+    EXPECT_TRUE(PhoneFind(b, "Dörte Weiß").empty());
+    std::vector<PhoneEntry> weiss = PhoneFind(b, "weiss");
+    ASSERT_EQ(weiss.size(), 2u);
+    EXPECT_NE(weiss[0].name, weiss[1].name);
+    std::string json = PhoneBoardJson(b, "dorte");
+    EXPECT_NE(json.find("\"found\":[{\"n\":\"Lammle\",\"s\":" + std::to_string(sqr[0].square + 1)), std::string::npos) << json;
+    EXPECT_NE(PhonePageHtml(b).find("<b>Out</b>"), std::string::npos);
 }
 
 // Keys come from the system's random source: every one of the shape (URL-safe, nothing to

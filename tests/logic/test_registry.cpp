@@ -2,7 +2,10 @@
 // Roster operations, the card table's keys, display names and anonymous dancers.
 #include <gtest/gtest.h>
 
+#include <locale.h>
+
 #include <cstring>
+#include <random>
 
 #include "registry/registry.h"
 #include "support/fixtures.h"
@@ -239,4 +242,63 @@ TEST_F(Registry, AnonymousNumbering) {
     AnonCouple(0, Basic);
     AnonSingle(0, 0, 0, 0, 0, Basic);
     EXPECT_EQ(anoncnt, 3);
+}
+
+// Names as people read them: every board tells apart the dancers who would show the same
+// name, names are found whatever the case and accents (and "oe" for "ö"), and they are
+// ordered the language's way.
+TEST_F(Registry, NamesToldApartFoundAndOrderedAsTheLanguageDoes) {
+    dispnamestyle = LASTNAME;
+    SqrDancer* ann = AddCouple("Ann", "Bernd", "Weiß");
+    ann->partner->lastname = "Schmidt";
+    SqrDancer* gerd = AddDancer("Gerd", "Weiß", M);
+    SqrDancer* doerte = AddDancer("Dörte", "Lämmle", F);
+    for (const char* last : {"Zorn", "Öztürk", "Krüger", "Köhler", "Otto"}) AddDancer("Al", last, M);
+    SetupDispNames();
+    EXPECT_EQ(ann->dispname, "Weiß A");
+    EXPECT_EQ(gerd->dispname, "Weiß G");
+    EXPECT_EQ(ann->partner->dispname, "Schmidt");
+    DispNamesApart();  // the same again, not a second initial
+    EXPECT_EQ(gerd->dispname, "Weiß G");
+    // Whatever the roster: two dancers show one name only when their other names begin alike.
+    std::mt19937 rng(7);
+    const char* pool[] = {"Ann", "Anna", "Bob", "Öle", "Ole"};
+    for (int round = 0; round < 50; ++round) {
+        ClearDancers();
+        for (int i = 0; i < 6; ++i) AddDancer(pool[rng() % 5], pool[rng() % 5], M);
+        dispnamestyle = rng() % 2 ? LASTNAME : FIRSTNAME;
+        SetupDispNames();
+        for (SqrDancer* a = sdhd; a; a = a->nxt)
+            for (SqrDancer* b = a->nxt; b; b = b->nxt)
+                if (a->dispname == b->dispname) {
+                    const std::string& x = dispnamestyle == LASTNAME ? a->firstname : a->lastname;
+                    const std::string& y = dispnamestyle == LASTNAME ? b->firstname : b->lastname;
+                    EXPECT_EQ(x.substr(0, x[0] & 0x80 ? 2 : 1), y.substr(0, y[0] & 0x80 ? 2 : 1)) << a->dispname;
+                }
+    }
+    ClearDancers();
+    dispnamestyle = LASTNAME;
+    doerte = AddDancer("Dörte", "Lämmle", F);
+    for (const char* last : {"Zorn", "Öztürk", "Krüger", "Köhler", "Otto"}) AddDancer("Al", last, M);
+    SetupDispNames();
+
+    std::string key = NameSearchKey(doerte);
+    for (const char* q : {"dorte", "DÖRTE", "Doerte", "lammle", "Lämmle", "dörte lammle", "doer"})
+        EXPECT_TRUE(NameKeyMatches(key, q)) << q;
+    for (const char* q : {"", " ", "ammle", "dorte zorn", "doerteX"}) EXPECT_FALSE(NameKeyMatches(key, q)) << q;
+
+    locale_t de = newlocale(LC_COLLATE_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
+    if (!de) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+    freelocale(de);
+    SetNameCollation("de_DE.UTF-8");
+    SortByName();
+    std::string shown;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) shown += sd->dispname + ",";
+    SetNameCollation("C.UTF-8");
+    SortByName();
+    std::string bytes;
+    for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) bytes += sd->dispname + ",";
+    SetNameCollation("");
+    EXPECT_EQ(shown, "Köhler,Krüger,Lämmle,Otto,Öztürk,Zorn,");
+    EXPECT_EQ(bytes, "Krüger,Köhler,Lämmle,Otto,Zorn,Öztürk,");  // code points: r before ö, Ö after Z
 }
