@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -12,9 +13,13 @@
 #include "core/workfolder.h"
 #include "display/display.h"
 #include "display/print.h"
+#include "dialogs/spreadsheet.h"
+#include "files/attendance.h"
 #include "files/evening.h"
+#include "files/members.h"
 #include "files/season.h"
 #include "phone/accesskey.h"
+#include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
 
@@ -73,6 +78,56 @@ int main(int argc, char** argv) {
             return PrintPresentPdf(pdf);
         default: break;
     }
+    // --export=FILE and --attendance=FILE: the roster, or the season's attendance, of the club
+    // file as CSV, without a window. --import=FILE opens the program with the preview of the
+    // dancers the file would add.
+    std::string exportcsv, attendancecsv, importcsv;
+    const struct {
+        const char* name;
+        std::string* value;
+    } csvoptions[] = {{"--export", &exportcsv}, {"--attendance", &attendancecsv}, {"--import", &importcsv}};
+    for (const auto& o : csvoptions)
+        if (TakeLongOption(&argc, argv, o.name, o.value) == -1) {
+            fprintf(stderr, _("dorvels: %s needs the name of a CSV file: %s=FILE\n"), o.name, o.name);
+            return 2;
+        }
+    for (std::string* out : {&exportcsv, &attendancecsv}) {
+        if (out->empty()) continue;
+        if (!(problem = CsvTargetProblem(*out)).empty()) {
+            fprintf(stderr, "dorvels: %s\n", problem.c_str());
+            return 2;
+        }
+        StartupArguments(argc, argv);
+        if (out == &attendancecsv) return AttendanceCommand(attendancecsv);
+        if (inputfilename.empty()) {
+            fputs(_("dorvels: --export: no club file was read, so there are no dancers to export\n"), stderr);
+            return 1;
+        }
+        std::string why;
+        if (!WriteMembersCsv(exportcsv, &why)) {
+            fprintf(stderr, "dorvels: --export: %s\n", why.c_str());
+            return 1;
+        }
+        printf(ngettext("dorvels: wrote <%s>: %d dancer\n", "dorvels: wrote <%s>: %d dancers\n", RosterCount()),
+               exportcsv.c_str(), RosterCount());
+        return 0;
+    }
+    // A file that is no list of dancers is refused before any window opens (the reasons do not
+    // depend on the roster, which is not read yet).
+    std::string importbytes;
+    if (!importcsv.empty()) {
+        MemberImport imp = ReadMembersFile(importcsv, &importbytes);
+        if (!imp.refused.empty()) {
+            fprintf(stderr, _("dorvels: <%s> cannot be imported: %s. Nothing was changed.\n"), importcsv.c_str(),
+                    imp.refused.c_str());
+            return 1;
+        }
+        // Named as found here, before the working folder is chosen (the record names it).
+        if (char* full = realpath(importcsv.c_str(), nullptr)) {
+            importcsv = full;
+            free(full);
+        }
+    }
     gtk_init(&argc, &argv);
     gdk_set_program_class(DORVELS_APP_ID);  // the window's class too (GTK would capitalise it)
     ChooseWorkingFolder(argc, argv);
@@ -94,6 +149,19 @@ int main(int argc, char** argv) {
     EveningField("phonekey", [] { return AccessKey(); }, [](const std::string& v) { return SetAccessKey(v); });
     EveningField("projector", [] { return std::string(projector ? "1" : ""); },
                  [](const std::string& v) { projector = v == "1"; return true; });
+    // The evening's identity in the attendance file goes with the evening.
+    AttendanceKeepWithEvening();
+    if (!importcsv.empty()) {
+        // The preview opens over the main window once that is shown, read against the roster.
+        static std::string file, content;
+        file = importcsv;
+        content = std::move(importbytes);
+        g_timeout_add(100, [](gpointer) -> gboolean {
+            if (!sdwin || !gtk_widget_get_mapped(sdwin)) return G_SOURCE_CONTINUE;
+            ImportPreview(ReadMembers(content), file, content);
+            return G_SOURCE_REMOVE;
+        }, nullptr);
+    }
     if (serving) PhonePageStartup(serveopt);
     RunDisplay();
     return 0;

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "commands/keys.h"
+#include "dialogs/spreadsheet.h"
 #include "display/boards.h"
 #include "display/display.h"
 #include "files/record.h"
@@ -24,6 +25,9 @@ unsigned int menubttnhit = 0;
 static time_t lasttime = 0;
 
 namespace {
+// The menu entry that opens the attendance window, which has no key of its own.
+constexpr char ATTENDANCEKEY = 1;
+
 struct MenuEntry {
     char key;     // the hotkey whose command the entry performs
     int id;       // user data of the button's "clicked" signal
@@ -242,6 +246,11 @@ const MenuEntry menuentries[] = {
          "Leaves the \"absent without notification\" display (A) for the Present Display,\n"
          "or finishes the open dancer pop-up; with nothing of that open it asks, as \"q\"\n"
          "does, whether to quit: QUIT then saves as closing the window does.")},
+    {ATTENDANCEKEY, 41, 2, 8, N_("season attendance"),
+         N_("\t\tseason attendance\n"
+         "Shows who came on the evenings of the season and how many tips each danced,\n"
+         "every evening with its dancers and tips, and who has not been seen for 4 weeks\n"
+         "or more. The window saves the report as CSV and prints it.")},
 };
 
 struct LegendLine {
@@ -345,8 +354,14 @@ void MenuCallback(GtkWidget*, void* ptr) {
     ++nesting;
     // The menu steps aside at once, so that no dialog the command opens is hidden under it.
     if (menubttnpopup) gtk_widget_hide(menubttnpopup);
-    MenuCmd(entry->key);
-    MenuDestroy();
+    if (entry->key == ATTENDANCEKEY) {
+        Record("(MenuCallback) <attendance>\n");
+        MenuDestroy();
+        AttendanceWindow();
+    } else {
+        MenuCmd(entry->key);
+        MenuDestroy();
+    }
     --nesting;
 }
 
@@ -435,6 +450,8 @@ void ReplayBttnPress(const std::string& text) {
 
 void ReplayMenuCallback(const std::string& text) {
     // The entry of the recorded hotkey, as if its button were clicked.
+    // The attendance window changes nothing: a replay passes it by.
+    if (text == "<attendance>") return;
     char key = text == "<esc>" ? 27 : text.empty() ? 0 : text[0];
     for (const MenuEntry& e : menuentries)
         if (key && e.key == key) return MenuCallback(nullptr, GINT_TO_POINTER(e.id));

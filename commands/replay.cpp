@@ -11,6 +11,7 @@
 #include "core/startup.h"
 #include "dialogs/dancer.h"
 #include "dialogs/setup.h"
+#include "dialogs/spreadsheet.h"
 #include "display/boards.h"
 #include "files/evening.h"
 #include "files/replay.h"
@@ -77,6 +78,8 @@ const ReplayHandler handlers[] = {
     {"SetupDispDoneBttn", ReplaySetupDispDoneBttn},
     {"SetupDispCancelBttn", ReplaySetupDispCancelBttn},
     {"SetupNewSqrDancerBttn", ReplaySetupNewSqrDancerBttn},
+    {"SetupImportBttn", ReplaySetupImportBttn},
+    {"ImportPreviewAdd", ReplayImportPreviewAdd},
     {"AskBttn", ReplayAskBttn},
     {"SetupWelcomeBttn", ReplaySetupWelcomeBttn},
     {"NameStyleRadioBttn", ReplayNameStyleRadioBttn},

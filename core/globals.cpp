@@ -7,6 +7,7 @@
 #include "files/record.h"
 #include "files/replay.h"
 #include "files/clubfile.h"
+#include "files/attendance.h"
 #include "files/evening.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -65,6 +66,7 @@ void ResetEvening() {
     ResetAssign();
     ResetClubFiles();
     EveningReset();
+    AttendanceReset();
     ClearDancers();
     if (varhash) {
         VarHashFree(varhash, 0);

@@ -30,6 +30,23 @@ const std::vector<DocItem> docoptions = {
      "Write the Present board of the club file (every present dancer, in the board's order) to "
      "FILE as a PDF and end, without opening a window. For mailing the attendance list before "
      "the evening."},
+    {"--import", "=FILE",
+     "Open the program with the preview of the dancers the spreadsheet FILE (CSV or TSV: UTF-8, "
+     "UTF-16 or Windows-1252; comma, semicolon or tab) would add to the club: every row with its "
+     "problems by line number, and a button that adds them. A header row in English or German "
+     "names the columns (first name, last name, role, partner, level, card, priority); without "
+     "one the first two columns are the first and last name. Nothing is added before the button "
+     "is pressed; a file that is no list of dancers is refused and nothing changes. The setup "
+     "dialog's Import dancers button does the same."},
+    {"--export", "=FILE",
+     "Write the dancers of the club file to FILE as CSV (first name, last name, role, partner, "
+     "level, card, priority, with a header; UTF-8, which spreadsheets open with umlauts intact) "
+     "and end, without opening a window. --import reads it back."},
+    {"--attendance", "=FILE",
+     "Write the season's attendance of the club file (CLUB.attendance) to FILE as CSV and end, "
+     "without opening a window: per dancer the evenings attended, tips danced, first and last "
+     "evening seen and whether not seen for 4 weeks or more; then per evening its date, the "
+     "dancers present and the tips rolled. The menu's season attendance window shows the same."},
     {"--serve", "[=[ADDRESS:]PORT]",
      "Serve the phone page: the board of the latest tip (or who is present) for the dancers' "
      "phones, the names as the board shows them, with a box to type one's name. Its address, "
@@ -144,6 +161,11 @@ const std::vector<DocItem> docfiles = {
      "The season memory of a club with mixing on: who met whom in a square on the evenings of "
      "the last 26 weeks, written after every tip. Deleting it forgets them; a replay (-d) "
      "neither reads nor writes it."},
+    {"CLUB.attendance", "",
+     "The season's attendance beside its club file: every evening with a tip rolled, and each "
+     "dancer present with the tips danced, written after every tip. A resumed evening stays one "
+     "evening; a replay (-d) neither reads nor writes it; a damaged file is kept as "
+     "CLUB.attendance.damaged and a new one begun."},
     {"dorvels.recordNNN", "", "The record of the operator's actions (-r), numbered 000 to 999."},
     {"CLUB.stat", "",
      "The statistics log of a club file with the Statistics option: one line per tip with the "
@@ -164,8 +186,8 @@ const std::vector<DocItem> docfiles = {
 const std::vector<DocItem> docexit = {
     {"0", "",
      "The evening ended (by a key, the menu or closing the window), or --help, --version or "
-     "--print-pdf did what was asked."},
-    {"1", "", "The display could not be opened, the PDF could not be written, or memory ran out."},
+     "--print-pdf, --export or --attendance did what was asked."},
+    {"1", "", "The display could not be opened, the PDF or CSV file could not be written, a spreadsheet to import was refused, or memory ran out."},
     {"2", "", "A wrong command line: an option without its value, or a value that cannot be taken."},
 };
 

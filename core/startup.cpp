@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/dorvels.h"
+#include "files/attendance.h"
 #include "files/clubfile.h"
 #include "files/clubguard.h"
 #include "files/evening.h"
@@ -363,6 +364,7 @@ bool TerminateEvening(int data) {
     if (data == 1 || data == 2) ok = SaveWithChoice(data == 2 ? 1 : 0, true);
     // The season memory goes with the evening that was kept (after the tips taken back).
     if (ok && (data == 1 || data == 2)) SeasonSave();
+    AttendanceSave();  // before the evening file, which keeps the evening's identity
     // The evening as it ended is offered at the next start (also after a quit without
     // writing: the club file then lacks tonight's changes, the evening file has them).
     EveningSave(true);

@@ -17,6 +17,7 @@
 #include "core/settings.h"
 #include "core/workfolder.h"
 #include "dialogs/dancer.h"
+#include "dialogs/spreadsheet.h"
 #include "files/clubfile.h"
 #include "files/record.h"
 #include "files/replay.h"
@@ -482,12 +483,17 @@ GtkWidget* WelcomeBox(const PangoFontDescription* font) {
     return Framed(box);
 }
 
-// The dialog's own buttons: Done and DoItNow at the start, Cancel at the end.
+// The dialog's own buttons: Done and DoItNow at the start, the spreadsheet buttons, Cancel at
+// the end.
 GtkWidget* ButtonRow() {
     GtkWidget* row = Box(GTK_ORIENTATION_HORIZONTAL, sp5);
     applybttns[0] = Button(_("Done"), G_CALLBACK(SetupDispDoneBttn), 0);
     applybttns[1] = Button(_("DoItNow"), G_CALLBACK(SetupDispDoneBttn), 1);
     for (GtkWidget* b : applybttns) gtk_box_pack_start(GTK_BOX(row), b, FALSE, FALSE, sp2);
+    // The roster from and to a spreadsheet: after Done in the keyboard's order, so that Tab
+    // from the fields still reaches Done first.
+    gtk_box_pack_start(GTK_BOX(row), Button(_("Import dancers…"), G_CALLBACK(SetupImportBttn), 0), FALSE, FALSE, sp10);
+    gtk_box_pack_start(GTK_BOX(row), Button(_("Export dancers…"), G_CALLBACK(SetupExportBttn), 0), FALSE, FALSE, sp2);
     gtk_box_pack_end(GTK_BOX(row), Button(_("Cancel"), G_CALLBACK(SetupDispCancelBttn), SETUP_CANCEL), FALSE, FALSE, sp2);
     return row;
 }
@@ -830,6 +836,24 @@ void SetupNewSqrDancerBttn(GtkWidget*, void*) {
     NewSqrDancerDisplay();
 }
 
+void SetupImportBttn(GtkWidget*, void*) {
+    Record("(SetupImportBttn)\n");
+    DestroyPopup();
+    // As for a new dancer: the setup is applied and closed, the roster shown, then the file
+    // is chosen and its preview opens.
+    if (setupwin) {
+        if (!ApplySetup("Import")) return;
+        GtkWidget* w = setupwin;
+        sdnew = nullptr;
+        gtk_widget_destroy(w);
+    }
+    if (editmode != EDIT) SwitchDisplay(EDIT);
+    // A replay adds the dancers where the preview's button was pressed (its own line).
+    if (!Replaying()) ImportDancersChoose();
+}
+
+void SetupExportBttn(GtkWidget*, void*) { ExportDancersChoose(); }
+
 void SetupWelcomeBttn(GtkWidget*, void* psd) {
     bool sample = GPOINTER_TO_INT(psd) == WELCOME_SAMPLE;
     Record("(SetupWelcomeBttn) %s\n", sample ? "sample" : "new");
@@ -1097,6 +1121,11 @@ void ReplaySetupNewSqrDancerBttn(const std::string&) {
     // The dialog is applied first: what was typed is in the line that follows.
     if (setupwin) ReplayTypedFields(ReplayAnswer("SetupDispDoneBttn"));
     SetupNewSqrDancerBttn(nullptr, nullptr);
+}
+
+void ReplaySetupImportBttn(const std::string&) {
+    if (setupwin) ReplayTypedFields(ReplayAnswer("SetupDispDoneBttn"));
+    SetupImportBttn(nullptr, nullptr);
 }
 
 void ReplaySetupWelcomeBttn(const std::string& text) {

@@ -40,6 +40,10 @@ void SetupDispDoneBttn(GtkWidget* bttn, void* psd);
 // "clicked" of the bottom row (psd a SETUPBTTN); the buttons that throw data away ask first.
 void SetupDispCancelBttn(GtkWidget* bttn, void* psd);
 void SetupNewSqrDancerBttn(GtkWidget* bttn, void* psd);
+// Import dancers…: the setup applied and closed, a spreadsheet chosen and previewed.
+void SetupImportBttn(GtkWidget* bttn, void* psd);
+// Export dancers…: the roster written to a CSV file chosen.
+void SetupExportBttn(GtkWidget* bttn, void* psd);
 // The greeting of a first start (a club folder of its own with no club yet): psd
 // WELCOME_SAMPLE opens the bundled sample club and shows its roster, WELCOME_NEW leaves the
 // dialog open for the new club's name.
@@ -85,6 +89,7 @@ std::string SetupMessage(GtkWidget* entry, bool* refused = nullptr);
 void ReplaySetupDispDoneBttn(const std::string& text);
 void ReplaySetupDispCancelBttn(const std::string& text);
 void ReplaySetupNewSqrDancerBttn(const std::string& text);
+void ReplaySetupImportBttn(const std::string& text);
 void ReplayAskBttn(const std::string& text);
 void ReplaySetupWelcomeBttn(const std::string& text);
 void ReplayNameStyleRadioBttn(const std::string& text);

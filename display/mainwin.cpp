@@ -18,6 +18,7 @@
 #include "files/record.h"
 #include "files/evening.h"
 #include "files/replay.h"
+#include "files/attendance.h"
 #include "files/season.h"
 #include "history/history.h"
 #include "registry/registry.h"
@@ -545,6 +546,7 @@ void SwitchDisplay(EDITMODE neweditmode) {
         case SQUARES:
             SquareDisplay(SQUARES);
             if (WriteDorvels(1)) SeasonSave();
+            AttendanceSave();  // before the evening file, which keeps the evening's identity
             EveningSave();
             break;
         case PRESENT: SquareDisplay(PRESENT); break;

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <sstream>
 
 #include "commands/keys.h"
@@ -17,6 +18,7 @@
 #include "registry/registry.h"
 #include "support/helmtext.h"
 #include "support/rndm.h"
+#include "dialogs/spreadsheet.h"
 #include "test_boards_util.h"
 #include "test_keys_util.h"
 
@@ -46,7 +48,8 @@ protected:
     }
 };
 
-// Thirty entries in two columns, the seven beyond them in a third; it fits 1024x768.
+// Thirty entries in two columns, the eight beyond them in a third; it fits 1024x768. The
+// season attendance entry opens its window.
 TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
     gdk_device_warp(pointer, gdk_screen_get_default(), 250, 180);
@@ -64,18 +67,18 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     EXPECT_TRUE(size.width <= 1024 && size.height <= 768) << size.width << "x" << size.height;
 
     std::vector<GtkWidget*> bttns = MenuButtons();
-    ASSERT_EQ(bttns.size(), 37u);
+    ASSERT_EQ(bttns.size(), 38u);
     std::string columns[3] = {std::string(15, ' '), std::string(15, ' '), std::string(15, ' ')};
     for (GtkWidget* b : bttns) {
         std::string label = gtk_button_get_label(GTK_BUTTON(b));
         EXPECT_EQ(label.size(), 30u) << label;
-        bool esc = StartsWith(label, "Esc: ");
-        EXPECT_TRUE(esc || label.substr(1, 2) == ": ") << label;
+        bool esc = StartsWith(label, "Esc: "), attendance = StartsWith(label, "season attendance");
+        EXPECT_TRUE(esc || attendance || label.substr(1, 2) == ": ") << label;
         int col = -1, row = -1;
         gtk_container_child_get(GTK_CONTAINER(gtk_widget_get_parent(b)), b, "left-attach", &col,
                                 "top-attach", &row, nullptr);
         ASSERT_TRUE(col >= 0 && col <= 2 && row >= 1 && row <= 15) << label << " at " << col << "," << row;
-        columns[col][row - 1] = esc ? '^' : label[0];
+        columns[col][row - 1] = esc ? '^' : attendance ? '*' : label[0];
         gchar* tip = gtk_widget_get_tooltip_text(b);
         ASSERT_NE(tip, nullptr) << label;
         EXPECT_TRUE(StartsWith(tip, "\t\t")) << label;
@@ -83,7 +86,7 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     }
     EXPECT_EQ(columns[0], "aABcdeEfFhHIlLM");
     EXPECT_EQ(columns[1], "nopqRrstTuwWxXz");
-    EXPECT_EQ(columns[2], "VDvbiP^        ");
+    EXPECT_EQ(columns[2], "VDvbiP^*       ");
 
     // The legend: the dashes over seven rows of a mouse action and what it does.
     GtkWidget* frame = gtk_bin_get_child(GTK_BIN(menubttnpopup));
@@ -99,6 +102,15 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
         EXPECT_EQ(gtk_widget_get_halign(action), GTK_ALIGN_START);
     }
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(gtk_grid_get_child_at(legend, 0, 1))), "leftmouse");
+
+    GtkWidget* attendance = nullptr;
+    for (GtkWidget* b : bttns)
+        if (StartsWith(gtk_button_get_label(GTK_BUTTON(b)), "season attendance")) attendance = b;
+    ASSERT_TRUE(ClickButton(attendance));
+    EXPECT_EQ(menubttnpopup, nullptr);
+    ASSERT_NE(attendancewin, nullptr);
+    EXPECT_TRUE(gtk_widget_get_visible(attendancewin));
+    gtk_widget_destroy(attendancewin);
 }
 
 TEST_F(Menu, RightPressesOpenAndCloseAtMostOncePerSecond) {
@@ -155,7 +167,7 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
         EXPECT_EQ(sdpop, nullptr);
         ASSERT_NE(menubttnpopup, nullptr);
         EXPECT_EQ(sdtoggled, sd);  // where it opens: PopupsAndWindowsOpenOverTheMainWindow
-        EXPECT_EQ(MenuButtons().size(), 37u);
+        EXPECT_EQ(MenuButtons().size(), 38u);
         NextSecond();
         key();  // pressed again: closed, and the toggled dancer forgotten
         EXPECT_EQ(menubttnpopup, nullptr);
@@ -314,8 +326,10 @@ protected:
             std::string text = ReadFile(name);
             if (size_t r = text.find("\nRecord\n"); r != std::string::npos) text.erase(r, 7);
             // The evening file's times are the moments it was written.
-            for (const char* stamp : {"\nsaved=", "\nlastroll="})
+            for (const char* stamp : {"\nsaved=", "\nlastroll=", "\nattendance="})
                 if (size_t r = text.find(stamp); r != std::string::npos) text.erase(r + 1, text.find('\n', r + 1) - r);
+            // So is the attendance file's evening: the moment its first tip was rolled.
+            if (name == "club.attendance") text = std::regex_replace(text, std::regex("\t[0-9]+\t"), "\tT\t");
             if (name != "keys.record") files << name << ":\n" << text << "\n";
         }
         o["files"] = files.str();
@@ -372,8 +386,9 @@ TEST_F(MenuVersusKey, EveryEntryDoesWhatItsKeyDoes) {
     std::string keys;
     for (GtkWidget* b : MenuButtons()) {
         std::string label = gtk_button_get_label(GTK_BUTTON(b));
-        // The chart and printing hand their work to programs and dialogs of their own.
-        if (label[0] == 'b' || label[0] == 'P') continue;
+        // The chart and printing hand their work to programs and dialogs of their own; the
+        // season attendance has no key.
+        if (label[0] == 'b' || label[0] == 'P' || StartsWith(label, "season attendance")) continue;
         keys += StartsWith(label, "Esc:") ? '\x1b' : label[0];
     }
     ASSERT_EQ(keys.size(), 35u);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "display/boards.h"
+#include "dialogs/spreadsheet.h"
 #include "display/print.h"
 #include "registry/registry.h"
 #include "support/helmtext.h"
@@ -240,6 +241,30 @@ TEST_F(Print, PKeyPrintsTheBoardShownThroughThePrintDialog) {
     EXPECT_FALSE(Exists(file));
     EXPECT_EQ(editmode, SQUARES);
     SetPrintSettings(nullptr);
+}
+
+// The season's attendance on paper: every dancer's line and every evening's whole, in the
+// report's order, on pages that fit the paper, also for long names and many dancers.
+TEST_F(Print, SeasonAttendanceOnPaper) {
+    AttendanceReport rep;
+    for (int i = 0; i < 90; ++i)
+        rep.dancers.push_back({"Maximiliane_Theodora" + std::to_string(i), "von_Hohenzollern-Sigmaringen", 1, 40, 3,
+                               20000, 20000 + i, i < 5});
+    for (int i = 0; i < 30; ++i) rep.evenings.push_back({i + 1, 20000 + 7 * i, 90 - i, 12});
+    PaperBoard board = AttendanceBoard(rep);
+    ASSERT_EQ(board.entries.size(), 120u);
+    std::string err, file = dir + "/attendance.pdf";
+    int pages = PrintPaperBoard(board, file.c_str(), &err);
+    ASSERT_GT(pages, 0) << err;
+    Pdf pdf = ReadPdf(file);
+    EXPECT_EQ(pdf.outside, 0);
+    EXPECT_NE(pdf.text.find(" Season attendance "), std::string::npos);
+    size_t at = 0;
+    for (const std::string& e : board.entries) {
+        size_t found = pdf.text.find(Words(e), at);
+        EXPECT_NE(found, std::string::npos) << "<" << e << "> missing or out of order";
+        if (found != std::string::npos) at = found + 1;
+    }
 }
 
 }  // namespace
