@@ -473,23 +473,18 @@ TEST_F(Mixing, DamagedOrHostileSeasonFileIsReportedAndIgnored) {
 TEST_F(Mixing, SeasonFileWrittenIsReadBackTheSame) {
     std::string saved, dir = EnterNewDir("seasonback", &saved);
     const int today = SeasonDay("2025-03-04");
-    auto start = [&](std::mt19937& rng) {
+    for (int seed = 0; seed < 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed), club(9);
         ResetEvening();
         screen::clear();
-        std::mt19937 club(9);
         assigntest::GeneratedRoster(club, 24);
-        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 1, sd->pgm = Basic;
         mixflag = seasonflag = 1;
         seasontoday = today;
         outputfilename = "club.dorvel";
         set_rndm(rng() % 1000 + 1, 2, 3);
-    };
-    for (int seed = 0; seed < 6; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        std::mt19937 rng(seed);
-        start(rng);
         std::vector<std::string> names;
-        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) names.push_back(sd->firstlast);
+        for (SqrDancer* sd = sdhd; sd; sd = sd->nxt) sd->avail = 1, sd->pgm = Basic, names.push_back(sd->firstlast);
         std::string text = "dorvels-season 1\n";
         std::set<std::pair<std::string, std::string>> used;
         for (int i = 0; i < 150; ++i) {
@@ -513,9 +508,7 @@ TEST_F(Mixing, SeasonFileWrittenIsReadBackTheSame) {
         if (seed % 3 == 2) SetDancerNames(sdhd, std::string(300, 'x'), "Long");
         ASSERT_TRUE(SeasonSave());
         EXPECT_TRUE(screen::warnings.empty());
-        if (seed % 2) {
-            EXPECT_EQ(ReadFile(outside), "mine\n");
-        }
+        EXPECT_TRUE(seed % 2 == 0 || ReadFile(outside) == "mine\n") << "written through the link";
         const std::string first = ReadFile("club.season");
         EXPECT_EQ(first.find("Gone "), std::string::npos);
         std::istringstream in(first.substr(first.find("dorvels-season 1\n") + 17));
@@ -532,7 +525,7 @@ TEST_F(Mixing, SeasonFileWrittenIsReadBackTheSame) {
         seasontoday = today;
         ASSERT_TRUE(SeasonSave());
         EXPECT_TRUE(screen::warnings.empty());
-        EXPECT_TRUE(ReadFile("club.season") == first) << "written again differently";
+        EXPECT_EQ(ReadFile("club.season"), first);
         std::remove("club.season");
         std::remove(outside.c_str());
     }
