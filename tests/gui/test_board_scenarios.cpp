@@ -199,11 +199,12 @@ TEST_F(SquaresScenario, AnonymousSingleWithARecruitShowsThePairNameAtTheAskWidth
 
     ASSERT_EQ(sngl->tmppartner, ken);
     EXPECT_EQ(ken->assigned, 3);
-    // Measured before the asking as "Sngl#001&(ask)" (fourteen); shown as the pair name.
+    // Measured before the asking as "Sngl#001&(ask)" (fourteen); shown as the pair name. The
+    // couple Kay, split, is told apart by initials.
     const int w = (int)std::string("Sngl#001&(ask)").size();
     EXPECT_EQ(BoardTexts(), (std::vector<std::string>{SqrEntry(w, "Adams", 1), SqrEntry(w, "Baker", 1),
-                                                      SqrEntry(w, "Clark", 1), OutEntry(w, "KayF"),
-                                                      SqrEntry(w, "Sngl#001+Kay", 1), OutEntry(w, "Zorn"), ""}));
+                                                      SqrEntry(w, "Clark", 1), OutEntry(w, "Kay AF"),
+                                                      SqrEntry(w, "Sngl#001+Kay K", 1), OutEntry(w, "Zorn"), ""}));
 }
 
 TEST_F(SquaresScenario, FontStepsThereAndBackGiveTheStartingFontAgain) {
