@@ -1,56 +1,42 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Spreadsheets end to end: a German member list (Windows-1252, semicolons) imported into the
-# sample club through the preview's "Add 2 dancers"; the roster exported and imported into an
-# empty club gives the same roster; two rolls, W and the window closed, then --attendance
-# reports each present dancer with 1 evening and the tips the club file counts; files that
-# are no spreadsheet are refused without a window and change nothing; --help names the options.
-# Arguments: the dorvels program and the source folder.
+# Spreadsheets end to end: a German member list imported into the sample club through the
+# preview and exported; after two rolls, --attendance reports each present dancer with 1
+# evening and the tips the club file counts; files that are no member list are refused
+# without a window. Arguments: the program and the source folder.
 set -u
-# The program's English texts and separators, whatever the language of the machine.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 prog=$1
 src=$2
 
 source "$(dirname "$0")/own_display.bash" spreadsheet.sh 1280x1024
 
-mkdir -p "$work/club" "$work/new"
+mkdir -p "$work/club"
 cd "$work/club" || exit 1
 cp "$src/data/sample.dorvel" club.dorvel
 printf 'Vorname;Nachname;Rolle;Partner;Karte\r\nJ\xfcrgen;M\xfcller;Herr;K\xe4the M\xfcller;\r\nK\xe4the;M\xfcller;Frau;J\xfcrgen M\xfcller;4100000999\r\nQuentin;Buttonwillow;Herr;;\r\n;;Herr;;4100000998\r\n' >members.csv
 
-"$prog" --help | grep -q -- '--import=FILE' || fail "--help does not name --import"
-"$prog" --help | grep -q -- '--attendance=FILE' || fail "--help does not name --attendance"
+help=$("$prog" --help)
+[[ $help == *--import=FILE* && $help == *--attendance=FILE* ]] || fail "--help does not name --import and --attendance"
 
-# Refused before any window (there is no display for these): nothing changes.
 before=$(md5sum club.dorvel)
-head -c 4000 "$prog" >binary.csv
 : >empty.csv
-head -c 3000000 /dev/zero | tr '\0' 'x' >oneline.csv
-for f in binary.csv empty.csv oneline.csv club.dorvel; do
+for f in empty.csv club.dorvel; do
   out=$(DISPLAY= "$prog" --import=$f club.dorvel 2>&1)
-  [ $? -eq 1 ] || fail "--import=$f was not refused: $out"
-  [[ $out == *"cannot be imported"* ]] || fail "--import=$f: $out"
+  [ $? -eq 1 ] && [[ $out == *"cannot be imported"* ]] || fail "--import=$f was not refused: $out"
 done
 [ "$(md5sum club.dorvel)" = "$before" ] || fail "a refused import changed the club file"
 DISPLAY= "$prog" --export=club.dorvel club.dorvel >/dev/null 2>&1 && fail "--export wrote over the club file"
 
-# Presses the preview's Add button (it has the focus) and checks what it said.
-add_dancers() {
-  local prev=""
-  for _ in $(seq 100); do
-    prev=$(xdotool search --onlyvisible --name "Import dancers" 2>/dev/null | head -n1)
-    [ -n "$prev" ] && break
-    sleep 0.1
-  done
-  [ -n "$prev" ] || fail "no preview window: $(cat out.txt)"
-  xdotool windowfocus --sync "$prev" 2>/dev/null; sleep 0.5
-  xdotool key --window "$prev" Return 2>/dev/null; sleep 1
-  shown "Import dancers" && fail "the preview stayed open"
-}
-
+# Imports members.csv through the preview's Add button (it has the focus), closes the window.
 start_in club --import=members.csv club.dorvel
-add_dancers
+for _ in $(seq 100); do
+  prev=$(xdotool search --onlyvisible --name "Import dancers" 2>/dev/null | head -n1) && [ -n "$prev" ] && break; sleep 0.1
+done
+[ -n "$prev" ] || fail "no preview window: $(cat out.txt)"
+xdotool windowfocus --sync "$prev" 2>/dev/null; sleep 0.5
+xdotool key --window "$prev" Return 2>/dev/null; sleep 1
+shown "Import dancers" && fail "the preview stayed open"
 close_window
 ended 50 "closing the window"
 grep -q '^Jürgen  *Müller  *m .*& *Käthe Müller' club.dorvel || fail "no Jürgen: $(grep Müller club.dorvel)"
@@ -58,27 +44,16 @@ grep -q '^Käthe  *Müller  *f .*+4100000999 *& *Jürgen Müller' club.dorvel ||
 [ "$(grep -c '^Quentin  *Buttonwillow' club.dorvel)" = 1 ] || fail "the repeated name is not there once"
 grep -q 4100000998 club.dorvel && fail "the nameless row was added"
 
-# Round trip: export, import into an empty club, export again: the same file.
 DISPLAY= "$prog" --export=m.csv club.dorvel >/dev/null || fail "--export failed"
-[ "$(head -c 3 m.csv | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the export has no byte-order mark"
 grep -q 'Käthe[,;]Müller[,;]F[,;]Jürgen Müller[,;]Basic[,;]4100000999' m.csv || fail "export: $(grep Müller m.csv)"
-cp m.csv ../new/
-start_in new --import=m.csv new.dorvel
-add_dancers
-close_window
-ended 50 "closing the window of the new club"
-DISPLAY= "$prog" --export=m2.csv new.dorvel >/dev/null || fail "--export of the new club failed"
-diff m.csv m2.csv >/dev/null || fail "the round trip changed the roster: $(diff m.csv m2.csv | head -n6)"
 
 # Two rolls, W, the counts copied aside, the window closed; then the season's report.
-cd "$work/club" || exit 1
 rm -f club.evening
 start_in club club.dorvel
 key r; sleep 0.5; key r; sleep 0.5; key W; sleep 1
 cp club.dorvel counts.dorvel
 close_window
 ended 50 "closing the window after two rolls"
-[ -s club.attendance ] || fail "no club.attendance"
 DISPLAY= "$prog" --attendance=r.csv club.dorvel >/dev/null || fail "--attendance failed"
 present=0
 while read -r first last _ _ dances avail _; do
