@@ -45,9 +45,7 @@ void ExpectNothingCut() {
     }
 }
 
-// The board shown as the hall and a screen reader see it: every cell's text, grid place,
-// colours, own attributes and visibility; the order in which the grid lists its children; the
-// board's shape, whether it scrolls, and the window's title.
+// The board as the hall and a screen reader see it: cells, the grid's child order, shape, title.
 std::vector<std::string> BoardLook() {
     std::vector<std::string> look;
     for (int i = 0; i < BoardCellQty(); ++i) {

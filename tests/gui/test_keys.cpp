@@ -308,7 +308,7 @@ TEST_F(Keys, TipNumbersAreNeverGivenTwice) {
     }
 }
 
-// u with no history tip shown warns and leaves the display as it is, the warning on screen.
+// u with no history tip shown warns on screen and leaves the display as it is.
 TEST_F(Keys, UseWithoutAShownTipKeepsTheBoardAndItsWarning) {
     for (const char* keys : {"e", "rr", "rrp", "rrhu"}) {
         SCOPED_TRACE(keys);

@@ -204,8 +204,7 @@ TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
         EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(w)), GTK_WINDOW_POPUP);
         EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin));
         int x = 0, y = 0, w0 = gtk_widget_get_allocated_width(w), h0 = gtk_widget_get_allocated_height(w);
-        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
-        // Centred on the main window, and whole on its monitor.
+        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);  // centred, and whole on the monitor
         EXPECT_NEAR(x, std::clamp(300 + (W - w0) / 2, mon.x, mon.x + mon.width - w0), 2);
         EXPECT_NEAR(y, std::clamp(200 + (H - h0) / 2, mon.y, mon.y + mon.height - h0), 2);
     }
