@@ -4,13 +4,12 @@
 // the files written.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <numeric>
 #include <set>
+#include <tuple>
 
 #include "assign/assign.h"
 #include "commands/keys.h"
@@ -234,9 +233,9 @@ TEST_F(Keys, KRemovesTheDancerEnteredLastAfterAskingAndNeverRolls) {
     const RosterFacts club = ReadBack("start.dorvel");
     const struct {
         std::vector<std::pair<const char*, const char*>> entered;  // as the new-dancer dialog takes them
-        const char* keys;  // typed after the entries
-        int answer;        // to the question; 0: none is asked
-        const char* asked;  // names in the question
+        const char* keys;   // typed after the entries
+        int answer;         // to the question naming `asked`; 0: none is asked
+        const char* asked;
         std::set<std::string> gone;
     } cases[] = {
         {{}, "", 0, "", {}},
@@ -281,54 +280,45 @@ TEST_F(Keys, KRemovesTheDancerEnteredLastAfterAskingAndNeverRolls) {
     }
 }
 
-// Looking back changes no tip number: the next roll takes the number after the newest tip;
-// only u on an older tip makes the numbers go on from it. The title says PREHISTORY only
-// while the state is there.
+// Looking back changes no tip number: only u on an older tip makes the numbers go on from it.
+// The title (its end; whether it begins "PREHISTORY : ") says PREHISTORY only while the state is there.
 TEST_F(Keys, TipNumbersAreNeverGivenTwice) {
-    const struct {
-        const char* keys;
-        const char* title;  // the end of the title afterwards
-        bool prehistory;    // the title begins "PREHISTORY : "
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"rrrrrhhhher", "tip#6", false},    {"rrrrrhhhhhhr", "tip#6", false},  // from before the first tip
         {"rrrrrhhhhhh", "tip#5", true},     {"rrrrrhhhhhhh", "tip#5", false},  // h there: the state is gone
         {"rrrrrhhhhhhHHr", "tip#6", false}, {"rrrrrhhhherhhr", "tip#7", false},
         {"rrrrrhhhur", "tip#4", false},     {"rrrrrhhhhhhur", "tip#1", false},  // u takes tips back
         {"rrrrrhhcr", "tip#6", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.keys);
+    for (auto [keys, title, pre] : cases) {
+        SCOPED_TRACE(keys);
         HistoryClear();
         tipcnt = prvtipcnt = prehistory = 0;
         Type("e");
         std::set<int> given;  // the numbers rolls gave (u forgets those it takes back)
-        for (const char* k = c.keys; *k; ++k) {
+        for (const char* k = keys; *k; ++k) {
             if (*k == 'u' && (hist || prehistory)) given.clear();
             Type(std::string(1, *k));
             EXPECT_TRUE(*k != 'r' || given.insert(histtl->tipcnt).second) << "tip#" << histtl->tipcnt << " twice";
         }
-        EXPECT_TRUE(EndsWith(Title(), c.title)) << Title();
-        EXPECT_EQ(StartsWith(Title(), "PREHISTORY : "), c.prehistory) << Title();
+        EXPECT_TRUE(EndsWith(Title(), title)) << Title();
+        EXPECT_EQ(StartsWith(Title(), "PREHISTORY : "), pre) << Title();
         int expect = 0;
         for (History* h = histhd; h; h = h->nxt) EXPECT_EQ(h->tipcnt, ++expect);
     }
 }
 
-// u with no history tip shown warns and leaves the display as it is, the warning on screen.
+// u with no history tip shown warns on screen and leaves the display as it is.
 TEST_F(Keys, UseWithoutAShownTipKeepsTheBoardAndItsWarning) {
     for (const char* keys : {"e", "rr", "rrp", "rrhu"}) {
         SCOPED_TRACE(keys);
         Type(keys);
-        EDITMODE mode = editmode;
-        std::vector<std::string> board = BoardTexts();
-        int records = HistoryQty();
+        auto shown = std::make_tuple(editmode, BoardTexts(), HistoryQty());
         Type("u");
         Pump();
         EXPECT_EQ(PopupText(), "Need to use History first! (h or H)");
         EXPECT_TRUE(sdpop && gtk_widget_get_visible(sdpop));
-        EXPECT_EQ(editmode, mode);
-        EXPECT_EQ(BoardTexts(), board);
-        EXPECT_EQ(HistoryQty(), records);
+        EXPECT_EQ(std::make_tuple(editmode, BoardTexts(), HistoryQty()), shown);
     }
 }
 
@@ -512,19 +502,12 @@ TEST_F(Keys, QuitAsksAndCancelKeepsTheEvening) {
     EXPECT_EQ(lines, (std::vector<std::string>{"(KeybrdCmd) q", "(KeybrdCmd) q", "(QuitConfirmDialog) CANCEL"}));
 
     // Each question names its outcome: q quits without writing, Escape writes the club file.
-    static std::string text;
+    std::string text;
     for (const auto& [key, says] : {std::pair<std::string, std::string>{"q", "Quit without writing the changes since "},
                                     {"\x1b", "Write the club file <"}}) {
         text.clear();
-        auto asked = WhenDialog("Are you sure?", [](GtkWidget* dlg) {
-            std::function<void(GtkWidget*)> labels = [&](GtkWidget* w) {
-                if (GTK_IS_LABEL(w)) text += gtk_label_get_text(GTK_LABEL(w));
-                if (GTK_IS_CONTAINER(w))
-                    gtk_container_forall(GTK_CONTAINER(w), [](GtkWidget* c, gpointer f) {
-                        (*static_cast<std::function<void(GtkWidget*)>*>(f))(c);
-                    }, &labels);
-            };
-            labels(dlg);
+        auto asked = WhenDialog("Are you sure?", [&](GtkWidget* dlg) {
+            Find(dlg, [&](GtkWidget* w) { return GTK_IS_LABEL(w) && (text += gtk_label_get_text(GTK_LABEL(w)), false); });
             gtk_dialog_response(GTK_DIALOG(dlg), GTK_RESPONSE_REJECT);
         });
         Type(key);

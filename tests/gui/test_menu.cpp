@@ -48,8 +48,7 @@ protected:
     }
 };
 
-// Thirty entries in two columns, the eight beyond them in a third; it fits 1024x768. The
-// season attendance entry opens its window.
+// Thirty entries in two columns, the eight beyond them in a third; it fits 1024x768.
 TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
     gdk_device_warp(pointer, gdk_screen_get_default(), 250, 180);
@@ -68,6 +67,7 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
 
     std::vector<GtkWidget*> bttns = MenuButtons();
     ASSERT_EQ(bttns.size(), 38u);
+    GtkWidget* attendancebttn = nullptr;  // opens the season attendance window
     std::string columns[3] = {std::string(15, ' '), std::string(15, ' '), std::string(15, ' ')};
     for (GtkWidget* b : bttns) {
         std::string label = gtk_button_get_label(GTK_BUTTON(b));
@@ -79,6 +79,7 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
                                 "top-attach", &row, nullptr);
         ASSERT_TRUE(col >= 0 && col <= 2 && row >= 1 && row <= 15) << label << " at " << col << "," << row;
         columns[col][row - 1] = esc ? '^' : attendance ? '*' : label[0];
+        if (attendance) attendancebttn = b;
         gchar* tip = gtk_widget_get_tooltip_text(b);
         ASSERT_NE(tip, nullptr) << label;
         EXPECT_TRUE(StartsWith(tip, "\t\t")) << label;
@@ -103,10 +104,7 @@ TEST_F(Menu, EntriesInThreeColumnsAndTheMouseLegend) {
     }
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(gtk_grid_get_child_at(legend, 0, 1))), "leftmouse");
 
-    GtkWidget* attendance = nullptr;
-    for (GtkWidget* b : bttns)
-        if (StartsWith(gtk_button_get_label(GTK_BUTTON(b)), "season attendance")) attendance = b;
-    ASSERT_TRUE(ClickButton(attendance));
+    ASSERT_TRUE(ClickButton(attendancebttn));
     EXPECT_EQ(menubttnpopup, nullptr);
     ASSERT_NE(attendancewin, nullptr);
     EXPECT_TRUE(gtk_widget_get_visible(attendancewin));
@@ -175,10 +173,8 @@ TEST_F(Menu, MenuKeysOpenItCentredAndKeepTheToggledDancer) {
     }
 }
 
-// Notes, warnings and the menu belong to the main window (transient for it: GTK on Wayland
-// draws them inside it instead of as windows the compositor would give the keys to) and open
-// centred on it wherever it stands, not on the monitor of the pointer (the projector's); the
-// windows the operator opens are centred on it too. A card typed meanwhile arrives.
+// Notes, warnings, the menu and the operator's windows are transient for the main window and
+// centred on it wherever it stands, not on the pointer's monitor. A card typed meanwhile arrives.
 TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
     gtk_window_unmaximize(GTK_WINDOW(sdwin));
     gtk_window_move(GTK_WINDOW(sdwin), 300, 200);
@@ -191,30 +187,26 @@ TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
     int W = gtk_widget_get_allocated_width(sdwin), H = gtk_widget_get_allocated_height(sdwin);
     GdkRectangle mon;  // the pointer's monitor as well
     gdk_monitor_get_geometry(gdk_display_get_monitor(gdk_display_get_default(), 0), &mon);
-    const struct {
-        const char* what;
-        GtkWidget* (*open)();
-    } popups[] = {
+    const std::pair<const char*, GtkWidget* (*)()> popups[] = {
         {"note", [] { GtkNote("a note"); return sdpop; }},
         {"long warning", [] { GtkWarningText(std::string(400, 'w') + " end"); return sdpop; }},
         {"head count", [] { Type("t"); return sdpop; }},
         {"menu key", [] { Type("m"); return menubttnpopup; }},
     };
-    for (const auto& p : popups) {
+    for (const auto& [what, open] : popups) {
+        SCOPED_TRACE(what);
         DestroyWidget(sdpop);
         MenuDestroy();
         NextSecond();
-        GtkWidget* w = p.open();
+        GtkWidget* w = open();
         Pump();
-        ASSERT_NE(w, nullptr) << p.what;
-        EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(w)), GTK_WINDOW_POPUP) << p.what;
-        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin)) << p.what;
-        int x = 0, y = 0;
-        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
-        int w0 = gtk_widget_get_allocated_width(w), h0 = gtk_widget_get_allocated_height(w);
-        // Centred on the main window, and whole on its monitor.
-        EXPECT_NEAR(x, std::clamp(300 + (W - w0) / 2, mon.x, mon.x + mon.width - w0), 2) << p.what;
-        EXPECT_NEAR(y, std::clamp(200 + (H - h0) / 2, mon.y, mon.y + mon.height - h0), 2) << p.what;
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(w)), GTK_WINDOW_POPUP);
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin));
+        int x = 0, y = 0, w0 = gtk_widget_get_allocated_width(w), h0 = gtk_widget_get_allocated_height(w);
+        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);  // centred, and whole on the monitor
+        EXPECT_NEAR(x, std::clamp(300 + (W - w0) / 2, mon.x, mon.x + mon.width - w0), 2);
+        EXPECT_NEAR(y, std::clamp(200 + (H - h0) / 2, mon.y, mon.y + mon.height - h0), 2);
     }
     // With the menu open, a card checks its dancer out; its note takes the menu's place.
     sdhd->rfid = 4100000001;
@@ -224,14 +216,15 @@ TEST_F(Menu, PopupsAndWindowsOpenOverTheMainWindow) {
     EXPECT_EQ(menubttnpopup, nullptr);
     EXPECT_TRUE(PopupIsNote());
     for (const char* key : {"a", "s"}) {
+        SCOPED_TRACE(key);
         DestroyWidget(sdpop);
         Type(key);
         GtkWidget* w = *key == 'a' ? sdavail : sdnew;
-        ASSERT_NE(w, nullptr) << key;
-        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin)) << key;
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(w)), GTK_WINDOW(sdwin));
         GtkWindowPosition pos = GTK_WIN_POS_NONE;
         g_object_get(w, "window-position", &pos, nullptr);
-        EXPECT_EQ(pos, GTK_WIN_POS_CENTER_ON_PARENT) << key;
+        EXPECT_EQ(pos, GTK_WIN_POS_CENTER_ON_PARENT);
         gtk_widget_destroy(w);
     }
 }
