@@ -126,8 +126,10 @@ void EventFilter(GdkEvent* event, gpointer) {
     if (!held.empty() && (event->type == GDK_BUTTON_PRESS || event->type == GDK_FOCUS_CHANGE)) SwipeRelease();
     gtk_main_do_event(event);
     // A digit alone changes nothing to keep (a card's digits are collected until its Enter).
-    char c = event->type == GDK_KEY_PRESS ? GateChar(&event->key) : 0;
-    if ((event->type == GDK_KEY_PRESS && !(c >= '0' && c <= '9')) || event->type == GDK_BUTTON_RELEASE) AutosaveSoon();
+    // A button pressed with Space or Enter acts when the key is released, so releases count too.
+    bool key = event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE;
+    char c = key ? GateChar(&event->key) : 0;
+    if ((key && !(c >= '0' && c <= '9')) || event->type == GDK_BUTTON_RELEASE) AutosaveSoon();
 }
 
 void EventFilterInstall() { gdk_event_handler_set(EventFilter, nullptr, nullptr); }

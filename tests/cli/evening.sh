@@ -46,7 +46,8 @@ for k in 1 2 3; do key r; wait_title "tip#$k\$"; done
 key n
 wait_dialog "New Square Dancer"
 xdotool type --delay 20 "Vera"; xdotool key Return; sleep 0.2
-xdotool type --delay 20 "Visitor"; xdotool key Return; sleep 0.5
+# Done pressed with Space: the button acts when the key is released, and that is kept too.
+xdotool type --delay 20 "Visitor"; xdotool key Tab Tab Tab Tab Tab Tab space; sleep 0.5
 kill -9 "$progpid"
 wait "$progpid" 2>/dev/null
 "$prog" -r --serve=127.0.0.1:$((port + 1)) club.dorvel >out.txt 2>&1 &
