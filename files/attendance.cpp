@@ -195,23 +195,11 @@ void Load(const std::string& path) {
         return;
     }
     st.evenings.clear();
-    if (why == "newer") {
-        st.blocked = true;
-        GtkWarning(_("The attendance file <%s> was written by a newer Dorvels: tonight's attendance is not kept, and the file stays as it is."),
-                   shown.c_str());
-        return;
-    }
-    error(1, "(AttendanceSave) %s: %s\n", path.c_str(), why.c_str());
-    // The damaged file is kept for a look, out of the way of the new one.
-    const std::string aside = path + ".damaged";
-    if (rename(path.c_str(), aside.c_str()) == 0) {
-        GtkWarning(_("The attendance file <%s> is damaged (%s): it is kept as <%s>, and a new one is begun."),
-                   shown.c_str(), why.c_str(), ShownName(aside).c_str());
-    } else {
-        st.blocked = true;
-        GtkWarning(_("The attendance file <%s> is damaged (%s) and cannot be put aside (%s): tonight's attendance is not kept."),
-                   shown.c_str(), why.c_str(), strerror(errno));
-    }
+    st.blocked = !CompanionPutAside(
+        path, why, "AttendanceSave",
+        _("The attendance file <%s> was written by a newer Dorvels: tonight's attendance is not kept, and the file stays as it is."),
+        _("The attendance file <%s> is damaged (%s): it is kept as <%s>, and a new one is begun."),
+        _("The attendance file <%s> is damaged (%s) and cannot be put aside (%s): tonight's attendance is not kept."));
 }
 
 std::string Text(const std::map<long long, Ev>& evenings) {

@@ -16,6 +16,7 @@
 #include <ctime>
 #include <vector>
 
+#include "core/screen.h"
 #include "support/helmtext.h"
 #include "support/intl.h"
 
@@ -166,6 +167,23 @@ std::string ShownName(const std::string& path) {
         if (path.compare(0, prefix.size(), prefix) == 0) return path.substr(prefix.size());
     }
     return path;
+}
+
+bool CompanionPutAside(const std::string& path, const std::string& why, const char* what, const char* newer,
+                       const char* aside, const char* stuck) {
+    const std::string shown = ShownName(path);
+    if (why == "newer") {
+        GtkWarning(newer, shown.c_str());
+        return false;
+    }
+    error(1, "(%s) %s: %s\n", what, path.c_str(), why.c_str());
+    const std::string copy = path + ".damaged";
+    if (rename(path.c_str(), copy.c_str()) == 0) {
+        GtkWarning(aside, shown.c_str(), why.c_str(), ShownName(copy).c_str());
+        return true;
+    }
+    GtkWarning(stuck, shown.c_str(), why.c_str(), strerror(errno));
+    return false;
 }
 
 bool ReplaceFile(const std::string& path, const std::string& content,

@@ -42,6 +42,12 @@ size_t BaseStart(const std::string& name);
 std::string DirOf(const std::string& path);
 // A file name as the operator knows it: relative to the working directory when inside it.
 std::string ShownName(const std::string& path);
+// A companion file (season memory, attendance) that could not be used: one written by a newer
+// Dorvels (why "newer") stays as it is; a damaged one is kept as FILE.damaged for a look. Says
+// so with the matching message (newer: the file; aside: the file, why, the copy; stuck: the
+// file, why, the error). Returns whether a new file may be begun in its place.
+bool CompanionPutAside(const std::string& path, const std::string& why, const char* what, const char* newer,
+                       const char* aside, const char* stuck);
 
 // Records the club file just read through fp (nothing for a file without a name), as read,
 // or as not read when `unread` gives the reason; takes its lock. Returns the file's path

@@ -199,23 +199,11 @@ void Load(const std::string& path) {
     mem.names.clear();
     mem.nameid.clear();
     mem.pairs.clear();
-    if (why == "newer") {
-        mem.blocked = true;
-        GtkWarning(_("The season memory <%s> was written by a newer Dorvels: mixing goes on without it, and the file stays as it is."),
-                   shown.c_str());
-        return;
-    }
-    error(1, "(SeasonReady) %s: %s\n", path.c_str(), why.c_str());
-    // The damaged file is kept for a look, out of the way of the new memory.
-    const std::string aside = path + ".damaged";
-    if (rename(path.c_str(), aside.c_str()) == 0) {
-        GtkWarning(_("The season memory <%s> is damaged (%s): it is kept as <%s>, and this evening starts a new one."),
-                   shown.c_str(), why.c_str(), ShownName(aside).c_str());
-    } else {
-        mem.blocked = true;
-        GtkWarning(_("The season memory <%s> is damaged (%s) and cannot be put aside (%s): mixing goes on without it."),
-                   shown.c_str(), why.c_str(), strerror(errno));
-    }
+    mem.blocked = !CompanionPutAside(
+        path, why, "SeasonReady",
+        _("The season memory <%s> was written by a newer Dorvels: mixing goes on without it, and the file stays as it is."),
+        _("The season memory <%s> is damaged (%s): it is kept as <%s>, and this evening starts a new one."),
+        _("The season memory <%s> is damaged (%s) and cannot be put aside (%s): mixing goes on without it."));
 }
 
 }  // namespace
